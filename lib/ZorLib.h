@@ -1,0 +1,5 @@
+// ZorLib: everything a host program needs, behind one include.
+#pragma once
+
+#include "ZorExport.h"
+#include "run/AdaptIO.h"

@@ -1,0 +1,51 @@
+// AdaptIO: reads one input file byte by byte and appends to one output file,
+// holding the machine-wide output lock for every write phase.
+#pragma once
+
+#include "ZorExport.h"
+
+class ZORLIB_API AdaptIO {
+public:
+    // Name fields hold 255 characters and the terminating zero; longer names are refused.
+    static constexpr int nameSize = 256;
+
+    AdaptIO();
+    ~AdaptIO();
+    AdaptIO(const AdaptIO&) = delete;
+    AdaptIO& operator=(const AdaptIO&) = delete;
+
+    int openIn(const char* name);
+    int openOut(const char* name);
+    void closeIn();
+    void closeOut();
+
+    int getChar();
+    void putChar(char c);
+
+    char* getInFileName();
+    char* getOutFileName();
+
+    AdaptIO& operator<<(const char* text);
+    AdaptIO& operator<<(int number);
+    AdaptIO& operator<<(double number);
+
+    static int deleteFile(const char* name);
+
+private:
+    static constexpr int bufferSize = 8192;
+
+    bool refillInput();
+    void writeBytes(const char* bytes, long count);
+    void flushOutput();
+
+    char outFileName[nameSize];
+    char inFileName[nameSize];
+    int inFile;
+    int outFile;
+    int outputLock;
+    int inPos;
+    int inEnd;
+    int outUsed;
+    char inBuffer[bufferSize];
+    char outBuffer[bufferSize];
+};

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs (only what is missing), then
+# configures and builds into build/ (or $ZOR_BUILD_DIR). Safe to run again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
+          bison flex clang libclang-rt-14-dev locales python3)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    echo "setup: installing ${missing[*]}"
+    sudo_cmd=""
+    [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+    $sudo_cmd apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A locale with a decimal comma, for the tests that prove numbers stay locale-independent.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    sudo_cmd=""
+    [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+    $sudo_cmd sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $sudo_cmd tee -a /etc/locale.gen >/dev/null
+    $sudo_cmd locale-gen >/dev/null
+fi
+
+build_dir=${ZOR_BUILD_DIR:-build}
+if [ ! -f "$build_dir/build.ninja" ]; then
+    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=${ZOR_BUILD_TYPE:-RelWithDebInfo} ${ZOR_CMAKE_ARGS:-}
+fi
+cmake --build "$build_dir"
