@@ -3,3 +3,5 @@
 
 #include "ZorExport.h"
 #include "run/AdaptIO.h"
+#include "run/Parse.h"
+#include "run/ZorCall.h"
