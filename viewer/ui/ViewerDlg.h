@@ -1,0 +1,119 @@
+// The main dialog: the script pane on the left, the output pane on the right,
+// the input, output and search fields above them and the command buttons below.
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+#include <string>
+
+#include "DialogView.h"
+#include "PaneLayout.h"
+#include "PlainTextPane.h"
+#include "ScriptCommands.h"
+
+class QAction;
+class QGroupBox;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSlider;
+class QStackedWidget;
+
+class ViewerDlg : public QDialog, private viewer::DialogView {
+    Q_OBJECT
+
+public:
+    explicit ViewerDlg(viewer::LibraryAccess& library, QWidget* parent = nullptr);
+    ~ViewerDlg() override;
+
+    // The commands on the script, also for event runs and the remote client.
+    viewer::ScriptCommands& commands() { return scriptCommands; }
+
+public slots:
+    void run();
+    void reread();
+    void save();
+    void clearLog();
+    void newScript();
+    void open();
+    void saveAs();
+    void exitViewer();
+    void showFileMenu();
+    void showSettingsMenu();
+    void searchBack();
+    void searchForward();
+    void showTraceSettings();
+    void showTextlog();
+    void showGraphic();
+    void splitPanes();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // Escape and the window's own reject path never close the dialog.
+    void reject() override;
+
+private:
+    // DialogView: what the commands read and show.
+    std::string inputFileName() const override;
+    bool graphicMode() const override;
+    std::string scriptText() const override;
+    viewer::PaneSelection scriptSelection() const override;
+    void setScriptText(const std::string& text) override;
+    void markScriptModified() override;
+    void selectScript(int start, int end) override;
+    void setOutputText(const std::string& text) override;
+    void outputCaretToEnd() override;
+    void setOutputField(const std::string& text) override;
+    void clearDisplayList() override;
+    void repaintGraphic() override;
+
+    void createControls();
+    void createButtons();
+    void createMenus();
+    void layoutControls(int width, int height);
+    void setOutputMode(bool graphic);
+    bool filterKey(QWidget* target, int key);
+    void noteClick(QWidget* target);
+    void search(viewer::SearchDirection direction);
+    // Takes the chosen file's folder as the working directory and its bare
+    // name as the input file; false when the dialog was cancelled.
+    bool takeChosenFile(const QString& path);
+
+    viewer::ScriptCommands scriptCommands;
+    viewer::PaneLayout paneLayout;
+    bool splitPending = true;
+    bool graphicShown = false;
+
+    QPlainTextEdit* scriptPane;
+    QStackedWidget* outputStack;
+    QPlainTextEdit* outputPane;
+    QWidget* graphicPane;
+    QLineEdit* inputField;
+    QLineEdit* outputField;
+    QLineEdit* searchField;
+    QGroupBox* controlGroup;
+    QGroupBox* inputGroup;
+    QGroupBox* outputGroup;
+    QGroupBox* searchGroup;
+    QPushButton* searchBackButton;
+    QPushButton* searchForwardButton;
+    QPushButton* fileButton;
+    QPushButton* settingsButton;
+    QPushButton* rereadButton;
+    QPushButton* saveButton;
+    QPushButton* runButton;
+    QPushButton* clearLogButton;
+    QSlider* splitSlider;
+    QMenu* fileMenu;
+    QMenu* settingsMenu;
+    QAction* textlogAction;
+    QAction* graphicAction;
+
+    std::unique_ptr<PlainTextPane> scriptSearch;
+    std::unique_ptr<PlainTextPane> outputSearch;
+    viewer::TextPane* searchPane = nullptr;
+};
