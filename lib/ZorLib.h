@@ -3,3 +3,7 @@
 
 #include "ZorExport.h"
 #include "run/AdaptIO.h"
+#include "store/AvlTree.h"
+#include "store/DataMap.h"
+#include "store/StoreCv.h"
+#include "store/StoreEl.h"
