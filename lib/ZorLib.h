@@ -3,3 +3,4 @@
 
 #include "ZorExport.h"
 #include "run/AdaptIO.h"
+#include "store/AvlTree.h"
