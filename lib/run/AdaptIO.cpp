@@ -1,16 +1,186 @@
 #include "run/AdaptIO.h"
-// placeholder: implemented in the next step
-AdaptIO::AdaptIO() : outFileName{}, inFileName{}, inFile(-1), outFile(-1), outputLock(-1), inPos(0), inEnd(0), outUsed(0) {}
-AdaptIO::~AdaptIO() {}
-int AdaptIO::openIn(const char*) { return 0; }
-int AdaptIO::openOut(const char*) { return 0; }
-void AdaptIO::closeIn() {}
-void AdaptIO::closeOut() {}
-int AdaptIO::getChar() { return -1; }
-void AdaptIO::putChar(char) {}
-char* AdaptIO::getInFileName() { return inFileName; }
-char* AdaptIO::getOutFileName() { return outFileName; }
-AdaptIO& AdaptIO::operator<<(const char*) { return *this; }
-AdaptIO& AdaptIO::operator<<(int) { return *this; }
-AdaptIO& AdaptIO::operator<<(double) { return *this; }
-int AdaptIO::deleteFile(const char*) { return 0; }
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+
+#include "run/NumberText.h"
+#include "run/OutputLock.h"
+
+namespace {
+
+// Copies a file name into a name field; names that do not fit are refused
+// rather than cut into the name of another file.
+bool takeName(char* field, const char* name) {
+    field[0] = '\0';
+    if (!name || !name[0]) return false;
+    size_t length = strnlen(name, AdaptIO::nameSize);
+    if (length >= static_cast<size_t>(AdaptIO::nameSize)) return false;
+    std::memcpy(field, name, length + 1);
+    return true;
+}
+
+void closeFile(int& fd) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+}
+
+// Readers share a file and keep writers out; a writer keeps everybody out.
+// The locks do not wait: a file in use by the other side cannot be opened.
+bool shareFile(int fd, int mode) {
+    while (flock(fd, mode | LOCK_NB) != 0) {
+        if (errno != EINTR) return false;
+    }
+    return true;
+}
+
+// Retries partial and interrupted writes until every byte is written; a disk
+// error (a full disk) loses the rest, which the caller cannot be told about.
+void writeAll(int fd, const char* bytes, long count) {
+    while (count > 0) {
+        ssize_t put = write(fd, bytes, static_cast<size_t>(count));
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return;
+        bytes += put;
+        count -= put;
+    }
+}
+
+bool isDirectory(int fd) {
+    struct stat status;
+    return fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+}  // namespace
+
+AdaptIO::AdaptIO()
+    : outFileName{},
+      inFileName{},
+      inFile(-1),
+      outFile(-1),
+      outputLock(zor::openOutputLock()),
+      inPos(0),
+      inEnd(0),
+      outUsed(0) {}
+
+// Closing the lock's descriptor drops a lock still held, so an object
+// destroyed inside its write phase does not block the machine's other writers.
+AdaptIO::~AdaptIO() {
+    zor::closeOutputLock(outputLock);
+    closeIn();
+    flushOutput();
+    closeFile(outFile);
+}
+
+int AdaptIO::openIn(const char* name) {
+    closeIn();
+    if (!takeName(inFileName, name)) return 0;
+    inFile = open(inFileName, O_RDONLY | O_CLOEXEC);
+    if (inFile >= 0 && !isDirectory(inFile) && shareFile(inFile, LOCK_SH)) return 1;
+    closeFile(inFile);
+    inFileName[0] = '\0';
+    return 0;
+}
+
+int AdaptIO::openOut(const char* name) {
+    if (outFile >= 0) {  // the lock stays taken, as the caller still owns the write phase
+        flushOutput();
+        closeFile(outFile);
+    }
+    if (!takeName(outFileName, name)) return 0;
+    outFile = open(outFileName, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (outFile < 0 || !shareFile(outFile, LOCK_EX)) {
+        closeFile(outFile);
+        outFileName[0] = '\0';
+        return 0;
+    }
+    // The wait comes after the open, so a file that cannot be opened never blocks.
+    zor::takeOutputLock(outputLock);
+    lseek(outFile, 0, SEEK_END);
+    return 1;
+}
+
+void AdaptIO::closeIn() {
+    closeFile(inFile);
+    inFileName[0] = '\0';
+    inPos = inEnd = 0;
+}
+
+void AdaptIO::closeOut() {
+    flushOutput();
+    closeFile(outFile);
+    outFileName[0] = '\0';
+    zor::releaseOutputLock(outputLock);
+}
+
+int AdaptIO::getChar() {
+    if (inPos == inEnd && !refillInput()) return -1;
+    // The byte as a signed value on every target: 0xFF reads as -1, like the end.
+    return static_cast<signed char>(inBuffer[inPos++]);
+}
+
+bool AdaptIO::refillInput() {
+    if (inFile < 0) return false;
+    ssize_t got;
+    do {
+        got = read(inFile, inBuffer, bufferSize);
+    } while (got < 0 && errno == EINTR);
+    inPos = 0;
+    inEnd = got > 0 ? static_cast<int>(got) : 0;
+    return inEnd > 0;
+}
+
+void AdaptIO::putChar(char c) {
+    writeBytes(&c, 1);
+}
+
+char* AdaptIO::getInFileName() {
+    return inFileName;
+}
+
+char* AdaptIO::getOutFileName() {
+    return outFileName;
+}
+
+AdaptIO& AdaptIO::operator<<(const char* text) {
+    if (text) writeBytes(text, static_cast<long>(std::strlen(text)));
+    return *this;
+}
+
+AdaptIO& AdaptIO::operator<<(int number) {
+    char text[12];
+    writeBytes(text, zor::formatInt(number, text));
+    return *this;
+}
+
+AdaptIO& AdaptIO::operator<<(double number) {
+    char text[zor::numberTextSize];
+    writeBytes(text, zor::formatDouble(number, text));
+    return *this;
+}
+
+int AdaptIO::deleteFile(const char* name) {
+    if (!name || !name[0]) return 0;
+    return unlink(name) == 0 ? 1 : 0;
+}
+
+// Writes collect in the buffer; closeOut() puts them into the file before the
+// write phase ends, so readers never see half of a block.
+void AdaptIO::writeBytes(const char* bytes, long count) {
+    if (outFile < 0) return;
+    if (outUsed + count > bufferSize) flushOutput();
+    if (count >= bufferSize) {
+        writeAll(outFile, bytes, count);
+        return;
+    }
+    std::memcpy(outBuffer + outUsed, bytes, static_cast<size_t>(count));
+    outUsed += static_cast<int>(count);
+}
+
+void AdaptIO::flushOutput() {
+    if (outFile >= 0) writeAll(outFile, outBuffer, outUsed);
+    outUsed = 0;
+}

@@ -1,0 +1,17 @@
+file(REMOVE_RECURSE ${WORK_DIR})
+function(run)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "failed: ${ARGN}\n${out}")
+    endif()
+endfunction()
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_DIR}/prefix)
+run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/build -G Ninja
+    -DCMAKE_PREFIX_PATH=${WORK_DIR}/prefix)
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+run(${WORK_DIR}/build/consumer ${WORK_DIR}/report.txt)
+file(READ ${WORK_DIR}/report.txt report HEX)
+# "consumer 7 2.500000" followed by a carriage return and a line feed
+if(NOT report STREQUAL "636f6e73756d6572203720322e3530303030300d0a")
+    message(FATAL_ERROR "unexpected output: '${report}'")
+endif()
