@@ -7,6 +7,7 @@
 
 #include "Golden.h"
 #include "RunFixture.h"
+#include "run/AdaptIO.h"
 
 namespace {
 
