@@ -68,6 +68,11 @@ public:
     static void addToGlobals(DataMap& globals);
 
 private:
+    // Scans and parses the open input under the busy flag; yyparse's result.
+    static int runParser(AdaptIO& io);
+    // Loads the cached extern record named filterName into the stores.
+    static void loadCachedTest();
+
     static DataMap inStore[storeDepth];
     static DataMap verStore[storeDepth];
     static DataMap outStore;
