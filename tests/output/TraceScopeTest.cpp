@@ -11,16 +11,17 @@
 #include <string>
 #include <thread>
 
+#include "Golden.h"
 #include "TraceTestSupport.h"
 #include "output/ParseOut.h"
 #include "output/TraceLinks.h"
 #include "run/Parse.h"
 #include "store/DataMap.h"
 
-using tracetest::expectGolden;
 using tracetest::headerThreads;
 using tracetest::TraceFixture;
 using tracetest::withThreadNumber1234;
+using zortest::matchesGolden;
 
 namespace {
 
@@ -46,7 +47,7 @@ TEST_F(TraceScopeTest, ExampleTraceMatchesApprovedText) {
         }
     }
     std::string text = written();
-    expectGolden("trace-scopes.txt", withThreadNumber1234(text));
+    EXPECT_TRUE(matchesGolden("trace_scopes.txt", withThreadNumber1234(text)));
     EXPECT_EQ(headerThreads(text), std::vector<unsigned int>{kernelThread()});
 }
 
@@ -196,17 +197,17 @@ TEST_F(TraceScopeTest, EveryThreadHasItsOwnTrace) {
     std::vector<unsigned int> threads = headerThreads(text);
     ASSERT_EQ(threads.size(), 2u);
     EXPECT_NE(threads[0], threads[1]);
-    std::string first = "first(" + std::to_string(numbers[0]) +
-                        ")\n{\n    firstInner()\n    {\n    }\n}\n\n";
-    std::string second = "second(" + std::to_string(numbers[1]) +
-                         ")\n{\n    secondInner()\n    {\n    }\n}\n\n";
+    std::string first =
+        "first(" + std::to_string(numbers[0]) + ")\n{\n    firstInner()\n    {\n    }\n}\n\n";
+    std::string second =
+        "second(" + std::to_string(numbers[1]) + ")\n{\n    secondInner()\n    {\n    }\n}\n\n";
     EXPECT_TRUE(text == first + second || text == second + first) << text;
 }
 
 TEST_F(TraceScopeTest, BrokenTestBlockNamesTheVerificationRecord) {
     Parse::getVerStore()->setName("Step1");
     ParseOut::brkTraceExec("timeout");
-    expectGolden("broken-test.txt", written());
+    EXPECT_TRUE(matchesGolden("broken_test.txt", written()));
 
     ParseOut::brkTraceExec(nullptr);
     EXPECT_EQ(written().substr(44), "Step1\r\n{\r\n    TEST = \"BROKEN ()\"\r\n}\r\n");

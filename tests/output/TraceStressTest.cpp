@@ -22,7 +22,7 @@ using tracetest::TraceFixture;
 namespace {
 
 constexpr int workerCount = 4;
-constexpr int treeLevels = 7;    // a binary tree of scopes: 127 per call
+constexpr int treeLevels = 7;  // a binary tree of scopes: 127 per call
 constexpr int treesPerTrace = 12;
 constexpr int smallTraces = 40;  // whole traces written while other threads trace too
 

@@ -1,22 +1,12 @@
 #include "TraceTestSupport.h"
 
 #include <cctype>
-#include <filesystem>
 
 #include "output/ParseOut.h"
 #include "output/TraceLinks.h"
 #include "run/Parse.h"
 
 namespace tracetest {
-
-void expectGolden(const std::string& name, const std::string& received) {
-    std::string approved = zortest::readFile(std::string(ZOR_GOLDEN_DIR) + "/" + name);
-    EXPECT_EQ(received, approved) << "golden file " << name;
-    if (received != approved) {
-        std::filesystem::create_directories(ZOR_RECEIVED_DIR);
-        zortest::writeFile(std::string(ZOR_RECEIVED_DIR) + "/" + name, received);
-    }
-}
 
 namespace {
 

@@ -1,5 +1,5 @@
-// Helpers shared by the trace tests: approved files, thread numbers in block
-// headers, and a fixture that points the trace at a fresh output file.
+// Helpers shared by the trace tests: thread numbers in block headers, and a
+// fixture that points the trace at a fresh output file.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,10 +10,6 @@
 #include "TempDir.h"
 
 namespace tracetest {
-
-// Compares with the approved file byte for byte; a difference leaves the
-// received text beside the build for approval.
-void expectGolden(const std::string& name, const std::string& received);
 
 // The header lines of the blocks ("name(digits)" at the start of a line after
 // a block's end) with their thread numbers replaced by 1234.
