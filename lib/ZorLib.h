@@ -3,3 +3,9 @@
 
 #include "ZorExport.h"
 #include "run/AdaptIO.h"
+#include "run/Parse.h"
+#include "run/ZorCall.h"
+#include "store/AvlTree.h"
+#include "store/DataMap.h"
+#include "store/StoreCv.h"
+#include "store/StoreEl.h"
