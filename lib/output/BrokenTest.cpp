@@ -1,0 +1,15 @@
+// The broken-test block: marks the current test of the run as broken. Unlike
+// the trace block its lines end with "\r\n", like the comparison report beside it.
+#include "output/ParseOut.h"
+#include "run/AdaptIO.h"
+#include "run/Parse.h"
+#include "store/DataMap.h"
+
+void ParseOut::brkTraceExec(const char* reason) {
+    AdaptIO writer;
+    if (!writer.openOut(Parse::getLastOutFile())) return;
+    writer << Parse::getVerStore()->getName() << "\r\n{\r\n";
+    writer << "    TEST = \"BROKEN (" << (reason ? reason : "") << ")\"\r\n";
+    writer << "}\r\n";
+    writer.closeOut();
+}

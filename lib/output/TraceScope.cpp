@@ -1,0 +1,86 @@
+// Opening and closing trace scopes. The trace lock is held while the scope
+// table changes and while a thread's tree grows or is taken apart; a finished
+// tree belongs to the closing scope alone and is written after the lock is
+// released, so no thread waits for another's file output to open a scope.
+#include <cstring>
+#include <mutex>
+
+#include "output/ParseOut.h"
+#include "output/TraceElements.h"
+#include "output/TraceLinks.h"
+#include "output/TraceTable.h"
+#include "output/TraceTree.h"
+#include "run/AdaptIO.h"
+#include "run/Parse.h"
+#include "store/DataMap.h"
+#include "store/StoreCv.h"
+
+namespace {
+
+// Appends the block to the run's last output file; a file that cannot be
+// opened loses it.
+void appendTrace(DataMap& tree, unsigned int thread) {
+    AdaptIO writer;
+    if (!writer.openOut(Parse::getLastOutFile())) return;
+    ParseOut::smartOut(writer, &tree, thread, 0);
+    writer.closeOut();
+}
+
+// A scope of an outermost position is traced only where tracing starts: at
+// any name for the empty root, else at the root's name.
+bool startsTrace(const char* root, const char* name) {
+    return root[0] == '\0' || std::strcmp(root, name) == 0;
+}
+
+}  // namespace
+
+ParseOut::ParseOut(const char* name) : record(0) {
+    int depthLimit = traceDepth.load(std::memory_order_relaxed);
+    // With tracing off no scope can be traced, nested or not: leave at once.
+    if (depthLimit == 0) return;
+    if (!name) name = "";
+
+    std::lock_guard<std::mutex> hold(zor::traceLock());
+    unsigned int thread = zor::currentThreadNumber();
+    int parentLink = zor::currentScope(thread);
+    zor::TraceRecord parent;
+    bool hasParent = parentLink != 0 && zor::findTraceRecord(parentLink, parent);
+    int depth = 0;
+    if (!hasParent) {
+        if (!startsTrace(traceRoot, name)) return;
+    } else if (depthLimit < depthUnlimited) {
+        depth = static_cast<int>((*parent.record)[zor::depthName]);
+        if (depth >= depthLimit) return;
+    }
+
+    int link =
+        zor::makeTraceRecord(name, hasParent ? parent.record : nullptr, parentLink, depth, thread);
+    if (link == 0) return;
+    zor::TraceRecord made;
+    if (!zor::setCurrentScope(thread, link) && zor::findTraceRecord(link, made)) {
+        smartDelete(made.record);  // the parent keeps a link that now resolves to nothing
+        return;
+    }
+    record = link;
+}
+
+// A scope whose record is gone (an enclosing scope closed first, out of the
+// nesting order) finds nothing to do.
+ParseOut::~ParseOut() {
+    if (record == 0) return;
+    zor::TraceRecord own;
+    {
+        std::lock_guard<std::mutex> hold(zor::traceLock());
+        if (!zor::findTraceRecord(record, own)) return;
+        int up = static_cast<int>((*own.record)[zor::parentLink]);
+        zor::TraceRecord parent;
+        if (up != 0 && zor::findTraceRecord(up, parent)) {
+            zor::setCurrentScope(own.thread, up);
+            return;
+        }
+        zor::finishTree(record);
+        zor::dropThread(own.thread);
+    }
+    appendTrace(*own.record, own.thread);
+    smartDelete(own.record);
+}
