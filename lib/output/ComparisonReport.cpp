@@ -2,8 +2,8 @@
 // writes the verification block of the output file.
 #include <cstring>
 
-#include "output/ValueText.h"
 #include "run/AdaptIO.h"
+#include "run/NumberText.h"
 #include "store/DataMap.h"
 #include "store/StoreEl.h"
 
@@ -56,14 +56,20 @@ T valueOf(StoreEl& element) {
 
 // Writes a value in its report form; the hex rule follows the given name.
 void writeValue(AdaptIO& out, StoreEl& element, const char* name) {
-    char text[zor::valueTextSize];
+    char text[zor::numberTextSize];
     switch (element.getType()) {
         case intType:
-            out << (hexNamed(name) ? zor::hexText(text, valueOf<int>(element))
-                                   : zor::decimalText(text, valueOf<int>(element)));
+            if (hexNamed(name)) {
+                zor::formatHex(valueOf<int>(element), text);
+                out << "0x";
+            } else {
+                zor::formatInt(valueOf<int>(element), text);
+            }
+            out << text;
             break;
         case doubleType:
-            out << zor::fixedText(text, valueOf<double>(element));
+            zor::formatDouble(valueOf<double>(element), text);
+            out << text;
             break;
         default:
             out << "\"" << static_cast<const char*>(element.getData()) << "\"";
