@@ -1,7 +1,9 @@
 // Opening and closing trace scopes. The trace lock is held while the scope
-// table changes and while a thread's tree grows or is taken apart; a finished
-// tree belongs to the closing scope alone and is written after the lock is
-// released, so no thread waits for another's file output to open a scope.
+// table changes and while a thread's tree grows or is taken apart. A finished
+// tree belongs to the closing scope alone and is written after the trace lock
+// is released, under the trace's write lock: no scope waits for another
+// thread's file output, and a thread that opens a scope inside a write phase of
+// its own cannot deadlock with a thread that waits for the output lock.
 #include <cstring>
 #include <mutex>
 
@@ -20,6 +22,7 @@ namespace {
 // Appends the block to the run's last output file; a file that cannot be
 // opened loses it.
 void appendTrace(DataMap& tree, unsigned int thread) {
+    std::lock_guard<std::mutex> turn(zor::traceWriteLock());
     AdaptIO writer;
     if (!writer.openOut(Parse::getLastOutFile())) return;
     ParseOut::smartOut(writer, &tree, thread, 0);

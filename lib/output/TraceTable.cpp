@@ -23,6 +23,11 @@ std::mutex& traceLock() {
     return *lock;
 }
 
+std::mutex& traceWriteLock() {
+    static auto* lock = new std::mutex;
+    return *lock;
+}
+
 unsigned int currentThreadNumber() {
     thread_local unsigned int number = static_cast<unsigned int>(syscall(SYS_gettid));
     return number;
