@@ -105,10 +105,10 @@ private:
     AVL_ITEM* rotateAt(AVL_ITEM* x, bool& lowered);
     void avl_bal(AVL_ITEM* x);
 
-    AVL_ITEM* insertBelow(LOCAL_DAT* payload, bool joinEqual);
-    AVL_ITEM* growFrom(AVL_ITEM* node);
-    AVL_ITEM* shrinkFrom(AVL_ITEM* node);
+    AVL_ITEM* insert(LOCAL_DAT* payload, bool joinEqual);
+    AVL_ITEM* hang(AVL_ITEM* parent, LOCAL_DAT* payload, bool onRight);
     void replaceChild(AVL_ITEM* old, AVL_ITEM* replacement);
+    static AVL_ITEM* swapWithSuccessor(AVL_ITEM* node);
     void unlink(AVL_ITEM* node);
-    bool holds(const AVL_ITEM* node) const;
+    bool holds(const LOCAL_DAT* payload) const;
 };

@@ -10,7 +10,7 @@
 #include "store/AvlTree.h"
 
 namespace zor {
-class ElementPool;
+class ElementAccess;
 }
 
 class ZORLIB_API StoreEl : public LOCAL_DAT {
@@ -54,7 +54,7 @@ public:
     static void operator delete(void* slot, std::size_t size) noexcept;
 
 private:
-    friend class zor::ElementPool;
+    friend class zor::ElementAccess;
     friend class DataMap;
 
     // Where the name buffer lives; a borrowed name belongs to the caller of a
@@ -66,8 +66,8 @@ private:
     // that names of any length are compared whole and no heap is used.
     StoreEl(BorrowName, const char* wanted);
 
-    void initName(const char* text);
-    void initText(const char* value);
+    bool initName(const char* text);
+    bool initText(const char* value);
     void releaseName();
     void releaseData();
 
