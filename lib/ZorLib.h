@@ -4,3 +4,6 @@
 #include "ZorExport.h"
 #include "run/AdaptIO.h"
 #include "store/AvlTree.h"
+#include "store/DataMap.h"
+#include "store/StoreCv.h"
+#include "store/StoreEl.h"
