@@ -59,7 +59,9 @@ public:
 
 private:
     StoreEl* find(const char* elementName) const;
-    void copyElements(const DataMap& other);
+    void assignCopy(const StoreEl& source);
+    void extractFrom(const DataMap& source, const char* path);
+    void takeElements(DataMap& from);
 
     char name[nameSize];
     StoreEl* first;
