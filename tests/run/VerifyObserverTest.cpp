@@ -34,10 +34,11 @@ void echo() {
 
 ZorCall echoRegistration("echo", echo);
 
-const char* const body = "echo { a = 1 verify: a == 1 }\n"
-                         "echo { a = 1 verify: a == 2 }\n"
-                         "skipped { a = 1 verify: a == 2 }\n"
-                         "failing { }\n";
+const char* const body =
+    "echo { a = 1 verify: a == 1 }\n"
+    "echo { a = 1 verify: a == 2 }\n"
+    "skipped { a = 1 verify: a == 2 }\n"
+    "failing { }\n";
 
 TEST_F(VerifyObserverTest, HearsEveryComparisonWithNamePositionPassFlagAndResult) {
     const std::string text = resultfile() + body;
@@ -52,19 +53,20 @@ TEST_F(VerifyObserverTest, HearsEveryComparisonWithNamePositionPassFlagAndResult
     EXPECT_EQ(zortest::readFile(log),
               "echo " + std::to_string(positionOf(text, "echo { a = 1 verify: a == 1")) +
                   " 1 0\n"
-                  "echo " + std::to_string(positionOf(text, "echo { a = 1 verify: a == 2")) +
+                  "echo " +
+                  std::to_string(positionOf(text, "echo { a = 1 verify: a == 2")) +
                   " 1 1\n"
-                  "failing " + std::to_string(positionOf(text, "failing")) + " 0 1\n");
+                  "failing " +
+                  std::to_string(positionOf(text, "failing")) + " 0 1\n");
 }
 
 // Observing is listening only: the same script appends the same bytes and
 // returns the same code with and without an observer.
 TEST_F(VerifyObserverTest, ObservedRunWritesAndReturnsWhatAnUnobservedOneDoes) {
-    const std::string plain = write("plain.txt", "resultfile \"" + dir.file("plain_out.txt") +
-                                                     "\"\n" + body);
-    const std::string observed = write("observed.txt", "resultfile \"" +
-                                                           dir.file("observed_out.txt") + "\"\n" +
-                                                           body);
+    const std::string plain =
+        write("plain.txt", "resultfile \"" + dir.file("plain_out.txt") + "\"\n" + body);
+    const std::string observed =
+        write("observed.txt", "resultfile \"" + dir.file("observed_out.txt") + "\"\n" + body);
     const std::string log = dir.file("heard.txt");
     const int plainCode = inChild([&] {
         const int code = Parse::parseLoop(plain.c_str(), "", passByName);

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "TempDir.h"
 #include "ChildProcess.h"
+#include "TempDir.h"
 
 namespace {
 

@@ -65,8 +65,7 @@ TEST(OptionsTest, BadArgumentsAreNamedInTheMessage) {
 
 TEST(OptionsTest, TextsTheLibraryWouldRefuseOrCutAreRefused) {
     EXPECT_EQ(parse({"--filter", std::string(255, 'f'), "s.txt"}).command, Command::run);
-    EXPECT_EQ(parse({"--filter", std::string(256, 'f'), "s.txt"}).command,
-              Command::badArguments);
+    EXPECT_EQ(parse({"--filter", std::string(256, 'f'), "s.txt"}).command, Command::badArguments);
     EXPECT_EQ(parse({"--trace-root", std::string(499, 'r'), "s.txt"}).command, Command::run);
     EXPECT_EQ(parse({"--trace-root", std::string(500, 'r'), "s.txt"}).command,
               Command::badArguments);

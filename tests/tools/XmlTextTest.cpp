@@ -35,11 +35,11 @@ TEST(XmlTextTest, WellFormedUtf8PassesUnchanged) {
 }
 
 TEST(XmlTextTest, BytesOutsideWellFormedUtf8BecomeCharacterReferences) {
-    EXPECT_EQ(xml("caf\xE9"), "caf&#xE9;");           // Latin-1
-    EXPECT_EQ(xml("\xE2\x82"), "&#xE2;&#x82;");        // cut short
-    EXPECT_EQ(xml("\xC0\x80"), "&#xC0;&#x80;");        // overlong zero
-    EXPECT_EQ(xml("\xED\xA0\x80"), "&#xED;&#xA0;&#x80;");  // surrogate
-    EXPECT_EQ(xml("\xEF\xBF\xBE"), "&#xEF;&#xBF;&#xBE;");  // U+FFFE, no XML character
+    EXPECT_EQ(xml("caf\xE9"), "caf&#xE9;");                          // Latin-1
+    EXPECT_EQ(xml("\xE2\x82"), "&#xE2;&#x82;");                      // cut short
+    EXPECT_EQ(xml("\xC0\x80"), "&#xC0;&#x80;");                      // overlong zero
+    EXPECT_EQ(xml("\xED\xA0\x80"), "&#xED;&#xA0;&#x80;");            // surrogate
+    EXPECT_EQ(xml("\xEF\xBF\xBE"), "&#xEF;&#xBF;&#xBE;");            // U+FFFE, no XML character
     EXPECT_EQ(xml("\xF4\x90\x80\x80"), "&#xF4;&#x90;&#x80;&#x80;");  // past U+10FFFF
     EXPECT_EQ(xml("\xFF<"), "&#xFF;&lt;");
 }

@@ -20,14 +20,16 @@ protected:
     }
 
     // Four tests: one passes, three fail, with texts that need escaping.
-    const std::string known = "resultfile \"out.txt\"\n"
-                              "zortst { a = 1 verify: a == 1 }\n"
-                              "zortst { t = \"<&'>\" verify: t == \"]]>\" }\n"
-                              "nosuch { }\n"
-                              "everyByte { verify: text == \"\" }\n";
-    const std::string broken = "resultfile \"broken_out.txt\"\n"
-                               "zortst { a = 1 }\n"
-                               "zortst { a = }\n";
+    const std::string known =
+        "resultfile \"out.txt\"\n"
+        "zortst { a = 1 verify: a == 1 }\n"
+        "zortst { t = \"<&'>\" verify: t == \"]]>\" }\n"
+        "nosuch { }\n"
+        "everyByte { verify: text == \"\" }\n";
+    const std::string broken =
+        "resultfile \"broken_out.txt\"\n"
+        "zortst { a = 1 }\n"
+        "zortst { a = }\n";
 };
 
 TEST_F(ZorRunJUnitTest, KnownScriptsGiveValidXmlWithTheirRecordsFailuresAndErrors) {
@@ -52,8 +54,9 @@ TEST_F(ZorRunJUnitTest, KnownScriptsGiveValidXmlWithTheirRecordsFailuresAndError
     // Each failure carries its test's report block, as appended to out.txt.
     const std::string out = normalised(read("out.txt"));
     const std::string second = query("string(//testsuite[1]/testcase[2]/failure)");
-    EXPECT_EQ(second, "zortst\n{\n  verified:\n    t == \"]]>\"; [char* t = \"<&'>\"] ERROR\n"
-                      "  logged:\n}\n\n");
+    EXPECT_EQ(second,
+              "zortst\n{\n  verified:\n    t == \"]]>\"; [char* t = \"<&'>\"] ERROR\n"
+              "  logged:\n}\n\n");
     EXPECT_NE(out.find(second), std::string::npos);
     EXPECT_EQ(query("string(//testsuite[1]/testcase[3]/failure)"),
               "nosuch\n{\n  verified:\n  logged:\n    nosuch = \"unknown testfunction\"\n"

@@ -8,19 +8,22 @@ using zorruntest::positionOf;
 
 class ZorRunTest : public zorruntest::ZorRunFixture {
 protected:
-    const std::string passing = "resultfile \"out.txt\"\n"
-                                "zortst { a = 1 verify: a == 1 }\n"
-                                "zortst { b = \"x\" verify: b != \"y\" }\n";
-    const std::string failing = "resultfile \"fail_out.txt\"\n"
-                                "zortst { a = 1 verify: a == 2 }\n";
-    const std::string broken = "resultfile \"broken_out.txt\"\n"
-                               "zortst { a = 1 verify: a == 1 }\n"
-                               "zortst { a = }\n";
+    const std::string passing =
+        "resultfile \"out.txt\"\n"
+        "zortst { a = 1 verify: a == 1 }\n"
+        "zortst { b = \"x\" verify: b != \"y\" }\n";
+    const std::string failing =
+        "resultfile \"fail_out.txt\"\n"
+        "zortst { a = 1 verify: a == 2 }\n";
+    const std::string broken =
+        "resultfile \"broken_out.txt\"\n"
+        "zortst { a = 1 verify: a == 1 }\n"
+        "zortst { a = }\n";
 
     std::string line(const std::string& script, const std::string& text, const char* verdict,
                      const char* out) {
-        return "zortst " + std::to_string(positionOf(script, text)) + ": " + verdict + " (" +
-               out + ")\n";
+        return "zortst " + std::to_string(positionOf(script, text)) + ": " + verdict + " (" + out +
+               ")\n";
     }
     std::string passingLines() {
         return line(passing, "zortst { a", "ok", "out.txt") +
@@ -107,8 +110,7 @@ TEST_F(ZorRunTest, MissingOutputFileIsAnError) {
 TEST_F(ZorRunTest, BadArgumentsHelpAndVersion) {
     auto noScript = zorRun({});
     EXPECT_EQ(noScript.status, 2);
-    EXPECT_EQ(noScript.err,
-              "ZorRun: no script given\nTry 'ZorRun --help' for more information.\n");
+    EXPECT_EQ(noScript.err, "ZorRun: no script given\nTry 'ZorRun --help' for more information.\n");
     EXPECT_EQ(zorRun({"--trace-depth", "deep", "s.txt"}).status, 2);
     EXPECT_EQ(zorRun({"--frobnicate", "s.txt"}).status, 2);
 
@@ -173,10 +175,12 @@ TEST_F(ZorRunTest, ModulesThatCannotBeUsedAreNamedAndScriptsStillRun) {
 
 TEST_F(ZorRunTest, LoadedModuleFunctionsRunByName) {
     const std::string script = "resultfile \"out.txt\"\nanswer { verify: value == 42 }\n";
-    auto run = zorRun({"--load", ZOR_TEST_MODULE, "--load", ZOR_TEST_MODULE, write("s.txt", script)});
+    auto run =
+        zorRun({"--load", ZOR_TEST_MODULE, "--load", ZOR_TEST_MODULE, write("s.txt", script)});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "== s.txt\nanswer 20: ok (out.txt)\n"
-                       "tests: 1, passed: 1, failed: 0, scripts with errors: 0\n");
+    EXPECT_EQ(run.out,
+              "== s.txt\nanswer 20: ok (out.txt)\n"
+              "tests: 1, passed: 1, failed: 0, scripts with errors: 0\n");
 }
 
 }  // namespace

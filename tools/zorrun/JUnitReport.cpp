@@ -17,7 +17,8 @@ void appendNumber(std::string& out, int number) {
 
 void appendSeconds(std::string& out, double seconds) {
     char text[32];
-    out.append(text, std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 3).ptr);
+    out.append(text,
+               std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 3).ptr);
 }
 
 void appendTestName(std::string& out, std::string_view name, int position) {
@@ -39,7 +40,8 @@ bool JUnitReport::open(const std::string& path, std::string& reason) {
         reason = std::strerror(errno);
         return false;
     }
-    writeFailed = std::fputs("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites>\n", file) < 0;
+    writeFailed =
+        std::fputs("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites>\n", file) < 0;
     return true;
 }
 

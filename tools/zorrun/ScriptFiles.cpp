@@ -87,8 +87,8 @@ std::string unwritableReason(const std::string& path) {
     }
     const std::string::size_type slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "."
-                               : slash == 0                ? "/"
-                                                           : path.substr(0, slash);
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
     if (stat(folder.c_str(), &status) != 0) return "directory " + folder + " does not exist";
     if (access(folder.c_str(), W_OK) != 0) return reasonOf(errno);
     return "cannot be created";

@@ -41,20 +41,34 @@ void appendPicture(std::string& out, unsigned char c) {
 void appendAscii(std::string& out, unsigned char c, XmlPlace place) {
     const bool attribute = place == XmlPlace::attribute;
     switch (c) {
-        case '&': out += "&amp;"; return;
-        case '<': out += "&lt;"; return;
-        case '>': out += "&gt;"; return;
-        case '"': out += attribute ? "&quot;" : "\""; return;
-        case '\'': out += attribute ? "&apos;" : "'"; return;
+        case '&':
+            out += "&amp;";
+            return;
+        case '<':
+            out += "&lt;";
+            return;
+        case '>':
+            out += "&gt;";
+            return;
+        case '"':
+            out += attribute ? "&quot;" : "\"";
+            return;
+        case '\'':
+            out += attribute ? "&apos;" : "'";
+            return;
         case '\t':
         case '\n':
         case '\r':
-            if (attribute) appendReference(out, c);
-            else out += static_cast<char>(c);
+            if (attribute)
+                appendReference(out, c);
+            else
+                out += static_cast<char>(c);
             return;
         default:
-            if (c < 0x20) appendPicture(out, c);
-            else out += static_cast<char>(c);
+            if (c < 0x20)
+                appendPicture(out, c);
+            else
+                out += static_cast<char>(c);
     }
 }
 

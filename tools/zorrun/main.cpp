@@ -22,8 +22,10 @@ using namespace zor;
 // means the whole tree below it.
 void applyTrace(const RunOptions& options) {
     if (options.traceRoot) ParseOut::setTraceRoot(options.traceRoot->c_str());
-    if (options.traceDepth) ParseOut::setTraceDepth(*options.traceDepth);
-    else if (options.traceRoot) ParseOut::setTraceDepth(100);
+    if (options.traceDepth)
+        ParseOut::setTraceDepth(*options.traceDepth);
+    else if (options.traceRoot)
+        ParseOut::setTraceDepth(100);
 }
 
 void loadModules(const RunOptions& options, Console& console, RunSummary& summary) {
