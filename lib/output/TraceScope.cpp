@@ -22,9 +22,11 @@ namespace {
 // Appends the block to the run's last output file; a file that cannot be
 // opened loses it.
 void appendTrace(DataMap& tree, unsigned int thread) {
+    const char* outFile = Parse::getLastOutFile();
+    if (!outFile[0]) return;  // no file to open: spare the writer and its lock file
     std::lock_guard<std::mutex> turn(zor::traceWriteLock());
     AdaptIO writer;
-    if (!writer.openOut(Parse::getLastOutFile())) return;
+    if (!writer.openOut(outFile)) return;
     ParseOut::smartOut(writer, &tree, thread, 0);
     writer.closeOut();
 }
@@ -37,9 +39,8 @@ bool startsTrace(const char* root, const char* name) {
 
 }  // namespace
 
-ParseOut::ParseOut(const char* name) : record(0) {
+void ParseOut::open(const char* name) {
     int depthLimit = traceDepth.load(std::memory_order_relaxed);
-    // With tracing off no scope can be traced, nested or not: leave at once.
     if (depthLimit == 0) return;
     if (!name) name = "";
 
@@ -69,8 +70,7 @@ ParseOut::ParseOut(const char* name) : record(0) {
 
 // A scope whose record is gone (an enclosing scope closed first, out of the
 // nesting order) finds nothing to do.
-ParseOut::~ParseOut() {
-    if (record == 0) return;
+void ParseOut::close() {
     zor::TraceRecord own;
     {
         std::lock_guard<std::mutex> hold(zor::traceLock());
