@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <string>
@@ -16,11 +19,21 @@
 #include "TempDir.h"
 #include "ViewerDlg.h"
 #include "output/ParseOut.h"
+#include "run/Parse.h"
+#include "run/ZorCall.h"
 
 using zortest::readFile;
 using zortest::writeFile;
 
 namespace {
+
+// A test that waits for a notification, which a timer gives while it waits.
+int waitingRuns = 0;
+void waitingTest() {
+    ++waitingRuns;
+    Parse::waitForNotify(1, 5000);
+}
+ZorCall waitingRegistration("waiter", waitingTest);
 
 const char* const twoEchoTests =
     "resultfile \"out.txt\"\n"
@@ -84,10 +97,51 @@ TEST_F(ViewerDlgTest, RunShowsTheReportOfTheEditedScriptAndRestoresTheInputFile)
     EXPECT_TRUE(field("outputField").startsWith("out.txt (00:0"));
     EXPECT_EQ(readFile("in.txt"), "saved script\r\n");
     EXPECT_EQ(output()->textCursor().position(), report.size());
+}
 
-    // The dialog goes on and shows the library's output file screenshot-ready.
-    QPixmap shot = dialog.grab();
-    EXPECT_TRUE(shot.save(QStringLiteral(ZOR_SCREENSHOT)));
+TEST_F(ViewerDlgTest, DialogAfterARunIsKeptAsAPicture) {
+    script()->setPlainText(
+        "// an order of three items, echoed back by zortst\n"
+        "resultfile \"order_out.txt\"\n\n"
+        "zortst {\n\tcustomer = \"alice\"\n\titems[] { 2 1 3 }\n\ttotal = 46.75\n"
+        "verify:\n\titems[] { 2 1 3 }\n\ttotal > 40.0\n\tcustomer == \"bob\"\n}\n");
+    click("run");
+    EXPECT_TRUE(output()->toPlainText().contains("ERROR"));
+    EXPECT_TRUE(dialog.grab().save(QStringLiteral(ZOR_SCREENSHOT)));
+}
+
+TEST_F(ViewerDlgTest, DialogAnswersDuringARunButStartsNoSecondRun) {
+    writeFile("in.txt", "saved");
+    script()->setPlainText("resultfile \"out.txt\"\nwaiter { a = 1 }\n");
+    bool clickedDuringRun = false;
+    QTimer::singleShot(20, [&] {
+        clickedDuringRun = true;
+        click("run");
+        Parse::receivedNotification();
+    });
+    waitingRuns = 0;
+    click("run");
+    EXPECT_TRUE(clickedDuringRun);
+    EXPECT_EQ(waitingRuns, 1);
+    EXPECT_EQ(readFile("in.txt"), "saved");
+    EXPECT_FALSE(std::filesystem::exists("in.txt_"));
+    EXPECT_FALSE(output()->toPlainText().contains("TIMEOUT"));
+}
+
+TEST_F(ViewerDlgTest, OpenTakesTheChosenFolderAsWorkingDirectory) {
+    std::filesystem::create_directory("scripts");
+    writeFile("scripts/order.txt", "order script\r\n");
+    const QString chosen = QString::fromStdString((dir.path() / "scripts/order.txt").string());
+    QTimer::singleShot(0, [&] {
+        auto* fileDialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(fileDialog, nullptr);
+        fileDialog->selectFile(chosen);
+        static_cast<QDialog*>(fileDialog)->accept();
+    });
+    dialog.open();
+    EXPECT_EQ(field("inputFile"), "order.txt");
+    EXPECT_EQ(script()->toPlainText(), "order script\n");
+    EXPECT_EQ(std::filesystem::current_path(), dir.path() / "scripts");
 }
 
 TEST_F(ViewerDlgTest, SelectedTestNameRunsThatTestAlone) {
