@@ -23,10 +23,13 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// A new file beside the target, so that the final rename stays on one file system.
+// A new file in the target's folder, so that the final rename stays on one
+// file system; its name is short, so that a long target name still fits.
 int createSibling(const std::string& target, std::string& tempName) {
+    const std::string folder = target.substr(0, target.rfind('/') + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempName = target + ".~" + std::to_string(getpid()) + '-' + std::to_string(attempt);
+        tempName = folder + ".zorviewer-" + std::to_string(getpid()) + '-' +
+                   std::to_string(attempt) + ".tmp";
         const int fd = open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
