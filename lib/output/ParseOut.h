@@ -19,8 +19,14 @@ public:
     // A trace depth of this value (or more) means no limit.
     static constexpr int depthUnlimited = 100;
 
-    explicit ParseOut(const char* name);
-    ~ParseOut();
+    // With tracing off (depth 0) no scope can be traced, nested or not: the
+    // test is made here, so that an untraced scope costs native code one load.
+    explicit ParseOut(const char* name) : record(0) {
+        if (traceDepth.load(std::memory_order_relaxed) != 0) open(name);
+    }
+    ~ParseOut() {
+        if (record != 0) close();
+    }
     // A copy would share the scope's record and close it twice.
     ParseOut(const ParseOut&) = delete;
     ParseOut& operator=(const ParseOut&) = delete;
@@ -44,6 +50,9 @@ public:
     static void smartDelete(DataMap* record);
 
 private:
+    void open(const char* name);
+    void close();
+
     // The link of this scope's trace record; 0 when the scope is not traced.
     int record;
 

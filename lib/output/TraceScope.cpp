@@ -22,12 +22,40 @@ namespace {
 // Appends the block to the run's last output file; a file that cannot be
 // opened loses it.
 void appendTrace(DataMap& tree, unsigned int thread) {
+    const char* outFile = Parse::getLastOutFile();
+    if (!outFile[0]) return;  // no file to open: spare the writer and its lock file
     std::lock_guard<std::mutex> turn(zor::traceWriteLock());
     AdaptIO writer;
-    if (!writer.openOut(Parse::getLastOutFile())) return;
+    if (!writer.openOut(outFile)) return;
     ParseOut::smartOut(writer, &tree, thread, 0);
     writer.closeOut();
 }
+
+void writeAndDelete(DataMap& tree, unsigned int thread) {
+    appendTrace(tree, thread);
+    ParseOut::smartDelete(&tree);
+}
+
+// A thread that ends with traced scopes still open (made on the heap and never
+// closed) has its trace finished as if its outermost scope had closed: kernel
+// thread ids are reused, and a later thread must not grow the dead one's tree.
+void finishThread(unsigned int thread) {
+    zor::TraceRecord root;
+    {
+        std::lock_guard<std::mutex> hold(zor::traceLock());
+        int current = zor::currentScope(thread);
+        if (current == 0) return;
+        zor::dropThread(thread);
+        zor::TraceRecord own;
+        if (!zor::findTraceRecord(current, own) || !zor::findTraceRecord(own.root, root)) return;
+        zor::finishTree(own.root);
+    }
+    writeAndDelete(*root.record, thread);
+}
+
+struct ThreadEnd {
+    ~ThreadEnd() { finishThread(zor::currentThreadNumber()); }
+};
 
 // A scope of an outermost position is traced only where tracing starts: at
 // any name for the empty root, else at the root's name.
@@ -37,12 +65,13 @@ bool startsTrace(const char* root, const char* name) {
 
 }  // namespace
 
-ParseOut::ParseOut(const char* name) : record(0) {
+void ParseOut::open(const char* name) {
     int depthLimit = traceDepth.load(std::memory_order_relaxed);
-    // With tracing off no scope can be traced, nested or not: leave at once.
     if (depthLimit == 0) return;
     if (!name) name = "";
 
+    static thread_local ThreadEnd threadEnd;
+    (void)threadEnd;
     std::lock_guard<std::mutex> hold(zor::traceLock());
     unsigned int thread = zor::currentThreadNumber();
     int parentLink = zor::currentScope(thread);
@@ -69,8 +98,7 @@ ParseOut::ParseOut(const char* name) : record(0) {
 
 // A scope whose record is gone (an enclosing scope closed first, out of the
 // nesting order) finds nothing to do.
-ParseOut::~ParseOut() {
-    if (record == 0) return;
+void ParseOut::close() {
     zor::TraceRecord own;
     {
         std::lock_guard<std::mutex> hold(zor::traceLock());
@@ -84,6 +112,5 @@ ParseOut::~ParseOut() {
         zor::finishTree(record);
         zor::dropThread(own.thread);
     }
-    appendTrace(*own.record, own.thread);
-    smartDelete(own.record);
+    writeAndDelete(*own.record, own.thread);
 }
