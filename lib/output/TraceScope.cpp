@@ -31,6 +31,32 @@ void appendTrace(DataMap& tree, unsigned int thread) {
     writer.closeOut();
 }
 
+void writeAndDelete(DataMap& tree, unsigned int thread) {
+    appendTrace(tree, thread);
+    ParseOut::smartDelete(&tree);
+}
+
+// A thread that ends with traced scopes still open (made on the heap and never
+// closed) has its trace finished as if its outermost scope had closed: kernel
+// thread ids are reused, and a later thread must not grow the dead one's tree.
+void finishThread(unsigned int thread) {
+    zor::TraceRecord root;
+    {
+        std::lock_guard<std::mutex> hold(zor::traceLock());
+        int current = zor::currentScope(thread);
+        if (current == 0) return;
+        zor::dropThread(thread);
+        zor::TraceRecord own;
+        if (!zor::findTraceRecord(current, own) || !zor::findTraceRecord(own.root, root)) return;
+        zor::finishTree(own.root);
+    }
+    writeAndDelete(*root.record, thread);
+}
+
+struct ThreadEnd {
+    ~ThreadEnd() { finishThread(zor::currentThreadNumber()); }
+};
+
 // A scope of an outermost position is traced only where tracing starts: at
 // any name for the empty root, else at the root's name.
 bool startsTrace(const char* root, const char* name) {
@@ -44,6 +70,8 @@ void ParseOut::open(const char* name) {
     if (depthLimit == 0) return;
     if (!name) name = "";
 
+    static thread_local ThreadEnd threadEnd;
+    (void)threadEnd;
     std::lock_guard<std::mutex> hold(zor::traceLock());
     unsigned int thread = zor::currentThreadNumber();
     int parentLink = zor::currentScope(thread);
@@ -84,6 +112,5 @@ void ParseOut::close() {
         zor::finishTree(record);
         zor::dropThread(own.thread);
     }
-    appendTrace(*own.record, own.thread);
-    smartDelete(own.record);
+    writeAndDelete(*own.record, own.thread);
 }

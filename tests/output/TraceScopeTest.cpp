@@ -204,6 +204,24 @@ TEST_F(TraceScopeTest, EveryThreadHasItsOwnTrace) {
     EXPECT_TRUE(text == first + second || text == second + first) << text;
 }
 
+// Kernel thread ids are reused: a thread that ends with a scope still open
+// must not leave its tree for a later thread of the same id to grow.
+TEST_F(TraceScopeTest, ThreadEndingInsideAScopeFinishesItsTrace) {
+    ParseOut* leftOpen = nullptr;
+    unsigned int number = 0;
+    std::thread ending([&] {
+        number = kernelThread();
+        leftOpen = new ParseOut("leftOpen");
+        ParseOut inner("inner");
+    });
+    ending.join();
+    EXPECT_EQ(zor::liveTraceRecords(), 0);
+    EXPECT_EQ(written(),
+              "leftOpen(" + std::to_string(number) + ")\n{\n    inner()\n    {\n    }\n}\n\n");
+    delete leftOpen;
+    EXPECT_EQ(headerThreads(written()).size(), 1u);
+}
+
 TEST_F(TraceScopeTest, BrokenTestBlockNamesTheVerificationRecord) {
     Parse::getVerStore()->setName("Step1");
     ParseOut::brkTraceExec("timeout");

@@ -1,9 +1,11 @@
 // Many threads open and close thousands of nested scopes while a script runs
-// beside them; every block must come out whole, under its own thread's number,
-// with exactly the scopes that thread entered.
+// beside them and traces its own test function; every block must come out
+// whole, under its own thread's number, with exactly the scopes that thread
+// entered.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <latch>
 #include <string>
 #include <thread>
@@ -52,31 +54,57 @@ std::string expectedBlock(const char* name, unsigned int thread, int trees) {
     return text + "}\n\n";
 }
 
-// Stands in for the script: builds and drops records of its own, with names
-// and texts long enough to need string-heap blocks, as a parse would.
-void runScript(int records) {
-    for (int i = 0; i < records; ++i) {
-        DataMap record;
-        record.setName("scriptRecord");
-        for (int j = 0; j < 20; ++j) {
-            std::string path = "list[" + std::to_string(j) + "].a.rather.long.member.name.here";
-            record[path.c_str()] = j;
-            record["text"][j] = "a string value long enough to leave the inline buffer";
-        }
-        DataMap copy;
-        copy = record;
+constexpr int scriptTests = 150;
+
+// The script and the workers overlap for certain: the workers start building
+// their trees once the script runs its first test, and the script waits in its
+// middle test until every worker has built.
+std::latch* scriptStarted = nullptr;
+std::latch* treesBuilt = nullptr;
+std::atomic<int> testsRun{0};
+
+// The script thread's test function traces itself too, as native code would;
+// its blocks go to the script's own output file, between the reports.
+int echoTest() {
+    int test = testsRun++;
+    if (test == 0) scriptStarted->count_down();
+    if (test == scriptTests / 2) treesBuilt->wait();
+    ParseOut scope("echo");
+    ParseOut copy("copy");
+    Parse::getOutStore() = Parse::getInStore()[0];
+    return 1;
+}
+
+// Tests with nested records, lists and long strings, so that the script
+// builds and drops elements and string-heap blocks all the time.
+std::string stressScript(const std::string& outFile) {
+    std::string script = "resultfile \"" + outFile + "\"\n";
+    for (int i = 0; i < scriptTests; ++i) {
+        script +=
+            "echo { a = 1 b = 2.5 text = \"a string value long enough to leave the inline "
+            "buffer of an element\"\n"
+            "  pos { x = " +
+            std::to_string(i) +
+            " y = 2 } ids[] { 4 5 6 7 8 9 }\n"
+            "  verify: a == 1 text == \"a string value long enough to leave the inline "
+            "buffer of an element\" }\n";
     }
+    return script;
 }
 
 using TraceStressTest = TraceFixture;
 
 TEST_F(TraceStressTest, ThreadsTraceSideBySideWhileAScriptRuns) {
-    std::latch built(workerCount + 1), scriptDone(1);
+    std::latch started(1), built(workerCount), scriptDone(1);
+    scriptStarted = &started;
+    treesBuilt = &built;
+    testsRun = 0;
     std::vector<unsigned int> numbers(workerCount);
     std::vector<std::thread> workers;
     for (int w = 0; w < workerCount; ++w) {
         workers.emplace_back([&, w] {
             numbers[w] = zor::currentThreadNumber();
+            started.wait();
             {
                 ParseOut outer("worker");
                 for (int i = 0; i < treesPerTrace; ++i) scopeTree(0);
@@ -91,9 +119,16 @@ TEST_F(TraceStressTest, ThreadsTraceSideBySideWhileAScriptRuns) {
             }
         });
     }
-    std::thread script(runScript, 300);
+    std::string scriptFile = dir.file("script.txt"), scriptOut = dir.file("script-out.txt");
+    zortest::writeFile(scriptFile, stressScript(scriptOut));
+    int scriptResult = -100;
+    unsigned int scriptThread = 0;
+    std::thread script([&] {
+        scriptThread = zor::currentThreadNumber();
+        scriptResult = Parse::parseLoop(scriptFile.c_str(), "", echoTest);
+    });
     script.join();
-    built.arrive_and_wait();
+    if (testsRun == 0) started.count_down();  // a script that ran no test must not hang us
     Parse::setLastOutFile(outFile.c_str());
     scriptDone.count_down();
     for (auto& worker : workers) worker.join();
@@ -116,6 +151,20 @@ TEST_F(TraceStressTest, ThreadsTraceSideBySideWhileAScriptRuns) {
         at += block.size();
     }
     EXPECT_EQ(at, text.size());
+
+    EXPECT_EQ(scriptResult, 0);
+    std::string reports = zortest::readFile(scriptOut);
+    std::string echoBlock =
+        "echo(" + std::to_string(scriptThread) + ")\n{\n    copy()\n    {\n    }\n}\n\n";
+    size_t echoes = 0;
+    for (size_t found = reports.find(echoBlock); found != std::string::npos;
+         found = reports.find(echoBlock, found + 1)) {
+        ++echoes;
+    }
+    EXPECT_EQ(echoes, static_cast<size_t>(scriptTests));
+    EXPECT_EQ(reports.find("[ERROR]"), std::string::npos);
+    EXPECT_EQ(reports.find("worker("), std::string::npos);
+    EXPECT_EQ(reports.find("small("), std::string::npos);
 }
 
 }  // namespace
