@@ -87,6 +87,10 @@ private:
     viewer::PaneLayout paneLayout;
     bool splitPending = true;
     bool graphicShown = false;
+    std::unique_ptr<PlainTextPane> scriptSearch;
+    std::unique_ptr<PlainTextPane> outputSearch;
+    // The pane that the search acts on: the one last clicked.
+    viewer::TextPane* searchPane = nullptr;
 
     QPlainTextEdit* scriptPane;
     QStackedWidget* outputStack;
@@ -112,8 +116,4 @@ private:
     QMenu* settingsMenu;
     QAction* textlogAction;
     QAction* graphicAction;
-
-    std::unique_ptr<PlainTextPane> scriptSearch;
-    std::unique_ptr<PlainTextPane> outputSearch;
-    viewer::TextPane* searchPane = nullptr;
 };
