@@ -16,6 +16,7 @@ public:
         return result;
     }
     void setLastOutFile(const std::string&) override {}
+    std::string lastOutFile() const override { return {}; }
 
     RunResult result;
     std::string seenFilter = "none";

@@ -62,7 +62,8 @@ public:
         if (duringRun) duringRun();
         return result;
     }
-    void setLastOutFile(const std::string& name) override { lastOutFile = name; }
+    void setLastOutFile(const std::string& name) override { lastOutName = name; }
+    std::string lastOutFile() const override { return lastOutName; }
 
     bool registry = true;
     TraceSettings trace;
@@ -70,7 +71,7 @@ public:
     int runs = 0;
     std::string seenFilter;
     std::string seenInput;
-    std::string lastOutFile;
+    std::string lastOutName;
     std::function<void()> duringRun;
 };
 
@@ -84,6 +85,19 @@ public:
 
     RunResult result;
     int runs = 0;
+};
+
+// Event files are written in the working directory.
+class CurrentDir {
+public:
+    explicit CurrentDir(const std::filesystem::path& path)
+        : previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~CurrentDir() { std::filesystem::current_path(previous); }
+
+private:
+    std::filesystem::path previous;
 };
 
 class ScriptCommandsTest : public ::testing::Test {
@@ -203,6 +217,33 @@ TEST_F(ScriptCommandsTest, EventRunLeavesInputFileAndFieldAlone) {
     EXPECT_EQ(view.field, "old field");
 }
 
+TEST_F(ScriptCommandsTest, EventIsWrittenWithoutLineBreakAndRunAtOnce) {
+    const CurrentDir inDir(dir.path());
+    writeFile("xin.txt", "an older and longer event");
+    commands.runEvent("buttonpress{x=12 y=345 button=0}");
+    EXPECT_EQ(readFile("xin.txt"), "buttonpress{x=12 y=345 button=0}");
+    EXPECT_EQ(library.runs, 1);
+    EXPECT_EQ(library.seenInput, "buttonpress{x=12 y=345 button=0}");
+    EXPECT_EQ(library.seenFilter, "");
+    EXPECT_EQ(view.field, "old field");
+}
+
+TEST_F(ScriptCommandsTest, EventThatCannotBeWrittenIsLost) {
+    const CurrentDir inDir(dir.path());
+    std::filesystem::create_directory("xin.txt");
+    commands.runEvent("ongraphic{}");
+    EXPECT_EQ(library.runs, 0);
+}
+
+// The running script may be the event file itself, which must stay as it is.
+TEST_F(ScriptCommandsTest, EventDuringARunIsLost) {
+    const CurrentDir inDir(dir.path());
+    library.duringRun = [this] { commands.runEvent("keypress{x=0 y=0 key=\"a\"}"); };
+    commands.runEvent("ongraphic{}");
+    EXPECT_EQ(library.runs, 1);
+    EXPECT_EQ(readFile("xin.txt"), "ongraphic{}");
+}
+
 TEST_F(ScriptCommandsTest, SecondRunDuringARunIsRefused) {
     writeFile(view.inputName, "on disk");
     view.script = "outer";
@@ -226,7 +267,7 @@ TEST_F(ScriptCommandsTest, ConnectedServerRunsTheScriptInstead) {
     commands.runScript();
     EXPECT_EQ(remote.runs, 1);
     EXPECT_EQ(library.runs, 0);
-    EXPECT_EQ(library.lastOutFile, "remote.txt");
+    EXPECT_EQ(library.lastOutName, "remote.txt");
 }
 
 TEST_F(ScriptCommandsTest, SaveWritesWindowsLineBreaksAndKeepsEveryByte) {

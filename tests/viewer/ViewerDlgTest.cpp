@@ -15,9 +15,7 @@
 #include <filesystem>
 #include <string>
 
-#include "LinkedLibrary.h"
-#include "TempDir.h"
-#include "ViewerDlg.h"
+#include "DialogFixture.h"
 #include "output/ParseOut.h"
 #include "run/Parse.h"
 #include "run/ZorCall.h"
@@ -40,42 +38,9 @@ const char* const twoEchoTests =
     "zortst { first = 1 verify: first == 1 }\n"
     "zortst { second = 2 verify: second == 2 }\n";
 
-// A dialog shown offscreen in a fresh working directory.
-class ViewerDlgTest : public ::testing::Test {
-protected:
-    ViewerDlgTest() : previousDir(std::filesystem::current_path()), dialog(library) {
-        std::filesystem::current_path(dir.path());
-        dialog.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    }
-    ~ViewerDlgTest() override { std::filesystem::current_path(previousDir); }
-
-    template <class Widget>
-    Widget* child(const char* name) {
-        auto* widget = dialog.findChild<Widget*>(QLatin1String(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-    QPlainTextEdit* script() { return child<QPlainTextEdit>("script"); }
-    QPlainTextEdit* output() { return child<QPlainTextEdit>("output"); }
-    QString field(const char* name) { return child<QLineEdit>(name)->text(); }
-    void click(const char* button) {
-        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
-    }
-    void selectScript(int start, int end) {
-        QTextCursor cursor = script()->textCursor();
-        cursor.setPosition(start);
-        cursor.setPosition(end, QTextCursor::KeepAnchor);
-        script()->setTextCursor(cursor);
-    }
-
-    zortest::TempDir dir;
-    std::filesystem::path previousDir;
-    viewer::LinkedLibrary library;
-    ViewerDlg dialog;
-};
-
 }  // namespace
+
+using ViewerDlgTest = DialogFixture;
 
 TEST_F(ViewerDlgTest, StartsAsTheMainDialog) {
     EXPECT_EQ(dialog.windowTitle(), "ZorViewer 1.56B");

@@ -1,8 +1,10 @@
-// The small texts of the viewer: the test filter, the run time and the trace depth.
+// The small texts of the viewer: the test filter, the run time, the trace
+// depth and the event records.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "EventRecords.h"
 #include "RunFilter.h"
 #include "RunTimeText.h"
 #include "TraceSettings.h"
@@ -58,4 +60,33 @@ TEST(TraceSettingsTest, StartsUnlimitedAndApplyKeepsDepthInRange) {
     EXPECT_EQ(settings.root, "outer");
     applyTrace(settings, 140, "");
     EXPECT_EQ(settings.depth, 100);
+}
+
+TEST(EventRecordTest, ClicksAndKeysBecomeOneLineRecords) {
+    EXPECT_EQ(buttonPressEvent(12, 345, 0), "buttonpress{x=12 y=345 button=0}");
+    EXPECT_EQ(buttonPressEvent(0, 0, 2), "buttonpress{x=0 y=0 button=2}");
+    EXPECT_EQ(keyPressEvent(7, 8, "pagedown"), "keypress{x=7 y=8 key=\"pagedown\"}");
+    EXPECT_EQ(keyPressEvent(7, 8, "\\"), "keypress{x=7 y=8 key=\"\\\"}");
+}
+
+TEST(EventRecordTest, MousePositionHasFourPlacesAtLeast) {
+    EXPECT_EQ(mousePositionText(0, 0), "X:0000 Y:0000");
+    EXPECT_EQ(mousePositionText(12, 345), "X:0012 Y:0345");
+    EXPECT_EQ(mousePositionText(65535, 10000), "X:65535 Y:10000");
+}
+
+TEST(EventRecordTest, TypedCharactersAreNamedByThemselvesExceptTheQuote) {
+    EXPECT_EQ(typedKeyName(U'a'), "a");
+    EXPECT_EQ(typedKeyName(U' '), " ");
+    EXPECT_EQ(typedKeyName(U'\''), "'");
+    EXPECT_EQ(typedKeyName(U'"'), "apostrophe");
+    EXPECT_EQ(typedKeyName(0xE9), "\xE9");
+    EXPECT_EQ(typedKeyName(0xA7), "\xA7");
+}
+
+TEST(EventRecordTest, AccentsUmlautsAndWideCharactersAreSwallowed) {
+    for (char32_t swallowed : {0x60, 0xB0, 0xB4, 0xDF, 0xC4, 0xF6, 0xD6, 0xE4, 0xDC, 0xFC})
+        EXPECT_EQ(typedKeyName(swallowed), std::nullopt) << static_cast<int>(swallowed);
+    EXPECT_EQ(typedKeyName(0x100), std::nullopt);
+    EXPECT_EQ(typedKeyName(0x20AC), std::nullopt);
 }

@@ -30,4 +30,8 @@ void LinkedLibrary::setLastOutFile(const std::string& name) {
     Parse::setLastOutFile(name.c_str());
 }
 
+std::string LinkedLibrary::lastOutFile() const {
+    return Parse::getLastOutFile();
+}
+
 }  // namespace viewer

@@ -11,6 +11,7 @@ public:
     void setTrace(const TraceSettings& trace) override;
     RunResult parse(const std::string& inputFile, const std::string& filter) override;
     void setLastOutFile(const std::string& name) override;
+    std::string lastOutFile() const override;
 };
 
 }  // namespace viewer

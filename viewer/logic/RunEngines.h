@@ -27,6 +27,7 @@ public:
     // Runs the script file, or the one test the filter selects.
     virtual RunResult parse(const std::string& inputFile, const std::string& filter) = 0;
     virtual void setLastOutFile(const std::string& name) = 0;
+    virtual std::string lastOutFile() const = 0;
 };
 
 // A test server that runs scripts for the viewer.

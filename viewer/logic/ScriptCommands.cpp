@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "DialogView.h"
+#include "EventRecords.h"
 #include "RunFilter.h"
 #include "RunTimeText.h"
 #include "ScriptFile.h"
@@ -42,6 +43,11 @@ void ScriptCommands::runScript() {
 
 void ScriptCommands::runEvents(const std::string& eventInput) {
     if (!running) run(eventInput, true);
+}
+
+void ScriptCommands::runEvent(const std::string& record) {
+    if (running || !writeFileBytes(eventFile, record)) return;
+    runEvents(eventFile);
 }
 
 void ScriptCommands::loadInput() {

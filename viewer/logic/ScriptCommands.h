@@ -21,6 +21,10 @@ public:
     // Runs an event script (a recorded click or key): the input file named in
     // the dialog stays untouched and the output field keeps its text.
     void runEvents(const std::string& eventInput);
+    // Writes the event record into the event script file and runs that file
+    // as an event run. Nothing happens while a run is in progress (it may be
+    // reading the event file) or when the file cannot be written.
+    void runEvent(const std::string& record);
     // Reloads the input file into the script pane.
     void loadInput();
     // Writes the script pane to the file; on failure the output pane says so.
@@ -32,6 +36,8 @@ public:
     bool busy() const { return running; }
 
     TraceSettings& traceSettings() { return trace; }
+    // The output file of the last run, as the library keeps it.
+    std::string lastOutFile() const { return library.lastOutFile(); }
     // The test server, once one is set up; runs go to it while it is connected.
     void setRemote(RemoteAccess* server) { remote = server; }
 

@@ -94,6 +94,10 @@ bool writePaneText(const std::string& name, std::string_view text) {
     return replaceFile(name, bytes);
 }
 
+bool writeFileBytes(const std::string& name, std::string_view bytes) {
+    return replaceFile(name, bytes);
+}
+
 bool copyFile(const std::string& from, const std::string& to) {
     const std::optional<std::string> bytes = readBytes(from, false);
     return bytes && replaceFile(to, *bytes);

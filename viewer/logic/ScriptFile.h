@@ -19,6 +19,9 @@ std::optional<std::string> readPaneText(const std::string& name);
 // failure the old file stays as it was and the answer is false.
 bool writePaneText(const std::string& name, std::string_view text);
 
+// Writes the bytes as they are, with the same all-or-nothing replacement.
+bool writeFileBytes(const std::string& name, std::string_view bytes);
+
 // Copies a file over another, replacing it only when the copy is complete.
 bool copyFile(const std::string& from, const std::string& to);
 

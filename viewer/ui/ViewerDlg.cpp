@@ -162,10 +162,3 @@ void ViewerDlg::search(viewer::SearchDirection direction) {
     const bool showsGraphic = graphicShown && searchPane == outputSearch.get();
     viewer::search(searchPane, showsGraphic, latin1Text(searchField->text()), direction);
 }
-
-void ViewerDlg::setOutputMode(bool graphic) {
-    graphicShown = graphic;
-    textlogAction->setChecked(!graphic);
-    graphicAction->setChecked(graphic);
-    outputStack->setCurrentWidget(graphic ? graphicPane : static_cast<QWidget*>(outputPane));
-}

@@ -8,14 +8,18 @@
 #include <string>
 
 #include "DialogView.h"
+#include "DisplayList.h"
 #include "PaneLayout.h"
 #include "PlainTextPane.h"
 #include "ScriptCommands.h"
 
+class GraphicPane;
 class QAction;
 class QGroupBox;
+class QKeyEvent;
 class QLineEdit;
 class QMenu;
+class QMouseEvent;
 class QPlainTextEdit;
 class QPushButton;
 class QSlider;
@@ -30,6 +34,9 @@ public:
 
     // The commands on the script, also for event runs and the remote client.
     viewer::ScriptCommands& commands() { return scriptCommands; }
+    // The drawing records of the graphic display; the remote client decodes
+    // the server's display blocks into it.
+    display::DisplayList& displayList() { return displayRecords; }
 
 public slots:
     void run();
@@ -76,8 +83,14 @@ private:
     void createMenus();
     void layoutControls(int width, int height);
     void setOutputMode(bool graphic);
-    bool filterKey(QWidget* target, int key);
+    bool filterKey(QWidget* target, const QKeyEvent& key);
+    // Graphic mode: clicks and key presses become event runs.
+    bool recordMouse(QWidget* target, QEvent* event);
+    bool recordKey(QWidget* target, const QKeyEvent& key);
+    void takeMousePosition(const QMouseEvent& event);
     void noteClick(QWidget* target);
+    // Whether the target is the control or lies inside it.
+    static bool within(const QWidget* target, const QWidget* control);
     void search(viewer::SearchDirection direction);
     // Takes the chosen file's folder as the working directory and its bare
     // name as the input file; false when the dialog was cancelled.
@@ -87,6 +100,10 @@ private:
     viewer::PaneLayout paneLayout;
     bool splitPending = true;
     bool graphicShown = false;
+    display::DisplayList displayRecords;
+    // The last mouse position over the graphic display, in its pixels.
+    int lastX = 0;
+    int lastY = 0;
     std::unique_ptr<PlainTextPane> scriptSearch;
     std::unique_ptr<PlainTextPane> outputSearch;
     // The pane that the search acts on: the one last clicked.
@@ -95,7 +112,7 @@ private:
     QPlainTextEdit* scriptPane;
     QStackedWidget* outputStack;
     QPlainTextEdit* outputPane;
-    QWidget* graphicPane;
+    GraphicPane* graphicPane;
     QLineEdit* inputField;
     QLineEdit* outputField;
     QLineEdit* searchField;

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "GraphicPane.h"
 #include "ViewerDlg.h"
 
 namespace {
@@ -89,9 +90,9 @@ void ViewerDlg::createControls() {
     scriptPane->setTabStopDistance(tabStopUnits * QFontMetricsF(font()).averageCharWidth() / 4);
     outputPane = newPane("output", this);
     outputPane->setReadOnly(true);
-    graphicPane = new QWidget;
-    graphicPane->setObjectName(QStringLiteral("graphic"));
+    graphicPane = new GraphicPane(displayRecords);
     outputStack = new QStackedWidget(this);
+    outputStack->setObjectName(QStringLiteral("outputStack"));
     outputStack->addWidget(outputPane);
     outputStack->addWidget(graphicPane);
 

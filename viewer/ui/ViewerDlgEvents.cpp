@@ -7,13 +7,9 @@
 
 #include "ViewerDlg.h"
 
-namespace {
-
-bool within(const QWidget* target, const QWidget* control) {
+bool ViewerDlg::within(const QWidget* target, const QWidget* control) {
     return target == control || control->isAncestorOf(target);
 }
-
-}  // namespace
 
 // Installed on the application, this sees every event before its widget does;
 // it acts only on the main dialog's own widgets, so that the settings dialog
@@ -23,11 +19,14 @@ bool ViewerDlg::eventFilter(QObject* watched, QEvent* event) {
     if (!target || target->window() != this) return false;
     switch (event->type()) {
         case QEvent::KeyPress:
-            return filterKey(target, static_cast<QKeyEvent*>(event)->key());
+            return filterKey(target, *static_cast<QKeyEvent*>(event));
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
             noteClick(target);
-            return false;
+            return graphicShown && recordMouse(target, event);
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            return graphicShown && recordMouse(target, event);
         case QEvent::Paint:
             // The split waits for the slider's next repaint after a resize,
             // when the dialog's outer size is final.
@@ -35,21 +34,32 @@ bool ViewerDlg::eventFilter(QObject* watched, QEvent* event) {
                 splitPending = false;
                 splitPanes();
             }
-            return false;
+            // The text pane never paints or scrolls over the picture.
+            return graphicShown && within(target, outputPane);
+        case QEvent::Wheel:
+            return graphicShown && within(target, outputPane);
         default:
             return false;
     }
 }
 
-bool ViewerDlg::filterKey(QWidget* target, int key) {
-    switch (key) {
+// Tab in the script pane and Return in a field keep their meaning in graphic
+// mode; every other key may be recorded before Escape and F1 are looked at.
+bool ViewerDlg::filterKey(QWidget* target, const QKeyEvent& key) {
+    switch (key.key()) {
         case Qt::Key_Tab:
-            if (target != scriptPane) return false;
+            if (target != scriptPane) break;
             scriptPane->insertPlainText(QStringLiteral("\t"));
             return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            return target == inputField || target == outputField || target == searchField;
+            if (target == inputField || target == outputField || target == searchField) return true;
+            break;
+        default:
+            break;
+    }
+    if (graphicShown && recordKey(target, key)) return true;
+    switch (key.key()) {
         case Qt::Key_Escape:
             return true;
         case Qt::Key_F1:

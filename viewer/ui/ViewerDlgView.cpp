@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 
+#include "GraphicPane.h"
 #include "Latin1Text.h"
 #include "ViewerDlg.h"
 
@@ -47,10 +48,10 @@ void ViewerDlg::setOutputField(const std::string& text) {
     outputField->setText(fromLatin1Text(text));
 }
 
-// The drawing records arrive with the graphic display; until then there is
-// nothing to empty or to draw.
-void ViewerDlg::clearDisplayList() {}
+void ViewerDlg::clearDisplayList() {
+    displayRecords.clear();
+}
 
 void ViewerDlg::repaintGraphic() {
-    graphicPane->update();
+    if (graphicShown) graphicPane->update();
 }
