@@ -1,3 +1,10 @@
+// Text blocks for elements. Blocks of the string heap pass through a small
+// cache per thread: a thread that releases a block and soon asks for one of
+// the same order (an element rewritten, a record cleared and refilled) needs
+// neither the heap's lock nor its splits and merges. A block may be released
+// on another thread than the one that had it; every cached block belongs to
+// the one process-wide heap and goes back to it when the cache is full or its
+// thread ends.
 #include "store/TextBlock.h"
 
 #include <cstdlib>
@@ -8,6 +15,58 @@ namespace zor {
 
 namespace {
 
+constexpr int cacheDepth = 8;
+
+// Plain thread-local data, usable up to the thread's very end.
+struct CacheState {
+    void* blocks[StringHeap::orderCount][cacheDepth];
+    int count[StringHeap::orderCount];
+    bool registered;
+    bool closed;  // after the flush at thread end: releases go straight to the heap
+};
+
+thread_local CacheState cache;
+
+// Gives the thread's cached blocks back to the heap when the thread ends.
+struct CacheFlusher {
+    ~CacheFlusher() {
+        for (int order = 0; order < StringHeap::orderCount; ++order) {
+            while (cache.count[order] > 0) {
+                void* block = cache.blocks[order][--cache.count[order]];
+                StringHeap::unpark(block);
+                stringHeap().release(block);
+            }
+        }
+        cache.closed = true;
+    }
+};
+
+thread_local CacheFlusher flusher;
+
+void* takeCached(int order) {
+    if (cache.count[order] == 0) return nullptr;
+    void* block = cache.blocks[order][--cache.count[order]];
+    StringHeap::unpark(block);
+    return block;
+}
+
+// True when the block was dealt with here (kept, or ignored as not in use).
+bool keepCached(void* block) {
+    if (cache.closed) return false;
+    if (!cache.registered) {
+        cache.registered = true;
+        static_cast<void>(&flusher);  // makes the thread run the flusher at its end
+    }
+    int order = StringHeap::park(block);
+    if (order == 0) return true;
+    if (cache.count[order] == cacheDepth) {
+        StringHeap::unpark(block);
+        return false;
+    }
+    cache.blocks[order][cache.count[order]++] = block;
+    return true;
+}
+
 bool fitsStringHeap(std::size_t size) {
     return size <= static_cast<std::size_t>(StringHeap::largestRequest);
 }
@@ -16,16 +75,18 @@ bool fitsStringHeap(std::size_t size) {
 
 void* allocText(std::size_t size) {
     if (size < 1) return nullptr;
-    return fitsStringHeap(size) ? stringHeap().allocate(size) : std::malloc(size);
+    if (!fitsStringHeap(size)) return std::malloc(size);
+    if (void* block = takeCached(StringHeap::orderFor(size))) return block;
+    return stringHeap().allocate(size);
 }
 
 void releaseText(void* block, std::size_t size) {
     if (!block) return;
-    if (fitsStringHeap(size)) {
-        stringHeap().release(block);
-    } else {
+    if (!fitsStringHeap(size)) {
         std::free(block);
+        return;
     }
+    if (!keepCached(block)) stringHeap().release(block);
 }
 
 }  // namespace zor
