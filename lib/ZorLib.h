@@ -3,6 +3,8 @@
 
 #include "ZorExport.h"
 #include "run/AdaptIO.h"
+#include "run/Parse.h"
+#include "run/ZorCall.h"
 #include "store/AvlTree.h"
 #include "store/DataMap.h"
 #include "store/StoreCv.h"

@@ -1,0 +1,30 @@
+// ZorCall: makes a host's native test function known to the library by name.
+// Declare one object per function (typically static); the host's callback
+// finds the function again with getFunc under the name of the test to run.
+#pragma once
+
+#include <cstdint>
+
+#include "ZorExport.h"
+
+class DataMap;
+
+class ZORLIB_API ZorCall {
+public:
+    using TestFunction = void (*)();
+
+    ZorCall(const char* name, TestFunction function);
+    // Unregisters nothing by name; the last object destroyed deletes the registry.
+    ~ZorCall();
+    ZorCall(const ZorCall&) = delete;
+    ZorCall& operator=(const ZorCall&) = delete;
+
+    // The function registered under the name, or null. A null name asks whether
+    // a registry exists: the answer is then non-null exactly while one does, and
+    // is never to be called.
+    static TestFunction getFunc(const char* name);
+
+private:
+    static DataMap* funcMap;
+    static int32_t ctr;
+};

@@ -1,0 +1,24 @@
+// Every error of a parse goes through reportError, which adds the line, the
+// position and the offending token, so that all reports have the same shape.
+#pragma once
+
+namespace zor {
+
+// Error texts fit the run state's 500-byte text: the token or the detail is cut
+// so that the text, line feed included, stays within this many characters.
+constexpr int maxErrorLength = 499;
+
+// Stores "<message>[ (<detail>)] in line <n>", then " ( <token>... )" and a line
+// feed, or a line feed alone when the token text is empty, as the run's error
+// with its line and position. Only the first report of a parse counts: a parse
+// stops at its first error, and later reports are echoes of it.
+void reportError(const char* message, const char* detail = nullptr);
+
+// The error of an action: empties the token text and reports "message (detail)".
+// Answers 1, the action's request to stop the parse.
+int failAction(const char* message, const char* detail);
+
+// Forgets the previous parse's report; called when a parse starts.
+void resetErrorReport();
+
+}  // namespace zor

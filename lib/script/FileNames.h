@@ -1,0 +1,18 @@
+// File names: a string, or the concatenation of strings and text variables in
+// parentheses, such as ("out_" (prefix) ".txt").
+#pragma once
+
+#include "script/ScriptText.h"
+
+namespace zor {
+
+// A13: the file name is the text of its parts.
+void takeFileParts(ScriptText& name, const ScriptText& parts);
+// A14: appends a string part.
+int appendStringPart(ScriptText& parts, const ScriptText& string);
+// A15, A16: a text variable as the first part, or appended. A variable that is
+// not a text is "undefined"; where that error is suppressed the part is empty.
+int variablePart(ScriptText& parts, const ScriptText& path);
+int appendVariablePart(ScriptText& parts, const ScriptText& path);
+
+}  // namespace zor

@@ -1,0 +1,43 @@
+// The scanner's process-wide state: where the script comes from, how far it has
+// been read, the line count, and the reader's memory of the block comment.
+#pragma once
+
+#include <cstdint>
+
+#include "script/ScriptText.h"
+
+class AdaptIO;
+
+namespace zor {
+
+struct ScanState {
+    AdaptIO* input = nullptr;
+    // Characters delivered by the reader since the parse began, and that count
+    // before the latest refill. Kept wide so that no script length overflows them.
+    std::int64_t charsRead = 0;
+    std::int64_t charsBefore = 0;
+    std::int32_t lineNo = 1;
+    // The reader is inside a block comment, and its last two characters.
+    bool inComment = false;
+    int previousChar = 0;
+    int charBeforePrevious = 0;
+    // Set by the record-body actions: line comments become line markers.
+    bool markerOn = false;
+    // The input has delivered its end (or a byte that reads as it); nothing
+    // after it is read.
+    bool inputEnded = false;
+    // The end of the input has been reported; every further token is the end.
+    bool atEnd = false;
+    // An action has emptied the current token's text for its error report.
+    bool tokenTextEmptied = false;
+    // The value of the last valued token.
+    ScriptText tokenValue{};
+};
+
+ScanState& scanState();
+
+// Fills buffer with at most maxSize (and at most 8192) characters of the input,
+// blanking block comments; answers the number stored, 0 at the end of the input.
+int readScript(char* buffer, int maxSize);
+
+}  // namespace zor

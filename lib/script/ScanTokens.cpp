@@ -1,0 +1,103 @@
+// What the scanner's rules do with a match: token values, line counting and
+// line markers, and the end of the input.
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "Grammar.hpp"
+#include "run/Parse.h"
+#include "script/ErrorReport.h"
+#include "script/Numbers.h"
+#include "script/ScanState.h"
+#include "script/Scanner.h"
+#include "store/DataMap.h"
+#include "store/StoreCv.h"
+
+namespace zor {
+
+namespace {
+
+// A token value holds at most this many characters; a longer token is not a
+// valid token of the language.
+constexpr std::size_t maxTokenLength = ScriptText::maxLength;
+
+void setTokenValue(const char* text, std::size_t length) {
+    ScriptText& value = scanState().tokenValue;
+    std::memcpy(value.text, text, length);
+    value.text[length] = '\0';
+}
+
+}  // namespace
+
+int nextToken() {
+    ScanState& scan = scanState();
+    scan.tokenTextEmptied = false;
+    if (scan.atEnd) return TOK_YYEOF;
+    try {
+        return scanNext();
+    } catch (const ScanFailure&) {
+        // The input ends here with an error of its own; the token handed back
+        // is one that no rule accepts, so the parse stops at once.
+        failAction("out of memory", "yylex::malloc");
+        scan.atEnd = true;
+        return TOK_OTHER;
+    }
+}
+
+void emptyTokenText() {
+    scanState().tokenTextEmptied = true;
+}
+
+int valuedToken(int kind, const char* text, std::size_t length) {
+    if (length > maxTokenLength) return TOK_OTHER;
+    setTokenValue(text, length);
+    return kind;
+}
+
+int stringToken(const char* text, std::size_t length) {
+    if (length > maxTokenLength) return TOK_OTHER;
+    setTokenValue(text + 1, length - 2);
+    return TOK_STRING;
+}
+
+int hexToken(const char* text, std::size_t length) {
+    if (length > maxTokenLength) return TOK_OTHER;
+    char decimal[16] = {};
+    std::to_chars(decimal, decimal + sizeof decimal - 1, readHexDigits(text + 2, length - 2));
+    setTokenValue(decimal, std::strlen(decimal));
+    return TOK_INTEGER;
+}
+
+void lineComment(const char* text, std::size_t length) {
+    ScanState& scan = scanState();
+    if (scan.markerOn) {
+        // "//" and the comment's line number; the value is the comment with its
+        // line end, within the length of any other text of a run.
+        char name[24] = {};
+        std::snprintf(name, sizeof name, "//%06d", static_cast<int>(scan.lineNo));
+        ScriptText comment;
+        std::size_t kept = std::min(length, ScriptText::maxLength);
+        std::memcpy(comment.text, text, kept);
+        comment.text[kept] = '\0';
+        Parse::getOutStore()[name] = comment.text;
+    }
+    lineFeed();
+}
+
+void lineFeed() {
+    ScanState& scan = scanState();
+    if (scan.lineNo < INT32_MAX) ++scan.lineNo;
+}
+
+int endOfInput() {
+    scanState().atEnd = true;
+    return TOK_YYEOF;
+}
+
+std::int32_t adjustedPosition(std::int64_t raw, std::int32_t line) {
+    return Parse::adjustLine(static_cast<std::int32_t>(raw), line);
+}
+
+}  // namespace zor

@@ -1,0 +1,50 @@
+// The scanner as the parser and the actions see it: the next token, the current
+// token's text and position. Its state is in ScanState.h, its rules in Scanner.l.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zor {
+
+// The next token's kind (the parser's token numbers), 0 at the end of the
+// input and at every call after it. The value of a valued token is left in
+// scanState().tokenValue.
+int nextToken();
+
+// The current token's characters exactly as matched, valid until the next
+// token is requested; empty at the end of the input and once emptied.
+const char* tokenText();
+// Empties the token text for an action's error report.
+void emptyTokenText();
+
+// Position of the current token: its offset in the script with every line
+// break counted as one character.
+std::int32_t currentPos();
+
+// --- used by the rules of Scanner.l ---
+
+// Thrown by the generated scanner when its buffer cannot be had or grown;
+// caught in nextToken, never beyond it.
+struct ScanFailure {};
+
+// The generated scanner: one token kind per call.
+int scanNext();
+
+// A valued token of the given kind whose value is its text; a token too long
+// for the token value becomes an OTHER token.
+int valuedToken(int kind, const char* text, std::size_t length);
+// A double-quoted string: the value is the text between the quotes.
+int stringToken(const char* text, std::size_t length);
+// "0x" and hex digits: an INTEGER whose value is the number in decimal.
+int hexToken(const char* text, std::size_t length);
+// A line comment with its line feed: a line marker when markers are on.
+void lineComment(const char* text, std::size_t length);
+// A line feed outside a comment.
+void lineFeed();
+// The end of the input: every further token is the end too.
+int endOfInput();
+// A raw character offset at the given line as a position.
+std::int32_t adjustedPosition(std::int64_t raw, std::int32_t line);
+
+}  // namespace zor
