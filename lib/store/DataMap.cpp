@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "store/AvlLinks.h"
 #include "store/StoreCv.h"
 #include "store/StoreInternals.h"
 #include "store/StoreMessage.h"
@@ -63,11 +64,19 @@ void DataMap::appElem(StoreEl* element) {
     avl_push(element);
 }
 
-// The key points at the wanted text itself, so a name of any length is
-// compared whole and a look-up never allocates.
+// The tree's own descent (avl_search) with the name comparison inlined, as
+// look-ups are the store's hottest path: the wanted text is compared whole,
+// whatever its length, and nothing is allocated. With equal names present the
+// first one met on the way down is answered, as avl_search would.
 StoreEl* DataMap::find(const char* elementName) const {
-    StoreEl key(StoreEl::BorrowName{}, elementName);
-    return static_cast<StoreEl*>(avl_search(key));
+    const AVL_ITEM* node = avlRoot;
+    while (node) {
+        auto* element = static_cast<StoreEl*>(node->data);
+        int order = std::strcmp(element->getName(), elementName);
+        if (order == 0) return element;
+        node = order > 0 ? zor::leftChild(node) : zor::rightChild(node);
+    }
+    return nullptr;
 }
 
 StoreEl* DataMap::getData(const char* elementName) const {

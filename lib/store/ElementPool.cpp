@@ -1,4 +1,4 @@
-// The element pool: 100-slot blocks from the general heap, the first slot of
+// The element pool: zero-filled 100-slot blocks from the general heap, the first slot of
 // each being its header. Released slots are chained through their first word
 // and handed out again last-released-first; untouched slots read zero there.
 // When the last element is deleted every block goes back to the general heap.
@@ -16,6 +16,18 @@ namespace zor {
 namespace {
 
 constinit SpinLock poolLock;
+
+// Blocks start on a cache line, so that an element's name (its first field)
+// shares a line with the link and the inline name buffer.
+constexpr std::size_t cacheLine = 64;
+constexpr std::size_t blockBytes =
+    (ElementAccess::blockSlots * sizeof(StoreEl) + cacheLine - 1) / cacheLine * cacheLine;
+
+void* newBlock() {
+    void* block = std::aligned_alloc(cacheLine, blockBytes);
+    if (block) std::memset(block, 0, blockBytes);
+    return block;
+}
 
 void* readLink(const void* slot) {
     void* link;
@@ -36,7 +48,7 @@ StoreEl* slotAfter(void* slot, int slots = 1) {
 void* ElementAccess::poolAllocate() noexcept {
     std::lock_guard<SpinLock> guard(poolLock);
     if (StoreEl::start == StoreEl::end) {
-        void* block = std::calloc(blockSlots, sizeof(StoreEl));
+        void* block = newBlock();
         if (!block) return nullptr;
         writeLink(block, StoreEl::list);
         StoreEl::list = static_cast<StoreEl*>(block);

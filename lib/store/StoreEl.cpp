@@ -22,42 +22,18 @@ const char* orEmpty(const char* text) {
 
 // An int or double element whose name block cannot be had keeps the empty
 // name and the value 0, so that no caller mistakes it for the value it meant.
-StoreEl::StoreEl(const char* elementName, int value)
-    : type(typeInt),
-      len(inlineSize),
-      next(nullptr),
-      name(inlineName),
-      data(inlineValue),
-      mark(' '),
-      nameSource(nameInline),
-      nameLen(0) {
+StoreEl::StoreEl(const char* elementName, int value) : type(typeInt) {
     if (!initName(elementName)) value = 0;
     std::memcpy(inlineValue, &value, sizeof value);
 }
 
-StoreEl::StoreEl(const char* elementName, double value)
-    : type(typeDouble),
-      len(inlineSize),
-      next(nullptr),
-      name(inlineName),
-      data(inlineValue),
-      mark(' '),
-      nameSource(nameInline),
-      nameLen(0) {
+StoreEl::StoreEl(const char* elementName, double value) : type(typeDouble) {
     if (!initName(elementName)) value = 0.0;
     std::memcpy(inlineValue, &value, sizeof value);
 }
 
 // Without its name or value block the element is kept, with both empty.
-StoreEl::StoreEl(const char* elementName, const char* value)
-    : type(typeString),
-      len(inlineSize),
-      next(nullptr),
-      name(inlineName),
-      data(inlineValue),
-      mark(' '),
-      nameSource(nameInline),
-      nameLen(0) {
+StoreEl::StoreEl(const char* elementName, const char* value) : type(typeString) {
     if (initName(elementName) && initText(value)) return;
     releaseName();
     inlineName[0] = '\0';
@@ -65,14 +41,7 @@ StoreEl::StoreEl(const char* elementName, const char* value)
 }
 
 StoreEl::StoreEl(BorrowName, const char* wanted)
-    : type(typeInt),
-      len(inlineSize),
-      next(nullptr),
-      name(const_cast<char*>(orEmpty(wanted))),
-      data(inlineValue),
-      mark(' '),
-      nameSource(nameBorrowed),
-      nameLen(0) {
+    : name(const_cast<char*>(orEmpty(wanted))), type(typeInt), nameSource(nameBorrowed) {
     std::memset(inlineValue, 0, sizeof(double));
 }
 

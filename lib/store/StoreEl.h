@@ -71,16 +71,18 @@ private:
     void releaseName();
     void releaseData();
 
-    int type;
-    int len;
-    StoreEl* next;
-    char inlineValue[inlineSize];
+    // The name comes first so that a look-up, which reads only the name, finds
+    // it in the element's first cache line (pool blocks are cache-line aligned).
+    char* name = inlineName;
     char inlineName[inlineSize];
-    char* name;
-    void* data;
-    char mark;
-    NameSource nameSource;
-    int nameLen;  // size of the name block when nameSource is nameBlock
+    int type;
+    int len = inlineSize;
+    StoreEl* next = nullptr;
+    void* data = inlineValue;
+    char inlineValue[inlineSize];
+    char mark = ' ';
+    NameSource nameSource = nameInline;
+    int nameLen = 0;  // size of the name block when nameSource is nameBlock
 
     static StoreEl* start;
     static StoreEl* end;

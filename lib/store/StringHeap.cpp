@@ -1,6 +1,5 @@
 #include "store/StringHeap.h"
 
-#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -11,11 +10,6 @@ namespace {
 
 // Offsets inside a page's arena are 16-bit; this one means "no block".
 constexpr std::uint16_t noBlock = 0xFFFF;
-// Header flags: a block in use carries 0x80 with its order; a header with 0x20
-// or 0x40 set was not written by this heap.
-constexpr std::uint16_t inUseFlag = 0x80;
-constexpr std::uint16_t foreignFlags = 0x60;
-constexpr std::uint16_t orderBits = 0x1F;
 
 }  // namespace
 
@@ -88,12 +82,6 @@ StringHeap::~StringHeap() {
             std::free(page);
         }
     }
-}
-
-int StringHeap::orderFor(std::size_t size) {
-    if (size < 1 || size > static_cast<std::size_t>(largestRequest)) return -1;
-    int order = static_cast<int>(std::bit_width(size + headerSize - 1));
-    return order < minOrder ? minOrder : order;
 }
 
 void* StringHeap::allocate(std::size_t size) {
@@ -231,12 +219,6 @@ int StringHeap::freeBlocks(const Page* page, int order) {
         ++count;
     }
     return count;
-}
-
-int StringHeap::blockOrder(const void* payload) {
-    std::uint16_t flags;
-    std::memcpy(&flags, static_cast<const unsigned char*>(payload) - headerSize, sizeof flags);
-    return (flags & inUseFlag) ? flags & orderBits : 0;
 }
 
 int StringHeap::pageCount() const {

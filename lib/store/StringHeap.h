@@ -9,8 +9,10 @@
 // All operations take the heap's lock: records are built on several threads.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "store/SpinLock.h"
 
@@ -24,6 +26,11 @@ public:
     static constexpr int maxOrder = 9;
     static constexpr int orderCount = 10;
     static constexpr int largestRequest = pageSize - headerSize;
+    // Header flags: a block in use carries 0x80 with its order; a header with
+    // 0x20 or 0x40 set was not written by this heap.
+    static constexpr std::uint16_t inUseFlag = 0x80;
+    static constexpr std::uint16_t foreignFlags = 0x60;
+    static constexpr std::uint16_t orderBits = 0x1F;
 
     struct Page;
 
@@ -36,6 +43,12 @@ public:
     // At least size bytes, not zeroed; null for a size below 1 or above 508,
     // or when no page can be had.
     void* allocate(std::size_t size);
+    // The order of the block that a request of this size gets; -1 when none can.
+    static int orderFor(std::size_t size) {
+        if (size < 1 || size > static_cast<std::size_t>(largestRequest)) return -1;
+        int order = static_cast<int>(std::bit_width(size + headerSize - 1));
+        return order < minOrder ? minOrder : order;
+    }
     // Gives a block back; null and anything that is not a block in use here are ignored.
     void release(void* payload);
 
@@ -44,12 +57,20 @@ public:
     static const Page* nextPage(const Page* page);
     static int largestFreeOrder(const Page* page);
     static int freeBlocks(const Page* page, int order);
-    // The order of the block in use that holds this payload, 0 if there is none.
-    static int blockOrder(const void* payload);
+    // The order of the block in use that holds this payload, 0 if it is free.
+    static int blockOrder(const void* payload) {
+        std::uint16_t flags = flagsOf(payload);
+        return (flags & inUseFlag) && !(flags & foreignFlags) ? flags & orderBits : 0;
+    }
     int pageCount() const;
 
 private:
-    static int orderFor(std::size_t size);
+    static std::uint16_t flagsOf(const void* payload) {
+        std::uint16_t flags;
+        std::memcpy(&flags, static_cast<const unsigned char*>(payload) - headerSize, sizeof flags);
+        return flags;
+    }
+
     Page* newPage();
     void* allocateIn(Page* page, int order);
     void releaseIn(Page* page, std::uint16_t offset, int order);
