@@ -47,6 +47,13 @@ std::vector<std::string> elementsOf(const DataMap& record) {
     return elements;
 }
 
+int positionOf(const std::string& script, const std::string& text) {
+    const std::size_t offset = script.find(text);
+    int line = 1;
+    for (std::size_t i = 0; i < offset; ++i) line += script[i] == '\n';
+    return Parse::adjustLine(static_cast<int>(offset), line);
+}
+
 ScriptFixture::ScriptFixture() {
     passFlag = -1;
     seen.clear();

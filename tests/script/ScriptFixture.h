@@ -26,6 +26,10 @@ struct SeenTest {
     std::vector<std::string> results;
 };
 
+// Position of the text's first occurrence in the script as the scanner counts
+// it: every line break before it counts as one character.
+int positionOf(const std::string& script, const std::string& text);
+
 class ScriptFixture : public ::testing::Test {
 public:
     // The callback's answer; -1 skips the comparison, so that no verification
