@@ -47,7 +47,7 @@ TEST_F(NotificationTest, TimeLimitLeavesMarkerAndShortfall) {
     Parse::waitForNotify(1, 300);
     const long waited = millisecondsSince(start);
     EXPECT_GT(waited, 300);
-    EXPECT_LT(waited, 300 + 100 + 150);
+    EXPECT_LT(waited, 1000);  // noticed within one pause, with room for a busy machine
     EXPECT_STREQ(static_cast<char*>(Parse::getOutStore()["WAIT"]), "TIMEOUT_ERROR");
     EXPECT_EQ(Parse::getWaitCtr(), 1);
 }
@@ -76,7 +76,10 @@ TEST_F(NotificationTest, ConcurrentNotificationsAreAllCounted) {
     Parse::waitForNotify(threads * each, 5000);
     for (std::thread& notifier : notifiers) notifier.join();
     EXPECT_FALSE(timedOut());
-    EXPECT_EQ(Parse::getWaitCtr(), 0);
+    // Either the wait added its count while notifications came in, or all of
+    // them came first and the wait returned at once; no update is lost.
+    const int left = Parse::getWaitCtr();
+    EXPECT_TRUE(left == 0 || left == -threads * each) << left;
 }
 
 // A host event loop: the third pending event is the completion.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <clocale>
+#include <locale>
 #include <string>
 #include <thread>
 #include <vector>
@@ -56,22 +58,40 @@ ZorCall useRegistration("use", useTest);
 ZorCall slowRegistration("slow", slowTest);
 ZorCall asyncRegistration("async", asyncTest);
 
+std::string runScriptText(const std::string& resultfile) {
+    return resultfile +
+           "{ prefix = \"log_\" count = 3 }\n"
+           "login {\n"
+           "// checks the login\n"
+           "  user = \"guest\" retries = 2\n"
+           "  opts { fast = 1 } ids[] { 4 5 6 }\n"
+           "  verify: status == 0 elapsed < 2.5\n"
+           "          name == \"guest\"\n"
+           "}\n"
+           "use { session = (session) port = (conn.port)\n"
+           "      verify: seen == 77 port == 8080 }\n"
+           "slow { }\n"
+           "async { verify: done == 1 }\n";
+}
+
 TEST_F(RunDriverTest, ScriptRunAppendsReportsAndClosingLineFeed) {
-    const std::string script = write("run.txt", resultfile() +
-                                                    "{ prefix = \"log_\" count = 3 }\n"
-                                                    "login {\n"
-                                                    "// checks the login\n"
-                                                    "  user = \"guest\" retries = 2\n"
-                                                    "  opts { fast = 1 } ids[] { 4 5 6 }\n"
-                                                    "  verify: status == 0 elapsed < 2.5\n"
-                                                    "          name == \"guest\"\n"
-                                                    "}\n"
-                                                    "use { session = (session) port = (conn.port)\n"
-                                                    "      verify: seen == 77 port == 8080 }\n"
-                                                    "slow { }\n"
-                                                    "async { verify: done == 1 }\n");
+    const std::string script = write("run.txt", runScriptText(resultfile()));
     const int result = inChild([&] { return Parse::parseLoop(script.c_str(), "", runRegistered); });
     EXPECT_EQ(result, -4);  // the login test failed on elapsed
+    EXPECT_TRUE(zortest::matchesGolden("run_script.txt", output()));
+}
+
+TEST_F(RunDriverTest, CommaDecimalLocaleChangesNoNumber) {
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+        GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
+    std::setlocale(LC_ALL, "C");
+    const std::string script = write("run.txt", runScriptText(resultfile()));
+    const int result = inChild([&] {
+        std::setlocale(LC_ALL, "de_DE.UTF-8");
+        std::locale::global(std::locale("de_DE.UTF-8"));
+        return Parse::parseLoop(script.c_str(), "", runRegistered);
+    });
+    EXPECT_EQ(result, -4);
     EXPECT_TRUE(zortest::matchesGolden("run_script.txt", output()));
 }
 

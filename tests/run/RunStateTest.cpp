@@ -32,11 +32,6 @@ TEST(RunStateTest, OverlongOutputFileNameNamesNoFile) {
     EXPECT_STREQ(Parse::getLastOutFile(), "");
 }
 
-TEST(RunStateTest, AdjustLineCountsEachEarlierLineBreakOnce) {
-    EXPECT_EQ(Parse::adjustLine(100, 5), 96);
-    EXPECT_EQ(Parse::adjustLine(0, 1), 0);
-}
-
 TEST(RunStateTest, ClearingTouchesOnlyTheTestRecord) {
     DataMap* in = Parse::getInStore();
     DataMap* ver = Parse::getVerStore();
