@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ZorExport.h"
+#include "output/ParseOut.h"
 #include "run/AdaptIO.h"
 #include "run/Parse.h"
 #include "run/ZorCall.h"
