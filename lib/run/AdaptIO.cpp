@@ -116,12 +116,6 @@ void AdaptIO::closeOut() {
     zor::releaseOutputLock(outputLock);
 }
 
-int AdaptIO::getChar() {
-    if (inPos == inEnd && !refillInput()) return -1;
-    // The byte as a signed value on every target: 0xFF reads as -1, like the end.
-    return static_cast<signed char>(inBuffer[inPos++]);
-}
-
 bool AdaptIO::refillInput() {
     if (inFile < 0) return false;
     ssize_t got;

@@ -19,7 +19,12 @@ public:
     void closeIn();
     void closeOut();
 
-    int getChar();
+    // The next byte as a signed value (0xFF reads as -1, like the end of the
+    // file), or -1. Inline because the scanner takes every script byte here.
+    int getChar() {
+        if (inPos < inEnd) return static_cast<signed char>(inBuffer[inPos++]);
+        return refillInput() ? static_cast<signed char>(inBuffer[inPos++]) : -1;
+    }
     void putChar(char c);
 
     char* getInFileName();
