@@ -26,7 +26,9 @@ public:
         script = text;
         modified = false;
     }
+    bool scriptModified() const override { return modified; }
     void markScriptModified() override { modified = true; }
+    void clearScriptModified() override { modified = false; }
     void selectScript(int start, int end) override {
         selection.start = start;
         selection.end = end;
@@ -78,7 +80,8 @@ public:
 class FakeRemote : public RemoteAccess {
 public:
     bool connected() const override { return true; }
-    RunResult remoteRun(const std::string& inputFile, const std::string& filter) override {
+    RunResult remoteRun(const std::string& inputFile, const std::string& filter,
+                        bool eventRun) override {
         ++runs;
         return result;
     }

@@ -25,8 +25,11 @@ public:
     virtual std::string scriptText() const = 0;
     virtual PaneSelection scriptSelection() const = 0;
     virtual void setScriptText(const std::string& text) = 0;
-    // Marks the script as changed since it was last sent to a test server.
+    // The modified mark: whether the script changed since it was last sent to
+    // a test server. Editing the pane sets it too.
+    virtual bool scriptModified() const = 0;
     virtual void markScriptModified() = 0;
+    virtual void clearScriptModified() = 0;
     // Selects the characters [start, end) of the script pane.
     virtual void selectScript(int start, int end) = 0;
 

@@ -35,8 +35,10 @@ class RemoteAccess {
 public:
     virtual ~RemoteAccess() = default;
     virtual bool connected() const = 0;
-    // Hands the script file to the server and stores the output file it sends back.
-    virtual RunResult remoteRun(const std::string& inputFile, const std::string& filter) = 0;
+    // Hands the script to the server and stores the output file it sends back.
+    // A normal run sends the script pane, an event run the event file.
+    virtual RunResult remoteRun(const std::string& inputFile, const std::string& filter,
+                                bool eventRun) = 0;
 };
 
 }  // namespace viewer

@@ -78,7 +78,7 @@ void ScriptCommands::run(const std::string& inputFile, bool eventRun) {
 
     RunResult result;
     if (remote && remote->connected()) {
-        result = remote->remoteRun(inputFile, filter);
+        result = remote->remoteRun(inputFile, filter, eventRun);
         if (!eventRun) library.setLastOutFile(result.outFile);
     } else {
         if (!library.hasRegistry()) {

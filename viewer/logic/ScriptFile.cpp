@@ -84,14 +84,22 @@ std::optional<std::string> readPaneText(const std::string& name) {
     return readBytes(name, true);
 }
 
-bool writePaneText(const std::string& name, std::string_view text) {
+std::optional<std::string> readFileBytes(const std::string& name) {
+    return readBytes(name, false);
+}
+
+std::string withCrLf(std::string_view text) {
     std::string bytes;
     bytes.reserve(text.size() + text.size() / 16);
     for (const char c : text) {
         if (c == '\n') bytes += '\r';
         bytes += c;
     }
-    return replaceFile(name, bytes);
+    return bytes;
+}
+
+bool writePaneText(const std::string& name, std::string_view text) {
+    return replaceFile(name, withCrLf(text));
 }
 
 bool writeFileBytes(const std::string& name, std::string_view bytes) {
@@ -99,7 +107,7 @@ bool writeFileBytes(const std::string& name, std::string_view bytes) {
 }
 
 bool copyFile(const std::string& from, const std::string& to) {
-    const std::optional<std::string> bytes = readBytes(from, false);
+    const std::optional<std::string> bytes = readFileBytes(from);
     return bytes && replaceFile(to, *bytes);
 }
 

@@ -13,6 +13,12 @@ namespace viewer {
 // name is longer than the library's 255 characters).
 std::optional<std::string> readPaneText(const std::string& name);
 
+// The file's bytes as they are; nothing when it cannot be read.
+std::optional<std::string> readFileBytes(const std::string& name);
+
+// A pane's text with "\r\n" line breaks, as it is saved.
+std::string withCrLf(std::string_view text);
+
 // Writes a pane's text with "\r\n" line breaks, the form the scanner's
 // positions are counted in, so that pane positions and script positions agree.
 // The file is replaced only once the new text is completely written: on any

@@ -13,6 +13,8 @@
 #include <QStackedWidget>
 
 #include "Latin1Text.h"
+#include "NtOptionDlg.h"
+#include "RemoteLink.h"
 #include "TraceOptionDlg.h"
 #include "run/Parse.h"
 
@@ -47,10 +49,12 @@ QIcon programIcon() {
 
 ViewerDlg::ViewerDlg(viewer::LibraryAccess& library, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      scriptCommands(*this, library) {
+      scriptCommands(*this, library),
+      serverSession(*this, displayRecords) {
     setFont(QFont(QStringLiteral("Arial"), 10));
     createControls();
     createMenus();
+    createRemote();
     scriptSearch = std::make_unique<PlainTextPane>(scriptPane);
     outputSearch = std::make_unique<PlainTextPane>(outputPane);
     searchPane = outputSearch.get();
@@ -138,6 +142,28 @@ void ViewerDlg::searchForward() {
 void ViewerDlg::showTraceSettings() {
     TraceOptionDlg dialog(scriptCommands.traceSettings(), this);
     dialog.exec();
+}
+
+void ViewerDlg::showRemoteSettings() {
+    if (scriptCommands.busy()) return;
+    remoteDialog->exec();
+}
+
+// Runs go to the test server while it is connected; the settings dialog
+// connects through the session, with this dialog as its parent window, which
+// runs the ping timer and the event runs.
+void ViewerDlg::createRemote() {
+    remoteLink = new RemoteLink(serverSession, scriptCommands, this);
+    scriptCommands.setRemote(&serverSession);
+    remoteDialog = new NtOptionDlg(this);
+    remoteDialog->bind(
+        remoteLink,
+        [this](remote::RemoteHost* parent, int wanted, const std::string& name, int port) {
+            return serverSession.applyRemote(parent, wanted, name, port);
+        },
+        [this](const remote::RemoteHost* parent, remote::RemoteSettings& settings) {
+            return serverSession.queryRemote(parent, settings);
+        });
 }
 
 void ViewerDlg::showTextlog() {

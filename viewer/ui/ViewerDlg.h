@@ -11,9 +11,11 @@
 #include "DisplayList.h"
 #include "PaneLayout.h"
 #include "PlainTextPane.h"
+#include "RemoteSession.h"
 #include "ScriptCommands.h"
 
 class GraphicPane;
+class NtOptionDlg;
 class QAction;
 class QGroupBox;
 class QKeyEvent;
@@ -24,6 +26,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSlider;
 class QStackedWidget;
+class RemoteLink;
 
 class ViewerDlg : public QDialog, private viewer::DialogView {
     Q_OBJECT
@@ -37,6 +40,8 @@ public:
     // The drawing records of the graphic display; the remote client decodes
     // the server's display blocks into it.
     display::DisplayList& displayList() { return displayRecords; }
+    // The connection to a test server.
+    remote::RemoteSession& remoteSession() { return serverSession; }
 
 public slots:
     void run();
@@ -52,6 +57,7 @@ public slots:
     void searchBack();
     void searchForward();
     void showTraceSettings();
+    void showRemoteSettings();
     void showTextlog();
     void showGraphic();
     void splitPanes();
@@ -70,7 +76,9 @@ private:
     std::string scriptText() const override;
     viewer::PaneSelection scriptSelection() const override;
     void setScriptText(const std::string& text) override;
+    bool scriptModified() const override;
     void markScriptModified() override;
+    void clearScriptModified() override;
     void selectScript(int start, int end) override;
     void setOutputText(const std::string& text) override;
     void outputCaretToEnd() override;
@@ -81,6 +89,7 @@ private:
     void createControls();
     void createButtons();
     void createMenus();
+    void createRemote();
     void layoutControls(int width, int height);
     void setOutputMode(bool graphic);
     bool filterKey(QWidget* target, const QKeyEvent& key);
@@ -101,6 +110,7 @@ private:
     bool splitPending = true;
     bool graphicShown = false;
     display::DisplayList displayRecords;
+    remote::RemoteSession serverSession;
     // The last mouse position over the graphic display, in its pixels.
     int lastX = 0;
     int lastY = 0;
@@ -133,4 +143,6 @@ private:
     QMenu* settingsMenu;
     QAction* textlogAction;
     QAction* graphicAction;
+    RemoteLink* remoteLink;
+    NtOptionDlg* remoteDialog;
 };

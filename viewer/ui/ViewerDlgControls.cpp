@@ -144,8 +144,7 @@ void ViewerDlg::createMenus() {
     settingsMenu = new QMenu(this);
     settingsMenu->setObjectName(QStringLiteral("settingsMenu"));
     settingsMenu->addAction(tr("&Trace..."), this, &ViewerDlg::showTraceSettings);
-    // The test server's settings come with the remote client.
-    settingsMenu->addAction(tr("&Remote..."))->setEnabled(false);
+    settingsMenu->addAction(tr("&Remote..."), this, &ViewerDlg::showRemoteSettings);
     QMenu* outputMenu = settingsMenu->addMenu(tr("&Output"));
     textlogAction = outputMenu->addAction(tr("&Textlog"), this, &ViewerDlg::showTextlog);
     graphicAction = outputMenu->addAction(tr("&Graphic"), this, &ViewerDlg::showGraphic);

@@ -28,8 +28,16 @@ void ViewerDlg::setScriptText(const std::string& text) {
     scriptPane->setPlainText(fromLatin1Text(text));
 }
 
+bool ViewerDlg::scriptModified() const {
+    return scriptPane->document()->isModified();
+}
+
 void ViewerDlg::markScriptModified() {
     scriptPane->document()->setModified(true);
+}
+
+void ViewerDlg::clearScriptModified() {
+    scriptPane->document()->setModified(false);
 }
 
 void ViewerDlg::selectScript(int start, int end) {

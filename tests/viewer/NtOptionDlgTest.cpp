@@ -1,0 +1,221 @@
+// The remote settings dialog offscreen: what it shows when it opens, the word
+// and check box after each result of Apply, and a real session behind it.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <string>
+#include <vector>
+
+#include "DialogView.h"
+#include "DisplayList.h"
+#include "NtOptionDlg.h"
+#include "RemoteSession.h"
+#include "ScriptedServer.h"
+
+namespace {
+
+struct Call {
+    int wanted;
+    std::string server;
+    int port;
+};
+
+class QuietHost : public remote::RemoteHost {
+public:
+    void startPingTimer() override {}
+    void stopPingTimer() override {}
+    void runEvent(const std::string&) override {}
+};
+
+struct RemoteDialog {
+    RemoteDialog() { dialog.show(); }
+
+    // Binds operations that answer the given result and remember their calls.
+    void bindResult(int result, remote::RemoteSettings settings = {0, "localhost", 6500}) {
+        dialog.bind(
+            &host,
+            [this, result](remote::RemoteHost*, int wanted, const std::string& server, int port) {
+                calls.push_back({wanted, server, port});
+                return result;
+            },
+            [settings](const remote::RemoteHost*, remote::RemoteSettings& out) {
+                out = settings;
+                return true;
+            });
+    }
+    void reopen() {
+        dialog.hide();
+        dialog.show();
+    }
+    QLineEdit* field(const char* name) { return dialog.findChild<QLineEdit*>(name); }
+    QString status() { return field("status")->text(); }
+    QCheckBox* box() { return dialog.findChild<QCheckBox*>("remoteCtrl"); }
+    void click(const char* name) {
+        QTest::mouseClick(dialog.findChild<QPushButton*>(name), Qt::LeftButton);
+    }
+
+    QuietHost host;
+    NtOptionDlg dialog;
+    std::vector<Call> calls;
+};
+
+}  // namespace
+
+TEST(NtOptionDlgTest, OpensWithTheSessionsSettings) {
+    RemoteDialog remote;
+    remote.bindResult(1, {1, "device.lan", 6501});
+    remote.reopen();
+    EXPECT_EQ(remote.dialog.windowTitle(), "Remote Settings");
+    EXPECT_EQ(remote.field("server")->text(), "device.lan");
+    EXPECT_EQ(remote.field("port")->text(), "6501");
+    EXPECT_TRUE(remote.box()->isChecked());
+    EXPECT_EQ(remote.box()->text(), "&RemoteCtrl");
+    EXPECT_EQ(remote.status(), "connected");
+    QStringList groups;
+    for (const QGroupBox* group : remote.dialog.findChildren<QGroupBox*>())
+        groups << group->title();
+    EXPECT_EQ(groups, (QStringList{"RemoteServer", "PortId", "Status"}));
+}
+
+TEST(NtOptionDlgTest, ApplyShowsTheResultsWordAndAdjustsTheBox) {
+    struct Row {
+        int result;
+        const char* word;
+        bool ticked;
+        bool boxAfter;
+    };
+    const Row rows[] = {
+        {1, "connected", true, true},    {0, "disconnected", false, false},
+        {-1, "invalid arg", true, true}, {-2, "ignored", false, false},
+        {-3, "ignored", true, true},     {-4, "no create", true, false},
+        {-5, "no host", true, false},    {-6, "no connect", true, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.result);
+        RemoteDialog remote;
+        remote.bindResult(row.result);
+        remote.reopen();
+        remote.box()->setChecked(row.ticked);
+        remote.click("apply");
+        EXPECT_EQ(remote.status(), row.word);
+        EXPECT_EQ(remote.box()->isChecked(), row.boxAfter);
+        ASSERT_EQ(remote.calls.size(), 1u);
+        EXPECT_EQ(remote.calls[0].wanted, row.ticked ? 1 : 0);
+    }
+}
+
+TEST(NtOptionDlgTest, ApplyTakesTheNameAndTheNumberAtTheStartOfThePort) {
+    RemoteDialog remote;
+    remote.bindResult(-6);
+    remote.reopen();
+    remote.field("server")->setText(QString::fromLatin1("h\xF6st"));
+    remote.field("port")->setText(" 77abc");
+    remote.click("apply");
+    remote.field("port")->setText("port");
+    remote.click("apply");
+    ASSERT_EQ(remote.calls.size(), 2u);
+    EXPECT_EQ(remote.calls[0].server, "h\xF6st");
+    EXPECT_EQ(remote.calls[0].port, 77);
+    EXPECT_EQ(remote.calls[1].port, 0);
+}
+
+TEST(NtOptionDlgTest, ReturnAppliesApplyStaysOpenEscapeCloses) {
+    RemoteDialog remote;
+    remote.bindResult(-5);
+    remote.reopen();
+    remote.click("apply");
+    EXPECT_TRUE(remote.dialog.isVisible());
+    QTest::keyClick(remote.field("server"), Qt::Key_Return);
+    EXPECT_EQ(remote.calls.size(), 2u);
+    EXPECT_TRUE(remote.dialog.isVisible());
+    QTest::keyClick(remote.field("server"), Qt::Key_Escape);
+    EXPECT_FALSE(remote.dialog.isVisible());
+}
+
+TEST(NtOptionDlgTest, WithoutOperationsItIsNotAvailable) {
+    RemoteDialog remote;
+    EXPECT_EQ(remote.status(), "not available");
+    remote.box()->setChecked(true);
+    remote.click("apply");
+    EXPECT_EQ(remote.status(), "not available");
+    EXPECT_TRUE(remote.dialog.isVisible());
+}
+
+namespace {
+
+class IdleView : public viewer::DialogView {
+public:
+    std::string inputFileName() const override { return "in.txt"; }
+    bool graphicMode() const override { return false; }
+    std::string scriptText() const override { return std::string(); }
+    viewer::PaneSelection scriptSelection() const override { return {}; }
+    void setScriptText(const std::string&) override {}
+    bool scriptModified() const override { return false; }
+    void markScriptModified() override {}
+    void clearScriptModified() override {}
+    void selectScript(int, int) override {}
+    void setOutputText(const std::string&) override {}
+    void outputCaretToEnd() override {}
+    void setOutputField(const std::string&) override {}
+    void clearDisplayList() override {}
+    void repaintGraphic() override {}
+};
+
+}  // namespace
+
+// Bound to a real session, as the main dialog binds it.
+TEST(NtOptionDlgTest, ReopeningAfterAConnectShowsTheServerUsed) {
+    IdleView view;
+    display::DisplayList display;
+    remote::RemoteSession session(view, display);
+    remotetest::ScriptedServer server;
+    server.receiveToEnd().start();
+    RemoteDialog remote;
+    remote.dialog.bind(
+        &remote.host,
+        [&session](remote::RemoteHost* parent, int wanted, const std::string& name, int port) {
+            return session.applyRemote(parent, wanted, name, port);
+        },
+        [&session](const remote::RemoteHost* parent, remote::RemoteSettings& settings) {
+            return session.queryRemote(parent, settings);
+        });
+    remote.reopen();
+    EXPECT_EQ(remote.field("server")->text(), "localhost");
+    EXPECT_EQ(remote.field("port")->text(), "6500");
+    EXPECT_EQ(remote.status(), "disconnected");
+
+    remote.click("apply");
+    EXPECT_EQ(remote.status(), "ignored");
+    EXPECT_FALSE(remote.box()->isChecked());
+
+    remote.field("server")->setText("no-such-host.invalid");
+    remote.box()->setChecked(true);
+    remote.click("apply");
+    EXPECT_EQ(remote.status(), "no host");
+    EXPECT_FALSE(remote.box()->isChecked());
+
+    remote.field("server")->setText("127.0.0.1");
+    remote.field("port")->setText(QString::number(server.enteredPort()));
+    remote.box()->setChecked(true);
+    remote.click("apply");
+    EXPECT_EQ(remote.status(), "connected");
+    remote.field("server")->setText("typed but not applied");
+    remote.reopen();
+    EXPECT_EQ(remote.field("server")->text(), "127.0.0.1");
+    EXPECT_EQ(remote.field("port")->text(), QString::number(server.enteredPort()));
+    EXPECT_TRUE(remote.box()->isChecked());
+    EXPECT_EQ(remote.status(), "connected");
+
+    remote.click("apply");
+    EXPECT_EQ(remote.status(), "ignored");
+    EXPECT_TRUE(remote.box()->isChecked());
+    remote.box()->setChecked(false);
+    remote.click("apply");
+    EXPECT_EQ(remote.status(), "disconnected");
+    EXPECT_EQ(server.received(), "");
+}

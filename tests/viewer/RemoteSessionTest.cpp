@@ -1,0 +1,298 @@
+// The remote session against scripted servers on loopback: connecting and
+// its result codes, what each run sends, the ping words, and a session that
+// stays usable after its server broke.
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "DialogView.h"
+#include "DisplayList.h"
+#include "RemoteSession.h"
+#include "ScriptedServer.h"
+#include "TempDir.h"
+#include "output/ParseOut.h"
+
+using namespace remote;
+using namespace remotetest;
+
+namespace {
+
+class FakeView : public viewer::DialogView {
+public:
+    std::string inputFileName() const override { return "in.txt"; }
+    bool graphicMode() const override { return false; }
+    std::string scriptText() const override { return script; }
+    viewer::PaneSelection scriptSelection() const override { return {}; }
+    void setScriptText(const std::string& text) override { script = text; }
+    bool scriptModified() const override { return modified; }
+    void markScriptModified() override { modified = true; }
+    void clearScriptModified() override { modified = false; }
+    void selectScript(int, int) override {}
+    void setOutputText(const std::string&) override {}
+    void outputCaretToEnd() override {}
+    void setOutputField(const std::string&) override {}
+    void clearDisplayList() override {}
+    void repaintGraphic() override {}
+
+    std::string script = "t1{}\nt2{}";
+    bool modified = false;
+};
+
+// The main dialog as the session sees it. Its event runs write the event
+// file and hand it to the session, as the dialog's commands do.
+class FakeHost : public RemoteHost {
+public:
+    void startPingTimer() override {
+        timerRunning = true;
+        ++timerStarts;
+    }
+    void stopPingTimer() override { timerRunning = false; }
+    void runEvent(const std::string& record) override {
+        events.push_back(record);
+        if (session) {
+            zortest::writeFile("xin.txt", record);
+            session->remoteRun("xin.txt", "", true);
+        }
+    }
+
+    RemoteSession* session = nullptr;
+    bool timerRunning = false;
+    int timerStarts = 0;
+    std::vector<std::string> events;
+};
+
+const std::string paneBytes = "t1{}\r\nt2{}";
+const std::string event = "ongraphic{}";
+
+std::string emptyReply() {
+    return number(0) + number(0) + number(0) + number(0) + number(0) + number(0);
+}
+
+class RemoteSessionTest : public ::testing::Test {
+protected:
+    RemoteSessionTest() : previousDir(std::filesystem::current_path()), session(view, display) {
+        std::filesystem::current_path(dir.path());
+        ParseOut::setTraceDepth(25);
+        ParseOut::setTraceRoot("Root");
+    }
+    ~RemoteSessionTest() override { std::filesystem::current_path(previousDir); }
+
+    int connectTo(const ScriptedServer& server) {
+        return session.applyRemote(&host, 1, "127.0.0.1", server.enteredPort());
+    }
+    std::string sent(const std::string* script, const std::string& input = "in.txt",
+                     const std::string& filter = "") const {
+        return request(25, "Root", input, script, filter);
+    }
+    // The server answers an exchange whose request has the given length.
+    static void answers(ScriptedServer& server, const std::string& request) {
+        server.receive(request.size()).send(emptyReply()).receive(8);
+    }
+
+    zortest::TempDir dir;
+    std::filesystem::path previousDir;
+    FakeView view;
+    display::DisplayList display;
+    FakeHost host;
+    RemoteSession session;
+};
+
+}  // namespace
+
+TEST_F(RemoteSessionTest, ApplyAnswersItsResultCodes) {
+    EXPECT_EQ(session.applyRemote(nullptr, 1, "127.0.0.1", 6500), noParent);
+    EXPECT_EQ(session.applyRemote(&host, 0, "127.0.0.1", 6500), alreadyDisconnected);
+    EXPECT_EQ(session.applyRemote(&host, 1, "no-such-host.invalid", 6500), -5);
+    const int freePort = [] {
+        ScriptedServer closed;
+        return closed.enteredPort();
+    }();
+    EXPECT_EQ(session.applyRemote(&host, 1, "127.0.0.1", freePort), -6);
+    EXPECT_FALSE(session.connected());
+    EXPECT_TRUE(host.events.empty());
+    EXPECT_FALSE(host.timerRunning);
+
+    ScriptedServer server;
+    server.receiveToEnd().start();
+    EXPECT_EQ(connectTo(server), 1);
+    EXPECT_TRUE(session.connected());
+    EXPECT_TRUE(host.timerRunning);
+    EXPECT_TRUE(view.modified);
+    EXPECT_EQ(session.applyRemote(&host, 1, "127.0.0.1", server.enteredPort()), alreadyConnected);
+    EXPECT_EQ(session.applyRemote(&host, 0, "localhost", 7), 0);
+    EXPECT_FALSE(session.connected());
+    EXPECT_FALSE(host.timerRunning);
+    // Results 1 and 0 run "ongraphic{}"; the failures and "ignored" do not.
+    EXPECT_EQ(host.events, (std::vector<std::string>{event, event}));
+    EXPECT_EQ(server.received(), "");
+}
+
+TEST_F(RemoteSessionTest, QueryShowsTheLastServerUsed) {
+    RemoteSettings settings;
+    EXPECT_FALSE(session.queryRemote(nullptr, settings));
+    ASSERT_TRUE(session.queryRemote(&host, settings));
+    EXPECT_EQ(settings.state, disconnectedState);
+    EXPECT_EQ(settings.serverName, "localhost");
+    EXPECT_EQ(settings.port, 6500);
+
+    session.applyRemote(&host, 1, "no-such-host.invalid", 1234);
+    session.queryRemote(&host, settings);
+    EXPECT_EQ(settings.serverName, "localhost");
+
+    ScriptedServer server;
+    server.receiveToEnd().start();
+    connectTo(server);
+    session.queryRemote(&host, settings);
+    EXPECT_EQ(settings.state, connectedState);
+    EXPECT_EQ(settings.serverName, "127.0.0.1");
+    EXPECT_EQ(settings.port, server.enteredPort());
+    session.applyRemote(&host, 0, "localhost", 6500);
+}
+
+// The event run that connecting starts sends its file; the first normal run
+// still sends the pane, the second only n = 0, and an edit sends it again.
+TEST_F(RemoteSessionTest, EachRunSendsWhatTheServerLacks) {
+    host.session = &session;
+    ScriptedServer server;
+    const std::string eventRequest = sent(&event, "xin.txt");
+    const std::string first = sent(&paneBytes, "in.txt", "t2006");
+    const std::string second = sent(nullptr);
+    const std::string edited = "t3{}";
+    const std::string third = sent(&edited);
+    for (const std::string* each : {&eventRequest, &first, &second, &eventRequest, &third})
+        answers(server, *each);
+    server.start();
+
+    ASSERT_EQ(connectTo(server), 1);
+    session.remoteRun("in.txt", "t2006", false);
+    session.remoteRun("in.txt", "", false);
+    host.runEvent(event);
+    view.script = edited;
+    view.markScriptModified();
+    session.remoteRun("in.txt", "", false);
+    session.applyRemote(&host, 0, "127.0.0.1", server.enteredPort());
+
+    const std::string stop = word("TSTSTOP");
+    EXPECT_EQ(server.received(), eventRequest + stop + first + stop + second + stop + eventRequest +
+                                     stop + third + stop);
+    EXPECT_FALSE(view.modified);
+}
+
+TEST_F(RemoteSessionTest, AnEmptyPaneOrAStoppedTimerExchangesNothing) {
+    ScriptedServer server;
+    server.receiveToEnd().start();
+    ASSERT_EQ(connectTo(server), 1);
+    view.script.clear();
+    const viewer::RunResult result = session.remoteRun("in.txt", "", false);
+    EXPECT_EQ(result.outFile, "");
+    EXPECT_EQ(result.errLine, 0);
+    EXPECT_EQ(result.errText, "");
+    session.applyRemote(&host, 0, "127.0.0.1", 1);
+    EXPECT_EQ(server.received(), "");
+}
+
+// The toggle flips at every tick, sending or not, and a new connection does
+// not reset it.
+TEST_F(RemoteSessionTest, PingWordsAlternateFromTheFirstTick) {
+    ScriptedServer first;
+    first.receiveToEnd().start();
+    ASSERT_EQ(connectTo(first), 1);
+    session.pingTick();
+    session.pingTick();
+    session.pingTick();
+    session.applyRemote(&host, 0, "127.0.0.1", 1);
+    session.pingTick();
+    EXPECT_EQ(first.received(), word("TSTPNG1") + word("TSTPNG2") + word("TSTPNG1"));
+
+    ScriptedServer second;
+    second.receiveToEnd().start();
+    ASSERT_EQ(connectTo(second), 1);
+    session.pingTick();
+    session.applyRemote(&host, 0, "127.0.0.1", 1);
+    EXPECT_EQ(second.received(), word("TSTPNG1"));
+}
+
+// Sending to a server that has gone raises no signal: the session just ends
+// up disconnected, and the timer goes on without sending.
+TEST_F(RemoteSessionTest, APingToAVanishedServerDisconnects) {
+    {
+        ScriptedServer server;
+        server.start();
+        ASSERT_EQ(connectTo(server), 1);
+    }
+    for (int tick = 0; tick < 50 && session.connected(); ++tick) {
+        session.pingTick();
+        usleep(10'000);
+    }
+    EXPECT_FALSE(session.connected());
+    EXPECT_TRUE(host.timerRunning);
+    EXPECT_EQ(session.applyRemote(&host, 0, "127.0.0.1", 1), alreadyDisconnected);
+}
+
+// A server that closes in the middle of its reply leaves the run with the
+// broken-server text, the ping timer running again, and the session able to
+// connect anew.
+TEST_F(RemoteSessionTest, TheSessionStaysUsableAfterItsServerBroke) {
+    {
+        ScriptedServer broken;
+        const std::string first = sent(&paneBytes);
+        broken.receive(first.size()).send(number(0) + number(0) + number(5)).start();
+        ASSERT_EQ(connectTo(broken), 1);
+        const viewer::RunResult result = session.remoteRun("in.txt", "", false);
+        EXPECT_EQ(result.errLine, 1);
+        EXPECT_EQ(result.errText, "TestServer broken ");
+        EXPECT_TRUE(host.timerRunning);
+        EXPECT_EQ(host.timerStarts, 2);
+    }
+    for (int tick = 0; tick < 50 && session.connected(); ++tick) {
+        session.pingTick();
+        usleep(10'000);
+    }
+    ASSERT_FALSE(session.connected());
+
+    ScriptedServer good;
+    view.modified = false;
+    answers(good, sent(&paneBytes));
+    good.start();
+    ASSERT_EQ(connectTo(good), 1);
+    EXPECT_EQ(session.remoteRun("in.txt", "", false).errLine, 0);
+    session.applyRemote(&host, 0, "127.0.0.1", 1);
+    EXPECT_EQ(good.received(), sent(&paneBytes) + word("TSTSTOP"));
+}
+
+// An aborted exchange sends no "TSTSTOP" and keeps the modified mark, so that
+// the next run sends the pane again.
+TEST_F(RemoteSessionTest, AnAbortedExchangeKeepsTheModifiedMark) {
+    ScriptedServer server;
+    const std::string first = sent(&paneBytes);
+    server.receive(first.size()).send(number(20) + "short");
+    server.start();
+    ASSERT_EQ(connectTo(server), 1);
+    const viewer::RunResult result = session.remoteRun("in.txt", "", false);
+    EXPECT_EQ(result.outFile, "");
+    EXPECT_EQ(result.errLine, 0);
+    EXPECT_TRUE(view.modified);
+    EXPECT_TRUE(host.timerRunning);
+    EXPECT_EQ(server.received(), first);
+}
+
+// The event file goes out as it is, at most 499 bytes of it.
+TEST_F(RemoteSessionTest, AnEventRunSendsItsFileEvenWhenThePaneIsUnchanged) {
+    const std::string record(600, 'k');
+    zortest::writeFile("xin.txt", record);
+    const std::string expected = record.substr(0, 499);
+    ScriptedServer server;
+    answers(server, sent(&expected, "xin.txt"));
+    server.start();
+    ASSERT_EQ(connectTo(server), 1);
+    view.modified = false;
+    session.remoteRun("xin.txt", "", true);
+    session.applyRemote(&host, 0, "127.0.0.1", 1);
+    EXPECT_EQ(server.received(), sent(&expected, "xin.txt") + word("TSTSTOP"));
+}

@@ -1,0 +1,64 @@
+// A test server on loopback that plays what a test prepares: it accepts one
+// connection, receives and sends exactly the steps given, and records every
+// byte it received. Every wait is bounded, so a client that misbehaves ends
+// the play instead of hanging the test; the connection closes when the play
+// ends, which ends any receive the client still waits in.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace remotetest {
+
+class ScriptedServer {
+public:
+    ScriptedServer();
+    ~ScriptedServer();
+    ScriptedServer(const ScriptedServer&) = delete;
+    ScriptedServer& operator=(const ScriptedServer&) = delete;
+
+    int tcpPort() const { return port; }
+    // The port a viewer enters to reach this server.
+    int enteredPort() const;
+
+    // Steps, played in order once start() is called.
+    ScriptedServer& receive(std::size_t count);
+    // Receives until the client closes the connection.
+    ScriptedServer& receiveToEnd();
+    ScriptedServer& send(std::string bytes);
+    // Sends one byte per call, so that the client's receives come back short.
+    ScriptedServer& sendInPieces(std::string bytes);
+    void start();
+
+    // Waits for the play to end; what the server received, in order.
+    std::string received();
+
+private:
+    struct Step {
+        enum Kind { receive, receiveToEnd, send, sendInPieces } kind;
+        std::size_t count = 0;
+        std::string bytes;
+    };
+    void play();
+    void playStep(int connection, const Step& step);
+
+    int listener = -1;
+    int port = 0;
+    std::vector<Step> steps;
+    std::string log;
+    std::thread player;
+};
+
+// The wire elements, as bytes.
+std::string word(const char* text);
+std::string number(int value);
+std::string string(const std::string& text);
+std::string counted(const std::string& bytes);
+
+// The request of one exchange as the client sends it; script null sends n = 0.
+std::string request(int depth, const std::string& root, const std::string& input,
+                    const std::string* script, const std::string& filter);
+
+}  // namespace remotetest

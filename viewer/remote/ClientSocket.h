@@ -1,0 +1,25 @@
+// Opening the connection to a test server.
+#pragma once
+
+#include <string>
+
+#include "WireSocket.h"
+
+namespace remote {
+
+// Results of openConnection, as applyRemote answers them.
+enum ConnectResult {
+    connectedResult = 1,
+    noSocket = -4,
+    noHost = -5,
+    noConnection = -6,
+};
+
+// Connects an IPv4 stream socket to the first address of the server's name at
+// the TCP port that the entered port reaches (PortRule.h), with TCP keep-alive
+// on, so that a vanished server ends an exchange as broken rather than
+// blocking it for ever. On failure the socket is closed again and connection
+// stays as it was.
+int openConnection(const std::string& serverName, int enteredPort, WireSocket& connection);
+
+}  // namespace remote

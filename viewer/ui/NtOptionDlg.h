@@ -1,0 +1,52 @@
+// The remote settings dialog: shows whether the viewer is connected to a test
+// server, takes the server's name and port, and connects or disconnects. It
+// holds no connection state: it asks the query operation when it is shown and
+// calls the connect operation on Apply.
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+#include <string>
+
+#include "RemoteSession.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+class NtOptionDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    using ConnectOperation = std::function<int(remote::RemoteHost* parentWindow, int wanted,
+                                               const std::string& serverName, int port)>;
+    using QueryOperation =
+        std::function<bool(const remote::RemoteHost* parentWindow, remote::RemoteSettings&)>;
+
+    explicit NtOptionDlg(QWidget* parent = nullptr);
+
+    // Until bound, the dialog reads "not available" and Apply does nothing.
+    void bind(remote::RemoteHost* window, ConnectOperation connectOperation,
+              QueryOperation queryOperation);
+
+public slots:
+    void apply();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void showSettings();
+
+    remote::RemoteHost* parentWindow = nullptr;
+    ConnectOperation connectTo;
+    QueryOperation query;
+
+    QLineEdit* serverField;
+    QLineEdit* portField;
+    QCheckBox* remoteBox;
+    QLineEdit* statusField;
+    QPushButton* applyButton;
+    QPushButton* closeButton;
+};
