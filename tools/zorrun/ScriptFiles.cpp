@@ -52,9 +52,13 @@ std::string readFrom(const char* path, long offset, std::size_t limit) {
     std::string text;
     std::FILE* file = path && path[0] ? std::fopen(path, "rb") : nullptr;
     if (!file) return text;
-    if (std::fseek(file, offset, SEEK_SET) == 0) {
-        text.resize(limit + 1);
-        text.resize(std::fread(text.data(), 1, limit + 1, file));
+    long end = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) end = std::ftell(file);
+    if (end > offset && std::fseek(file, offset, SEEK_SET) == 0) {
+        // One byte more than the limit tells whether the text had to be cut.
+        const auto wanted = static_cast<std::size_t>(end - offset);
+        text.resize(wanted > limit ? limit + 1 : wanted);
+        text.resize(std::fread(text.data(), 1, text.size(), file));
         if (text.size() > limit) {
             text.resize(limit);
             text += "\n[report cut after " + std::to_string(limit) + " bytes]\n";
