@@ -45,14 +45,4 @@ TEST(ScriptFilesTest, ReadFromGivesTheAppendedBytesUpToTheLimit) {
     EXPECT_EQ(zor::fileSize(""), -1);
 }
 
-TEST(ScriptFilesTest, ReasonsNameWhatIsWrong) {
-    zortest::TempDir dir;
-    EXPECT_EQ(zor::unreadableReason(dir.file("none.txt")), "No such file or directory");
-    EXPECT_EQ(zor::unreadableReason(dir.path().string()), "is a directory");
-    EXPECT_EQ(zor::unwritableReason(""), "the script names no output file");
-    EXPECT_EQ(zor::unwritableReason(dir.path().string()), "is a directory");
-    EXPECT_EQ(zor::unwritableReason(dir.file("nodir/out.txt")),
-              "directory " + dir.file("nodir") + " does not exist");
-}
-
 }  // namespace
