@@ -32,7 +32,7 @@ bool isOperatorChar(char c) {
 // operator character is the name's last, only it goes: the second character
 // then reads as a blank.
 void splitName(const char* name, Expectation& expectation) {
-    std::size_t length = strnlen(name, pathSize - 1);
+    const std::size_t length = strnlen(name, pathSize - 1);
     std::size_t at = 0;
     while (at < length && !isOperatorChar(name[at])) ++at;
     std::memcpy(expectation.path, name, length);

@@ -163,8 +163,8 @@ DataMap& DataMap::operator=(const StoreCv& ref) {
     return *this;
 }
 
-// Members of path are the elements named path.m (with m not empty) or
-// path[...; each is added under its name without "path." or "path".
+// Members of path are the elements named path.m (m not empty) and path[...;
+// each is added under the rest of its name: "pos.x" -> "x", "list[3].a" -> "3].a".
 void DataMap::extractFrom(const DataMap& source, const char* path) {
     std::size_t stem = std::strlen(path);
     for (const StoreEl* element = source.first; element; element = element->getNext()) {

@@ -25,6 +25,7 @@ const char* orEmpty(const char* text) {
     return text ? text : "";
 }
 
+// Reports the whole joined text, which the path field could not hold.
 void reportTruncated(const char* path, const char* joint, const char* tail, std::size_t length,
                      const char* kept) {
     char* full = static_cast<char*>(std::malloc(length + 1));
@@ -41,9 +42,10 @@ void reportTruncated(const char* path, const char* joint, const char* tail, std:
     std::free(full);
 }
 
-// Builds path + joint + tail into a path field. A result longer than 499
-// characters is reported whole as "name truncated: " and its first 499
-// characters are kept; the text is never formatted into the field directly.
+// Builds path + joint + tail into a path field, measuring the whole text
+// first: a text longer than 499 characters is reported whole as "name
+// truncated: " and only its first 499 characters are copied into the field.
+// A text of exactly 499 characters fits and is not reported.
 void joinPath(char* target, const char* path, const char* joint, const char* tail) {
     std::size_t a = std::strlen(path);
     std::size_t b = std::strlen(joint);

@@ -39,9 +39,9 @@ public:
     void setNext(StoreEl* element) { next = element; }
     // Overwrites the type without touching the value.
     void setType(int newType) { type = newType; }
-    // Installs a block of len bytes from zor::allocText (store/TextBlock.h) as
-    // the value buffer, releasing the present one; a null block is ignored.
-    // The caller copies the value in afterwards.
+    // Installs a block of blockLen bytes, obtained from the store's text block
+    // allocator with that size, as the value buffer and releases the present
+    // one; a null block is ignored. The caller copies the value in afterwards.
     void setData(void* block, int blockLen);
 
     void setMark() { mark = 'X'; }

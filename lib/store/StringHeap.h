@@ -26,10 +26,9 @@ public:
     static constexpr int maxOrder = 9;
     static constexpr int orderCount = 10;
     static constexpr int largestRequest = pageSize - headerSize;
-    // Header flags: a block in use carries 0x80 with its order, a parked one
-    // 0x40 as well; a header with 0x20 or 0x40 set is never released.
+    // Header flags: a block in use carries 0x80 with its order; a header with
+    // 0x20 or 0x40 set was not written by this heap.
     static constexpr std::uint16_t inUseFlag = 0x80;
-    static constexpr std::uint16_t parkedFlag = 0x40;
     static constexpr std::uint16_t foreignFlags = 0x60;
     static constexpr std::uint16_t orderBits = 0x1F;
 
@@ -53,45 +52,23 @@ public:
     // Gives a block back; null and anything that is not a block in use here are ignored.
     void release(void* payload);
 
-    // Parking, for a cache of free blocks kept in front of the heap: a parked
-    // block carries a mark beside its in-use flag, so that the heap ignores a
-    // release of it until it is unparked and handed out again. park answers
-    // the block's order, or 0 (and changes nothing) for a block not in use.
-    static int park(void* payload) {
-        int order = blockOrder(payload);
-        if (order != 0)
-            setFlags(payload, static_cast<std::uint16_t>(inUseFlag | parkedFlag | order));
-        return order;
-    }
-    static void unpark(void* payload) {
-        setFlags(payload, static_cast<std::uint16_t>(flagsOf(payload) & ~parkedFlag));
-    }
-
     // Inspection, for tests and diagnostics.
     const Page* listHead(int order) const;
     static const Page* nextPage(const Page* page);
     static int largestFreeOrder(const Page* page);
     static int freeBlocks(const Page* page, int order);
-    // The order of the block in use that holds this payload, 0 if there is
-    // none (free or parked).
+    // The order of the block in use that holds this payload, 0 if it is free.
     static int blockOrder(const void* payload) {
         std::uint16_t flags = flagsOf(payload);
         return (flags & inUseFlag) && !(flags & foreignFlags) ? flags & orderBits : 0;
     }
     int pageCount() const;
-    static bool isParked(const void* payload) {
-        std::uint16_t flags = flagsOf(payload);
-        return (flags & inUseFlag) && (flags & parkedFlag);
-    }
 
 private:
     static std::uint16_t flagsOf(const void* payload) {
         std::uint16_t flags;
         std::memcpy(&flags, static_cast<const unsigned char*>(payload) - headerSize, sizeof flags);
         return flags;
-    }
-    static void setFlags(void* payload, std::uint16_t flags) {
-        std::memcpy(static_cast<unsigned char*>(payload) - headerSize, &flags, sizeof flags);
     }
 
     Page* newPage();

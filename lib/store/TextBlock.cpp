@@ -4,7 +4,10 @@
 // neither the heap's lock nor its splits and merges. A block may be released
 // on another thread than the one that had it; every cached block belongs to
 // the one process-wide heap and goes back to it when the cache is full or its
-// thread ends.
+// thread ends. To the heap a cached block is still in use: only the heap
+// writes block headers, under its lock, while other threads read them to merge.
+// Elements release each of their blocks exactly once, so the cache needs no
+// guard against a second release.
 #include "store/TextBlock.h"
 
 #include <cstdlib>
@@ -32,9 +35,7 @@ struct CacheFlusher {
     ~CacheFlusher() {
         for (int order = 0; order < StringHeap::orderCount; ++order) {
             while (cache.count[order] > 0) {
-                void* block = cache.blocks[order][--cache.count[order]];
-                StringHeap::unpark(block);
-                stringHeap().release(block);
+                stringHeap().release(cache.blocks[order][--cache.count[order]]);
             }
         }
         cache.closed = true;
@@ -45,24 +46,19 @@ thread_local CacheFlusher flusher;
 
 void* takeCached(int order) {
     if (cache.count[order] == 0) return nullptr;
-    void* block = cache.blocks[order][--cache.count[order]];
-    StringHeap::unpark(block);
-    return block;
+    return cache.blocks[order][--cache.count[order]];
 }
 
-// True when the block was dealt with here (kept, or ignored as not in use).
+// True when the block was kept here (or is no block in use, and ignored).
 bool keepCached(void* block) {
     if (cache.closed) return false;
     if (!cache.registered) {
         cache.registered = true;
         static_cast<void>(&flusher);  // makes the thread run the flusher at its end
     }
-    int order = StringHeap::park(block);
+    int order = StringHeap::blockOrder(block);
     if (order == 0) return true;
-    if (cache.count[order] == cacheDepth) {
-        StringHeap::unpark(block);
-        return false;
-    }
+    if (cache.count[order] == cacheDepth) return false;
     cache.blocks[order][cache.count[order]++] = block;
     return true;
 }

@@ -137,12 +137,4 @@ TEST_F(TraceWriterTest, LinksThatReachNoChildOfTheirRecordAreSkipped) {
     ParseOut::smartDelete(nullptr);
 }
 
-TEST_F(TraceWriterTest, WriterWithoutFileSwallowsTheBlock) {
-    DataMap* record = new DataMap;
-    AdaptIO closed;
-    ParseOut::smartOut(closed, record, 1, 0);
-    ParseOut::smartOut(closed, nullptr, 1, 0);
-    ParseOut::smartDelete(record);
-}
-
 }  // namespace

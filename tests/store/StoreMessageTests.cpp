@@ -53,11 +53,4 @@ TEST(StoreMessageTest, UnknownTypesAreReportedByTheOperationThatMetThem) {
     EXPECT_EQ(messagesOf([&] { target["p"] = source; }), "\r\nStoreCv::operator= unknown type\r\n");
 }
 
-TEST(StoreMessageTest, MessagesWithoutAnOpenFileAreLost) {
-    std::string path(600, 'p');
-    DataMap record;
-    record[path.c_str()] = 1;
-    EXPECT_EQ(record.getData(nullptr)->getName(), path.substr(0, 499));
-}
-
 }  // namespace

@@ -145,11 +145,4 @@ TEST(StringHeapTest, BlocksDoNotOverlap) {
     }
 }
 
-TEST(StringHeapTest, ProcessHeapIsOneObject) {
-    EXPECT_EQ(&zor::stringHeap(), &zor::stringHeap());
-    void* block = zor::stringHeap().allocate(10);
-    ASSERT_NE(block, nullptr);
-    zor::stringHeap().release(block);
-}
-
 }  // namespace

@@ -25,28 +25,13 @@ TEST(TextBlockTest, SizeDecidesBetweenStringHeapAndGeneralHeap) {
 TEST(TextBlockTest, ReleasedBlockIsHandedOutAgainOnTheSameThread) {
     void* first = zor::allocText(40);
     zor::releaseText(first, 40);
-    EXPECT_TRUE(StringHeap::isParked(first));
-    EXPECT_EQ(StringHeap::blockOrder(first), 0);
-    // A second release of a parked block is ignored, so it is not cached twice.
-    zor::releaseText(first, 40);
     void* again = zor::allocText(60);  // same order, 64-byte block
     EXPECT_EQ(again, first);
-    EXPECT_FALSE(StringHeap::isParked(again));
     EXPECT_EQ(StringHeap::blockOrder(again), 6);
     void* other = zor::allocText(40);
     EXPECT_NE(other, first);
     zor::releaseText(again, 60);
     zor::releaseText(other, 40);
-}
-
-TEST(TextBlockTest, ParkedBlocksAreIgnoredByTheHeapItself) {
-    void* block = zor::allocText(100);
-    zor::releaseText(block, 100);
-    zor::stringHeap().release(block);
-    EXPECT_TRUE(StringHeap::isParked(block));
-    void* again = zor::allocText(100);
-    EXPECT_EQ(again, block);
-    zor::releaseText(again, 100);
 }
 
 TEST(TextBlockTest, ThreadEndGivesCachedBlocksBackToTheHeap) {
@@ -56,10 +41,7 @@ TEST(TextBlockTest, ThreadEndGivesCachedBlocksBackToTheHeap) {
         for (void* block : blocks) zor::releaseText(block, 200);
     });
     worker.join();
-    for (void* block : blocks) {
-        EXPECT_FALSE(StringHeap::isParked(block));
-        EXPECT_EQ(StringHeap::blockOrder(block), 0);
-    }
+    for (void* block : blocks) EXPECT_EQ(StringHeap::blockOrder(block), 0);
 }
 
 }  // namespace
