@@ -1,6 +1,7 @@
 /* The grammar of the script language. Every action is one call into the
    routines named for what they do (Statements, RecordBodies, Names, FileNames,
-   Entries, Lists); [An] names the action's point in the language's grammar.
+   Entries, Lists). The actions are numbered A1 to A44 in the order they stand
+   here; the routines' headers use the same numbers.
 
    When an action runs matters: the parser reduces without reading a token
    wherever one reduction is all it can do, so the start-up runs before the

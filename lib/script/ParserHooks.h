@@ -8,8 +8,8 @@
 #include "script/ScriptText.h"
 
 // The stacks start with room for 70 entries; yyoverflow below grows them.
-#define YYINITDEPTH 70
-#define YYMAXDEPTH 500
+#define YYINITDEPTH zor::initialStackDepth
+#define YYMAXDEPTH zor::maxStackDepth
 
 // Called when the stacks are full. A growth beyond 500 entries stops the parse
 // with result 2 ("parser stack overflow"), a block that cannot be had with 1.

@@ -3,6 +3,7 @@
 // (ScriptEngine.h) and stay allocated until the run driver releases them.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -34,7 +35,7 @@ StackGrowth growParserStacks(State** states, Value** values, std::ptrdiff_t used
     if (valueBlock == nullptr) return reportStackOutOfMemory();
     // A block kept from an earlier parse may be the very one in use.
     if (stateBlock != *states) std::memcpy(stateBlock, *states, used * sizeof(State));
-    if (valueBlock != *values) std::memcpy(valueBlock, *values, used * sizeof(Value));
+    if (valueBlock != *values) std::copy_n(*values, used, static_cast<Value*>(valueBlock));
     *states = static_cast<State*>(stateBlock);
     *values = static_cast<Value*>(valueBlock);
     *capacity = static_cast<Size>(depth);

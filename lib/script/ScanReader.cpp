@@ -13,18 +13,27 @@ namespace {
 
 constexpr int maxReadChunk = 8192;
 
-// What one input character becomes, given the two before it.
-char blankComment(ScanState& scan, int c) {
-    if (c == '*' && scan.previousChar == '/' && scan.charBeforePrevious != '/' && !scan.inComment) {
-        scan.inComment = true;
-        return '*';
+// The reader's memory of the last two characters and the open comment, held
+// in locals while a chunk is read.
+struct CommentBlanker {
+    bool inComment;
+    int previous;
+    int beforePrevious;
+
+    // What one input character becomes.
+    char take(int c) {
+        char stored = static_cast<char>(c);
+        if (c == '*' && previous == '/' && beforePrevious != '/' && !inComment) {
+            inComment = true;
+        } else if (inComment) {
+            if (c == '/' && previous == '*') inComment = false;
+            if (c != '\n') stored = ' ';
+        }
+        beforePrevious = previous;
+        previous = c;
+        return stored;
     }
-    if (scan.inComment && c == '/' && scan.previousChar == '*') {
-        scan.inComment = false;
-        return ' ';
-    }
-    return scan.inComment && c != '\n' ? ' ' : static_cast<char>(c);
-}
+};
 
 }  // namespace
 
@@ -42,20 +51,23 @@ int readScript(char* buffer, int maxSize) {
         scan.previousChar = 0;
         scan.charBeforePrevious = 0;
     }
-    int count = std::min(maxSize, maxReadChunk);
+    CommentBlanker blanker{scan.inComment, scan.previousChar, scan.charBeforePrevious};
+    AdaptIO& input = *scan.input;
+    const int count = std::min(maxSize, maxReadChunk);
     int stored = 0;
     while (stored < count) {
-        int c = scan.input->getChar();
+        const int c = input.getChar();
         if (c == -1) {
             scan.inputEnded = true;
-            scan.previousChar = 0;
-            scan.charBeforePrevious = 0;
+            blanker.previous = 0;
+            blanker.beforePrevious = 0;
             break;
         }
-        buffer[stored++] = blankComment(scan, c);
-        scan.charBeforePrevious = scan.previousChar;
-        scan.previousChar = c;
+        buffer[stored++] = blanker.take(c);
     }
+    scan.inComment = blanker.inComment;
+    scan.previousChar = blanker.previous;
+    scan.charBeforePrevious = blanker.beforePrevious;
     scan.charsBefore = scan.charsRead;
     scan.charsRead += stored;
     return stored;

@@ -32,6 +32,9 @@ struct ScanState {
     bool tokenTextEmptied = false;
     // The value of the last valued token.
     ScriptText tokenValue{};
+    // Set by tests only: every allocation of the scanner fails, as it would
+    // when memory runs out.
+    bool allocationsFail = false;
 };
 
 ScanState& scanState();

@@ -39,9 +39,10 @@ int nextToken() {
         return scanNext();
     } catch (const ScanFailure&) {
         // The input ends here with an error of its own; the token handed back
-        // is one that no rule accepts, so the parse stops at once.
-        failAction("out of memory", "yylex::malloc");
+        // is one that no rule accepts, so the parse stops at once. The buffer
+        // may be gone, so the position is taken as at the end of the input.
         scan.atEnd = true;
+        failAction("out of memory", "yylex::malloc");
         return TOK_OTHER;
     }
 }

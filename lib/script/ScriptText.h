@@ -10,6 +10,21 @@ struct ScriptText {
     static constexpr std::size_t capacity = 500;
     static constexpr std::size_t maxLength = capacity - 1;
 
+    ScriptText() = default;
+    ScriptText(const ScriptText& other) { *this = other; }
+    // The parser copies a text at every shift and reduction; most are short,
+    // so only the characters up to the terminator are copied (at most 499, as
+    // the text of an empty production is whatever lay on the stack).
+    ScriptText& operator=(const ScriptText& other) {
+        if (this == &other) return *this;
+        std::size_t length = 0;
+        for (; length < maxLength && other.text[length] != '\0'; ++length) {
+            text[length] = other.text[length];
+        }
+        text[length] = '\0';
+        return *this;
+    }
+
     char text[capacity];
 };
 

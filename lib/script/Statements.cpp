@@ -1,7 +1,5 @@
 #include "script/Statements.h"
 
-#include <cstring>
-
 #include "run/AdaptIO.h"
 #include "run/Parse.h"
 #include "script/ErrorReport.h"

@@ -4,6 +4,7 @@
 
 #include "ScriptFixture.h"
 #include "run/Parse.h"
+#include "script/ScanState.h"
 #include "script/ScriptEngine.h"
 
 namespace {
@@ -206,6 +207,47 @@ TEST(ParserStacksTest, BlocksGrowAndTheReplacedOneStaysUntilTheNextGrowth) {
     EXPECT_EQ(zor::stackBuffer(1, 0), nullptr);
     EXPECT_EQ(zor::stackBuffer(2, 10), nullptr);
     EXPECT_EQ(zor::stackBuffer(-1, 10), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The scanner's allocations fail while an object of this class lives.
+class ScannerOutOfMemory {
+public:
+    ScannerOutOfMemory() { zor::scanState().allocationsFail = true; }
+    ~ScannerOutOfMemory() { zor::scanState().allocationsFail = false; }
+};
+
+TEST_F(ParserTest, ScannerWithoutMemoryEndsTheParseWithAnError) {
+    {
+        ScannerOutOfMemory failing;
+        // Not even the output file is named: there is nothing to write to.
+        EXPECT_EQ(runWithOutput("t { }"), -3);
+    }
+    EXPECT_EQ(Parse::getErrLine(), 1);
+    EXPECT_EQ(errorText(), "out of memory (yylex::malloc) in line 1\n");
+    EXPECT_TRUE(seen.empty());
+}
+
+// A test whose run leaves the scanner without memory for the rest of the parse.
+int exhaustScannerMemory() {
+    zor::scanState().allocationsFail = true;
+    return -1;
+}
+
+TEST_F(ParserTest, ScannerThatCannotGrowItsBufferEndsTheParseWithAnError) {
+    // The comment is longer than the scan buffer, which must grow to hold it.
+    const std::string script = resultfile() + "t { }\n// " + std::string(20000, 'c') + "\nu { }\n";
+    const std::string path = write("script.txt", script);
+    EXPECT_EQ(Parse::parseLoop(path.c_str(), "", exhaustScannerMemory), 3);
+    zor::scanState().allocationsFail = false;
+    EXPECT_EQ(errorText(), "out of memory (yylex::malloc) in line 3\n");
+    EXPECT_EQ(output(), "out of memory (yylex::malloc) in line 3\n\n");
+    // The next parse finds the scanner whole again.
+    EXPECT_EQ(runWithOutput(script), 0);
+    EXPECT_EQ(seen.size(), 2u);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "ScriptFixture.h"
 
-#include <cstdio>
+#include <charconv>
 
 #include "run/Parse.h"
 #include "store/DataMap.h"
@@ -18,8 +18,10 @@ std::string showValue(const StoreEl& element) {
         case StoreEl::typeInt:
             return std::to_string(*static_cast<const int*>(element.getData()));
         case StoreEl::typeDouble: {
-            char text[64];
-            std::snprintf(text, sizeof text, "%f", *static_cast<const double*>(element.getData()));
+            char text[400] = {};
+            std::to_chars(text, text + sizeof text - 1,
+                          *static_cast<const double*>(element.getData()), std::chars_format::fixed,
+                          6);
             return text;
         }
         default:

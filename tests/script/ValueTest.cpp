@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -133,6 +134,15 @@ TEST_F(ValueTest, GlobalVariableRecordsHoldNestedValues) {
     run("{ g { a = 1 } l[] { 1 { b = 2 } } s = \"t\" }");
     EXPECT_EQ(elementsOf(zor::globalVars()[0]),
               (Elements{"g.a=1", "l[0]=1", "l[1].b=2", "s=\"t\""}));
+}
+
+TEST_F(ValueTest, NumbersReadTheSameUnderACommaDecimalLocale) {
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+        GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
+    }
+    const Elements input = inputOf("a = 2.5 b = -1.25 c = 42");
+    std::setlocale(LC_ALL, "C");
+    EXPECT_EQ(input, (Elements{"a=2.500000", "b=-1.250000", "c=42"}));
 }
 
 TEST(NumbersTest, DecimalTextsReadLikeTheCLibraryInTheCLocale) {

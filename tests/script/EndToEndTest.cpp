@@ -1,0 +1,106 @@
+// Whole scripts through Parse::parseLoop with an echo test function, their
+// output files compared byte for byte with approved files.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+
+#include "Golden.h"
+#include "ScriptFixture.h"
+#include "run/Parse.h"
+#include "run/ZorCall.h"
+#include "store/DataMap.h"
+#include "store/StoreCv.h"
+#include "store/StoreEl.h"
+
+namespace {
+
+using scripttest::positionOf;
+using scripttest::ScriptFixture;
+
+// Every input value comes back as a result under the same name.
+void echoTest() {
+    DataMap& out = Parse::getOutStore();
+    for (StoreEl* element = Parse::getInStore()[0].getData(nullptr); element;
+         element = element->getNext()) {
+        StoreCv result = out[element->getName()];
+        switch (element->getType()) {
+            case StoreEl::typeInt:
+                result = *static_cast<int*>(element->getData());
+                break;
+            case StoreEl::typeDouble:
+                result = *static_cast<double*>(element->getData());
+                break;
+            default:
+                result = static_cast<const char*>(element->getData());
+                break;
+        }
+    }
+}
+
+ZorCall echoRegistration("echo", echoTest);
+
+// The viewer's callback: the record's name selects the registered function.
+int runEcho() {
+    ZorCall::TestFunction function = ZorCall::getFunc(Parse::getInStore()[0].getName());
+    if (function == nullptr) return 0;
+    function();
+    return 1;
+}
+
+// A failed verification sticks to the process, so runs that fail one run in a
+// child; its result comes back as the exit status.
+int inChild(const std::function<int()>& body) {
+    const pid_t child = fork();
+    if (child == 0) _exit((body() + 128) & 0xff);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) - 128 : 1000;
+}
+
+class EndToEndTest : public ScriptFixture {
+protected:
+    int runScript(const std::string& script, const std::string& filter = "") {
+        const std::string path = write("script.txt", script);
+        return inChild([&] { return Parse::parseLoop(path.c_str(), filter.c_str(), runEcho); });
+    }
+};
+
+TEST_F(EndToEndTest, ValuesNestedRecordsListsAndVariables) {
+    const int result = runScript(resultfile() +
+                                 "{ prefix = \"log_\" count = 0x10 g { a = 1 b = \"x\" } }\n"
+                                 "echo {\n"
+                                 "// the echo returns its input\n"
+                                 "  user = \"guest\" retries = 2 ratio = -.5 opts { fast = 1 }\n"
+                                 "  ids[] { 4 0x1F {-2} } pts[] { { x = 1 } y = 2 }\n"
+                                 "  name = (\"a\" (prefix) \"b\") n = (count) grp = (g)\n"
+                                 "  verify: user == \"guest\" retries >= 2 ratio < 0.0\n"
+                                 "          opts { fast != 0 } n = 16 grp.b == \"x\"\n"
+                                 "          missing == 1\n"
+                                 "}\n"
+                                 "echo { v = 1 verify: v == 2 }\n"
+                                 "echo { }\n");
+    EXPECT_EQ(result, -4);
+    EXPECT_TRUE(zortest::matchesGolden("script_values.txt", output()));
+}
+
+TEST_F(EndToEndTest, ErrorTextFollowsTheReportsOfTheTestsBeforeIt) {
+    EXPECT_EQ(runScript(resultfile() + "echo { a = 1 verify: a == 1 }\necho { b = 2 }\n\n}\n"), 5);
+    EXPECT_TRUE(zortest::matchesGolden("script_error.txt", output()));
+}
+
+TEST_F(EndToEndTest, FilterRunsOneTestFarIntoTheScript) {
+    std::string script = resultfile();
+    for (int i = 0; script.size() < 30000; ++i) {
+        script += "echo { step = " + std::to_string(i) + " verify: step >= 0 }\r\n";
+    }
+    script += "echo { last = 1 verify: last == 1 }\r\n";
+    script += "echo { after = 1 }\r\n";
+    const std::string filter = "echo" + std::to_string(positionOf(script, "echo { last"));
+    EXPECT_EQ(runScript(script, filter), 0);
+    EXPECT_TRUE(zortest::matchesGolden("script_filter.txt", output()));
+}
+
+}  // namespace
