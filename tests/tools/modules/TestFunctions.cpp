@@ -15,6 +15,11 @@ void everyByte() {
     Parse::getOutStore()["text"] = text.c_str();
 }
 
+// A result longer than the JUnit report takes from a failed test's block.
+void bigText() {
+    Parse::getOutStore()["text"] = std::string(1 << 21, 'x').c_str();
+}
+
 // A test that takes a while, for runs long enough to show progress.
 void pause() {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -27,5 +32,6 @@ void answer() {
 ZorCall everyByteRegistration("everyByte", everyByte);
 ZorCall answerRegistration("answer", answer);
 ZorCall pauseRegistration("pause", pause);
+ZorCall bigTextRegistration("bigText", bigText);
 
 }  // namespace
