@@ -11,7 +11,7 @@ namespace zor {
 
 namespace {
 
-constexpr int maxReadChunk = 8192;
+constexpr int readChunk = 8192;
 
 // The reader's memory of the last two characters and the open comment, held
 // in locals while a chunk is read.
@@ -37,6 +37,10 @@ struct CommentBlanker {
 
 }  // namespace
 
+int readChunkSize(int bufferSize) {
+    return std::max(readChunk, bufferSize / 2);
+}
+
 ScanState& scanState() {
     static ScanState state;
     return state;
@@ -53,9 +57,8 @@ int readScript(char* buffer, int maxSize) {
     }
     CommentBlanker blanker{scan.inComment, scan.previousChar, scan.charBeforePrevious};
     AdaptIO& input = *scan.input;
-    const int count = std::min(maxSize, maxReadChunk);
     int stored = 0;
-    while (stored < count) {
+    while (stored < maxSize) {
         const int c = input.getChar();
         if (c == -1) {
             scan.inputEnded = true;

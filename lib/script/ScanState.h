@@ -39,8 +39,15 @@ struct ScanState {
 
 ScanState& scanState();
 
-// Fills buffer with at most maxSize (and at most 8192) characters of the input,
-// blanking block comments; answers the number stored, 0 at the end of the input.
+// How many characters one refill of a scan buffer of the given size may read:
+// 8192, or half the buffer once a token longer than the first buffer has made
+// it grow. Every refill moves the token being matched to the buffer's start,
+// so reads that grow with the buffer keep a huge token from costing time
+// quadratic in its length.
+int readChunkSize(int bufferSize);
+
+// Fills buffer with at most maxSize characters of the input, blanking block
+// comments; answers the number stored, 0 at the end of the input.
 int readScript(char* buffer, int maxSize);
 
 }  // namespace zor

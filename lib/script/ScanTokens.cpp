@@ -1,6 +1,5 @@
 // What the scanner's rules do with a match: token values, line counting and
 // line markers, and the end of the input.
-#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -71,18 +70,14 @@ int hexToken(const char* text, std::size_t length) {
     return TOK_INTEGER;
 }
 
-void lineComment(const char* text, std::size_t length) {
+void lineComment(const char* text, std::size_t) {
     ScanState& scan = scanState();
     if (scan.markerOn) {
-        // "//" and the comment's line number; the value is the comment with its
-        // line end, within the length of any other text of a run.
+        // "//" and the comment's line number; the value is the whole comment
+        // with its line end.
         char name[24] = {};
         std::snprintf(name, sizeof name, "//%06d", static_cast<int>(scan.lineNo));
-        ScriptText comment;
-        std::size_t kept = std::min(length, ScriptText::maxLength);
-        std::memcpy(comment.text, text, kept);
-        comment.text[kept] = '\0';
-        Parse::getOutStore()[name] = comment.text;
+        Parse::getOutStore()[name] = text;
     }
     lineFeed();
 }

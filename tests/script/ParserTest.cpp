@@ -9,6 +9,7 @@
 
 namespace {
 
+using scripttest::positionOf;
 using scripttest::ScriptFixture;
 using ParserTest = ScriptFixture;
 
@@ -248,6 +249,26 @@ TEST_F(ParserTest, ScannerThatCannotGrowItsBufferEndsTheParseWithAnError) {
     // The next parse finds the scanner whole again.
     EXPECT_EQ(runWithOutput(script), 0);
     EXPECT_EQ(seen.size(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ParserTest, HugeCommentsAndBlankRunsKeepPositionsExact) {
+    // Tokens far longer than the scan buffer make it grow and read more at a time.
+    const std::string comment = "// " + std::string(3000000, 'c') + "\n";
+    const std::string script = resultfile() + "t {\n" + comment + std::string(3000000, ' ') +
+                               "x = 1 }\n" + comment + "u { y = 2 }\n";
+    const std::string filter = "u" + std::to_string(positionOf(script, "u { y"));
+    EXPECT_EQ(run(script, filter), 0);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].input, (std::vector<std::string>{"y=2"}));
+
+    seen.clear();
+    EXPECT_EQ(run(script), 0);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].results, (std::vector<std::string>{"//000003=\"" + comment + "\""}));
 }
 
 }  // namespace
