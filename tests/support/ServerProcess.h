@@ -1,0 +1,39 @@
+// A server program run in the background for a test or a benchmark: started
+// in a folder, waited for until it announces its port, and ended (SIGTERM)
+// when the object goes. It also ends when the process that started it does,
+// so that no server outlives a crashed test.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace zortest {
+
+class ServerProcess {
+public:
+    // argv[0] is the program's path. Waits up to ten seconds for the line
+    // "... TCP port T; viewers enter port P".
+    ServerProcess(const std::vector<std::string>& argv, const std::string& dir);
+    ~ServerProcess();
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+
+    bool started() const { return enteredPort > 0; }
+    int viewerPort() const { return enteredPort; }
+    int tcpPort() const { return listeningPort; }
+    // What the server printed so far (stdout, then stderr).
+    std::string output() const;
+    // Ends the server now; its exit status, or -1 when a signal ended it.
+    int stop();
+
+private:
+    std::string outFile;
+    std::string errFile;
+    pid_t child = -1;
+    int enteredPort = 0;
+    int listeningPort = 0;
+};
+
+}  // namespace zortest

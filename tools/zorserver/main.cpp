@@ -1,0 +1,70 @@
+// ZorServer: a test server for ZorViewer and ZorRun --remote. It runs the
+// scripts they send through ZorLib in its working directory, with the echo
+// test, the simulated device's functions and any loaded modules, and sends
+// back the output file, the device's picture and the error state.
+#include <unistd.h>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Listener.h"
+#include "ModuleLoader.h"
+#include "ServerOptions.h"
+#include "TestServer.h"
+
+namespace {
+
+using namespace zorserver;
+
+constexpr int exitError = 2;
+
+bool loadModules(const ServerOptions& options) {
+    for (const std::string& module : options.modules) {
+        std::string reason;
+        if (zor::loadModule(module, reason)) continue;
+        std::fprintf(stderr, "ZorServer: %s: cannot load module: %s\n", module.c_str(),
+                     reason.c_str());
+        return false;
+    }
+    return true;
+}
+
+int serve(const ServerOptions& options) {
+    if (!loadModules(options)) return exitError;
+    Listening listening;
+    std::string reason;
+    if (!startListening(options.bindAddress, options.port, listening, reason)) {
+        std::fprintf(stderr, "ZorServer: %s\n", reason.c_str());
+        return exitError;
+    }
+    std::printf("ZorServer: serving scripts in %s\n", std::filesystem::current_path().c_str());
+    std::printf("ZorServer: listening on %s TCP port %d; viewers enter port %d\n",
+                options.bindAddress.c_str(), listening.tcpPort, listening.enteredPort);
+    TestServer(listening.fd, options.quiet).serveForever();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Lines reach a pipe as they are written, so a starter can wait for them.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    ServerOptions options;
+    std::string error;
+    switch (parseServerOptions(args, options, error)) {
+        case ServerCommand::help:
+            std::fputs(serverUsageText(), stdout);
+            return 0;
+        case ServerCommand::version:
+            std::printf("ZorServer %s\n", ZORSERVER_VERSION);
+            return 0;
+        case ServerCommand::badArguments:
+            std::fprintf(stderr, "ZorServer: %s\nTry 'ZorServer --help' for more information.\n",
+                         error.c_str());
+            return exitError;
+        case ServerCommand::serve:
+            break;
+    }
+    return serve(options);
+}
