@@ -1,0 +1,160 @@
+// ZorViewer against ZorServer, offscreen, as a new user meets them: connect
+// through the remote settings dialog, run the script and a selected test on
+// the server, and use graphic mode on the simulated device.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QImage>
+#include <QTimer>
+
+#include <memory>
+
+#include "DialogFixture.h"
+#include "NtOptionDlg.h"
+#include "ServerProcess.h"
+#include "TextRecord.h"
+
+using zortest::readFile;
+
+namespace {
+
+const QString twoTests = QStringLiteral(
+    "deletefile \"out.txt\"\n"
+    "resultfile \"out.txt\"\n"
+    "zortst { a = 1 verify: a == 1 }\n"
+    "zortst { b = 2 verify: b == 2 }\n");
+
+// Button A of the device: its filled face, away from its label.
+const QPoint buttonA(36, 116);
+const QColor pressedColor(255, 170, 60);
+const QColor buttonColor(180, 184, 192);
+
+class RemoteViewerTest : public DialogFixture {
+protected:
+    RemoteViewerTest() : server({ZORSERVER_PATH, "--port", "0"}, serverDir.path().string()) {
+        EXPECT_TRUE(server.started()) << server.output();
+    }
+
+    QAction* action(const char* text) {
+        for (QAction* each : dialog.findChildren<QAction*>())
+            if (each->text() == QLatin1String(text)) return each;
+        ADD_FAILURE() << text;
+        return nullptr;
+    }
+    // Opens "&Remote...", fills it in, applies and closes it: what a user does.
+    QString applyRemote(bool connect, const QString& host, int port) {
+        QString status;
+        QTimer::singleShot(0, [&] {
+            auto* remote = qobject_cast<NtOptionDlg*>(QApplication::activeModalWidget());
+            if (!remote) return;
+            remote->findChild<QLineEdit*>("server")->setText(host);
+            remote->findChild<QLineEdit*>("port")->setText(QString::number(port));
+            remote->findChild<QCheckBox*>("remoteCtrl")->setChecked(connect);
+            QTest::mouseClick(remote->findChild<QPushButton*>("apply"), Qt::LeftButton);
+            status = remote->findChild<QLineEdit*>("status")->text();
+            QTest::mouseClick(remote->findChild<QPushButton*>("close"), Qt::LeftButton);
+        });
+        action("&Remote...")->trigger();
+        return status;
+    }
+    QString connectToServer() { return applyRemote(true, "localhost", server.viewerPort()); }
+    QImage picture() { return child<QWidget>("graphic")->grab().toImage(); }
+
+    zortest::TempDir serverDir;
+    zortest::ServerProcess server;
+};
+
+std::string deviceLine(const display::DisplayList& list) {
+    for (const auto& record : list) {
+        const auto* text = dynamic_cast<const display::TextRecord*>(record.get());
+        if (text && text->font == 1 && text->y == 84) return text->text;
+    }
+    return "<none>";
+}
+
+}  // namespace
+
+TEST_F(RemoteViewerTest, RunsGoToTheConnectedServer) {
+    script()->setPlainText(twoTests);
+    EXPECT_EQ(connectToServer(), "connected");
+    click("run");
+    EXPECT_TRUE(field("outputField").startsWith("out.txt (00:0"))
+        << field("outputField").toStdString();
+    EXPECT_TRUE(output()->toPlainText().contains("b == 2"))
+        << output()->toPlainText().toStdString();
+    // The viewer keeps the server's output file; its input file stays untouched.
+    EXPECT_EQ(readFile("out.txt"), readFile(serverDir.file("out.txt")));
+    EXPECT_FALSE(std::filesystem::exists("in.txt"));
+    // The pane goes out as it is saved, with "\r\n" line breaks.
+    std::string saved = twoTests.toStdString();
+    for (std::size_t at = 0; (at = saved.find('\n', at)) != std::string::npos; at += 2)
+        saved.insert(at, 1, '\r');
+    EXPECT_EQ(readFile(serverDir.file("in.txt")), saved);
+}
+
+TEST_F(RemoteViewerTest, ASelectedTestRunsAloneOnTheServer) {
+    script()->setPlainText(twoTests);
+    connectToServer();
+    const int second = static_cast<int>(twoTests.indexOf("zortst { b"));
+    selectScript(second, second + 6);
+    click("run");
+    const QString report = output()->toPlainText();
+    EXPECT_TRUE(report.contains("b == 2")) << report.toStdString();
+    EXPECT_FALSE(report.contains("a == 1")) << report.toStdString();
+}
+
+TEST_F(RemoteViewerTest, AScriptErrorIsShownAndSelected) {
+    connectToServer();
+    // Typed, as a user edits the pane: the edit is what the server lacks.
+    QTest::keyClicks(script(), "zortst { a = }");
+    click("run");
+    EXPECT_TRUE(field("outputField").contains("in line 1")) << field("outputField").toStdString();
+    EXPECT_EQ(script()->textCursor().selectedText().size(), 1);
+}
+
+// Connecting fetches the device's picture; clicks and keys on it go to the
+// server, which answers with the picture they changed.
+TEST_F(RemoteViewerTest, GraphicModeDrawsTheDeviceAndSendsItsEvents) {
+    action("&Graphic")->trigger();
+    EXPECT_TRUE(dialog.displayList().empty());
+    connectToServer();
+    EXPECT_FALSE(dialog.displayList().empty());
+    EXPECT_EQ(picture().pixelColor(buttonA), buttonColor);
+
+    QTest::mouseClick(child<QWidget>("graphic"), Qt::LeftButton, Qt::NoModifier, buttonA);
+    EXPECT_EQ(readFile("xin.txt"), "buttonpress{x=36 y=116 button=0}");
+    EXPECT_EQ(picture().pixelColor(buttonA), pressedColor);
+    EXPECT_EQ(deviceLine(dialog.displayList()), "A");
+
+    QTest::keyClicks(child<QWidget>("run"), "bc");
+    QTest::keyClick(child<QWidget>("run"), Qt::Key_Backspace);
+    EXPECT_EQ(deviceLine(dialog.displayList()), "Ab");
+    EXPECT_TRUE(picture().save(QStringLiteral(ZOR_REMOTE_SCREENSHOT)));
+
+    // Back in text mode the event runs left the field alone.
+    action("&Textlog")->trigger();
+    EXPECT_EQ(field("outputField"), "");
+}
+
+// The server goes away: the run shows no output (the request cannot go out,
+// or the reply never comes), the next pings notice, and the viewer runs
+// locally again.
+TEST_F(RemoteViewerTest, AVanishedServerLeavesTheViewerUsable) {
+    connectToServer();
+    server.stop();
+    script()->setPlainText(twoTests);
+    click("run");
+    EXPECT_TRUE(field("outputField") == "TestServer broken" ||
+                field("outputField") == "no ResultFile specified")
+        << field("outputField").toStdString();
+    EXPECT_EQ(output()->toPlainText(), "");
+    for (int tick = 0; tick < 20 && dialog.remoteSession().connected(); ++tick) {
+        dialog.remoteSession().pingTick();
+        QTest::qWait(10);
+    }
+    EXPECT_FALSE(dialog.remoteSession().connected());
+    EXPECT_EQ(applyRemote(false, "localhost", server.viewerPort()), "ignored");
+    click("run");
+    EXPECT_TRUE(field("outputField").startsWith("out.txt")) << field("outputField").toStdString();
+    EXPECT_TRUE(output()->toPlainText().contains("b == 2"));
+}
