@@ -72,3 +72,15 @@ TEST(OptionsTest, TextsTheLibraryWouldRefuseOrCutAreRefused) {
 }
 
 }  // namespace
+
+TEST(OptionsTest, RemoteTakesHostAndPortAndNoModules) {
+    Parsed p = parse({"--remote", "device.lan:6500", "s.txt"});
+    ASSERT_EQ(p.command, Command::run) << p.error;
+    EXPECT_EQ(p.options.remoteHost, "device.lan");
+    EXPECT_EQ(p.options.remotePort, 6500);
+    EXPECT_EQ(parse({"--remote=::1:7", "s.txt"}).options.remoteHost, "::1");
+    for (const char* address : {"device.lan", ":6500", "host:", "host:65536", "host:x"})
+        EXPECT_EQ(parse({"--remote", address, "s.txt"}).command, Command::badArguments) << address;
+    EXPECT_EQ(parse({"--remote", "h:1", "--load", "a.so", "s.txt"}).error,
+              "--load cannot be used with --remote: the test server runs the tests");
+}

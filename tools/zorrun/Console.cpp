@@ -32,7 +32,8 @@ void Console::testLine(std::string_view name, int position, bool passed, std::st
     if (!headerPrinted) printHeader();
     progress.hide();
     put(stdout, name);
-    std::printf(" %d: %s (", position, passed ? "ok" : "FAIL");
+    if (position >= 0) std::printf(" %d", position);
+    std::printf(": %s (", passed ? "ok" : "FAIL");
     put(stdout, outFile.empty() ? "no output file" : outFile);
     std::fputs(")\n", stdout);
 }

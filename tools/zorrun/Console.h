@@ -15,7 +15,8 @@ public:
     Console(bool quiet, ProgressLine& progress);
 
     void beginScript(std::string_view script);
-    // "login 57: ok (out.txt)" or "login 57: FAIL (out.txt)"
+    // "login 57: ok (out.txt)" or "login 57: FAIL (out.txt)"; a position
+    // below 0 is not known (a remote run) and left out: "login: ok (out.txt)".
     void testLine(std::string_view name, int position, bool passed, std::string_view outFile);
     // One line on stderr, as given.
     void error(std::string_view line);

@@ -23,6 +23,7 @@ void appendSeconds(std::string& out, double seconds) {
 
 void appendTestName(std::string& out, std::string_view name, int position) {
     appendXml(out, name, XmlPlace::attribute);
+    if (position < 0) return;
     out += ' ';
     appendNumber(out, position);
 }

@@ -23,7 +23,8 @@ public:
 
     void beginSuite(std::string_view script);
     // A test is named by its record's name and position, "login 57": the
-    // text that, given as a filter, runs that test alone.
+    // text that, given as a filter, runs that test alone. A position below 0
+    // is not known (a remote run): the name stands alone.
     void addPassed(std::string_view name, int position);
     void addFailed(std::string_view name, int position, std::string_view reportBlock);
     // A script error: a testcase of its own, so that CI servers show it.

@@ -56,10 +56,26 @@ bool setFilter(const std::string& value, RunOptions& options, std::string& error
     return true;
 }
 
+// "HOST:PORT", split at the last colon.
+bool parseServerAddress(const std::string& address, std::string& host, int& port) {
+    const std::size_t colon = address.rfind(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == address.size()) return false;
+    host = address.substr(0, colon);
+    const char* end = address.data() + address.size();
+    const auto [stop, failure] = std::from_chars(address.data() + colon + 1, end, port);
+    return failure == std::errc() && stop == end && port >= 0 && port <= 0xFFFF;
+}
+
+bool setRemote(const std::string& value, RunOptions& options, std::string& error) {
+    if (parseServerAddress(value, options.remoteHost, options.remotePort)) return true;
+    error = "--remote expects HOST:PORT with a port from 0 to 65535, not '" + value + "'";
+    return false;
+}
+
 const std::map<std::string, Setter>& valueOptions() {
     static const std::map<std::string, Setter> table = {
         {"--load", addModule},     {"--filter", setFilter}, {"--trace-depth", setDepth},
-        {"--trace-root", setRoot}, {"--junit", setJUnit},
+        {"--trace-root", setRoot}, {"--remote", setRemote}, {"--junit", setJUnit},
     };
     return table;
 }
@@ -110,6 +126,8 @@ Command parseOptions(const std::vector<std::string>& args, RunOptions& options,
         }
     }
     if (options.scripts.empty()) return bad(error, "no script given");
+    if (options.remotePort >= 0 && !options.modules.empty())
+        return bad(error, "--load cannot be used with --remote: the test server runs the tests");
     return Command::run;
 }
 
@@ -123,6 +141,9 @@ const char* usageText() {
            "  --trace-depth N    trace native scopes N levels deep (0 off, 100 no limit)\n"
            "  --trace-root NAME  start tracing at the scope NAME (depth 100 unless given)\n"
            "  --junit FILE       also write the verdicts as JUnit XML to FILE\n"
+           "  --remote HOST:PORT run the scripts on the test server at HOST, reached with\n"
+           "                     the port a viewer enters (6500 is TCP port 25625); the\n"
+           "                     output files come back into the current folder\n"
            "  -q, --quiet        print only failed tests and the summary\n"
            "  -h, --help         print this help and exit\n"
            "  --version          print the version and exit\n"

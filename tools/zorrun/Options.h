@@ -15,6 +15,9 @@ struct RunOptions {
     std::optional<std::string> traceRoot;
     std::string junitFile;
     bool quiet = false;
+    // --remote HOST:PORT: the scripts run on that test server instead.
+    std::string remoteHost;
+    int remotePort = -1;
 };
 
 enum class Command { run, help, version, badArguments };

@@ -10,6 +10,7 @@
 #include "ModuleLoader.h"
 #include "Options.h"
 #include "ProgressLine.h"
+#include "RemoteRunner.h"
 #include "RunSummary.h"
 #include "ScriptRunner.h"
 #include "ZorLib.h"
@@ -37,6 +38,23 @@ void loadModules(const RunOptions& options, Console& console, RunSummary& summar
     }
 }
 
+void runLocally(const RunOptions& options, Console& console, ProgressLine& progress,
+                JUnitReport* junit, RunSummary& summary) {
+    loadModules(options, console, summary);
+    ScriptRunner runner(console, progress, junit);
+    for (const std::string& script : options.scripts)
+        summary.addScript(runner.run(script, options.filter));
+}
+
+// A server that cannot be reached fails each script in turn, so that every
+// script is accounted for.
+void runRemote(const RunOptions& options, Console& console, JUnitReport* junit,
+               RunSummary& summary) {
+    RemoteRunner runner(options.remoteHost, options.remotePort, console, junit);
+    for (const std::string& script : options.scripts)
+        summary.addScript(runner.run(script, options.filter));
+}
+
 int run(const RunOptions& options) {
     ProgressLine progress(stderr, isatty(STDERR_FILENO) == 1);
     Console console(options.quiet, progress);
@@ -48,11 +66,10 @@ int run(const RunOptions& options) {
     }
     RunSummary summary;
     applyTrace(options);
-    loadModules(options, console, summary);
-    {
-        ScriptRunner runner(console, progress, junit.isOpen() ? &junit : nullptr);
-        for (const std::string& script : options.scripts)
-            summary.addScript(runner.run(script, options.filter));
+    if (options.remotePort >= 0) {
+        runRemote(options, console, junit.isOpen() ? &junit : nullptr, summary);
+    } else {
+        runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, summary);
     }
     console.summary(summary.text());
     if (!junit.close(reason)) {

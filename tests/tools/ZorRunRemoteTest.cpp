@@ -1,0 +1,101 @@
+// ZorRun --remote against ZorServer: the scripts run on the server, their
+// output files come back, and the verdicts, errors and exit status are read
+// from them as a CI job sees them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "ChildProcess.h"
+#include "ServerProcess.h"
+#include "TempDir.h"
+
+using zortest::readFile;
+using zortest::writeFile;
+
+namespace {
+
+class ZorRunRemoteTest : public ::testing::Test {
+protected:
+    void startServer(std::vector<std::string> args = {}) {
+        std::vector<std::string> argv{ZORSERVER_PATH, "--port", "0"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        server = std::make_unique<zortest::ServerProcess>(argv, serverDir.path().string());
+        ASSERT_TRUE(server->started()) << server->output();
+    }
+    std::string address() const { return "localhost:" + std::to_string(server->viewerPort()); }
+    zortest::ChildResult zorRun(std::vector<std::string> args) const {
+        args.insert(args.begin(), ZORRUN_PATH);
+        return zortest::runChild(args, clientDir.path().string());
+    }
+    void write(const std::string& name, const std::string& text) const {
+        writeFile(clientDir.file(name), text);
+    }
+
+    zortest::TempDir serverDir;
+    zortest::TempDir clientDir;
+    std::unique_ptr<zortest::ServerProcess> server;
+};
+
+const std::string passing =
+    "deletefile \"pass_out.txt\"\r\nresultfile \"pass_out.txt\"\r\n"
+    "zortst { a = 1 verify: a == 1 }\r\n";
+const std::string failing =
+    "deletefile \"fail_out.txt\"\r\nresultfile \"fail_out.txt\"\r\n"
+    "zortst { a = 1 verify: a == 1 }\r\nzortst { b = 1 verify: b == 2 }\r\n";
+
+}  // namespace
+
+TEST_F(ZorRunRemoteTest, VerdictsComeFromTheOutputFilesTheServerSends) {
+    startServer();
+    write("pass.txt", passing);
+    write("fail.txt", failing);
+    const zortest::ChildResult result =
+        zorRun({"--remote", address(), "pass.txt", "fail.txt", "--junit", "report.xml"});
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_EQ(result.out,
+              "== pass.txt\nzortst: ok (pass_out.txt)\n== fail.txt\nzortst: ok (fail_out.txt)\n"
+              "zortst: FAIL (fail_out.txt)\n"
+              "tests: 3, passed: 2, failed: 1, scripts with errors: 0\n");
+    EXPECT_EQ(readFile(clientDir.file("fail_out.txt")), readFile(serverDir.file("fail_out.txt")));
+    EXPECT_EQ(readFile(serverDir.file("pass.txt")), passing);
+    EXPECT_EQ(zortest::xmllintAnswer({"--xpath", "string(//testsuite[@name='fail.txt']/@failures)",
+                                      clientDir.file("report.xml")}),
+              "1");
+}
+
+TEST_F(ZorRunRemoteTest, AScriptErrorIsReportedWithItsColumn) {
+    startServer();
+    write("bad.txt", "resultfile \"bad_out.txt\"\r\nzortst { a = }\r\n");
+    const zortest::ChildResult result = zorRun({"--remote", address(), "bad.txt"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err.rfind("bad.txt:2:", 0), 0u) << result.err;
+}
+
+TEST_F(ZorRunRemoteTest, TheExampleRunsOnAServerThatLoadedItsModule) {
+    startServer({"--load", ZOR_EXAMPLE_MODULE});
+    std::filesystem::copy_file(ZOR_EXAMPLE_SCRIPT, clientDir.file("example.zor.txt"));
+    const zortest::ChildResult result = zorRun({"--remote", address(), "example.zor.txt"});
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_NE(result.out.find("login: ok (example_out.txt)"), std::string::npos) << result.out;
+}
+
+TEST_F(ZorRunRemoteTest, UnreachableServersAndUnreadableScriptsEndWithStatus2) {
+    startServer();
+    const int port = server->viewerPort();
+    server->stop();
+    write("pass.txt", passing);
+    zortest::ChildResult result =
+        zorRun({"--remote", "localhost:" + std::to_string(port), "pass.txt"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("cannot reach the test server: connection refused or failed"),
+              std::string::npos)
+        << result.err;
+    result = zorRun({"--remote", "no-such-host.invalid:6500", "pass.txt"});
+    EXPECT_NE(result.err.find("cannot resolve the server's name"), std::string::npos);
+    startServer();
+    result = zorRun({"--remote", address(), "missing.txt", "pass.txt"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("missing.txt: cannot open script"), std::string::npos);
+    EXPECT_NE(result.out.find("zortst: ok (pass_out.txt)"), std::string::npos);
+}

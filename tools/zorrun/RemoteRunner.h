@@ -1,0 +1,39 @@
+// Runs scripts on a test server (--remote HOST:PORT) with the viewer's client:
+// each script file goes out whole, the output file comes back into the
+// working directory, and the report blocks in it give the verdicts.
+#pragma once
+
+#include <string>
+
+#include "Console.h"
+#include "JUnitReport.h"
+#include "RunSummary.h"
+#include "WireSocket.h"
+
+namespace zor {
+
+class RemoteRunner {
+public:
+    // junit may be null.
+    RemoteRunner(std::string serverName, int port, Console& console, JUnitReport* junit);
+
+    // Connects when no connection is open; false, with the reason printed,
+    // when the server cannot be reached.
+    bool connect();
+    ScriptOutcome run(const std::string& script, const std::string& filter);
+
+private:
+    void exchange(const std::string& script, const std::string& bytes, const std::string& filter);
+    void reportTests(const std::string& outFile);
+    void scriptError(const std::string& script, int line, int position, const std::string& text);
+    void fileError(const std::string& file, const std::string& message);
+
+    std::string server;
+    int portNumber;
+    Console& console;
+    JUnitReport* junit;
+    remote::WireSocket connection;
+    ScriptOutcome outcome;
+};
+
+}  // namespace zor
