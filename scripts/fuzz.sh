@@ -1,17 +1,29 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang++ and runs each one for a bounded
-# time (ZOR_FUZZ_SECONDS, 60 by default). Any crash, sanitizer report, leak or
+# time (ZOR_FUZZ_SECONDS, 30 by default). Any crash, sanitizer report, leak or
 # hang fails the run; the input that caused it is left in the artifacts folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 build_dir=$(realpath -m "${ZOR_FUZZ_DIR:-build-fuzz}")
-seconds=${ZOR_FUZZ_SECONDS:-60}
-targets=(ParseLoopFuzzer ReadLoopFuzzer DecodeBlockFuzzer)
+seconds=${ZOR_FUZZ_SECONDS:-30}
+targets=(ParseLoopFuzzer ReadLoopFuzzer DecodeBlockFuzzer RemoteReplyFuzzer)
 
 # Seeds and dictionary of a target: the script fuzzers share the scripts'.
-seeds_of() { [ "$1" = DecodeBlockFuzzer ] && echo display-corpus || echo corpus; }
-dict_of() { [ "$1" = DecodeBlockFuzzer ] && echo display.dict || echo script.dict; }
+seeds_of() {
+    case "$1" in
+        DecodeBlockFuzzer) echo display-corpus ;;
+        RemoteReplyFuzzer) echo remote-corpus ;;
+        *) echo corpus ;;
+    esac
+}
+dict_of() {
+    case "$1" in
+        DecodeBlockFuzzer) echo display.dict ;;
+        RemoteReplyFuzzer) echo remote.dict ;;
+        *) echo script.dict ;;
+    esac
+}
 
 if [ ! -f "$build_dir/build.ninja" ]; then
     cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

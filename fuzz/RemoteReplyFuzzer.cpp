@@ -1,0 +1,87 @@
+// Plays any bytes as a test server's reply to one exchange, over a real
+// socket pair. The client must take what it can, stop where the bytes end,
+// never keep more than its receive limits, and only ever move a temporary
+// file over the output file it was received for. The files live in memory,
+// so that no name a reply makes up ever reaches the disk.
+#include <sys/socket.h>
+#include <unistd.h>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "DisplayList.h"
+#include "RemoteExchange.h"
+#include "ReplyFiles.h"
+#include "WireSocket.h"
+
+namespace {
+
+// More than the socket pair's buffer would block the single-threaded writer.
+constexpr std::size_t maxReply = 64 * 1024;
+
+void check(bool holds) {
+    if (!holds) std::abort();
+}
+
+bool hasControl(const std::string& text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+    return false;
+}
+
+class MemoryFiles : public remote::ReplyFiles {
+public:
+    bool create(const std::string& name) override {
+        check(!open && created.empty());
+        check(name.size() <= remote::outNameChars + 1 && name.back() == '_' && !hasControl(name));
+        created = name;
+        open = true;
+        return true;
+    }
+    bool write(const char*, std::size_t count) override {
+        check(open && count > 0 && count <= remote::chunkSize);
+        return true;
+    }
+    bool close() override {
+        check(open);
+        open = false;
+        return true;
+    }
+    bool replace(const std::string& from, const std::string& to) override {
+        check(!open && from == created && from == to + "_");
+        replaced = to;
+        return true;
+    }
+    void remove(const std::string& name) override { check(!open && name == created); }
+
+    std::string created;
+    std::string replaced;
+    bool open = false;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > maxReply) return 0;
+    int pair[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) return 0;
+    remote::WireSocket server(pair[1]);
+    check(server.send(data, size) == size);
+    shutdown(pair[1], SHUT_WR);
+
+    remote::WireSocket client(pair[0]);
+    remote::ExchangeRequest request;
+    request.inputName = "in.txt";
+    request.script = "t{}";
+    display::DisplayList display;
+    MemoryFiles files;
+    const remote::ExchangeReply reply = remote::runExchange(client, request, display, files);
+
+    check(reply.outFile.size() <= remote::outNameChars && !hasControl(reply.outFile));
+    check(reply.errText.size() < remote::errTextLimit);
+    check(reply.errText.find('\0') == std::string::npos);
+    check(!files.open);
+    check(files.replaced.empty() || files.replaced == reply.outFile);
+    return 0;
+}
