@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "WireFields.h"
 
@@ -16,7 +17,8 @@ namespace {
 
 // Strings longer than any the library takes are received and cut here.
 constexpr int stringLimit = 4096;
-constexpr std::size_t chunkSize = 500;
+// The server is not bound to the client's 500-byte chunks.
+constexpr std::size_t chunkSize = 64 * 1024;
 
 bool readString(remote::WireSocket& client, std::string& text) {
     int length = 0;
@@ -50,7 +52,8 @@ bool receiveScript(remote::WireSocket& client, int length, const std::string& sc
     const int fd = open(partFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     bool written = fd >= 0;
     bool arrived = true;
-    char chunk[chunkSize];
+    std::vector<char> buffer(chunkSize);
+    char* const chunk = buffer.data();
     for (int left = length; left > 0 && arrived;) {
         const std::size_t part = std::min(chunkSize, static_cast<std::size_t>(left));
         arrived = client.receive(chunk, part);
@@ -58,6 +61,9 @@ bool receiveScript(remote::WireSocket& client, int length, const std::string& sc
         left -= static_cast<int>(part);
     }
     if (fd >= 0) written = close(fd) == 0 && written;
+    // Renaming over an existing file makes some file systems write the new
+    // one out at once, which costs more than the rest of a short exchange.
+    if (written) unlink(scriptFile.c_str());
     stored = written && std::rename(partFile.c_str(), scriptFile.c_str()) == 0;
     if (!stored) unlink(partFile.c_str());
     return arrived;
@@ -75,7 +81,8 @@ bool sendFile(remote::WireSocket& client, const std::string& name, long& sentByt
     // meanwhile is padded, so that the stream stays in step.
     const long size = static_cast<long>(status.st_size);
     bool sent = client.sendNumber(static_cast<int>(size)) == remote::fieldSize;
-    char chunk[chunkSize];
+    std::vector<char> buffer(chunkSize);
+    char* const chunk = buffer.data();
     while (sent && sentBytes < size) {
         const std::size_t want = std::min<std::size_t>(chunkSize, size - sentBytes);
         ssize_t got = read(fd, chunk, want);
