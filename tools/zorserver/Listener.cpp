@@ -3,12 +3,12 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
 
+#include "ClientSocket.h"
 #include "PortRule.h"
 
 namespace zorserver {
@@ -70,10 +70,8 @@ remote::WireSocket acceptClient(int listener, std::string& peer) {
            errno == EINTR) {
     }
     if (fd < 0) return remote::WireSocket();
-    // Replies are written in pieces; each should leave at once.
-    const int on = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    // A viewer that has vanished frees the server for the next one.
+    remote::setConnectionOptions(fd);
     char text[INET_ADDRSTRLEN] = "?";
     inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
     peer = std::string(text) + ":" + std::to_string(ntohs(address.sin_port));

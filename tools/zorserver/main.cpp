@@ -3,6 +3,7 @@
 // test, the simulated device's functions and any loaded modules, and sends
 // back the output file, the device's picture and the error state.
 #include <unistd.h>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -49,6 +50,8 @@ int serve(const ServerOptions& options) {
 int main(int argc, char** argv) {
     // Lines reach a pipe as they are written, so a starter can wait for them.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    // A log that nobody reads any more must not end the server.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string> args(argv + 1, argv + argc);
     ServerOptions options;
     std::string error;

@@ -21,17 +21,6 @@ constexpr int keepIdleSeconds = 60;
 constexpr int keepIntervalSeconds = 10;
 constexpr int keepProbes = 6;
 
-// The request goes out field by field: each should leave at once rather than
-// wait for the server's acknowledgement of the one before.
-void setOptions(int fd) {
-    const int on = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
-    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &keepIdleSeconds, sizeof keepIdleSeconds);
-    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &keepIntervalSeconds, sizeof keepIntervalSeconds);
-    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &keepProbes, sizeof keepProbes);
-}
-
 bool resolve(const std::string& serverName, in_addr& address) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
@@ -65,13 +54,24 @@ bool connectTo(int fd, in_addr address, int enteredPort) {
 
 }  // namespace
 
+// Fields go out one by one: each should leave at once rather than wait for
+// the acknowledgement of the one before.
+void setConnectionOptions(int fd) {
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &keepIdleSeconds, sizeof keepIdleSeconds);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &keepIntervalSeconds, sizeof keepIntervalSeconds);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &keepProbes, sizeof keepProbes);
+}
+
 int openConnection(const std::string& serverName, int enteredPort, WireSocket& connection) {
     WireSocket opened(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!opened.isOpen()) return noSocket;
     in_addr address{};
     if (!resolve(serverName, address)) return noHost;
     if (!connectTo(opened.descriptor(), address, enteredPort)) return noConnection;
-    setOptions(opened.descriptor());
+    setConnectionOptions(opened.descriptor());
     connection = std::move(opened);
     return connectedResult;
 }

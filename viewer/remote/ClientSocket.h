@@ -22,4 +22,8 @@ enum ConnectResult {
 // stays as it was.
 int openConnection(const std::string& serverName, int enteredPort, WireSocket& connection);
 
+// The options both ends of a connection use: each field leaves at once, and
+// a peer that has gone is noticed after about two minutes of silence.
+void setConnectionOptions(int fd);
+
 }  // namespace remote
