@@ -7,7 +7,11 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 build_dir=$(realpath -m "${ZOR_FUZZ_DIR:-build-fuzz}")
 seconds=${ZOR_FUZZ_SECONDS:-60}
-targets=(ParseLoopFuzzer ReadLoopFuzzer)
+targets=(ParseLoopFuzzer ReadLoopFuzzer DecodeBlockFuzzer)
+
+# Seeds and dictionary of a target: the script fuzzers share the scripts'.
+seeds_of() { [ "$1" = DecodeBlockFuzzer ] && echo display-corpus || echo corpus; }
+dict_of() { [ "$1" = DecodeBlockFuzzer ] && echo display.dict || echo script.dict; }
 
 if [ ! -f "$build_dir/build.ninja" ]; then
     cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -21,9 +25,9 @@ for target in "${targets[@]}"; do
     corpus="$build_dir/fuzz-corpus/$target"
     artifacts="$build_dir/fuzz-artifacts/$target"
     mkdir -p "$corpus" "$artifacts"
-    cp -n "$root"/fuzz/corpus/* "$corpus"/
+    cp -n "$root/fuzz/$(seeds_of "$target")"/* "$corpus"/
     echo "fuzz: $target for ${seconds}s"
     "$build_dir/fuzz/$target" "$corpus" -max_total_time="$seconds" -timeout=10 \
-        -rss_limit_mb=2048 -dict="$root/fuzz/script.dict" -artifact_prefix="$artifacts/" \
+        -rss_limit_mb=2048 -dict="$root/fuzz/$(dict_of "$target")" -artifact_prefix="$artifacts/" \
         -print_final_stats=1
 done

@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-          bison flex clang libclang-rt-14-dev locales python3)
+          bison flex clang libclang-rt-14-dev locales python3 libxml2-utils
+          qt6-base-dev fonts-liberation2 fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do

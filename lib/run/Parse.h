@@ -29,6 +29,11 @@ public:
     static int readLoop(const char* scriptFile, const char* testName);
     static int closeLoop();
     static int verData(int pass, DataMap& actual);
+    // Hosts that report verdicts hear of every comparison verData makes: the
+    // test's name, its record's position, the pass flag and the result. The
+    // observer only listens; a null observer removes it.
+    using VerifyObserver = void (*)(const char* name, int position, int pass, int result);
+    static void setVerifyObserver(VerifyObserver observer);
 
     // The library's one shared file object.
     static AdaptIO& getIO();
@@ -89,4 +94,5 @@ private:
     static std::mutex waitLock;
     static int (*dispatchHook)();
     static int32_t verifyResult;
+    static VerifyObserver verifyObserver;
 };

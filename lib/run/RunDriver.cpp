@@ -60,7 +60,14 @@ int Parse::verData(int pass, DataMap& actual) {
         io.closeOut();
     }
     if (result == 1) verifyResult = 1;
+    if (verifyObserver) verifyObserver(verStore[0].getName(), zor::recordPosition(), pass, result);
     return result;
+}
+
+Parse::VerifyObserver Parse::verifyObserver = nullptr;
+
+void Parse::setVerifyObserver(VerifyObserver observer) {
+    verifyObserver = observer;
 }
 
 int Parse::closeLoop() {

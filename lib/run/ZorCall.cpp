@@ -70,3 +70,7 @@ ZorCall::TestFunction ZorCall::getFunc(const char* name) {
     const long index = tableIndex((*funcMap)[name]);
     return index >= 0 ? (*functions)[index] : nullptr;
 }
+
+int ZorCall::getCtr() {
+    return ctr;
+}

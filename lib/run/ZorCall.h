@@ -23,6 +23,9 @@ public:
     // a registry exists: the answer is then non-null exactly while one does, and
     // is never to be called.
     static TestFunction getFunc(const char* name);
+    // Live ZorCall objects: a host that loads a module of test functions
+    // compares it before and after to learn whether the module registered any.
+    static int getCtr();
 
 private:
     static DataMap* funcMap;

@@ -1,6 +1,7 @@
 #include "script/ParseState.h"
 
 #include "script/ErrorReport.h"
+#include "script/ScriptEngine.h"
 #include "store/DataMap.h"
 
 namespace zor {
@@ -8,6 +9,11 @@ namespace zor {
 ParseState& parseState() {
     static ParseState state;
     return state;
+}
+
+// The run driver's verdict observer names the test by it.
+int recordPosition() {
+    return parseState().recordPos;
 }
 
 int openLevel(const char* name) {

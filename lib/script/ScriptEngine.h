@@ -20,5 +20,7 @@ void scanRelease();
 // Grows stack 0 or 1 of the parser to the given size in bytes; a size of 0
 // releases it.
 void* stackBuffer(int stack, std::size_t bytes);
+// Position of the current top-level record (the test being run).
+int recordPosition();
 
 }  // namespace zor

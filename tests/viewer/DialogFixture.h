@@ -1,0 +1,50 @@
+// The main dialog shown offscreen in a fresh working directory, with the
+// library linked in, as the program has it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <filesystem>
+
+#include "LinkedLibrary.h"
+#include "TempDir.h"
+#include "ViewerDlg.h"
+
+class DialogFixture : public ::testing::Test {
+protected:
+    DialogFixture() : previousDir(std::filesystem::current_path()), dialog(library) {
+        std::filesystem::current_path(dir.path());
+        dialog.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    }
+    ~DialogFixture() override { std::filesystem::current_path(previousDir); }
+
+    template <class Widget>
+    Widget* child(const char* name) {
+        auto* widget = dialog.findChild<Widget*>(QLatin1String(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QPlainTextEdit* script() { return child<QPlainTextEdit>("script"); }
+    QPlainTextEdit* output() { return child<QPlainTextEdit>("output"); }
+    QString field(const char* name) { return child<QLineEdit>(name)->text(); }
+    void click(const char* button) {
+        QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
+    }
+    void selectScript(int start, int end) {
+        QTextCursor cursor = script()->textCursor();
+        cursor.setPosition(start);
+        cursor.setPosition(end, QTextCursor::KeepAnchor);
+        script()->setTextCursor(cursor);
+    }
+
+    zortest::TempDir dir;
+    std::filesystem::path previousDir;
+    viewer::LinkedLibrary library;
+    ViewerDlg dialog;
+};

@@ -1,0 +1,330 @@
+// Graphic mode offscreen: the mode switch, the picture drawn from the display
+// list and read back pixel by pixel, and clicks and keys on it that become
+// event runs through the library.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QStackedWidget>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ArcRecord.h"
+#include "ColorRecord.h"
+#include "DialogFixture.h"
+#include "PolyRecord.h"
+#include "ShapeRecords.h"
+#include "TextRecord.h"
+#include "run/Parse.h"
+#include "run/ZorCall.h"
+#include "store/DataMap.h"
+#include "store/StoreCv.h"
+
+using namespace display;
+using zortest::readFile;
+using zortest::writeFile;
+
+namespace {
+
+// The event runs that reached their test functions, as "name x y detail".
+std::vector<std::string> eventRuns;
+
+std::string field(const char* name) {
+    DataMap& input = Parse::getInStore()[0];
+    return std::to_string(static_cast<int>(input[name]));
+}
+void buttonPressed() {
+    eventRuns.push_back("button " + field("x") + " " + field("y") + " " + field("button"));
+}
+void keyPressed() {
+    DataMap& input = Parse::getInStore()[0];
+    eventRuns.push_back("key " + field("x") + " " + field("y") + " " +
+                        static_cast<char*>(input["key"]));
+}
+ZorCall buttonRegistration("buttonpress", buttonPressed);
+ZorCall keyRegistration("keypress", keyPressed);
+
+const QColor clearColor(210, 210, 215);
+
+class GraphicModeTest : public DialogFixture {
+protected:
+    GraphicModeTest() { eventRuns.clear(); }
+
+    QAction* modeAction(const char* text) {
+        for (QAction* action : dialog.findChildren<QAction*>())
+            if (action->text() == QLatin1String(text)) return action;
+        ADD_FAILURE() << text;
+        return nullptr;
+    }
+    void showGraphic() { modeAction("&Graphic")->trigger(); }
+    QWidget* pane() { return child<QWidget>("graphic"); }
+
+    template <class Record, class... Args>
+    void draw(Args&&... args) {
+        dialog.displayList().append(std::make_unique<Record>(std::forward<Args>(args)...));
+    }
+    QImage picture() { return pane()->grab().toImage(); }
+
+    void moveTo(QPoint point) { QTest::mouseMove(pane(), point); }
+    // Typed characters beyond ASCII, which the test keyboard does not know.
+    static void type(QWidget* target, const QString& characters) {
+        for (const QChar character : characters) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, character);
+            QApplication::sendEvent(target, &press);
+        }
+    }
+};
+
+}  // namespace
+
+TEST_F(GraphicModeTest, SwitchingModesMovesCheckMarksAndTheOutputField) {
+    script()->setPlainText("resultfile \"out.txt\"\nzortst { a = 1 }\n");
+    showGraphic();
+    EXPECT_TRUE(modeAction("&Graphic")->isChecked());
+    EXPECT_FALSE(modeAction("&Textlog")->isChecked());
+    EXPECT_EQ(field("outputField"), "X:0000 Y:0000");
+    EXPECT_EQ(child<QStackedWidget>("outputStack")->currentWidget(), pane());
+    EXPECT_TRUE(script()->hasFocus());
+    EXPECT_EQ(readFile("xin.txt"), "ongraphic{}");
+
+    // A run in graphic mode fills the hidden text pane; Textlog shows it
+    // with the name of the run's output file.
+    click("run");
+    modeAction("&Textlog")->trigger();
+    EXPECT_TRUE(modeAction("&Textlog")->isChecked());
+    EXPECT_FALSE(modeAction("&Graphic")->isChecked());
+    EXPECT_EQ(field("outputField"), "out.txt");
+    EXPECT_EQ(child<QStackedWidget>("outputStack")->currentWidget(), output());
+    EXPECT_TRUE(output()->toPlainText().contains("a"));
+}
+
+TEST_F(GraphicModeTest, LeavingGraphicModeKeepsThePicture) {
+    showGraphic();
+    draw<LineRecord>(1, 1, 5, 5);
+    modeAction("&Textlog")->trigger();
+    EXPECT_EQ(dialog.displayList().size(), 1u);
+    QTest::keyClick(script(), Qt::Key_F1);
+    // Entering graphic mode is an event run, and every run starts a new picture.
+    EXPECT_TRUE(dialog.displayList().empty());
+}
+
+TEST_F(GraphicModeTest, PaneIsClearedInsideItsMarginAndDrawsOnePixelLines) {
+    showGraphic();
+    const int width = pane()->width();
+    const int height = pane()->height();
+    draw<ColorRecord>(255, 0, 0, 1);
+    draw<LineRecord>(10, 20, 30, 20);
+    draw<PointRecord>(40, 40);
+    draw<LineRecord>(width - 10, 5, width, 5);
+    draw<LineRecord>(30, 25, 10, 25);
+    const QImage image = picture();
+    EXPECT_EQ(image.pixelColor(0, 0), clearColor);
+    EXPECT_EQ(image.pixelColor(width - 7, height - 7), clearColor);
+    EXPECT_NE(image.pixelColor(width - 6, height - 6), clearColor);
+    for (int x = 10; x < 30; ++x) EXPECT_EQ(image.pixelColor(x, 20), Qt::red) << x;
+    EXPECT_EQ(image.pixelColor(30, 20), clearColor);
+    EXPECT_EQ(image.pixelColor(20, 19), clearColor);
+    EXPECT_EQ(image.pixelColor(20, 21), clearColor);
+    // Drawn backwards, a line still leaves out its end point.
+    EXPECT_EQ(image.pixelColor(30, 25), Qt::red);
+    EXPECT_EQ(image.pixelColor(11, 25), Qt::red);
+    EXPECT_EQ(image.pixelColor(10, 25), clearColor);
+    EXPECT_EQ(image.pixelColor(40, 40), Qt::red);
+    for (QPoint beside : {QPoint(41, 41), QPoint(41, 40), QPoint(40, 41), QPoint(39, 39)})
+        EXPECT_EQ(image.pixelColor(beside), clearColor) << beside.x() << "," << beside.y();
+    // The clip ends six pixels before the pane's edge.
+    EXPECT_EQ(image.pixelColor(width - 7, 5), Qt::red);
+    EXPECT_NE(image.pixelColor(width - 6, 5), Qt::red);
+}
+
+TEST_F(GraphicModeTest, RectanglesCoverTheirCornersUpToTheFarOnesExcluded) {
+    showGraphic();
+    draw<ColorRecord>(0, 0, 255, 1);
+    draw<RectRecord>(70, 80, 50, 60, 1);
+    draw<RectRecord>(100, 100, 110, 110, 0);
+    const QImage image = picture();
+    EXPECT_EQ(image.pixelColor(50, 60), Qt::blue);
+    EXPECT_EQ(image.pixelColor(60, 70), Qt::blue);
+    EXPECT_EQ(image.pixelColor(69, 79), Qt::blue);
+    EXPECT_EQ(image.pixelColor(70, 79), clearColor);
+    EXPECT_EQ(image.pixelColor(69, 80), clearColor);
+    for (QPoint corner : {QPoint(100, 100), QPoint(110, 100), QPoint(110, 110), QPoint(100, 110)})
+        EXPECT_EQ(image.pixelColor(corner), Qt::blue) << corner.x() << "," << corner.y();
+    EXPECT_EQ(image.pixelColor(105, 105), clearColor);
+    EXPECT_EQ(image.pixelColor(111, 105), clearColor);
+}
+
+TEST_F(GraphicModeTest, ArcsPiesAndPolygonsRunCounterClockwiseInTheirBox) {
+    showGraphic();
+    draw<ColorRecord>(0, 128, 0, 1);
+    // A pie of the upper right quarter, and an arc of the left half.
+    draw<ArcRecord>(200, 200, 260, 260, 0, 9000, 1);
+    draw<ArcRecord>(300, 200, 360, 260, 9000, 18000, 0);
+    draw<PolyRecord>(std::vector<int>{100, 140, 100}, std::vector<int>{200, 220, 240}, 1);
+    const QImage image = picture();
+    const QColor green(0, 128, 0);
+    EXPECT_EQ(image.pixelColor(240, 215), green);
+    EXPECT_EQ(image.pixelColor(215, 245), clearColor);
+    EXPECT_EQ(image.pixelColor(215, 215), clearColor);
+    EXPECT_EQ(image.pixelColor(300, 230), green);
+    EXPECT_EQ(image.pixelColor(359, 230), clearColor);
+    EXPECT_EQ(image.pixelColor(330, 230), clearColor);
+    EXPECT_EQ(image.pixelColor(110, 220), green);
+    EXPECT_EQ(image.pixelColor(130, 235), clearColor);
+}
+
+TEST_F(GraphicModeTest, TextHangsBelowItsTopLeftCorner) {
+    showGraphic();
+    draw<ColorRecord>(0, 0, 255, 1);
+    draw<TextRecord>(300, 100, 2, "MMM");
+    const QImage image = picture();
+    int inside = 0;
+    int above = 0;
+    for (int x = 280; x < 380; ++x) {
+        for (int y = 60; y < 110; ++y) {
+            if (image.pixelColor(x, y) == clearColor) continue;
+            ++(y >= 83 && x >= 301 ? inside : above);
+        }
+    }
+    EXPECT_GT(inside, 20);
+    EXPECT_EQ(above, 0);
+}
+
+TEST_F(GraphicModeTest, MouseMovesShowThePosition) {
+    showGraphic();
+    moveTo(QPoint(7, 80));
+    EXPECT_EQ(field("outputField"), "X:0007 Y:0080");
+    EXPECT_EQ(pane()->cursor().shape(), Qt::CrossCursor);
+}
+
+TEST_F(GraphicModeTest, ClickIsWrittenToTheEventFileAndRunAtOnce) {
+    showGraphic();
+    moveTo(QPoint(12, 345));
+    QTest::mouseClick(pane(), Qt::LeftButton, {}, QPoint(12, 345));
+    EXPECT_EQ(readFile("xin.txt"), "buttonpress{x=12 y=345 button=0}");
+    EXPECT_TRUE(child<QPushButton>("run")->hasFocus());
+    QTest::mouseClick(pane(), Qt::MiddleButton, {}, QPoint(3, 4));
+    QTest::mouseClick(pane(), Qt::RightButton, {}, QPoint(5, 6));
+    EXPECT_EQ(eventRuns,
+              (std::vector<std::string>{"button 12 345 0", "button 3 4 1", "button 5 6 2"}));
+    EXPECT_EQ(field("outputField"), "X:0005 Y:0006");
+}
+
+TEST_F(GraphicModeTest, NamedKeysAndTypedCharactersAreRecorded) {
+    showGraphic();
+    QTest::mouseClick(pane(), Qt::LeftButton, {}, QPoint(12, 34));
+    QWidget* run = child<QPushButton>("run");
+    eventRuns.clear();
+    QTest::keyClick(run, Qt::Key_Return);
+    EXPECT_EQ(readFile("xin.txt"), "keypress{x=12 y=34 key=\"return\"}");
+    QTest::keyClick(run, Qt::Key_Enter);
+    QTest::keyClick(run, Qt::Key_Escape);
+    QTest::keyClick(run, Qt::Key_PageDown);
+    QTest::keyClick(run, Qt::Key_Tab);
+    QTest::keyClicks(run, QStringLiteral("a \""));
+    EXPECT_EQ(readFile("xin.txt"), "keypress{x=12 y=34 key=\"apostrophe\"}");
+    EXPECT_EQ(eventRuns,
+              (std::vector<std::string>{"key 12 34 return", "key 12 34 return", "key 12 34 esc",
+                                        "key 12 34 pagedown", "key 12 34 tab", "key 12 34 a",
+                                        "key 12 34  ", "key 12 34 apostrophe"}));
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(run->hasFocus());
+}
+
+TEST_F(GraphicModeTest, UmlautsAndKeysForThePanesAreNotRecorded) {
+    showGraphic();
+    QTest::mouseClick(pane(), Qt::LeftButton, {}, QPoint(1, 1));
+    eventRuns.clear();
+    type(child<QPushButton>("run"), QString::fromLatin1("\xE4\xDF`") + QChar(0x20AC));
+    QTest::keyClicks(script(), QStringLiteral("x"));
+    QTest::keyClick(script(), Qt::Key_Return);
+    QTest::keyClicks(child<QLineEdit>("searchText"), QStringLiteral("y"));
+    EXPECT_EQ(eventRuns, std::vector<std::string>{});
+    EXPECT_EQ(script()->toPlainText(), "x\n");
+    EXPECT_EQ(field("searchText"), "y");
+}
+
+TEST_F(GraphicModeTest, TextModeRecordsNothing) {
+    QTest::keyClick(child<QPushButton>("run"), Qt::Key_Left);
+    QTest::keyClicks(child<QPushButton>("run"), QStringLiteral("a"));
+    EXPECT_FALSE(std::filesystem::exists("xin.txt"));
+    EXPECT_EQ(eventRuns, std::vector<std::string>{});
+}
+
+// A device's screen as a test server sends it: blocks holding every record
+// kind, decoded as they arrive. The dialog's picture is kept in the build folder.
+TEST_F(GraphicModeTest, ScreenFromDisplayBlocksIsKeptAsAPicture) {
+    showGraphic();
+    const int width = pane()->width() - 6;
+    std::vector<std::unique_ptr<GraphicRecord>> screen;
+    auto add = [&screen](GraphicRecord* record) { screen.emplace_back(record); };
+    add(new ColorRecord(28, 36, 52, 0));
+    add(new ColorRecord(46, 109, 180, 1));
+    add(new RectRecord(0, 0, width, 34, 1));
+    add(new ColorRecord(255, 255, 255, 1));
+    add(new TextRecord(10, 26, 2, "Carrier 7"));
+    add(new TextRecord(width - 60, 22, 1, "12:41"));
+    add(new ColorRecord(230, 230, 240, 1));
+    add(new TextRecord(14, 64, 1, "Signal, last 60 s"));
+    add(new ColorRecord(90, 100, 120, 1));
+    add(new RectRecord(14, 74, width - 14, 214, 0));
+    for (int y = 109; y < 214; y += 35) add(new LineRecord(15, y, width - 14, y));
+    add(new ColorRecord(120, 220, 140, 1));
+    std::vector<int> xs, ys;
+    for (int i = 0; i <= 12; ++i) {
+        xs.push_back(14 + i * (width - 28) / 12);
+        ys.push_back(200 - (i * 37 % 11) * 11 - i * 4);
+    }
+    for (std::size_t i = 1; i < xs.size(); ++i)
+        add(new LineRecord(xs[i - 1], ys[i - 1], xs[i], ys[i]));
+    for (std::size_t i = 0; i < xs.size(); ++i) add(new PointRecord(xs[i], ys[i] - 1));
+    add(new ColorRecord(230, 230, 240, 1));
+    add(new TextRecord(14, 254, 1, "Traffic"));
+    const int shares[][4] = {
+        {0, 15000, 66, 135}, {15000, 9000, 236, 176}, {24000, 12000, 110, 160}};
+    const int colors[][3] = {{66, 135, 245}, {236, 176, 46}, {110, 160, 90}};
+    for (int i = 0; i < 3; ++i) {
+        add(new ColorRecord(colors[i][0], colors[i][1], colors[i][2], 1));
+        add(new ArcRecord(24, 266, 164, 406, shares[i][0], shares[i][1], 1));
+        add(new RectRecord(186, 276 + 26 * i, 200, 290 + 26 * i, 1));
+    }
+    add(new ColorRecord(230, 230, 240, 1));
+    add(new TextRecord(208, 288, 0, "voice 42%"));
+    add(new TextRecord(208, 314, 0, "data 25%"));
+    add(new TextRecord(208, 340, 0, "messages 33%"));
+    add(new ArcRecord(180, 350, 260, 410, 0, 27000, 0));
+    add(new ColorRecord(236, 176, 46, 1));
+    add(new PolyRecord({width - 70, width - 30, width - 50}, {380, 380, 345}, 1));
+    add(new ColorRecord(90, 100, 120, 1));
+    for (int i = 0; i < 3; ++i) add(new RectRecord(14 + i * 80, 430, 84 + i * 80, 460, 0));
+    add(new ColorRecord(230, 230, 240, 1));
+    add(new TextRecord(26, 452, 1, "Menu"));
+    add(new TextRecord(106, 452, 1, "Call"));
+    add(new TextRecord(186, 452, 1, "Back"));
+
+    // The records go out in blocks of whole records, as a server sends them.
+    std::size_t next = 0;
+    while (next < screen.size()) {
+        BlockBuffer block{};
+        char* cursor = block.data();
+        while (next < screen.size() && screen[next]->encode(cursor, block.data() + block.size()))
+            ++next;
+        const int length = static_cast<int>(cursor - block.data());
+        ASSERT_EQ(dialog.displayList().decodeBlock(block, length), length);
+    }
+    ASSERT_EQ(dialog.displayList().size(), screen.size());
+    std::set<RecordKind> kinds;
+    for (const auto& record : dialog.displayList()) kinds.insert(record->kind());
+    EXPECT_EQ(kinds.size(), 7u);
+
+    moveTo(QPoint(120, 200));
+    const QImage image = picture();
+    EXPECT_EQ(image.pixelColor(2, 40), QColor(28, 36, 52));
+    EXPECT_EQ(image.pixelColor(2, 2), QColor(46, 109, 180));
+    EXPECT_EQ(image.pixelColor(130, 300), QColor(66, 135, 245));
+    EXPECT_TRUE(dialog.grab().save(QStringLiteral(ZOR_GRAPHIC_SCREENSHOT)));
+}

@@ -1,0 +1,311 @@
+// Run, ReRead and Save against a recording dialog and a scripted library,
+// with real files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "DialogView.h"
+#include "ScriptCommands.h"
+#include "TempDir.h"
+
+using namespace viewer;
+using zortest::readFile;
+using zortest::writeFile;
+
+namespace {
+
+class FakeView : public DialogView {
+public:
+    std::string inputFileName() const override { return inputName; }
+    bool graphicMode() const override { return graphic; }
+    std::string scriptText() const override { return script; }
+    PaneSelection scriptSelection() const override { return selection; }
+    void setScriptText(const std::string& text) override {
+        script = text;
+        modified = false;
+    }
+    void markScriptModified() override { modified = true; }
+    void selectScript(int start, int end) override {
+        selection.start = start;
+        selection.end = end;
+        selection.text = script.substr(start, end - start);
+    }
+    void setOutputText(const std::string& text) override { output = text; }
+    void outputCaretToEnd() override { caretAtEnd = true; }
+    void setOutputField(const std::string& text) override { field = text; }
+    void clearDisplayList() override { ++displayClears; }
+    void repaintGraphic() override { ++repaints; }
+
+    std::string inputName;
+    bool graphic = false;
+    std::string script;
+    PaneSelection selection;
+    bool modified = false;
+    std::string output = "old output";
+    bool caretAtEnd = false;
+    std::string field = "old field";
+    int displayClears = 0;
+    int repaints = 0;
+};
+
+// Answers each run with a prepared result and remembers what the run saw.
+class FakeLibrary : public LibraryAccess {
+public:
+    bool hasRegistry() const override { return registry; }
+    void setTrace(const TraceSettings& settings) override { trace = settings; }
+    RunResult parse(const std::string& inputFile, const std::string& filter) override {
+        ++runs;
+        seenFilter = filter;
+        seenInput = std::filesystem::exists(inputFile) ? readFile(inputFile) : "<missing>";
+        if (duringRun) duringRun();
+        return result;
+    }
+    void setLastOutFile(const std::string& name) override { lastOutName = name; }
+    std::string lastOutFile() const override { return lastOutName; }
+
+    bool registry = true;
+    TraceSettings trace;
+    RunResult result;
+    int runs = 0;
+    std::string seenFilter;
+    std::string seenInput;
+    std::string lastOutName;
+    std::function<void()> duringRun;
+};
+
+class FakeRemote : public RemoteAccess {
+public:
+    bool connected() const override { return true; }
+    RunResult remoteRun(const std::string& inputFile, const std::string& filter) override {
+        ++runs;
+        return result;
+    }
+
+    RunResult result;
+    int runs = 0;
+};
+
+// Event files are written in the working directory.
+class CurrentDir {
+public:
+    explicit CurrentDir(const std::filesystem::path& path)
+        : previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~CurrentDir() { std::filesystem::current_path(previous); }
+
+private:
+    std::filesystem::path previous;
+};
+
+class ScriptCommandsTest : public ::testing::Test {
+protected:
+    ScriptCommandsTest() : commands(view, library) {
+        view.inputName = dir.file("in.txt");
+        outFile = dir.file("out.txt");
+    }
+
+    zortest::TempDir dir;
+    FakeView view;
+    FakeLibrary library;
+    ScriptCommands commands;
+    std::string outFile;
+};
+
+}  // namespace
+
+TEST_F(ScriptCommandsTest, RunSeesTheEditedPaneAndTheInputFileGetsItsContentBack) {
+    writeFile(view.inputName, "old script\r\n");
+    view.script = "edited\nscript";
+    commands.runScript();
+    EXPECT_EQ(library.seenInput, "edited\r\nscript");
+    EXPECT_EQ(readFile(view.inputName), "old script\r\n");
+    EXPECT_FALSE(std::filesystem::exists(view.inputName + "_"));
+}
+
+TEST_F(ScriptCommandsTest, RunCreatesTheInputFileWhenThereWasNone) {
+    view.script = "new script";
+    commands.runScript();
+    EXPECT_EQ(library.seenInput, "new script");
+    EXPECT_EQ(readFile(view.inputName), "new script");
+}
+
+TEST_F(ScriptCommandsTest, StaleBackupIsNotRestoredOverANewInputFile) {
+    writeFile(view.inputName + "_", "stale");
+    view.script = "fresh";
+    commands.runScript();
+    EXPECT_EQ(readFile(view.inputName), "fresh");
+}
+
+TEST_F(ScriptCommandsTest, OutputFileIsShownWithoutCarriageReturnsAndTheRunTime) {
+    writeFile(outFile, "line 1\r\nline 2\r\n\xFF end\n");
+    library.result.outFile = outFile;
+    library.result.errText = "ignored\n";
+    commands.runScript();
+    EXPECT_EQ(view.output, "line 1\nline 2\n\xFF end\n");
+    // A run that crosses a second boundary takes one second.
+    EXPECT_EQ(view.field.substr(0, outFile.size() + 6), outFile + " (00:0");
+    EXPECT_EQ(view.field.substr(view.field.size() - 5), " min)");
+    EXPECT_TRUE(view.caretAtEnd);
+    EXPECT_EQ(view.repaints, 1);
+    EXPECT_EQ(view.displayClears, 1);
+}
+
+TEST_F(ScriptCommandsTest, WithoutOutputFileTheFieldExplains) {
+    commands.runScript();
+    EXPECT_EQ(view.output, "");
+    EXPECT_EQ(view.field, "no ResultFile specified");
+
+    library.result.errText = "syntax error in line 3\n";
+    library.result.errLine = 3;
+    library.result.errPos = 1000;
+    view.script = "abc";
+    commands.runScript();
+    EXPECT_EQ(view.field, "syntax error in line 3");
+    // The error's character is held within the pane's text.
+    EXPECT_EQ(view.selection.start, 3);
+    EXPECT_EQ(view.selection.end, 3);
+}
+
+TEST_F(ScriptCommandsTest, ErrorCharacterIsSelected) {
+    view.script = "{ t1 x }";
+    library.result.errLine = 1;
+    library.result.errPos = 5;
+    commands.runScript();
+    EXPECT_EQ(view.selection.start, 5);
+    EXPECT_EQ(view.selection.end, 6);
+}
+
+TEST_F(ScriptCommandsTest, SelectionRunsOneTestAndTraceLimitsArePassed) {
+    view.script = "{t0}\n{t1}";
+    view.selection = {6, 8, "t1"};
+    commands.traceSettings() = {"scope", 7};
+    commands.runScript();
+    EXPECT_EQ(library.seenFilter, "t106");
+    EXPECT_EQ(library.trace.root, "scope");
+    EXPECT_EQ(library.trace.depth, 7);
+    EXPECT_FALSE(view.caretAtEnd);
+}
+
+TEST_F(ScriptCommandsTest, WithoutRegistryNothingRuns) {
+    library.registry = false;
+    view.script = "x";
+    commands.runScript();
+    EXPECT_EQ(library.runs, 0);
+    EXPECT_EQ(view.field, "no Server connected");
+    EXPECT_FALSE(std::filesystem::exists(view.inputName));
+}
+
+TEST_F(ScriptCommandsTest, GraphicModeKeepsTheOutputPane) {
+    view.graphic = true;
+    commands.runScript();
+    EXPECT_EQ(view.output, "old output");
+}
+
+TEST_F(ScriptCommandsTest, EventRunLeavesInputFileAndFieldAlone) {
+    writeFile(view.inputName, "kept");
+    const std::string events = dir.file("xin.txt");
+    writeFile(events, "{ key }");
+    view.script = "pane";
+    view.selection = {0, 4, "pane"};
+    commands.runEvents(events);
+    EXPECT_EQ(library.seenInput, "{ key }");
+    EXPECT_EQ(library.seenFilter, "");
+    EXPECT_EQ(readFile(view.inputName), "kept");
+    EXPECT_EQ(view.field, "old field");
+}
+
+TEST_F(ScriptCommandsTest, EventIsWrittenWithoutLineBreakAndRunAtOnce) {
+    const CurrentDir inDir(dir.path());
+    writeFile("xin.txt", "an older and longer event");
+    commands.runEvent("buttonpress{x=12 y=345 button=0}");
+    EXPECT_EQ(readFile("xin.txt"), "buttonpress{x=12 y=345 button=0}");
+    EXPECT_EQ(library.runs, 1);
+    EXPECT_EQ(library.seenInput, "buttonpress{x=12 y=345 button=0}");
+    EXPECT_EQ(library.seenFilter, "");
+    EXPECT_EQ(view.field, "old field");
+}
+
+TEST_F(ScriptCommandsTest, EventThatCannotBeWrittenIsLost) {
+    const CurrentDir inDir(dir.path());
+    std::filesystem::create_directory("xin.txt");
+    commands.runEvent("ongraphic{}");
+    EXPECT_EQ(library.runs, 0);
+}
+
+// The running script may be the event file itself, which must stay as it is.
+TEST_F(ScriptCommandsTest, EventDuringARunIsLost) {
+    const CurrentDir inDir(dir.path());
+    library.duringRun = [this] { commands.runEvent("keypress{x=0 y=0 key=\"a\"}"); };
+    commands.runEvent("ongraphic{}");
+    EXPECT_EQ(library.runs, 1);
+    EXPECT_EQ(readFile("xin.txt"), "ongraphic{}");
+}
+
+TEST_F(ScriptCommandsTest, SecondRunDuringARunIsRefused) {
+    writeFile(view.inputName, "on disk");
+    view.script = "outer";
+    library.duringRun = [this] {
+        EXPECT_TRUE(commands.busy());
+        view.script = "inner";
+        commands.runScript();
+        commands.saveInput(view.inputName);
+        commands.loadInput();
+    };
+    commands.runScript();
+    EXPECT_EQ(library.runs, 1);
+    EXPECT_EQ(readFile(view.inputName), "on disk");
+    EXPECT_FALSE(commands.busy());
+}
+
+TEST_F(ScriptCommandsTest, ConnectedServerRunsTheScriptInstead) {
+    FakeRemote remote;
+    remote.result.outFile = "remote.txt";
+    commands.setRemote(&remote);
+    commands.runScript();
+    EXPECT_EQ(remote.runs, 1);
+    EXPECT_EQ(library.runs, 0);
+    EXPECT_EQ(library.lastOutName, "remote.txt");
+}
+
+TEST_F(ScriptCommandsTest, SaveWritesWindowsLineBreaksAndKeepsEveryByte) {
+    view.script = "a\nb\t\xE4\xFF\n";
+    commands.saveInput(view.inputName);
+    EXPECT_EQ(readFile(view.inputName), "a\r\nb\t\xE4\xFF\r\n");
+    commands.loadInput();
+    EXPECT_EQ(view.script, "a\nb\t\xE4\xFF\n");
+    EXPECT_TRUE(view.modified);
+}
+
+TEST_F(ScriptCommandsTest, FailedSaveLeavesTheOldFile) {
+    const std::string name = dir.file("missing/in.txt");
+    view.script = "new";
+    commands.saveInput(name);
+    EXPECT_EQ(view.output, "cannot write " + name);
+    EXPECT_FALSE(std::filesystem::exists(name));
+
+    const std::string tooLong = dir.file(std::string(300, 'n'));
+    commands.saveInput(tooLong);
+    EXPECT_EQ(view.output, "cannot write " + tooLong);
+}
+
+TEST_F(ScriptCommandsTest, SaveKeepsTheFileModeAndLeavesNoTemporaryFile) {
+    writeFile(view.inputName, "old");
+    std::filesystem::permissions(view.inputName, std::filesystem::perms(0640));
+    view.script = "new";
+    commands.saveInput(view.inputName);
+    EXPECT_EQ(readFile(view.inputName), "new");
+    EXPECT_EQ(std::filesystem::status(view.inputName).permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST_F(ScriptCommandsTest, ReReadOfMissingFileEmptiesThePane) {
+    view.script = "something";
+    commands.loadInput();
+    EXPECT_EQ(view.field, "file not found " + view.inputName);
+    EXPECT_EQ(view.script, "");
+}

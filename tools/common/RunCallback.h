@@ -1,0 +1,12 @@
+// What every host of the library shares when it runs scripts: the callback it
+// hands to Parse::parseLoop, and the echo test registered under "zortst".
+#pragma once
+
+// Runs the native test function registered under the current test's name and
+// answers 1; for an unknown name records "unknown testfunction" as the test's
+// result and answers 0, which fails the test.
+int runCallback();
+
+// Copies the whole input record of the current test into its output record, so
+// that a test named "zortst" echoes its input data as its result.
+void echoTest();

@@ -1,0 +1,139 @@
+#include "JUnitReport.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+
+#include "XmlText.h"
+
+namespace zor {
+
+namespace {
+
+void appendNumber(std::string& out, int number) {
+    char digits[12];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+}
+
+void appendSeconds(std::string& out, double seconds) {
+    char text[32];
+    out.append(text,
+               std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 3).ptr);
+}
+
+void appendTestName(std::string& out, std::string_view name, int position) {
+    appendXml(out, name, XmlPlace::attribute);
+    out += ' ';
+    appendNumber(out, position);
+}
+
+}  // namespace
+
+JUnitReport::~JUnitReport() {
+    if (body) std::fclose(body);
+    if (file) std::fclose(file);
+}
+
+bool JUnitReport::open(const std::string& path, std::string& reason) {
+    file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    writeFailed =
+        std::fputs("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites>\n", file) < 0;
+    return true;
+}
+
+void JUnitReport::beginSuite(std::string_view script) {
+    suiteName.clear();
+    appendXml(suiteName, script, XmlPlace::attribute);
+    tests = failures = errors = 0;
+    if (!body) body = std::tmpfile();
+    if (!body) writeFailed = true;
+}
+
+void JUnitReport::beginCase(std::string_view name) {
+    scratch = "    <testcase classname=\"";
+    scratch += suiteName;
+    scratch += "\" name=\"";
+    scratch += name;
+    scratch += '"';
+}
+
+void JUnitReport::addPassed(std::string_view name, int position) {
+    std::string testName;
+    appendTestName(testName, name, position);
+    beginCase(testName);
+    scratch += "/>\n";
+    writeBody(scratch);
+    ++tests;
+}
+
+void JUnitReport::addFailed(std::string_view name, int position, std::string_view reportBlock) {
+    std::string testName;
+    appendTestName(testName, name, position);
+    beginCase(testName);
+    scratch += ">\n      <failure message=\"verification failed\" type=\"verification\">";
+    appendXml(scratch, reportBlock, XmlPlace::content);
+    scratch += "</failure>\n    </testcase>\n";
+    writeBody(scratch);
+    ++tests;
+    ++failures;
+}
+
+void JUnitReport::addError(std::string_view message, std::string_view detail) {
+    beginCase("script error");
+    scratch += ">\n      <error message=\"";
+    appendXml(scratch, message, XmlPlace::attribute);
+    scratch += "\" type=\"script error\">";
+    appendXml(scratch, detail, XmlPlace::content);
+    scratch += "</error>\n    </testcase>\n";
+    writeBody(scratch);
+    ++tests;
+    ++errors;
+}
+
+void JUnitReport::writeBody(const std::string& text) {
+    if (!body || std::fwrite(text.data(), 1, text.size(), body) != text.size()) writeFailed = true;
+}
+
+// The suite's counts stand in its opening tag, so its testcases wait in the
+// body file until they are known, then follow it.
+void JUnitReport::endSuite(double seconds) {
+    if (!file) return;
+    scratch = "  <testsuite name=\"";
+    scratch += suiteName;
+    scratch += "\" tests=\"";
+    appendNumber(scratch, tests);
+    scratch += "\" failures=\"";
+    appendNumber(scratch, failures);
+    scratch += "\" errors=\"";
+    appendNumber(scratch, errors);
+    scratch += "\" skipped=\"0\" time=\"";
+    appendSeconds(scratch, seconds);
+    scratch += "\">\n";
+    if (std::fputs(scratch.c_str(), file) < 0) writeFailed = true;
+    if (body) {
+        std::rewind(body);
+        char chunk[1 << 16];
+        std::size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, body)) > 0) {
+            if (std::fwrite(chunk, 1, got, file) != got) writeFailed = true;
+        }
+        std::fclose(body);
+        body = nullptr;
+    }
+    if (std::fputs("  </testsuite>\n", file) < 0) writeFailed = true;
+}
+
+bool JUnitReport::close(std::string& reason) {
+    if (!file) return true;
+    if (std::fputs("</testsuites>\n", file) < 0) writeFailed = true;
+    if (std::fclose(file) != 0) writeFailed = true;
+    file = nullptr;
+    if (writeFailed) reason = "a write failed";
+    return !writeFailed;
+}
+
+}  // namespace zor

@@ -1,0 +1,97 @@
+#include "ScriptFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace zor {
+
+namespace {
+
+std::string reasonOf(int error) {
+    return error == 0 ? "unknown reason" : std::strerror(error);
+}
+
+}  // namespace
+
+// Positions are adjusted by the line number alone (offset - line + 1), so within
+// one line a position and a byte offset differ by the same amount: the column is
+// the distance from the line's first character whatever the line ends are.
+int errorColumn(const std::string& script, int line, int position) {
+    if (line < 1) return 0;
+    std::FILE* file = std::fopen(script.c_str(), "rb");
+    if (!file) return 0;
+    long offset = 0, lineStart = 0;
+    int current = 1, c = 0;
+    while (current < line && (c = std::getc(file)) != EOF) {
+        ++offset;
+        if (c == '\n') {
+            ++current;
+            lineStart = offset;
+        }
+    }
+    long lineLength = 0;
+    while (current == line && (c = std::getc(file)) != EOF && c != '\n' && c != '\r') ++lineLength;
+    std::fclose(file);
+    if (current < line) return 0;
+    const long column = position - (lineStart - line + 1) + 1;
+    if (column < 1) return 1;
+    return static_cast<int>(column > lineLength + 1 ? lineLength + 1 : column);
+}
+
+long fileSize(const char* path) {
+    struct stat status;
+    if (!path || !path[0] || stat(path, &status) != 0) return -1;
+    return static_cast<long>(status.st_size);
+}
+
+std::string readFrom(const char* path, long offset, std::size_t limit) {
+    std::string text;
+    std::FILE* file = path && path[0] ? std::fopen(path, "rb") : nullptr;
+    if (!file) return text;
+    if (std::fseek(file, offset, SEEK_SET) == 0) {
+        text.resize(limit + 1);
+        text.resize(std::fread(text.data(), 1, limit + 1, file));
+        if (text.size() > limit) {
+            text.resize(limit);
+            text += "\n[report cut after " + std::to_string(limit) + " bytes]\n";
+        }
+    }
+    std::fclose(file);
+    return text;
+}
+
+std::string unreadableReason(const std::string& path) {
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return "is a directory";
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return reasonOf(errno);
+    close(fd);
+    return "in use by a writer";
+}
+
+// Never creates the file: the library could not, and a file created here would
+// only hide that.
+std::string unwritableReason(const std::string& path) {
+    if (path.empty()) return "the script names no output file";
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0) {
+        if (S_ISDIR(status.st_mode)) return "is a directory";
+        const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (fd < 0) return reasonOf(errno);
+        close(fd);
+        return "in use by another reader or writer";
+    }
+    const std::string::size_type slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
+    if (stat(folder.c_str(), &status) != 0) return "directory " + folder + " does not exist";
+    if (access(folder.c_str(), W_OK) != 0) return reasonOf(errno);
+    return "cannot be created";
+}
+
+}  // namespace zor

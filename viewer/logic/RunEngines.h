@@ -1,0 +1,42 @@
+// The two places a script can run: the library in this process, or a test
+// server that the viewer is connected to.
+#pragma once
+
+#include <string>
+
+#include "TraceSettings.h"
+
+namespace viewer {
+
+// What a run leaves behind for the viewer to show.
+struct RunResult {
+    int code = 0;         // the library's result: 0, a negative failure, or an error line
+    std::string outFile;  // output file of the run; empty when the script named none
+    std::string errText;
+    int errLine = 0;  // 0: no error
+    int errPos = -1;  // character of the error; -1 when unknown
+};
+
+// The library's run entry points, as the viewer uses them.
+class LibraryAccess {
+public:
+    virtual ~LibraryAccess() = default;
+    // Whether any native test function was ever registered.
+    virtual bool hasRegistry() const = 0;
+    virtual void setTrace(const TraceSettings& trace) = 0;
+    // Runs the script file, or the one test the filter selects.
+    virtual RunResult parse(const std::string& inputFile, const std::string& filter) = 0;
+    virtual void setLastOutFile(const std::string& name) = 0;
+    virtual std::string lastOutFile() const = 0;
+};
+
+// A test server that runs scripts for the viewer.
+class RemoteAccess {
+public:
+    virtual ~RemoteAccess() = default;
+    virtual bool connected() const = 0;
+    // Hands the script file to the server and stores the output file it sends back.
+    virtual RunResult remoteRun(const std::string& inputFile, const std::string& filter) = 0;
+};
+
+}  // namespace viewer

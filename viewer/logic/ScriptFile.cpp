@@ -1,0 +1,110 @@
+#include "ScriptFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+
+#include "run/AdaptIO.h"
+
+namespace viewer {
+
+namespace {
+
+constexpr size_t nameLimit = AdaptIO::nameSize - 1;
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t put = write(fd, bytes.data(), bytes.size());
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(put));
+    }
+    return true;
+}
+
+// A new file in the target's folder, so that the final rename stays on one
+// file system; its name is short, so that a long target name still fits.
+int createSibling(const std::string& target, std::string& tempName) {
+    const std::string folder = target.substr(0, target.rfind('/') + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempName = folder + ".zorviewer-" + std::to_string(getpid()) + '-' +
+                   std::to_string(attempt) + ".tmp";
+        const int fd = open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// The replacement keeps the access rights of the file it replaces.
+void keepMode(int fd, const std::string& target) {
+    struct stat status;
+    if (stat(target.c_str(), &status) == 0) fchmod(fd, status.st_mode & 07777);
+}
+
+// Writes bytes to a sibling file and renames it over the target.
+bool replaceFile(const std::string& name, std::string_view bytes) {
+    if (name.empty() || name.size() > nameLimit) return false;
+    std::string tempName;
+    const int fd = createSibling(name, tempName);
+    if (fd < 0) return false;
+    keepMode(fd, name);
+    const bool written = writeAll(fd, bytes);
+    const bool closed = close(fd) == 0;
+    if (written && closed && rename(tempName.c_str(), name.c_str()) == 0) return true;
+    unlink(tempName.c_str());
+    return false;
+}
+
+// Read with plain reads rather than AdaptIO::getChar, which answers the byte
+// 0xFF as the end of the file: a script holding it would come back cut short.
+std::optional<std::string> readBytes(const std::string& name, bool dropReturns) {
+    if (name.empty() || name.size() > nameLimit) return std::nullopt;
+    const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::string text;
+    char buffer[8192];
+    ssize_t got;
+    while ((got = read(fd, buffer, sizeof buffer)) != 0) {
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) break;
+        for (ssize_t i = 0; i < got; ++i) {
+            if (dropReturns && buffer[i] == '\r') continue;
+            text += buffer[i];
+        }
+    }
+    close(fd);
+    if (got < 0) return std::nullopt;
+    return text;
+}
+
+}  // namespace
+
+std::optional<std::string> readPaneText(const std::string& name) {
+    return readBytes(name, true);
+}
+
+bool writePaneText(const std::string& name, std::string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    return replaceFile(name, bytes);
+}
+
+bool writeFileBytes(const std::string& name, std::string_view bytes) {
+    return replaceFile(name, bytes);
+}
+
+bool copyFile(const std::string& from, const std::string& to) {
+    const std::optional<std::string> bytes = readBytes(from, false);
+    return bytes && replaceFile(to, *bytes);
+}
+
+bool removeFile(const std::string& name) {
+    return AdaptIO::deleteFile(name.c_str()) != 0;
+}
+
+}  // namespace viewer

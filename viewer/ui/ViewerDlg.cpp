@@ -1,0 +1,164 @@
+#include "ViewerDlg.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+
+#include "Latin1Text.h"
+#include "TraceOptionDlg.h"
+#include "run/Parse.h"
+
+namespace {
+
+const QString defaultInput = QStringLiteral("in.txt");
+const QString fileFilter = QStringLiteral("Text Files(*.txt);;All Files(*.*)");
+
+// The library's wait loop calls this while a test waits for notifications,
+// so that the dialog keeps painting and answering meanwhile.
+int dispatchPendingEvent() {
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    return dispatcher && dispatcher->processEvents(QEventLoop::AllEvents) ? 1 : 0;
+}
+
+QIcon programIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x2e, 0x6d, 0xb4));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(1, 1, 30, 30, 6, 6);
+    painter.setPen(QPen(Qt::white, 3));
+    painter.drawLine(9, 9, 23, 9);
+    painter.drawLine(23, 9, 9, 23);
+    painter.drawLine(9, 23, 23, 23);
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
+ViewerDlg::ViewerDlg(viewer::LibraryAccess& library, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      scriptCommands(*this, library) {
+    setFont(QFont(QStringLiteral("Arial"), 10));
+    createControls();
+    createMenus();
+    scriptSearch = std::make_unique<PlainTextPane>(scriptPane);
+    outputSearch = std::make_unique<PlainTextPane>(outputPane);
+    searchPane = outputSearch.get();
+
+    setWindowIcon(programIcon());
+    inputField->setText(defaultInput);
+    setWindowTitle(QStringLiteral("ZorViewer 1.56B"));
+    setMinimumSize(viewer::minimumWidth, viewer::minimumHeight);
+    move(0, 0);
+    resize(895, 670);
+    layoutControls(width(), height());
+
+    qApp->installEventFilter(this);
+    Parse::setDispatchHook(dispatchPendingEvent);
+}
+
+ViewerDlg::~ViewerDlg() {
+    Parse::setDispatchHook(nullptr);
+    qApp->removeEventFilter(this);
+}
+
+void ViewerDlg::run() {
+    scriptCommands.runScript();
+}
+
+void ViewerDlg::reread() {
+    scriptCommands.loadInput();
+}
+
+void ViewerDlg::save() {
+    scriptCommands.saveInput(inputFileName());
+}
+
+void ViewerDlg::clearLog() {
+    outputPane->clear();
+    outputField->clear();
+    clearDisplayList();
+    repaintGraphic();
+}
+
+void ViewerDlg::newScript() {
+    if (scriptCommands.busy()) return;
+    inputField->setText(defaultInput);
+    if (!graphicShown) outputPane->clear();
+    outputField->clear();
+    scriptPane->clear();
+    clearDisplayList();
+}
+
+void ViewerDlg::open() {
+    if (scriptCommands.busy()) return;
+    const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), fileFilter);
+    if (takeChosenFile(path)) scriptCommands.loadInput();
+}
+
+void ViewerDlg::saveAs() {
+    if (scriptCommands.busy()) return;
+    const QString path = QFileDialog::getSaveFileName(this, QString(), QString(), fileFilter,
+                                                      nullptr, QFileDialog::DontConfirmOverwrite);
+    if (takeChosenFile(path)) scriptCommands.saveInput(inputFileName());
+}
+
+void ViewerDlg::exitViewer() {
+    if (scriptCommands.busy()) return;
+    clearDisplayList();
+    done(QDialog::Accepted);
+}
+
+void ViewerDlg::showFileMenu() {
+    fileMenu->exec(fileButton->mapToGlobal(QPoint(0, fileButton->height())));
+}
+
+void ViewerDlg::showSettingsMenu() {
+    settingsMenu->exec(settingsButton->mapToGlobal(QPoint(0, settingsButton->height())));
+}
+
+void ViewerDlg::searchBack() {
+    search(viewer::SearchDirection::backward);
+}
+
+void ViewerDlg::searchForward() {
+    search(viewer::SearchDirection::forward);
+}
+
+void ViewerDlg::showTraceSettings() {
+    TraceOptionDlg dialog(scriptCommands.traceSettings(), this);
+    dialog.exec();
+}
+
+void ViewerDlg::showTextlog() {
+    setOutputMode(false);
+}
+
+void ViewerDlg::showGraphic() {
+    setOutputMode(true);
+}
+
+// The field keeps only the bare name, so the working directory follows the
+// chosen folder, and later runs and saves find the file there.
+bool ViewerDlg::takeChosenFile(const QString& path) {
+    if (path.isEmpty()) return false;
+    const QFileInfo chosen(path);
+    QDir::setCurrent(chosen.absolutePath());
+    inputField->setText(chosen.fileName());
+    return true;
+}
+
+void ViewerDlg::search(viewer::SearchDirection direction) {
+    const bool showsGraphic = graphicShown && searchPane == outputSearch.get();
+    viewer::search(searchPane, showsGraphic, latin1Text(searchField->text()), direction);
+}

@@ -1,0 +1,136 @@
+// The main dialog: the script pane on the left, the output pane on the right,
+// the input, output and search fields above them and the command buttons below.
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+#include <string>
+
+#include "DialogView.h"
+#include "DisplayList.h"
+#include "PaneLayout.h"
+#include "PlainTextPane.h"
+#include "ScriptCommands.h"
+
+class GraphicPane;
+class QAction;
+class QGroupBox;
+class QKeyEvent;
+class QLineEdit;
+class QMenu;
+class QMouseEvent;
+class QPlainTextEdit;
+class QPushButton;
+class QSlider;
+class QStackedWidget;
+
+class ViewerDlg : public QDialog, private viewer::DialogView {
+    Q_OBJECT
+
+public:
+    explicit ViewerDlg(viewer::LibraryAccess& library, QWidget* parent = nullptr);
+    ~ViewerDlg() override;
+
+    // The commands on the script, also for event runs and the remote client.
+    viewer::ScriptCommands& commands() { return scriptCommands; }
+    // The drawing records of the graphic display; the remote client decodes
+    // the server's display blocks into it.
+    display::DisplayList& displayList() { return displayRecords; }
+
+public slots:
+    void run();
+    void reread();
+    void save();
+    void clearLog();
+    void newScript();
+    void open();
+    void saveAs();
+    void exitViewer();
+    void showFileMenu();
+    void showSettingsMenu();
+    void searchBack();
+    void searchForward();
+    void showTraceSettings();
+    void showTextlog();
+    void showGraphic();
+    void splitPanes();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // Escape and the window's own reject path never close the dialog.
+    void reject() override;
+
+private:
+    // DialogView: what the commands read and show.
+    std::string inputFileName() const override;
+    bool graphicMode() const override;
+    std::string scriptText() const override;
+    viewer::PaneSelection scriptSelection() const override;
+    void setScriptText(const std::string& text) override;
+    void markScriptModified() override;
+    void selectScript(int start, int end) override;
+    void setOutputText(const std::string& text) override;
+    void outputCaretToEnd() override;
+    void setOutputField(const std::string& text) override;
+    void clearDisplayList() override;
+    void repaintGraphic() override;
+
+    void createControls();
+    void createButtons();
+    void createMenus();
+    void layoutControls(int width, int height);
+    void setOutputMode(bool graphic);
+    bool filterKey(QWidget* target, const QKeyEvent& key);
+    // Graphic mode: clicks and key presses become event runs.
+    bool recordMouse(QWidget* target, QEvent* event);
+    bool recordKey(QWidget* target, const QKeyEvent& key);
+    void takeMousePosition(const QMouseEvent& event);
+    void noteClick(QWidget* target);
+    // Whether the target is the control or lies inside it.
+    static bool within(const QWidget* target, const QWidget* control);
+    void search(viewer::SearchDirection direction);
+    // Takes the chosen file's folder as the working directory and its bare
+    // name as the input file; false when the dialog was cancelled.
+    bool takeChosenFile(const QString& path);
+
+    viewer::ScriptCommands scriptCommands;
+    viewer::PaneLayout paneLayout;
+    bool splitPending = true;
+    bool graphicShown = false;
+    display::DisplayList displayRecords;
+    // The last mouse position over the graphic display, in its pixels.
+    int lastX = 0;
+    int lastY = 0;
+    std::unique_ptr<PlainTextPane> scriptSearch;
+    std::unique_ptr<PlainTextPane> outputSearch;
+    // The pane that the search acts on: the one last clicked.
+    viewer::TextPane* searchPane = nullptr;
+
+    QPlainTextEdit* scriptPane;
+    QStackedWidget* outputStack;
+    QPlainTextEdit* outputPane;
+    GraphicPane* graphicPane;
+    QLineEdit* inputField;
+    QLineEdit* outputField;
+    QLineEdit* searchField;
+    QGroupBox* controlGroup;
+    QGroupBox* inputGroup;
+    QGroupBox* outputGroup;
+    QGroupBox* searchGroup;
+    QPushButton* searchBackButton;
+    QPushButton* searchForwardButton;
+    QPushButton* fileButton;
+    QPushButton* settingsButton;
+    QPushButton* rereadButton;
+    QPushButton* saveButton;
+    QPushButton* runButton;
+    QPushButton* clearLogButton;
+    QSlider* splitSlider;
+    QMenu* fileMenu;
+    QMenu* settingsMenu;
+    QAction* textlogAction;
+    QAction* graphicAction;
+};
