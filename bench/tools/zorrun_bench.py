@@ -20,17 +20,47 @@ import tempfile
 import time
 
 
+GNU_TIME = "/usr/bin/time"
+
+
+def peak_kib(pid):
+    """The process's peak resident set so far, from /proc (0 once it is gone)."""
+    try:
+        with open("/proc/%d/status" % pid) as status:
+            for line in status:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return 0
+
+
 def run_once(zorrun, folder, junit):
-    """Runs ZorRun once in folder; returns (seconds, peak KiB, exit status)."""
+    """Runs ZorRun once in folder; returns (seconds, peak KiB, exit status).
+
+    A child's own rusage would count the memory of this Python process, which
+    the child shares until it executes ZorRun; GNU time (a small C program)
+    reports ZorRun's peak alone. Without it, /proc is sampled instead."""
     out = os.path.join(folder, "zor_out.txt")
     if os.path.exists(out):
         os.remove(out)
     args = [zorrun, "cases.zor.txt"] + (["--junit", "junit.xml"] if junit else [])
+    peak_file = os.path.join(folder, "peak.txt")
+    timed = os.access(GNU_TIME, os.X_OK)
+    if timed:
+        args = [GNU_TIME, "-f", "%M", "-o", peak_file] + args
     start = time.perf_counter()
     child = subprocess.Popen(args, cwd=folder, stdout=subprocess.DEVNULL)
-    _, status, usage = os.wait4(child.pid, 0)
+    peak = 0
+    while child.poll() is None:
+        if not timed:
+            peak = max(peak, peak_kib(child.pid))
+        time.sleep(0.005)
     seconds = time.perf_counter() - start
-    return seconds, usage.ru_maxrss, os.waitstatus_to_exitcode(status)
+    if timed:
+        with open(peak_file) as f:
+            peak = int(f.read().split()[-1])
+    return seconds, peak, child.returncode
 
 
 def generate(gen, n, fail_every, folder):
@@ -52,6 +82,7 @@ def main():
                     help="make every M-th test fail (their report blocks go into the JUnit file)")
     ap.add_argument("--repeat", type=int, default=3, help="runs per configuration; the best counts")
     a = ap.parse_args()
+    a.zorrun = os.path.abspath(a.zorrun)
 
     print("%8s %7s %12s %12s %10s %6s" % ("tests", "junit", "us/test", "seconds", "peak MiB", "exit"))
     for n in a.sizes:

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "TempDir.h"
@@ -21,7 +22,7 @@ namespace {
                             const std::string& outFile, const std::string& errFile) {
     const int in = open("/dev/null", O_RDONLY);
     const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(errFile.c_str(), O_WRONLY | O_NOCTTY | O_CREAT | O_TRUNC, 0600);
     if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
         _exit(127);
     if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(127);
@@ -32,6 +33,23 @@ namespace {
     _exit(127);
 }
 
+int waitFor(pid_t child) {
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Everything the terminal holds once the child has ended; reading a terminal
+// whose other side is closed ends with an error rather than end of file.
+std::string drain(int terminal) {
+    std::string text;
+    char chunk[4096];
+    ssize_t got;
+    while ((got = read(terminal, chunk, sizeof chunk)) > 0) text.append(chunk, got);
+    return text;
+}
+
 }  // namespace
 
 ChildResult runChild(const std::vector<std::string>& argv, const std::string& dir) {
@@ -40,13 +58,30 @@ ChildResult runChild(const std::vector<std::string>& argv, const std::string& di
     const pid_t child = fork();
     if (child < 0) throw std::runtime_error("fork failed");
     if (child == 0) execChild(argv, dir, outFile, errFile);
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
     ChildResult result;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.status = waitFor(child);
     result.out = readFile(outFile);
     result.err = readFile(errFile);
+    return result;
+}
+
+// The terminal's buffer holds far more than ZorRun's progress lines, so it is
+// read only after the child has ended.
+ChildResult runChildOnTerminal(const std::vector<std::string>& argv, const std::string& dir) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+        throw std::runtime_error("no pseudo-terminal");
+    TempDir capture;
+    const std::string outFile = capture.file("out");
+    const pid_t child = fork();
+    if (child < 0) throw std::runtime_error("fork failed");
+    if (child == 0) execChild(argv, dir, outFile, ptsname(master));
+    ChildResult result;
+    result.status = waitFor(child);
+    result.out = readFile(outFile);
+    fcntl(master, F_SETFL, O_NONBLOCK);
+    result.err = drain(master);
+    close(master);
     return result;
 }
 

@@ -17,6 +17,10 @@ struct ChildResult {
 // with stdin from /dev/null.
 ChildResult runChild(const std::vector<std::string>& argv, const std::string& dir = "");
 
+// The same with stderr on a pseudo-terminal, as in an interactive shell; err
+// holds what the terminal received.
+ChildResult runChildOnTerminal(const std::vector<std::string>& argv, const std::string& dir);
+
 // What xmllint prints for the arguments (stdout, then stderr), without the
 // line feed it adds after an --xpath answer.
 std::string xmllintAnswer(const std::vector<std::string>& args);

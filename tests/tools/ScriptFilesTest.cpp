@@ -33,26 +33,12 @@ TEST(ScriptFilesTest, ErrorColumnStaysInsideTheLineOrIsUnknown) {
     EXPECT_EQ(zor::errorColumn(dir.file("missing.txt"), 1, 3), 0);
 }
 
-TEST(ScriptFilesTest, ReadFromGivesTheAppendedBytesUpToTheLimit) {
+TEST(ScriptFilesTest, FileSizeIsMinusOneForWhatIsNotThere) {
     zortest::TempDir dir;
     writeFile(dir.file("out.txt"), "before\r\nblock\r\n");
-    const std::string out = dir.file("out.txt");
-    EXPECT_EQ(zor::fileSize(out.c_str()), 15);
-    EXPECT_EQ(zor::readFrom(out.c_str(), 8, 100), "block\r\n");
-    EXPECT_EQ(zor::readFrom(out.c_str(), 8, 3), "blo\n[report cut after 3 bytes]\n");
-    EXPECT_EQ(zor::readFrom(dir.file("none.txt").c_str(), 0, 100), "");
+    EXPECT_EQ(zor::fileSize(dir.file("out.txt").c_str()), 15);
     EXPECT_EQ(zor::fileSize(dir.file("none.txt").c_str()), -1);
     EXPECT_EQ(zor::fileSize(""), -1);
-}
-
-TEST(ScriptFilesTest, ReasonsNameWhatIsWrong) {
-    zortest::TempDir dir;
-    EXPECT_EQ(zor::unreadableReason(dir.file("none.txt")), "No such file or directory");
-    EXPECT_EQ(zor::unreadableReason(dir.path().string()), "is a directory");
-    EXPECT_EQ(zor::unwritableReason(""), "the script names no output file");
-    EXPECT_EQ(zor::unwritableReason(dir.path().string()), "is a directory");
-    EXPECT_EQ(zor::unwritableReason(dir.file("nodir/out.txt")),
-              "directory " + dir.file("nodir") + " does not exist");
 }
 
 }  // namespace

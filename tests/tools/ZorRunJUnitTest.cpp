@@ -90,4 +90,27 @@ TEST_F(ZorRunJUnitTest, PassingRunHasNoFailureElements) {
     EXPECT_EQ(query("count(//failure|//error)"), "0");
 }
 
+// Without an output file the library makes no comparison, and says so.
+TEST_F(ZorRunJUnitTest, TestWithoutOutputFileFailsWithoutAReport) {
+    auto run = zorRun(
+        {"--junit", "report.xml", write("s.txt", "resultfile \"nodir/out.txt\"\nzortst { }\n")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(query("string(//testcase[1]/failure)"),
+              "no comparison was made: the output file 'nodir/out.txt' could not be opened");
+    EXPECT_EQ(query("string(//testcase[2]/error/@message)"),
+              "no output file nodir/out.txt: directory nodir does not exist");
+}
+
+TEST_F(ZorRunJUnitTest, HugeReportBlockIsCutWithANote) {
+    const std::string script = "resultfile \"out.txt\"\nbigText { verify: text == \"\" }\n";
+    auto run = zorRun({"--junit", "report.xml", "--load", ZOR_TEST_MODULE, write("s.txt", script)});
+    EXPECT_EQ(run.status, 1);
+    const std::string failure = query("string(//failure)");
+    // XML parsers read each CR LF of the block as one LF.
+    EXPECT_LT(failure.size(), (1u << 20) + 34);
+    EXPECT_GT(failure.size(), (1u << 20) - 20);
+    const std::string note = "\n[report cut after 1048576 bytes]\n";
+    EXPECT_EQ(failure.substr(failure.size() - note.size()), note);
+}
+
 }  // namespace

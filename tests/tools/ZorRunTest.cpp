@@ -183,4 +183,24 @@ TEST_F(ZorRunTest, LoadedModuleFunctionsRunByName) {
               "tests: 1, passed: 1, failed: 0, scripts with errors: 0\n");
 }
 
+// Six tests of 0.3 seconds: the count appears once the run is a second old
+// and is erased again before the summary.
+TEST_F(ZorRunTest, LongRunShowsProgressOnATerminalOnly) {
+    std::string script = "resultfile \"out.txt\"\n";
+    for (int i = 0; i < 6; ++i) script += "pause { }\n";
+    write("slow.txt", script);
+    std::vector<std::string> argv{ZORRUN_PATH, "--load", ZOR_TEST_MODULE, "slow.txt"};
+    auto terminal = zortest::runChildOnTerminal(argv, dir.path().string());
+    EXPECT_EQ(terminal.status, 0);
+    const std::size_t shown = terminal.err.find(" tests run\x1b[K");
+    ASSERT_NE(shown, std::string::npos) << terminal.err;
+    ASSERT_GE(shown, 2u);
+    EXPECT_EQ(terminal.err[shown - 2], '\r');
+    EXPECT_TRUE(terminal.err[shown - 1] >= '3' && terminal.err[shown - 1] <= '6') << terminal.err;
+    EXPECT_EQ(terminal.err.substr(terminal.err.size() - 4), "\r\x1b[K");
+
+    auto plain = zorRun({"--load", ZOR_TEST_MODULE, "slow.txt"});
+    EXPECT_EQ(plain.err, "");
+}
+
 }  // namespace

@@ -1,7 +1,6 @@
 #include "Options.h"
 
 #include <charconv>
-#include <functional>
 #include <map>
 
 namespace zor {
@@ -14,7 +13,18 @@ constexpr std::size_t maxFilter = 255;
 constexpr std::size_t maxTraceRoot = 499;
 constexpr int maxTraceDepth = 100;
 
-using Setter = std::function<bool(const std::string& value, RunOptions&, std::string& error)>;
+using Setter = bool (*)(const std::string& value, RunOptions& options, std::string& error);
+
+bool addModule(const std::string& value, RunOptions& options, std::string&) {
+    options.modules.push_back(value);
+    return true;
+}
+
+bool setJUnit(const std::string& value, RunOptions& options, std::string& error) {
+    if (value.empty()) error = "--junit needs a file name";
+    options.junitFile = value;
+    return !value.empty();
+}
 
 bool setDepth(const std::string& value, RunOptions& options, std::string& error) {
     int depth = -1;
@@ -48,20 +58,8 @@ bool setFilter(const std::string& value, RunOptions& options, std::string& error
 
 const std::map<std::string, Setter>& valueOptions() {
     static const std::map<std::string, Setter> table = {
-        {"--load",
-         [](const std::string& v, RunOptions& o, std::string&) {
-             o.modules.push_back(v);
-             return true;
-         }},
-        {"--filter", setFilter},
-        {"--trace-depth", setDepth},
-        {"--trace-root", setRoot},
-        {"--junit",
-         [](const std::string& v, RunOptions& o, std::string& error) {
-             if (v.empty()) error = "--junit needs a file name";
-             o.junitFile = v;
-             return !v.empty();
-         }},
+        {"--load", addModule},     {"--filter", setFilter}, {"--trace-depth", setDepth},
+        {"--trace-root", setRoot}, {"--junit", setJUnit},
     };
     return table;
 }

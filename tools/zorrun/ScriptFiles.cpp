@@ -48,22 +48,6 @@ long fileSize(const char* path) {
     return static_cast<long>(status.st_size);
 }
 
-std::string readFrom(const char* path, long offset, std::size_t limit) {
-    std::string text;
-    std::FILE* file = path && path[0] ? std::fopen(path, "rb") : nullptr;
-    if (!file) return text;
-    if (std::fseek(file, offset, SEEK_SET) == 0) {
-        text.resize(limit + 1);
-        text.resize(std::fread(text.data(), 1, limit + 1, file));
-        if (text.size() > limit) {
-            text.resize(limit);
-            text += "\n[report cut after " + std::to_string(limit) + " bytes]\n";
-        }
-    }
-    std::fclose(file);
-    return text;
-}
-
 std::string unreadableReason(const std::string& path) {
     struct stat status;
     if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return "is a directory";

@@ -1,6 +1,6 @@
-// What ZorRun reads back from the files of a run: the column of an error in
-// the script, the report block a failed test appended, and why a file that the
-// library could not open cannot be opened.
+// What ZorRun finds out about the files of a run: the column of an error in
+// the script, whether a file is there, and why a file that the library could
+// not open cannot be opened.
 #pragma once
 
 #include <string>
@@ -14,10 +14,6 @@ int errorColumn(const std::string& script, int line, int position);
 
 // Size of the file in bytes, or -1 when it cannot be examined.
 long fileSize(const char* path);
-
-// The bytes appended to the file from the given offset on, at most limit of
-// them (a note marks a cut); empty when the file cannot be read.
-std::string readFrom(const char* path, long offset, std::size_t limit);
 
 // Why the file cannot be opened for reading, or appended to: the system's
 // reason ("No such file or directory").

@@ -25,6 +25,7 @@ std::string withoutLineEnd(std::string text) {
 
 ScriptRunner::ScriptRunner(Console& out, ProgressLine& progressLine, JUnitReport* report)
     : console(out), progress(progressLine), junit(report) {
+    if (junit) reportCopy = std::make_unique<ReportCopy>();
     activeRunner = this;
     Parse::setVerifyObserver(heardVerdict);
 }
@@ -34,35 +35,25 @@ ScriptRunner::~ScriptRunner() {
     activeRunner = nullptr;
 }
 
-void ScriptRunner::heardVerdict(const char* name, int position, int, int result) {
-    if (activeRunner) activeRunner->verdict(name, position, result == 0);
+void ScriptRunner::heardVerdict(const char* name, int position, int pass, int result) {
+    if (activeRunner) activeRunner->verdict(name, position, pass, result == 0);
 }
 
-// With a JUnit report, a failed test's report block is what the comparison
-// appends after the test function returns: its start is noted here. Trace
-// blocks written by the test function itself lie before it.
-int ScriptRunner::markingCallback() {
-    const int pass = runCallback();
-    // The first test of a file finds it not yet there: its report starts at 0.
-    const long size = fileSize(Parse::getLastOutFile());
-    if (activeRunner) activeRunner->reportStart = size < 0 ? 0 : size;
-    return pass;
-}
-
-void ScriptRunner::verdict(const char* name, int position, bool passed) {
+void ScriptRunner::verdict(const char* name, int position, int pass, bool passed) {
     const char* outFile = Parse::getLastOutFile();
     passed ? ++outcome.passed : ++outcome.failed;
     console.testLine(name, position, passed, outFile);
     if (junit && passed) junit->addPassed(name, position);
-    if (junit && !passed) junit->addFailed(name, position, failureReport(outFile));
-    reportStart = -1;
+    if (junit && !passed) junit->addFailed(name, position, failureReport(outFile, pass));
     progress.update(++testsRun);
 }
 
-std::string ScriptRunner::failureReport(const char* outFile) {
-    std::string block = reportStart >= 0 ? readFrom(outFile, reportStart, reportLimit) : "";
-    if (block.empty()) block = "no report could be read from the output file";
-    return block;
+// Without an output file the comparison was never made.
+std::string ScriptRunner::failureReport(const char* outFile, int pass) {
+    if (fileSize(outFile) < 0)
+        return std::string("no comparison was made: the output file '") + outFile +
+               "' could not be opened";
+    return reportCopy->make(pass, reportLimit);
 }
 
 ScriptOutcome ScriptRunner::run(const std::string& script, const std::string& filter) {
@@ -73,8 +64,7 @@ ScriptOutcome ScriptRunner::run(const std::string& script, const std::string& fi
     if (script.size() >= static_cast<std::size_t>(Parse::entryNameSize)) {
         fileError(script, "cannot run script", "name longer than 255 characters");
     } else {
-        reportCode(script, Parse::parseLoop(script.c_str(), filter.c_str(),
-                                            junit ? markingCallback : runCallback));
+        reportCode(script, Parse::parseLoop(script.c_str(), filter.c_str(), runCallback));
     }
     if (!outcome.error && !filter.empty() && outcome.passed + outcome.failed == 0)
         console.error(script + ": the filter '" + filter + "' selects no test");

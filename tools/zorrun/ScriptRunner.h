@@ -4,11 +4,13 @@
 // verdicts.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "Console.h"
 #include "JUnitReport.h"
 #include "ProgressLine.h"
+#include "ReportCopy.h"
 #include "RunSummary.h"
 
 namespace zor {
@@ -25,20 +27,19 @@ public:
 
 private:
     static void heardVerdict(const char* name, int position, int pass, int result);
-    static int markingCallback();
 
-    void verdict(const char* name, int position, bool passed);
+    void verdict(const char* name, int position, int pass, bool passed);
     void reportCode(const std::string& script, int code);
     void scriptError(const std::string& script);
     void fileError(const std::string& file, const std::string& what, const std::string& reason);
-    std::string failureReport(const char* outFile);
+    std::string failureReport(const char* outFile, int pass);
 
     Console& console;
     ProgressLine& progress;
     JUnitReport* junit;
     ScriptOutcome outcome;
     long testsRun = 0;
-    long reportStart = -1;  // size of the output file when the test function returned
+    std::unique_ptr<ReportCopy> reportCopy;  // with a JUnit report only
 };
 
 }  // namespace zor

@@ -1,5 +1,7 @@
 // Native test functions for ZorRun's tests, loaded with --load.
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "ZorLib.h"
 
@@ -13,11 +15,23 @@ void everyByte() {
     Parse::getOutStore()["text"] = text.c_str();
 }
 
+// A result longer than the JUnit report takes from a failed test's block.
+void bigText() {
+    Parse::getOutStore()["text"] = std::string(1 << 21, 'x').c_str();
+}
+
+// A test that takes a while, for runs long enough to show progress.
+void pause() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
 void answer() {
     Parse::getOutStore()["value"] = 42;
 }
 
 ZorCall everyByteRegistration("everyByte", everyByte);
 ZorCall answerRegistration("answer", answer);
+ZorCall pauseRegistration("pause", pause);
+ZorCall bigTextRegistration("bigText", bigText);
 
 }  // namespace
