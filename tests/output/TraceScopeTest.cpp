@@ -5,6 +5,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 #include <algorithm>
+#include <atomic>
 #include <barrier>
 #include <filesystem>
 #include <memory>
@@ -220,6 +221,34 @@ TEST_F(TraceScopeTest, ThreadEndingInsideAScopeFinishesItsTrace) {
               "leftOpen(" + std::to_string(number) + ")\n{\n    inner()\n    {\n    }\n}\n\n");
     delete leftOpen;
     EXPECT_EQ(headerThreads(written()).size(), 1u);
+}
+
+// The script thread may name a new output file while another thread closes a
+// traced scope: each block goes whole to one of the two files, never elsewhere.
+TEST_F(TraceScopeTest, OutputFileNamedAnewWhileAnotherThreadTraces) {
+    const std::string other = dir.file("other.txt");
+    const int blocks = 300;
+    std::atomic<bool> done{false};
+    unsigned int number = 0;
+    std::thread worker([&] {
+        number = kernelThread();
+        for (int i = 0; i < blocks; ++i) ParseOut scope("work");
+        done = true;
+    });
+    for (int turn = 0; !done; ++turn) {
+        Parse::setLastOutFile(turn % 2 ? other.c_str() : outFile.c_str());
+    }
+    worker.join();
+    Parse::setLastOutFile(outFile.c_str());
+
+    const std::string block = "work(" + std::to_string(number) + ")\n{\n}\n\n";
+    std::string both = written() + zortest::readFile(other);
+    int found = 0;
+    for (size_t at = both.find(block); at != std::string::npos; at = both.find(block, at + 1)) {
+        ++found;
+    }
+    EXPECT_EQ(found, blocks);
+    EXPECT_EQ(both.size(), block.size() * blocks);
 }
 
 TEST_F(TraceScopeTest, BrokenTestBlockNamesTheVerificationRecord) {
