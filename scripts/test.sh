@@ -13,12 +13,15 @@ ZOR_BUILD_DIR=build-asan ZOR_BUILD_TYPE=Debug ZOR_CMAKE_ARGS="-DZOR_SANITIZE=ON"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
-# ThreadSanitizer: only the trace tests, whose scopes run on many threads at
-# once; building just their executable keeps this stage short.
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZOR_TSAN=ON -DZOR_BUILD_BENCH=OFF >/dev/null
-cmake --build build-tsan --target TraceTests
+# ThreadSanitizer: only the code that runs on several threads at once (trace
+# scopes, the element pool and text blocks, notifications); building just those
+# executables keeps this stage short.
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZOR_TSAN=ON -DZOR_BUILD_BENCH=OFF \
+    -DZOR_BUILD_VIEWER=OFF >/dev/null
+cmake --build build-tsan --target TraceTests StoreTests RunTests
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-    ctest --test-dir build-tsan --output-on-failure --no-tests=error -j "$jobs" -R '^Trace'
+    ctest --test-dir build-tsan --output-on-failure --no-tests=error -j "$jobs" \
+    -R '^(Trace|StoreConcurrency|TextBlock|Notification)'
 
 if [ -x scripts/fuzz.sh ]; then
     scripts/fuzz.sh

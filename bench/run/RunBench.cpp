@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "RunCallback.h"
 #include "run/AdaptIO.h"
 #include "run/Parse.h"
 #include "run/ZorCall.h"
@@ -28,36 +29,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// The viewer's echo test: every input value comes back as a result.
-void echoTest() {
-    DataMap& out = Parse::getOutStore();
-    for (StoreEl* element = Parse::getInStore()[0].getData(nullptr); element;
-         element = element->getNext()) {
-        StoreCv result = out[element->getName()];
-        switch (element->getType()) {
-            case 1:
-                result = *static_cast<int*>(element->getData());
-                break;
-            case 2:
-                result = *static_cast<double*>(element->getData());
-                break;
-            default:
-                result = static_cast<const char*>(element->getData());
-                break;
-        }
-    }
-}
-
-ZorCall echoRegistration("zortst", echoTest);
-
-// The host callback: run the function registered under the test's name.
-int runTest() {
-    ZorCall::TestFunction function = ZorCall::getFunc(Parse::getInStore()[0].getName());
-    if (!function) return 0;
-    function();
-    return 1;
-}
 
 long peakKiB() {
     rusage usage{};
@@ -161,7 +132,7 @@ void BM_ParseLoop(benchmark::State& state) {
     int result = 0;
     for (auto _ : state) {
         fs::remove("zor_out.txt");
-        wall.measure([&] { result = Parse::parseLoop("cases.zor.txt", "", runTest); });
+        wall.measure([&] { result = Parse::parseLoop("cases.zor.txt", "", runCallback); });
     }
     if (result != 0) return state.SkipWithError("the run did not end with 0");
     if (!sameContent("zor_out.txt", "expected_zor_out.txt"))

@@ -13,6 +13,7 @@
 #include "output/TraceTable.h"
 #include "output/TraceTree.h"
 #include "run/AdaptIO.h"
+#include "run/LastOutFile.h"
 #include "run/Parse.h"
 #include "store/DataMap.h"
 #include "store/StoreCv.h"
@@ -22,7 +23,8 @@ namespace {
 // Appends the block to the run's last output file; a file that cannot be
 // opened loses it.
 void appendTrace(DataMap& tree, unsigned int thread) {
-    const char* outFile = Parse::getLastOutFile();
+    char outFile[Parse::textSize];
+    zor::copyLastOutFile(outFile, sizeof outFile);
     if (!outFile[0]) return;  // no file to open: spare the writer and its lock file
     std::lock_guard<std::mutex> turn(zor::traceWriteLock());
     AdaptIO writer;

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -125,6 +126,30 @@ bool AdaptIO::refillInput() {
     inPos = 0;
     inEnd = got > 0 ? static_cast<int>(got) : 0;
     return inEnd > 0;
+}
+
+int zor::readInputBytes(AdaptIO& io, char* out, int max, bool& ended) {
+    int taken = 0;
+    ended = false;
+    while (taken < max) {
+        if (io.inPos == io.inEnd && !io.refillInput()) {
+            ended = true;
+            break;
+        }
+        const int count = std::min(max - taken, io.inEnd - io.inPos);
+        const char* from = io.inBuffer + io.inPos;
+        const void* stop = std::memchr(from, 0xFF, static_cast<size_t>(count));
+        const int copied = stop ? static_cast<int>(static_cast<const char*>(stop) - from) : count;
+        std::memcpy(out + taken, from, static_cast<size_t>(copied));
+        taken += copied;
+        io.inPos += copied;
+        if (stop) {
+            ++io.inPos;
+            ended = true;
+            break;
+        }
+    }
+    return taken;
 }
 
 void AdaptIO::putChar(char c) {

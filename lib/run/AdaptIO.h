@@ -4,6 +4,15 @@
 
 #include "ZorExport.h"
 
+class AdaptIO;
+
+namespace zor {
+// Takes up to max input bytes at once for the library's scanner: the bytes
+// getChar would give, up to the end of the file or a byte 0xFF (which getChar
+// gives as -1, like the end); ended tells that one of those was reached.
+int readInputBytes(AdaptIO& io, char* out, int max, bool& ended);
+}  // namespace zor
+
 class ZORLIB_API AdaptIO {
 public:
     // Name fields hold 255 characters and the terminating zero; longer names are refused.
@@ -37,6 +46,7 @@ public:
     static int deleteFile(const char* name);
 
 private:
+    friend int zor::readInputBytes(AdaptIO& io, char* out, int max, bool& ended);
     static constexpr int bufferSize = 8192;
 
     bool refillInput();

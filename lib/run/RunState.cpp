@@ -1,6 +1,8 @@
 // The process-wide run state and its accessors.
 #include <cstring>
+#include <mutex>
 
+#include "run/LastOutFile.h"
 #include "run/Parse.h"
 #include "run/SharedIO.h"
 #include "run/TextCopy.h"
@@ -58,9 +60,22 @@ char* Parse::getLastOutFile() {
     return outFileName;
 }
 
+namespace {
+std::mutex& outFileNameLock() {
+    static std::mutex lock;
+    return lock;
+}
+}  // namespace
+
 // A cut file name would name another file, so an overlong one names none.
 void Parse::setLastOutFile(const char* name) {
+    std::lock_guard<std::mutex> guard(outFileNameLock());
     zor::copyText(outFileName, textSize, name && !zor::hasAtLeast(name, textSize) ? name : "");
+}
+
+void zor::copyLastOutFile(char* target, std::size_t size) {
+    std::lock_guard<std::mutex> guard(outFileNameLock());
+    zor::copyText(target, size, Parse::getLastOutFile());
 }
 
 char* Parse::getErrString() {

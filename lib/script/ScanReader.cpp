@@ -1,10 +1,9 @@
-// The reader under the scanner: it takes the script character by character from
-// its AdaptIO and blanks block comments before any token is matched. The "/*"
-// stays for the scanner to skip; the body becomes spaces with its line feeds
-// kept, so line numbers stay right across a comment.
+// The reader under the scanner: it takes the script from its AdaptIO a chunk
+// at a time and blanks block comments before any token is matched.
 #include <algorithm>
 
 #include "run/AdaptIO.h"
+#include "script/CommentBlanker.h"
 #include "script/ScanState.h"
 
 namespace zor {
@@ -12,28 +11,6 @@ namespace zor {
 namespace {
 
 constexpr int readChunk = 8192;
-
-// The reader's memory of the last two characters and the open comment, held
-// in locals while a chunk is read.
-struct CommentBlanker {
-    bool inComment;
-    int previous;
-    int beforePrevious;
-
-    // What one input character becomes.
-    char take(int c) {
-        char stored = static_cast<char>(c);
-        if (c == '*' && previous == '/' && beforePrevious != '/' && !inComment) {
-            inComment = true;
-        } else if (inComment) {
-            if (c == '/' && previous == '*') inComment = false;
-            if (c != '\n') stored = ' ';
-        }
-        beforePrevious = previous;
-        previous = c;
-        return stored;
-    }
-};
 
 }  // namespace
 
@@ -56,17 +33,13 @@ int readScript(char* buffer, int maxSize) {
         scan.charBeforePrevious = 0;
     }
     CommentBlanker blanker{scan.inComment, scan.previousChar, scan.charBeforePrevious};
-    AdaptIO& input = *scan.input;
-    int stored = 0;
-    while (stored < maxSize) {
-        const int c = input.getChar();
-        if (c == -1) {
-            scan.inputEnded = true;
-            blanker.previous = 0;
-            blanker.beforePrevious = 0;
-            break;
-        }
-        buffer[stored++] = blanker.take(c);
+    bool ended = false;
+    const int stored = readInputBytes(*scan.input, buffer, maxSize, ended);
+    blanker.blank(buffer, stored);
+    if (ended) {
+        scan.inputEnded = true;
+        blanker.previous = 0;
+        blanker.beforePrevious = 0;
     }
     scan.inComment = blanker.inComment;
     scan.previousChar = blanker.previous;

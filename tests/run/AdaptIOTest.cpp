@@ -1,175 +1,117 @@
-// The file object: appending, byte-wise reading, number texts and the sharing
-// rules between readers and writers.
+// The file object, and the output lock between real processes.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <climits>
 #include <clocale>
-#include <cstring>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
 #include <string>
 
 #include "TempDir.h"
 #include "run/AdaptIO.h"
-#include "run/SharedIO.h"
-
-using zortest::readFile;
-using zortest::TempDir;
-using zortest::writeFile;
 
 namespace {
 
-std::string writeWith(const std::string& path, auto&&... values) {
+class AdaptIOTest : public ::testing::Test {
+protected:
+    zortest::TempDir dir;
+    const std::string path = dir.file("file.txt");
+};
+
+// Writes append, in order across the buffer, numbers in the C formats in any
+// locale; every byte reads back as its signed value, and 0xFF as -1, like the end.
+TEST_F(AdaptIOTest, BytesAndNumbersAppendAndReadBackAsWritten) {
+    std::setlocale(LC_ALL, "de_DE.UTF-8");  // where installed
+    zortest::writeFile(path, "old");
     AdaptIO io;
-    EXPECT_EQ(io.openOut(path.c_str()), 1);
-    (io << ... << values);
-    io.closeOut();
-    return readFile(path);
-}
-
-}  // namespace
-
-TEST(AdaptIOTest, OutputIsAppendedToExistingContent) {
-    TempDir dir;
-    std::string path = dir.file("out.txt");
-    writeFile(path, "old\r\n");
-    EXPECT_EQ(writeWith(path, "x"), "old\r\nx");
-    EXPECT_EQ(writeWith(path, "y", "z"), "old\r\nxyz");
-}
-
-TEST(AdaptIOTest, OutputFileNameIsKeptUntilClose) {
-    TempDir dir;
-    AdaptIO io;
-    std::string path = dir.file("a.txt");
     ASSERT_EQ(io.openOut(path.c_str()), 1);
-    EXPECT_STREQ(io.getOutFileName(), path.c_str());
-    io.putChar('Q');
+    std::string bytes = "old";
+    for (int i = 0; i < 50000; ++i) io.putChar(bytes.append(1, static_cast<char>(i)).back());
+    const std::string huge(20000, 'h');
+    io << huge.c_str() << 42 << " " << INT_MIN << " " << 3.5 << " " << -0.25 << " " << -0.0 << " "
+       << 4e-7 << " " << INFINITY << " " << NAN << " " << -1.7976931348623157e308;
     io.closeOut();
-    EXPECT_STREQ(io.getOutFileName(), "");
-    EXPECT_EQ(readFile(path), "Q");
-}
-
-TEST(AdaptIOTest, BadNamesAreRefusedWithoutWaiting) {
-    AdaptIO io;
-    EXPECT_EQ(io.openOut(""), 0);
-    EXPECT_EQ(io.openOut(nullptr), 0);
-    EXPECT_EQ(io.openIn(nullptr), 0);
-    EXPECT_EQ(io.openIn("/no/such/dir/file"), 0);
-    EXPECT_EQ(io.openOut("/no/such/dir/file"), 0);
-    EXPECT_STREQ(io.getOutFileName(), "");
-    EXPECT_STREQ(io.getInFileName(), "");
-    // A name that does not fit the name field is not cut into another file's name.
-    std::string longName(300, 'n');
-    EXPECT_EQ(io.openOut(longName.c_str()), 0);
-    EXPECT_EQ(io.openIn(longName.c_str()), 0);
-    EXPECT_EQ(AdaptIO::deleteFile(nullptr), 0);
-    EXPECT_EQ(AdaptIO::deleteFile(""), 0);
-}
-
-TEST(AdaptIOTest, WritingWithoutAnOpenFileDoesNothing) {
-    AdaptIO io;
-    io.putChar('a');
-    io << "text" << 5 << 2.5 << static_cast<const char*>(nullptr);
-    EXPECT_STREQ(io.getOutFileName(), "");
-}
-
-TEST(AdaptIOTest, BytesReadAsSignedValues) {
-    TempDir dir;
-    std::string path = dir.file("in.txt");
-    writeFile(path, std::string("\x41\xE4\x0A\xFF", 4));
-    AdaptIO io;
+    std::setlocale(LC_ALL, "C");
+    char max[400];  // more than the 99 characters of old
+    std::snprintf(max, sizeof max, "%lf", -1.7976931348623157e308);
     ASSERT_EQ(io.openIn(path.c_str()), 1);
-    EXPECT_STREQ(io.getInFileName(), path.c_str());
-    EXPECT_EQ(io.getChar(), 65);
-    EXPECT_EQ(io.getChar(), -28);
-    EXPECT_EQ(io.getChar(), 10);
-    EXPECT_EQ(io.getChar(), -1);  // the byte 0xFF, which looks like the end
+    for (char byte :
+         bytes + huge + "42 -2147483648 3.500000 -0.250000 -0.000000 0.000000 inf nan " + max)
+        ASSERT_EQ(io.getChar(), static_cast<signed char>(byte));
     EXPECT_EQ(io.getChar(), -1);
     io.closeIn();
     EXPECT_EQ(io.getChar(), -1);
     EXPECT_STREQ(io.getInFileName(), "");
 }
 
-TEST(AdaptIOTest, LargeFilesAreReadWhole) {
-    TempDir dir;
-    std::string path = dir.file("big.txt");
-    std::string content;
-    for (int i = 0; i < 50000; ++i) content += static_cast<char>('a' + i % 26);
-    writeFile(path, content);
-    AdaptIO io;
-    ASSERT_EQ(io.openIn(path.c_str()), 1);
-    std::string got;
-    for (int c = io.getChar(); c != -1; c = io.getChar()) got += static_cast<char>(c);
-    EXPECT_EQ(got, content);
-}
-
-TEST(AdaptIOTest, LargeWritesArriveInOrder) {
-    TempDir dir;
-    std::string path = dir.file("big.txt");
-    std::string small(5000, 's'), huge(20000, 'h');
-    EXPECT_EQ(writeWith(path, small.c_str(), huge.c_str(), small.c_str()), small + huge + small);
-}
-
-TEST(AdaptIOTest, NumbersUseCFormats) {
-    TempDir dir;
-    std::string path = dir.file("n.txt");
-    EXPECT_EQ(writeWith(path, 42, " ", -7, " ", 0, " ", 3.5, " ", -0.25, " ", 2.0),
-              "42 -7 0 3.500000 -0.250000 2.000000");
-}
-
-TEST(AdaptIOTest, HugeDoublesAreWrittenInFull) {
-    TempDir dir;
-    std::string text = writeWith(dir.file("n.txt"), 1e300);
-    EXPECT_EQ(text.size(), 301u + 7u);
-    EXPECT_EQ(text.substr(0, 4), "1000");
-    EXPECT_EQ(text.substr(text.size() - 7), ".000000");
-    EXPECT_EQ(writeWith(dir.file("m.txt"), -1.7976931348623157e308).size(), 310u + 7u);
-}
-
-TEST(AdaptIOTest, NumbersIgnoreTheLocale) {
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) GTEST_SKIP() << "locale de_DE.UTF-8 missing";
-    TempDir dir;
-    std::string text = writeWith(dir.file("n.txt"), 3.5);
-    std::setlocale(LC_ALL, "C");
-    EXPECT_EQ(text, "3.500000");
-}
-
-TEST(AdaptIOTest, ReadersShareAndKeepWritersOut) {
-    TempDir dir;
-    std::string path = dir.file("shared.txt");
-    writeFile(path, "abc");
-    AdaptIO first, second, writer;
+// Readers share a file; a writer has it alone. Bad names open nothing, and no
+// refused open takes the output lock.
+TEST_F(AdaptIOTest, OpensAreRefusedForFilesInUseAndForBadNames) {
+    zortest::writeFile(path, "abc");
+    AdaptIO first, second, other;
     ASSERT_EQ(first.openIn(path.c_str()), 1);
     EXPECT_EQ(second.openIn(path.c_str()), 1);
-    EXPECT_EQ(writer.openOut(path.c_str()), 0);
+    EXPECT_EQ(other.openOut(path.c_str()), 0);
     first.closeIn();
     second.closeIn();
-    ASSERT_EQ(writer.openOut(path.c_str()), 1);
-    writer.closeOut();
-}
-
-TEST(AdaptIOTest, AFileBeingWrittenCannotBeOpenedAgain) {
-    TempDir dir;
-    std::string path = dir.file("busy.txt");
-    AdaptIO writer, other;
-    ASSERT_EQ(writer.openOut(path.c_str()), 1);
+    ASSERT_EQ(first.openOut(path.c_str()), 1);
     EXPECT_EQ(other.openOut(path.c_str()), 0);  // at once, without waiting for the lock
     EXPECT_EQ(other.openIn(path.c_str()), 0);
-    writer.closeOut();
-    EXPECT_EQ(other.openIn(path.c_str()), 1);
-}
-
-TEST(AdaptIOTest, DirectoriesAreNotInputFiles) {
-    TempDir dir;
-    AdaptIO io;
-    EXPECT_EQ(io.openIn(dir.path().c_str()), 0);
-}
-
-TEST(AdaptIOTest, DeleteFileReportsSuccess) {
-    TempDir dir;
-    std::string path = dir.file("gone.txt");
-    writeFile(path, "x");
+    first.closeOut();
+    const std::string tooLong(300, 'n');  // not cut into the name of another file
+    for (const char* name : {static_cast<const char*>(nullptr), "", "/no/such/dir/file",
+                             tooLong.c_str(), dir.path().c_str()})
+        EXPECT_EQ(other.openOut(name) + other.openIn(name) + AdaptIO::deleteFile(name), 0);
+    other << "text" << 5 << 2.5 << static_cast<const char*>(nullptr);
+    EXPECT_EQ(first.openOut(path.c_str()), 1);  // would wait for ever on a lock left taken
+    first.closeOut();
     EXPECT_NE(AdaptIO::deleteFile(path.c_str()), 0);
-    EXPECT_EQ(AdaptIO::deleteFile(path.c_str()), 0);
 }
 
-TEST(AdaptIOTest, SharedObjectIsOneObject) {
-    EXPECT_EQ(&zor::sharedIO(), &zor::sharedIO());
+// A child process that holds a write phase on path until it is killed, or
+// for holdMs and then ends it writing "done". Returns once the child holds it.
+pid_t startHolder(const std::string& path, int holdMs) {
+    int ready[2];
+    if (pipe(ready) != 0) return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        AdaptIO io;
+        if (io.openOut(path.c_str()) != 1 || write(ready[1], "r", 1) != 1) _exit(3);
+        usleep(holdMs < 0 ? 100'000'000 : holdMs * 1000);  // killed before, or done after
+        io << "done";
+        io.closeOut();
+        _exit(0);
+    }
+    close(ready[1]);
+    char byte;
+    EXPECT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
+    return pid;
 }
+
+using OutputLockTest = AdaptIOTest;
+
+TEST_F(OutputLockTest, SecondWriterWaitsForTheFirstToClose) {
+    const pid_t holder = startHolder(path, 300);
+    AdaptIO io;
+    ASSERT_EQ(io.openOut(dir.file("other.txt").c_str()), 1);
+    EXPECT_EQ(zortest::readFile(path), "done");  // written and closed before we got in
+    io.closeOut();
+    waitpid(holder, nullptr, 0);
+}
+
+TEST_F(OutputLockTest, AKilledWriterDoesNotBlockOthers) {
+    const pid_t victim = startHolder(path, -1);
+    kill(victim, SIGKILL);
+    waitpid(victim, nullptr, 0);
+    alarm(20);  // a lock left taken ends this process instead of hanging it
+    AdaptIO io;
+    EXPECT_EQ(io.openOut(dir.file("other.txt").c_str()), 1);
+    io.closeOut();
+    alarm(0);
+}
+
+}  // namespace

@@ -1,231 +1,210 @@
+// Whole runs and the provider way through real scripts, refused calls, the verify observer.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utime.h>
 
-#include <chrono>
-#include <clocale>
-#include <locale>
+#include <ctime>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "Golden.h"
-#include "RunFixture.h"
 #include "run/AdaptIO.h"
+#include "run/Parse.h"
+#include "run/ZorCall.h"
+#include "store/DataMap.h"
+#include "store/StoreCv.h"
 
 namespace {
 
-using runtest::inChild;
-using runtest::positionOf;
-using runtest::runRegistered;
+DataMap& in = Parse::getInStore()[0];
+DataMap& out = Parse::getOutStore();
 
-using RunDriverTest = runtest::RunFixture;
-
-DataMap& in() {
-    return Parse::getInStore()[0];
-}
-DataMap& out() {
-    return Parse::getOutStore();
+// Host callbacks: the viewer's, through the registry, and one that fails or skips some tests.
+int runRegistered() {
+    if (ZorCall::TestFunction function = ZorCall::getFunc(in.getName())) function();
+    return 1;
 }
 
-void loginTest() {
-    out()["status"] = 0;
-    out()["elapsed"] = 3.0;
-    out()["name"] = static_cast<char*>(in()["user"]);
-    out()["(session)"] = 77;
-    out()["(conn).port"] = 8080;
-}
-
-void useTest() {
-    out()["seen"] = static_cast<int>(in()["session"]);
-    out()["port"] = static_cast<int>(in()["port"]);
-}
-
-void slowTest() {
-    Parse::waitForNotify(1, 100);
-}
-
-void asyncTest() {
-    std::thread completion([] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        Parse::receivedNotification();
-    });
-    Parse::waitForNotify(1, 5000);
-    completion.join();
-    out()["done"] = 1;
-}
-
-ZorCall loginRegistration("login", loginTest);
-ZorCall useRegistration("use", useTest);
-ZorCall slowRegistration("slow", slowTest);
-ZorCall asyncRegistration("async", asyncTest);
-
-std::string runScriptText(const std::string& resultfile) {
-    return resultfile +
-           "{ prefix = \"log_\" count = 3 }\n"
-           "login {\n"
-           "// checks the login\n"
-           "  user = \"guest\" retries = 2\n"
-           "  opts { fast = 1 } ids[] { 4 5 6 }\n"
-           "  verify: status == 0 elapsed < 2.5\n"
-           "          name == \"guest\"\n"
-           "}\n"
-           "use { session = (session) port = (conn.port)\n"
-           "      verify: seen == 77 port == 8080 }\n"
-           "slow { }\n"
-           "async { verify: done == 1 }\n";
-}
-
-TEST_F(RunDriverTest, ScriptRunAppendsReportsAndClosingLineFeed) {
-    const std::string script = write("run.txt", runScriptText(resultfile()));
-    const int result = inChild([&] { return Parse::parseLoop(script.c_str(), "", runRegistered); });
-    EXPECT_EQ(result, -4);  // the login test failed on elapsed
-    EXPECT_TRUE(zortest::matchesGolden("run_script.txt", output()));
-}
-
-TEST_F(RunDriverTest, CommaDecimalLocaleChangesNoNumber) {
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
-        GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
-    std::setlocale(LC_ALL, "C");
-    const std::string script = write("run.txt", runScriptText(resultfile()));
-    const int result = inChild([&] {
-        std::setlocale(LC_ALL, "de_DE.UTF-8");
-        std::locale::global(std::locale("de_DE.UTF-8"));
-        return Parse::parseLoop(script.c_str(), "", runRegistered);
-    });
-    EXPECT_EQ(result, -4);
-    EXPECT_TRUE(zortest::matchesGolden("run_script.txt", output()));
-}
-
-// The host's answer per test: 0 fails it, -1 skips the comparison.
 int passFlagByName() {
-    const std::string name = in().getName();
-    out()["a"] = 1;
+    const std::string name = in.getName();
+    out["a"] = 1;
     return name == "failed" ? 0 : name == "skipped" ? -1 : 1;
 }
 
-TEST_F(RunDriverTest, CallbackResultIsThePassFlag) {
-    const std::string script = write("flags.txt", resultfile() +
-                                                      "failed { verify: a == 1 }\n"
-                                                      "skipped { verify: a == 2 }\n"
-                                                      "passed { verify: a == 1 }\n");
-    const int result =
-        inChild([&] { return Parse::parseLoop(script.c_str(), "", passFlagByName); });
-    EXPECT_EQ(result, -4);
+void loginTest() {
+    out["status"] = 0;
+    out["elapsed"] = 3.0;
+    out["name"] = static_cast<char*>(in["user"]);
+    out["(session)"] = 77;
+    out["(conn).port"] = 8080;
+}
+
+void useTest() {
+    out["seen"] = static_cast<int>(in["session"]);
+    out["port"] = static_cast<int>(in["port"]);
+}
+
+void asyncTest() {  // completed from another thread, before or while it waits
+    std::jthread completion(Parse::receivedNotification);
+    Parse::waitForNotify(1, 5000);
+    out["done"] = 1;
+}
+
+ZorCall registrations[] = {{"login", loginTest},
+                           {"use", useTest},
+                           {"slow", [] { Parse::waitForNotify(1, 100); }},
+                           {"async", asyncTest}};
+
+const char* const runBody =
+    "{ prefix = \"log_\" count = 3 }\nlogin {\n// checks the login\n"
+    "  user = \"guest\" retries = 2\n  opts { fast = 1 } ids[] { 4 5 6 }\n"
+    "  verify: status == 0 elapsed < 2.5\n          name == \"guest\"\n}\n"
+    "use { session = (session) port = (conn.port)\n      verify: seen == 77 port == 8080 }\n"
+    "slow { }\nasync { verify: done == 1 }\n";
+
+const char* const flagsBody =
+    "failed { verify: a == 1 }\nskipped { verify: a == 2 }\npassed { verify: a == 1 }\n";
+
+std::string heardFile;
+void listen(const char* name, int position, int pass, int result) {
+    std::ofstream(heardFile, std::ios::app)
+        << name << ' ' << position << ' ' << pass << ' ' << result << '\n';
+}
+
+class RunDriverTest : public ::testing::Test {
+protected:
+    std::string write(const std::string& name, const std::string& text) const {
+        zortest::writeFile(dir.file(name), text);
+        return dir.file(name);
+    }
+    std::string output() const { return zortest::readFile(dir.file("out.txt")); }
+    std::string resultfile() const { return "resultfile \"" + dir.file("out.txt") + "\"\n"; }
+
+    // Runs the script as the first of a child process, so that a failed
+    // verification does not stick to this one. Answers its code, or 99 when a
+    // clean run after it does not answer -4 exactly when a verification failed.
+    int run(const std::string& text, int (*callback)(),
+            Parse::VerifyObserver observer = nullptr) const {
+        const std::string script = write("s.txt", text);
+        const std::string clean = write("clean.txt", "resultfile \"" + dir.file("c.txt") + "\"\n");
+        const pid_t child = fork();
+        if (child == 0) {
+            Parse::setVerifyObserver(observer);
+            const int code = Parse::parseLoop(script.c_str(), "", callback);
+            const int later = Parse::parseLoop(clean.c_str(), "", nullptr);
+            _exit(later == (Parse::getLastVerifyResult() ? -4 : 0) ? code + 128 : 99 + 128);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) - 128 : 1000;
+    }
+
+    zortest::TempDir dir;
+};
+
+TEST_F(RunDriverTest, RunAppendsTheApprovedReports) {
+    EXPECT_EQ(run(resultfile() + runBody, runRegistered), -4);
+    EXPECT_TRUE(zortest::matchesGolden("run_script.txt", output()));
+}
+
+// Observing is listening only: the observed run appends the approved bytes and
+// returns the code of an unobserved one.
+using VerifyObserverTest = RunDriverTest;
+TEST_F(VerifyObserverTest, ObservedRunWritesAndReturnsWhatAnUnobservedOneDoes) {
+    heardFile = dir.file("heard.txt");
+    const std::string text = resultfile() + flagsBody;
+    EXPECT_EQ(run(text, passFlagByName, listen), -4);
     EXPECT_TRUE(zortest::matchesGolden("run_pass_flags.txt", output()));
+    const int failed = Parse::adjustLine(static_cast<int>(text.find("failed")), 2);
+    const int passed = Parse::adjustLine(static_cast<int>(text.find("passed")), 4);
+    EXPECT_EQ(zortest::readFile(heardFile), "failed " + std::to_string(failed) + " 0 1\npassed " +
+                                                std::to_string(passed) + " 1 0\n");
 }
 
-TEST_F(RunDriverTest, FailedVerificationMakesLaterCleanRunsMinus4) {
-    const std::string failing = write("fail.txt", resultfile() + "passed { verify: a == 2 }\n");
-    const std::string clean = write("clean.txt", resultfile() + "passed { verify: a == 1 }\n");
-    const int result = inChild([&] {
-        if (Parse::parseLoop(clean.c_str(), "", passFlagByName) != 0) return 1;
-        if (Parse::getLastVerifyResult() != 0) return 2;
-        if (Parse::parseLoop(failing.c_str(), "", passFlagByName) != -4) return 3;
-        if (Parse::parseLoop(clean.c_str(), "", passFlagByName) != -4) return 4;
-        return Parse::getLastVerifyResult() == 1 ? 0 : 5;
-    });
-    EXPECT_EQ(result, 0);
-}
-
-TEST_F(RunDriverTest, ParseErrorIsAppendedAndItsLineReturned) {
-    const std::string text = resultfile() + "{ x = 1 }\na b{}\n";
-    const std::string script = write("error.txt", text);
-    EXPECT_EQ(Parse::parseLoop(script.c_str(), "", runRegistered), 3);
-    EXPECT_STREQ(Parse::getErrString(), "parse error in line 3 ( b... )\n");
-    EXPECT_EQ(Parse::getErrLine(), 3);
-    EXPECT_EQ(Parse::getErrPos(), positionOf(text, "b{}"));
-    EXPECT_EQ(output(), "parse error in line 3 ( b... )\n\n");
-}
-
-TEST_F(RunDriverTest, MissingOutputFileGivesMinus3AndWritesNothing) {
-    const std::string clean = write("clean.txt", "{ x = 1 }\n");
-    EXPECT_EQ(Parse::parseLoop(clean.c_str(), "", runRegistered), -3);
-    const std::string early = write("early.txt", "{ x = }\n" + resultfile());
-    EXPECT_EQ(Parse::parseLoop(early.c_str(), "", runRegistered), -3);
-    EXPECT_EQ(Parse::getErrLine(), 1);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("out.txt")));
-}
-
-int calls = 0;
-int firstCallback() {
-    return ++calls, 1;
-}
-int secondCallback() {
-    return calls += 100, 1;
-}
-
-TEST_F(RunDriverTest, RefusedCallsChangeNothing) {
-    const std::string script = write("plain.txt", resultfile());
-    ASSERT_EQ(Parse::parseLoop(script.c_str(), "keep", firstCallback), 0);
-    const std::string longName(Parse::entryNameSize, 'n');
-    EXPECT_EQ(Parse::parseLoop(nullptr, "", secondCallback), -1);
-    EXPECT_EQ(Parse::parseLoop(script.c_str(), nullptr, secondCallback), -1);
-    EXPECT_EQ(Parse::parseLoop(longName.c_str(), "", secondCallback), -1);
-    EXPECT_EQ(Parse::parseLoop(script.c_str(), longName.c_str(), secondCallback), -1);
-    EXPECT_STREQ(Parse::getFilterName(), "keep");
-    calls = 0;
-    Parse::startEvent();
-    EXPECT_EQ(calls, 1);  // still the first callback
-
-    // An input that cannot be opened has already replaced callback and filter.
-    EXPECT_EQ(Parse::parseLoop(dir.file("absent.txt").c_str(), "f", secondCallback), -2);
-    EXPECT_STREQ(Parse::getFilterName(), "f");
-    Parse::startEvent();
-    EXPECT_EQ(calls, 101);
-}
-
-int nestedResults[3];
+int nested[3];
 int reenteringCallback() {
     const std::string self = Parse::getIO().getInFileName();
-    nestedResults[0] = Parse::parseLoop(self.c_str(), "", nullptr);
-    nestedResults[1] = Parse::readLoop(self.c_str(), "t");
-    nestedResults[2] = Parse::closeLoop();
+    nested[0] = Parse::parseLoop(self.c_str(), "", nullptr);
+    nested[1] = Parse::readLoop(self.c_str(), "t");
+    nested[2] = Parse::closeLoop();
     return -1;
 }
 
-TEST_F(RunDriverTest, NoRunStartsFromInsideARun) {
+// Calls from inside a run, with null pointers, or with names too long to copy whole.
+TEST_F(RunDriverTest, RefusedCallsChangeNothing) {
     const std::string script = write("nested.txt", resultfile() + "t { }\n");
-    EXPECT_EQ(Parse::parseLoop(script.c_str(), "", reenteringCallback), 0);
-    EXPECT_EQ(nestedResults[0], -1);
-    EXPECT_EQ(nestedResults[1], -1);
-    EXPECT_EQ(nestedResults[2], 0);
-    EXPECT_EQ(Parse::hasCallback(), 1);
+    ASSERT_EQ(Parse::parseLoop(script.c_str(), "", reenteringCallback), 0);
+    EXPECT_EQ(std::vector<int>(nested, nested + 3), (std::vector<int>{-1, -1, 0}));
+    const std::string longName(Parse::entryNameSize, 'n');
+    const std::string noRoomForTxt(Parse::entryNameSize - 4, 'n');
+    for (int code : {Parse::parseLoop(nullptr, "", nullptr),
+                     Parse::parseLoop(script.c_str(), nullptr, nullptr),
+                     Parse::parseLoop(longName.c_str(), "", nullptr),
+                     Parse::parseLoop(script.c_str(), longName.c_str(), nullptr),
+                     Parse::readLoop(nullptr, "f"), Parse::readLoop("x.txt", nullptr),
+                     Parse::readLoop(noRoomForTxt.c_str(), "f"),
+                     Parse::readLoop((noRoomForTxt + ".txt").c_str(), "f")})
+        EXPECT_EQ(code, -1);
     EXPECT_STREQ(Parse::getFilterName(), "");
-    EXPECT_EQ(output(), "\n");
-}
-
-TEST_F(RunDriverTest, NullCallbackRunsNoTest) {
-    const std::string script = write("quiet.txt", resultfile() + "login { user = \"x\" }\n");
-    EXPECT_EQ(Parse::parseLoop(script.c_str(), "", nullptr), 0);
+    EXPECT_EQ(Parse::hasCallback(), 1);
+    Parse::setLastOutFile(std::string(Parse::textSize, 'f').c_str());  // would name another file
+    EXPECT_STREQ(Parse::getLastOutFile(), "");
+    EXPECT_EQ(Parse::parseLoop(dir.file("absent.txt").c_str(), "g", nullptr), -2);  // replacing:
+    EXPECT_STREQ(Parse::getFilterName(), "g");
     EXPECT_EQ(Parse::hasCallback(), 0);
-    EXPECT_EQ(Parse::startEvent(), 0);
-    EXPECT_EQ(output(), "\n");
 }
 
-std::vector<std::string> ran;
-int recordRun() {
-    ran.push_back(std::string(in().getName()) + "=" + std::to_string(static_cast<int>(in()["n"])));
-    return in().getName() == std::string("skip") ? -2 : -1;
-}
+class ParseCacheTest : public RunDriverTest {
+protected:
+    void SetUp() override { forget(); }
+    // The provider way expects no callback; a run also empties the cache.
+    void forget() const { Parse::parseLoop(write("empty.txt", "").c_str(), "", nullptr); }
+    // The extern test login, then a parse error in line 3, so that the result
+    // tells a parse (3) from a reuse of the cache (0).
+    void provider(const std::string& user, std::time_t modified) const {
+        const std::string file =
+            write("provider.txt", resultfile() + "extern login { user = \"" + user +
+                                      "\" verify: status == 0 }\na b{}\n");
+        const utimbuf times{modified, modified};
+        EXPECT_EQ(utime(file.c_str(), &times), 0);
+    }
+    void expectRead(const char* name, int code, const char* user) const {
+        EXPECT_EQ(Parse::readLoop(dir.file(name).c_str(), "login"), code) << name;
+        EXPECT_STREQ(static_cast<char*>(in["user"]), user) << name;
+    }
+};
 
-TEST_F(RunDriverTest, FilterRunsOneTestByNameAndPosition) {
-    const std::string text = resultfile() + "t { n = 1 }\nt { n = 2 }\nt { n = 3 }\n}";
-    const std::string script = write("filter.txt", text);
-    const std::string filter = "t" + std::to_string(positionOf(text, "t { n = 2"));
-    ran.clear();
-    // The parse stops after the selected test, before the stray brace.
-    EXPECT_EQ(Parse::parseLoop(script.c_str(), filter.c_str(), recordRun), 0);
-    EXPECT_EQ(ran, (std::vector<std::string>{"t=2"}));
-    EXPECT_EQ(Parse::getErrLine(), 0);
-    EXPECT_EQ(output(), "\n");
-}
+// The cache holds while the file's modification time, in whole seconds, is not
+// later than the end of the parse that filled it.
+TEST_F(ParseCacheTest, ProviderServesTestsFromTheCacheWhileTheFileIsUnchanged) {
+    const std::time_t parsed = std::time(nullptr);
+    provider("guest", 0);
+    expectRead("provider.txt", 3, "guest");
+    out["status"] = 1;
+    EXPECT_EQ(Parse::closeLoop(), 1);
+    const std::string block =
+        "login\r\n{\r\n  verified:\r\n    status == 0; [int status = 1] ERROR\r\n"
+        "  logged:\r\n}\r\n\r\n";
+    EXPECT_EQ(output(), block);
+    EXPECT_EQ(out.getData(nullptr), nullptr);
+    EXPECT_EQ(Parse::getLastVerifyResult(), 0);
+    EXPECT_EQ(Parse::closeLoop(), 0);  // the first emptied the filter name
+    EXPECT_EQ(output(), block);
 
-TEST_F(RunDriverTest, FilteredTestBelowMinus1LetsTheParseGoOn) {
-    const std::string text = resultfile() + "skip { n = 1 }\nt { n = 2 }\n}";
-    const std::string script = write("filter.txt", text);
-    const std::string filter = "skip" + std::to_string(positionOf(text, "skip"));
-    ran.clear();
-    EXPECT_EQ(Parse::parseLoop(script.c_str(), filter.c_str(), recordRun), 4);
-    EXPECT_EQ(ran, (std::vector<std::string>{"skip=1"}));
+    provider("admin", parsed);  // modified within the cached second (or before)
+    expectRead("provider.txt", 0, "guest");
+    provider("admin", parsed + 5);
+    expectRead("provider.txt", 3, "admin");
+    provider("guest", parsed - 100);
+    const bool dotted = dir.path().string().find('.') != std::string::npos;
+    expectRead(dotted ? "provider.txt" : "provider", 0, "admin");  // ".txt" names the cached file
+    expectRead("absent.txt", -1, "admin");  // forgets the cached name, not the tests
+    expectRead("provider.txt", 3, "guest");
+    forget();  // a script run empties the collected tests, and with them the cache
+    expectRead("provider.txt", 3, "guest");
 }
 
 }  // namespace

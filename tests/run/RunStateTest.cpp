@@ -1,57 +1,142 @@
+// The registry of test functions, result globals, and the counted wait.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "run/Parse.h"
+#include "run/ZorCall.h"
 #include "store/DataMap.h"
 #include "store/StoreCv.h"
+#include "store/StoreEl.h"
 
 namespace {
 
-TEST(RunStateTest, SettersTakeNullAsEmptyAndCutAt499) {
-    Parse::setErrString("x");
-    Parse::setErrString(nullptr);
-    EXPECT_STREQ(Parse::getErrString(), "");
+using Clock = std::chrono::steady_clock;
 
-    const std::string longText(700, 'e');
-    Parse::setErrString(longText.c_str());
-    EXPECT_EQ(std::string(Parse::getErrString()), longText.substr(0, 499));
-    Parse::setErrString("");
+void first() {}
+void second() {}
+
+TEST(RegistryTest, RegistryLivesWhileAnyObjectDoes) {
+    EXPECT_EQ(ZorCall::getFunc(nullptr), nullptr);
+    auto login = std::make_unique<ZorCall>("login", first);
+    auto other = std::make_unique<ZorCall>(nullptr, second);
+    EXPECT_NE(ZorCall::getFunc(nullptr), nullptr);
+    EXPECT_EQ(ZorCall::getFunc(""), nullptr);
+    login.reset();  // registrations outlive the object that made them
+    EXPECT_EQ(ZorCall::getFunc("login"), &first);
+    other = std::make_unique<ZorCall>("login", second);  // and a later one of the name wins
+    EXPECT_EQ(ZorCall::getFunc("login"), &second);
+    other.reset();
+    EXPECT_EQ(ZorCall::getFunc(nullptr), nullptr);
+    EXPECT_EQ(ZorCall::getFunc("login"), nullptr);
 }
 
-TEST(RunStateTest, OverlongOutputFileNameNamesNoFile) {
-    const std::string fits(499, 'f');
-    Parse::setLastOutFile(fits.c_str());
-    EXPECT_EQ(std::string(Parse::getLastOutFile()), fits);
-
-    const std::string tooLong(500, 'f');
-    Parse::setLastOutFile(tooLong.c_str());
-    EXPECT_STREQ(Parse::getLastOutFile(), "");
-    Parse::setLastOutFile("a.txt");
-    Parse::setLastOutFile(nullptr);
-    EXPECT_STREQ(Parse::getLastOutFile(), "");
+// The names of the record's first elements, in list order.
+std::vector<std::string> names(const DataMap& record, std::size_t count) {
+    std::vector<std::string> result;
+    for (StoreEl* element = record.getData(nullptr); element && result.size() < count;
+         element = element->getNext())
+        result.emplace_back(element->getName());
+    return result;
 }
 
-TEST(RunStateTest, ClearingTouchesOnlyTheTestRecord) {
-    DataMap* in = Parse::getInStore();
-    DataMap* ver = Parse::getVerStore();
-    in[0].setName("login");
-    in[0]["user"] = "guest";
-    in[1]["work"] = 1;
-    ver[0].setName("login");
-    ver[0]["==status"] = 0;
+int hookCalls = 0;
+// A host event loop with nothing pending, and one whose third event completes the test.
+int nothingPending() {
+    ++hookCalls;
+    return 0;
+}
+int completionThird() {
+    if (++hookCalls == 3) Parse::receivedNotification();
+    return 1;
+}
 
-    Parse::clearInStore();
-    Parse::clearVerStore();
-    EXPECT_EQ(in[0].getData(nullptr), nullptr);
-    EXPECT_STREQ(in[0].getName(), "DataMap");
-    EXPECT_STREQ(ver[0].getName(), "DataMap");
-    EXPECT_EQ(ver[0].getData(nullptr), nullptr);
-    EXPECT_EQ(in[1].getType("work"), 1);
-    in[1].clear();
+// Each test starts from an empty output store, a reset counter and no hook.
+class RunStateFixture : public ::testing::Test {
+protected:
+    void SetUp() override { TearDown(); }
+    void TearDown() override {
+        out.clear();
+        Parse::setDispatchHook(nullptr);
+        hookCalls = 0;
+        Parse::startEvent();
+    }
+    long elapsed() const { return (Clock::now() - start) / std::chrono::milliseconds(1); }
+    DataMap& out = Parse::getOutStore();
+    DataMap globals;
+    Clock::time_point start = Clock::now();
+};
+using ResultGlobalsTest = RunStateFixture;
+using NotificationTest = RunStateFixture;
 
-    EXPECT_EQ(Parse::getInStore(), in);
-    EXPECT_EQ(Parse::getVerStore(), ver);
+// "(r).mN" sorts before "(r-N)" but "(r.mN)" sorts after it: the renamed
+// elements must move in the tree, or look-ups by the new names miss.
+TEST_F(ResultGlobalsTest, ParenthesisedResultsBecomeGlobalsAndKeepTheirNewNames) {
+    globals["rate"] = "old";
+    out["(rate)"] = 0.5;
+    out["(user)"] = "x";
+    out["plain"] = 1;
+    out["(open"] = 2;
+    out["(a)b"] = 3;
+    out["()"] = 4;
+    for (int i = 0; i < 40; ++i) {
+        out[("(r).m" + std::to_string(i)).c_str()] = i;
+        out[("(r-" + std::to_string(i) + ")").c_str()] = -i;
+    }
+    Parse::addToGlobals(globals);
+    Parse::addToGlobals(globals);  // finds the names changed and copies the same keys
+    for (StoreEl* element = out.getData(nullptr); element; element = element->getNext())
+        EXPECT_EQ(out.getData(element->getName()), element) << element->getName();
+    EXPECT_EQ(names(out, 8), (std::vector<std::string>{"(rate)", "(user)", "plain", "(open", "(ab)",
+                                                       "()", "(r.m0)", "(r-0)"}));
+    EXPECT_EQ(names(globals, 6),
+              (std::vector<std::string>{"rate", "user", "ab", "", "r.m0", "r-0"}));
+    EXPECT_EQ(static_cast<double>(globals["rate"]), 0.5);  // the old text gave way
+    EXPECT_STREQ(static_cast<char*>(globals["user"]), "x");
+}
+
+TEST_F(NotificationTest, CountsInAdvanceDispatchesAndTimesOut) {
+    Parse::receivedNotification();
+    Parse::receivedNotification();
+    Parse::waitForNotify(2, 1000);
+    Parse::waitForNotify(0, 100);
+    EXPECT_EQ(Parse::getWaitCtr(), -2);
+    EXPECT_EQ(Parse::startEvent(), 0);  // no callback; the next test discards the advance
+    Parse::setDispatchHook(completionThird);
+    Parse::waitForNotify(1, 1000);
+    EXPECT_EQ(hookCalls, 3);
+    EXPECT_LT(elapsed(), 50);
+    EXPECT_EQ(out.getType("WAIT"), 0);
+
+    Parse::setDispatchHook(nothingPending);
+    Parse::waitForNotify(1, 300);
+    EXPECT_GT(elapsed(), 300);
+    EXPECT_LT(elapsed(), 1000);  // noticed within one pause, on a busy machine too
+    EXPECT_STREQ(static_cast<char*>(out["WAIT"]), "TIMEOUT_ERROR");
+    EXPECT_EQ(Parse::getWaitCtr(), 1);
+    EXPECT_GT(hookCalls, 3 + 3);
+    EXPECT_LT(hookCalls, 3 + 20);  // an idle hook lets the wait sleep, longer each time
+}
+
+// Thread t starts after 20 t milliseconds: the wait's own count meets
+// notifications in flight, and the wait cannot end before 60.
+TEST_F(NotificationTest, NotificationsFromOtherThreadsEndAnUnlimitedWait) {
+    constexpr int threads = 4, each = 2000;
+    std::vector<std::jthread> notifiers;
+    for (int t = 0; t < threads; ++t)
+        notifiers.emplace_back([t] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20 * t));
+            for (int i = 0; i < each; ++i) Parse::receivedNotification();
+        });
+    Parse::waitForNotify(threads * each, 0);
+    EXPECT_GE(elapsed(), 60);
+    notifiers.clear();
+    // On a busy machine all may come before the wait; none is lost either way.
+    EXPECT_TRUE(Parse::getWaitCtr() == 0 || Parse::getWaitCtr() == -threads * each);
 }
 
 }  // namespace

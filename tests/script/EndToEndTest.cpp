@@ -1,13 +1,13 @@
-// Whole scripts through Parse::parseLoop with an echo test function, their
-// output files compared byte for byte with approved files.
+// Whole scripts through Parse::parseLoop with the hosts' callback and an echo test,
+// their output files compared byte for byte with approved files.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <functional>
 #include <string>
 
 #include "Golden.h"
+#include "RunCallback.h"
 #include "ScriptFixture.h"
 #include "run/Parse.h"
 #include "run/ZorCall.h"
@@ -18,53 +18,31 @@
 namespace {
 
 using scripttest::positionOf;
-using scripttest::ScriptFixture;
 
-// Every input value comes back as a result under the same name.
-void echoTest() {
-    DataMap& out = Parse::getOutStore();
-    for (StoreEl* element = Parse::getInStore()[0].getData(nullptr); element;
-         element = element->getNext()) {
-        StoreCv result = out[element->getName()];
-        switch (element->getType()) {
-            case StoreEl::typeInt:
-                result = *static_cast<int*>(element->getData());
-                break;
-            case StoreEl::typeDouble:
-                result = *static_cast<double*>(element->getData());
-                break;
-            default:
-                result = static_cast<const char*>(element->getData());
-                break;
-        }
+// Every input value comes back as a result under the same name; unlike the
+// hosts' echo test, this keeps the line markers among the results.
+void echoValues() {
+    DataMap& in = Parse::getInStore()[0];
+    for (StoreEl* element = in.getData(nullptr); element; element = element->getNext()) {
+        Parse::getOutStore()[element->getName()] = in[element->getName()];
     }
 }
 
-ZorCall echoRegistration("echo", echoTest);
+ZorCall echoRegistration("echo", echoValues);
 
-// The viewer's callback: the record's name selects the registered function.
-int runEcho() {
-    ZorCall::TestFunction function = ZorCall::getFunc(Parse::getInStore()[0].getName());
-    if (function == nullptr) return 0;
-    function();
-    return 1;
-}
-
-// A failed verification sticks to the process, so runs that fail one run in a
-// child; its result comes back as the exit status.
-int inChild(const std::function<int()>& body) {
-    const pid_t child = fork();
-    if (child == 0) _exit((body() + 128) & 0xff);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) - 128 : 1000;
-}
-
-class EndToEndTest : public ScriptFixture {
+// A failed verification sticks to the process, so each script runs in a child,
+// whose exit status carries the result.
+class EndToEndTest : public scripttest::ScriptFixture {
 protected:
     int runScript(const std::string& script, const std::string& filter = "") {
         const std::string path = write("script.txt", script);
-        return inChild([&] { return Parse::parseLoop(path.c_str(), filter.c_str(), runEcho); });
+        const pid_t child = fork();
+        if (child == 0) {
+            _exit((Parse::parseLoop(path.c_str(), filter.c_str(), runCallback) + 128) & 0xff);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) - 128 : 1000;
     }
 };
 

@@ -1,57 +1,84 @@
 // Runs scripts through Parse::parseLoop from real files in a fresh folder and
-// records what each test record handed to the host: its name, in-data,
-// expected data and the results present when the callback ran.
+// records what each test record handed to the host.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <string>
 #include <vector>
 
 #include "TempDir.h"
-
-class DataMap;
+#include "run/Parse.h"
+#include "store/DataMap.h"
+#include "store/StoreEl.h"
 
 namespace scripttest {
 
-// A record's elements in list order: x=1 for an int, x=2.500000 for a double,
-// x="t" for a text.
-std::vector<std::string> elementsOf(const DataMap& record);
+// A record's elements in list order: "x=1 y=2.500000 s=\"t\"".
+inline std::string elementsOf(const DataMap& record) {
+    std::string elements;
+    for (const StoreEl* e = record.getData(nullptr); e; e = e->getNext()) {
+        const void* data = e->getData();
+        std::string value;
+        if (e->getType() == StoreEl::typeInt) {
+            value = std::to_string(*static_cast<const int*>(data));
+        } else if (e->getType() == StoreEl::typeDouble) {
+            char text[400] = {};
+            std::to_chars(text, text + sizeof text - 1, *static_cast<const double*>(data),
+                          std::chars_format::fixed, 6);
+            value = text;
+        } else {
+            value = "\"" + std::string(static_cast<const char*>(data)) + "\"";
+        }
+        elements += (elements.empty() ? "" : " ") + std::string(e->getName()) + "=" + value;
+    }
+    return elements;
+}
 
-// What the callback saw of one test record.
-struct SeenTest {
-    std::string name;
-    std::vector<std::string> input;
-    std::vector<std::string> expected;
-    std::vector<std::string> results;
-};
-
-// Position of the text's first occurrence in the script as the scanner counts
-// it: every line break before it counts as one character.
-int positionOf(const std::string& script, const std::string& text);
+// The position of the text's first occurrence, as the scanner counts it.
+inline int positionOf(const std::string& script, const std::string& text) {
+    const std::size_t offset = script.find(text);
+    int line = 1;
+    for (std::size_t i = 0; i < offset; ++i) line += script[i] == '\n';
+    return Parse::adjustLine(static_cast<int>(offset), line);
+}
 
 class ScriptFixture : public ::testing::Test {
 public:
-    // The callback's answer; -1 skips the comparison, so that no verification
-    // can fail and stick to the rest of the test process.
-    static int passFlag;
-    static std::vector<SeenTest> seen;
+    // Each test as the callback saw it: its name, in-data, expected data and the
+    // results present, as in "login: user=\"guest\" ==status=0 //000003=\"// a\n\"".
+    static inline std::vector<std::string> seen;
+
+    static int recordTest() {
+        std::string test = Parse::getInStore()[0].getName() + std::string(":");
+        for (const DataMap* record :
+             {&Parse::getInStore()[0], &Parse::getVerStore()[0], &Parse::getOutStore()}) {
+            if (record->getData(nullptr)) test += " " + elementsOf(*record);
+        }
+        seen.push_back(test);
+        // No comparison, so that no verification can fail and stick to the
+        // rest of the test process.
+        return -1;
+    }
 
 protected:
-    ScriptFixture();
-    ~ScriptFixture() override;
+    ScriptFixture() { seen.clear(); }
 
-    // Writes the script (with a resultfile statement for out.txt in front when
-    // asked) and runs it; the callback records each test and answers passFlag.
-    int run(const std::string& script, const std::string& filter = "");
-    int runWithOutput(const std::string& script, const std::string& filter = "");
-    // Runs without a callback, the way a provider parses.
-    int runWithoutCallback(const std::string& script);
-
-    std::string write(const std::string& name, const std::string& text) const;
-    std::string resultfile() const;
-    std::string output() const;
-    std::string errorText() const;
+    int run(const std::string& script, const std::string& filter = "") {
+        return Parse::parseLoop(write("script.txt", script).c_str(), filter.c_str(), recordTest);
+    }
+    // The same with a resultfile statement for out.txt in front.
+    int runWithOutput(const std::string& script, const std::string& filter = "") {
+        return run(resultfile() + script, filter);
+    }
+    std::string write(const std::string& name, const std::string& text) const {
+        zortest::writeFile(dir.file(name), text);
+        return dir.file(name);
+    }
+    std::string resultfile() const { return "resultfile \"" + dir.file("out.txt") + "\"\n"; }
+    std::string output() const { return zortest::readFile(dir.file("out.txt")); }
+    static std::string errorText() { return Parse::getErrString(); }
 
     zortest::TempDir dir;
 };

@@ -1,176 +1,197 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <deque>
+#include <functional>
+#include <iterator>
+#include <random>
+#include <set>
+#include <string>
 #include <vector>
 
-#include "AvlTestTree.h"
-
-using avltest::IntTree;
-using avltest::Item;
-using avltest::itemOf;
+#include "store/AvlTree.h"
 
 namespace {
+
+// Equal keys are told apart by their payloads' addresses.
+struct Item : LOCAL_DAT {
+    explicit Item(int k) : key(k) {}
+    int key;
+};
+
+class IntTree : public AVL_TREE {
+public:
+    AVL_ITEM* root() const { return avlRoot; }
+    int blockCount() const {
+        int count = 0;
+        for (const AVL_ITEM* b = poolBlocks; b; b = reinterpret_cast<const AVL_ITEM*>(b->data))
+            ++count;
+        return count;
+    }
+
+protected:
+    int compare(LOCAL_DAT* nodeData, LOCAL_DAT* key) const override {
+        int a = static_cast<Item*>(nodeData)->key, b = static_cast<Item*>(key)->key;
+        return (a > b) - (a < b);
+    }
+};
+
+Item* itemOf(const AVL_ITEM* node) {
+    return node != nullptr ? static_cast<Item*>(node->data) : nullptr;
+}
 
 // Pushes one payload per key, in the order given; payloads keep stable addresses.
 std::vector<Item*> pushAll(IntTree& tree, std::deque<Item>& store, std::vector<int> keys) {
     std::vector<Item*> pushed;
     for (int key : keys) {
-        store.emplace_back(key, static_cast<int>(store.size()));
-        tree.avl_push(&store.back());
-        pushed.push_back(&store.back());
+        pushed.push_back(&store.emplace_back(key));
+        tree.avl_push(pushed.back());
     }
     return pushed;
 }
 
-TEST(AvlTreeTest, AscendingKeysBuildAPerfectTree) {
-    IntTree tree;
-    std::deque<Item> store;
-    auto items = pushAll(tree, store, {1, 2, 3, 4, 5, 6, 7});
-    EXPECT_TRUE(avltest::isSound(tree, items));
-    EXPECT_EQ(itemOf(tree.root())->key, 4);
-    EXPECT_EQ(avltest::height(tree.root()), 3);
-    for (Item* item : items) EXPECT_EQ(item->getAvlItem()->balance, 0) << item->key;
+// Checks parent links, balances against heights, threads, node pointers, neighbours,
+// ends and traversal, and that the payloads in order are exactly `order`.
+::testing::AssertionResult isSound(const IntTree& tree, const std::vector<Item*>& order) {
+    constexpr std::uint32_t leftBit = AVL_ITEM::leftIsChild, rightBit = AVL_ITEM::rightIsChild;
+    std::vector<const AVL_ITEM*> nodes;
+    std::string fault;
+    auto fail = [&](const AVL_ITEM* node, const char* what) {
+        if (fault.empty())
+            fault = std::string(what) + " at key " + std::to_string(itemOf(node)->key);
+    };
+    std::function<int(const AVL_ITEM*, const AVL_ITEM*)> measure = [&](const AVL_ITEM* node,
+                                                                       const AVL_ITEM* parent) {
+        if (node->parent != parent) fail(node, "parent link");
+        if (node->data == nullptr || node->data->getAvlItem() != node) fail(node, "node pointer");
+        int left = (node->flags & leftBit) ? measure(node->left, node) : 0;
+        nodes.push_back(node);
+        int right = (node->flags & rightBit) ? measure(node->right, node) : 0;
+        if (node->balance != right - left || std::abs(node->balance) > 1) fail(node, "balance");
+        return 1 + std::max(left, right);
+    };
+    if (tree.root() != nullptr) measure(tree.root(), nullptr);
+    if (fault.empty() && nodes.size() != order.size()) fault = "payload count";
+    for (std::size_t i = 0; fault.empty() && i < nodes.size(); ++i) {
+        const AVL_ITEM* before = i > 0 ? nodes[i - 1] : nullptr;
+        const AVL_ITEM* after = i + 1 < nodes.size() ? nodes[i + 1] : nullptr;
+        if (itemOf(nodes[i]) != order[i]) fail(nodes[i], "payload order");
+        if (!(nodes[i]->flags & leftBit) && nodes[i]->left != before) fail(nodes[i], "thread");
+        if (!(nodes[i]->flags & rightBit) && nodes[i]->right != after) fail(nodes[i], "thread");
+        if (order[i]->avl_nextlower() != itemOf(before) ||
+            order[i]->avl_nextupper() != itemOf(after))
+            fail(nodes[i], "neighbours");
+    }
+    std::vector<Item*> visited;
+    tree.avl_handle(
+        [](LOCAL_DAT* p, void* out) {
+            static_cast<std::vector<Item*>*>(out)->push_back(static_cast<Item*>(p));
+        },
+        &visited);
+    if (fault.empty() && visited != order) fault = "avl_handle order";
+    if (fault.empty() && (tree.avl_lowest() != (order.empty() ? nullptr : order.front()) ||
+                          tree.avl_highest() != (order.empty() ? nullptr : order.back())))
+        fault = "avl_lowest or avl_highest";
+    if (fault.empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << fault << " among " << order.size() << " payloads";
 }
 
-// 3,1,2 needs a left-right rotation and 1,3,2 a right-left one; either way the
-// middle key's node rises to the root and the others become its leaves.
-TEST(AvlTreeTest, DoubleRotationsLiftTheMiddleKey) {
-    for (std::vector<int> keys : {std::vector<int>{3, 1, 2}, std::vector<int>{1, 3, 2}}) {
-        IntTree tree;
-        std::deque<Item> store;
-        auto items = pushAll(tree, store, keys);
-        Item* middle = items[2];
-        EXPECT_EQ(tree.root(), middle->getAvlItem()) << keys[0];
-        EXPECT_EQ(tree.root()->flags, AVL_ITEM::leftIsChild | AVL_ITEM::rightIsChild);
-        EXPECT_EQ(itemOf(tree.root()->left)->key, 1);
-        EXPECT_EQ(itemOf(tree.root()->right)->key, 3);
-        std::sort(items.begin(), items.end(), [](Item* a, Item* b) { return a->key < b->key; });
-        EXPECT_TRUE(avltest::isSound(tree, items));
+// Long random sequences of insertions, joins, removals and searches, checked step
+// by step against std::multiset, which also keeps equal keys in insertion order.
+class AvlModelTest : public ::testing::Test {
+protected:
+    std::vector<Item*> order() const { return {model.begin(), model.end()}; }
+    int randomKey() { return static_cast<int>(rng() % 302) - 1; }
+    void push(int key) { model.insert(pushAll(tree, store, {key})[0]); }
+    void join() {
+        Item* item = &store.emplace_back(randomKey());
+        auto [first, last] = model.equal_range(item);
+        LOCAL_DAT* answer = tree.avl_join(item);
+        EXPECT_TRUE(first == last ? answer == item : std::find(first, last, answer) != last);
+        if (first == last) model.insert(item);
+    }
+    void pullAny() {
+        auto victim = std::next(model.begin(), static_cast<long>(rng() % model.size()));
+        tree.avl_pull(*victim);
+        EXPECT_EQ((*victim)->getAvlItem(), nullptr);
+        model.erase(victim);
+    }
+    void search() {
+        Item key(randomKey());
+        auto above = model.lower_bound(&key), below = model.upper_bound(&key);
+        EXPECT_EQ(tree.avl_loweq(key), below == model.begin() ? nullptr : *std::prev(below));
+        EXPECT_EQ(tree.avl_uppeq(key), above == model.end() ? nullptr : *above);
+        auto* found = static_cast<Item*>(tree.avl_search(key));
+        EXPECT_TRUE(above == below ? found == nullptr : found && found->key == key.key);
+    }
+
+    std::mt19937 rng{20240611};
+    std::deque<Item> store;
+    std::multiset<Item*, bool (*)(const Item*, const Item*)> model{
+        [](const Item* a, const Item* b) { return a->key < b->key; }};
+    IntTree tree;
+};
+
+TEST_F(AvlModelTest, RandomOperationsMatchAMultiset) {
+    // Sorted runs of equal and distinct keys, then a reversed run, reach the
+    // single-rotation paths in long chains.
+    for (int i = 0; i < 600; ++i) push(i < 300 ? i / 3 : 1000 - i);
+    for (int step = 0; step < 12000; ++step) {
+        unsigned choice = rng() % 100, pushes = model.size() < 400 && step % 4000 < 2800 ? 45 : 20;
+        if (choice < pushes)
+            push(randomKey());
+        else if (choice < pushes + 15)
+            join();
+        else if (choice < 85 && !model.empty())
+            pullAny();
+        else
+            search();
+        ASSERT_TRUE(isSound(tree, order())) << "step " << step;
+    }
+    while (!model.empty()) {
+        pullAny();
+        ASSERT_TRUE(isSound(tree, order()));
     }
 }
 
-TEST(AvlTreeTest, EqualKeysKeepInsertionOrder) {
-    IntTree tree;
+// Removing what is not in the tree would free a node twice or cut into another tree.
+TEST(AvlTreeTest, NullAndForeignPayloadsAreIgnored) {
+    IntTree tree, other;
+    Item key(3);
+    EXPECT_EQ(tree.avl_search(key), nullptr);
+    EXPECT_EQ(key.avl_nextlower(), nullptr);
+    tree.avl_push(nullptr);
+    EXPECT_EQ(tree.avl_join(nullptr), nullptr);
     std::deque<Item> store;
-    auto items = pushAll(tree, store, {5, 9, 5, 1, 5});
-    EXPECT_TRUE(avltest::isSound(tree, {items[3], items[0], items[2], items[4], items[1]}));
-    Item key(5);
-    EXPECT_EQ(tree.avl_uppeq(key), items[0]);
-    EXPECT_EQ(tree.avl_loweq(key), items[4]);
-    EXPECT_EQ(static_cast<Item*>(tree.avl_search(key))->key, 5);
+    auto items = pushAll(tree, store, {1, 2, 3, 4});
+    auto foreign = pushAll(other, store, {2});
+    Item copy = *items[2];
+    for (Item* stranger :
+         {&key, &copy, foreign[0], items[0], items[0], static_cast<Item*>(nullptr)})
+        tree.avl_pull(stranger);
+    EXPECT_TRUE(isSound(tree, {items[1], items[2], items[3]}));
+    EXPECT_TRUE(isSound(other, foreign));
 }
 
-TEST(AvlTreeTest, JoinAnswersThePresentPayloadAndInsertsNothing) {
+TEST(AvlTreeTest, PoolBlocksHold99NodesAndReuseTheLastFreed) {
     IntTree tree;
     std::deque<Item> store;
-    auto items = pushAll(tree, store, {10, 20, 30});
-    Item duplicate(20, 99);
-    EXPECT_EQ(tree.avl_join(&duplicate), items[1]);
-    EXPECT_EQ(duplicate.getAvlItem(), nullptr);
-    EXPECT_TRUE(avltest::isSound(tree, items));
-
-    Item fresh(25, 100);
-    EXPECT_EQ(tree.avl_join(&fresh), &fresh);
-    EXPECT_TRUE(avltest::isSound(tree, {items[0], items[1], &fresh, items[2]}));
+    auto items = pushAll(tree, store, std::vector<int>(99, 0));
+    EXPECT_EQ(tree.blockCount(), 1);
+    pushAll(tree, store, {1});
+    EXPECT_EQ(tree.blockCount(), 2);
+    AVL_ITEM* freed = items[40]->getAvlItem();
+    tree.avl_pull(items[40]);
+    EXPECT_EQ(pushAll(tree, store, {2})[0]->getAvlItem(), freed);
 }
 
-TEST(AvlTreeTest, RemovingARootWithTwoChildrenMovesTheSuccessorIntoIt) {
+TEST(AvlTreeDeathTest, DamagedBalanceExitsWithStatus2) {
     IntTree tree;
     std::deque<Item> store;
     auto items = pushAll(tree, store, {1, 2, 3});
-    AVL_ITEM* rootNode = tree.root();
-    ASSERT_EQ(itemOf(rootNode), items[1]);
-    tree.avl_pull(items[1]);
-    EXPECT_EQ(tree.root(), rootNode);
-    EXPECT_EQ(itemOf(rootNode), items[2]);
-    EXPECT_EQ(items[2]->getAvlItem(), rootNode);
-    EXPECT_EQ(items[1]->getAvlItem(), nullptr);
-    EXPECT_TRUE(avltest::isSound(tree, {items[0], items[2]}));
-}
-
-TEST(AvlTreeTest, FloorAndCeilingAnswerTheNearestOrNull) {
-    IntTree tree;
-    std::deque<Item> store;
-    auto items = pushAll(tree, store, {10, 20, 30});
-    Item k25(25), k5(5), k35(35), k20(20);
-    EXPECT_EQ(tree.avl_loweq(k25), items[1]);
-    EXPECT_EQ(tree.avl_uppeq(k25), items[2]);
-    EXPECT_EQ(tree.avl_loweq(k5), nullptr);
-    EXPECT_EQ(tree.avl_uppeq(k35), nullptr);
-    EXPECT_EQ(tree.avl_loweq(k20), items[1]);
-    EXPECT_EQ(tree.avl_uppeq(k20), items[1]);
-    EXPECT_EQ(tree.avl_search(k25), nullptr);
-}
-
-TEST(AvlTreeTest, EmptyTreeAndOutsidePayloadsAnswerNull) {
-    IntTree tree;
-    Item key(1);
-    EXPECT_EQ(tree.avl_search(key), nullptr);
-    EXPECT_EQ(tree.avl_loweq(key), nullptr);
-    EXPECT_EQ(tree.avl_uppeq(key), nullptr);
-    EXPECT_EQ(tree.avl_lowest(), nullptr);
-    EXPECT_EQ(tree.avl_highest(), nullptr);
-    EXPECT_EQ(key.avl_nextlower(), nullptr);
-    EXPECT_EQ(key.avl_nextupper(), nullptr);
-    tree.avl_push(nullptr);
-    EXPECT_EQ(tree.avl_join(nullptr), nullptr);
-    EXPECT_EQ(tree.root(), nullptr);
-}
-
-// Removing what is not in the tree would free a node twice or cut into another tree.
-TEST(AvlTreeTest, PullIgnoresPayloadsNotInThisTree) {
-    IntTree tree, other;
-    std::deque<Item> store;
-    auto items = pushAll(tree, store, {1, 2, 3, 4});
-    std::deque<Item> otherStore;
-    auto foreign = pushAll(other, otherStore, {2});
-    Item stranger(3);
-    Item copy = *items[2];
-    EXPECT_EQ(copy.getAvlItem(), nullptr);
-
-    tree.avl_pull(&stranger);
-    tree.avl_pull(&copy);
-    tree.avl_pull(foreign[0]);
-    tree.avl_pull(nullptr);
-    tree.avl_pull(items[0]);
-    tree.avl_pull(items[0]);
-    EXPECT_TRUE(avltest::isSound(tree, {items[1], items[2], items[3]}));
-    EXPECT_TRUE(avltest::isSound(other, foreign));
-}
-
-TEST(AvlTreeTest, PoolBlockHolds99NodesAndReusesTheLastFreed) {
-    IntTree tree;
-    std::deque<Item> store;
-    std::vector<int> keys(99);
-    for (int i = 0; i < 99; ++i) keys[i] = i;
-    auto items = pushAll(tree, store, keys);
-    EXPECT_EQ(tree.blockCount(), 1);
-    auto hundredth = pushAll(tree, store, {99});
-    EXPECT_EQ(tree.blockCount(), 2);
-
-    AVL_ITEM* freed = items[40]->getAvlItem();
-    tree.avl_pull(items[40]);
-    auto reused = pushAll(tree, store, {1000});
-    EXPECT_EQ(reused[0]->getAvlItem(), freed);
-    EXPECT_EQ(tree.blockCount(), 2);
-}
-
-TEST(AvlTreeTest, ClearReleasesNodesAndLeavesTheTreeUsable) {
-    IntTree tree;
-    std::deque<Item> store;
-    std::vector<int> keys(250);
-    for (int i = 0; i < 250; ++i) keys[i] = 250 - i;
-    pushAll(tree, store, keys);
-    EXPECT_EQ(tree.blockCount(), 3);
-    tree.avl_clear();
-    EXPECT_EQ(tree.blockCount(), 0);
-    EXPECT_EQ(tree.avl_lowest(), nullptr);
-    EXPECT_EQ(store.front().key, 250);
-
-    store.clear();
-    auto items = pushAll(tree, store, {2, 1});
-    EXPECT_TRUE(avltest::isSound(tree, {items[1], items[0]}));
+    tree.root()->balance = 5;
+    EXPECT_EXIT(tree.avl_pull(items[0]), ::testing::ExitedWithCode(2), "damaged tree");
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "store/StoreEl.h"
@@ -19,157 +22,98 @@ protected:
     void TearDown() override { EXPECT_EQ(ElementAccess::liveElements(), 0); }
 };
 
-const char* text(const StoreEl& element) {
-    return static_cast<const char*>(element.getData());
+bool inside(const StoreEl& element, const void* buffer) {
+    auto* at = static_cast<const char*>(buffer);
+    return at >= reinterpret_cast<const char*>(&element) &&
+           at < reinterpret_cast<const char*>(&element + 1);
 }
 
-bool inlineValue(const StoreEl& element) {
-    const char* self = reinterpret_cast<const char*>(&element);
-    const char* data = text(element);
-    return data >= self && data < self + sizeof(StoreEl);
-}
-
-bool inlineName(const StoreEl& element) {
-    const char* self = reinterpret_cast<const char*>(&element);
-    return element.getName() >= self && element.getName() < self + sizeof(StoreEl);
-}
-
-TEST_F(ElementTest, ConstructorsStoreTypeNameAndValue) {
-    auto* i = new StoreEl("i", 42);
-    auto* d = new StoreEl("d", 2.5);
-    auto* s = new StoreEl("s", "text");
-    EXPECT_EQ(i->getType(), StoreEl::typeInt);
-    EXPECT_EQ(ElementAccess::intValue(*i), 42);
-    EXPECT_EQ(d->getType(), StoreEl::typeDouble);
-    EXPECT_EQ(ElementAccess::doubleValue(*d), 2.5);
-    EXPECT_EQ(s->getType(), StoreEl::typeString);
-    EXPECT_STREQ(text(*s), "text");
-    EXPECT_STREQ(s->getName(), "s");
-    s->setMark();
-    EXPECT_EQ(s->getMark(), 1);
-    s->clearMark();
-    for (StoreEl* e : {i, d, s}) {
-        EXPECT_EQ(e->getLen(), 40);
-        EXPECT_EQ(e->getNext(), nullptr);
-        EXPECT_EQ(e->getMark(), 0);
+// Names of up to 39 characters and string values of up to 38 stay inline; longer
+// ones get heap blocks, and texts beyond the string heap's largest block are kept whole.
+TEST_F(ElementTest, InlineBuffersHoldShortNamesAndValues) {
+    using Case = std::tuple<std::size_t, std::size_t, bool, int>;
+    for (auto [nameLength, valueLength, inlined, len] :
+         {Case{39, 38, true, 40}, Case{40, 39, false, 40}, Case{600, 5000, false, 5001}}) {
+        std::string name(nameLength, 'n'), value(valueLength, 'v');
+        auto* e = new StoreEl(name.c_str(), value.c_str());
+        EXPECT_EQ(e->getName(), name);
+        EXPECT_EQ(static_cast<const char*>(e->getData()), value);
+        EXPECT_EQ(inside(*e, e->getName()), inlined) << nameLength;
+        EXPECT_EQ(inside(*e, e->getData()), inlined) << valueLength;
+        EXPECT_EQ(e->getLen(), len);
         delete e;
     }
+    auto* empty = new StoreEl(nullptr, static_cast<const char*>(nullptr));
+    EXPECT_STREQ(empty->getName(), "");
+    EXPECT_STREQ(static_cast<const char*>(empty->getData()), "");
+    delete empty;
 }
 
-TEST_F(ElementTest, NullNameAndNullValueAreEmptyStrings) {
-    auto* s = new StoreEl(nullptr, static_cast<const char*>(nullptr));
-    EXPECT_STREQ(s->getName(), "");
-    EXPECT_STREQ(text(*s), "");
-    EXPECT_EQ(s->getType(), StoreEl::typeString);
-    delete s;
-}
-
-TEST_F(ElementTest, ValuesUpToThirtyEightCharactersStayInline) {
-    std::string at38(38, 'v');
-    std::string at39(39, 'v');
-    auto* kept = new StoreEl("a", at38.c_str());
-    auto* moved = new StoreEl("b", at39.c_str());
-    EXPECT_TRUE(inlineValue(*kept));
-    EXPECT_EQ(kept->getLen(), 40);
-    EXPECT_FALSE(inlineValue(*moved));
-    EXPECT_EQ(moved->getLen(), 40);
-    EXPECT_EQ(zor::StringHeap::blockOrder(moved->getData()), 6);
-    EXPECT_EQ(text(*moved), at39);
-    delete kept;
-    delete moved;
-}
-
-TEST_F(ElementTest, NamesUpToThirtyNineCharactersStayInline) {
-    std::string at39(39, 'n');
-    std::string at40(40, 'n');
-    auto* kept = new StoreEl(at39.c_str(), 1);
-    auto* moved = new StoreEl(at40.c_str(), 1);
-    EXPECT_TRUE(inlineName(*kept));
-    EXPECT_FALSE(inlineName(*moved));
-    EXPECT_EQ(moved->getName(), at40);
-    delete kept;
-    delete moved;
-}
-
-TEST_F(ElementTest, TextsBeyondTheStringHeapAreKeptWhole) {
-    std::string longName(600, 'n');
-    std::string longValue(5000, 'v');
-    auto* s = new StoreEl(longName.c_str(), longValue.c_str());
-    auto* i = new StoreEl(longName.c_str(), 7);
-    EXPECT_EQ(s->getName(), longName);
-    EXPECT_EQ(text(*s), longValue);
-    EXPECT_EQ(s->getLen(), 5001);
-    EXPECT_EQ(i->getName(), longName);
-    EXPECT_EQ(ElementAccess::intValue(*i), 7);
-    delete s;
-    delete i;
-}
-
-TEST_F(ElementTest, NinetyNineElementsShareOneBlock) {
+TEST_F(ElementTest, PoolBlocksHold99ElementsAndReuseTheLastReleased) {
     std::vector<StoreEl*> elements;
     for (int n = 0; n < 99; ++n) elements.push_back(new StoreEl("e", n));
     EXPECT_EQ(ElementAccess::poolBlocks(), 1);
     elements.push_back(new StoreEl("e", 99));
     EXPECT_EQ(ElementAccess::poolBlocks(), 2);
-    EXPECT_EQ(ElementAccess::liveElements(), 100);
+    StoreEl *slotA = elements[10], *slotB = elements[20];
+    delete slotA;
+    delete slotB;
+    elements[10] = new StoreEl("c", 1);
+    elements[20] = new StoreEl("d", 1);
+    EXPECT_EQ(elements[10], slotB);
+    EXPECT_EQ(elements[20], slotA);
     for (StoreEl* e : elements) delete e;
     EXPECT_EQ(ElementAccess::poolBlocks(), 0);
     EXPECT_EQ(ElementAccess::nextSlot(), nullptr);
-    // The next element starts a fresh block.
-    auto* fresh = new StoreEl("fresh", 1);
-    EXPECT_EQ(ElementAccess::poolBlocks(), 1);
-    delete fresh;
 }
 
-TEST_F(ElementTest, LastReleasedSlotIsReusedFirst) {
-    auto* keep = new StoreEl("keep", 1);
-    auto* a = new StoreEl("a", 1);
-    auto* b = new StoreEl("b", 1);
-    void* slotA = a;
-    void* slotB = b;
-    delete a;
-    delete b;
-    EXPECT_EQ(ElementAccess::nextSlot(), slotB);
-    auto* first = new StoreEl("c", 1);
-    auto* second = new StoreEl("d", 1);
-    EXPECT_EQ(static_cast<void*>(first), slotB);
-    EXPECT_EQ(static_cast<void*>(second), slotA);
-    delete first;
-    delete second;
-    delete keep;
-}
-
-TEST_F(ElementTest, SetDataReplacesTheBufferAndReleasesTheOldBlock) {
-    std::string value(100, 'v');
-    auto* e = new StoreEl("e", value.c_str());
-    void* block = zor::stringHeap().allocate(200);
-    e->setData(block, 200);
-    EXPECT_EQ(e->getData(), block);
-    EXPECT_EQ(e->getLen(), 200);
-    e->setData(nullptr, 5);
-    EXPECT_EQ(e->getData(), block);
-    EXPECT_EQ(e->getLen(), 200);
-    delete e;
-}
-
-TEST_F(ElementTest, NumbersWrittenOverATinyBlockUseTheInlineBuffer) {
+// A block given by the caller replaces the value buffer (null is ignored); a number
+// written over a block too small for it goes back to the inline buffer.
+TEST_F(ElementTest, SetDataInstallsBlocksThatNumbersNeverOverrun) {
     auto* e = new StoreEl("e", "x");
+    e->setData(nullptr, 5);
+    EXPECT_EQ(e->getLen(), 40);
     e->setData(zor::stringHeap().allocate(2), 2);
     ElementAccess::writeDouble(*e, 1.5);
+    EXPECT_TRUE(inside(*e, e->getData()));
     EXPECT_EQ(e->getLen(), 40);
-    EXPECT_TRUE(inlineValue(*e));
     EXPECT_EQ(ElementAccess::doubleValue(*e), 1.5);
     delete e;
 }
 
-TEST_F(ElementTest, OtherSizesGoToTheGeneralHeap) {
-    struct Wider : StoreEl {
-        using StoreEl::StoreEl;
-        long extra = 0;
+// Threads make elements and bare heap blocks of the same texts, check that nothing else
+// wrote into them and delete them, so the pool also empties and regrows meanwhile.
+void churn(int seed, std::atomic<int>& damaged) {
+    std::string name = "thread" + std::to_string(seed) + ".item.with.a.long.path.name.beyond.forty";
+    auto textOf = [seed](int n) {
+        return std::string(1 + (n * 13 + seed) % 507, static_cast<char>('a' + n % 26));
     };
-    auto* w = new Wider("w", 1);
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::pair<StoreEl*, char*>> made;
+        for (int n = 0; n < 150; ++n) {
+            auto* block = static_cast<char*>(zor::stringHeap().allocate(textOf(n).size() + 1));
+            if (block) std::strcpy(block, textOf(n).c_str());
+            made.emplace_back(new StoreEl(name.c_str(), textOf(n).c_str()), block);
+        }
+        for (int n = 0; n < 150; ++n) {
+            auto [element, block] = made[n];
+            damaged += !block || textOf(n) != block ||
+                       textOf(n) != static_cast<const char*>(element->getData());
+            zor::stringHeap().release(block);
+            delete element;
+        }
+    }
+}
+
+TEST(StoreConcurrencyTest, ThreadsMakeAndDeleteElementsAndBlocksSafely) {
+    ASSERT_EQ(ElementAccess::liveElements(), 0);
+    std::atomic<int> damaged{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) threads.emplace_back(churn, t, std::ref(damaged));
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(damaged.load(), 0);
     EXPECT_EQ(ElementAccess::liveElements(), 0);
-    delete w;
+    EXPECT_EQ(ElementAccess::poolBlocks(), 0);
 }
 
 }  // namespace

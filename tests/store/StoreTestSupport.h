@@ -1,8 +1,9 @@
 // Helpers shared by the record and value-reference tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "store/DataMap.h"
@@ -12,30 +13,32 @@
 
 namespace storetest {
 
+using Listing = std::vector<std::string>;
+
 // The record's elements in list order as "name=value" texts, with the value
 // shown by type: ints as numbers, doubles with a trailing 'd', strings quoted.
-inline std::vector<std::string> listing(const DataMap& record) {
-    std::vector<std::string> out;
+inline Listing listing(const DataMap& record) {
+    Listing out;
     for (const StoreEl* e = record.getData(nullptr); e; e = e->getNext()) {
-        std::string value;
-        switch (e->getType()) {
-            case StoreEl::typeInt:
-                value = std::to_string(zor::ElementAccess::intValue(*e));
-                break;
-            case StoreEl::typeDouble:
-                value = std::to_string(zor::ElementAccess::doubleValue(*e)) + "d";
-                break;
-            case StoreEl::typeString:
-                value = "'" + std::string(static_cast<const char*>(e->getData())) + "'";
-                break;
-            default:
-                value = "?";
-        }
+        std::string value = "?";
+        if (e->getType() == StoreEl::typeInt)
+            value = std::to_string(zor::ElementAccess::intValue(*e));
+        else if (e->getType() == StoreEl::typeDouble)
+            value = std::to_string(zor::ElementAccess::doubleValue(*e)) + "d";
+        else if (e->getType() == StoreEl::typeString)
+            value = "'" + std::string(static_cast<const char*>(e->getData())) + "'";
         out.push_back(std::string(e->getName()) + "=" + value);
     }
     return out;
 }
 
-using Listing = std::vector<std::string>;
+// Appends int elements directly, so that repeated names stay repeated.
+inline void append(DataMap& record, std::initializer_list<std::pair<const char*, int>> elements) {
+    for (auto [name, value] : elements) record.appElem(new StoreEl(name, value));
+}
+
+inline std::string text(const StoreCv& ref) {
+    return static_cast<char*>(ref);
+}
 
 }  // namespace storetest

@@ -2,23 +2,60 @@
 // folder holding the scripts, with relative names as a shell would give them.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
 #include "TempDir.h"
 
 namespace zorruntest {
 
-// The library's position of the first occurrence of text in an LF script:
-// its byte offset less one per line break before it.
-inline int positionOf(const std::string& script, const std::string& text) {
-    const std::size_t offset = script.find(text);
-    int breaks = 0;
-    for (std::size_t i = 0; i < offset; ++i) breaks += script[i] == '\n';
-    return static_cast<int>(offset) - breaks;
+struct ChildResult {
+    int status = -1;  // -1 when the child did not exit normally
+    std::string out, err;
+};
+
+// Runs the program in dir with stdin from /dev/null and stdout in a file (which
+// never blocks a chatty child); stderr goes to a file too, or to a pseudo-
+// terminal as in an interactive shell, read once the child has ended.
+inline ChildResult runChild(std::vector<std::string> argv, const std::string& dir = "",
+                            bool onTerminal = false) {
+    zortest::TempDir capture;
+    const std::string outFile = capture.file("out");
+    const int terminal = onTerminal ? posix_openpt(O_RDWR | O_NOCTTY) : -1;
+    EXPECT_TRUE(!onTerminal ||
+                (terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0));
+    const std::string errFile = onTerminal ? ptsname(terminal) : capture.file("err");
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(open("/dev/null", O_RDONLY), 0);
+        dup2(open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+        dup2(open(errFile.c_str(), O_WRONLY | O_NOCTTY | O_CREAT | O_TRUNC, 0600), 2);
+        std::vector<char*> args;
+        for (std::string& arg : argv) args.push_back(arg.data());
+        args.push_back(nullptr);
+        if (dir.empty() || chdir(dir.c_str()) == 0) execv(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    ChildResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, zortest::readFile(outFile),
+                       onTerminal ? "" : zortest::readFile(errFile)};
+    if (onTerminal) {
+        fcntl(terminal, F_SETFL, O_NONBLOCK);
+        char chunk[4096];
+        for (ssize_t got; (got = read(terminal, chunk, sizeof chunk)) > 0;) {
+            result.err.append(chunk, got);
+        }
+        close(terminal);
+    }
+    return result;
 }
 
 class ZorRunFixture : public ::testing::Test {
@@ -27,12 +64,20 @@ protected:
         zortest::writeFile(dir.file(name), text);
         return name;
     }
-    zortest::ChildResult zorRun(const std::vector<std::string>& args) const {
-        std::vector<std::string> argv{ZORRUN_PATH};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return zortest::runChild(argv, dir.path().string());
-    }
     std::string read(const std::string& name) const { return zortest::readFile(dir.file(name)); }
+    ChildResult zorRun(std::vector<std::string> args) const {
+        args.insert(args.begin(), ZORRUN_PATH);
+        return runChild(args, dir.path().string());
+    }
+    // What xmllint says of the JUnit report, without the line feed it adds
+    // after an --xpath answer.
+    std::string xmllint(const std::string& option, const std::string& xpath = "") const {
+        std::vector<std::string> argv{ZOR_XMLLINT, option, dir.file("report.xml")};
+        if (!xpath.empty()) argv.insert(argv.begin() + 2, xpath);
+        const ChildResult result = runChild(argv);
+        const std::string answer = result.out + result.err;
+        return answer.ends_with('\n') ? answer.substr(0, answer.size() - 1) : answer;
+    }
 
     zortest::TempDir dir;
 };

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "ChildProcess.h"
 #include "ServerProcess.h"
 #include "TempDir.h"
+#include "ZorRunFixture.h"
 
 using zortest::readFile;
 using zortest::writeFile;
@@ -24,9 +24,9 @@ protected:
         ASSERT_TRUE(server->started()) << server->output();
     }
     std::string address() const { return "localhost:" + std::to_string(server->viewerPort()); }
-    zortest::ChildResult zorRun(std::vector<std::string> args) const {
+    zorruntest::ChildResult zorRun(std::vector<std::string> args) const {
         args.insert(args.begin(), ZORRUN_PATH);
-        return zortest::runChild(args, clientDir.path().string());
+        return zorruntest::runChild(args, clientDir.path().string());
     }
     void write(const std::string& name, const std::string& text) const {
         writeFile(clientDir.file(name), text);
@@ -50,7 +50,7 @@ TEST_F(ZorRunRemoteTest, VerdictsComeFromTheOutputFilesTheServerSends) {
     startServer();
     write("pass.txt", passing);
     write("fail.txt", failing);
-    const zortest::ChildResult result =
+    const zorruntest::ChildResult result =
         zorRun({"--remote", address(), "pass.txt", "fail.txt", "--junit", "report.xml"});
     EXPECT_EQ(result.status, 1) << result.err;
     EXPECT_EQ(result.out,
@@ -59,15 +59,16 @@ TEST_F(ZorRunRemoteTest, VerdictsComeFromTheOutputFilesTheServerSends) {
               "tests: 3, passed: 2, failed: 1, scripts with errors: 0\n");
     EXPECT_EQ(readFile(clientDir.file("fail_out.txt")), readFile(serverDir.file("fail_out.txt")));
     EXPECT_EQ(readFile(serverDir.file("pass.txt")), passing);
-    EXPECT_EQ(zortest::xmllintAnswer({"--xpath", "string(//testsuite[@name='fail.txt']/@failures)",
-                                      clientDir.file("report.xml")}),
-              "1");
+    const zorruntest::ChildResult failures = zorruntest::runChild(
+        {ZOR_XMLLINT, "--xpath", "string(//testsuite[@name='fail.txt']/@failures)",
+         clientDir.file("report.xml")});
+    EXPECT_EQ(failures.out, "1\n") << failures.err;
 }
 
 TEST_F(ZorRunRemoteTest, AScriptErrorIsReportedWithItsColumn) {
     startServer();
     write("bad.txt", "resultfile \"bad_out.txt\"\r\nzortst { a = }\r\n");
-    const zortest::ChildResult result = zorRun({"--remote", address(), "bad.txt"});
+    const zorruntest::ChildResult result = zorRun({"--remote", address(), "bad.txt"});
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.err.rfind("bad.txt:2:", 0), 0u) << result.err;
 }
@@ -75,9 +76,20 @@ TEST_F(ZorRunRemoteTest, AScriptErrorIsReportedWithItsColumn) {
 TEST_F(ZorRunRemoteTest, TheExampleRunsOnAServerThatLoadedItsModule) {
     startServer({"--load", ZOR_EXAMPLE_MODULE});
     std::filesystem::copy_file(ZOR_EXAMPLE_SCRIPT, clientDir.file("example.zor.txt"));
-    const zortest::ChildResult result = zorRun({"--remote", address(), "example.zor.txt"});
+    const zorruntest::ChildResult result = zorRun({"--remote", address(), "example.zor.txt"});
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_NE(result.out.find("login: ok (example_out.txt)"), std::string::npos) << result.out;
+}
+
+TEST_F(ZorRunRemoteTest, RemoteTakesHostAndPortAndNoModules) {
+    for (const char* address : {"device.lan", ":6500", "host:", "host:65536", "host:x"}) {
+        const zorruntest::ChildResult result = zorRun({"--remote", address, "s.txt"});
+        EXPECT_EQ(result.status, 2) << address;
+        EXPECT_NE(result.err.find("--remote expects HOST:PORT"), std::string::npos) << result.err;
+    }
+    const zorruntest::ChildResult result = zorRun({"--remote", "h:1", "--load", "a.so", "s.txt"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("--load cannot be used with --remote"), std::string::npos);
 }
 
 TEST_F(ZorRunRemoteTest, UnreachableServersAndUnreadableScriptsEndWithStatus2) {
@@ -85,7 +97,7 @@ TEST_F(ZorRunRemoteTest, UnreachableServersAndUnreadableScriptsEndWithStatus2) {
     const int port = server->viewerPort();
     server->stop();
     write("pass.txt", passing);
-    zortest::ChildResult result =
+    zorruntest::ChildResult result =
         zorRun({"--remote", "localhost:" + std::to_string(port), "pass.txt"});
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.err.find("cannot reach the test server: connection refused or failed"),

@@ -8,7 +8,6 @@
 #include <memory>
 #include <set>
 
-#include "ChildProcess.h"
 #include "ClientSocket.h"
 #include "ColorRecord.h"
 #include "DisplayList.h"
@@ -18,6 +17,7 @@
 #include "ShapeRecords.h"
 #include "TempDir.h"
 #include "TextRecord.h"
+#include "ZorRunFixture.h"
 
 using zortest::readFile;
 
@@ -176,9 +176,11 @@ TEST_F(ZorServerTest, LoadedModulesRegisterTheirFunctions) {
     startServer({"--load", ZOR_TEST_MODULE});
     remote::WireSocket connection = connect();
     const remote::ExchangeReply reply =
-        exchange(connection, "resultfile \"out.txt\"\r\nanswer { verify: value == 42 }\r\n");
+        exchange(connection, "resultfile \"out.txt\"\r\neveryByte { }\r\n");
     EXPECT_EQ(reply.outFile, "out.txt");
-    EXPECT_EQ(readFile("out.txt").find("ERROR"), std::string::npos) << readFile("out.txt");
+    const std::string report = readFile("out.txt");
+    EXPECT_EQ(report.find("unknown testfunction"), std::string::npos) << report;
+    EXPECT_NE(report.find("text = \""), std::string::npos) << report;
 }
 
 TEST_F(ZorServerTest, SaysWhichPortAViewerEnters) {
@@ -193,11 +195,11 @@ TEST_F(ZorServerTest, SaysWhichPortAViewerEnters) {
 }
 
 TEST_F(ZorServerTest, BadArgumentsAndModulesEndItWithStatus2) {
-    const zortest::ChildResult bad = zortest::runChild({ZORSERVER_PATH, "--port", "70000"});
+    const zorruntest::ChildResult bad = zorruntest::runChild({ZORSERVER_PATH, "--port", "70000"});
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("--port expects a number"), std::string::npos);
-    const zortest::ChildResult module =
-        zortest::runChild({ZORSERVER_PATH, "--port", "0", "--load", ZOR_EMPTY_MODULE});
+    const zorruntest::ChildResult module =
+        zorruntest::runChild({ZORSERVER_PATH, "--port", "0", "--load", ZOR_EMPTY_MODULE});
     EXPECT_EQ(module.status, 2);
     EXPECT_NE(module.err.find("registers no test function"), std::string::npos);
 }
