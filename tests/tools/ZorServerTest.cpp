@@ -119,17 +119,6 @@ TEST_F(ZorServerTest, LengthZeroRunsTheKeptScriptWithTheFilter) {
     EXPECT_NE(report.find("b == 3"), std::string::npos) << report;
 }
 
-TEST_F(ZorServerTest, AScriptErrorComesBackWithLineAndPosition) {
-    startServer();
-    remote::WireSocket connection = connect();
-    const remote::ExchangeReply reply =
-        exchange(connection, "resultfile \"out.txt\"\r\nzortst { a = }\r\n");
-    EXPECT_EQ(reply.errLine, 2);
-    EXPECT_GT(reply.errPos, 20);
-    EXPECT_NE(reply.errText.find("in line 2"), std::string::npos) << reply.errText;
-    EXPECT_EQ(reply.errText.back(), '\n');
-}
-
 // Event records name no output file: they bring back none even after a run
 // that named one, and the picture shows what they did.
 TEST_F(ZorServerTest, EventRecordsDriveTheDevice) {
@@ -170,17 +159,6 @@ TEST_F(ZorServerTest, ClientsAreServedOneAfterAnother) {
     first.reset();
     ASSERT_EQ(waiting.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_EQ(waiting.get().outFile, "other_out.txt");
-}
-
-TEST_F(ZorServerTest, LoadedModulesRegisterTheirFunctions) {
-    startServer({"--load", ZOR_TEST_MODULE});
-    remote::WireSocket connection = connect();
-    const remote::ExchangeReply reply =
-        exchange(connection, "resultfile \"out.txt\"\r\neveryByte { }\r\n");
-    EXPECT_EQ(reply.outFile, "out.txt");
-    const std::string report = readFile("out.txt");
-    EXPECT_EQ(report.find("unknown testfunction"), std::string::npos) << report;
-    EXPECT_NE(report.find("text = \""), std::string::npos) << report;
 }
 
 TEST_F(ZorServerTest, SaysWhichPortAViewerEnters) {

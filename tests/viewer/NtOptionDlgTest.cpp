@@ -1,5 +1,6 @@
-// The remote settings dialog offscreen: what it shows when it opens, the word
-// and check box after each result of Apply, and a real session behind it.
+// The remote settings dialog offscreen: what it shows when it opens, and the
+// word and check box after each result of Apply. RemoteViewerTest has it with
+// the main dialog's session and a real server.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -11,11 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "DialogView.h"
-#include "DisplayList.h"
 #include "NtOptionDlg.h"
 #include "RemoteSession.h"
-#include "ScriptedServer.h"
 
 namespace {
 
@@ -144,78 +142,4 @@ TEST(NtOptionDlgTest, WithoutOperationsItIsNotAvailable) {
     remote.click("apply");
     EXPECT_EQ(remote.status(), "not available");
     EXPECT_TRUE(remote.dialog.isVisible());
-}
-
-namespace {
-
-class IdleView : public viewer::DialogView {
-public:
-    std::string inputFileName() const override { return "in.txt"; }
-    bool graphicMode() const override { return false; }
-    std::string scriptText() const override { return std::string(); }
-    viewer::PaneSelection scriptSelection() const override { return {}; }
-    void setScriptText(const std::string&) override {}
-    bool scriptModified() const override { return false; }
-    void markScriptModified() override {}
-    void clearScriptModified() override {}
-    void selectScript(int, int) override {}
-    void setOutputText(const std::string&) override {}
-    void outputCaretToEnd() override {}
-    void setOutputField(const std::string&) override {}
-    void clearDisplayList() override {}
-    void repaintGraphic() override {}
-};
-
-}  // namespace
-
-// Bound to a real session, as the main dialog binds it.
-TEST(NtOptionDlgTest, ReopeningAfterAConnectShowsTheServerUsed) {
-    IdleView view;
-    display::DisplayList display;
-    remote::RemoteSession session(view, display);
-    remotetest::ScriptedServer server;
-    server.receiveToEnd().start();
-    RemoteDialog remote;
-    remote.dialog.bind(
-        &remote.host,
-        [&session](remote::RemoteHost* parent, int wanted, const std::string& name, int port) {
-            return session.applyRemote(parent, wanted, name, port);
-        },
-        [&session](const remote::RemoteHost* parent, remote::RemoteSettings& settings) {
-            return session.queryRemote(parent, settings);
-        });
-    remote.reopen();
-    EXPECT_EQ(remote.field("server")->text(), "localhost");
-    EXPECT_EQ(remote.field("port")->text(), "6500");
-    EXPECT_EQ(remote.status(), "disconnected");
-
-    remote.click("apply");
-    EXPECT_EQ(remote.status(), "ignored");
-    EXPECT_FALSE(remote.box()->isChecked());
-
-    remote.field("server")->setText("no-such-host.invalid");
-    remote.box()->setChecked(true);
-    remote.click("apply");
-    EXPECT_EQ(remote.status(), "no host");
-    EXPECT_FALSE(remote.box()->isChecked());
-
-    remote.field("server")->setText("127.0.0.1");
-    remote.field("port")->setText(QString::number(server.enteredPort()));
-    remote.box()->setChecked(true);
-    remote.click("apply");
-    EXPECT_EQ(remote.status(), "connected");
-    remote.field("server")->setText("typed but not applied");
-    remote.reopen();
-    EXPECT_EQ(remote.field("server")->text(), "127.0.0.1");
-    EXPECT_EQ(remote.field("port")->text(), QString::number(server.enteredPort()));
-    EXPECT_TRUE(remote.box()->isChecked());
-    EXPECT_EQ(remote.status(), "connected");
-
-    remote.click("apply");
-    EXPECT_EQ(remote.status(), "ignored");
-    EXPECT_TRUE(remote.box()->isChecked());
-    remote.box()->setChecked(false);
-    remote.click("apply");
-    EXPECT_EQ(remote.status(), "disconnected");
-    EXPECT_EQ(server.received(), "");
 }

@@ -39,16 +39,6 @@ TEST_F(ExchangeFixture, RequestAndReplyGoByteForByte) {
     EXPECT_EQ(display.size(), 3u);
 }
 
-TEST_F(ExchangeFixture, ReusedScriptGoesOutAsLengthZero) {
-    request.sendScript = false;
-    request.filter = "t1013";
-    ScriptedServer server;
-    const std::string expected = remotetest::request(25, "Root", "in.txt", nullptr, "t1013");
-    server.receive(expected.size()).send(Reply{}.bytes()).receive(8);
-    exchange(server);
-    EXPECT_EQ(server.received(), expected + word("TSTSTOP"));
-}
-
 TEST_F(ExchangeFixture, FileLengthZeroLeavesTheOutputFileAlone) {
     writeFile(outFile, "former");
     Reply reply;

@@ -105,7 +105,9 @@ protected:
 
 }  // namespace
 
-TEST_F(RemoteSessionTest, ApplyAnswersItsResultCodes) {
+TEST_F(RemoteSessionTest, ApplyAnswersItsResultCodesAndQueryTheServerUsed) {
+    RemoteSettings settings;
+    EXPECT_FALSE(session.queryRemote(nullptr, settings));
     EXPECT_EQ(session.applyRemote(nullptr, 1, "127.0.0.1", 6500), noParent);
     EXPECT_EQ(session.applyRemote(&host, 0, "127.0.0.1", 6500), alreadyDisconnected);
     EXPECT_EQ(session.applyRemote(&host, 1, "no-such-host.invalid", 6500), -5);
@@ -117,6 +119,10 @@ TEST_F(RemoteSessionTest, ApplyAnswersItsResultCodes) {
     EXPECT_FALSE(session.connected());
     EXPECT_TRUE(host.events.empty());
     EXPECT_FALSE(host.timerRunning);
+    // A failed connect keeps the server used before ("localhost" and 6500 at start).
+    ASSERT_TRUE(session.queryRemote(&host, settings));
+    EXPECT_EQ(settings.serverName, "localhost");
+    EXPECT_EQ(settings.port, 6500);
 
     ScriptedServer server;
     server.receiveToEnd().start();
@@ -125,34 +131,16 @@ TEST_F(RemoteSessionTest, ApplyAnswersItsResultCodes) {
     EXPECT_TRUE(host.timerRunning);
     EXPECT_TRUE(view.modified);
     EXPECT_EQ(session.applyRemote(&host, 1, "127.0.0.1", server.enteredPort()), alreadyConnected);
+    session.queryRemote(&host, settings);
+    EXPECT_EQ(settings.state, connectedState);
+    EXPECT_EQ(settings.serverName, "127.0.0.1");
+    EXPECT_EQ(settings.port, server.enteredPort());
     EXPECT_EQ(session.applyRemote(&host, 0, "localhost", 7), 0);
     EXPECT_FALSE(session.connected());
     EXPECT_FALSE(host.timerRunning);
     // Results 1 and 0 run "ongraphic{}"; the failures and "ignored" do not.
     EXPECT_EQ(host.events, (std::vector<std::string>{event, event}));
     EXPECT_EQ(server.received(), "");
-}
-
-TEST_F(RemoteSessionTest, QueryShowsTheLastServerUsed) {
-    RemoteSettings settings;
-    EXPECT_FALSE(session.queryRemote(nullptr, settings));
-    ASSERT_TRUE(session.queryRemote(&host, settings));
-    EXPECT_EQ(settings.state, disconnectedState);
-    EXPECT_EQ(settings.serverName, "localhost");
-    EXPECT_EQ(settings.port, 6500);
-
-    session.applyRemote(&host, 1, "no-such-host.invalid", 1234);
-    session.queryRemote(&host, settings);
-    EXPECT_EQ(settings.serverName, "localhost");
-
-    ScriptedServer server;
-    server.receiveToEnd().start();
-    connectTo(server);
-    session.queryRemote(&host, settings);
-    EXPECT_EQ(settings.state, connectedState);
-    EXPECT_EQ(settings.serverName, "127.0.0.1");
-    EXPECT_EQ(settings.port, server.enteredPort());
-    session.applyRemote(&host, 0, "localhost", 6500);
 }
 
 // The event run that connecting starts sends its file; the first normal run
@@ -235,37 +223,6 @@ TEST_F(RemoteSessionTest, APingToAVanishedServerDisconnects) {
     EXPECT_EQ(session.applyRemote(&host, 0, "127.0.0.1", 1), alreadyDisconnected);
 }
 
-// A server that closes in the middle of its reply leaves the run with the
-// broken-server text, the ping timer running again, and the session able to
-// connect anew.
-TEST_F(RemoteSessionTest, TheSessionStaysUsableAfterItsServerBroke) {
-    {
-        ScriptedServer broken;
-        const std::string first = sent(&paneBytes);
-        broken.receive(first.size()).send(number(0) + number(0) + number(5)).start();
-        ASSERT_EQ(connectTo(broken), 1);
-        const viewer::RunResult result = session.remoteRun("in.txt", "", false);
-        EXPECT_EQ(result.errLine, 1);
-        EXPECT_EQ(result.errText, "TestServer broken ");
-        EXPECT_TRUE(host.timerRunning);
-        EXPECT_EQ(host.timerStarts, 2);
-    }
-    for (int tick = 0; tick < 50 && session.connected(); ++tick) {
-        session.pingTick();
-        usleep(10'000);
-    }
-    ASSERT_FALSE(session.connected());
-
-    ScriptedServer good;
-    view.modified = false;
-    answers(good, sent(&paneBytes));
-    good.start();
-    ASSERT_EQ(connectTo(good), 1);
-    EXPECT_EQ(session.remoteRun("in.txt", "", false).errLine, 0);
-    session.applyRemote(&host, 0, "127.0.0.1", 1);
-    EXPECT_EQ(good.received(), sent(&paneBytes) + word("TSTSTOP"));
-}
-
 // An aborted exchange sends no "TSTSTOP" and keeps the modified mark, so that
 // the next run sends the pane again.
 TEST_F(RemoteSessionTest, AnAbortedExchangeKeepsTheModifiedMark) {
@@ -280,19 +237,4 @@ TEST_F(RemoteSessionTest, AnAbortedExchangeKeepsTheModifiedMark) {
     EXPECT_TRUE(view.modified);
     EXPECT_TRUE(host.timerRunning);
     EXPECT_EQ(server.received(), first);
-}
-
-// The event file goes out as it is, at most 499 bytes of it.
-TEST_F(RemoteSessionTest, AnEventRunSendsItsFileEvenWhenThePaneIsUnchanged) {
-    const std::string record(600, 'k');
-    zortest::writeFile("xin.txt", record);
-    const std::string expected = record.substr(0, 499);
-    ScriptedServer server;
-    answers(server, sent(&expected, "xin.txt"));
-    server.start();
-    ASSERT_EQ(connectTo(server), 1);
-    view.modified = false;
-    session.remoteRun("xin.txt", "", true);
-    session.applyRemote(&host, 0, "127.0.0.1", 1);
-    EXPECT_EQ(server.received(), sent(&expected, "xin.txt") + word("TSTSTOP"));
 }

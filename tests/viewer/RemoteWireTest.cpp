@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -95,20 +94,6 @@ TEST(ConnectTest, Port6500ReachesTcpPort25625) {
     close(fd);
 }
 
-TEST(ConnectTest, KeepAliveIsOnWhileConnected) {
-    remotetest::ScriptedServer server;
-    server.start();
-    WireSocket connection;
-    ASSERT_EQ(openConnection("localhost", server.enteredPort(), connection), connectedResult);
-    int keepAlive = 0;
-    int idle = 0;
-    socklen_t size = sizeof keepAlive;
-    getsockopt(connection.descriptor(), SOL_SOCKET, SO_KEEPALIVE, &keepAlive, &size);
-    getsockopt(connection.descriptor(), IPPROTO_TCP, TCP_KEEPIDLE, &idle, &size);
-    EXPECT_EQ(keepAlive, 1);
-    EXPECT_EQ(idle, 60);
-}
-
 // Failed connects close their socket again: nothing is left open.
 TEST(ConnectTest, FailuresAnswerTheirCodeAndLeaveNothingOpen) {
     const int before = openDescriptors();
@@ -130,16 +115,4 @@ void connectWithoutDescriptors() {
 
 TEST(ConnectTest, NoSocketWhenTheProcessHasNoDescriptorLeft) {
     EXPECT_EXIT(connectWithoutDescriptors(), ::testing::ExitedWithCode(0), "");
-}
-
-TEST(WireSocketTest, SendingToAClosedPeerFailsWithoutASignal) {
-    int pair[2];
-    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
-    WireSocket connection(pair[0]);
-    close(pair[1]);
-    EXPECT_EQ(connection.sendWord(pingWord1), 0u);
-    char byte;
-    EXPECT_FALSE(connection.receive(&byte, 1));
-    connection.close();
-    EXPECT_EQ(connection.descriptor(), -1);
 }
