@@ -1,16 +1,20 @@
 // One exchange with ZorServer on loopback, for a script of one test and one
-// of 1,000 tests, beside the same scripts run in this process: the difference
-// is what the protocol costs (sending the script, the server's file I/O,
-// sending the output file and the device's picture back). A script without
+// of 1,000 tests, beside the same scripts run in this process. The server
+// logs how long each run took inside it; the exchange's wall time less that
+// is what the protocol costs (sending the script, storing it, sending the
+// output file and the device's picture back, and the client's side of it),
+// shown as the counters server_run_us and overhead_us. A script without
 // tests gives the bare round trip.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "ClientSocket.h"
 #include "DisplayList.h"
@@ -52,7 +56,7 @@ struct Setup {
         serverDir = mkdtemp(serverPattern);
         std::filesystem::current_path(clientDir);
         server = std::make_unique<zortest::ServerProcess>(
-            std::vector<std::string>{ZORSERVER_PATH, "--port", "0", "-q"}, serverDir);
+            std::vector<std::string>{ZORSERVER_PATH, "--port", "0"}, serverDir);
     }
     ~Setup() {
         server.reset();
@@ -69,6 +73,19 @@ Setup& setup() {
     return shared;
 }
 
+// The mean of the run times that the server logged after the given offset.
+double meanServerRunUs(std::size_t from) {
+    const std::string log = setup().server->output();
+    double total = 0;
+    int runs = 0;
+    for (std::size_t at = log.find(", run ", from); at != std::string::npos;
+         at = log.find(", run ", at + 1)) {
+        total += std::atof(log.c_str() + at + 6) * 1000;
+        ++runs;
+    }
+    return runs > 0 ? total / runs : 0;
+}
+
 void remoteExchange(benchmark::State& state, const std::string& script) {
     if (!setup().server->started()) return state.SkipWithError("ZorServer did not start");
     remote::WireSocket connection;
@@ -77,6 +94,8 @@ void remoteExchange(benchmark::State& state, const std::string& script) {
     remote::ExchangeRequest request;
     request.inputName = "bench.txt";
     request.script = script;
+    const std::size_t logStart = setup().server->output().size();
+    const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
         display::DisplayList picture;
         remote::DiskReplyFiles files;
@@ -85,6 +104,14 @@ void remoteExchange(benchmark::State& state, const std::string& script) {
         if (!reply.finished || reply.errLine != 0) return state.SkipWithError("exchange failed");
         benchmark::DoNotOptimize(picture.size());
     }
+    const std::chrono::duration<double, std::micro> wall = std::chrono::steady_clock::now() - start;
+    // The last exchange may still be on its way into the log.
+    connection.close();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const double serverRun = meanServerRunUs(logStart);
+    state.counters["server_run_us"] = serverRun;
+    state.counters["overhead_us"] =
+        wall.count() / static_cast<double>(state.iterations()) - serverRun;
 }
 
 void localRun(benchmark::State& state, const std::string& script) {

@@ -1,5 +1,8 @@
 #include "TestServer.h"
 
+#include <charconv>
+#include <chrono>
+
 #include "Listener.h"
 #include "ScriptExecution.h"
 #include "ServerProtocol.h"
@@ -9,7 +12,18 @@ namespace zorserver {
 
 namespace {
 
-std::string describe(const ServerRequest& request, const RunOutcome& outcome, long fileBytes) {
+using Clock = std::chrono::steady_clock;
+
+std::string milliseconds(Clock::duration span) {
+    char text[32];
+    const double ms = std::chrono::duration<double, std::milli>(span).count();
+    return std::string(
+        text, std::to_chars(text, text + sizeof text, ms, std::chars_format::fixed, 3).ptr);
+}
+
+// "run in.txt filter 't1013': out.txt (812 bytes), run 1.234 ms"
+std::string describe(const ServerRequest& request, const RunOutcome& outcome, long fileBytes,
+                     Clock::duration runTime) {
     std::string line = "run " + request.scriptFile;
     if (!request.scriptSent) line += " (kept)";
     if (request.scriptSent && !request.scriptStored) line += " (not stored)";
@@ -20,7 +34,7 @@ std::string describe(const ServerRequest& request, const RunOutcome& outcome, lo
                 : outcome.reply.outFile + " (" + std::to_string(fileBytes) + " bytes)";
     if (outcome.reply.errLine > 0)
         line += ", error in line " + std::to_string(outcome.reply.errLine);
-    return line;
+    return line + ", run " + milliseconds(runTime) + " ms";
 }
 
 }  // namespace
@@ -59,10 +73,12 @@ bool TestServer::serveExchange(remote::WireSocket& client) {
         std::fprintf(stderr, "ZorServer: %s\n", reason.c_str());
         return false;
     }
+    const Clock::time_point start = Clock::now();
     const RunOutcome outcome = runRequest(request);
+    const Clock::duration runTime = Clock::now() - start;
     long fileBytes = 0;
     const bool sent = sendReply(client, outcome.reply, fileBytes);
-    log(describe(request, outcome, fileBytes));
+    log(describe(request, outcome, fileBytes, runTime));
     return sent;
 }
 
