@@ -121,6 +121,7 @@ bool readRequest(remote::WireSocket& client, ServerRequest& request, std::string
 }
 
 bool sendReply(remote::WireSocket& client, const ServerReply& reply, long& fileBytes) {
+    remote::CorkScope corked(client);
     fileBytes = 0;
     const bool named = !reply.outFile.empty();
     if ((named ? client.sendString(reply.outFile) != remote::fieldSize + reply.outFile.size() + 1

@@ -67,6 +67,7 @@ ExchangeReply Exchange::run(const ExchangeRequest& request) {
 
 // The leading number 0 is not counted: only what follows it must go out whole.
 bool Exchange::sendRequest(const ExchangeRequest& request) {
+    CorkScope corked(socket);
     std::size_t sent = socket.sendWord(execWord);
     socket.sendNumber(0);
     sent += socket.sendNumber(request.traceDepth);

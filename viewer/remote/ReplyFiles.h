@@ -34,7 +34,11 @@ public:
     void remove(const std::string& name) override;
 
 private:
+    void flush();
+
     int fd = -1;
+    std::string pending;
+    bool writeFailed = false;
 };
 
 }  // namespace remote

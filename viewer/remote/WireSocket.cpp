@@ -1,5 +1,7 @@
 #include "WireSocket.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <algorithm>
@@ -56,6 +58,12 @@ bool WireSocket::receive(void* bytes, std::size_t count) {
         got += static_cast<std::size_t>(read);
     }
     return got == count;
+}
+
+// Sockets that are not TCP (a socket pair) refuse the option, and need none.
+void WireSocket::cork(bool on) {
+    const int value = on ? 1 : 0;
+    if (fd >= 0) setsockopt(fd, IPPROTO_TCP, TCP_CORK, &value, sizeof value);
 }
 
 bool WireSocket::receiveNumber(int& value) {

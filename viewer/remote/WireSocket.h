@@ -44,8 +44,25 @@ public:
     // Receives and drops bytes, so that the stream stays in step.
     bool skip(std::size_t count);
 
+    // While corked, what is sent waits to fill whole packets; uncorking sends
+    // the rest at once. A request or a reply goes out corked, so that its
+    // many small fields cost the peer few wake-ups.
+    void cork(bool on);
+
 private:
     int fd = -1;
+};
+
+// Corks the socket for the life of the scope, whichever way it is left.
+class CorkScope {
+public:
+    explicit CorkScope(WireSocket& corked) : socket(corked) { socket.cork(true); }
+    ~CorkScope() { socket.cork(false); }
+    CorkScope(const CorkScope&) = delete;
+    CorkScope& operator=(const CorkScope&) = delete;
+
+private:
+    WireSocket& socket;
 };
 
 }  // namespace remote
