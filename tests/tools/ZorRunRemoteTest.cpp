@@ -65,14 +65,6 @@ TEST_F(ZorRunRemoteTest, VerdictsComeFromTheOutputFilesTheServerSends) {
     EXPECT_EQ(failures.out, "1\n") << failures.err;
 }
 
-TEST_F(ZorRunRemoteTest, AScriptErrorIsReportedWithItsColumn) {
-    startServer();
-    write("bad.txt", "resultfile \"bad_out.txt\"\r\nzortst { a = }\r\n");
-    const zorruntest::ChildResult result = zorRun({"--remote", address(), "bad.txt"});
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err.rfind("bad.txt:2:", 0), 0u) << result.err;
-}
-
 TEST_F(ZorRunRemoteTest, TheExampleRunsOnAServerThatLoadedItsModule) {
     startServer({"--load", ZOR_EXAMPLE_MODULE});
     std::filesystem::copy_file(ZOR_EXAMPLE_SCRIPT, clientDir.file("example.zor.txt"));

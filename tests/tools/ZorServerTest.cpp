@@ -161,17 +161,6 @@ TEST_F(ZorServerTest, ClientsAreServedOneAfterAnother) {
     EXPECT_EQ(waiting.get().outFile, "other_out.txt");
 }
 
-TEST_F(ZorServerTest, SaysWhichPortAViewerEnters) {
-    startServer();
-    EXPECT_EQ(server->tcpPort(), remote::tcpPortOf(server->viewerPort()));
-    EXPECT_NE(server->output().find("serving scripts in " + serverDir.path().string()),
-              std::string::npos);
-    zortest::ServerProcess standard({ZORSERVER_PATH, "--port", "6500"}, serverDir.path().string());
-    if (!standard.started()) GTEST_SKIP() << "TCP port 25625 is in use: " << standard.output();
-    EXPECT_EQ(standard.tcpPort(), 25625);
-    EXPECT_EQ(standard.viewerPort(), 6500);
-}
-
 TEST_F(ZorServerTest, BadArgumentsAndModulesEndItWithStatus2) {
     const zorruntest::ChildResult bad = zorruntest::runChild({ZORSERVER_PATH, "--port", "70000"});
     EXPECT_EQ(bad.status, 2);

@@ -1,6 +1,5 @@
 // `ZorViewer SCRIPT` through the real program: exit status and stderr.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -11,66 +10,35 @@
 using zortest::readFile;
 using zortest::writeFile;
 
-namespace {
-
-struct Outcome {
-    int status = -1;
-    std::string errors;
-};
-
-class BatchModeTest : public ::testing::Test {
-protected:
-    // Runs the program in the test's folder without a display.
-    Outcome runViewer(const std::string& arguments) {
+TEST(BatchModeTest, ExitStatusAndMessagesFollowTheRunsOutcome) {
+    const struct {
+        const char* args;
+        const char* script;  // written as "my script.txt" when not null
+        int status;
+        const char* errors;  // a part of stderr
+    } cases[] = {
+        {"my script.txt", "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\n", 0, ""},
+        {"my script.txt", "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 2 }\n", 1, ""},
+        {"nothing.txt", nullptr, 2, "invalid input file: nothing.txt\n"},
+        {"my script.txt", "zortst { a = 1 }\n", 2, "no outputfile defined\n"},
+        {"my script.txt", "resultfile \"out.txt\"\nzortst { a = = 1 }\n", 2, "in line 2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script ? c.script : c.args);
+        zortest::TempDir dir;
+        if (c.script) writeFile(dir.file("my script.txt"), c.script);
         const std::string command = "cd '" + dir.path().string() +
                                     "' && env -u DISPLAY -u WAYLAND_DISPLAY '" ZOR_VIEWER "' " +
-                                    arguments + " 2> errors.txt";
+                                    c.args + " 2> errors.txt";
         const int raw = std::system(command.c_str());
-        Outcome outcome;
-        if (WIFEXITED(raw)) outcome.status = WEXITSTATUS(raw);
-        outcome.errors = readFile(dir.file("errors.txt"));
-        return outcome;
+        EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, c.status);
+        const std::string errors = readFile(dir.file("errors.txt"));
+        if (*c.errors == '\0') {
+            EXPECT_EQ(errors, "");
+        }
+        EXPECT_NE(errors.find(c.errors), std::string::npos) << errors;
+        if (c.status == 0) {
+            EXPECT_NE(readFile(dir.file("out.txt")).find("a == 1"), std::string::npos);
+        }
     }
-
-    zortest::TempDir dir;
-};
-
-}  // namespace
-
-TEST_F(BatchModeTest, PassingScriptExitsWithZeroAndWritesItsReport) {
-    writeFile(dir.file("pass.txt"), "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\n");
-    const Outcome outcome = runViewer("pass.txt");
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.errors, "");
-    EXPECT_NE(readFile(dir.file("out.txt")).find("a == 1"), std::string::npos);
-}
-
-TEST_F(BatchModeTest, FailedVerificationExitsWithOne) {
-    writeFile(dir.file("fail.txt"), "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 2 }\n");
-    EXPECT_EQ(runViewer("fail.txt").status, 1);
-}
-
-TEST_F(BatchModeTest, ArgumentsJoinedBySpacesNameTheScript) {
-    writeFile(dir.file("my script.txt"), "resultfile \"out.txt\"\nzortst { a = 1 }\n");
-    EXPECT_EQ(runViewer("my script.txt").status, 0);
-}
-
-TEST_F(BatchModeTest, MissingScriptIsAnInvalidInputFile) {
-    const Outcome outcome = runViewer("nothing.txt");
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.errors, "invalid input file: nothing.txt\n");
-}
-
-TEST_F(BatchModeTest, ScriptWithoutOutputFileSaysSo) {
-    writeFile(dir.file("noout.txt"), "zortst { a = 1 }\n");
-    const Outcome outcome = runViewer("noout.txt");
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_EQ(outcome.errors, "no outputfile defined\n");
-}
-
-TEST_F(BatchModeTest, ScriptErrorShowsItsTextAndExitsWithTwo) {
-    writeFile(dir.file("broken.txt"), "resultfile \"out.txt\"\nzortst { a = = 1 }\n");
-    const Outcome outcome = runViewer("broken.txt");
-    EXPECT_EQ(outcome.status, 2);
-    EXPECT_NE(outcome.errors.find("in line 2"), std::string::npos) << outcome.errors;
 }

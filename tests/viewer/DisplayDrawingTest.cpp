@@ -46,11 +46,9 @@ protected:
 
 }  // namespace
 
-TEST_F(DisplayDrawingTest, EmptyListIsTheClearAlone) {
-    EXPECT_EQ(drawn(), Calls{});
-}
-
+// Pens and brushes are chosen lazily, once after each colour record.
 TEST_F(DisplayDrawingTest, PenIsChosenOnceAfterEachColourRecord) {
+    EXPECT_EQ(drawn(), Calls{});
     add<PointRecord>(3, 4);
     add<LineRecord>(1, 2, 30, 40);
     add<ColorRecord>(300, -4, 128, 1);
@@ -123,34 +121,17 @@ TEST_F(DisplayDrawingTest, PolygonIsClosedOrFilledAndEmptyDrawsNothing) {
                               "brush 0 0 0", "polygon 1,2 5,6 9,2"}));
 }
 
-TEST_F(DisplayDrawingTest, TextIsPlacedByItsTopLeftCornerPerFont) {
+// Text hangs below its top left corner by its font's offset; an empty text
+// selects its font and colour only; a font is selected again on return to it.
+TEST_F(DisplayDrawingTest, TextIsPlacedPerFontAndSelectsFontsAndColoursLazily) {
     add<TextRecord>(10, 50, 0, "small");
-    add<TextRecord>(10, 50, 1, "medium");
-    add<TextRecord>(10, 50, 7, "large");
-    EXPECT_EQ(drawn(), (Calls{"font 0", "textcolor 0 0 0", "text 11,41 small", "font 1",
-                              "text 11,37 medium", "font 2", "text 11,33 large"}));
-}
-
-TEST_F(DisplayDrawingTest, EmptyTextSelectsItsFontAndColourOnly) {
     add<ColorRecord>(0, 128, 0, 1);
     add<TextRecord>(10, 50, 1, "");
-    add<TextRecord>(10, 60, 1, "x");
-    EXPECT_EQ(drawn(), (Calls{"font 1", "textcolor 0 128 0", "text 11,47 x"}));
-}
-
-TEST_F(DisplayDrawingTest, TextReturningToAFontSelectsItAgain) {
-    add<TextRecord>(0, 20, 0, "a");
-    add<TextRecord>(0, 20, 1, "b");
-    add<TextRecord>(0, 20, 0, "c");
-    add<TextRecord>(0, 20, 0, "d");
-    EXPECT_EQ(drawn(), (Calls{"font 0", "textcolor 0 0 0", "text 1,11 a", "font 1", "text 1,7 b",
-                              "font 0", "text 1,11 c", "text 1,11 d"}));
-}
-
-TEST(DisplayPainterTest, PaneWithoutSizeIsNotCleared) {
-    DisplayList list;
-    list.append(std::make_unique<LineRecord>(0, 0, 5, 5));
-    RecordingCanvas canvas;
-    drawDisplay(list, canvas, 0, 0);
-    EXPECT_EQ(canvas.calls, (Calls{"clip 0,0 -6,-6", "pen 0 0 0", "line 0,0 5,5"}));
+    add<TextRecord>(10, 50, 1, "medium");
+    add<TextRecord>(10, 50, 7, "large");
+    add<TextRecord>(10, 50, 0, "a");
+    add<TextRecord>(10, 50, 0, "b");
+    EXPECT_EQ(drawn(), (Calls{"font 0", "textcolor 0 0 0", "text 11,41 small", "font 1",
+                              "textcolor 0 128 0", "text 11,37 medium", "font 2",
+                              "text 11,33 large", "font 0", "text 11,41 a", "text 11,41 b"}));
 }

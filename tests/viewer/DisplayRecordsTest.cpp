@@ -60,52 +60,43 @@ TEST(DisplayRecordTest, EveryKindRoundTripsWithItsWidthsAndSigns) {
     expectRoundTrip(PointRecord(-5, 9999), "02-0059999");
     expectRoundTrip(LineRecord(0, 12, -999, 345), "0300000012-9990345");
     expectRoundTrip(RectRecord(1, 2, 3, 4, 1), "0400010002000300041");
-    expectRoundTrip(ArcRecord(10, 20, 110, 220, 36000, 5, 0),
-                    "0500100020011002203600000005"
-                    "0");
-    expectRoundTrip(PolyRecord({1, 2, 3}, {-4, 5, 6}, 1),
-                    "060003"
-                    "000100020003"
-                    "-00400050006"
-                    "1");
+    expectRoundTrip(ArcRecord(10, 20, 110, 220, 36000, 5, 0), "05001000200110022036000000050");
+    expectRoundTrip(PolyRecord({1, 2, 3}, {-4, 5, 6}, 1), "060003000100020003-004000500061");
     expectRoundTrip(TextRecord(), std::string("070001000000000") + '\0');
-    expectRoundTrip(TextRecord(-1, 300, 2, "Hi \xE4"), std::string("070005-0010300"
-                                                                   "2Hi \xE4") +
-                                                           '\0');
+    expectRoundTrip(TextRecord(-1, 300, 2, "Hi \xE4"), std::string("070005-00103002Hi \xE4\0", 20));
 }
 
-TEST(DisplayRecordTest, ValuesBeyondAFieldAreWrittenAsItsNearestValue) {
+// Values beyond a field are written as its nearest value; a text ends at its
+// first zero byte; a record that does not fit is not written.
+TEST(DisplayRecordTest, EncodingStaysWithinItsFieldsAndItsBuffer) {
     EXPECT_EQ(encoded(PointRecord(10000, -1000)), "029999-999");
     EXPECT_EQ(encoded(ColorRecord(300, -5, 1000, -100)), "01300-05999-9");
     EXPECT_EQ(encoded(RectRecord(0, 0, 0, 0, 12)), "0400000000000000009");
-    EXPECT_EQ(encoded(RectRecord(0, 0, 0, 0, -1)), "0400000000000000000");
-}
-
-TEST(DisplayRecordTest, TextEndsAtItsFirstZeroByte) {
-    const TextRecord record(1, 2, 0, std::string("ab\0cd", 5));
-    EXPECT_EQ(encoded(record), std::string("070003000100020ab") + '\0');
-}
-
-TEST(DisplayRecordTest, RecordThatDoesNotFitIsNotWritten) {
+    EXPECT_EQ(encoded(TextRecord(1, 2, 0, std::string("ab\0cd", 5))),
+              std::string("070003000100020ab") + '\0');
     char buffer[18] = {};
     char* cursor = buffer;
     EXPECT_FALSE(LineRecord(1, 2, 3, 4).encode(cursor, buffer + 17));
     EXPECT_EQ(cursor, buffer);
-    EXPECT_TRUE(LineRecord(1, 2, 3, 4).encode(cursor, buffer + 18));
-    EXPECT_EQ(cursor, buffer + 18);
-    // A text of 9999 characters has no length field that holds it.
     EXPECT_EQ(TextRecord(0, 0, 0, std::string(9999, 'x')).encodedLength(), -1);
 }
 
-TEST(DisplayBlockTest, BlockDecodesUpToItsByteCount) {
+// Only whole records within the byte count, held to the buffer, are decoded.
+TEST(DisplayBlockTest, BlockDecodesWholeRecordsUpToItsByteCount) {
+    const std::string line = encoded(LineRecord(1, 2, 3, 4));
+    for (int n = 1; n < 18; ++n) {
+        DisplayList list;
+        EXPECT_EQ(list.decodeBlock(blockOf(line), n), 0) << n;
+        EXPECT_TRUE(list.empty());
+    }
+    std::string bytes;
+    while (bytes.size() + 10 <= blockSize) bytes += encoded(PointRecord(1, 1));
     DisplayList list;
-    const std::string bytes = encoded(PointRecord(1, 2)) + encoded(LineRecord(1, 2, 3, 4));
-    EXPECT_EQ(decodeAll(list, bytes), 28);
-    EXPECT_EQ(list.size(), 2u);
-    // Only the first record lies within the first ten bytes.
-    DisplayList firstOnly;
-    EXPECT_EQ(firstOnly.decodeBlock(blockOf(bytes), 10), 10);
-    EXPECT_EQ(firstOnly.size(), 1u);
+    EXPECT_EQ(list.decodeBlock(blockOf(bytes), 100000), 500);
+    EXPECT_EQ(list.size(), 50u);
+    EXPECT_EQ(list.decodeBlock(blockOf(bytes), -3), 0);
+    EXPECT_EQ(list.decodeBlock(blockOf(bytes), 10), 10);
+    EXPECT_EQ(list.size(), 51u);
 }
 
 TEST(DisplayBlockTest, ColourRecordOfModeZeroStartsANewPicture) {
@@ -142,15 +133,6 @@ TEST(DisplayBlockTest, BadRecordEndsTheBlockAndKeepsWhatCameBefore) {
     }
 }
 
-TEST(DisplayBlockTest, RecordCutShortByTheByteCountIsDropped) {
-    const std::string line = encoded(LineRecord(1, 2, 3, 4));
-    for (int n = 1; n < 18; ++n) {
-        DisplayList list;
-        EXPECT_EQ(list.decodeBlock(blockOf(line), n), 0) << n;
-        EXPECT_TRUE(list.empty());
-    }
-}
-
 TEST(DisplayBlockTest, TextStopsAtItsZeroByteAndTakesItsWholeLength) {
     DisplayList list;
     const std::string text = std::string("070004000100020ab") + '\0' + 'z';
@@ -168,17 +150,6 @@ TEST(DisplayBlockTest, PolygonCountsThatRunPastTheBlockStopIt) {
     DisplayList empty;
     EXPECT_EQ(decodeAll(empty, "0600001"), 7);
     EXPECT_EQ(recordAt<PolyRecord>(empty, 0).count(), 0);
-}
-
-TEST(DisplayBlockTest, ByteCountsOutsideTheBufferAreHeldToIt) {
-    std::string bytes;
-    while (bytes.size() + 10 <= blockSize) bytes += encoded(PointRecord(1, 1));
-    DisplayList list;
-    EXPECT_EQ(list.decodeBlock(blockOf(bytes), 100000), 500);
-    EXPECT_EQ(list.size(), 50u);
-    DisplayList none;
-    EXPECT_EQ(none.decodeBlock(blockOf(bytes), -3), 0);
-    EXPECT_TRUE(none.empty());
 }
 
 TEST(DisplayBlockTest, TextReachingTheBufferEndIsDropped) {

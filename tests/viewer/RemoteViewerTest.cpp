@@ -58,21 +58,6 @@ protected:
         return status;
     }
     QString connectToServer() { return applyRemote(true, "localhost", server.viewerPort()); }
-    // What the settings dialog shows when it opens: server, port, box, status.
-    QStringList remoteSettingsShown() {
-        QStringList shown;
-        QTimer::singleShot(0, [&] {
-            auto* remote = qobject_cast<NtOptionDlg*>(QApplication::activeModalWidget());
-            if (!remote) return;
-            shown << remote->findChild<QLineEdit*>("server")->text()
-                  << remote->findChild<QLineEdit*>("port")->text()
-                  << (remote->findChild<QCheckBox*>("remoteCtrl")->isChecked() ? "ticked" : "")
-                  << remote->findChild<QLineEdit*>("status")->text();
-            remote->reject();
-        });
-        action("&Remote...")->trigger();
-        return shown;
-    }
     QImage picture() { return child<QWidget>("graphic")->grab().toImage(); }
 
     zortest::TempDir serverDir;
@@ -91,10 +76,7 @@ std::string deviceLine(const display::DisplayList& list) {
 
 TEST_F(RemoteViewerTest, RunsGoToTheConnectedServer) {
     script()->setPlainText(twoTests);
-    EXPECT_EQ(remoteSettingsShown(), (QStringList{"localhost", "6500", "", "disconnected"}));
     EXPECT_EQ(connectToServer(), "connected");
-    EXPECT_EQ(remoteSettingsShown(), (QStringList{"localhost", QString::number(server.viewerPort()),
-                                                  "ticked", "connected"}));
     click("run");
     EXPECT_TRUE(field("outputField").startsWith("out.txt (00:0"))
         << field("outputField").toStdString();
