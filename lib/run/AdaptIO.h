@@ -45,13 +45,33 @@ public:
 
     static int deleteFile(const char* name);
 
+    // Why the current write phase lost bytes: the errno text of a failed or
+    // short write (after the usual retries) or of a failed close; the empty
+    // text when every byte went in. openOut starts a new phase and clears it;
+    // the text stays readable after closeOut until the next openOut.
+    const char* getWriteError() const;
+
+    // What the library asks of a file guard.
+    enum FileAccess { accessRead = 0, accessAppend = 1, accessDelete = 2 };
+    // A host that confines the library's files installs a guard, which opens or
+    // deletes on the library's behalf: for accessRead it returns a descriptor
+    // open for reading; for accessAppend one open for writing (created with
+    // mode 0666 when missing); for accessDelete 0 once the file is deleted;
+    // -1 refuses or fails. openIn, openOut and deleteFile consult it, for every
+    // AdaptIO object (the trace and broken-test writers included). None is
+    // installed by default. A null guard removes it.
+    using FileGuard = int (*)(const char* name, int access);
+    static void setFileGuard(FileGuard guard);
+
 private:
     friend int zor::readInputBytes(AdaptIO& io, char* out, int max, bool& ended);
     static constexpr int bufferSize = 8192;
+    static constexpr int errorSize = 128;
 
     bool refillInput();
     void writeBytes(const char* bytes, long count);
     void flushOutput();
+    void noteWriteError(int error);
 
     char outFileName[nameSize];
     char inFileName[nameSize];
@@ -61,6 +81,7 @@ private:
     int inPos;
     int inEnd;
     int outUsed;
+    char writeError[errorSize];
     char inBuffer[bufferSize];
     char outBuffer[bufferSize];
 };
