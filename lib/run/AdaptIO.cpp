@@ -166,17 +166,9 @@ int zor::readInputBytes(AdaptIO& io, char* out, int max, bool& ended) {
             break;
         }
         const int count = std::min(max - taken, io.inEnd - io.inPos);
-        const char* from = io.inBuffer + io.inPos;
-        const void* stop = std::memchr(from, 0xFF, static_cast<size_t>(count));
-        const int copied = stop ? static_cast<int>(static_cast<const char*>(stop) - from) : count;
-        std::memcpy(out + taken, from, static_cast<size_t>(copied));
-        taken += copied;
-        io.inPos += copied;
-        if (stop) {
-            ++io.inPos;
-            ended = true;
-            break;
-        }
+        std::memcpy(out + taken, io.inBuffer + io.inPos, static_cast<size_t>(count));
+        taken += count;
+        io.inPos += count;
     }
     return taken;
 }

@@ -7,9 +7,9 @@
 class AdaptIO;
 
 namespace zor {
-// Takes up to max input bytes at once for the library's scanner: the bytes
-// getChar would give, up to the end of the file or a byte 0xFF (which getChar
-// gives as -1, like the end); ended tells that one of those was reached.
+// Takes up to max input bytes at once for the library's scanner, every byte
+// as it is (0xFF too, which getChar cannot tell from the end); ended tells
+// that the end of the file was reached.
 int readInputBytes(AdaptIO& io, char* out, int max, bool& ended);
 }  // namespace zor
 
