@@ -63,6 +63,14 @@ public:
     using FileGuard = int (*)(const char* name, int access);
     static void setFileGuard(FileGuard guard);
 
+    // "" when the machine-wide lock file is usable, otherwise "PATH: reason";
+    // without it write phases go on unserialised, which hosts may warn of.
+    static const char* getLockError();
+    // Called once, on the waiting thread, when one wait for the output lock
+    // has lasted 2 s, with the holder's pid (0 when unknown); the wait then
+    // goes on. None is installed by default, and a null hook removes it.
+    static void setLockWaitHook(void (*hook)(int holderPid));
+
 private:
     friend int zor::readInputBytes(AdaptIO& io, char* out, int max, bool& ended);
     static constexpr int bufferSize = 8192;
@@ -78,6 +86,10 @@ private:
     int inFile;
     int outFile;
     int outputLock;
+    // The lock file's identity: an output file that is the lock file would
+    // take the lock that its own write phase then waits for.
+    unsigned long lockDevice;
+    unsigned long lockInode;
     int inPos;
     int inEnd;
     int outUsed;

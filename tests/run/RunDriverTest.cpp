@@ -14,6 +14,7 @@
 
 #include "Golden.h"
 #include "run/AdaptIO.h"
+#include "run/OutputLock.h"
 #include "run/Parse.h"
 #include "run/ZorCall.h"
 #include "store/DataMap.h"
@@ -94,6 +95,7 @@ protected:
         const std::string clean = write("clean.txt", "resultfile \"" + dir.file("c.txt") + "\"\n");
         const pid_t child = fork();
         if (child == 0) {
+            alarm(60);  // a run that never ends must not hold the machine's writers
             Parse::setVerifyObserver(observer);
             const int code = Parse::parseLoop(script.c_str(), "", callback);
             const int later = Parse::parseLoop(clean.c_str(), "", nullptr);
@@ -154,6 +156,12 @@ TEST_F(RunDriverTest, OutputThatCannotBeWrittenWholeFails) {
         EXPECT_EQ(runLimited(passes, c.limit), c.said);
         EXPECT_EQ(output(), c.kept);
     }
+}
+
+// Writing into the lock file would wait for the write phase's own lock.
+TEST_F(RunDriverTest, TheLockFileIsNoOutputFile) {
+    const std::string script = "resultfile \"" + std::string(zor::outputLockPath()) + "\"\nt { }\n";
+    EXPECT_EQ(run(script, passFlagByName), -3);
 }
 
 TEST_F(RunDriverTest, RunAppendsTheApprovedReports) {
