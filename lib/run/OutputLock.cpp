@@ -12,7 +12,6 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <thread>
 
 namespace zor {
@@ -24,8 +23,8 @@ std::atomic<const char*> lockPath{machineLockPath};
 
 std::atomic<LockWaitHook> waitHook{nullptr};
 std::atomic<int> waitNoticeMs{2000};
-// Between two tries of a watched wait; short, as every try the lock is free
-// between costs a writer that long.
+// The longest pause between two tries of a watched wait: a lock freed during
+// a pause stays unused until its end.
 constexpr int longestPauseMs = 20;
 
 // Opens the lock file at path without following a symbolic link; -1 with

@@ -83,7 +83,7 @@ void lineComment(const char* text) {
     ScanState& scan = scanState();
     if (!scan.markerOn) return;
     // "//" and the comment's line number; the value is the whole comment with
-    // its line end.
+    // its line end, if it has one.
     char name[24] = {};
     std::snprintf(name, sizeof name, "//%06d", static_cast<int>(scan.lineNo));
     Parse::getOutStore()[name] = text;
