@@ -5,13 +5,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "run/NumberText.h"
 #include "run/OutputLock.h"
 
 namespace {
+
+std::atomic<AdaptIO::FileGuard> fileGuard{nullptr};
 
 // Copies a file name into a name field; names that do not fit are refused
 // rather than cut into the name of another file.
@@ -24,9 +28,30 @@ bool takeName(char* field, const char* name) {
     return true;
 }
 
-void closeFile(int& fd) {
-    if (fd >= 0) close(fd);
+// The errno of a failed close, or 0. Linux frees the descriptor even when
+// close fails, so it is never closed twice.
+int closeFile(int& fd) {
+    const int result = fd >= 0 ? close(fd) : 0;
     fd = -1;
+    return result == 0 || errno == EINTR ? 0 : errno;
+}
+
+// A descriptor a guard hands over must not leak into programs the host starts.
+int guarded(int fd) {
+    if (fd >= 0) fcntl(fd, F_SETFD, FD_CLOEXEC);
+    return fd;
+}
+
+int openForReading(const char* name) {
+    if (AdaptIO::FileGuard guard = fileGuard.load())
+        return guarded(guard(name, AdaptIO::accessRead));
+    return open(name, O_RDONLY | O_CLOEXEC);
+}
+
+int openForAppending(const char* name) {
+    if (AdaptIO::FileGuard guard = fileGuard.load())
+        return guarded(guard(name, AdaptIO::accessAppend));
+    return open(name, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
 }
 
 // Readers share a file and keep writers out; a writer keeps everybody out.
@@ -38,21 +63,28 @@ bool shareFile(int fd, int mode) {
     return true;
 }
 
-// Retries partial and interrupted writes until every byte is written; a disk
-// error (a full disk) loses the rest, which the caller cannot be told about.
-void writeAll(int fd, const char* bytes, long count) {
+// Retries partial and interrupted writes until every byte is written. Returns
+// the errno of the write that lost the rest (a full disk, a size limit), or 0.
+int writeAll(int fd, const char* bytes, long count) {
     while (count > 0) {
         ssize_t put = write(fd, bytes, static_cast<size_t>(count));
         if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return;
+        if (put < 0) return errno;
+        if (put == 0) return EIO;  // no progress and no reason: retrying would spin
         bytes += put;
         count -= put;
     }
+    return 0;
 }
 
 bool isDirectory(int fd) {
     struct stat status;
     return fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool isFile(int fd, unsigned long device, unsigned long inode) {
+    struct stat status;
+    return fstat(fd, &status) == 0 && status.st_dev == device && status.st_ino == inode;
 }
 
 }  // namespace
@@ -63,9 +95,18 @@ AdaptIO::AdaptIO()
       inFile(-1),
       outFile(-1),
       outputLock(zor::openOutputLock()),
+      lockDevice(0),
+      lockInode(0),
       inPos(0),
       inEnd(0),
-      outUsed(0) {}
+      outUsed(0),
+      writeError{} {
+    struct stat status;
+    if (outputLock >= 0 && fstat(outputLock, &status) == 0) {
+        lockDevice = status.st_dev;
+        lockInode = status.st_ino;
+    }
+}
 
 // Closing the lock's descriptor drops a lock still held, so an object
 // destroyed inside its write phase does not block the machine's other writers.
@@ -79,7 +120,7 @@ AdaptIO::~AdaptIO() {
 int AdaptIO::openIn(const char* name) {
     closeIn();
     if (!takeName(inFileName, name)) return 0;
-    inFile = open(inFileName, O_RDONLY | O_CLOEXEC);
+    inFile = openForReading(inFileName);
     if (inFile >= 0 && !isDirectory(inFile) && shareFile(inFile, LOCK_SH)) return 1;
     closeFile(inFile);
     inFileName[0] = '\0';
@@ -91,9 +132,11 @@ int AdaptIO::openOut(const char* name) {
         flushOutput();
         closeFile(outFile);
     }
+    writeError[0] = '\0';
     if (!takeName(outFileName, name)) return 0;
-    outFile = open(outFileName, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (outFile < 0 || !shareFile(outFile, LOCK_EX)) {
+    outFile = openForAppending(outFileName);
+    const bool isLock = outputLock >= 0 && outFile >= 0 && isFile(outFile, lockDevice, lockInode);
+    if (outFile < 0 || isLock || !shareFile(outFile, LOCK_EX)) {
         closeFile(outFile);
         outFileName[0] = '\0';
         return 0;
@@ -112,7 +155,7 @@ void AdaptIO::closeIn() {
 
 void AdaptIO::closeOut() {
     flushOutput();
-    closeFile(outFile);
+    if (const int error = closeFile(outFile)) noteWriteError(error);
     outFileName[0] = '\0';
     zor::releaseOutputLock(outputLock);
 }
@@ -137,17 +180,9 @@ int zor::readInputBytes(AdaptIO& io, char* out, int max, bool& ended) {
             break;
         }
         const int count = std::min(max - taken, io.inEnd - io.inPos);
-        const char* from = io.inBuffer + io.inPos;
-        const void* stop = std::memchr(from, 0xFF, static_cast<size_t>(count));
-        const int copied = stop ? static_cast<int>(static_cast<const char*>(stop) - from) : count;
-        std::memcpy(out + taken, from, static_cast<size_t>(copied));
-        taken += copied;
-        io.inPos += copied;
-        if (stop) {
-            ++io.inPos;
-            ended = true;
-            break;
-        }
+        std::memcpy(out + taken, io.inBuffer + io.inPos, static_cast<size_t>(count));
+        taken += count;
+        io.inPos += count;
     }
     return taken;
 }
@@ -183,7 +218,24 @@ AdaptIO& AdaptIO::operator<<(double number) {
 
 int AdaptIO::deleteFile(const char* name) {
     if (!name || !name[0]) return 0;
+    if (FileGuard guard = fileGuard.load()) return guard(name, accessDelete) == 0 ? 1 : 0;
     return unlink(name) == 0 ? 1 : 0;
+}
+
+const char* AdaptIO::getWriteError() const {
+    return writeError;
+}
+
+void AdaptIO::setFileGuard(FileGuard guard) {
+    fileGuard.store(guard);
+}
+
+const char* AdaptIO::getLockError() {
+    return zor::outputLockError();
+}
+
+void AdaptIO::setLockWaitHook(void (*hook)(int holderPid)) {
+    zor::setLockWaitHook(hook);
 }
 
 // Writes collect in the buffer; closeOut() puts them into the file before the
@@ -192,14 +244,24 @@ void AdaptIO::writeBytes(const char* bytes, long count) {
     if (outFile < 0) return;
     if (outUsed + count > bufferSize) flushOutput();
     if (count >= bufferSize) {
-        writeAll(outFile, bytes, count);
+        if (!writeError[0]) noteWriteError(writeAll(outFile, bytes, count));
         return;
     }
     std::memcpy(outBuffer + outUsed, bytes, static_cast<size_t>(count));
     outUsed += static_cast<int>(count);
 }
 
+// Once bytes are lost the rest of the phase is dropped as well: bytes written
+// after a gap would pass for an intact block.
 void AdaptIO::flushOutput() {
-    if (outFile >= 0) writeAll(outFile, outBuffer, outUsed);
+    if (outFile >= 0 && outUsed > 0 && !writeError[0])
+        noteWriteError(writeAll(outFile, outBuffer, outUsed));
     outUsed = 0;
+}
+
+void AdaptIO::noteWriteError(int error) {
+    if (error == 0 || writeError[0]) return;
+    char text[errorSize];
+    const char* reason = strerror_r(error, text, sizeof text);
+    std::snprintf(writeError, sizeof writeError, "%s", reason);
 }

@@ -7,9 +7,9 @@
 class AdaptIO;
 
 namespace zor {
-// Takes up to max input bytes at once for the library's scanner: the bytes
-// getChar would give, up to the end of the file or a byte 0xFF (which getChar
-// gives as -1, like the end); ended tells that one of those was reached.
+// Takes up to max input bytes at once for the library's scanner, every byte
+// as it is (0xFF too, which getChar cannot tell from the end); ended tells
+// that the end of the file was reached.
 int readInputBytes(AdaptIO& io, char* out, int max, bool& ended);
 }  // namespace zor
 
@@ -45,22 +45,55 @@ public:
 
     static int deleteFile(const char* name);
 
+    // Why the current write phase lost bytes: the errno text of a failed or
+    // short write (after the usual retries) or of a failed close; the empty
+    // text when every byte went in. openOut starts a new phase and clears it;
+    // the text stays readable after closeOut until the next openOut.
+    const char* getWriteError() const;
+
+    // What the library asks of a file guard.
+    enum FileAccess { accessRead = 0, accessAppend = 1, accessDelete = 2 };
+    // A host that confines the library's files installs a guard, which opens or
+    // deletes on the library's behalf: for accessRead it returns a descriptor
+    // open for reading; for accessAppend one open for writing (created with
+    // mode 0666 when missing); for accessDelete 0 once the file is deleted;
+    // -1 refuses or fails. openIn, openOut and deleteFile consult it, for every
+    // AdaptIO object (the trace and broken-test writers included). None is
+    // installed by default. A null guard removes it.
+    using FileGuard = int (*)(const char* name, int access);
+    static void setFileGuard(FileGuard guard);
+
+    // "" when the machine-wide lock file is usable, otherwise "PATH: reason";
+    // without it write phases go on unserialised, which hosts may warn of.
+    static const char* getLockError();
+    // Called once, on the waiting thread, when one wait for the output lock
+    // has lasted 2 s, with the holder's pid (0 when unknown); the wait then
+    // goes on. None is installed by default, and a null hook removes it.
+    static void setLockWaitHook(void (*hook)(int holderPid));
+
 private:
     friend int zor::readInputBytes(AdaptIO& io, char* out, int max, bool& ended);
     static constexpr int bufferSize = 8192;
+    static constexpr int errorSize = 128;
 
     bool refillInput();
     void writeBytes(const char* bytes, long count);
     void flushOutput();
+    void noteWriteError(int error);
 
     char outFileName[nameSize];
     char inFileName[nameSize];
     int inFile;
     int outFile;
     int outputLock;
+    // The lock file's identity: an output file that is the lock file would
+    // take the lock that its own write phase then waits for.
+    unsigned long lockDevice;
+    unsigned long lockInode;
     int inPos;
     int inEnd;
     int outUsed;
+    char writeError[errorSize];
     char inBuffer[bufferSize];
     char outBuffer[bufferSize];
 };

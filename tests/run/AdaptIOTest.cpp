@@ -1,5 +1,8 @@
 // The file object, and the output lock between real processes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,9 +12,11 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "TempDir.h"
 #include "run/AdaptIO.h"
+#include "run/OutputLock.h"
 
 namespace {
 
@@ -71,6 +76,87 @@ TEST_F(AdaptIOTest, OpensAreRefusedForFilesInUseAndForBadNames) {
     EXPECT_NE(AdaptIO::deleteFile(path.c_str()), 0);
 }
 
+// Runs body in a child process under a file-size limit of limit bytes, with
+// SIGXFSZ ignored so that writes beyond it fail with EFBIG; returns what the
+// child wrote to the pipe it was given.
+template <typename Body>
+std::string underSizeLimit(rlim_t limit, Body body) {
+    int out[2];
+    if (pipe(out) != 0) return "no pipe";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(out[0]);
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit size{limit, limit};
+        if (setrlimit(RLIMIT_FSIZE, &size) != 0) _exit(3);
+        const std::string said = body();
+        _exit(write(out[1], said.data(), said.size()) == static_cast<ssize_t>(said.size()) ? 0 : 3);
+    }
+    close(out[1]);
+    std::string said;
+    char chunk[256];
+    for (ssize_t got; (got = read(out[0], chunk, sizeof chunk)) > 0;) said.append(chunk, got);
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return said;
+}
+
+// A lost write is kept with its reason until the next phase; nothing after the
+// gap reaches the file.
+TEST_F(AdaptIOTest, AWritePhaseThatLostBytesTellsWhy) {
+    const std::string said = underSizeLimit(1000, [&] {
+        AdaptIO io;
+        std::string report;
+        for (int size : {10, 5000, 10}) {  // fits; buffered past the limit; after the gap
+            if (io.openOut(path.c_str()) != 1) return std::string("not opened");
+            report += std::string("[") + io.getWriteError() + "]";
+            io << std::string(size, 'x').c_str();
+            io.closeOut();
+            report += std::string("[") + io.getWriteError() + "]";
+        }
+        return report;
+    });
+    EXPECT_EQ(said, "[][][][File too large][][File too large]");
+    EXPECT_EQ(zortest::readFile(path), std::string(1000, 'x'));
+}
+
+// A guard decides every open and delete by name, for every object.
+std::vector<std::string> guardCalls;
+std::string guardDir;
+int testGuard(const char* name, int access) {
+    guardCalls.push_back(std::string(name) + ":" + std::to_string(access));
+    if (std::string(name).rfind("in/", 0) != 0) return -1;
+    const std::string inside = guardDir + "/" + (name + 3);
+    if (access == AdaptIO::accessDelete) return unlink(inside.c_str());
+    return open(inside.c_str(), access == AdaptIO::accessRead ? O_RDONLY : O_WRONLY | O_CREAT,
+                0666);
+}
+
+TEST_F(AdaptIOTest, AnInstalledGuardOpensAndDeletesForTheLibrary) {
+    guardDir = dir.path().string();
+    guardCalls.clear();
+    zortest::writeFile(path, "ab");
+    AdaptIO::setFileGuard(testGuard);
+    AdaptIO io;
+    EXPECT_EQ(io.openOut("in/file.txt"), 1);
+    io << "c";
+    io.closeOut();
+    EXPECT_EQ(io.openIn("in/file.txt"), 1);
+    EXPECT_EQ(io.getChar(), 'a');
+    io.closeIn();
+    EXPECT_EQ(
+        io.openIn(path.c_str()) + io.openOut(path.c_str()) + AdaptIO::deleteFile(path.c_str()), 0);
+    EXPECT_EQ(AdaptIO::deleteFile("in/file.txt"), 1);
+    AdaptIO::setFileGuard(nullptr);
+    EXPECT_EQ(guardCalls, (std::vector<std::string>{"in/file.txt:1", "in/file.txt:0", path + ":0",
+                                                    path + ":1", path + ":2", "in/file.txt:2"}));
+    EXPECT_EQ(io.openOut(path.c_str()), 1);  // unguarded again
+    io.closeOut();
+    EXPECT_EQ(guardCalls.size(), 6u);
+}
+
 // A child process that holds a write phase on path until it is killed, or
 // for holdMs and then ends it writing "done". Returns once the child holds it.
 pid_t startHolder(const std::string& path, int holdMs) {
@@ -112,6 +198,89 @@ TEST_F(OutputLockTest, AKilledWriterDoesNotBlockOthers) {
     EXPECT_EQ(io.openOut(dir.file("other.txt").c_str()), 1);
     io.closeOut();
     alarm(0);
+}
+
+// A lock file of the test's own, so that writers elsewhere on the machine
+// neither wait for the test nor show up as holders.
+class PrivateLockTest : public AdaptIOTest {
+protected:
+    PrivateLockTest() { zor::setOutputLockPath(lockPath.c_str()); }
+    ~PrivateLockTest() override {
+        zor::setOutputLockPath(nullptr);
+        zor::setLockWaitNotice(2000);
+        AdaptIO::setLockWaitHook(nullptr);
+    }
+    const std::string lockPath = dir.file("lock");
+};
+
+// Anybody may plant something at the lock's path in the shared directory: a
+// link is not followed and nothing but a regular file serves; writes then go
+// on unserialised, and hosts can tell why.
+TEST_F(PrivateLockTest, OnlyARegularFileServesAsTheLock) {
+    const std::string target = dir.file("target");
+    const struct {
+        const char* planted;
+        std::string lockError;
+    } cases[] = {
+        {"nothing", ""},
+        {"link to a missing file", lockPath + ": Too many levels of symbolic links"},
+        {"link to a file", lockPath + ": Too many levels of symbolic links"},
+        {"fifo", lockPath + ": not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.planted);
+        std::remove(lockPath.c_str());
+        std::remove(target.c_str());
+        const std::string planted = c.planted;
+        if (planted == "link to a file") zortest::writeFile(target, "keep");
+        if (planted.rfind("link", 0) == 0) {
+            ASSERT_EQ(symlink(target.c_str(), lockPath.c_str()), 0);
+        }
+        if (planted == "fifo") {
+            ASSERT_EQ(mkfifo(lockPath.c_str(), 0600), 0);
+        }
+        AdaptIO io;
+        EXPECT_EQ(AdaptIO::getLockError(), c.lockError);
+        ASSERT_EQ(io.openOut(path.c_str()), 1);
+        io.closeOut();
+        EXPECT_EQ(zortest::readFile(target), planted == "link to a file" ? "keep" : "");
+        EXPECT_EQ(access(target.c_str(), F_OK) == 0, planted == "link to a file");
+    }
+}
+
+// The output file that is the lock file would wait for its own write phase.
+TEST_F(PrivateLockTest, TheLockFileIsNoOutputFile) {
+    alarm(20);  // a wait for ever ends this process instead of hanging it
+    AdaptIO io;
+    EXPECT_EQ(io.openOut(lockPath.c_str()), 0);
+    EXPECT_EQ(io.openOut(path.c_str()), 1);
+    io.closeOut();
+    alarm(0);
+}
+
+pid_t heardHolder;
+void stopHolder(int holderPid) {
+    heardHolder = holderPid;
+    kill(holderPid, SIGKILL);
+}
+
+// The hook hears of a long wait with the holder's pid; here it ends the wait
+// by stopping the holder, so nothing depends on how long anything takes.
+TEST_F(PrivateLockTest, ALongWaitNamesTheHolder) {
+    zor::setLockWaitNotice(20);
+    AdaptIO::setLockWaitHook(stopHolder);
+    heardHolder = 0;
+    AdaptIO io;
+    ASSERT_EQ(io.openOut(path.c_str()), 1);  // free: no wait, no notice
+    io.closeOut();
+    EXPECT_EQ(heardHolder, 0);
+    const pid_t holder = startHolder(path, -1);
+    alarm(20);
+    EXPECT_EQ(io.openOut(dir.file("other.txt").c_str()), 1);
+    io.closeOut();
+    alarm(0);
+    EXPECT_EQ(heardHolder, holder);
+    waitpid(holder, nullptr, 0);
 }
 
 }  // namespace
