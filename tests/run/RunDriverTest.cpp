@@ -131,6 +131,22 @@ protected:
         return got > 0 ? std::string(buffer, static_cast<size_t>(got)) : "no answer";
     }
 
+    // Runs body in a child process whose files may not grow beyond limit bytes;
+    // answers what body returned.
+    template <typename Body>
+    int inChild(rlim_t limit, Body body) const {
+        const pid_t child = fork();
+        if (child == 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit size{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &size);
+            _exit(body());
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
     zortest::TempDir dir;
 };
 
@@ -156,6 +172,16 @@ TEST_F(RunDriverTest, OutputThatCannotBeWrittenWholeFails) {
         EXPECT_EQ(runLimited(passes, c.limit), c.said);
         EXPECT_EQ(output(), c.kept);
     }
+    // The provider way: a passing comparison whose report was cut fails too.
+    std::remove(dir.file("out.txt").c_str());
+    const std::string provided = write("p.txt", resultfile() + "extern t { verify: a == 1 }\n");
+    EXPECT_EQ(inChild(10,
+                      [&] {
+                          Parse::readLoop(provided.c_str(), "t");
+                          Parse::getOutStore()["a"] = 1;
+                          return Parse::closeLoop();
+                      }),
+              1);
 }
 
 // Writing into the lock file would wait for the write phase's own lock.
