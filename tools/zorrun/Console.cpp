@@ -48,6 +48,10 @@ void Console::error(std::string_view line) {
     std::fflush(stderr);
 }
 
+void Console::flush() {
+    std::fflush(stdout);
+}
+
 void Console::summary(std::string_view text) {
     progress.hide();
     put(stdout, text);

@@ -21,6 +21,8 @@ public:
     // One line on stderr, as given.
     void error(std::string_view line);
     void summary(std::string_view text);
+    // Sends the lines written so far on, whatever stdout is.
+    void flush();
 
 private:
     void printHeader();
