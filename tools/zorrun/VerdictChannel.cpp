@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <ctime>
@@ -13,9 +14,10 @@ namespace zor {
 
 namespace {
 
-// A message holds a failed test's report block of up to 1 MiB; the ring holds
-// at least one message of the largest size beside a batch of small ones.
-constexpr std::size_t ringSize = 4u << 20;
+// A batch of small messages fits the ring; a large one (a failed test's
+// report block of up to 1 MiB) goes through it in parts. Every page of the
+// ring is in use after a few thousand tests, so memory stays flat in N.
+constexpr std::size_t ringSize = 256u << 10;
 constexpr std::size_t largestMessage = (1u << 20) + (64u << 10);
 constexpr std::size_t nameSize = 500;
 // An exception's message is cut to this many bytes.
@@ -115,6 +117,7 @@ bool VerdictChannel::prepare(std::string& reason) {
     shared->testRunning.store(0);
     shared->testName[0] = '\0';
     scriptEnded = false;
+    expected = 0;
     return true;
 }
 
@@ -172,27 +175,33 @@ void VerdictChannel::scriptEnd(const ScriptEnd& end) {
     wake();
 }
 
-// The length goes in front once the message is complete; the supervisor
-// sees it only when the head moves past it.
+// The length goes in front once the message is complete. A message larger
+// than the room in the ring goes in parts, each published when it is in.
 void VerdictChannel::publish() {
     const std::int32_t size = static_cast<std::int32_t>(message.size());
     std::memcpy(message.data(), &size, sizeof size);
-    const std::uint64_t head = shared->head.load(std::memory_order_relaxed);
-    waitForRoom(message.size());
-    copyIn(head, message.data(), message.size());
-    shared->head.store(head + message.size(), std::memory_order_release);
+    for (std::size_t done = 0; done < message.size();) {
+        const std::uint64_t head = shared->head.load(std::memory_order_relaxed);
+        const std::size_t room = ringSize - (head - shared->tail.load(std::memory_order_acquire));
+        if (room == 0) {
+            waitForRoom();
+            continue;
+        }
+        const std::size_t part = std::min(room, message.size() - done);
+        copyIn(head, message.data() + done, part);
+        shared->head.store(head + part, std::memory_order_release);
+        done += part;
+    }
     ++unannounced;
     unannouncedBytes += message.size();
 }
 
-// Only a supervisor far behind (a slow terminal) lets the ring fill up.
-void VerdictChannel::waitForRoom(std::size_t size) {
-    const std::uint64_t head = shared->head.load(std::memory_order_relaxed);
-    while (head + size - shared->tail.load(std::memory_order_acquire) > ringSize) {
-        wake();
-        const timespec pause{0, 200000};
-        nanosleep(&pause, nullptr);
-    }
+// Only a supervisor far behind (a slow terminal) or a large message lets the
+// ring fill up.
+void VerdictChannel::waitForRoom() {
+    wake();
+    const timespec pause{0, 100000};
+    nanosleep(&pause, nullptr);
 }
 
 // A full pipe already holds a wake-up, so a write that would block is not needed.
@@ -226,23 +235,32 @@ bool VerdictChannel::takeWakeUps() {
 }
 
 // Each message is copied out of the shared memory before it is read, so a
-// worker that writes over it cannot change it while it is checked.
+// worker that writes over it cannot change it while it is checked. A message
+// may arrive in parts; one that a dead worker left unfinished never arrives.
 bool VerdictChannel::receive(VerdictListener& listener) {
     std::uint64_t tail = shared->tail.load(std::memory_order_relaxed);
     const std::uint64_t head = shared->head.load(std::memory_order_acquire);
     if (head < tail || head - tail > ringSize) return false;
     while (tail < head) {
-        std::int32_t size = 0;
-        if (head - tail < headerSize) return false;
-        copyOut(tail, reinterpret_cast<char*>(&size), sizeof size);
-        if (size < static_cast<std::int32_t>(headerSize) ||
-            static_cast<std::size_t>(size) > largestMessage || head - tail < std::uint64_t(size))
-            return false;
-        message.resize(static_cast<std::size_t>(size));
-        copyOut(tail, message.data(), message.size());
-        if (!dispatch(listener)) return false;
-        tail += message.size();
+        if (expected == 0) {
+            std::int32_t size = 0;
+            if (head - tail < sizeof size) break;
+            copyOut(tail, reinterpret_cast<char*>(&size), sizeof size);
+            if (size < static_cast<std::int32_t>(headerSize) ||
+                static_cast<std::size_t>(size) > largestMessage)
+                return false;
+            expected = static_cast<std::size_t>(size);
+            message.clear();
+        }
+        const std::size_t part = std::min<std::uint64_t>(head - tail, expected - message.size());
+        const std::size_t had = message.size();
+        message.resize(had + part);
+        copyOut(tail, message.data() + had, part);
+        tail += part;
         shared->tail.store(tail, std::memory_order_release);
+        if (message.size() < expected) break;
+        expected = 0;
+        if (!dispatch(listener)) return false;
     }
     return true;
 }

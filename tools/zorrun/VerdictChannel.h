@@ -52,7 +52,7 @@ private:
 
     void publish();
     void wake();
-    void waitForRoom(std::size_t size);
+    void waitForRoom();
     void copyIn(std::uint64_t at, const char* bytes, std::size_t size);
     void copyOut(std::uint64_t at, char* bytes, std::size_t size) const;
     bool dispatch(VerdictListener& listener);
@@ -64,6 +64,7 @@ private:
     int unannounced = 0;  // messages published since the last wake-up
     std::size_t unannouncedBytes = 0;
     bool scriptEnded = false;
+    std::size_t expected = 0;  // the size of the message being received, 0 between messages
 };
 
 }  // namespace zor
