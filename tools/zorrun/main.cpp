@@ -81,7 +81,6 @@ void runInWorkers(const RunOptions& options, ScriptReport& report, bool withRepo
 // worker dying inside a write phase would leave the lock taken.
 void runLocally(const RunOptions& options, Console& console, ProgressLine& progress,
                 JUnitReport* junit, RunSummary& summary) {
-    if (!options.inProcess) catchStopSignals();
     loadModules(options, console, summary);
     ScriptReport report(console, progress, junit);
     if (options.inProcess) {
@@ -120,6 +119,8 @@ int run(const RunOptions& options) {
     Console console(options.quiet, progress);
     JUnitReport junit;
     std::string reason;
+    // Only a supervisor has a worker to stop; the other runs end as before.
+    if (options.remotePort < 0 && !options.inProcess) catchStopSignals();
     if (!options.junitFile.empty() && junitIsAScript(options)) {
         console.error(options.junitFile + ": cannot write JUnit report: it is one of the scripts");
         return exitError;
