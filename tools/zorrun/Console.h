@@ -1,5 +1,6 @@
 // What ZorRun prints: per-test lines and the summary on stdout, errors on
-// stderr, each starting in column 1 even while a progress line is shown.
+// stderr, each starting in column 1 even while a progress line is shown. Each
+// test's line is sent on as soon as it is written.
 #pragma once
 
 #include <string>
@@ -29,7 +30,9 @@ private:
 
     bool quiet;
     ProgressLine& progress;
+    bool flushEachLine;  // a terminal shows each line as it ends anyway
     std::string script;
+    std::string lineText;
     bool headerPrinted = false;
 };
 
