@@ -97,7 +97,6 @@ VerdictChannel::VerdictChannel() {
 
 VerdictChannel::~VerdictChannel() {
     closePipe();
-    if (wakeWrite >= 0) close(wakeWrite);
     if (shared) munmap(shared, sizeof(Shared));
 }
 
@@ -122,19 +121,23 @@ bool VerdictChannel::prepare(std::string& reason) {
 }
 
 void VerdictChannel::becomeWorker() {
-    closePipe();
+    closeEnd(wakeRead);
     unannounced = 0;
     unannouncedBytes = 0;
 }
 
 void VerdictChannel::becomeSupervisor() {
-    close(wakeWrite);
-    wakeWrite = -1;
+    closeEnd(wakeWrite);
 }
 
 void VerdictChannel::closePipe() {
-    if (wakeRead >= 0) close(wakeRead);
-    wakeRead = -1;
+    closeEnd(wakeRead);
+    closeEnd(wakeWrite);
+}
+
+void VerdictChannel::closeEnd(int& end) {
+    if (end >= 0) close(end);
+    end = -1;
 }
 
 // A name the library gives is shorter than the field; the bound only guards.
@@ -230,7 +233,7 @@ void VerdictChannel::copyOut(std::uint64_t at, char* bytes, std::size_t size) co
 bool VerdictChannel::takeWakeUps() {
     char bytes[256];
     const ssize_t got = read(wakeRead, bytes, sizeof bytes);
-    if (got == 0) closePipe();
+    if (got == 0) closeEnd(wakeRead);
     return got != 0;
 }
 

@@ -45,11 +45,13 @@ public:
     bool hasScriptEnd() const { return scriptEnded; }
     // The test function that was running when the worker stopped, if any.
     bool runningTest(std::string& name) const;
+    // Closes what is left of the pipe, once the worker has ended or did not start.
     void closePipe();
 
 private:
     struct Shared;
 
+    static void closeEnd(int& end);
     void publish();
     void wake();
     void waitForRoom();
