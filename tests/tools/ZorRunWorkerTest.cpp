@@ -110,4 +110,19 @@ TEST_F(ZorRunWorkerTest, ReportThatCannotBeWrittenFailsTheRun) {
     }
 }
 
+// The draft cannot grow past the limit, so it never takes the report's place.
+TEST_F(ZorRunWorkerTest, JUnitReportThatCannotBeCompletedLeavesTheFormerOne) {
+    std::string script;
+    for (int i = 0; i < 100; ++i) script += "zortst { a = 1 }\n";
+    write("nofile.txt", script);
+    write("report.xml", "the former report");
+    auto run = zorRunPiped({"--junit", "report.xml", "nofile.txt"}, 4096);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.ends_with("report.xml: JUnit report incomplete: a write failed\n"))
+        << run.err;
+    EXPECT_EQ(read("report.xml"), "the former report");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with("report.xml.")) << entry.path();
+}
+
 }  // namespace
