@@ -4,10 +4,12 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,74 @@ inline ChildResult runChild(std::vector<std::string> argv, const std::string& di
     return result;
 }
 
+// The program with stdout on a pipe, read as a CI job reads it, and stderr in
+// a file. A file-size limit, when given, holds in the child, whose SIGXFSZ is
+// ignored so that a write past it fails instead of ending the child.
+class PipedChild {
+public:
+    PipedChild(std::vector<std::string> argv, const std::string& dir, long fileSizeLimit = -1) {
+        int ends[2];
+        EXPECT_EQ(pipe(ends), 0);
+        const std::string errFile = capture.file("err");
+        pid = fork();
+        if (pid == 0) {
+            close(ends[0]);
+            dup2(open("/dev/null", O_RDONLY), 0);
+            dup2(ends[1], 1);
+            dup2(open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+            if (fileSizeLimit >= 0) {
+                const rlimit limit{static_cast<rlim_t>(fileSizeLimit),
+                                   static_cast<rlim_t>(fileSizeLimit)};
+                setrlimit(RLIMIT_FSIZE, &limit);
+                ::signal(SIGXFSZ, SIG_IGN);
+            }
+            std::vector<char*> args;
+            for (std::string& arg : argv) args.push_back(arg.data());
+            args.push_back(nullptr);
+            if (chdir(dir.c_str()) == 0) execv(args[0], args.data());
+            _exit(127);
+        }
+        close(ends[1]);
+        out = ends[0];
+    }
+    ~PipedChild() {
+        if (out >= 0) finish();
+    }
+
+    // Reads until the output holds text; false when it ended without it.
+    bool waitFor(const std::string& text) {
+        char chunk[4096];
+        while (result.out.find(text) == std::string::npos) {
+            const ssize_t got = read(out, chunk, sizeof chunk);
+            if (got <= 0) return false;
+            result.out.append(chunk, static_cast<std::size_t>(got));
+        }
+        return true;
+    }
+    void sendSignal(int number) const { kill(pid, number); }
+
+    ChildResult finish() {
+        char chunk[4096];
+        for (ssize_t got; (got = read(out, chunk, sizeof chunk)) > 0;) {
+            result.out.append(chunk, static_cast<std::size_t>(got));
+        }
+        close(out);
+        out = -1;
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.err = zortest::readFile(capture.file("err"));
+        return result;
+    }
+
+private:
+    zortest::TempDir capture;
+    pid_t pid = -1;
+    int out = -1;
+    ChildResult result;
+};
+
 class ZorRunFixture : public ::testing::Test {
 protected:
     std::string write(const std::string& name, const std::string& text) const {
@@ -68,6 +138,10 @@ protected:
     ChildResult zorRun(std::vector<std::string> args) const {
         args.insert(args.begin(), ZORRUN_PATH);
         return runChild(args, dir.path().string());
+    }
+    ChildResult zorRunPiped(std::vector<std::string> args, long fileSizeLimit = -1) const {
+        args.insert(args.begin(), ZORRUN_PATH);
+        return PipedChild(args, dir.path().string(), fileSizeLimit).finish();
     }
     // What xmllint says of the JUnit report, without the line feed it adds
     // after an --xpath answer.

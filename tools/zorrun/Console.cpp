@@ -1,5 +1,8 @@
 #include "Console.h"
 
+#include <unistd.h>
+
+#include <charconv>
 #include <cstdio>
 
 namespace zor {
@@ -13,7 +16,7 @@ void put(std::FILE* stream, std::string_view text) {
 }  // namespace
 
 Console::Console(bool isQuiet, ProgressLine& progressLine)
-    : quiet(isQuiet), progress(progressLine) {}
+    : quiet(isQuiet), progress(progressLine), flushEachLine(isatty(STDOUT_FILENO) != 1) {}
 
 void Console::beginScript(std::string_view name) {
     script = name;
@@ -27,15 +30,22 @@ void Console::printHeader() {
     headerPrinted = true;
 }
 
+// A line goes out in one piece, so that a reader of a pipe never sees half of
+// it, and at once, so that it waits for no later test.
 void Console::testLine(std::string_view name, int position, bool passed, std::string_view outFile) {
     if (quiet && passed) return;
     if (!headerPrinted) printHeader();
     progress.hide();
-    put(stdout, name);
-    if (position >= 0) std::printf(" %d", position);
-    std::printf(": %s (", passed ? "ok" : "FAIL");
-    put(stdout, outFile.empty() ? "no output file" : outFile);
-    std::fputs(")\n", stdout);
+    lineText.assign(name);
+    if (position >= 0) {
+        char digits[12] = " ";
+        lineText.append(digits, std::to_chars(digits + 1, digits + sizeof digits, position).ptr);
+    }
+    lineText += passed ? ": ok (" : ": FAIL (";
+    lineText += outFile.empty() ? "no output file" : outFile;
+    lineText += ")\n";
+    put(stdout, lineText);
+    if (flushEachLine) std::fflush(stdout);
 }
 
 // stdout is flushed first, so that an error stands after the tests that ran
@@ -46,6 +56,10 @@ void Console::error(std::string_view line) {
     put(stderr, line);
     std::fputc('\n', stderr);
     std::fflush(stderr);
+}
+
+void Console::flush() {
+    std::fflush(stdout);
 }
 
 void Console::summary(std::string_view text) {

@@ -1,5 +1,6 @@
 // What ZorRun prints: per-test lines and the summary on stdout, errors on
-// stderr, each starting in column 1 even while a progress line is shown.
+// stderr, each starting in column 1 even while a progress line is shown. Each
+// test's line is sent on as soon as it is written.
 #pragma once
 
 #include <string>
@@ -21,13 +22,17 @@ public:
     // One line on stderr, as given.
     void error(std::string_view line);
     void summary(std::string_view text);
+    // Sends the lines written so far on, whatever stdout is.
+    void flush();
 
 private:
     void printHeader();
 
     bool quiet;
     ProgressLine& progress;
+    bool flushEachLine;  // a terminal shows each line as it ends anyway
     std::string script;
+    std::string lineText;
     bool headerPrinted = false;
 };
 

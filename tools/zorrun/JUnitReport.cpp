@@ -1,5 +1,8 @@
 #include "JUnitReport.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -30,15 +33,31 @@ void appendTestName(std::string& out, std::string_view name, int position) {
 
 }  // namespace
 
+// A report never closed leaves the former file as it was.
 JUnitReport::~JUnitReport() {
     if (body) std::fclose(body);
-    if (file) std::fclose(file);
+    if (!file) return;
+    std::fclose(file);
+    unlink(draftPath.c_str());
 }
 
+// The draft gets the mode that creating the file itself would have given it.
 bool JUnitReport::open(const std::string& path, std::string& reason) {
-    file = std::fopen(path.c_str(), "wb");
+    finalPath = path;
+    draftPath = path + ".XXXXXX";
+    const int fd = mkstemp(draftPath.data());
+    if (fd >= 0) {
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+        file = fdopen(fd, "wb");
+    }
     if (!file) {
         reason = std::strerror(errno);
+        if (fd >= 0) {
+            ::close(fd);
+            unlink(draftPath.c_str());
+        }
         return false;
     }
     writeFailed =
@@ -84,10 +103,24 @@ void JUnitReport::addFailed(std::string_view name, int position, std::string_vie
 }
 
 void JUnitReport::addError(std::string_view message, std::string_view detail) {
-    beginCase("script error");
+    addErrorCase("script error", "script error", message, detail);
+}
+
+void JUnitReport::addTestError(std::string_view name, int position, std::string_view message,
+                               std::string_view detail) {
+    std::string testName;
+    appendTestName(testName, name, position);
+    addErrorCase(testName, "test error", message, detail);
+}
+
+void JUnitReport::addErrorCase(std::string_view testName, std::string_view type,
+                               std::string_view message, std::string_view detail) {
+    beginCase(testName);
     scratch += ">\n      <error message=\"";
     appendXml(scratch, message, XmlPlace::attribute);
-    scratch += "\" type=\"script error\">";
+    scratch += "\" type=\"";
+    scratch += type;
+    scratch += "\">";
     appendXml(scratch, detail, XmlPlace::content);
     scratch += "</error>\n    </testcase>\n";
     writeBody(scratch);
@@ -128,13 +161,18 @@ void JUnitReport::endSuite(double seconds) {
     if (std::fputs("  </testsuite>\n", file) < 0) writeFailed = true;
 }
 
+// The draft is on disk before it takes the report's name, so that no moment,
+// not even a system crash, shows a partial report under that name.
 bool JUnitReport::close(std::string& reason) {
     if (!file) return true;
     if (std::fputs("</testsuites>\n", file) < 0) writeFailed = true;
+    if (std::fflush(file) != 0 || fsync(fileno(file)) != 0) writeFailed = true;
     if (std::fclose(file) != 0) writeFailed = true;
     file = nullptr;
-    if (writeFailed) reason = "a write failed";
-    return !writeFailed;
+    if (!writeFailed && rename(draftPath.c_str(), finalPath.c_str()) == 0) return true;
+    reason = writeFailed ? "a write failed" : std::strerror(errno);
+    unlink(draftPath.c_str());
+    return false;
 }
 
 }  // namespace zor

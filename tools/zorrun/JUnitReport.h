@@ -1,7 +1,8 @@
 // JUnit XML as CI servers read it: one testsuite per script, one testcase per
 // test record run, a failure carrying the record's report block, an error for
 // a script error. Passed tests are written out as they come, so the report
-// holds nothing per passed test in memory.
+// holds nothing per passed test in memory. The report is drafted beside its
+// file and takes the file's place only when it is complete.
 #pragma once
 
 #include <cstdio>
@@ -17,7 +18,7 @@ public:
     JUnitReport(const JUnitReport&) = delete;
     JUnitReport& operator=(const JUnitReport&) = delete;
 
-    // Creates (or empties) the file; false with a reason when it cannot.
+    // Creates the draft beside the file; false with a reason when it cannot.
     bool open(const std::string& path, std::string& reason);
     bool isOpen() const { return file != nullptr; }
 
@@ -29,16 +30,24 @@ public:
     void addFailed(std::string_view name, int position, std::string_view reportBlock);
     // A script error: a testcase of its own, so that CI servers show it.
     void addError(std::string_view message, std::string_view detail);
+    // A test that got no verdict of its own (its function crashed or threw),
+    // or the end of a run that did not finish (position below 0).
+    void addTestError(std::string_view name, int position, std::string_view message,
+                      std::string_view detail);
     void endSuite(double seconds);
 
-    // Ends the document and closes the file; false with a reason when a
-    // write failed somewhere (a full disk).
+    // Ends the document and puts it in the file's place; false with a reason
+    // when a write failed somewhere (a full disk), and the former file stays.
     bool close(std::string& reason);
 
 private:
     void beginCase(std::string_view name);
+    void addErrorCase(std::string_view testName, std::string_view type, std::string_view message,
+                      std::string_view detail);
     void writeBody(const std::string& text);
 
+    std::string finalPath;
+    std::string draftPath;
     std::FILE* file = nullptr;
     std::FILE* body = nullptr;  // the open suite's testcases, until its counts are known
     std::string suiteName;

@@ -113,6 +113,8 @@ Command parseOptions(const std::vector<std::string>& args, RunOptions& options,
             return Command::version;
         } else if (arg == "-q" || arg == "--quiet") {
             options.quiet = true;
+        } else if (arg == "--no-fork") {
+            options.inProcess = true;
         } else {
             std::string name = arg, value;
             const bool assigned = splitAssignment(arg, name, value);
@@ -144,6 +146,8 @@ const char* usageText() {
            "  --remote HOST:PORT run the scripts on the test server at HOST, reached with\n"
            "                     the port a viewer enters (6500 is TCP port 25625); the\n"
            "                     output files come back into the current folder\n"
+           "  --no-fork          run the tests in ZorRun's own process, to debug test\n"
+           "                     functions: a crash then ends ZorRun\n"
            "  -q, --quiet        print only failed tests and the summary\n"
            "  -h, --help         print this help and exit\n"
            "  --version          print the version and exit\n"
@@ -151,9 +155,14 @@ const char* usageText() {
            "Tests named zortst echo their input; every other test runs the native\n"
            "function registered under its name by a loaded module.\n"
            "\n"
+           "Each script runs in a worker process of its own: a test function that\n"
+           "crashes, throws or exits fails its test with an error, and the next\n"
+           "script runs.\n"
+           "\n"
            "Exit status: 0 when every script passed, 1 when a verification failed,\n"
-           "2 for a script error, a file that cannot be opened, a missing output file,\n"
-           "a module that cannot be loaded, or bad arguments.\n";
+           "2 for a script error, a file that cannot be opened or written, a test\n"
+           "function that crashed, threw or exited, a module that cannot be loaded,\n"
+           "or bad arguments; 130 or 143 when stopped by SIGINT or SIGTERM.\n";
 }
 
 }  // namespace zor

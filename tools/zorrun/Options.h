@@ -15,6 +15,8 @@ struct RunOptions {
     std::optional<std::string> traceRoot;
     std::string junitFile;
     bool quiet = false;
+    // --no-fork: scripts run in ZorRun's own process, as under a debugger.
+    bool inProcess = false;
     // --remote HOST:PORT: the scripts run on that test server instead.
     std::string remoteHost;
     int remotePort = -1;

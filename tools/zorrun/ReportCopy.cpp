@@ -10,13 +10,18 @@ ReportCopy::ReportCopy() {
     const char* folder = std::getenv("TMPDIR");
     path = std::string(folder && folder[0] ? folder : "/tmp") + "/zorrun-XXXXXX";
     reader = mkstemp(path.data());
-    if (reader < 0) path.clear();
+    if (reader < 0) {
+        path.clear();
+        return;
+    }
+    // Nameless at once, so that no end of the process leaves it behind; the
+    // writer reaches it through the descriptor.
+    unlink(path.c_str());
+    path = "/proc/self/fd/" + std::to_string(reader);
 }
 
 ReportCopy::~ReportCopy() {
-    if (reader < 0) return;
-    close(reader);
-    unlink(path.c_str());
+    if (reader >= 0) close(reader);
 }
 
 std::string ReportCopy::make(int pass, std::size_t limit) {

@@ -11,8 +11,8 @@ namespace zor {
 
 class ReportCopy {
 public:
-    // The blocks go to a file of ZorRun's own in the temporary folder, removed
-    // again at the end. It only grows: emptying it before each block would make
+    // The blocks go to a file of ZorRun's own in the temporary folder, which
+    // has no name once it is open. It only grows: emptying it before each block would make
     // the file system flush it at every close.
     ReportCopy();
     ~ReportCopy();

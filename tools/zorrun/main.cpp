@@ -1,5 +1,6 @@
 // ZorRun: runs test scripts from a terminal or a CI job and reports every
 // test's verdict, a summary, optional JUnit XML and an exit status.
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cstdio>
 #include <string>
@@ -7,12 +8,15 @@
 
 #include "Console.h"
 #include "JUnitReport.h"
+#include "LibraryRun.h"
 #include "ModuleLoader.h"
 #include "Options.h"
 #include "ProgressLine.h"
 #include "RemoteRunner.h"
 #include "RunSummary.h"
-#include "ScriptRunner.h"
+#include "ScriptReport.h"
+#include "StopSignals.h"
+#include "WorkerRunner.h"
 #include "ZorLib.h"
 
 namespace {
@@ -38,12 +42,52 @@ void loadModules(const RunOptions& options, Console& console, RunSummary& summar
     }
 }
 
+bool nameFits(const std::string& script, ScriptReport& report) {
+    if (script.size() < static_cast<std::size_t>(Parse::entryNameSize)) return true;
+    report.cannotRun("name longer than 255 characters");
+    return false;
+}
+
+// Debuggers follow the process they started: there the tests run.
+void runInProcess(const RunOptions& options, ScriptReport& report, bool withReports,
+                  RunSummary& summary) {
+    LibraryRun run(report, withReports);
+    for (const std::string& script : options.scripts) {
+        report.begin(script, options.filter);
+        if (nameFits(script, report)) run.run(script, options.filter);
+        summary.addScript(report.end());
+    }
+}
+
+// A stop ends the script that runs; the next one stands in the report as
+// interrupted, so that a stopped run never looks complete.
+void runInWorkers(const RunOptions& options, ScriptReport& report, bool withReports,
+                  RunSummary& summary) {
+    WorkerRunner runner(report, withReports);
+    for (const std::string& script : options.scripts) {
+        report.begin(script, options.filter);
+        if (const int signal = stopSignal()) {
+            report.interrupted("interrupted by " + signalName(signal) + " before it started");
+            summary.addScript(report.end());
+            return;
+        }
+        if (nameFits(script, report)) runner.run(script, options.filter);
+        summary.addScript(report.end());
+    }
+}
+
+// The supervisor must not touch the library's shared file object before it
+// starts workers: they would share the descriptor of its output lock, and a
+// worker dying inside a write phase would leave the lock taken.
 void runLocally(const RunOptions& options, Console& console, ProgressLine& progress,
                 JUnitReport* junit, RunSummary& summary) {
     loadModules(options, console, summary);
-    ScriptRunner runner(console, progress, junit);
-    for (const std::string& script : options.scripts)
-        summary.addScript(runner.run(script, options.filter));
+    ScriptReport report(console, progress, junit);
+    if (options.inProcess) {
+        runInProcess(options, report, junit != nullptr, summary);
+    } else {
+        runInWorkers(options, report, junit != nullptr, summary);
+    }
 }
 
 // A server that cannot be reached fails each script in turn, so that every
@@ -55,11 +99,32 @@ void runRemote(const RunOptions& options, Console& console, JUnitReport* junit,
         summary.addScript(runner.run(script, options.filter));
 }
 
+// The JUnit report takes its file's place at the end: a script under that name
+// would be lost.
+bool junitIsAScript(const RunOptions& options) {
+    struct stat report;
+    const bool exists = stat(options.junitFile.c_str(), &report) == 0;
+    for (const std::string& script : options.scripts) {
+        struct stat status;
+        if (script == options.junitFile) return true;
+        if (exists && stat(script.c_str(), &status) == 0 && status.st_dev == report.st_dev &&
+            status.st_ino == report.st_ino)
+            return true;
+    }
+    return false;
+}
+
 int run(const RunOptions& options) {
     ProgressLine progress(stderr, isatty(STDERR_FILENO) == 1);
     Console console(options.quiet, progress);
     JUnitReport junit;
     std::string reason;
+    // Only a supervisor has a worker to stop; the other runs end as before.
+    if (options.remotePort < 0 && !options.inProcess) catchStopSignals();
+    if (!options.junitFile.empty() && junitIsAScript(options)) {
+        console.error(options.junitFile + ": cannot write JUnit report: it is one of the scripts");
+        return exitError;
+    }
     if (!options.junitFile.empty() && !junit.open(options.junitFile, reason)) {
         console.error(options.junitFile + ": cannot write JUnit report: " + reason);
         return exitError;
@@ -76,6 +141,7 @@ int run(const RunOptions& options) {
         console.error(options.junitFile + ": JUnit report incomplete: " + reason);
         summary.addSetupError();
     }
+    if (const int signal = stopSignal()) return 128 + signal;
     return summary.exitStatus();
 }
 

@@ -1,5 +1,10 @@
 // Native test functions for ZorRun's tests, loaded with --load.
+#include <unistd.h>
+
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -25,6 +30,36 @@ void pause() {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 }
 
+// Test functions that end the process running them, or would. A sanitizer's
+// own handler would turn the crash into an exit, so the default comes back
+// first.
+void crash() {
+    std::signal(SIGSEGV, SIG_DFL);
+    std::raise(SIGSEGV);
+}
+
+void throws() {
+    throw std::runtime_error("no session");
+}
+
+void exitZero() {
+    std::exit(0);
+}
+
+void exitThree() {
+    _exit(3);
+}
+
+// Longer than any test waits: the run is stopped from outside.
+void sleepLong() {
+    std::this_thread::sleep_for(std::chrono::minutes(5));
+}
+
+ZorCall crashRegistration("crash", crash);
+ZorCall throwsRegistration("throws", throws);
+ZorCall exitZeroRegistration("exitZero", exitZero);
+ZorCall exitThreeRegistration("exitThree", exitThree);
+ZorCall sleepLongRegistration("sleepLong", sleepLong);
 ZorCall everyByteRegistration("everyByte", everyByte);
 ZorCall bigTextRegistration("bigText", bigText);
 ZorCall pauseRegistration("pause", pause);

@@ -1,0 +1,86 @@
+#include "LibraryRun.h"
+
+#include "RunCallback.h"
+#include "ScriptFiles.h"
+#include "ZorLib.h"
+
+namespace zor {
+
+namespace {
+
+// The library calls back through plain functions; they reach the run here.
+LibraryRun* activeRun = nullptr;
+TestWatch* activeWatch = nullptr;
+
+// A failed test's report block goes into the JUnit file up to this size.
+constexpr std::size_t reportLimit = 1 << 20;
+
+}  // namespace
+
+LibraryRun::LibraryRun(VerdictListener& verdicts, bool withReports, TestWatch* testWatch)
+    : listener(verdicts), watch(testWatch) {
+    if (withReports) reportCopy = std::make_unique<ReportCopy>();
+    activeRun = this;
+    activeWatch = watch;
+    Parse::setVerifyObserver(heardVerdict);
+}
+
+LibraryRun::~LibraryRun() {
+    Parse::setVerifyObserver(nullptr);
+    activeRun = nullptr;
+    activeWatch = nullptr;
+}
+
+void LibraryRun::heardVerdict(const char* name, int position, int pass, int result) {
+    if (activeRun) activeRun->verdict(name, position, pass, result);
+}
+
+int LibraryRun::testCallback() {
+    if (activeWatch) activeWatch->testStarts(Parse::getInStore()->getName());
+    if (activeRun) activeRun->calledBack = true;
+    return runCallback();
+}
+
+// The comparison has closed the output file, so its write error is this
+// block's. A block that did not go in whole fails its test whatever the
+// comparison found.
+void LibraryRun::verdict(const char* name, int position, int pass, int result) {
+    Verdict verdict;
+    verdict.name = name;
+    verdict.position = position;
+    verdict.pass = pass;
+    verdict.outFile = Parse::getLastOutFile();
+    verdict.writeError = Parse::getIO().getWriteError();
+    verdict.passed = result == 0 && verdict.writeError.empty();
+    // A record of globals is compared without a test function.
+    const char* message = calledBack ? escapedException() : nullptr;
+    if (message) verdict.threw = message;
+    calledBack = false;
+    if (reportCopy && !verdict.passed && verdict.writeError.empty()) {
+        report = failureReport(Parse::getLastOutFile(), pass);
+        verdict.report = report;
+    }
+    listener.verdict(verdict);
+    if (watch) watch->testEnded();
+}
+
+// Without an output file the comparison was never made.
+std::string LibraryRun::failureReport(const char* outFile, int pass) {
+    if (fileSize(outFile) < 0)
+        return std::string("no comparison was made: the output file '") + outFile +
+               "' could not be opened";
+    return reportCopy->make(pass, reportLimit);
+}
+
+void LibraryRun::run(const std::string& script, const std::string& filter) {
+    ScriptEnd end;
+    end.code = Parse::parseLoop(script.c_str(), filter.c_str(), testCallback);
+    end.errLine = Parse::getErrLine();
+    end.errPos = Parse::getErrPos();
+    end.errString = Parse::getErrString();
+    end.lastOutFile = Parse::getLastOutFile();
+    if (end.code == -3) end.writeError = Parse::getIO().getWriteError();
+    listener.scriptEnd(end);
+}
+
+}  // namespace zor

@@ -1,0 +1,49 @@
+// Runs one script through the library in this process, with the callback every
+// host shares, and tells a listener each verdict and how the script ended.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ReportCopy.h"
+#include "Verdict.h"
+
+namespace zor {
+
+// Hears when a test function is about to run, and when its test has its verdict.
+class TestWatch {
+public:
+    virtual void testStarts(const char* name) = 0;
+    virtual void testEnded() = 0;
+
+protected:
+    ~TestWatch() = default;
+};
+
+class LibraryRun {
+public:
+    // With reports, a failed test's verdict carries its report block. watch may
+    // be null. The run hears the library's verdicts while it lives.
+    LibraryRun(VerdictListener& listener, bool withReports, TestWatch* watch = nullptr);
+    ~LibraryRun();
+    LibraryRun(const LibraryRun&) = delete;
+    LibraryRun& operator=(const LibraryRun&) = delete;
+
+    // The script's name must be shorter than Parse::entryNameSize.
+    void run(const std::string& script, const std::string& filter);
+
+private:
+    static void heardVerdict(const char* name, int position, int pass, int result);
+    static int testCallback();
+
+    void verdict(const char* name, int position, int pass, int result);
+    std::string failureReport(const char* outFile, int pass);
+
+    VerdictListener& listener;
+    TestWatch* watch;
+    std::unique_ptr<ReportCopy> reportCopy;  // with reports only
+    std::string report;
+    bool calledBack = false;  // a test function ran since the last verdict
+};
+
+}  // namespace zor

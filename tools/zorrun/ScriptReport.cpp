@@ -1,0 +1,159 @@
+#include "ScriptReport.h"
+
+#include <chrono>
+
+#include "ScriptFiles.h"
+
+namespace zor {
+
+namespace {
+
+double secondsNow() {
+    const std::chrono::duration<double> now = std::chrono::steady_clock::now().time_since_epoch();
+    return now.count();
+}
+
+std::string withoutLineEnd(std::string_view text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+    return std::string(text);
+}
+
+}  // namespace
+
+std::string testName(const std::string& name, int position) {
+    return position < 0 ? name : name + " " + std::to_string(position);
+}
+
+ScriptReport::ScriptReport(Console& out, ProgressLine& progressLine, JUnitReport* report)
+    : console(out), progress(progressLine), junit(report) {}
+
+void ScriptReport::begin(const std::string& name, const std::string& selection) {
+    script = name;
+    filter = selection;
+    outcome = ScriptOutcome();
+    lastName.clear();
+    lastPosition = -1;
+    anyVerdict = false;
+    lastWriteError.clear();
+    console.beginScript(script);
+    if (junit) junit->beginSuite(script);
+    startSeconds = secondsNow();
+}
+
+void ScriptReport::verdict(const Verdict& verdict) {
+    verdict.passed ? ++outcome.passed : ++outcome.failed;
+    console.testLine(verdict.name, verdict.position, verdict.passed, verdict.outFile);
+    lastName = verdict.name;
+    lastPosition = verdict.position;
+    anyVerdict = true;
+    if (!verdict.writeError.empty()) {
+        writeError(verdict);
+    } else if (!verdict.threw.empty()) {
+        threw(verdict);
+    } else if (junit && verdict.passed) {
+        junit->addPassed(verdict.name, verdict.position);
+    } else if (junit) {
+        junit->addFailed(verdict.name, verdict.position, verdict.report);
+    }
+    progress.update(++testsRun);
+}
+
+// A report that did not go in whole is a broken run, not a failed
+// verification; a full disk fails every test after it, so each reason is
+// named once.
+void ScriptReport::writeError(const Verdict& verdict) {
+    const std::string message = "cannot write the report to " + std::string(verdict.outFile) +
+                                ": " + std::string(verdict.writeError);
+    outcome.error = true;
+    if (message != lastWriteError) console.error(message);
+    lastWriteError = message;
+    if (junit) junit->addFailed(verdict.name, verdict.position, message);
+}
+
+void ScriptReport::threw(const Verdict& verdict) {
+    const std::string message = "test function threw: " + std::string(verdict.threw) + " in " +
+                                testName(std::string(verdict.name), verdict.position);
+    outcome.error = true;
+    console.error(script + ": " + message);
+    if (junit) junit->addTestError(verdict.name, verdict.position, message, verdict.report);
+}
+
+void ScriptReport::scriptEnd(const ScriptEnd& end) {
+    reportCode(end);
+    if (!outcome.error && !filter.empty() && outcome.passed + outcome.failed == 0)
+        console.error(script + ": the filter '" + filter + "' selects no test");
+}
+
+// 0 and -4 (an earlier verification failed, perhaps in another script) leave the
+// verdict to the tests this script ran; the other codes are errors.
+void ScriptReport::reportCode(const ScriptEnd& end) {
+    if (end.code == 0 || end.code == -4) return;
+    if (end.code == -1) return fileError("cannot run script", "the library is busy");
+    if (end.code == -2) return fileError("cannot open script", unreadableReason(script));
+    if (end.errLine >= 1) syntaxError(end);
+    if (end.code == -3) {
+        const std::string outFile(end.lastOutFile);
+        fileError("no output file" + (outFile.empty() ? "" : " " + outFile),
+                  end.writeError.empty() ? unwritableReason(outFile) : std::string(end.writeError));
+    }
+}
+
+void ScriptReport::syntaxError(const ScriptEnd& end) {
+    const std::string text = withoutLineEnd(end.errString);
+    const int column = errorColumn(script, end.errLine, end.errPos);
+    const std::string where = script + ":" + std::to_string(end.errLine) + ":" +
+                              std::to_string(column > 0 ? column : end.errPos);
+    console.error(where + ": " + text);
+    outcome.error = true;
+    if (junit)
+        junit->addError(text, where + ": " + text + "\nline " + std::to_string(end.errLine) +
+                                  ", position " + std::to_string(end.errPos));
+}
+
+void ScriptReport::cannotRun(const std::string& reason) {
+    fileError("cannot run script", reason);
+}
+
+void ScriptReport::fileError(const std::string& what, const std::string& reason) {
+    const std::string message = what + ": " + reason;
+    console.error(script + ": " + message);
+    outcome.error = true;
+    if (junit) junit->addError(message, script + ": " + message);
+}
+
+void ScriptReport::testError(const std::string& name, int position, const std::string& message) {
+    ++outcome.failed;
+    outcome.error = true;
+    console.error(script + ": " + message);
+    if (junit) junit->addTestError(name, position, message, script + ": " + message);
+}
+
+void ScriptReport::scriptError(const std::string& message) {
+    outcome.error = true;
+    console.error(script + ": " + message);
+    if (junit) junit->addError(message, script + ": " + message);
+}
+
+void ScriptReport::interrupted(const std::string& detail) {
+    outcome.error = true;
+    console.error(script + ": " + detail);
+    if (junit) junit->addTestError("interrupted", -1, "interrupted", script + ": " + detail);
+}
+
+void ScriptReport::flush() {
+    console.flush();
+}
+
+ScriptOutcome ScriptReport::end() {
+    if (junit) junit->endSuite(secondsNow() - startSeconds);
+    return outcome;
+}
+
+bool ScriptReport::lastVerdict(std::string& name, int& position) const {
+    if (!anyVerdict) return false;
+    name = lastName;
+    position = lastPosition;
+    return true;
+}
+
+}  // namespace zor

@@ -1,0 +1,139 @@
+#include "WorkerRunner.h"
+
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include "LibraryRun.h"
+#include "RecordPositions.h"
+#include "StopSignals.h"
+
+namespace zor {
+
+namespace {
+
+// Milliseconds the supervisor waits for a wake-up before it looks at the ring
+// anyway: the verdicts that a slow test holds back in an unfinished batch
+// appear this late. Once the worker's end of the pipe is closed, it is about
+// to end, and the supervisor looks more often.
+constexpr int lookInterval = 50;
+constexpr int lookIntervalAtEnd = 1;
+
+// The position in a filter "login 404"; -1 when it has none.
+int filterPosition(const std::string& filter) {
+    const std::size_t space = filter.rfind(' ');
+    int position = -1;
+    if (space == std::string::npos) return -1;
+    const char* end = filter.data() + filter.size();
+    const auto [stop, failure] = std::from_chars(filter.data() + space + 1, end, position);
+    return failure == std::errc() && stop == end ? position : -1;
+}
+
+}  // namespace
+
+WorkerRunner::WorkerRunner(ScriptReport& scriptReport, bool reports)
+    : report(scriptReport), withReports(reports), supervisor(getpid()) {}
+
+void WorkerRunner::run(const std::string& script, const std::string& filter) {
+    std::string reason;
+    if (!channel.prepare(reason)) return report.cannotRun("cannot start a worker: " + reason);
+    // Output still in a buffer would be written twice, once by each process.
+    std::fflush(nullptr);
+    const pid_t worker = fork();
+    if (worker < 0) {
+        reason = std::strerror(errno);
+        channel.closePipe();
+        return report.cannotRun("cannot start a worker: " + reason);
+    }
+    if (worker == 0) work(script, filter);
+    channel.becomeSupervisor();
+    judgeEnd(supervise(worker), script, filter);
+}
+
+// The worker leaves by _exit: the supervisor's buffers and objects are not
+// its to flush or destroy.
+void WorkerRunner::work(const std::string& script, const std::string& filter) {
+    restoreStopSignals();
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != supervisor) _exit(1);
+    channel.becomeWorker();
+    {
+        LibraryRun run(channel, withReports, &channel);
+        run.run(script, filter);
+    }
+    std::fflush(nullptr);
+    _exit(0);
+}
+
+// The worker's wait status once it has ended, and every message it published.
+int WorkerRunner::supervise(pid_t worker) {
+    int status = 0;
+    damaged = false;
+    for (;;) {
+        if (stopSignal()) kill(worker, SIGKILL);
+        pollfd wake{channel.wakeDescriptor(), POLLIN, 0};
+        poll(&wake, 1, wake.fd >= 0 ? lookInterval : lookIntervalAtEnd);
+        if (wake.revents != 0) channel.takeWakeUps();
+        if (!damaged && !channel.receive(report)) {
+            damaged = true;
+            kill(worker, SIGKILL);
+        }
+        report.flush();
+        if (waitpid(worker, &status, WNOHANG) == worker) break;
+    }
+    if (!damaged && !channel.receive(report)) damaged = true;
+    channel.closePipe();
+    report.flush();
+    return status;
+}
+
+void WorkerRunner::judgeEnd(int status, const std::string& script, const std::string& filter) {
+    if (damaged) return report.scriptError("the worker's messages are damaged");
+    if (channel.hasScriptEnd()) return;
+    std::string name;
+    int position = -1;
+    const std::string where = whereStopped(name, position, script, filter);
+    if (const int signal = stopSignal())
+        return report.interrupted("interrupted by " + signalName(signal) + where);
+    const bool running = channel.runningTest(name);
+    const std::string ending = WIFSIGNALED(status)
+                                   ? "died from " + signalName(WTERMSIG(status))
+                                   : "exited with status " + std::to_string(WEXITSTATUS(status));
+    if (running && WIFSIGNALED(status)) {
+        report.testError(name, position,
+                         "test function crashed: " + signalName(WTERMSIG(status)) + " in " +
+                             testName(name, position));
+    } else if (running) {
+        report.testError(name, position, "script ended early: the process " + ending + where);
+    } else {
+        report.scriptError("script ended early: the process " + ending + where);
+    }
+}
+
+// " inside login 404", " after login 404" or " before the first test". The
+// running test's position is its filter's, or found in the script after the
+// last verdict's.
+std::string WorkerRunner::whereStopped(std::string& name, int& position, const std::string& script,
+                                       const std::string& filter) {
+    std::string last;
+    int lastPosition = -1;
+    const bool anyVerdict = report.lastVerdict(last, lastPosition);
+    if (channel.runningTest(name)) {
+        position = !filter.empty() ? filterPosition(filter)
+                                   : findTestRecord(script, anyVerdict ? lastPosition : -1, name);
+        return " inside " + testName(name, position);
+    }
+    if (!anyVerdict) return " before the first test";
+    name = last;
+    position = lastPosition;
+    return " after " + testName(name, position);
+}
+
+}  // namespace zor

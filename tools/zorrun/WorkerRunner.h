@@ -1,0 +1,36 @@
+// Runs each script in a worker process started from ZorRun after the modules
+// are loaded, and watches it: a test function that crashes, exits or hangs
+// until ZorRun is stopped ends that script with an error, never ZorRun.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+#include "ScriptReport.h"
+#include "VerdictChannel.h"
+
+namespace zor {
+
+class WorkerRunner {
+public:
+    // With reports, failed tests' report blocks travel with their verdicts.
+    WorkerRunner(ScriptReport& report, bool withReports);
+
+    void run(const std::string& script, const std::string& filter);
+
+private:
+    [[noreturn]] void work(const std::string& script, const std::string& filter);
+    int supervise(pid_t worker);
+    void judgeEnd(int status, const std::string& script, const std::string& filter);
+    std::string whereStopped(std::string& name, int& position, const std::string& script,
+                             const std::string& filter);
+
+    ScriptReport& report;
+    bool withReports;
+    VerdictChannel channel;
+    pid_t supervisor;
+    bool damaged = false;
+};
+
+}  // namespace zor
