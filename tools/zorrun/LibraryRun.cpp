@@ -1,5 +1,9 @@
 #include "LibraryRun.h"
 
+#include <fstream>
+#include <iterator>
+
+#include "FailedEntries.h"
 #include "RunCallback.h"
 #include "ScriptFiles.h"
 #include "ZorLib.h"
@@ -36,9 +40,20 @@ void LibraryRun::heardVerdict(const char* name, int position, int pass, int resu
 }
 
 int LibraryRun::testCallback() {
-    if (activeWatch) activeWatch->testStarts(Parse::getInStore()->getName());
-    if (activeRun) activeRun->calledBack = true;
+    const char* name = Parse::getInStore()->getName();
+    if (activeWatch) activeWatch->testStarts(name);
+    if (activeRun) {
+        activeRun->calledBack = true;
+        activeRun->unknownFunction = ZorCall::getFunc(name) == nullptr;
+    }
     return runCallback();
+}
+
+double LibraryRun::secondsSinceLast() {
+    const auto now = std::chrono::steady_clock::now();
+    const std::chrono::duration<double> seconds = now - lastVerdictTime;
+    lastVerdictTime = now;
+    return seconds.count();
 }
 
 // The comparison has closed the output file, so its write error is this
@@ -52,10 +67,20 @@ void LibraryRun::verdict(const char* name, int position, int pass, int result) {
     verdict.outFile = Parse::getLastOutFile();
     verdict.writeError = Parse::getIO().getWriteError();
     verdict.passed = result == 0 && verdict.writeError.empty();
+    verdict.seconds = secondsSinceLast();
+    verdict.line = lines.lineOf(position);
     // A record of globals is compared without a test function.
     const char* message = calledBack ? escapedException() : nullptr;
     if (message) verdict.threw = message;
+    verdict.unknownFunction = calledBack && unknownFunction;
+    // A record of globals is compared against the globals, not the logged record.
+    const bool comparedLogged = calledBack;
     calledBack = false;
+    failedEntries.clear();
+    if (!verdict.passed && comparedLogged && !message && !verdict.unknownFunction) {
+        collectFailedEntries(Parse::getVerStore()[0], Parse::getOutStore(), failedEntries);
+        verdict.failedEntries = failedEntries;
+    }
     if (reportCopy && !verdict.passed && verdict.writeError.empty()) {
         report = failureReport(Parse::getLastOutFile(), pass);
         verdict.report = report;
@@ -73,6 +98,10 @@ std::string LibraryRun::failureReport(const char* outFile, int pass) {
 }
 
 void LibraryRun::run(const std::string& script, const std::string& filter) {
+    std::ifstream file(script, std::ios::binary);
+    lines.reset(
+        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+    lastVerdictTime = std::chrono::steady_clock::now();
     ScriptEnd end;
     end.code = Parse::parseLoop(script.c_str(), filter.c_str(), testCallback);
     end.errLine = Parse::getErrLine();

@@ -2,9 +2,11 @@
 // host shares, and tells a listener each verdict and how the script ended.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
+#include "RecordPositions.h"
 #include "ReportCopy.h"
 #include "Verdict.h"
 
@@ -38,12 +40,17 @@ private:
 
     void verdict(const char* name, int position, int pass, int result);
     std::string failureReport(const char* outFile, int pass);
+    double secondsSinceLast();
 
     VerdictListener& listener;
     TestWatch* watch;
     std::unique_ptr<ReportCopy> reportCopy;  // with reports only
     std::string report;
-    bool calledBack = false;  // a test function ran since the last verdict
+    bool calledBack = false;       // a test function ran since the last verdict
+    bool unknownFunction = false;  // the test called back had no function
+    std::string failedEntries;
+    ScriptLines lines;
+    std::chrono::steady_clock::time_point lastVerdictTime;
 };
 
 }  // namespace zor

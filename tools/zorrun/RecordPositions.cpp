@@ -133,6 +133,28 @@ private:
 
 }  // namespace
 
+void ScriptLines::reset(std::string scriptText) {
+    text = std::move(scriptText);
+    at = 0;
+    line = 1;
+    passed = 0;
+}
+
+// Each character but a line feed moves the position on by one, so a position
+// falls on the line where it is first reached.
+int ScriptLines::lineOf(int position) {
+    if (position < passed) reset(std::move(text));
+    while (at < text.size() && (passed < position || text[at] == '\n')) {
+        if (text[at] == '\n') {
+            ++line;
+        } else {
+            ++passed;
+        }
+        ++at;
+    }
+    return passed == position && at < text.size() ? line : 0;
+}
+
 int findTestRecord(const std::string& script, int after, std::string_view name) {
     std::ifstream file(script, std::ios::binary);
     if (!file) return -1;

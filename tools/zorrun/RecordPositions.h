@@ -12,4 +12,21 @@ namespace zor {
 // -1 when there is none or the script cannot be read.
 int findTestRecord(const std::string& script, int after, std::string_view name);
 
+// The line a position (as the library counts it) stands on. Tests come in the
+// script's order, so the count goes on from the last position asked for and
+// reads each character once per script.
+class ScriptLines {
+public:
+    // An empty text (a script that cannot be read) knows no line.
+    void reset(std::string scriptText);
+    // 1-based; 0 when the position is not in the text.
+    int lineOf(int position);
+
+private:
+    std::string text;
+    std::size_t at = 0;  // the first character of line `line` not yet passed
+    int line = 1;
+    int passed = 0;  // the position of text[at]
+};
+
 }  // namespace zor

@@ -7,6 +7,7 @@
 
 #include "Console.h"
 #include "JUnitReport.h"
+#include "JsonReport.h"
 #include "ProgressLine.h"
 #include "RunSummary.h"
 #include "Verdict.h"
@@ -15,8 +16,9 @@ namespace zor {
 
 class ScriptReport : public VerdictListener {
 public:
-    // junit may be null.
-    ScriptReport(Console& console, ProgressLine& progress, JUnitReport* junit);
+    // junit and json may be null.
+    ScriptReport(Console& console, ProgressLine& progress, JUnitReport* junit,
+                 JsonReport* json = nullptr);
 
     void begin(const std::string& script, const std::string& filter);
     void verdict(const Verdict& verdict) override;
@@ -43,10 +45,13 @@ private:
     void fileError(const std::string& what, const std::string& reason);
     void writeError(const Verdict& verdict);
     void threw(const Verdict& verdict);
+    void addJsonTest(const Verdict& verdict, std::string_view kind, std::string_view message);
 
     Console& console;
     ProgressLine& progress;
     JUnitReport* junit;
+    JsonReport* json;
+    std::string details;
     std::string script;
     std::string filter;
     ScriptOutcome outcome;

@@ -8,6 +8,7 @@
 
 #include "Console.h"
 #include "JUnitReport.h"
+#include "JsonReport.h"
 #include "LibraryRun.h"
 #include "ModuleLoader.h"
 #include "Options.h"
@@ -80,9 +81,9 @@ void runInWorkers(const RunOptions& options, ScriptReport& report, bool withRepo
 // starts workers: they would share the descriptor of its output lock, and a
 // worker dying inside a write phase would leave the lock taken.
 void runLocally(const RunOptions& options, Console& console, ProgressLine& progress,
-                JUnitReport* junit, RunSummary& summary) {
+                JUnitReport* junit, RunSummary& summary, JsonReport* json) {
     loadModules(options, console, summary);
-    ScriptReport report(console, progress, junit);
+    ScriptReport report(console, progress, junit, json);
     if (options.inProcess) {
         runInProcess(options, report, junit != nullptr, summary);
     } else {
@@ -99,14 +100,14 @@ void runRemote(const RunOptions& options, Console& console, JUnitReport* junit,
         summary.addScript(runner.run(script, options.filter));
 }
 
-// The JUnit report takes its file's place at the end: a script under that name
-// would be lost.
-bool junitIsAScript(const RunOptions& options) {
+// A report takes its file's place at the end: a script under that name would
+// be lost.
+bool reportIsAScript(const RunOptions& options, const std::string& reportFile) {
     struct stat report;
-    const bool exists = stat(options.junitFile.c_str(), &report) == 0;
+    const bool exists = stat(reportFile.c_str(), &report) == 0;
     for (const std::string& script : options.scripts) {
         struct stat status;
-        if (script == options.junitFile) return true;
+        if (script == reportFile) return true;
         if (exists && stat(script.c_str(), &status) == 0 && status.st_dev == report.st_dev &&
             status.st_ino == report.st_ino)
             return true;
@@ -116,12 +117,13 @@ bool junitIsAScript(const RunOptions& options) {
 
 int run(const RunOptions& options) {
     ProgressLine progress(stderr, isatty(STDERR_FILENO) == 1);
-    Console console(options.quiet, progress);
+    Console console(options.quiet, progress, colorWanted(options.color));
     JUnitReport junit;
+    JsonReport json;
     std::string reason;
     // Only a supervisor has a worker to stop; the other runs end as before.
     if (options.remotePort < 0 && !options.inProcess) catchStopSignals();
-    if (!options.junitFile.empty() && junitIsAScript(options)) {
+    if (!options.junitFile.empty() && reportIsAScript(options, options.junitFile)) {
         console.error(options.junitFile + ": cannot write JUnit report: it is one of the scripts");
         return exitError;
     }
@@ -129,16 +131,29 @@ int run(const RunOptions& options) {
         console.error(options.junitFile + ": cannot write JUnit report: " + reason);
         return exitError;
     }
+    if (!options.jsonFile.empty() && reportIsAScript(options, options.jsonFile)) {
+        console.error(options.jsonFile + ": cannot write JSON report: it is one of the scripts");
+        return exitError;
+    }
+    if (!options.jsonFile.empty() && !json.open(options.jsonFile, reason)) {
+        console.error(options.jsonFile + ": cannot write JSON report: " + reason);
+        return exitError;
+    }
     RunSummary summary;
     applyTrace(options);
     if (options.remotePort >= 0) {
         runRemote(options, console, junit.isOpen() ? &junit : nullptr, summary);
     } else {
-        runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, summary);
+        runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, summary,
+                   json.isOpen() ? &json : nullptr);
     }
-    console.summary(summary.text());
+    console.summary(summary.text(), summary.exitStatus() == exitPassed);
     if (!junit.close(reason)) {
         console.error(options.junitFile + ": JUnit report incomplete: " + reason);
+        summary.addSetupError();
+    }
+    if (!json.close(reason)) {
+        console.error(options.jsonFile + ": JSON report incomplete: " + reason);
         summary.addSetupError();
     }
     if (const int signal = stopSignal()) return 128 + signal;
