@@ -1,7 +1,8 @@
 #include "ErrorHint.h"
 
-#include <fstream>
 #include <string_view>
+
+#include "RecordPositions.h"
 
 namespace zor {
 
@@ -12,13 +13,13 @@ bool isStringChar(char c) {
     return c >= 0x20 && c <= 0x7E && c != '"' && c != '`';
 }
 
-std::string readLine(const std::string& script, int line) {
-    std::ifstream file(script, std::ios::binary);
-    std::string text;
-    for (int at = 1; at <= line && std::getline(file, text); ++at) {
-        if (at == line) return text;
+std::string_view lineOf(std::string_view text, int line) {
+    for (int at = 1; at < line; ++at) {
+        const std::size_t end = text.find('\n');
+        if (end == std::string_view::npos) return {};
+        text.remove_prefix(end + 1);
     }
-    return "";
+    return text.substr(0, text.find('\n'));
 }
 
 // A string opened on the line that a character it cannot hold keeps from
@@ -37,10 +38,11 @@ bool holdsBrokenString(std::string_view line) {
 
 }  // namespace
 
-std::string errorHint(const std::string& script, int line) {
+std::string errorHint(const std::string& scriptPath, int line) {
     if (line < 1) return "";
-    std::string text = readLine(script, line);
-    if (!text.empty() && text.back() == '\r') text.pop_back();
+    const std::string script = readScriptText(scriptPath);
+    std::string_view text = lineOf(script, line);
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     if (holdsBrokenString(text)) return "strings hold printable ASCII characters except \" and `";
     return "";
 }

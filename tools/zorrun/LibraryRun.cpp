@@ -1,8 +1,5 @@
 #include "LibraryRun.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "FailedEntries.h"
 #include "RunCallback.h"
 #include "ScriptFiles.h"
@@ -98,9 +95,7 @@ std::string LibraryRun::failureReport(const char* outFile, int pass) {
 }
 
 void LibraryRun::run(const std::string& script, const std::string& filter) {
-    std::ifstream file(script, std::ios::binary);
-    lines.reset(
-        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+    lines.reset(readScriptText(script));
     lastVerdictTime = std::chrono::steady_clock::now();
     ScriptEnd end;
     end.code = Parse::parseLoop(script.c_str(), filter.c_str(), testCallback);

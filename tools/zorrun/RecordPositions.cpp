@@ -1,5 +1,6 @@
 #include "RecordPositions.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -132,6 +133,19 @@ private:
 };
 
 }  // namespace
+
+std::string readScriptText(const std::string& script) {
+    std::string text;
+    std::FILE* file = std::fopen(script.c_str(), "rb");
+    if (!file) return text;
+    char chunk[1 << 16];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+        text.append(chunk, got);
+    }
+    if (std::ferror(file)) text.clear();
+    std::fclose(file);
+    return text;
+}
 
 void ScriptLines::reset(std::string scriptText) {
     text = std::move(scriptText);

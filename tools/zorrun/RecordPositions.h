@@ -12,6 +12,9 @@ namespace zor {
 // -1 when there is none or the script cannot be read.
 int findTestRecord(const std::string& script, int after, std::string_view name);
 
+// The script's text; "" when it cannot be read (a folder, no rights).
+std::string readScriptText(const std::string& script);
+
 // The line a position (as the library counts it) stands on. Tests come in the
 // script's order, so the count goes on from the last position asked for and
 // reads each character once per script.

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "ErrorHint.h"
+#include "RecordPositions.h"
 #include "ScriptFiles.h"
 
 namespace zor {
@@ -187,9 +188,12 @@ void ScriptReport::testError(const std::string& name, int position, const std::s
     console.error(script + ": " + message);
     if (junit) junit->addTestError(name, position, message, script + ": " + message);
     if (!json) return;
+    ScriptLines lines;
+    if (position >= 0) lines.reset(readScriptText(script));
     JsonTest test;
     test.name = name;
     test.position = position;
+    test.line = position >= 0 ? lines.lineOf(position) : 0;
     test.verdict = "error";
     test.message = message;
     json->addTest(test);
