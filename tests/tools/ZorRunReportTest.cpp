@@ -138,7 +138,7 @@ TEST_F(ZorRunReportTest, JsonReportFollowsItsSchema) {
                        "broken.txt", "missing.txt"});
     EXPECT_EQ(run.status, 2);
     auto checked =
-        zorruntest::runChild({"/usr/bin/python3", "check.py", "report.json"}, dir.path().string());
+        zorruntest::runChild({ZOR_PYTHON3, "check.py", "report.json"}, dir.path().string());
     EXPECT_EQ(checked.err, "");
     EXPECT_EQ(checked.out,
               "mixed.txt error 1 4 []\n"

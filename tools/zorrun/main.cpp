@@ -93,9 +93,10 @@ void runLocally(const RunOptions& options, Console& console, ProgressLine& progr
 
 // A server that cannot be reached fails each script in turn, so that every
 // script is accounted for.
-void runRemote(const RunOptions& options, Console& console, JUnitReport* junit,
-               RunSummary& summary) {
+void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, RunSummary& summary,
+               JsonReport* json) {
     RemoteRunner runner(options.remoteHost, options.remotePort, console, junit);
+    runner.setJson(json);
     for (const std::string& script : options.scripts)
         summary.addScript(runner.run(script, options.filter));
 }
@@ -142,7 +143,8 @@ int run(const RunOptions& options) {
     RunSummary summary;
     applyTrace(options);
     if (options.remotePort >= 0) {
-        runRemote(options, console, junit.isOpen() ? &junit : nullptr, summary);
+        runRemote(options, console, junit.isOpen() ? &junit : nullptr, summary,
+                  json.isOpen() ? &json : nullptr);
     } else {
         runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, summary,
                    json.isOpen() ? &json : nullptr);
