@@ -75,8 +75,8 @@ std::size_t announcedLength(std::string_view bytes) {
 }
 
 std::optional<WorkerResult> decodeWorkerResult(std::string_view message) {
-    if (announcedLength(message) != message.size() || message.size() > maxWorkerMessage)
-        return std::nullopt;
+    const std::size_t whole = announcedLength(message);
+    if (whole == 0 || whole != message.size() || whole > maxWorkerMessage) return std::nullopt;
     Reader reader(message.substr(headerSize));
     WorkerResult result;
     if (!reader.number(result.errLine) || !reader.number(result.errPos) ||
