@@ -46,13 +46,13 @@ bool allowBeneath(int rulesetFd, int dirFd, std::uint64_t rights) {
     return syscall(SYS_landlock_add_rule, rulesetFd, LANDLOCK_RULE_PATH_BENEATH, &rule, 0) == 0;
 }
 
-// A path that is missing needs no rule: nothing can be opened there anyway.
-bool allowWriting(int rulesetFd, const char* path, int flags) {
+// A rule beside the folder's only widens what a worker may do: one that
+// cannot be added (a path that is missing) leaves the worker narrower.
+void allow(int rulesetFd, const char* path, int flags, std::uint64_t rights) {
     const int fd = open(path, O_PATH | O_CLOEXEC | flags);
-    if (fd < 0) return true;
-    const bool added = allowBeneath(rulesetFd, fd, LANDLOCK_ACCESS_FS_WRITE_FILE);
+    if (fd < 0) return;
+    allowBeneath(rulesetFd, fd, rights);
     close(fd);
-    return added;
 }
 
 }  // namespace
@@ -66,9 +66,10 @@ bool confineWritesToFolder(int folderFd, const char* sharedFile) {
     const int rulesetFd =
         static_cast<int>(syscall(SYS_landlock_create_ruleset, &ruleset, sizeof ruleset, 0));
     if (rulesetFd < 0) return false;
+    allow(rulesetFd, "/dev", O_DIRECTORY, LANDLOCK_ACCESS_FS_WRITE_FILE);
+    allow(rulesetFd, "/dev/shm", O_DIRECTORY, ruleset.handled_access_fs);
+    allow(rulesetFd, sharedFile, O_NOFOLLOW, LANDLOCK_ACCESS_FS_WRITE_FILE);
     const bool confined = allowBeneath(rulesetFd, folderFd, ruleset.handled_access_fs) &&
-                          allowWriting(rulesetFd, "/dev", O_DIRECTORY) &&
-                          allowWriting(rulesetFd, sharedFile, O_NOFOLLOW) &&
                           prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
                           syscall(SYS_landlock_restrict_self, rulesetFd, 0) == 0;
     close(rulesetFd);

@@ -6,7 +6,8 @@ namespace zorserver {
 
 // Lets the process, from now on, create, write, truncate, rename and remove
 // files beneath the folder only, besides opening devices under /dev (a
-// module's functions drive the device under test through them) and the one
+// module's functions drive the device under test through them), shared
+// memory under /dev/shm (their named semaphores and segments) and the one
 // shared file named (the library's machine-wide output lock, which every
 // writer opens). Reading stays free: modules and the C library read system
 // files. Uses Landlock; false, with no effect, where the kernel does not

@@ -161,7 +161,9 @@ void ReplyFile::drop() {
 // meanwhile is padded, so that the stream stays in step.
 bool ReplyFile::send(remote::WireSocket& client, long& sentBytes) {
     sentBytes = 0;
-    const long size = isOpen() ? std::min(bytes, maxSendBytes) : 0;
+    // A length the field cannot announce is never cut down to one it can.
+    if (bytes > maxSendBytes) drop();
+    const long size = bytes;
     bool sent = client.sendNumber(static_cast<int>(size)) == remote::fieldSize;
     std::vector<char> buffer(size > 0 ? chunkSize : 0);
     char* const chunk = buffer.data();

@@ -90,8 +90,10 @@ bool TestServer::serveExchange(remote::WireSocket& client) {
                                                    : unstoredRun(request.storeError);
     const Clock::duration runTime = Clock::now() - start;
     ReplyFile file(folderFd, reply.outFile);
-    if (file.leadsOutside())
+    if (file.leadsOutside()) {
         setServerError(reply, "file outside the server's folder: " + reply.outFile);
+        reply.outFile.clear();
+    }
     if (file.size() > maxSendBytes) {
         setServerError(reply,
                        "output file too large to send (" + std::to_string(file.size()) + " bytes)");
