@@ -240,6 +240,12 @@ protected:
     std::map<std::string, std::string> before;
 };
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool sanitized = true;
+#else
+constexpr bool sanitized = false;
+#endif
+
 bool landlockAvailable() {
     return syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION) >= 1;
 }
@@ -312,7 +318,7 @@ TEST_F(ConfinedServerTest, ModuleFunctionsCreateFilesInsideTheFolderOnly) {
 // Each fault ends its own exchange: the next one is served, and the device
 // keeps the state that earlier exchanges gave it.
 TEST_F(ZorServerTest, AFaultInATestFunctionEndsItsExchangeOnly) {
-    startServer({"--load", ZOR_FAULTS_MODULE, "--run-timeout", "1"});
+    startServer({"--load", ZOR_FAULTS_MODULE, "--run-timeout", "1", "--max-memory", "256M"});
     remote::WireSocket connection = connect();
     exchange(connection, "buttonpress{x=40 y=120 button=0}", "", true, "xin.txt");
     const struct {
@@ -323,9 +329,13 @@ TEST_F(ZorServerTest, AFaultInATestFunctionEndsItsExchangeOnly) {
         {"throwing", "test function crashed: SIGABRT"},
         {"quit", "test function exited with status 0"},
         {"hang", "run timed out after 1 s"},
+        {"hog", "test function crashed: SIGABRT"},
     };
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.test);
+        // A sanitizer's shadow memory is larger than any bound, so its builds
+        // run the worker unbounded.
+        if (sanitized && fault.test == std::string("hog")) continue;
         const remote::ExchangeReply failed = exchange(
             connection, "resultfile \"out.txt\"\r\n" + std::string(fault.test) + " { }\r\n");
         EXPECT_TRUE(failed.finished);

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <stdexcept>
+#include <vector>
 
 #include "ZorLib.h"
 
@@ -26,6 +27,11 @@ void quit() {
     std::exit(0);
 }
 
+void hog() {
+    std::vector<char> big(std::size_t{1} << 30, 'x');
+    Parse::getOutStore()["last"] = big.back();
+}
+
 void throwing() {
     throw std::runtime_error("thrown by a test function");
 }
@@ -41,6 +47,7 @@ void touch() {
 
 ZorCall crashRegistration("crash", crash);
 ZorCall hangRegistration("hang", hang);
+ZorCall hogRegistration("hog", hog);
 ZorCall quitRegistration("quit", quit);
 ZorCall throwingRegistration("throwing", throwing);
 ZorCall touchRegistration("touch", touch);
