@@ -48,6 +48,20 @@ ServerReply unstoredRun(const std::string& reason) {
     return reply;
 }
 
+// The output file goes back only from inside the folder, and only when a
+// number field can announce its length.
+void admitReplyFile(ServerReply& reply, ReplyFile& file, long limit) {
+    if (file.leadsOutside()) {
+        setServerError(reply, "file outside the server's folder: " + reply.outFile);
+        reply.outFile.clear();
+    }
+    if (file.size() > limit) {
+        setServerError(reply,
+                       "output file too large to send (" + std::to_string(file.size()) + " bytes)");
+        file.drop();
+    }
+}
+
 }  // namespace
 
 void TestServer::serveForever() {
@@ -90,15 +104,7 @@ bool TestServer::serveExchange(remote::WireSocket& client) {
                                                    : unstoredRun(request.storeError);
     const Clock::duration runTime = Clock::now() - start;
     ReplyFile file(folderFd, reply.outFile);
-    if (file.leadsOutside()) {
-        setServerError(reply, "file outside the server's folder: " + reply.outFile);
-        reply.outFile.clear();
-    }
-    if (file.size() > maxSendBytes) {
-        setServerError(reply,
-                       "output file too large to send (" + std::to_string(file.size()) + " bytes)");
-        file.drop();
-    }
+    admitReplyFile(reply, file, maxSendBytes);
     long fileBytes = 0;
     const bool sent = sendReply(client, reply, file, fileBytes);
     log(describe(request, reply, fileBytes, runTime));

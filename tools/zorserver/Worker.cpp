@@ -40,18 +40,23 @@ void writeAll(int fd, const std::string& bytes) {
     }
 }
 
-[[noreturn]] void runWorker(const ServerRequest& request, const WorkerSettings& settings,
-                            pid_t server, int resultFd) {
+// The walls go up before anything of the request runs.
+void enterWorker(const WorkerSettings& settings, pid_t server) {
     // Its own process group, so that whatever it starts ends with it.
     setpgid(0, 0);
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != server) _exit(127);
     for (const int fd : settings.closedInWorker) close(fd);
     limitAddressSpace(settings.maxMemory);
-    // Built before the walls go up: it creates the output lock when missing.
+    // Built before the walls: it creates the output lock when missing.
     Parse::getIO();
     confineWritesToFolder(settings.folderFd, outputLockFile);
     confineLibraryFiles(settings.folderFd);
+}
+
+[[noreturn]] void runWorker(const ServerRequest& request, const WorkerSettings& settings,
+                            pid_t server, int resultFd) {
+    enterWorker(settings, server);
     const RunOutcome outcome = runRequest(request);
     WorkerResult result;
     result.outFile = outcome.reply.outFile;
@@ -193,9 +198,7 @@ ServerReply superviseWorker(pid_t worker, int resultFd, const WorkerSettings& se
     return failedRun(endOfWorker(status));
 }
 
-}  // namespace
-
-ServerReply runInWorker(const ServerRequest& request, const WorkerSettings& settings) {
+ServerReply workerReply(const ServerRequest& request, const WorkerSettings& settings) {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0)
         return failedRun(std::string("cannot start a worker: ") + std::strerror(errno));
@@ -207,15 +210,21 @@ ServerReply runInWorker(const ServerRequest& request, const WorkerSettings& sett
         close(ends[0]);
         runWorker(request, settings, server, ends[1]);
     }
+    const int error = errno;
     close(ends[1]);
-    ServerReply reply;
     if (worker < 0) {
-        reply = failedRun(std::string("cannot start a worker: ") + std::strerror(errno));
         close(ends[0]);
-    } else {
-        fcntl(ends[0], F_SETFL, O_NONBLOCK);
-        reply = superviseWorker(worker, ends[0], settings);
+        return failedRun(std::string("cannot start a worker: ") + std::strerror(error));
     }
+    setpgid(worker, worker);
+    fcntl(ends[0], F_SETFL, O_NONBLOCK);
+    return superviseWorker(worker, ends[0], settings);
+}
+
+}  // namespace
+
+ServerReply runInWorker(const ServerRequest& request, const WorkerSettings& settings) {
+    ServerReply reply = workerReply(request, settings);
     reply.blocks = displayBlocks(device().picture());
     return reply;
 }
