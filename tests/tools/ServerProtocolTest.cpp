@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "DevicePanel.h"
-#include "LogText.h"
 #include "ServerOptions.h"
 #include "ServerProtocol.h"
 #include "WorkerMessage.h"
@@ -69,13 +68,6 @@ TEST(ServerProtocolTest, TheDeviceTakesOnlyStatesItCanReach) {
     EXPECT_EQ(panel.text(), "q");
     EXPECT_TRUE(panel.setState({"AB", 3, "CLR pressed (left)"}));
     EXPECT_EQ(panel.pressed(), "CLR");
-}
-
-TEST(ServerProtocolTest, LogTextsKeepToOneLine) {
-    EXPECT_EQ(zorserver::escapeForLog("in.txt"), "in.txt");
-    EXPECT_EQ(zorserver::escapeForLog("a\nb\r\t\\"), "a\\nb\\r\\t\\\\");
-    EXPECT_EQ(zorserver::escapeForLog(std::string("\x1b[2J\0\x7f\xe9", 7)),
-              "\\x1b[2J\\x00\\x7f\xe9");
 }
 
 TEST(ServerProtocolTest, WorkerLimitsTakeTheirUnits) {

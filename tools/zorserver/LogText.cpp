@@ -1,28 +1,44 @@
 #include "LogText.h"
 
+#include <cstdio>
+
 namespace zorserver {
 
+namespace {
+
+void appendHex(std::string& out, const char* form, unsigned value) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, form, value);
+    out += hex;
+}
+
+}  // namespace
+
 std::string escapeForLog(std::string_view text) {
-    static constexpr char hex[] = "0123456789abcdef";
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
         if (c == '\\') {
-            escaped += "\\\\";
+            out += "\\\\";
         } else if (c == '\n') {
-            escaped += "\\n";
+            out += "\\n";
         } else if (c == '\r') {
-            escaped += "\\r";
+            out += "\\r";
         } else if (c == '\t') {
-            escaped += "\\t";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            escaped += {'\\', 'x', hex[byte >> 4], hex[byte & 0xF]};
+            out += "\\t";
+        } else if (c < 0x20 || c == 0x7f) {
+            appendHex(out, "\\x%02x", c);
+        } else if (c == 0xc2 && next >= 0x80 && next <= 0x9f) {
+            // U+0080 to U+009F in UTF-8: some terminals obey them as controls.
+            appendHex(out, "\\u%04x", next);
+            ++i;
         } else {
-            escaped += c;
+            out += static_cast<char>(c);
         }
     }
-    return escaped;
+    return out;
 }
 
 }  // namespace zorserver

@@ -1,5 +1,4 @@
-// Texts that come from clients and scripts, made safe for the server's log:
-// one line each, whatever bytes they hold.
+// Text from a client (names, filters, error texts) on its way into the log.
 #pragma once
 
 #include <string>
@@ -7,8 +6,9 @@
 
 namespace zorserver {
 
-// Control characters and the backslash as C escapes ("\n", "\x1b", "\\");
-// every other byte as it is.
+// The text with control characters written as escapes ("\n", "\x1b", and the
+// C1 characters as "\u009b"), and a backslash as "\\", so that a client
+// cannot forge log lines or drive the terminal that shows the log.
 std::string escapeForLog(std::string_view text);
 
 }  // namespace zorserver
