@@ -12,6 +12,29 @@ bool parsePort(const std::string& value, int& port) {
     return failure == std::errc() && stop == end && port >= 0 && port <= 0xFFFF;
 }
 
+ServerCommand bad(std::string& error, std::string message) {
+    error = std::move(message);
+    return ServerCommand::badArguments;
+}
+
+// "--name=value" or "--name value"; false when the value is missing.
+bool takeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
+               std::string& value) {
+    const std::string& arg = args[i];
+    if (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0) {
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    if (arg != name || i + 1 >= args.size()) return false;
+    value = args[++i];
+    return true;
+}
+
+bool isOption(const std::string& arg, const char* name) {
+    const std::string option = name;
+    return arg == option || arg.rfind(option + "=", 0) == 0;
+}
+
 template <class Number>
 bool parseNumber(const std::string& value, Number& number, Number least, Number most) {
     const char* end = value.data() + value.size();
@@ -35,29 +58,6 @@ bool parseBytes(std::string value, unsigned long long& bytes) {
     if (!parseNumber(value, number, 1ULL, ~0ULL >> 1 >> shift)) return false;
     bytes = number << shift;
     return true;
-}
-
-ServerCommand bad(std::string& error, std::string message) {
-    error = std::move(message);
-    return ServerCommand::badArguments;
-}
-
-// "--name=value" or "--name value"; false when the value is missing.
-bool takeValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name,
-               std::string& value) {
-    const std::string& arg = args[i];
-    if (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0) {
-        value = arg.substr(name.size() + 1);
-        return true;
-    }
-    if (arg != name || i + 1 >= args.size()) return false;
-    value = args[++i];
-    return true;
-}
-
-bool isOption(const std::string& arg, const char* name) {
-    const std::string option = name;
-    return arg == option || arg.rfind(option + "=", 0) == 0;
 }
 
 }  // namespace
