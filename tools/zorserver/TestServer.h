@@ -13,7 +13,7 @@ namespace zorserver {
 
 class TestServer {
 public:
-    // Scripts are stored and run in the folder, of which folder is a descriptor.
+    // folder: a descriptor of the folder in which scripts are stored and run.
     TestServer(int listener, int folder, const ServerOptions& options)
         : listenFd(listener),
           quietLog(options.quiet),

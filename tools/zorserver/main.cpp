@@ -33,8 +33,20 @@ bool loadModules(const ServerOptions& options) {
     return true;
 }
 
+// The working folder, in which clients' names are resolved; -1 where the
+// system cannot keep them inside it.
+int openServerFolder() {
+    const int folderFd = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0 && canOpenBeneath(folderFd)) return folderFd;
+    std::fprintf(stderr,
+                 "ZorServer: this system cannot open files beneath a folder (openat2), "
+                 "which keeps clients inside the server's folder\n");
+    return -1;
+}
+
 int serve(const ServerOptions& options) {
-    if (!loadModules(options)) return exitError;
+    const int folderFd = openServerFolder();
+    if (folderFd < 0 || !loadModules(options)) return exitError;
     Listening listening;
     std::string reason;
     if (!startListening(options.bindAddress, options.port, listening, reason)) {
@@ -44,13 +56,6 @@ int serve(const ServerOptions& options) {
     std::printf("ZorServer: serving scripts in %s\n", std::filesystem::current_path().c_str());
     std::printf("ZorServer: listening on %s TCP port %d; viewers enter port %d\n",
                 options.bindAddress.c_str(), listening.tcpPort, listening.enteredPort);
-    const int folderFd = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0 || !canOpenBeneath(folderFd)) {
-        std::fprintf(stderr,
-                     "ZorServer: this system cannot open files beneath a folder (openat2), "
-                     "which keeps clients inside the server's folder\n");
-        return exitError;
-    }
     TestServer(listening.fd, folderFd, options).serveForever();
 }
 
