@@ -375,6 +375,36 @@ TEST_F(ZorServerTest, ScriptsBeyondTheStoreLimitsAreRefused) {
     EXPECT_FALSE(fs::exists(serverDir.path() / "c.txt"));
 }
 
+// A script beyond the client's own limit is taken off the stream and refused,
+// and the connection stays in step for the next exchange.
+TEST_F(ZorServerTest, AScriptLongerThanTheClientsLimitIsRefused) {
+    startServer();
+    remote::WireSocket connection = connect();
+    const std::string huge(10'000'000, ' ');
+    connection.sendWord(remote::execWord);
+    for (const int number : {0, 0}) connection.sendNumber(number);
+    connection.sendString("");
+    connection.sendString("huge.txt");
+    connection.sendNumber(static_cast<int>(huge.size()));
+    connection.send(huge.data(), huge.size());
+    connection.sendString("");
+    int length = 0;
+    for (int field = 0; field < 2; ++field) ASSERT_TRUE(connection.receiveNumber(length));
+    while (connection.receiveNumber(length) && length > 0) connection.skip(length);
+    int line = 0;
+    std::string text(200, '\0');
+    ASSERT_TRUE(connection.receiveNumber(line) && connection.receiveNumber(length) &&
+                connection.receiveNumber(length));
+    ASSERT_LE(length, static_cast<int>(text.size()));
+    ASSERT_TRUE(connection.receive(text.data(), length));
+    EXPECT_EQ(line, 1);
+    EXPECT_STREQ(text.c_str(),
+                 "script too long for the test server (10000000 bytes; the limit is 9999999)");
+    connection.sendWord(remote::stopWord);
+    EXPECT_FALSE(fs::exists(serverDir.path() / "huge.txt"));
+    EXPECT_EQ(exchange(connection, script).outFile, "out.txt");
+}
+
 // With the server's files bounded as a full disk bounds them: a script that
 // cannot be stored leaves the kept one unrun, and a report that is cut is an
 // error, not a result.
