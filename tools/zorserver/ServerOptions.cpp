@@ -35,6 +35,31 @@ bool isOption(const std::string& arg, const char* name) {
     return arg == option || arg.rfind(option + "=", 0) == 0;
 }
 
+template <class Number>
+bool parseNumber(const std::string& value, Number& number, Number least, Number most) {
+    const char* end = value.data() + value.size();
+    Number parsed{};
+    const auto [stop, failure] = std::from_chars(value.data(), end, parsed);
+    if (failure != std::errc() || stop != end || parsed < least || parsed > most) return false;
+    number = parsed;
+    return true;
+}
+
+// "512M", "4G", "65536": a number of bytes with an optional binary suffix.
+bool parseBytes(std::string value, unsigned long long& bytes) {
+    const std::string suffixes = "KMGT";
+    int shift = 0;
+    if (const std::size_t at = value.empty() ? std::string::npos : suffixes.find(value.back());
+        at != std::string::npos) {
+        shift = 10 * static_cast<int>(at + 1);
+        value.pop_back();
+    }
+    unsigned long long number = 0;
+    if (!parseNumber(value, number, 1ULL, ~0ULL >> 1 >> shift)) return false;
+    bytes = number << shift;
+    return true;
+}
+
 }  // namespace
 
 ServerCommand parseServerOptions(const std::vector<std::string>& args, ServerOptions& options,
@@ -57,6 +82,21 @@ ServerCommand parseServerOptions(const std::vector<std::string>& args, ServerOpt
             if (!takeValue(args, i, "--load", value) || value.empty())
                 return bad(error, "--load needs a module");
             options.modules.push_back(value);
+        } else if (isOption(arg, "--max-memory")) {
+            if (!takeValue(args, i, "--max-memory", value) || !parseBytes(value, options.maxMemory))
+                return bad(error, "--max-memory expects a number of bytes, such as 512M or 4G");
+        } else if (isOption(arg, "--run-timeout")) {
+            if (!takeValue(args, i, "--run-timeout", value) ||
+                !parseNumber(value, options.runTimeout, 0, 1'000'000))
+                return bad(error, "--run-timeout expects a number of seconds (0: none)");
+        } else if (isOption(arg, "--max-scripts")) {
+            if (!takeValue(args, i, "--max-scripts", value) ||
+                !parseNumber(value, options.maxScripts, 1, 1'000'000))
+                return bad(error, "--max-scripts expects a number from 1 to 1000000");
+        } else if (isOption(arg, "--max-send-bytes")) {
+            if (!takeValue(args, i, "--max-send-bytes", value) ||
+                !parseNumber(value, options.maxSendBytes, 0L, 9'999'999L))
+                return bad(error, "--max-send-bytes expects a number from 0 to 9999999");
         } else {
             return bad(error, "unknown argument '" + arg + "'");
         }
@@ -77,6 +117,10 @@ const char* serverUsageText() {
            "  --bind ADDRESS     the IPv4 address to listen on (default 127.0.0.1;\n"
            "                     0.0.0.0 for every interface)\n"
            "  --load MODULE.so   load a shared module of native test functions (repeatable)\n"
+           "  --max-memory BYTES the address space of the process that runs each script\n"
+           "                     (default 4G; suffixes K, M, G, T)\n"
+           "  --run-timeout N    end a run that takes more than N seconds (default 0: none)\n"
+           "  --max-scripts N    keep at most N stored script names (default 100)\n"
            "  -q, --quiet        print only the start-up lines and problems\n"
            "  -h, --help         print this help and exit\n"
            "  --version          print the version and exit\n"
@@ -84,7 +128,9 @@ const char* serverUsageText() {
            "Tests named zortst echo their input; ongraphic, buttonpress and keypress\n"
            "drive the simulated device; every other test runs the native function\n"
            "registered under its name by a loaded module. One client is served at a\n"
-           "time; the next is served once it disconnects.\n";
+           "time; the next is served once it disconnects. Each run happens in a process\n"
+           "of its own, which writes, creates and deletes files in the current folder\n"
+           "only; a test function that crashes or hangs there ends that run alone.\n";
 }
 
 }  // namespace zorserver

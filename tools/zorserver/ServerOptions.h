@@ -12,6 +12,14 @@ struct ServerOptions {
     std::string bindAddress = "127.0.0.1";
     std::vector<std::string> modules;
     bool quiet = false;
+    // A worker's address space, in bytes.
+    unsigned long long maxMemory = 4ULL << 30;
+    // Seconds a run may take; 0 for no limit.
+    int runTimeout = 0;
+    // Distinct names under which the server keeps scripts that clients sent.
+    int maxScripts = 100;
+    // Larger output files are not sent; lowered only by tests.
+    long maxSendBytes = 9'999'999;
 };
 
 enum class ServerCommand { serve, help, version, badArguments };

@@ -5,13 +5,23 @@
 #include <cstdio>
 #include <string>
 
+#include "ServerOptions.h"
+#include "ServerProtocol.h"
 #include "WireSocket.h"
 
 namespace zorserver {
 
 class TestServer {
 public:
-    TestServer(int listener, bool quiet) : listenFd(listener), quietLog(quiet) {}
+    // folder: a descriptor of the folder in which scripts are stored and run.
+    TestServer(int listener, int folder, const ServerOptions& options)
+        : listenFd(listener),
+          quietLog(options.quiet),
+          folderFd(folder),
+          store(folder, static_cast<std::size_t>(options.maxScripts)),
+          maxMemory(options.maxMemory),
+          runTimeout(options.runTimeout),
+          maxSendBytes(options.maxSendBytes) {}
 
     // Serves clients until the process ends.
     [[noreturn]] void serveForever();
@@ -23,6 +33,11 @@ private:
 
     int listenFd;
     bool quietLog;
+    int folderFd;
+    ScriptStore store;
+    unsigned long long maxMemory;
+    int runTimeout;
+    long maxSendBytes;
 };
 
 }  // namespace zorserver

@@ -2,6 +2,7 @@
 // scripts they send through ZorLib in its working directory, with the echo
 // test, the simulated device's functions and any loaded modules, and sends
 // back the output file, the device's picture and the error state.
+#include <fcntl.h>
 #include <unistd.h>
 #include <csignal>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FolderAccess.h"
 #include "Listener.h"
 #include "ModuleLoader.h"
 #include "ServerOptions.h"
@@ -31,8 +33,20 @@ bool loadModules(const ServerOptions& options) {
     return true;
 }
 
+// The working folder, in which clients' names are resolved; -1 where the
+// system cannot keep them inside it.
+int openServerFolder() {
+    const int folderFd = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0 && canOpenBeneath(folderFd)) return folderFd;
+    std::fprintf(stderr,
+                 "ZorServer: this system cannot open files beneath a folder (openat2), "
+                 "which keeps clients inside the server's folder\n");
+    return -1;
+}
+
 int serve(const ServerOptions& options) {
-    if (!loadModules(options)) return exitError;
+    const int folderFd = openServerFolder();
+    if (folderFd < 0 || !loadModules(options)) return exitError;
     Listening listening;
     std::string reason;
     if (!startListening(options.bindAddress, options.port, listening, reason)) {
@@ -42,7 +56,7 @@ int serve(const ServerOptions& options) {
     std::printf("ZorServer: serving scripts in %s\n", std::filesystem::current_path().c_str());
     std::printf("ZorServer: listening on %s TCP port %d; viewers enter port %d\n",
                 options.bindAddress.c_str(), listening.tcpPort, listening.enteredPort);
-    TestServer(listening.fd, options.quiet).serveForever();
+    TestServer(listening.fd, folderFd, options).serveForever();
 }
 
 }  // namespace
@@ -52,6 +66,9 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     // A log that nobody reads any more must not end the server.
     std::signal(SIGPIPE, SIG_IGN);
+    // A file size limit fails the write that reaches it, which is reported,
+    // rather than ending the server.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> args(argv + 1, argv + argc);
     ServerOptions options;
     std::string error;
