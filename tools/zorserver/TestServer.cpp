@@ -3,7 +3,9 @@
 #include <charconv>
 #include <chrono>
 
+#include "IdleTimeout.h"
 #include "Listener.h"
+#include "LogText.h"
 #include "ScriptExecution.h"
 #include "ServerProtocol.h"
 #include "WireFields.h"
@@ -24,16 +26,18 @@ std::string milliseconds(Clock::duration span) {
 // "run in.txt filter 't1013': out.txt (812 bytes), run 1.234 ms"
 std::string describe(const ServerRequest& request, const RunOutcome& outcome, long fileBytes,
                      Clock::duration runTime) {
-    std::string line = "run " + request.scriptFile;
+    std::string line = "run " + escapeForLog(request.scriptFile);
     if (!request.scriptSent) line += " (kept)";
     if (request.scriptSent && !request.scriptStored) line += " (not stored)";
-    if (!request.filter.empty()) line += " filter '" + request.filter + "'";
+    if (!request.filter.empty()) line += " filter '" + escapeForLog(request.filter) + "'";
     line += ": ";
-    line += outcome.reply.outFile.empty()
-                ? "no output file"
-                : outcome.reply.outFile + " (" + std::to_string(fileBytes) + " bytes)";
+    line += outcome.reply.outFile.empty() ? "no output file"
+                                          : escapeForLog(outcome.reply.outFile) + " (" +
+                                                std::to_string(fileBytes) + " bytes)";
     if (outcome.reply.errLine > 0)
         line += ", error in line " + std::to_string(outcome.reply.errLine);
+    if (outcome.reply.errLine > 0 && !outcome.reply.errText.empty())
+        line += ": " + escapeForLog(outcome.reply.errText);
     return line + ", run " + milliseconds(runTime) + " ms";
 }
 
@@ -41,27 +45,41 @@ std::string describe(const ServerRequest& request, const RunOutcome& outcome, lo
 
 void TestServer::serveForever() {
     for (;;) {
-        std::string peer;
+        Peer peer;
         remote::WireSocket client = acceptClient(listenFd, peer);
         if (!client.isOpen()) continue;
-        log("client " + peer + " connected");
-        serveClient(client);
-        log("client " + peer + " disconnected");
+        if (!admits(options.allowed, peer.address)) {
+            std::fprintf(stderr, "ZorServer: client %s refused: not on the allow-list\n",
+                         peer.name.c_str());
+            continue;
+        }
+        log("client " + peer.name + " connected");
+        const std::string closed = serveClient(client);
+        if (closed.empty())
+            log("client " + peer.name + " disconnected");
+        else
+            std::fprintf(stderr, "ZorServer: client %s closed: %s\n", peer.name.c_str(),
+                         closed.c_str());
     }
 }
 
 // Pings and the stop after each exchange need no answer; any other word means
 // the client is out of step, and only a new connection can mend that.
-void TestServer::serveClient(remote::WireSocket& client) {
+std::string TestServer::serveClient(remote::WireSocket& client) {
+    const int fd = client.descriptor();
+    const int idle = options.idleTimeout;
+    limitTransfers(fd, idle);
     remote::WireField word;
-    while (client.receiveField(word)) {
+    for (;;) {
+        if (!waitForBytes(fd, idle)) return "idle for " + std::to_string(idle) + " s";
+        const Clock::time_point start = Clock::now();
+        if (!client.receiveField(word)) return whyTransferFailed(fd, idle, Clock::now() - start);
         if (remote::isCommandWord(word, remote::execWord)) {
-            if (!serveExchange(client)) return;
+            if (!serveExchange(client)) return whyTransferFailed(fd, idle, Clock::now() - start);
         } else if (!remote::isCommandWord(word, remote::pingWord1) &&
                    !remote::isCommandWord(word, remote::pingWord2) &&
                    !remote::isCommandWord(word, remote::stopWord)) {
-            std::fprintf(stderr, "ZorServer: unknown command word; closing the connection\n");
-            return;
+            return "unknown command word";
         }
     }
 }
@@ -83,7 +101,7 @@ bool TestServer::serveExchange(remote::WireSocket& client) {
 }
 
 void TestServer::log(const std::string& line) const {
-    if (!quietLog) std::printf("%s\n", line.c_str());
+    if (!options.quiet) std::printf("%s\n", line.c_str());
 }
 
 }  // namespace zorserver

@@ -1,28 +1,32 @@
 // ZorServer's loop: one client at a time, each exchange run through the
-// library, pings and stops taken in silence.
+// library, pings and stops taken in silence; clients not on the allow-list,
+// and clients that keep the server waiting, are closed.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
+#include "ServerOptions.h"
 #include "WireSocket.h"
 
 namespace zorserver {
 
 class TestServer {
 public:
-    TestServer(int listener, bool quiet) : listenFd(listener), quietLog(quiet) {}
+    TestServer(int listener, const ServerOptions& serverOptions)
+        : listenFd(listener), options(serverOptions) {}
 
     // Serves clients until the process ends.
     [[noreturn]] void serveForever();
 
 private:
-    void serveClient(remote::WireSocket& client);
+    // Why the server closed the connection; empty when the client left.
+    std::string serveClient(remote::WireSocket& client);
     bool serveExchange(remote::WireSocket& client);
     void log(const std::string& line) const;
 
     int listenFd;
-    bool quietLog;
+    ServerOptions options;
 };
 
 }  // namespace zorserver
