@@ -48,7 +48,7 @@ void TestServer::serveForever() {
         Peer peer;
         remote::WireSocket client = acceptClient(listenFd, peer);
         if (!client.isOpen()) continue;
-        if (!admits(options.allowed, peer.address)) {
+        if (!admits(allowed, peer.address)) {
             std::fprintf(stderr, "ZorServer: client %s refused: not on the allow-list\n",
                          peer.name.c_str());
             continue;
@@ -67,15 +67,16 @@ void TestServer::serveForever() {
 // the client is out of step, and only a new connection can mend that.
 std::string TestServer::serveClient(remote::WireSocket& client) {
     const int fd = client.descriptor();
-    const int idle = options.idleTimeout;
-    limitTransfers(fd, idle);
+    limitTransfers(fd, idleTimeout);
     remote::WireField word;
     for (;;) {
-        if (!waitForBytes(fd, idle)) return "idle for " + std::to_string(idle) + " s";
+        if (!waitForBytes(fd, idleTimeout)) return "idle for " + std::to_string(idleTimeout) + " s";
         const Clock::time_point start = Clock::now();
-        if (!client.receiveField(word)) return whyTransferFailed(fd, idle, Clock::now() - start);
+        if (!client.receiveField(word))
+            return whyTransferFailed(fd, idleTimeout, Clock::now() - start);
         if (remote::isCommandWord(word, remote::execWord)) {
-            if (!serveExchange(client)) return whyTransferFailed(fd, idle, Clock::now() - start);
+            if (!serveExchange(client))
+                return whyTransferFailed(fd, idleTimeout, Clock::now() - start);
         } else if (!remote::isCommandWord(word, remote::pingWord1) &&
                    !remote::isCommandWord(word, remote::pingWord2) &&
                    !remote::isCommandWord(word, remote::stopWord)) {
@@ -101,7 +102,7 @@ bool TestServer::serveExchange(remote::WireSocket& client) {
 }
 
 void TestServer::log(const std::string& line) const {
-    if (!options.quiet) std::printf("%s\n", line.c_str());
+    if (!quietLog) std::printf("%s\n", line.c_str());
 }
 
 }  // namespace zorserver

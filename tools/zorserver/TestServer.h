@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "ServerOptions.h"
 #include "WireSocket.h"
@@ -13,8 +14,11 @@ namespace zorserver {
 
 class TestServer {
 public:
-    TestServer(int listener, const ServerOptions& serverOptions)
-        : listenFd(listener), options(serverOptions) {}
+    TestServer(int listener, const ServerOptions& options)
+        : listenFd(listener),
+          quietLog(options.quiet),
+          allowed(options.allowed),
+          idleTimeout(options.idleTimeout) {}
 
     // Serves clients until the process ends.
     [[noreturn]] void serveForever();
@@ -26,7 +30,9 @@ private:
     void log(const std::string& line) const;
 
     int listenFd;
-    ServerOptions options;
+    bool quietLog;
+    std::vector<AddressRange> allowed;
+    int idleTimeout;
 };
 
 }  // namespace zorserver
