@@ -59,6 +59,18 @@ remote::WireSocket connectTo(const std::string& loopback, int tcpPort, int recei
     return connection;
 }
 
+// Machines without IPv6 have no ::1 to test on.
+bool hasIpv6Loopback() {
+    const int fd = socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    const bool bound =
+        fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0) close(fd);
+    return bound;
+}
+
 // The bytes of a whole request: the script, run as in.txt, without a filter.
 std::string requestBytes(const std::string& scriptText) {
     auto number = [](int value) {
@@ -189,8 +201,10 @@ TEST_F(ZorServerDoorTest, OnlyClientsOnTheAllowListAreServed) {
         {{"--bind", "::", "--allow", "0.0.0.0/0"}, "127.0.0.1", true},
         {{"--bind", "::", "--allow", "0.0.0.0/0"}, "::1", false},
     };
+    const bool ipv6 = hasIpv6Loopback();
     for (const auto& each : cases) {
         SCOPED_TRACE(testing::PrintToString(each.args) + " from " + each.from);
+        if (!ipv6 && each.args.size() > 1 && each.args[1].find(':') != std::string::npos) continue;
         startServer(each.args);
         remote::WireSocket connection = connectFrom(each.from);
         if (each.served) {
