@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "DeviceFunctions.h"
+#include "IdleTimeout.h"
 #include "Listener.h"
 #include "LogText.h"
 #include "ServerProtocol.h"
@@ -66,27 +67,42 @@ void admitReplyFile(ServerReply& reply, ReplyFile& file, long limit) {
 
 void TestServer::serveForever() {
     for (;;) {
-        std::string peer;
+        Peer peer;
         remote::WireSocket client = acceptClient(listenFd, peer);
         if (!client.isOpen()) continue;
-        log("client " + peer + " connected");
-        serveClient(client);
-        log("client " + peer + " disconnected");
+        if (!admits(allowed, peer.address)) {
+            std::fprintf(stderr, "ZorServer: client %s refused: not on the allow-list\n",
+                         peer.name.c_str());
+            continue;
+        }
+        log("client " + peer.name + " connected");
+        const std::string closed = serveClient(client);
+        if (closed.empty())
+            log("client " + peer.name + " disconnected");
+        else
+            std::fprintf(stderr, "ZorServer: client %s closed: %s\n", peer.name.c_str(),
+                         closed.c_str());
     }
 }
 
 // Pings and the stop after each exchange need no answer; any other word means
 // the client is out of step, and only a new connection can mend that.
-void TestServer::serveClient(remote::WireSocket& client) {
+std::string TestServer::serveClient(remote::WireSocket& client) {
+    const int fd = client.descriptor();
+    limitTransfers(fd, idleTimeout);
     remote::WireField word;
-    while (client.receiveField(word)) {
+    for (;;) {
+        if (!waitForBytes(fd, idleTimeout)) return "idle for " + std::to_string(idleTimeout) + " s";
+        const Clock::time_point start = Clock::now();
+        if (!client.receiveField(word))
+            return whyTransferFailed(fd, idleTimeout, Clock::now() - start);
         if (remote::isCommandWord(word, remote::execWord)) {
-            if (!serveExchange(client)) return;
+            if (!serveExchange(client))
+                return whyTransferFailed(fd, idleTimeout, Clock::now() - start);
         } else if (!remote::isCommandWord(word, remote::pingWord1) &&
                    !remote::isCommandWord(word, remote::pingWord2) &&
                    !remote::isCommandWord(word, remote::stopWord)) {
-            std::fprintf(stderr, "ZorServer: unknown command word; closing the connection\n");
-            return;
+            return "unknown command word";
         }
     }
 }

@@ -44,16 +44,44 @@ int openServerFolder() {
     return -1;
 }
 
+// Listening beyond loopback lets other machines run code here with the
+// server's rights: that takes an explicit list of who may.
+bool mayListenOn(const BindAddress& bind, const ServerOptions& options) {
+    IpAddress bound{};
+    if (!options.allowed.empty() || (addressOf(bind.address, bound) && isLoopback(bound)))
+        return true;
+    std::fprintf(stderr,
+                 "ZorServer: %s is not a loopback address: name the clients that may connect "
+                 "with --allow ADDRESS[/BITS] (--allow 0.0.0.0/0 lets every IPv4 client in)\n",
+                 options.bindAddress.c_str());
+    return false;
+}
+
+std::string allowedText(const ServerOptions& options) {
+    if (options.allowed.empty()) return "loopback only";
+    std::string text;
+    for (const AddressRange& range : options.allowed)
+        text += (text.empty() ? "" : ", ") + rangeText(range);
+    return text;
+}
+
 int serve(const ServerOptions& options) {
     const int folderFd = openServerFolder();
-    if (folderFd < 0 || !loadModules(options)) return exitError;
-    Listening listening;
+    if (folderFd < 0) return exitError;
+    BindAddress bind;
     std::string reason;
-    if (!startListening(options.bindAddress, options.port, listening, reason)) {
+    if (!resolveBindAddress(options.bindAddress, bind, reason)) {
+        std::fprintf(stderr, "ZorServer: %s\n", reason.c_str());
+        return exitError;
+    }
+    if (!mayListenOn(bind, options) || !loadModules(options)) return exitError;
+    Listening listening;
+    if (!startListening(bind, options.port, listening, reason)) {
         std::fprintf(stderr, "ZorServer: %s\n", reason.c_str());
         return exitError;
     }
     std::printf("ZorServer: serving scripts in %s\n", std::filesystem::current_path().c_str());
+    std::printf("ZorServer: clients may connect from %s\n", allowedText(options).c_str());
     std::printf("ZorServer: listening on %s TCP port %d; viewers enter port %d\n",
                 options.bindAddress.c_str(), listening.tcpPort, listening.enteredPort);
     TestServer(listening.fd, folderFd, options).serveForever();
