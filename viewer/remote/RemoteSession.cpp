@@ -106,6 +106,7 @@ viewer::RunResult RemoteSession::remoteRun(const std::string& inputFile, const s
     result.errText = reply.errText;
     result.errLine = reply.errLine;
     result.errPos = reply.errPos;
+    if (!reply.outsideName.empty()) result.notice = outsideNameText + reply.outsideName;
     return result;
 }
 
