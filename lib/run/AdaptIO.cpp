@@ -82,6 +82,11 @@ bool isDirectory(int fd) {
     return fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+bool isFile(int fd, unsigned long device, unsigned long inode) {
+    struct stat status;
+    return fstat(fd, &status) == 0 && status.st_dev == device && status.st_ino == inode;
+}
+
 }  // namespace
 
 AdaptIO::AdaptIO()
@@ -90,10 +95,18 @@ AdaptIO::AdaptIO()
       inFile(-1),
       outFile(-1),
       outputLock(zor::openOutputLock()),
+      lockDevice(0),
+      lockInode(0),
       inPos(0),
       inEnd(0),
       outUsed(0),
-      writeError{} {}
+      writeError{} {
+    struct stat status;
+    if (outputLock >= 0 && fstat(outputLock, &status) == 0) {
+        lockDevice = status.st_dev;
+        lockInode = status.st_ino;
+    }
+}
 
 // Closing the lock's descriptor drops a lock still held, so an object
 // destroyed inside its write phase does not block the machine's other writers.
@@ -122,7 +135,8 @@ int AdaptIO::openOut(const char* name) {
     writeError[0] = '\0';
     if (!takeName(outFileName, name)) return 0;
     outFile = openForAppending(outFileName);
-    if (outFile < 0 || !shareFile(outFile, LOCK_EX)) {
+    const bool isLock = outputLock >= 0 && outFile >= 0 && isFile(outFile, lockDevice, lockInode);
+    if (outFile < 0 || isLock || !shareFile(outFile, LOCK_EX)) {
         closeFile(outFile);
         outFileName[0] = '\0';
         return 0;
@@ -166,17 +180,9 @@ int zor::readInputBytes(AdaptIO& io, char* out, int max, bool& ended) {
             break;
         }
         const int count = std::min(max - taken, io.inEnd - io.inPos);
-        const char* from = io.inBuffer + io.inPos;
-        const void* stop = std::memchr(from, 0xFF, static_cast<size_t>(count));
-        const int copied = stop ? static_cast<int>(static_cast<const char*>(stop) - from) : count;
-        std::memcpy(out + taken, from, static_cast<size_t>(copied));
-        taken += copied;
-        io.inPos += copied;
-        if (stop) {
-            ++io.inPos;
-            ended = true;
-            break;
-        }
+        std::memcpy(out + taken, io.inBuffer + io.inPos, static_cast<size_t>(count));
+        taken += count;
+        io.inPos += count;
     }
     return taken;
 }
@@ -222,6 +228,14 @@ const char* AdaptIO::getWriteError() const {
 
 void AdaptIO::setFileGuard(FileGuard guard) {
     fileGuard.store(guard);
+}
+
+const char* AdaptIO::getLockError() {
+    return zor::outputLockError();
+}
+
+void AdaptIO::setLockWaitHook(void (*hook)(int holderPid)) {
+    zor::setLockWaitHook(hook);
 }
 
 // Writes collect in the buffer; closeOut() puts them into the file before the

@@ -7,9 +7,9 @@
 class AdaptIO;
 
 namespace zor {
-// Takes up to max input bytes at once for the library's scanner: the bytes
-// getChar would give, up to the end of the file or a byte 0xFF (which getChar
-// gives as -1, like the end); ended tells that one of those was reached.
+// Takes up to max input bytes at once for the library's scanner, every byte
+// as it is (0xFF too, which getChar cannot tell from the end); ended tells
+// that the end of the file was reached.
 int readInputBytes(AdaptIO& io, char* out, int max, bool& ended);
 }  // namespace zor
 
@@ -63,6 +63,14 @@ public:
     using FileGuard = int (*)(const char* name, int access);
     static void setFileGuard(FileGuard guard);
 
+    // "" when the machine-wide lock file is usable, otherwise "PATH: reason";
+    // without it write phases go on unserialised, which hosts may warn of.
+    static const char* getLockError();
+    // Called once, on the waiting thread, when one wait for the output lock
+    // has lasted 2 s, with the holder's pid (0 when unknown); the wait then
+    // goes on. None is installed by default, and a null hook removes it.
+    static void setLockWaitHook(void (*hook)(int holderPid));
+
 private:
     friend int zor::readInputBytes(AdaptIO& io, char* out, int max, bool& ended);
     static constexpr int bufferSize = 8192;
@@ -78,6 +86,10 @@ private:
     int inFile;
     int outFile;
     int outputLock;
+    // The lock file's identity: an output file that is the lock file would
+    // take the lock that its own write phase then waits for.
+    unsigned long lockDevice;
+    unsigned long lockInode;
     int inPos;
     int inEnd;
     int outUsed;

@@ -3,35 +3,139 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <thread>
 
 namespace zor {
 
-const char* outputLockPath() {
-    return "/tmp/ZorSem.lock";
-}
+namespace {
 
-int openOutputLock() {
+constexpr const char* machineLockPath = "/tmp/ZorSem.lock";
+std::atomic<const char*> lockPath{machineLockPath};
+
+std::atomic<LockWaitHook> waitHook{nullptr};
+std::atomic<int> waitNoticeMs{2000};
+// The longest pause between two tries of a watched wait: a lock freed during
+// a pause stays unused until its end.
+constexpr int longestPauseMs = 20;
+
+// Opens the lock file at path without following a symbolic link; -1 with
+// errno telling why.
+int openLockFile(const char* path) {
     // Open first without creating, so that the users of one machine share the
     // file that the first of them created.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        int fd = open(outputLockPath(), O_RDWR | O_CLOEXEC);
+        int fd = open(path, O_RDWR | O_NOFOLLOW | O_CLOEXEC);
         if (fd >= 0 || errno != ENOENT) return fd;
-        fd = open(outputLockPath(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = open(path, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0) {
             fchmod(fd, 0666);  // the creator's umask must not lock other users out
             return fd;
         }
         if (errno != EEXIST) return -1;
     }
+    errno = EEXIST;
     return -1;
+}
+
+// A planted FIFO or device would make the lock hang or do something else.
+bool isRegularFile(int fd) {
+    struct stat status;
+    return fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool waitWithoutBlocking(int lock) {
+    while (flock(lock, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EINTR) return false;
+    }
+    return true;
+}
+
+void waitBlocking(int lock) {
+    while (flock(lock, LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+// Tries the lock with growing pauses until the notice time has passed; true
+// once it is ours.
+bool waitForNotice(int lock) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(waitNoticeMs.load());
+    int pauseMs = 1;
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+        if (waitWithoutBlocking(lock)) return true;
+        pauseMs = std::min(pauseMs * 2, longestPauseMs);
+    }
+    return false;
+}
+
+// A line of /proc/locks: "1: FLOCK  ADVISORY  WRITE 1234 08:01:5678 0 EOF";
+// waiters are listed as "1: -> FLOCK ...".
+int holderInLine(const char* line, unsigned major, unsigned minor, std::uintmax_t inode) {
+    char kind[16], mode[16], access[16];
+    int pid = 0;
+    unsigned lineMajor = 0, lineMinor = 0;
+    std::uintmax_t lineInode = 0;
+    const char* fields = std::strchr(line, ':');
+    if (!fields || std::strstr(line, "->")) return 0;
+    if (std::sscanf(fields + 1, "%15s %15s %15s %d %x:%x:%" SCNuMAX, kind, mode, access, &pid,
+                    &lineMajor, &lineMinor, &lineInode) != 7)
+        return 0;
+    const bool same = lineMajor == major && lineMinor == minor && lineInode == inode;
+    return same && pid > 0 ? pid : 0;
+}
+
+}  // namespace
+
+const char* outputLockPath() {
+    return lockPath.load();
+}
+
+void setOutputLockPath(const char* path) {
+    lockPath.store(path ? path : machineLockPath);
+}
+
+int openOutputLock() {
+    const int fd = openLockFile(outputLockPath());
+    if (fd >= 0 && !isRegularFile(fd)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+const char* outputLockError() {
+    thread_local char text[512];
+    const char* path = outputLockPath();
+    const int fd = openLockFile(path);
+    if (fd < 0) {
+        char reason[256];
+        std::snprintf(text, sizeof text, "%s: %s", path, strerror_r(errno, reason, sizeof reason));
+    } else if (!isRegularFile(fd)) {
+        std::snprintf(text, sizeof text, "%s: not a regular file", path);
+    } else {
+        text[0] = '\0';
+    }
+    if (fd >= 0) close(fd);
+    return text;
 }
 
 void takeOutputLock(int lock) {
     if (lock < 0) return;
-    while (flock(lock, LOCK_EX) != 0 && errno == EINTR) {
-    }
+    const LockWaitHook hook = waitHook.load();
+    if (!hook) return waitBlocking(lock);
+    if (waitWithoutBlocking(lock) || waitForNotice(lock)) return;
+    hook(lockHolder(lock));
+    waitBlocking(lock);
 }
 
 void releaseOutputLock(int lock) {
@@ -40,6 +144,27 @@ void releaseOutputLock(int lock) {
 
 void closeOutputLock(int lock) {
     if (lock >= 0) close(lock);
+}
+
+void setLockWaitHook(LockWaitHook hook) {
+    waitHook.store(hook);
+}
+
+void setLockWaitNotice(int milliseconds) {
+    waitNoticeMs.store(milliseconds);
+}
+
+int lockHolder(int lock) {
+    struct stat status;
+    if (fstat(lock, &status) != 0) return 0;
+    std::FILE* locks = std::fopen("/proc/locks", "re");
+    if (!locks) return 0;
+    char line[256];
+    int pid = 0;
+    while (pid == 0 && std::fgets(line, sizeof line, locks))
+        pid = holderInLine(line, major(status.st_dev), minor(status.st_dev), status.st_ino);
+    std::fclose(locks);
+    return pid;
 }
 
 }  // namespace zor

@@ -7,12 +7,13 @@
 
 namespace {
 
-// Appends text to the file under the output lock; false when it cannot be opened.
+// Appends text to the file under the output lock; false when it cannot be
+// opened or the text did not go in whole.
 bool appendText(AdaptIO& io, const char* file, const char* text) {
     if (!io.openOut(file)) return false;
     io << text;
     io.closeOut();
-    return true;
+    return io.getWriteError()[0] == '\0';
 }
 
 }  // namespace
@@ -58,6 +59,8 @@ int Parse::verData(int pass, DataMap& actual) {
     if (io.openOut(outFileName)) {
         result = verStore[0].differ(io, actual, pass);
         io.closeOut();
+        // A report cut short would hide what it failed to say.
+        if (io.getWriteError()[0] != '\0') result = 1;
     }
     if (result == 1) verifyResult = 1;
     if (verifyObserver) verifyObserver(verStore[0].getName(), zor::recordPosition(), pass, result);

@@ -1,5 +1,6 @@
 #include "script/CommentBlanker.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace zor {
@@ -14,8 +15,11 @@ int rawChar(const char* text, int at) {
 
 void CommentBlanker::blank(char* text, int count) {
     int at = 0;
+    counted = 0;
     while (at < count)
         at = inComment ? blankComment(text, at, count) : skipToComment(text, at, count);
+    countLineFeeds(text, count);
+    offset += count;
 }
 
 // Outside a comment only a '*' can open one, so the text is searched from star
@@ -31,6 +35,9 @@ int CommentBlanker::skipToComment(const char* text, int from, int count) {
         previous = '*';
         if (opens) {
             inComment = true;
+            countLineFeeds(text, upTo);
+            openedAt = offset + upTo - 1;
+            openedLine = lineFeeds + 1;
             return upTo + 1;
         }
         from = upTo + 1;
@@ -59,6 +66,12 @@ void CommentBlanker::passOver(const char* text, int from, int to) {
         beforePrevious = previous;
         previous = rawChar(text, from);
     }
+}
+
+// Blanking keeps line feeds, so they are counted in the blanked text.
+void CommentBlanker::countLineFeeds(const char* text, int to) {
+    lineFeeds += std::count(text + counted, text + to, '\n');
+    counted = to;
 }
 
 }  // namespace zor

@@ -1,6 +1,6 @@
 #include "script/Entries.h"
 
-#include "script/Numbers.h"
+#include "script/NumberValues.h"
 #include "script/ParseState.h"
 #include "script/RecordEnd.h"
 #include "script/Variables.h"
@@ -45,12 +45,18 @@ void nameList(const ScriptText& path) {
     copyText(state.levelNames[state.level], path.text);
 }
 
-void storeInteger(const ScriptText& target, const ScriptText& digits) {
-    storeEntry(target, static_cast<int>(readDecimal(digits.text)));
+int storeInteger(const ScriptText& target, const ScriptText& digits) {
+    std::int32_t value = 0;
+    if (int failed = integerValue(digits, value)) return failed;
+    storeEntry(target, static_cast<int>(value));
+    return 0;
 }
 
-void storeFloat(const ScriptText& target, const ScriptText& number) {
-    storeEntry(target, readFloat(number.text));
+int storeFloat(const ScriptText& target, const ScriptText& number) {
+    double value = 0.0;
+    if (int failed = floatValue(number, value)) return failed;
+    storeEntry(target, value);
+    return 0;
 }
 
 void storeText(const ScriptText& target, const ScriptText& text) {

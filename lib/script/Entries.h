@@ -16,9 +16,10 @@ void endNestedRecord();
 // A27: "path[]" names the list whose items follow (Lists.h).
 void nameList(const ScriptText& path);
 
-// A28, A29, A30: "target <value>" with an INTEGER, a FLOAT or a file name.
-void storeInteger(const ScriptText& target, const ScriptText& digits);
-void storeFloat(const ScriptText& target, const ScriptText& number);
+// A28, A29, A30: "target <value>" with an INTEGER, a FLOAT or a file name. A
+// number that does not convert is an error.
+int storeInteger(const ScriptText& target, const ScriptText& digits);
+int storeFloat(const ScriptText& target, const ScriptText& number);
 void storeText(const ScriptText& target, const ScriptText& text);
 // A31: "target (path)": the value of a global variable, or its members.
 int storeVariable(const ScriptText& target, const ScriptText& path);

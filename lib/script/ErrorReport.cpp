@@ -35,9 +35,13 @@ private:
 }  // namespace
 
 void reportError(const char* message, const char* detail) {
+    reportErrorAt(message, detail, scanState().lineNo, currentPos());
+}
+
+void reportErrorAt(const char* message, const char* detail, std::int32_t line,
+                   std::int32_t position) {
     if (reported) return;
     reported = true;
-    const std::int32_t line = scanState().lineNo;
     char lineText[16] = {};
     std::to_chars(lineText, lineText + sizeof lineText - 1, line);
     const char* token = tokenText();
@@ -68,12 +72,19 @@ void reportError(const char* message, const char* detail) {
 
     Parse::setErrString(error.text());
     Parse::setErrLine(line);
-    Parse::setErrPos(currentPos());
+    Parse::setErrPos(position);
 }
 
 int failAction(const char* message, const char* detail) {
     emptyTokenText();
     reportError(message, detail);
+    return 1;
+}
+
+int failActionAt(const char* message, const char* detail, std::int32_t line,
+                 std::int32_t position) {
+    emptyTokenText();
+    reportErrorAt(message, detail, line, position);
     return 1;
 }
 

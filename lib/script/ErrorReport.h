@@ -2,6 +2,8 @@
 // position and the offending token, so that all reports have the same shape.
 #pragma once
 
+#include <cstdint>
+
 namespace zor {
 
 // Error texts fit the run state's 500-byte text: the token or the detail is cut
@@ -13,10 +15,15 @@ constexpr int maxErrorLength = 499;
 // with its line and position. Only the first report of a parse counts: a parse
 // stops at its first error, and later reports are echoes of it.
 void reportError(const char* message, const char* detail = nullptr);
+// The same for an error that belongs to an earlier point of the script than
+// the current token: the given line and position.
+void reportErrorAt(const char* message, const char* detail, std::int32_t line,
+                   std::int32_t position);
 
 // The error of an action: empties the token text and reports "message (detail)".
 // Answers 1, the action's request to stop the parse.
 int failAction(const char* message, const char* detail);
+int failActionAt(const char* message, const char* detail, std::int32_t line, std::int32_t position);
 
 // Forgets the previous parse's report; called when a parse starts.
 void resetErrorReport();

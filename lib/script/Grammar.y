@@ -132,8 +132,8 @@ entry
       nested_body                       { endNestedRecord(); }              /* A26 */
     | path "[]"                         { nameList($1); }                   /* A27 */
       list_body
-    | compare_target INTEGER            { storeInteger($1, $2); }           /* A28 */
-    | compare_target FLOAT              { storeFloat($1, $2); }             /* A29 */
+    | compare_target INTEGER            { ACT(storeInteger($1, $2)); }      /* A28 */
+    | compare_target FLOAT              { ACT(storeFloat($1, $2)); }        /* A29 */
     | compare_target file_name          { storeText($1, $2); }              /* A30 */
     | compare_target "(" path           { ACT(storeVariable($1, $3)); }     /* A31 */
       ")"
@@ -171,10 +171,10 @@ items
     ;
 
 item
-    : INTEGER                           { storeIntegerItem($1); }           /* A38 */
-    | "{" INTEGER "}"                   { storeIntegerItem($2); }
-    | FLOAT                             { storeFloatItem($1); }             /* A39 */
-    | "{" FLOAT "}"                     { storeFloatItem($2); }
+    : INTEGER                           { ACT(storeIntegerItem($1)); }      /* A38 */
+    | "{" INTEGER "}"                   { ACT(storeIntegerItem($2)); }
+    | FLOAT                             { ACT(storeFloatItem($1)); }        /* A39 */
+    | "{" FLOAT "}"                     { ACT(storeFloatItem($2)); }
     | file_name                         { storeTextItem($1); }              /* A40 */
     | "{" file_name "}"                 { storeTextItem($2); }
     | "(" path                          { ACT(storeVariableItem($2)); }     /* A41 */

@@ -1,6 +1,6 @@
 #include "script/Lists.h"
 
-#include "script/Numbers.h"
+#include "script/NumberValues.h"
 #include "script/ParseState.h"
 #include "script/Variables.h"
 #include "store/DataMap.h"
@@ -43,12 +43,18 @@ void closeList() {
     --parseState().level;
 }
 
-void storeIntegerItem(const ScriptText& digits) {
-    storeItem(takeItemNumber(), static_cast<int>(readDecimal(digits.text)));
+int storeIntegerItem(const ScriptText& digits) {
+    std::int32_t value = 0;
+    if (int failed = integerValue(digits, value)) return failed;
+    storeItem(takeItemNumber(), static_cast<int>(value));
+    return 0;
 }
 
-void storeFloatItem(const ScriptText& number) {
-    storeItem(takeItemNumber(), readFloat(number.text));
+int storeFloatItem(const ScriptText& number) {
+    double value = 0.0;
+    if (int failed = floatValue(number, value)) return failed;
+    storeItem(takeItemNumber(), value);
+    return 0;
 }
 
 void storeTextItem(const ScriptText& text) {

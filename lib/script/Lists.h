@@ -10,9 +10,10 @@ namespace zor {
 int openList();
 void closeList();
 
-// A38, A39, A40: an INTEGER, FLOAT or file-name item, braced or not.
-void storeIntegerItem(const ScriptText& digits);
-void storeFloatItem(const ScriptText& number);
+// A38, A39, A40: an INTEGER, FLOAT or file-name item, braced or not. A number
+// that does not convert is an error.
+int storeIntegerItem(const ScriptText& digits);
+int storeFloatItem(const ScriptText& number);
 void storeTextItem(const ScriptText& text);
 // A41: "(path)": a variable's value, or its members, as the item.
 int storeVariableItem(const ScriptText& path);

@@ -1,7 +1,6 @@
 #include "script/Numbers.h"
 
 #include <charconv>
-#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -32,6 +31,21 @@ bool hasLargeIntegerPart(const char* begin, const char* end) {
     return false;
 }
 
+const char* skipDigits(const char* p) {
+    while (isDigit(*p)) ++p;
+    return p;
+}
+
+// number: '-'? digit+ | '-'? digit* '.' digit*, with a digit somewhere
+bool isWellFormed(const char* text, bool withPoint) {
+    const char* p = text + (*text == '-');
+    const char* digitsEnd = skipDigits(p);
+    if (!withPoint) return digitsEnd != p && *digitsEnd == '\0';
+    if (*digitsEnd != '.') return false;
+    const char* end = skipDigits(digitsEnd + 1);
+    return *end == '\0' && end - p > 1;
+}
+
 }  // namespace
 
 std::int32_t readDecimal(const char* text) {
@@ -53,16 +67,26 @@ std::int32_t readDecimal(const char* text) {
     return static_cast<std::int32_t>(value);
 }
 
-double readFloat(const char* text) {
+NumberError convertInteger(const char* text, std::int32_t& value) {
+    value = 0;
+    if (!isWellFormed(text, false)) return NumberError::malformed;
     const char* end = text + std::strlen(text);
-    double value = 0.0;
-    auto [stop, error] = std::from_chars(text, end, value, std::chars_format::fixed);
+    const auto [stop, error] = std::from_chars(text, end, value);
+    return error == std::errc{} && stop == end ? NumberError::none : NumberError::outOfRange;
+}
+
+NumberError convertFloat(const char* text, double& value) {
+    value = 0.0;
+    if (!isWellFormed(text, true)) return NumberError::malformed;
+    const char* end = text + std::strlen(text);
+    const auto [stop, error] = std::from_chars(text, end, value, std::chars_format::fixed);
     if (error == std::errc::result_out_of_range) {
-        bool negative = *text == '-';
-        double magnitude = hasLargeIntegerPart(negative ? text + 1 : text, stop) ? HUGE_VAL : 0.0;
-        return negative ? -magnitude : magnitude;
+        const bool negative = *text == '-';
+        if (hasLargeIntegerPart(negative ? text + 1 : text, stop)) return NumberError::outOfRange;
+        value = negative ? -0.0 : 0.0;
+        return NumberError::none;
     }
-    return error == std::errc{} ? value : 0.0;
+    return error == std::errc{} && stop == end ? NumberError::none : NumberError::malformed;
 }
 
 std::int32_t readHexDigits(const char* digits, std::size_t count) {

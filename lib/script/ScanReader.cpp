@@ -27,23 +27,15 @@ int readScript(char* buffer, int maxSize) {
     ScanState& scan = scanState();
     if (scan.input == nullptr || scan.inputEnded) return 0;
     // A new parse starts with a clean reader, whatever the previous one left.
-    if (scan.charsRead == 0) {
-        scan.inComment = false;
-        scan.previousChar = 0;
-        scan.charBeforePrevious = 0;
-    }
-    CommentBlanker blanker{scan.inComment, scan.previousChar, scan.charBeforePrevious};
+    if (scan.charsRead == 0) scan.reader = CommentBlanker{};
     bool ended = false;
     const int stored = readInputBytes(*scan.input, buffer, maxSize, ended);
-    blanker.blank(buffer, stored);
+    scan.reader.blank(buffer, stored);
     if (ended) {
         scan.inputEnded = true;
-        blanker.previous = 0;
-        blanker.beforePrevious = 0;
+        scan.reader.previous = 0;
+        scan.reader.beforePrevious = 0;
     }
-    scan.inComment = blanker.inComment;
-    scan.previousChar = blanker.previous;
-    scan.charBeforePrevious = blanker.beforePrevious;
     scan.charsBefore = scan.charsRead;
     scan.charsRead += stored;
     return stored;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "script/CommentBlanker.h"
 #include "script/ScriptText.h"
 
 class AdaptIO;
@@ -17,19 +18,19 @@ struct ScanState {
     std::int64_t charsRead = 0;
     std::int64_t charsBefore = 0;
     std::int32_t lineNo = 1;
-    // The reader is inside a block comment, and its last two characters.
-    bool inComment = false;
-    int previousChar = 0;
-    int charBeforePrevious = 0;
+    // The reader's block comment state and its last two characters.
+    CommentBlanker reader;
     // Set by the record-body actions: line comments become line markers.
     bool markerOn = false;
-    // The input has delivered its end (or a byte that reads as it); nothing
-    // after it is read.
+    // The input has delivered its end; nothing after it is read.
     bool inputEnded = false;
     // The end of the input has been reported; every further token is the end.
     bool atEnd = false;
     // An action has emptied the current token's text for its error report.
     bool tokenTextEmptied = false;
+    // Where the last number token stood, for the error of its conversion.
+    std::int32_t numberLine = 1;
+    std::int32_t numberPos = 0;
     // The value of the last valued token.
     ScriptText tokenValue{};
     // Set by tests only: every allocation of the scanner fails, as it would

@@ -1,5 +1,6 @@
 // What the scanner's rules do with a match: token values, line counting and
 // line markers, and the end of the input.
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +18,12 @@
 namespace zor {
 
 namespace {
+
+void noteNumberPlace() {
+    ScanState& scan = scanState();
+    scan.numberLine = scan.lineNo;
+    scan.numberPos = currentPos();
+}
 
 // A token value holds at most this many characters; a longer token is not a
 // valid token of the language.
@@ -53,6 +60,7 @@ void emptyTokenText() {
 int valuedToken(int kind, const char* text, std::size_t length) {
     if (length > maxTokenLength) return TOK_OTHER;
     setTokenValue(text, length);
+    if (kind == TOK_INTEGER || kind == TOK_FLOAT) noteNumberPlace();
     return kind;
 }
 
@@ -67,19 +75,18 @@ int hexToken(const char* text, std::size_t length) {
     char decimal[16] = {};
     std::to_chars(decimal, decimal + sizeof decimal - 1, readHexDigits(text + 2, length - 2));
     setTokenValue(decimal, std::strlen(decimal));
+    noteNumberPlace();
     return TOK_INTEGER;
 }
 
-void lineComment(const char* text, std::size_t) {
+void lineComment(const char* text) {
     ScanState& scan = scanState();
-    if (scan.markerOn) {
-        // "//" and the comment's line number; the value is the whole comment
-        // with its line end.
-        char name[24] = {};
-        std::snprintf(name, sizeof name, "//%06d", static_cast<int>(scan.lineNo));
-        Parse::getOutStore()[name] = text;
-    }
-    lineFeed();
+    if (!scan.markerOn) return;
+    // "//" and the comment's line number; the value is the whole comment with
+    // its line end, if it has one.
+    char name[24] = {};
+    std::snprintf(name, sizeof name, "//%06d", static_cast<int>(scan.lineNo));
+    Parse::getOutStore()[name] = text;
 }
 
 void lineFeed() {
@@ -88,8 +95,15 @@ void lineFeed() {
 }
 
 int endOfInput() {
-    scanState().atEnd = true;
-    return TOK_YYEOF;
+    ScanState& scan = scanState();
+    scan.atEnd = true;
+    if (!scan.reader.inComment) return TOK_YYEOF;
+    // Otherwise the comment would silently swallow every test after its start.
+    const auto line =
+        static_cast<std::int32_t>(std::min<std::int64_t>(scan.reader.openedLine, INT32_MAX));
+    reportErrorAt("unterminated comment", nullptr, line,
+                  adjustedPosition(scan.reader.openedAt, line));
+    return TOK_OTHER;
 }
 
 std::int32_t adjustedPosition(std::int64_t raw, std::int32_t line) {

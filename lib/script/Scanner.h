@@ -32,17 +32,21 @@ struct ScanFailure {};
 int scanNext();
 
 // A valued token of the given kind whose value is its text; a token too long
-// for the token value becomes an OTHER token.
+// for the token value becomes an OTHER token. Number tokens leave their line
+// and position for the error of their conversion.
 int valuedToken(int kind, const char* text, std::size_t length);
 // A double-quoted string: the value is the text between the quotes.
 int stringToken(const char* text, std::size_t length);
 // "0x" and hex digits: an INTEGER whose value is the number in decimal.
 int hexToken(const char* text, std::size_t length);
-// A line comment with its line feed: a line marker when markers are on.
-void lineComment(const char* text, std::size_t length);
+// A line comment, with its line feed or ended by the end of the input: a line
+// marker when markers are on.
+void lineComment(const char* text);
 // A line feed outside a comment.
 void lineFeed();
-// The end of the input: every further token is the end too.
+// The end of the input: every further token is the end too. A block comment
+// still open there is an error reported where it opened, and the token handed
+// back is one that no rule accepts.
 int endOfInput();
 // A raw character offset at the given line as a position.
 std::int32_t adjustedPosition(std::int64_t raw, std::int32_t line);

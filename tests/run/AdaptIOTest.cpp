@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 
 #include "TempDir.h"
 #include "run/AdaptIO.h"
+#include "run/OutputLock.h"
 
 namespace {
 
@@ -196,6 +198,89 @@ TEST_F(OutputLockTest, AKilledWriterDoesNotBlockOthers) {
     EXPECT_EQ(io.openOut(dir.file("other.txt").c_str()), 1);
     io.closeOut();
     alarm(0);
+}
+
+// A lock file of the test's own, so that writers elsewhere on the machine
+// neither wait for the test nor show up as holders.
+class PrivateLockTest : public AdaptIOTest {
+protected:
+    PrivateLockTest() { zor::setOutputLockPath(lockPath.c_str()); }
+    ~PrivateLockTest() override {
+        zor::setOutputLockPath(nullptr);
+        zor::setLockWaitNotice(2000);
+        AdaptIO::setLockWaitHook(nullptr);
+    }
+    const std::string lockPath = dir.file("lock");
+};
+
+// Anybody may plant something at the lock's path in the shared directory: a
+// link is not followed and nothing but a regular file serves; writes then go
+// on unserialised, and hosts can tell why.
+TEST_F(PrivateLockTest, OnlyARegularFileServesAsTheLock) {
+    const std::string target = dir.file("target");
+    const struct {
+        const char* planted;
+        std::string lockError;
+    } cases[] = {
+        {"nothing", ""},
+        {"link to a missing file", lockPath + ": Too many levels of symbolic links"},
+        {"link to a file", lockPath + ": Too many levels of symbolic links"},
+        {"fifo", lockPath + ": not a regular file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.planted);
+        std::remove(lockPath.c_str());
+        std::remove(target.c_str());
+        const std::string planted = c.planted;
+        if (planted == "link to a file") zortest::writeFile(target, "keep");
+        if (planted.rfind("link", 0) == 0) {
+            ASSERT_EQ(symlink(target.c_str(), lockPath.c_str()), 0);
+        }
+        if (planted == "fifo") {
+            ASSERT_EQ(mkfifo(lockPath.c_str(), 0600), 0);
+        }
+        AdaptIO io;
+        EXPECT_EQ(AdaptIO::getLockError(), c.lockError);
+        ASSERT_EQ(io.openOut(path.c_str()), 1);
+        io.closeOut();
+        EXPECT_EQ(zortest::readFile(target), planted == "link to a file" ? "keep" : "");
+        EXPECT_EQ(access(target.c_str(), F_OK) == 0, planted == "link to a file");
+    }
+}
+
+// The output file that is the lock file would wait for its own write phase.
+TEST_F(PrivateLockTest, TheLockFileIsNoOutputFile) {
+    alarm(20);  // a wait for ever ends this process instead of hanging it
+    AdaptIO io;
+    EXPECT_EQ(io.openOut(lockPath.c_str()), 0);
+    EXPECT_EQ(io.openOut(path.c_str()), 1);
+    io.closeOut();
+    alarm(0);
+}
+
+pid_t heardHolder;
+void stopHolder(int holderPid) {
+    heardHolder = holderPid;
+    kill(holderPid, SIGKILL);
+}
+
+// The hook hears of a long wait with the holder's pid; here it ends the wait
+// by stopping the holder, so nothing depends on how long anything takes.
+TEST_F(PrivateLockTest, ALongWaitNamesTheHolder) {
+    zor::setLockWaitNotice(20);
+    AdaptIO::setLockWaitHook(stopHolder);
+    heardHolder = 0;
+    AdaptIO io;
+    ASSERT_EQ(io.openOut(path.c_str()), 1);  // free: no wait, no notice
+    io.closeOut();
+    EXPECT_EQ(heardHolder, 0);
+    const pid_t holder = startHolder(path, -1);
+    alarm(20);
+    EXPECT_EQ(io.openOut(dir.file("other.txt").c_str()), 1);
+    io.closeOut();
+    alarm(0);
+    EXPECT_EQ(heardHolder, holder);
+    waitpid(holder, nullptr, 0);
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // Whole runs and the provider way through real scripts, refused calls, the verify observer.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
 
+#include <csignal>
 #include <ctime>
 #include <fstream>
 #include <string>
@@ -12,6 +14,7 @@
 
 #include "Golden.h"
 #include "run/AdaptIO.h"
+#include "run/OutputLock.h"
 #include "run/Parse.h"
 #include "run/ZorCall.h"
 #include "store/DataMap.h"
@@ -92,6 +95,7 @@ protected:
         const std::string clean = write("clean.txt", "resultfile \"" + dir.file("c.txt") + "\"\n");
         const pid_t child = fork();
         if (child == 0) {
+            alarm(60);  // a run that never ends must not hold the machine's writers
             Parse::setVerifyObserver(observer);
             const int code = Parse::parseLoop(script.c_str(), "", callback);
             const int later = Parse::parseLoop(clean.c_str(), "", nullptr);
@@ -102,8 +106,63 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) - 128 : 1000;
     }
 
+    // Runs the script in a child process whose files may not grow beyond limit
+    // bytes; answers "<code> <verifyResult> <the last write phase's error>".
+    std::string runLimited(const std::string& text, rlim_t limit) const {
+        const std::string script = write("s.txt", text);
+        int said[2];
+        if (pipe(said) != 0) return "no pipe";
+        const pid_t child = fork();
+        if (child == 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit size{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &size);
+            const int code = Parse::parseLoop(script.c_str(), "", passFlagByName);
+            const std::string result = std::to_string(code) + " " +
+                                       std::to_string(Parse::getLastVerifyResult()) + " " +
+                                       Parse::getIO().getWriteError();
+            _exit(::write(said[1], result.data(), result.size()) > 0 ? 0 : 1);
+        }
+        close(said[1]);
+        char buffer[200] = {};
+        const ssize_t got = read(said[0], buffer, sizeof buffer - 1);
+        close(said[0]);
+        waitpid(child, nullptr, 0);
+        return got > 0 ? std::string(buffer, static_cast<size_t>(got)) : "no answer";
+    }
+
     zortest::TempDir dir;
 };
+
+// A report or closing line feed that did not go in whole is a failure, never a
+// pass: the verification fails, and the run answers -3 as for an output file
+// that cannot be opened.
+TEST_F(RunDriverTest, OutputThatCannotBeWrittenWholeFails) {
+    std::string passes = resultfile();
+    for (int i = 0; i < 50; ++i) passes += "passed { verify: a == 1 }\n";
+    ASSERT_EQ(runLimited(passes, RLIM_INFINITY), "0 0 ");
+    const std::string whole = output();
+    const struct {
+        rlim_t limit;
+        std::string said;
+        std::string kept;
+    } cases[] = {
+        {whole.size() - 1, "-3 0 File too large", whole.substr(0, whole.size() - 1)},
+        {100, "-3 1 File too large", whole.substr(0, 100)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.limit);
+        std::remove(dir.file("out.txt").c_str());
+        EXPECT_EQ(runLimited(passes, c.limit), c.said);
+        EXPECT_EQ(output(), c.kept);
+    }
+}
+
+// Writing into the lock file would wait for the write phase's own lock.
+TEST_F(RunDriverTest, TheLockFileIsNoOutputFile) {
+    const std::string script = "resultfile \"" + std::string(zor::outputLockPath()) + "\"\nt { }\n";
+    EXPECT_EQ(run(script, passFlagByName), -3);
+}
 
 TEST_F(RunDriverTest, RunAppendsTheApprovedReports) {
     EXPECT_EQ(run(resultfile() + runBody, runRegistered), -4);

@@ -1,17 +1,20 @@
 // The comment blanker jumps from star to star outside comments; it must give
-// exactly what a character-by-character reader gives, however the text is cut
-// into chunks.
+// exactly what a character-by-character reader gives, and the same place for
+// the latest comment's opening, however the text is cut into chunks.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
+#include <utility>
 
 #include "script/CommentBlanker.h"
 
 namespace {
 
-// The reader's rule, one character at a time.
-std::string blankOneByOne(const std::string& text) {
+// The reader's rule, one character at a time; opened tells the offset and the
+// line of the latest comment's "/".
+std::string blankOneByOne(const std::string& text, std::pair<long, long>& opened) {
+    long line = 1;
     bool inComment = false;
     int previous = 0, beforePrevious = 0;
     std::string out;
@@ -20,6 +23,7 @@ std::string blankOneByOne(const std::string& text) {
         char stored = raw;
         if (c == '*' && previous == '/' && beforePrevious != '/' && !inComment) {
             inComment = true;
+            opened = {static_cast<long>(out.size()) - 1, line};
         } else if (inComment) {
             if (c == '/' && previous == '*') inComment = false;
             if (c != '\n') stored = ' ';
@@ -27,6 +31,7 @@ std::string blankOneByOne(const std::string& text) {
         beforePrevious = previous;
         previous = c;
         out += stored;
+        line += raw == '\n';
     }
     return out;
 }
@@ -47,6 +52,11 @@ TEST(CommentBlankerTest, ChunkedTextMatchesTheCharacterRule) {
             count = std::min<size_t>(chunk(random), text.size() - at);
             blanker.blank(chunked.data() + at, static_cast<int>(count));
         }
-        ASSERT_EQ(chunked, blankOneByOne(text)) << "text: " << text;
+        std::pair<long, long> opened{0, 0};
+        ASSERT_EQ(chunked, blankOneByOne(text, opened)) << "text: " << text;
+        ASSERT_EQ(std::make_pair(static_cast<long>(blanker.openedAt),
+                                 static_cast<long>(blanker.openedLine)),
+                  opened)
+            << "text: " << text;
     }
 }

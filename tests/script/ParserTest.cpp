@@ -27,6 +27,7 @@ std::string nested(int depth, const std::string& inner = "x = 1") {
 // Numbers read the same under a comma decimal locale.
 TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
     const std::string a40(40, 'a'), a250(250, 'a'), b248(248, 'b'), n17 = repeat("n.", 17);
+    const std::string e400 = "1" + std::string(400, '0') + ".0";
     const std::string vars =
         "{ v = \"p\" n = 3 r = 2.5 g { a = 1 b = \"x\" } l[] { 7 { b = 8 } } }\n";
     const struct {
@@ -39,11 +40,33 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
         // A comment right after a test's brace is a marker beside its results.
         {"{\n// none\n v = 1 }\nt {\n// first\r\n x // still\n = 1 // after\n}",
          "t: x=1 //000005=\"// first\r\n\" //000006=\"// still\n\""},
-        // Beyond the 32-bit range integers are clamped.
-        {"t { a = - b = --5 c = 0x10 d = 0xFFFFFFFF e = -12 f = 99999999999 g = -99999999999 }",
-         "t: a=0 b=0 c=16 d=-1 e=-12 f=2147483647 g=-2147483648"},
-        {"t { a = 1.2.3 b = .. c = -.5 d = 5. e = --1.5 }",
-         "t: a=1.200000 b=0.000000 c=-0.500000 d=5.000000 e=0.000000"},
+        // Numbers at their limits; hexadecimal literals wrap around.
+        {"t { a = 2147483647 b = -2147483648 c = 0x10 d = 0xFFFFFFFF e = -012 f = .5 g = 5. h = "
+         "-.5 i = 0." +
+             std::string(400, '0') + "1 }",
+         "t: a=2147483647 b=-2147483648 c=16 d=-1 e=-12 f=0.500000 g=5.000000 h=-0.500000 "
+         "i=0.000000"},
+        // A number token that is not one number, or does not fit, is refused
+        // where it stands, even when the parser has read past it.
+        {"t {\n a = 2147483648 }", "number out of range (2147483648) in line 2\n", 8},
+        {"t { a = -2147483649 }", "number out of range (-2147483649) in line 1\n", 8},
+        {"t { a = 3000000000 }", "number out of range (3000000000) in line 1\n"},
+        {"t { a = -" + e400 + " }", "number out of range (-" + e400 + ") in line 1\n"},
+        {"t { l[] { 1 {" + e400 + "\n} } }", "number out of range (" + e400 + ") in line 1\n", 13},
+        {"t { a = - }", "malformed number (-) in line 1\n", 8},
+        {"t { a = --5 }", "malformed number (--5) in line 1\n"},
+        {"t { a = 1.2.3 }", "malformed number (1.2.3) in line 1\n"},
+        {"t { a = .. }", "malformed number (..) in line 1\n"},
+        {"t { a = -. }", "malformed number (-.) in line 1\n"},
+        {"t { verify: l[] { --1.5 } }", "malformed number (--1.5) in line 1\n"},
+        // 0xFF is a character: in a comment it is the comment's, elsewhere a
+        // token that no rule accepts; the tests after it still run.
+        {"a { x = 1 }\n// \xff\n/* \xff */ b { y = 2 }", "b: y=2"},
+        {"a { x = 1 }\n\xff\nb { y = 2 }", "parse error in line 2 ( \xff... )\n", 11},
+        {"a { s = \xff }", "parse error in line 1 ( \xff... )\n"},
+        // A block comment left open is reported where it opened.
+        {"a { x = 1 }\n\n  /* open\nb { y = 2 }", "unterminated comment in line 3\n", 13},
+        {"a { x = 1 }\n// end", "a: x=1"},
         {vars + "a.b { a = \"x y\" b = (\"p\" \"q\") c = (\"<\" (v) \">\") x = \"a\" x = \"b\" }",
          "a.b: a=\"x y\" b=\"pq\" c=\"<p>\" x=\"b\""},
         // Nested records are grafted at their closing brace.

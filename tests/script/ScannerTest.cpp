@@ -9,9 +9,12 @@
 #include "Grammar.hpp"
 #include "TempDir.h"
 #include "run/AdaptIO.h"
+#include "run/Parse.h"
 #include "script/ScanState.h"
 #include "script/Scanner.h"
 #include "script/ScriptEngine.h"
+#include "store/DataMap.h"
+#include "store/StoreCv.h"
 
 namespace {
 
@@ -78,19 +81,21 @@ TEST(ScannerTest, TokensAndLineCounts) {
         {"\"a\tb\"", "OTHER \"|IDENT a|IDENT b|OTHER \""},
         {"\"`\"", "OTHER \"|OTHER `|OTHER \""},
         {std::string("a\0b\x80", 4), "IDENT a|OTHER |IDENT b|OTHER \x80"},
-        {"a\xff b", "IDENT a"},  // 0xFF reads as the end of the input
+        // 0xFF is a character: an OTHER token, or part of a comment.
+        {"a\xff b // \xff\nc /* \xff */ d", "IDENT a|OTHER \xff|IDENT b|IDENT c|IDENT d"},
         // Tokens beyond the 499 characters of a token value.
         {a499 + " " + a500 + " \"" + s497 + "\" 0x" + h498,
          "IDENT " + a499 + "|OTHER " + a500 + "|STRING " + s497 + "|OTHER 0x" + h498},
         {"a\r\nb\rc\r", "IDENT a|IDENT b|IDENT c"},
         {"// one\n// two\r\nx", "IDENT x"},
         {"a /* b \n c \n */ d /*/ e /**/ f", "IDENT a|IDENT d|IDENT e|IDENT f"},
-        {"a /* b /* c */ d /* open", "IDENT a|IDENT d"},
+        // A comment left open ends the input with a token no rule accepts.
+        {"a /* b /* c */ d /* open", "IDENT a|IDENT d|OTHER "},
         // "/*" opens a comment inside a string and a line comment; "//*" opens none.
         {"x = \"/*\" y */ z // a /* b\n c */ d //* note\ne",
          "IDENT x|=|OTHER \"|IDENT z|IDENT d|IDENT e"},
-        // A line comment without its line feed is no comment.
-        {"a\n// end", "IDENT a|OTHER /|OTHER /|IDENT end"},
+        // The end of the input ends a line comment too.
+        {"a\n// end", "IDENT a"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script.substr(0, 60));
@@ -101,6 +106,16 @@ TEST(ScannerTest, TokensAndLineCounts) {
         EXPECT_STREQ(zor::tokenText(), "");
     }
     EXPECT_EQ(ScanSession("\"" + std::string(498, 's') + "\"").rest().substr(0, 7), "OTHER \"");
+}
+
+// A line comment ended by the end of the input is a line marker like any other.
+TEST(ScannerTest, FinalLineCommentWithoutLineFeedIsAMarker) {
+    Parse::getOutStore().clear();
+    zor::scanState().markerOn = true;
+    EXPECT_EQ(ScanSession("a\n// end \xff").rest(), "IDENT a");
+    zor::scanState().markerOn = false;
+    EXPECT_STREQ(static_cast<char*>(Parse::getOutStore()["//000002"]), "// end \xff");
+    Parse::getOutStore().clear();
 }
 
 // A script stopped while its reader's last character was a '/' leaves the next
