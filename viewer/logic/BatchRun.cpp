@@ -48,9 +48,10 @@ bool findLine(const std::string& script, int line, LineExtent& extent) {
     return current == line;
 }
 
-// The library's positions count each line break as one character, so within
-// a line a position and a byte offset differ by the line's number alone: the
-// column is ZorRun's, whatever the line ends are. 0 when it cannot be found.
+// The library adjusts its positions by the line number alone, so within a line
+// a position and a byte offset differ by the same amount and the column follows
+// from the line's start whatever the line ends are, as ZorRun counts it. 0 when
+// it cannot be found.
 int errorColumn(const std::string& script, int line, int position) {
     LineExtent extent;
     if (line < 1 || position < 0 || !findLine(script, line, extent)) return 0;
