@@ -10,6 +10,7 @@
 #include "JUnitReport.h"
 #include "JsonReport.h"
 #include "LibraryRun.h"
+#include "LockNotices.h"
 #include "ModuleLoader.h"
 #include "Options.h"
 #include "ProgressLine.h"
@@ -83,6 +84,7 @@ void runInWorkers(const RunOptions& options, ScriptReport& report, bool withRepo
 void runLocally(const RunOptions& options, Console& console, ProgressLine& progress,
                 JUnitReport* junit, RunSummary& summary, JsonReport* json) {
     loadModules(options, console, summary);
+    watchOutputLock();
     ScriptReport report(console, progress, junit, json);
     if (options.inProcess) {
         runInProcess(options, report, junit != nullptr, summary);
