@@ -164,17 +164,18 @@ TEST_F(ZorRunReportTest, JsonReportFollowsItsSchema) {
     }
 }
 
+// A test that crashed got no verdict: its line is found in the script.
 TEST_F(ZorRunReportTest, JUnitTestcasesCarryFileLineAndTime) {
     write("s.txt",
           "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\n\n"
-          "zortst { a = 1 verify: a == 2 }\n");
-    auto run = zorRun({"--junit", "report.xml", "s.txt"});
-    EXPECT_EQ(run.status, 1);
+          "zortst { a = 1 verify: a == 2 }\ncrash { }\n");
+    auto run = zorRun({"--load", ZOR_TEST_MODULE, "--junit", "report.xml", "s.txt"});
+    EXPECT_EQ(run.status, 2);
     EXPECT_EQ(xmllint("--noout"), "");
     EXPECT_EQ(query("concat(//testcase[1]/@file, ':', //testcase[1]/@line, ' ', "
-                    "//testcase[2]/@file, ':', //testcase[2]/@line, ' ', "
+                    "//testcase[2]/@line, ' ', //testcase[3]/@line, ' ', "
                     "count(//testcase[@time >= 0]))"),
-              "s.txt:2 s.txt:4 2");
+              "s.txt:2 4 5 3");
 }
 
 TEST_F(ZorRunReportTest, ColourOnlyOnATerminalOrWhenAsked) {

@@ -182,18 +182,20 @@ void ScriptReport::fileError(const std::string& what, const std::string& reason)
     if (json) json->addError(message);
 }
 
+// The test got no verdict, so its line is found here, on this rare path.
 void ScriptReport::testError(const std::string& name, int position, const std::string& message) {
     ++outcome.failed;
     outcome.error = true;
     console.error(script + ": " + message);
-    if (junit) junit->addTestError(name, position, message, script + ": " + message);
-    if (!json) return;
     ScriptLines lines;
     if (position >= 0) lines.reset(readScriptText(script));
+    const int line = position >= 0 ? lines.lineOf(position) : 0;
+    if (junit) junit->addTestError(name, position, message, script + ": " + message, {line, -1});
+    if (!json) return;
     JsonTest test;
     test.name = name;
     test.position = position;
-    test.line = position >= 0 ? lines.lineOf(position) : 0;
+    test.line = line;
     test.verdict = "error";
     test.message = message;
     json->addTest(test);
