@@ -211,11 +211,21 @@ TEST_F(ZorRunReportTest, ColourOnlyOnATerminalOrWhenAsked) {
 
 // Positions leave out line feeds, so a CR LF counts as one character.
 TEST(ScriptLinesTest, PositionsFindTheirLinesInOrderAndAgain) {
+    zortest::TempDir dir;
+    zortest::writeFile(dir.file("s.txt"), "ab\ncd\r\n\nef");
     zor::ScriptLines lines;
-    lines.reset("ab\ncd\r\n\nef");
+    lines.open(dir.file("s.txt"));
     const std::pair<int, int> asked[] = {{0, 1}, {1, 1}, {2, 2}, {4, 2}, {5, 4},
                                          {1, 1}, {6, 4}, {7, 0}, {-1, 0}};
     for (const auto& [position, line] : asked) EXPECT_EQ(lines.lineOf(position), line) << position;
+    // Read a piece at a time: lines past the first piece are counted alike.
+    std::string longer;
+    for (int i = 0; i < 20000; ++i) longer += "x\n";
+    zortest::writeFile(dir.file("long.txt"), longer);
+    lines.open(dir.file("long.txt"));
+    EXPECT_EQ(lines.lineOf(9000), 9001);
+    EXPECT_EQ(lines.lineOf(19999), 20000);
+    EXPECT_EQ(lines.lineOf(20000), 0);
 }
 
 TEST(JsonStringTest, EscapesWhatJsonCannotHoldAndKeepsValidUtf8) {

@@ -46,8 +46,7 @@ private:
     TestWatch* watch;
     std::unique_ptr<ReportCopy> reportCopy;  // with reports only
     std::string report;
-    bool calledBack = false;       // a test function ran since the last verdict
-    bool unknownFunction = false;  // the test called back had no function
+    bool calledBack = false;  // a test function ran since the last verdict
     std::string failedEntries;
     ScriptLines lines;
     std::chrono::steady_clock::time_point lastVerdictTime;

@@ -147,26 +147,44 @@ std::string readScriptText(const std::string& script) {
     return text;
 }
 
-void ScriptLines::reset(std::string scriptText) {
-    text = std::move(scriptText);
-    at = 0;
+ScriptLines::~ScriptLines() {
+    if (file) std::fclose(file);
+}
+
+void ScriptLines::open(const std::string& script) {
+    if (file) std::fclose(file);
+    file = std::fopen(script.c_str(), "rb");
+    restart();
+}
+
+void ScriptLines::restart() {
+    if (file) std::rewind(file);
+    pieceSize = at = 0;
     line = 1;
     passed = 0;
+}
+
+// A read error (the script is a folder) ends the text like its end does.
+bool ScriptLines::fill() {
+    if (at < pieceSize) return true;
+    pieceSize = file ? std::fread(piece, 1, sizeof piece, file) : 0;
+    at = 0;
+    return pieceSize > 0;
 }
 
 // Each character but a line feed moves the position on by one, so a position
 // falls on the line where it is first reached.
 int ScriptLines::lineOf(int position) {
-    if (position < passed) reset(std::move(text));
-    while (at < text.size() && (passed < position || text[at] == '\n')) {
-        if (text[at] == '\n') {
+    if (position < passed) restart();
+    while (fill() && (passed < position || piece[at] == '\n')) {
+        if (piece[at] == '\n') {
             ++line;
         } else {
             ++passed;
         }
         ++at;
     }
-    return passed == position && at < text.size() ? line : 0;
+    return passed == position && at < pieceSize ? line : 0;
 }
 
 int findTestRecord(const std::string& script, int after, std::string_view name) {

@@ -2,6 +2,7 @@
 // name it: the script read at its top level as the library's scanner reads it.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -17,19 +18,29 @@ std::string readScriptText(const std::string& script);
 
 // The line a position (as the library counts it) stands on. Tests come in the
 // script's order, so the count goes on from the last position asked for and
-// reads each character once per script.
+// reads the script once, a piece at a time: a large script is never held whole.
 class ScriptLines {
 public:
-    // An empty text (a script that cannot be read) knows no line.
-    void reset(std::string scriptText);
-    // 1-based; 0 when the position is not in the text.
+    ScriptLines() = default;
+    ~ScriptLines();
+    ScriptLines(const ScriptLines&) = delete;
+    ScriptLines& operator=(const ScriptLines&) = delete;
+
+    // A script that cannot be read knows no line.
+    void open(const std::string& script);
+    // 1-based; 0 when the position is not in the script.
     int lineOf(int position);
 
 private:
-    std::string text;
-    std::size_t at = 0;  // the first character of line `line` not yet passed
+    void restart();
+    bool fill();
+
+    std::FILE* file = nullptr;
+    char piece[1 << 14];
+    std::size_t pieceSize = 0;
+    std::size_t at = 0;  // in piece: the first character not yet passed
     int line = 1;
-    int passed = 0;  // the position of text[at]
+    long passed = 0;  // the position of that character
 };
 
 }  // namespace zor

@@ -188,7 +188,7 @@ void ScriptReport::testError(const std::string& name, int position, const std::s
     outcome.error = true;
     console.error(script + ": " + message);
     ScriptLines lines;
-    if (position >= 0) lines.reset(readScriptText(script));
+    if (position >= 0) lines.open(script);
     const int line = position >= 0 ? lines.lineOf(position) : 0;
     if (junit) junit->addTestError(name, position, message, script + ": " + message, {line, -1});
     if (!json) return;
