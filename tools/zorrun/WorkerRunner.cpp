@@ -57,6 +57,11 @@ void WorkerRunner::run(const std::string& script, const std::string& filter) {
     judgeEnd(supervise(worker), script, filter);
 }
 
+void WorkerRunner::select(TestSelection* tests, bool firstFailureEnds) {
+    selection = tests;
+    exitFirst = firstFailureEnds;
+}
+
 // The worker leaves by _exit: the supervisor's buffers and objects are not
 // its to flush or destroy.
 void WorkerRunner::work(const std::string& script, const std::string& filter) {
@@ -66,6 +71,7 @@ void WorkerRunner::work(const std::string& script, const std::string& filter) {
     channel.becomeWorker();
     {
         LibraryRun run(channel, withReports, &channel);
+        run.select(selection, exitFirst);
         run.run(script, filter);
     }
     std::fflush(nullptr);
