@@ -189,7 +189,8 @@ TEST_F(ZorRunSelectTest, ExitFirstStopsAtTheFirstFailure) {
 
 TEST_F(ZorRunSelectTest, RemoteRunsRefuseWhatTheServerCannotSelect) {
     write("s.txt", script);
-    const std::vector<std::string> options[] = {{"-k", "zortst"}, {"--list"}, {"--last-failed"}};
+    const std::vector<std::string> options[] = {
+        {"--list"}, {"--last-failed"}, {"--rerun-failed", "r.xml"}};
     for (std::vector<std::string> args : options) {
         args.insert(args.end(), {"--remote", "localhost:6500", "s.txt"});
         auto run = zorRun(args);

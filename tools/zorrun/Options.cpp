@@ -68,11 +68,10 @@ bool setRerunFailed(const std::string& value, RunOptions& options, std::string& 
     return !value.empty();
 }
 
-// The test server takes one filter and runs whole scripts otherwise.
+// The test server takes one filter and runs whole scripts otherwise; -k maps
+// to that filter where it takes one test of a script.
 const char* remoteConflict(const RunOptions& options) {
     if (options.remotePort < 0) return nullptr;
-    if (!options.selectPatterns.empty())
-        return "-k cannot be used with --remote: the test server selects one test by --filter";
     if (options.list) return "--list cannot be used with --remote";
     if (options.lastFailed || !options.rerunFailedFile.empty())
         return "--last-failed and --rerun-failed cannot be used with --remote";

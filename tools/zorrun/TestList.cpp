@@ -13,11 +13,6 @@ namespace zor {
 
 namespace {
 
-struct ListedTest {
-    std::string name;
-    int position;
-};
-
 // The pass the guard and the selector serve; they are plain functions.
 struct Listing {
     std::string script;
@@ -38,7 +33,7 @@ int readScriptOnly(const char* name, int access) {
 
 int recordAndRefuse(const char* name, int position) {
     if (listing && (!listing->selection || listing->selection->selects(name, position)))
-        listing->tests.push_back({name, position});
+        listing->tests.push_back({name, position, 0});
     return 0;
 }
 
@@ -54,43 +49,51 @@ std::string withoutLineEnd(std::string text) {
 
 }  // namespace
 
-ScriptOutcome listTests(const std::string& script, const std::string& filter,
-                        TestSelection* selection, Console& console) {
-    ScriptOutcome outcome;
+bool selectedTests(const std::string& script, const std::string& filter, TestSelection* selection,
+                   std::vector<ListedTest>& tests, std::string& error) {
     if (script.size() >= static_cast<std::size_t>(Parse::entryNameSize)) {
-        console.error(script + ": cannot run script: name longer than 255 characters");
-        outcome.error = true;
-        return outcome;
+        error = script + ": cannot run script: name longer than 255 characters";
+        return false;
     }
     Listing pass{script, selection, {}};
     listing = &pass;
     if (selection) selection->beginScript(script);
     AdaptIO::setFileGuard(readScriptOnly);
     Parse::setTestSelector(recordAndRefuse);
+    // Without a writable output file the parse ends in -3, as expected here.
     const int code = Parse::parseLoop(script.c_str(), filter.c_str(), noTestFunction);
     Parse::setTestSelector(nullptr);
     AdaptIO::setFileGuard(nullptr);
     listing = nullptr;
     const ScriptLines lines(readScriptText(script));
-    for (const ListedTest& test : pass.tests) {
-        std::printf("%s:%d: %s %d\n", script.c_str(), lines.lineOf(test.position),
-                    test.name.c_str(), test.position);
-        ++outcome.passed;
-    }
-    // Without a writable output file the run ends in -3, which is expected here.
+    for (ListedTest& test : pass.tests) test.line = lines.lineOf(test.position);
+    tests = std::move(pass.tests);
     if (code == -2) {
-        console.error(script + ": cannot open script: " + unreadableReason(script));
-        outcome.error = true;
+        error = script + ": cannot open script: " + unreadableReason(script);
     } else if (code == -1) {
-        console.error(script + ": cannot run script: the library is busy");
-        outcome.error = true;
+        error = script + ": cannot run script: the library is busy";
     } else if (Parse::getErrLine() >= 1) {
         const int column = errorColumn(script, Parse::getErrLine(), Parse::getErrPos());
-        console.error(script + ":" + std::to_string(Parse::getErrLine()) + ":" +
-                      std::to_string(column > 0 ? column : Parse::getErrPos()) + ": " +
-                      withoutLineEnd(Parse::getErrString()));
-        outcome.error = true;
+        error = script + ":" + std::to_string(Parse::getErrLine()) + ":" +
+                std::to_string(column > 0 ? column : Parse::getErrPos()) + ": " +
+                withoutLineEnd(Parse::getErrString());
+    } else {
+        return true;
     }
+    return false;
+}
+
+ScriptOutcome listTests(const std::string& script, const std::string& filter,
+                        TestSelection* selection, Console& console) {
+    ScriptOutcome outcome;
+    std::vector<ListedTest> tests;
+    std::string error;
+    outcome.error = !selectedTests(script, filter, selection, tests, error);
+    for (const ListedTest& test : tests) {
+        std::printf("%s:%d: %s %d\n", script.c_str(), test.line, test.name.c_str(), test.position);
+        ++outcome.passed;
+    }
+    if (outcome.error) console.error(error);
     return outcome;
 }
 

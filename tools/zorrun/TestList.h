@@ -11,6 +11,18 @@
 
 namespace zor {
 
+struct ListedTest {
+    std::string name;
+    int position;
+    int line;
+};
+
+// The tests the filter and the selection (which may be null) take, in the
+// script's order; false with an error line when the script cannot be read or
+// has an error, in which case tests holds those before it.
+bool selectedTests(const std::string& script, const std::string& filter, TestSelection* selection,
+                   std::vector<ListedTest>& tests, std::string& error);
+
 // Prints "FILE:LINE: NAME POSITION" for each test the filter and selection
 // (which may be null) take; each listed test counts as passed in the outcome.
 ScriptOutcome listTests(const std::string& script, const std::string& filter,

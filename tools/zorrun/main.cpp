@@ -111,11 +111,43 @@ void runLocally(const RunOptions& options, Console& console, ProgressLine& progr
 
 // A server that cannot be reached fails each script in turn, so that every
 // script is accounted for.
-void runRemote(const RunOptions& options, Console& console, JUnitReport* junit,
-               RunSummary& summary) {
+// The filter that asks a test server for the one test of the script that the
+// selection takes; false when it takes none (the script is not sent) or
+// several, which a server cannot run alone.
+bool remoteFilter(const std::string& script, const RunOptions& options, TestSelection* selection,
+                  Console& console, JUnitReport* junit, ScriptOutcome& refused,
+                  std::string& filter) {
+    filter = options.filter;
+    if (!selection) return true;
+    std::vector<ListedTest> tests;
+    std::string error;
+    if (selectedTests(script, options.filter, selection, tests, error) && tests.size() == 1) {
+        filter = tests[0].name + " " + std::to_string(tests[0].position);
+        return true;
+    }
+    console.beginScript(script);
+    if (error.empty() && tests.size() > 1)
+        error = script + ": -k takes " + std::to_string(tests.size()) +
+                " tests; a test server runs one test alone or the whole script";
+    if (error.empty()) return false;
+    console.error(error);
+    refused.error = true;
+    if (junit) {
+        junit->beginSuite(script);
+        junit->addError(error, error);
+        junit->endSuite(0);
+    }
+    return false;
+}
+
+void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, RunSummary& summary,
+               TestSelection* selection) {
     RemoteRunner runner(options.remoteHost, options.remotePort, console, junit);
     for (const std::string& script : options.scripts) {
-        const ScriptOutcome outcome = runner.run(script, options.filter);
+        std::string filter;
+        ScriptOutcome outcome;
+        if (remoteFilter(script, options, selection, console, junit, outcome, filter))
+            outcome = runner.run(script, filter);
         summary.addScript(outcome);
         if (endsRun(options, outcome)) return;
     }
@@ -164,9 +196,9 @@ int listAll(const RunOptions& options, TestSelection* selection, Console& consol
     RunSummary summary;
     for (const std::string& script : options.scripts)
         summary.addScript(listTests(script, options.filter, selection, console));
-    if (selection || !options.filter.empty()) {
-        if (summary.getTests() == 0) console.error("no test is selected");
-        if (summary.getTests() == 0) return exitError;
+    if ((selection || !options.filter.empty()) && summary.getTests() == 0) {
+        if (summary.exitStatus() != exitError) console.error("no test is selected");
+        return exitError;
     }
     return summary.exitStatus();
 }
@@ -194,13 +226,14 @@ int run(const RunOptions& options) {
     RunSummary summary;
     applyTrace(options);
     if (options.remotePort >= 0) {
-        runRemote(options, console, junit.isOpen() ? &junit : nullptr, summary);
+        runRemote(options, console, junit.isOpen() ? &junit : nullptr, summary, selecting);
     } else {
         runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, summary,
                    selecting);
     }
     if ((selecting || !options.filter.empty()) && summary.getTests() == 0) {
-        if (selecting) console.error("no test is selected");
+        // An error already said why nothing ran.
+        if (selecting && summary.exitStatus() != exitError) console.error("no test is selected");
         summary.addSetupError();
     }
     console.summary(summary.text());
