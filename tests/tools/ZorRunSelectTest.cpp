@@ -83,6 +83,15 @@ TEST_F(ZorRunSelectTest, PatternsSelectByGlobAndByTheLineATestStartsOn) {
     }
 }
 
+// A crashed test is named by the record that ran, not by an earlier one of
+// the same name that the selection passed over.
+TEST_F(ZorRunSelectTest, CrashNamesTheSelectedRecord) {
+    write("crash.txt", "resultfile \"out.txt\"\ncrash { }\ncrash { }\n");
+    auto run = zorRun({"--load", ZOR_TEST_MODULE, "-k", "crash.txt:3", "crash.txt"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "crash.txt: test function crashed: SIGSEGV in crash 29\n");
+}
+
 TEST_F(ZorRunSelectTest, ListRunsNothingAndTouchesNoFile) {
     write("s.txt", script);
     write("gone.txt", "still here");

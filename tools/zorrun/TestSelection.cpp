@@ -76,7 +76,7 @@ void TestSelection::beginScript(const std::string& script) {
     for (const Place& place : places) {
         if (place.file == script || sameFile(place.file, script)) linesHere.push_back(place.line);
     }
-    lines = ScriptLines(readScriptText(script));
+    lines = ScriptLines(linesHere.empty() ? std::string() : readScriptText(script));
     failedHere = nullptr;
     wholeScript = false;
     if (!failedOnly) return;
@@ -84,10 +84,6 @@ void TestSelection::beginScript(const std::string& script) {
     if (found == failed.end()) return;
     failedHere = &found->second;
     wholeScript = failedHere->count({"", -1}) > 0;
-}
-
-int TestSelection::lineOf(int position) const {
-    return lines.lineOf(position);
 }
 
 // Patterns select together; failed tests narrow what they select.

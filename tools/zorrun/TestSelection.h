@@ -42,8 +42,6 @@ public:
     // Called before each script's parse; the script's name as ZorRun was given it.
     void beginScript(const std::string& script);
     bool selects(const char* name, int position) const;
-    // The line of a position in the script begun last, 0 when it is not known.
-    int lineOf(int position) const;
 
 private:
     struct Place {

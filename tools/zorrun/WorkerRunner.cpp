@@ -134,6 +134,11 @@ std::string WorkerRunner::whereStopped(std::string& name, int& position, const s
     if (channel.runningTest(name)) {
         position = !filter.empty() ? filterPosition(filter)
                                    : findTestRecord(script, anyVerdict ? lastPosition : -1, name);
+        // Records of that name that the selection passed over did not run.
+        if (selection && filter.empty()) selection->beginScript(script);
+        while (selection && filter.empty() && position >= 0 &&
+               !selection->selects(name.c_str(), position))
+            position = findTestRecord(script, position, name);
         return " inside " + testName(name, position);
     }
     if (!anyVerdict) return " before the first test";
