@@ -95,12 +95,13 @@ bool setRemote(const std::string& value, RunOptions& options, std::string& error
 }
 
 const std::map<std::string, Setter>& valueOptions() {
+    // clang-format off
     static const std::map<std::string, Setter> table = {
-        {"--load", addModule},       {"--filter", setFilter},
-        {"--trace-depth", setDepth}, {"--trace-root", setRoot},
-        {"--remote", setRemote},     {"--junit", setJUnit},
-        {"-k", addPattern},          {"--rerun-failed", setRerunFailed},
+        {"--load", addModule},     {"--filter", setFilter}, {"--trace-depth", setDepth},
+        {"--trace-root", setRoot}, {"--remote", setRemote}, {"--junit", setJUnit},
+        {"-k", addPattern},        {"--rerun-failed", setRerunFailed},
     };
+    // clang-format on
     return table;
 }
 

@@ -109,8 +109,6 @@ void runLocally(const RunOptions& options, Console& console, ProgressLine& progr
         console.error(std::string(lastFailedPath) + ": cannot keep the failed tests: " + reason);
 }
 
-// A server that cannot be reached fails each script in turn, so that every
-// script is accounted for.
 // The filter that asks a test server for the one test of the script that the
 // selection takes; false when it takes none (the script is not sent) or
 // several, which a server cannot run alone.
@@ -140,6 +138,8 @@ bool remoteFilter(const std::string& script, const RunOptions& options, TestSele
     return false;
 }
 
+// A server that cannot be reached fails each script in turn, so that every
+// script is accounted for.
 void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, RunSummary& summary,
                TestSelection* selection) {
     RemoteRunner runner(options.remoteHost, options.remotePort, console, junit);
