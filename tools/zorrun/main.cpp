@@ -10,6 +10,7 @@
 #include "JUnitReport.h"
 #include "LastFailed.h"
 #include "LibraryRun.h"
+#include "LockNotices.h"
 #include "ModuleLoader.h"
 #include "Options.h"
 #include "ProgressLine.h"
@@ -96,6 +97,7 @@ void runInWorkers(const RunOptions& options, ScriptReport& report, bool withRepo
 void runLocally(const RunOptions& options, Console& console, ProgressLine& progress,
                 JUnitReport* junit, RunSummary& summary, TestSelection* selection) {
     loadModules(options, console, summary);
+    watchOutputLock();
     ScriptReport report(console, progress, junit);
     FailureLog failures(readLastFailed(lastFailedPath));
     report.setFailureLog(&failures);
