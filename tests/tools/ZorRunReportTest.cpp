@@ -210,10 +210,10 @@ TEST_F(ZorRunReportTest, ColourOnlyOnATerminalOrWhenAsked) {
 }
 
 // Positions leave out line feeds, so a CR LF counts as one character.
-TEST(ScriptLinesTest, PositionsFindTheirLinesInOrderAndAgain) {
+TEST(LineCounterTest, PositionsFindTheirLinesInOrderAndAgain) {
     zortest::TempDir dir;
     zortest::writeFile(dir.file("s.txt"), "ab\ncd\r\n\nef");
-    zor::ScriptLines lines;
+    zor::LineCounter lines;
     lines.open(dir.file("s.txt"));
     const std::pair<int, int> asked[] = {{0, 1}, {1, 1}, {2, 2}, {4, 2}, {5, 4},
                                          {1, 1}, {6, 4}, {7, 0}, {-1, 0}};

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "RecordPositions.h"
+#include "TestSelection.h"
 
 namespace zor {
 

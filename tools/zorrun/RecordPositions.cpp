@@ -1,6 +1,5 @@
 #include "RecordPositions.h"
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -134,30 +133,17 @@ private:
 
 }  // namespace
 
-std::string readScriptText(const std::string& script) {
-    std::string text;
-    std::FILE* file = std::fopen(script.c_str(), "rb");
-    if (!file) return text;
-    char chunk[1 << 16];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
-        text.append(chunk, got);
-    }
-    if (std::ferror(file)) text.clear();
-    std::fclose(file);
-    return text;
-}
-
-ScriptLines::~ScriptLines() {
+LineCounter::~LineCounter() {
     if (file) std::fclose(file);
 }
 
-void ScriptLines::open(const std::string& script) {
+void LineCounter::open(const std::string& script) {
     if (file) std::fclose(file);
     file = std::fopen(script.c_str(), "rb");
     restart();
 }
 
-void ScriptLines::restart() {
+void LineCounter::restart() {
     if (file) std::rewind(file);
     pieceSize = at = 0;
     line = 1;
@@ -165,7 +151,7 @@ void ScriptLines::restart() {
 }
 
 // A read error (the script is a folder) ends the text like its end does.
-bool ScriptLines::fill() {
+bool LineCounter::fill() {
     if (at < pieceSize) return true;
     pieceSize = file ? std::fread(piece, 1, sizeof piece, file) : 0;
     at = 0;
@@ -174,7 +160,7 @@ bool ScriptLines::fill() {
 
 // Each character but a line feed moves the position on by one, so a position
 // falls on the line where it is first reached.
-int ScriptLines::lineOf(int position) {
+int LineCounter::lineOf(int position) {
     if (position < passed) restart();
     while (fill() && (passed < position || piece[at] == '\n')) {
         if (piece[at] == '\n') {

@@ -13,18 +13,15 @@ namespace zor {
 // -1 when there is none or the script cannot be read.
 int findTestRecord(const std::string& script, int after, std::string_view name);
 
-// The script's text; "" when it cannot be read (a folder, no rights).
-std::string readScriptText(const std::string& script);
-
 // The line a position (as the library counts it) stands on. Tests come in the
 // script's order, so the count goes on from the last position asked for and
 // reads the script once, a piece at a time: a large script is never held whole.
-class ScriptLines {
+class LineCounter {
 public:
-    ScriptLines() = default;
-    ~ScriptLines();
-    ScriptLines(const ScriptLines&) = delete;
-    ScriptLines& operator=(const ScriptLines&) = delete;
+    LineCounter() = default;
+    ~LineCounter();
+    LineCounter(const LineCounter&) = delete;
+    LineCounter& operator=(const LineCounter&) = delete;
 
     // A script that cannot be read knows no line.
     void open(const std::string& script);

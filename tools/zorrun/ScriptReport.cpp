@@ -65,6 +65,7 @@ void ScriptReport::begin(const std::string& name, const std::string& selection) 
     console.beginScript(script);
     if (junit) junit->beginSuite(script);
     if (json) json->beginScript(script);
+    if (failureLog) failureLog->beginScript(script);
     startSeconds = secondsNow();
 }
 
@@ -76,6 +77,9 @@ void ScriptReport::verdict(const Verdict& verdict) {
     lastName = verdict.name;
     lastPosition = verdict.position;
     anyVerdict = true;
+    if (failureLog)
+        failureLog->verdict(std::string(verdict.name), verdict.position,
+                            verdict.passed && verdict.threw.empty());
     const CaseFacts facts{verdict.line, verdict.seconds};
     if (!verdict.writeError.empty()) {
         writeError(verdict);
@@ -186,8 +190,9 @@ void ScriptReport::fileError(const std::string& what, const std::string& reason)
 void ScriptReport::testError(const std::string& name, int position, const std::string& message) {
     ++outcome.failed;
     outcome.error = true;
+    if (failureLog) failureLog->verdict(name, position, false);
     console.error(script + ": " + message);
-    ScriptLines lines;
+    LineCounter lines;
     if (position >= 0) lines.open(script);
     const int line = position >= 0 ? lines.lineOf(position) : 0;
     if (junit) junit->addTestError(name, position, message, script + ": " + message, {line, -1});
@@ -220,6 +225,7 @@ void ScriptReport::flush() {
 }
 
 ScriptOutcome ScriptReport::end() {
+    if (failureLog) failureLog->endScript(outcome.error);
     const double seconds = secondsNow() - startSeconds;
     if (junit) junit->endSuite(seconds);
     if (json) json->endScript(outcome, seconds);

@@ -8,6 +8,7 @@
 #include "Console.h"
 #include "JUnitReport.h"
 #include "JsonReport.h"
+#include "LastFailed.h"
 #include "ProgressLine.h"
 #include "RunSummary.h"
 #include "Verdict.h"
@@ -20,6 +21,8 @@ public:
     ScriptReport(Console& console, ProgressLine& progress, JUnitReport* junit,
                  JsonReport* json = nullptr);
 
+    // Every verdict from now on also goes to the log.
+    void setFailureLog(FailureLog* log) { failureLog = log; }
     void begin(const std::string& script, const std::string& filter);
     void verdict(const Verdict& verdict) override;
     void scriptEnd(const ScriptEnd& end) override;
@@ -61,6 +64,7 @@ private:
     int lastPosition = -1;
     bool anyVerdict = false;
     std::string lastWriteError;
+    FailureLog* failureLog = nullptr;
 };
 
 // "login 404", or the name alone when the position is not known.
