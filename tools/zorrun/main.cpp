@@ -117,8 +117,8 @@ void runLocally(const RunOptions& options, Console& console, ProgressLine& progr
 // selection takes; false when it takes none (the script is not sent) or
 // several, which a server cannot run alone.
 bool remoteFilter(const std::string& script, const RunOptions& options, TestSelection* selection,
-                  Console& console, JUnitReport* junit, ScriptOutcome& refused,
-                  std::string& filter) {
+                  Console& console, JUnitReport* junit, ScriptOutcome& refused, std::string& filter,
+                  JsonReport* json) {
     filter = options.filter;
     if (!selection) return true;
     std::vector<ListedTest> tests;
@@ -139,6 +139,11 @@ bool remoteFilter(const std::string& script, const RunOptions& options, TestSele
         junit->addError(error, error);
         junit->endSuite(0);
     }
+    if (json) {
+        json->beginScript(script);
+        json->addError(error);
+        json->endScript(refused, 0);
+    }
     return false;
 }
 
@@ -151,7 +156,7 @@ void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, 
     for (const std::string& script : options.scripts) {
         std::string filter;
         ScriptOutcome outcome;
-        if (remoteFilter(script, options, selection, console, junit, outcome, filter))
+        if (remoteFilter(script, options, selection, console, junit, outcome, filter, json))
             outcome = runner.run(script, filter);
         summary.addScript(outcome);
         if (endsRun(options, outcome)) return;
