@@ -7,6 +7,7 @@
 
 #include "Console.h"
 #include "JUnitReport.h"
+#include "JsonReport.h"
 #include "RemoteExchange.h"
 #include "RunSummary.h"
 #include "WireSocket.h"
@@ -21,6 +22,8 @@ public:
     // Connects when no connection is open; false, with the reason printed,
     // when the server cannot be reached.
     bool connect();
+    // The JSON report that hears the verdicts too; null for none.
+    void setJson(JsonReport* report) { json = report; }
     ScriptOutcome run(const std::string& script, const std::string& filter);
 
 private:
@@ -33,6 +36,7 @@ private:
     int portNumber;
     Console& console;
     JUnitReport* junit;
+    JsonReport* json = nullptr;
     remote::WireSocket connection;
     ScriptOutcome outcome;
 };
