@@ -2,18 +2,41 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <utility>
 
 namespace zor {
 
-namespace {
-
-void put(std::FILE* stream, std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
+void Console::put(std::FILE* stream, std::string_view text) {
+    if (!holding) {
+        std::fwrite(text.data(), 1, text.size(), stream);
+    } else if (!held.empty() && held.back().stream == stream) {
+        held.back().text += text;
+    } else {
+        held.push_back({stream, std::string(text)});
+    }
 }
 
-}  // namespace
+std::vector<Console::HeldText> Console::takeHeld() {
+    return std::exchange(held, {});
+}
+
+// Without stdio: workers start meanwhile, and a stream's lock held at that
+// moment would stay held in the worker for good.
+void Console::writeHeld(const std::vector<HeldText>& held) {
+    for (const HeldText& piece : held) {
+        const int descriptor = piece.stream == stderr ? STDERR_FILENO : STDOUT_FILENO;
+        for (std::size_t done = 0; done < piece.text.size();) {
+            const ssize_t wrote =
+                ::write(descriptor, piece.text.data() + done, piece.text.size() - done);
+            if (wrote < 0 && errno == EINTR) continue;
+            if (wrote <= 0) break;
+            done += static_cast<std::size_t>(wrote);
+        }
+    }
+}
 
 Console::Console(bool isQuiet, ProgressLine& progressLine)
     : quiet(isQuiet), progress(progressLine), flushEachLine(isatty(STDOUT_FILENO) != 1) {}
@@ -26,7 +49,7 @@ void Console::beginScript(std::string_view name) {
 
 void Console::printHeader() {
     progress.hide();
-    std::printf("== %s\n", script.c_str());
+    put(stdout, "== " + script + "\n");
     headerPrinted = true;
 }
 
@@ -45,21 +68,21 @@ void Console::testLine(std::string_view name, int position, bool passed, std::st
     lineText += outFile.empty() ? "no output file" : outFile;
     lineText += ")\n";
     put(stdout, lineText);
-    if (flushEachLine) std::fflush(stdout);
+    if (flushEachLine && !holding) std::fflush(stdout);
 }
 
 // stdout is flushed first, so that an error stands after the tests that ran
 // before it when both streams go to one place.
 void Console::error(std::string_view line) {
+    if (holding) return put(stderr, std::string(line) + '\n');
     progress.hide();
     std::fflush(stdout);
-    put(stderr, line);
-    std::fputc('\n', stderr);
+    put(stderr, std::string(line) + '\n');
     std::fflush(stderr);
 }
 
 void Console::flush() {
-    std::fflush(stdout);
+    if (!holding) std::fflush(stdout);
 }
 
 void Console::summary(std::string_view text) {

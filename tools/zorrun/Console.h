@@ -3,8 +3,10 @@
 // test's line is sent on as soon as it is written.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ProgressLine.h"
 
@@ -25,8 +27,22 @@ public:
     // Sends the lines written so far on, whatever stdout is.
     void flush();
 
+    // Text for one stream, kept while the console is held.
+    struct HeldText {
+        std::FILE* stream;
+        std::string text;
+    };
+    // From now on the console keeps what it would print, in order, so that a
+    // script that runs beside others can be printed whole when its turn comes.
+    void hold() { holding = true; }
+    std::vector<HeldText> takeHeld();
+    // Writes held text out, each piece in one write; stdout's buffer must be
+    // empty.
+    static void writeHeld(const std::vector<HeldText>& held);
+
 private:
     void printHeader();
+    void put(std::FILE* stream, std::string_view text);
 
     bool quiet;
     ProgressLine& progress;
@@ -34,6 +50,8 @@ private:
     std::string script;
     std::string lineText;
     bool headerPrinted = false;
+    bool holding = false;
+    std::vector<HeldText> held;
 };
 
 }  // namespace zor

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 
 #include "XmlText.h"
@@ -36,6 +37,13 @@ void appendTestName(std::string& out, std::string_view name, int position) {
 // A report never closed leaves the former file as it was.
 JUnitReport::~JUnitReport() {
     if (body) std::fclose(body);
+    body = nullptr;
+    if (inMemory) {
+        if (file) std::fclose(file);
+        std::free(memory);
+        std::free(bodyMemory);
+        return;
+    }
     if (!file) return;
     std::fclose(file);
     unlink(draftPath.c_str());
@@ -65,11 +73,30 @@ bool JUnitReport::open(const std::string& path, std::string& reason) {
     return true;
 }
 
+bool JUnitReport::openInMemory() {
+    inMemory = true;
+    file = open_memstream(&memory, &memorySize);
+    return file != nullptr;
+}
+
+bool JUnitReport::takeSuites(std::string& suites) {
+    if (std::fflush(file) != 0) writeFailed = true;
+    suites.assign(memory, memorySize);
+    std::rewind(file);
+    const bool written = !writeFailed;
+    writeFailed = false;
+    return written;
+}
+
+void JUnitReport::addSuites(std::string_view suites) {
+    if (std::fwrite(suites.data(), 1, suites.size(), file) != suites.size()) writeFailed = true;
+}
+
 void JUnitReport::beginSuite(std::string_view script) {
     suiteName.clear();
     appendXml(suiteName, script, XmlPlace::attribute);
     tests = failures = errors = 0;
-    if (!body) body = std::tmpfile();
+    if (!body) body = inMemory ? open_memstream(&bodyMemory, &bodySize) : std::tmpfile();
     if (!body) writeFailed = true;
 }
 
@@ -148,6 +175,13 @@ void JUnitReport::endSuite(double seconds) {
     appendSeconds(scratch, seconds);
     scratch += "\">\n";
     if (std::fputs(scratch.c_str(), file) < 0) writeFailed = true;
+    if (body && inMemory) {
+        if (std::fclose(body) != 0) writeFailed = true;
+        body = nullptr;
+        if (std::fwrite(bodyMemory, 1, bodySize, file) != bodySize) writeFailed = true;
+        std::free(bodyMemory);
+        bodyMemory = nullptr;
+    }
     if (body) {
         std::rewind(body);
         char chunk[1 << 16];

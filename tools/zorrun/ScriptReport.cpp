@@ -35,8 +35,8 @@ void ScriptReport::begin(const std::string& name, const std::string& selection) 
     lastPosition = -1;
     anyVerdict = false;
     lastWriteError.clear();
-    console.beginScript(script);
-    if (junit) junit->beginSuite(script);
+    console.beginScript(script + runSuffix);
+    if (junit) junit->beginSuite(script + runSuffix);
     startSeconds = secondsNow();
 }
 

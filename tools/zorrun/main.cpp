@@ -11,10 +11,12 @@
 #include "LibraryRun.h"
 #include "ModuleLoader.h"
 #include "Options.h"
+#include "ParallelRun.h"
 #include "ProgressLine.h"
 #include "RemoteRunner.h"
 #include "RunSummary.h"
 #include "ScriptReport.h"
+#include "Shards.h"
 #include "StopSignals.h"
 #include "WorkerRunner.h"
 #include "ZorLib.h"
@@ -52,9 +54,10 @@ bool nameFits(const std::string& script, ScriptReport& report) {
 void runInProcess(const RunOptions& options, ScriptReport& report, bool withReports,
                   RunSummary& summary) {
     LibraryRun run(report, withReports);
-    for (const std::string& script : options.scripts) {
-        report.begin(script, options.filter);
-        if (nameFits(script, report)) run.run(script, options.filter);
+    for (const ScriptJob& job : listJobs(options.scripts, options.repeat)) {
+        report.setRunSuffix(job.runSuffix);
+        report.begin(job.script, options.filter);
+        if (nameFits(job.script, report)) run.run(job.script, options.filter);
         summary.addScript(report.end());
     }
 }
@@ -64,14 +67,16 @@ void runInProcess(const RunOptions& options, ScriptReport& report, bool withRepo
 void runInWorkers(const RunOptions& options, ScriptReport& report, bool withReports,
                   RunSummary& summary) {
     WorkerRunner runner(report, withReports);
-    for (const std::string& script : options.scripts) {
-        report.begin(script, options.filter);
+    runner.setTimeout(options.timeoutSeconds);
+    for (const ScriptJob& job : listJobs(options.scripts, options.repeat)) {
+        report.setRunSuffix(job.runSuffix);
+        report.begin(job.script, options.filter);
         if (const int signal = stopSignal()) {
             report.interrupted("interrupted by " + signalName(signal) + " before it started");
             summary.addScript(report.end());
             return;
         }
-        if (nameFits(script, report)) runner.run(script, options.filter);
+        if (nameFits(job.script, report)) runner.run(job.script, options.filter);
         summary.addScript(report.end());
     }
 }
@@ -85,6 +90,8 @@ void runLocally(const RunOptions& options, Console& console, ProgressLine& progr
     ScriptReport report(console, progress, junit);
     if (options.inProcess) {
         runInProcess(options, report, junit != nullptr, summary);
+    } else if (options.jobs > 1) {
+        runInParallel(listJobs(options.scripts, options.repeat), options, junit, summary);
     } else {
         runInWorkers(options, report, junit != nullptr, summary);
     }
@@ -95,8 +102,8 @@ void runLocally(const RunOptions& options, Console& console, ProgressLine& progr
 void runRemote(const RunOptions& options, Console& console, JUnitReport* junit,
                RunSummary& summary) {
     RemoteRunner runner(options.remoteHost, options.remotePort, console, junit);
-    for (const std::string& script : options.scripts)
-        summary.addScript(runner.run(script, options.filter));
+    for (const ScriptJob& job : listJobs(options.scripts, options.repeat))
+        summary.addScript(runner.run(job.script, options.filter));
 }
 
 // The JUnit report takes its file's place at the end: a script under that name
@@ -130,6 +137,8 @@ int run(const RunOptions& options) {
         return exitError;
     }
     RunSummary summary;
+    if (options.shardCount > 0 && options.scripts.empty())
+        std::printf("shard %d/%d has no scripts\n", options.shardIndex, options.shardCount);
     applyTrace(options);
     if (options.remotePort >= 0) {
         runRemote(options, console, junit.isOpen() ? &junit : nullptr, summary);
@@ -165,5 +174,7 @@ int main(int argc, char** argv) {
         case Command::run:
             break;
     }
+    if (options.shardCount > 0)
+        options.scripts = shardScripts(options.scripts, options.shardIndex, options.shardCount);
     return run(options);
 }

@@ -1,0 +1,19 @@
+// Runs scripts in several workers at once. Each script's console lines and
+// JUnit suites are kept until every script before it has been printed, so
+// the output reads as with one job, only sooner.
+#pragma once
+
+#include <vector>
+
+#include "JUnitReport.h"
+#include "JobQueue.h"
+#include "Options.h"
+#include "RunSummary.h"
+
+namespace zor {
+
+// junit may be null.
+void runInParallel(const std::vector<ScriptJob>& jobs, const RunOptions& options,
+                   JUnitReport* junit, RunSummary& summary);
+
+}  // namespace zor
