@@ -1,4 +1,5 @@
 // Native test functions for ZorRun's tests, loaded with --load.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -55,6 +56,22 @@ void sleepLong() {
     std::this_thread::sleep_for(std::chrono::minutes(5));
 }
 
+void noteStay(int log, const char* what) {
+    const std::string line = what + std::to_string(getpid()) + "\n";
+    if (::write(log, line.data(), line.size()) < 0) std::abort();
+}
+
+// Notes its stay in stays.log in the current folder, one line on entering and
+// one on leaving, each appended in one write: two scripts running at once
+// would leave lines of one between the other's.
+void stay() {
+    const int log = open("stays.log", O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    noteStay(log, "enter ");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    noteStay(log, "leave ");
+    close(log);
+}
+
 ZorCall crashRegistration("crash", crash);
 ZorCall throwsRegistration("throws", throws);
 ZorCall exitZeroRegistration("exitZero", exitZero);
@@ -63,5 +80,6 @@ ZorCall sleepLongRegistration("sleepLong", sleepLong);
 ZorCall everyByteRegistration("everyByte", everyByte);
 ZorCall bigTextRegistration("bigText", bigText);
 ZorCall pauseRegistration("pause", pause);
+ZorCall stayRegistration("stay", stay);
 
 }  // namespace
