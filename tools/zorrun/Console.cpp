@@ -9,8 +9,27 @@
 
 namespace zor {
 
+namespace {
+
+// Lines a batching console keeps before it sends them on by itself.
+constexpr std::size_t batchBytes = 1 << 16;
+
+void writeWhole(int descriptor, std::string_view text) {
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t wrote = ::write(descriptor, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) break;
+        done += static_cast<std::size_t>(wrote);
+    }
+}
+
+}  // namespace
+
 void Console::put(std::FILE* stream, std::string_view text) {
-    if (!holding) {
+    if (batching && !holding && stream == stdout) {
+        pending += text;
+        if (pending.size() >= batchBytes) sendPending();
+    } else if (!holding) {
         std::fwrite(text.data(), 1, text.size(), stream);
     } else if (!held.empty() && held.back().stream == stream) {
         held.back().text += text;
@@ -26,16 +45,20 @@ std::vector<Console::HeldText> Console::takeHeld() {
 // Without stdio: workers start meanwhile, and a stream's lock held at that
 // moment would stay held in the worker for good.
 void Console::writeHeld(const std::vector<HeldText>& held) {
-    for (const HeldText& piece : held) {
-        const int descriptor = piece.stream == stderr ? STDERR_FILENO : STDOUT_FILENO;
-        for (std::size_t done = 0; done < piece.text.size();) {
-            const ssize_t wrote =
-                ::write(descriptor, piece.text.data() + done, piece.text.size() - done);
-            if (wrote < 0 && errno == EINTR) continue;
-            if (wrote <= 0) break;
-            done += static_cast<std::size_t>(wrote);
-        }
-    }
+    for (const HeldText& piece : held)
+        writeWhole(piece.stream == stderr ? STDERR_FILENO : STDOUT_FILENO, piece.text);
+}
+
+void Console::batchLines() {
+    batching = true;
+    flushEachLine = false;
+}
+
+// Whole lines in one write, after whatever stdout's own buffer holds.
+void Console::sendPending() {
+    std::fflush(stdout);
+    writeWhole(STDOUT_FILENO, pending);
+    pending.clear();
 }
 
 Console::Console(bool isQuiet, ProgressLine& progressLine)
@@ -76,20 +99,23 @@ void Console::testLine(std::string_view name, int position, bool passed, std::st
 void Console::error(std::string_view line) {
     if (holding) return put(stderr, std::string(line) + '\n');
     progress.hide();
-    std::fflush(stdout);
+    flush();
     put(stderr, std::string(line) + '\n');
     std::fflush(stderr);
 }
 
 void Console::flush() {
-    if (!holding) std::fflush(stdout);
+    if (holding) return;
+    if (!pending.empty()) sendPending();
+    std::fflush(stdout);
 }
 
 void Console::summary(std::string_view text) {
     progress.hide();
+    flush();
     put(stdout, text);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    put(stdout, "\n");
+    flush();
 }
 
 }  // namespace zor

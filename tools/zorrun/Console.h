@@ -27,6 +27,11 @@ public:
     // Sends the lines written so far on, whatever stdout is.
     void flush();
 
+    // Off a terminal, test lines wait to be sent on together at the next
+    // flush, each whole, instead of in a write each: for runs whose flushes
+    // come often anyway.
+    void batchLines();
+
     // Text for one stream, kept while the console is held.
     struct HeldText {
         std::FILE* stream;
@@ -43,6 +48,7 @@ public:
 private:
     void printHeader();
     void put(std::FILE* stream, std::string_view text);
+    void sendPending();
 
     bool quiet;
     ProgressLine& progress;
@@ -51,6 +57,8 @@ private:
     std::string lineText;
     bool headerPrinted = false;
     bool holding = false;
+    bool batching = false;
+    std::string pending;
     std::vector<HeldText> held;
 };
 

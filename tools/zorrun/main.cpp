@@ -93,6 +93,8 @@ void runLocally(const RunOptions& options, Console& console, ProgressLine& progr
     } else if (options.jobs > 1) {
         runInParallel(listJobs(options.scripts, options.repeat), options, junit, summary);
     } else {
+        // The supervisor sends the lines on each time it has read the ring.
+        if (isatty(STDOUT_FILENO) != 1) console.batchLines();
         runInWorkers(options, report, junit != nullptr, summary);
     }
 }
