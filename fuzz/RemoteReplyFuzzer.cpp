@@ -1,7 +1,8 @@
 // Plays any bytes as a test server's reply to one exchange, over a real
 // socket pair. The client must take what it can, stop where the bytes end,
-// never keep more than its receive limits, and only ever move a temporary
-// file over the output file it was received for. The files live in memory,
+// never keep more than its receive limits, only ever move a temporary file
+// over the output file it was received for, and never one for a name that
+// was refused. The files live in memory,
 // so that no name a reply makes up ever reaches the disk.
 #include <sys/socket.h>
 #include <unistd.h>
@@ -30,13 +31,21 @@ bool hasControl(const std::string& text) {
     return false;
 }
 
+// Refuses what the disk refuses by the name alone: absolute names, parent
+// steps and the script itself.
 class MemoryFiles : public remote::ReplyFiles {
 public:
-    bool create(const std::string& name) override {
-        check(!open && created.empty());
-        check(name.size() <= remote::outNameChars + 1 && name.back() == '_' && !hasControl(name));
-        created = name;
-        open = true;
+    bool accept(const std::string& name, const std::string& script) override {
+        check(!open && accepted.empty());
+        check(!name.empty() && name.size() <= remote::outNameChars && !hasControl(name));
+        if (name.front() == '/' || name.find("..") != std::string::npos || name == script)
+            return false;
+        accepted = name;
+        return true;
+    }
+    bool create() override {
+        check(!open && !created && !accepted.empty());
+        created = open = true;
         return true;
     }
     bool write(const char*, std::size_t count) override {
@@ -48,15 +57,16 @@ public:
         open = false;
         return true;
     }
-    bool replace(const std::string& from, const std::string& to) override {
-        check(!open && from == created && from == to + "_");
-        replaced = to;
+    bool replace() override {
+        check(!open && created);
+        replaced = accepted;
         return true;
     }
-    void remove(const std::string& name) override { check(!open && name == created); }
+    void remove() override { check(!open && created); }
 
-    std::string created;
+    std::string accepted;
     std::string replaced;
+    bool created = false;
     bool open = false;
 };
 
@@ -83,5 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(reply.errText.find('\0') == std::string::npos);
     check(!files.open);
     check(files.replaced.empty() || files.replaced == reply.outFile);
+    check(reply.outsideName.empty() || (reply.outFile.empty() && !files.created));
+    // Display data beyond the limits ends the exchange and closes the stream.
+    check(display.size() <= std::size_t{remote::maxDisplayBlocks} * remote::chunkSize);
+    check(client.isOpen() || !reply.finished);
     return 0;
 }

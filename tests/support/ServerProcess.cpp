@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
@@ -27,8 +28,14 @@ std::string contentOf(const std::string& path) {
 // Output goes to files rather than pipes, so that a chatty server never
 // blocks on a pipe that nobody reads.
 [[noreturn]] void execServer(const std::vector<std::string>& argv, const std::string& dir,
-                             const std::string& outFile, const std::string& errFile) {
+                             const std::string& outFile, const std::string& errFile,
+                             long maxFileSize) {
     prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (maxFileSize > 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{static_cast<rlim_t>(maxFileSize), static_cast<rlim_t>(maxFileSize)};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
+    }
     const int in = open("/dev/null", O_RDONLY);
     const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -51,7 +58,8 @@ bool readPorts(const std::string& output, int& tcpPort, int& enteredPort) {
 
 }  // namespace
 
-ServerProcess::ServerProcess(const std::vector<std::string>& argv, const std::string& dir) {
+ServerProcess::ServerProcess(const std::vector<std::string>& argv, const std::string& dir,
+                             long maxFileSize) {
     char pattern[] = "/tmp/zorserver-XXXXXX";
     const int fd = mkstemp(pattern);
     if (fd < 0) throw std::runtime_error("mkstemp failed");
@@ -60,7 +68,7 @@ ServerProcess::ServerProcess(const std::vector<std::string>& argv, const std::st
     errFile = outFile + ".err";
     child = fork();
     if (child < 0) throw std::runtime_error("fork failed");
-    if (child == 0) execServer(argv, dir, outFile, errFile);
+    if (child == 0) execServer(argv, dir, outFile, errFile, maxFileSize);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!readPorts(contentOf(outFile), listeningPort, enteredPort) &&
            std::chrono::steady_clock::now() < deadline && waitpid(child, nullptr, WNOHANG) == 0)

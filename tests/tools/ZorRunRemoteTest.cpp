@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "PortRule.h"
+#include "ScriptedServer.h"
 #include "ServerProcess.h"
 #include "TempDir.h"
 #include "ZorRunFixture.h"
@@ -89,17 +91,75 @@ TEST_F(ZorRunRemoteTest, UnreachableServersAndUnreadableScriptsEndWithStatus2) {
     const int port = server->viewerPort();
     server->stop();
     write("pass.txt", passing);
-    zorruntest::ChildResult result =
-        zorRun({"--remote", "localhost:" + std::to_string(port), "pass.txt"});
-    EXPECT_EQ(result.status, 2);
-    EXPECT_NE(result.err.find("cannot reach the test server: connection refused or failed"),
-              std::string::npos)
-        << result.err;
-    result = zorRun({"--remote", "no-such-host.invalid:6500", "pass.txt"});
+    const std::string refused =
+        "cannot reach the test server: connection refused or failed (TCP port " +
+        std::to_string(remote::tcpPortOf(port)) + ")";
+    for (const char* host : {"localhost", "[::1]"}) {
+        const zorruntest::ChildResult result =
+            zorRun({"--remote", std::string(host) + ":" + std::to_string(port), "pass.txt"});
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find(refused), std::string::npos) << result.err;
+    }
+    zorruntest::ChildResult result = zorRun({"--remote", "no-such-host.invalid:6500", "pass.txt"});
     EXPECT_NE(result.err.find("cannot resolve the server's name"), std::string::npos);
     startServer();
     result = zorRun({"--remote", address(), "missing.txt", "pass.txt"});
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.err.find("missing.txt: cannot open script"), std::string::npos);
     EXPECT_NE(result.out.find("zortst: ok (pass_out.txt)"), std::string::npos);
+}
+
+// The server's output file keeps the reports of earlier runs when a script
+// does not delete it: only those this run appended give its verdicts.
+TEST_F(ZorRunRemoteTest, AFixedScriptPassesWithoutDeletingTheFormerReports) {
+    startServer();
+    const std::string head = "resultfile \"kept_out.txt\"\r\n{ limit = 2 }\r\n";
+    write("kept.txt", head + "zortst { a = 1 verify: a == 2 }\r\n");
+    zorruntest::ChildResult result = zorRun({"--remote", address(), "kept.txt"});
+    EXPECT_EQ(result.status, 1) << result.err;
+    write("kept.txt", head +
+                          "zortst { a = 2 verify: a == 2 }\r\n"
+                          "zortst { b = (limit) verify: b == 2 }\r\n");
+    result = zorRun({"--remote", address(), "kept.txt"});
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_EQ(result.out,
+              "== kept.txt\nzortst: ok (kept_out.txt)\nzortst: ok (kept_out.txt)\n"
+              "tests: 2, passed: 2, failed: 0, scripts with errors: 0\n");
+}
+
+// A server that answers late, with a name outside the folder, or with no file
+// for a run that reached tests: each is said, and none passes for a verdict.
+TEST_F(ZorRunRemoteTest, HostileRepliesEndWithStatus2) {
+    const std::string script = "resultfile \"out.txt\"\r\nzortst { a = 1 verify: a == 1 }\r\n";
+    write("s.txt", script);
+    write("out.txt", "zortst\r\n{\r\n  verified:\r\n    a == 1\r\n  logged:\r\n}\r\n\r\n");
+    const std::size_t requestSize = remotetest::request(0, "", "s.txt", &script, "").size();
+    const std::string tail = remotetest::number(0) + remotetest::number(0) + remotetest::number(0) +
+                             remotetest::number(0);
+    const struct {
+        int pauseMs;
+        std::string reply;
+        std::string message;
+    } cases[] = {
+        {5500, remotetest::string("../evil.txt") + remotetest::counted("evil") + tail,
+         "the test server named an output file outside this folder: ../evil.txt"},
+        {0, remotetest::string("out.txt") + remotetest::number(0) + tail,
+         "the test server's output file lacks 1 reports"},
+    };
+    for (const auto& hostile : cases) {
+        remotetest::ScriptedServer scripted;
+        scripted.receive(requestSize).pause(hostile.pauseMs).send(hostile.reply).receive(8);
+        scripted.start();
+        const zorruntest::ChildResult result =
+            zorRun({"--remote", "127.0.0.1:" + std::to_string(scripted.enteredPort()), "s.txt"});
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find(hostile.message), std::string::npos) << result.err;
+        EXPECT_EQ(result.out.find(": ok"), std::string::npos) << result.out;
+        const std::string waiting =
+            "waiting for the test server at 127.0.0.1:" + std::to_string(scripted.enteredPort()) +
+            " (it serves one client at a time)\n";
+        EXPECT_EQ(result.err.find(waiting) != std::string::npos, hostile.pauseMs > 0) << result.err;
+        EXPECT_EQ(result.err.find(waiting), result.err.rfind(waiting));
+    }
+    EXPECT_FALSE(std::filesystem::exists(clientDir.path().parent_path() / "evil.txt"));
 }

@@ -1,10 +1,14 @@
 // ZorServer run as a user runs it, in a folder of its own, and spoken to with
 // the client's own exchange on loopback from another folder.
 #include <gtest/gtest.h>
+#include <linux/landlock.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -20,6 +24,7 @@
 #include "ZorRunFixture.h"
 
 using zortest::readFile;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -29,6 +34,14 @@ const std::string script =
     "zortst { a = 1 verify: a == 1 }\r\n"
     "zortst { b = 2 verify: b == 3 }\r\n";
 
+struct CountingFiles : remote::DiskReplyFiles {
+    bool write(const char* data, std::size_t count) override {
+        bytes += count;
+        return DiskReplyFiles::write(data, count);
+    }
+    std::size_t bytes = 0;
+};
+
 class ZorServerTest : public ::testing::Test {
 protected:
     ZorServerTest() : previousDir(std::filesystem::current_path()) {
@@ -36,10 +49,11 @@ protected:
     }
     ~ZorServerTest() override { std::filesystem::current_path(previousDir); }
 
-    void startServer(std::vector<std::string> args = {}) {
+    void startServer(std::vector<std::string> args = {}, long maxFileSize = 0) {
         std::vector<std::string> argv{ZORSERVER_PATH, "--port", "0"};
         argv.insert(argv.end(), args.begin(), args.end());
-        server = std::make_unique<zortest::ServerProcess>(argv, serverDir.path().string());
+        server =
+            std::make_unique<zortest::ServerProcess>(argv, serverDir.path().string(), maxFileSize);
         ASSERT_TRUE(server->started()) << server->output();
     }
     remote::WireSocket connect() {
@@ -55,17 +69,25 @@ protected:
         request.script = text;
         request.sendScript = send;
         request.filter = filter;
-        remote::DiskReplyFiles files;
+        CountingFiles files;
         display.clear();
-        return remote::runExchange(connection, request, display, files);
+        const remote::ExchangeReply reply =
+            remote::runExchange(connection, request, display, files);
+        receivedBytes = files.bytes;
+        return reply;
     }
     std::string serverFile(const std::string& name) const { return readFile(serverDir.file(name)); }
+    static std::string localName(const std::string& name) {
+        return fs::path(name).filename().string();
+    }
 
     zortest::TempDir serverDir;
     zortest::TempDir clientDir;
     std::filesystem::path previousDir;
     std::unique_ptr<zortest::ServerProcess> server;
     display::DisplayList display;
+    // The output file's bytes that the last exchange brought.
+    std::size_t receivedBytes = 0;
 };
 
 // The text record in the device's text line, or "<none>".
@@ -169,4 +191,261 @@ TEST_F(ZorServerTest, BadArgumentsAndModulesEndItWithStatus2) {
         zorruntest::runChild({ZORSERVER_PATH, "--port", "0", "--load", ZOR_EMPTY_MODULE});
     EXPECT_EQ(module.status, 2);
     EXPECT_NE(module.err.find("registers no test function"), std::string::npos);
+}
+
+namespace {
+
+const std::string outsideFolderText = "file outside the server's folder: ";
+
+// Every entry beneath the folder: a file's content, a link's target.
+std::map<std::string, std::string> snapshot(const fs::path& dir) {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+        const std::string name = entry.path().lexically_relative(dir).string();
+        if (entry.is_symlink()) {
+            entries[name] = "-> " + fs::read_symlink(entry.path()).string();
+        } else if (entry.is_regular_file()) {
+            entries[name] = readFile(entry.path().string());
+        } else {
+            entries[name] = "<folder>";
+        }
+    }
+    return entries;
+}
+
+// A client that may change the server's folder at will: the ways out of it
+// that a hostile client plants or names.
+class ConfinedServerTest : public ZorServerTest {
+protected:
+    ConfinedServerTest() {
+        zortest::writeFile(outsideDir.file("victim.txt"), "precious\n");
+        fs::create_directory(outsideDir.path() / "folder");
+        before = snapshot(outsideDir.path());
+    }
+    void plantLinks() const {
+        std::error_code ignored;
+        fs::remove(serverDir.path() / "linkOut", ignored);
+        fs::remove(serverDir.path() / "dirLink", ignored);
+        fs::create_symlink(outsideDir.path() / "victim.txt", serverDir.path() / "linkOut");
+        fs::create_directory_symlink(outsideDir.path(), serverDir.path() / "dirLink");
+    }
+    // Names that lead out of the server's folder.
+    std::vector<std::string> namesOut() const {
+        const std::string victim = outsideDir.file("victim.txt");
+        return {victim, "../" + outsideDir.path().filename().string() + "/victim.txt", "linkOut",
+                "dirLink/victim.txt", "dirLink/folder/new.txt"};
+    }
+
+    zortest::TempDir outsideDir;
+    std::map<std::string, std::string> before;
+};
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool sanitized = true;
+#else
+constexpr bool sanitized = false;
+#endif
+
+bool landlockAvailable() {
+    return syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION) >= 1;
+}
+
+}  // namespace
+
+// Output files, deleted files and kept scripts named by a way out are refused
+// as a script error on line 1; nothing outside changes, and no byte of a file
+// outside comes back.
+TEST_F(ConfinedServerTest, NamesThatLeadOutAreRefused) {
+    startServer();
+    remote::WireSocket connection = connect();
+    for (const std::string& name : namesOut()) {
+        SCOPED_TRACE(name);
+        plantLinks();
+        const std::string refused = outsideFolderText + name;
+        remote::ExchangeReply reply =
+            exchange(connection, "resultfile \"" + name + "\"\r\nzortst { a = 1 }\r\n");
+        EXPECT_EQ(reply.errLine, 1);
+        EXPECT_EQ(reply.errText, refused);
+        EXPECT_EQ(receivedBytes, 0u);
+        reply = exchange(connection, "deletefile \"" + name + "\"\r\n");
+        // A link in the folder is a name in the folder: deleting it removes
+        // the link alone.
+        EXPECT_EQ(reply.errLine, name == "linkOut" ? 0 : 1);
+        if (name != "linkOut") {
+            EXPECT_EQ(reply.errText, refused);
+        }
+        EXPECT_EQ(snapshot(outsideDir.path()), before);
+    }
+}
+
+// A script is stored under the last component of its name, in place of a
+// link there; a kept script that is a link out is not read; a planted
+// temporary file is never written through.
+TEST_F(ConfinedServerTest, ScriptsAreStoredAndReadInsideTheFolder) {
+    startServer();
+    remote::WireSocket connection = connect();
+    const std::string text = "zortst { a = 1 }\r\n";
+    for (const std::string& name : namesOut()) {
+        SCOPED_TRACE(name);
+        plantLinks();
+        fs::create_symlink(outsideDir.path() / "victim.txt", serverDir.path() / "in.txt.part");
+        EXPECT_EQ(exchange(connection, text, "", true, name).errLine, 0);
+        EXPECT_EQ(exchange(connection, text).errLine, 0);
+        EXPECT_EQ(serverFile(localName(name)), text);
+        EXPECT_EQ(serverFile("in.txt"), text);
+        EXPECT_FALSE(fs::exists(serverDir.path() / "in.txt.part"));
+        EXPECT_EQ(snapshot(outsideDir.path()), before);
+    }
+    plantLinks();
+    const remote::ExchangeReply kept = exchange(connection, "", "", false, "linkOut");
+    EXPECT_EQ(kept.errLine, 1);
+    EXPECT_EQ(kept.errText, outsideFolderText + "linkOut");
+}
+
+// The kernel's wall holds for a module's own functions, which the library's
+// guard does not see.
+TEST_F(ConfinedServerTest, ModuleFunctionsCreateFilesInsideTheFolderOnly) {
+    if (!landlockAvailable()) GTEST_SKIP() << "the kernel offers no Landlock";
+    startServer({"--load", ZOR_FAULTS_MODULE});
+    remote::WireSocket connection = connect();
+    const std::string outside = outsideDir.file("new.txt");
+    exchange(connection,
+             "touch { path = \"" + outside + "\" }\r\ntouch { path = \"new.txt\" }\r\n");
+    EXPECT_FALSE(fs::exists(outside));
+    EXPECT_TRUE(fs::exists(serverDir.path() / "new.txt"));
+}
+
+// Each fault ends its own exchange: the next one is served, and the device
+// keeps the state that earlier exchanges gave it.
+TEST_F(ZorServerTest, AFaultInATestFunctionEndsItsExchangeOnly) {
+    startServer({"--load", ZOR_FAULTS_MODULE, "--run-timeout", "1", "--max-memory", "256M"});
+    remote::WireSocket connection = connect();
+    exchange(connection, "buttonpress{x=40 y=120 button=0}", "", true, "xin.txt");
+    const struct {
+        const char* test;
+        const char* error;  // null: a failed test rather than an error
+    } faults[] = {
+        {"crash", "test function crashed: SIGSEGV"},
+        {"throwing", nullptr},
+        {"quit", "test function exited with status 0"},
+        {"hang", "run timed out after 1 s"},
+        {"hog", nullptr},
+    };
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.test);
+        // A sanitizer's shadow memory is larger than any bound, so its builds
+        // run the worker unbounded.
+        if (sanitized && fault.test == std::string("hog")) continue;
+        const remote::ExchangeReply failed = exchange(
+            connection, "resultfile \"out.txt\"\r\n" + std::string(fault.test) + " { }\r\n");
+        EXPECT_TRUE(failed.finished);
+        if (fault.error) {
+            EXPECT_EQ(failed.errLine, 1);
+            EXPECT_EQ(failed.errText, fault.error);
+            EXPECT_EQ(failed.outFile, "");
+        } else {  // the callback catches what a function throws: the test fails
+            EXPECT_EQ(failed.errLine, 0);
+            EXPECT_EQ(failed.outFile, "out.txt");
+            EXPECT_NE(zortest::readFile((serverDir.path() / "out.txt").string())
+                          .find("test function threw: "),
+                      std::string::npos);
+        }
+        const remote::ExchangeReply next = exchange(connection, script);
+        EXPECT_EQ(next.errLine, 0);
+        EXPECT_EQ(next.outFile, "out.txt");
+    }
+    exchange(connection, "ongraphic{}", "", true, "xin.txt");
+    EXPECT_EQ(deviceLine(display), "A");
+}
+
+// A script that cannot be stored runs not at all; the error says why.
+TEST_F(ZorServerTest, ScriptsBeyondTheStoreLimitsAreRefused) {
+    startServer({"--max-scripts", "2"});
+    fs::create_directory(serverDir.path() / "dir.txt");
+    remote::WireSocket connection = connect();
+    const struct {
+        const char* name;
+        const char* error;
+    } sends[] = {
+        {"dir.txt", "cannot store the script in dir.txt: Is a directory"},
+        {"a.txt", ""},
+        {"b.txt", ""},
+        {"c.txt", "too many stored scripts (the limit is 2): c.txt not stored"},
+        {"a.txt", ""},
+    };
+    for (const auto& send : sends) {
+        SCOPED_TRACE(send.name);
+        const remote::ExchangeReply reply = exchange(connection, script, "", true, send.name);
+        EXPECT_EQ(reply.errText, send.error);
+        EXPECT_EQ(reply.errLine, send.error[0] ? 1 : 0);
+        EXPECT_EQ(reply.outFile, send.error[0] ? "" : "out.txt");
+    }
+    EXPECT_FALSE(fs::exists(serverDir.path() / "c.txt"));
+}
+
+// A script beyond the client's own limit is taken off the stream and refused,
+// and the connection stays in step for the next exchange.
+TEST_F(ZorServerTest, AScriptLongerThanTheClientsLimitIsRefused) {
+    startServer();
+    remote::WireSocket connection = connect();
+    const std::string huge(10'000'000, ' ');
+    connection.sendWord(remote::execWord);
+    for (const int number : {0, 0}) connection.sendNumber(number);
+    connection.sendString("");
+    connection.sendString("huge.txt");
+    connection.sendNumber(static_cast<int>(huge.size()));
+    connection.send(huge.data(), huge.size());
+    connection.sendString("");
+    int length = 0;
+    for (int field = 0; field < 2; ++field) ASSERT_TRUE(connection.receiveNumber(length));
+    while (connection.receiveNumber(length) && length > 0) connection.skip(length);
+    int line = 0;
+    std::string text(200, '\0');
+    ASSERT_TRUE(connection.receiveNumber(line) && connection.receiveNumber(length) &&
+                connection.receiveNumber(length));
+    ASSERT_LE(length, static_cast<int>(text.size()));
+    ASSERT_TRUE(connection.receive(text.data(), length));
+    EXPECT_EQ(line, 1);
+    EXPECT_STREQ(text.c_str(),
+                 "script too long for the test server (10000000 bytes; the limit is 9999999)");
+    connection.sendWord(remote::stopWord);
+    EXPECT_FALSE(fs::exists(serverDir.path() / "huge.txt"));
+    EXPECT_EQ(exchange(connection, script).outFile, "out.txt");
+}
+
+// With the server's files bounded as a full disk bounds them: a script that
+// cannot be stored leaves the kept one unrun, and a report that is cut is an
+// error, not a result.
+TEST_F(ZorServerTest, WriteFailuresAreErrorReplies) {
+    constexpr long limit = 64 * 1024;
+    startServer({}, limit);
+    remote::WireSocket connection = connect();
+    const std::string small = "resultfile \"out.txt\"\r\nzortst { a = 1 verify: a == 1 }\r\n";
+    exchange(connection, small);
+    const std::string report = serverFile("out.txt");
+    const remote::ExchangeReply refused =
+        exchange(connection, "// " + std::string(limit, 'x') + "\r\n" + small);
+    EXPECT_EQ(refused.errLine, 1);
+    EXPECT_EQ(refused.errText, "cannot store the script in in.txt: File too large");
+    EXPECT_EQ(serverFile("in.txt"), small);
+    EXPECT_EQ(serverFile("out.txt"), report);
+
+    std::string growing = "resultfile \"big.txt\"\r\n";
+    for (int i = 0; i < 20; ++i)
+        growing += "zortst { s = \"" + std::string(400, 'y') + "\" verify: s == \"x\" }\r\n";
+    remote::ExchangeReply reply;
+    for (int run = 0; run < 20 && reply.errLine == 0; ++run) reply = exchange(connection, growing);
+    EXPECT_EQ(reply.errLine, 1);
+    EXPECT_EQ(reply.errText, "cannot write the report to big.txt: File too large");
+}
+
+TEST_F(ZorServerTest, AnOutputFileTooLargeToAnnounceIsAnError) {
+    startServer({"--max-send-bytes", "100"});
+    remote::WireSocket connection = connect();
+    const remote::ExchangeReply reply = exchange(connection, script);
+    const std::size_t size = serverFile("out.txt").size();
+    ASSERT_GT(size, 100u);
+    EXPECT_EQ(reply.errLine, 1);
+    EXPECT_EQ(reply.errText, "output file too large to send (" + std::to_string(size) + " bytes)");
+    EXPECT_EQ(receivedBytes, 0u);
 }

@@ -1,9 +1,11 @@
 // One exchange against a scripted server on loopback, with the reply built
-// from its elements and the output file received in a fresh folder.
+// from its elements and the output file received in a fresh folder, which is
+// the current one while the test runs.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -50,13 +52,14 @@ struct Reply {
 
 class ExchangeFixture : public ::testing::Test {
 protected:
-    ExchangeFixture() {
+    ExchangeFixture() : previousDir(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir.path());
         request.traceDepth = 25;
         request.traceRoot = "Root";
         request.inputName = "in.txt";
         request.script = script;
-        outFile = dir.file("out.txt");
     }
+    ~ExchangeFixture() override { std::filesystem::current_path(previousDir); }
 
     std::string requestBytes() const {
         return remotetest::request(25, "Root", "in.txt", &script, "");
@@ -67,7 +70,10 @@ protected:
         remote::WireSocket connection;
         EXPECT_EQ(remote::openConnection("127.0.0.1", server.enteredPort(), connection), 1);
         remote::DiskReplyFiles files;
-        return remote::runExchange(connection, request, display, files);
+        const remote::ExchangeReply reply =
+            remote::runExchange(connection, request, display, files);
+        connectionOpen = connection.isOpen();
+        return reply;
     }
     // The server answers the standard request with the reply and takes "TSTSTOP".
     remote::ExchangeReply answer(const std::string& reply) {
@@ -81,11 +87,13 @@ protected:
     bool stoppedInStep() const { return serverLog == requestBytes() + word("TSTSTOP"); }
 
     zortest::TempDir dir;
+    std::filesystem::path previousDir;
     const std::string script = "t1 { x = 1 }\r\n";
     remote::ExchangeRequest request;
     display::DisplayList display;
-    std::string outFile;
+    std::string outFile = "out.txt";
     std::string serverLog;
+    bool connectionOpen = false;  // after the last exchange
 };
 
 }  // namespace remotetest

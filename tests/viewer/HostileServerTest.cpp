@@ -61,25 +61,75 @@ TEST_F(ExchangeFixture, AConnectionEndingInsideAnyElementNeverCutsTheOutputFile)
 // one that cannot be a file here, counts as none: its file is dropped too,
 // and what follows is read in step.
 TEST_F(ExchangeFixture, NamesThatCannotBeAFileCountAsNone) {
-    for (const std::string& name :
-         {std::string(299, 'n'), std::string(), std::string("bad\nname"), std::string("tab\tname"),
-          dir.file(std::string(259 - dir.path().string().size() - 1, 'n'))}) {
+    std::filesystem::create_directory("sub");
+    for (const std::string& name : {std::string(299, 'n'), std::string(), std::string("bad\nname"),
+                                    std::string("tab\tname"), "sub/" + std::string(255, 'n')}) {
         SCOPED_TRACE(name);
         const std::string reply =
             string(name) + counted("data") + number(0) + number(5) + number(6) + string("e\n");
         const remote::ExchangeReply result = answer(reply);
         EXPECT_TRUE(stoppedInStep());
         EXPECT_EQ(result.outFile, "");
+        EXPECT_EQ(result.outsideName, "");
         EXPECT_EQ(result.errLine, 5);
         std::error_code tooLong;
         EXPECT_FALSE(std::filesystem::exists(name + "_", tooLong));
     }
-    const std::string longest = dir.file(std::string(258 - dir.path().string().size() - 1, 'n'));
+    const std::string longest = "sub/" + std::string(254, 'n');
     EXPECT_EQ(
         answer(string(longest) + counted("kept") + number(0) + number(0) + number(0) + number(0))
             .outFile,
         longest);
     EXPECT_EQ(readFile(longest), "kept");
+}
+
+// The server's name for the output file is taken only beneath the current
+// folder ("work"), and never for the script being sent, however the name or a
+// link on its way tries to lead elsewhere. A refused name counts as none, its
+// bytes are received and dropped, and nothing outside changes.
+TEST_F(ExchangeFixture, NamesLeadingOutOfTheFolderOrToTheScriptAreRefused) {
+    namespace fs = std::filesystem;
+    const fs::path outside = dir.path() / "outside";
+    fs::create_directories(outside);
+    fs::create_directories("work/sub");
+    writeFile((outside / "victim.txt").string(), "victim");
+    fs::current_path("work");
+    writeFile("in.txt", script);
+    fs::create_symlink("../outside/victim.txt", "climbing.txt");
+    fs::create_symlink(outside / "victim.txt", "absolute.txt");
+    fs::create_symlink("../outside", "up");
+    fs::create_symlink("../outside/victim.txt", "planted.txt_");
+    fs::create_hard_link("in.txt", "hard.txt");
+    fs::create_symlink("in.txt", "alias.txt");
+    for (const std::string& name :
+         {(outside / "victim.txt").string(), std::string("../outside/victim.txt"),
+          std::string("sub/../../outside/victim.txt"), std::string("climbing.txt"),
+          std::string("absolute.txt"), std::string("up/victim.txt"), std::string("planted.txt"),
+          std::string("in.txt"), std::string("./in.txt"), std::string("sub/../in.txt"),
+          std::string("in.tx"), std::string("hard.txt"), std::string("alias.txt")}) {
+        SCOPED_TRACE(name);
+        request.inputName = name == "in.tx" ? "in.tx_" : "in.txt";
+        const std::string reply =
+            string(name) + counted("evil") + number(0) + number(0) + number(0) + number(0);
+        ScriptedServer server;
+        server.receive(remotetest::request(25, "Root", request.inputName, &script, "").size())
+            .send(reply)
+            .receive(8);
+        const remote::ExchangeReply result = exchange(server);
+        EXPECT_TRUE(result.finished);
+        EXPECT_EQ(result.outFile, "");
+        EXPECT_EQ(result.outsideName, name);
+        EXPECT_EQ(readFile((outside / "victim.txt").string()), "victim");
+        EXPECT_EQ(readFile("in.txt"), script);
+        EXPECT_EQ(fs::read_symlink("planted.txt_"), "../outside/victim.txt");
+        EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 1);
+    }
+    for (const std::string& name : {"sub/out.txt", "./kept.txt"}) {
+        const remote::ExchangeReply result =
+            answer(string(name) + counted("kept") + number(0) + number(0) + number(0) + number(0));
+        EXPECT_EQ(result.outFile, name);
+        EXPECT_EQ(readFile(name), "kept");
+    }
 }
 
 TEST_F(ExchangeFixture, AnOverlongErrorTextKeepsItsFirst263Characters) {
@@ -141,5 +191,30 @@ TEST_F(ExchangeFixture, AnnouncedBytesThatNeverComeEndAsABrokenServer) {
         server.receive(requestBytes().size()).send(reply);
         const remote::ExchangeReply result = exchange(server);
         EXPECT_EQ(result.errText, remote::brokenServerText);
+    }
+}
+
+// Display data without end stops at the block or byte limit: the exchange
+// ends as broken, the connection is closed, and the client took little more
+// than the limit (what the socket buffers hold besides).
+TEST_F(ExchangeFixture, DisplayDataWithoutEndStopsAtTheLimits) {
+    const std::string point = encoded(display::PointRecord(1, 2));
+    const struct {
+        std::string block;
+        std::size_t decoded;
+    } cases[] = {{point, remote::maxDisplayBlocks},
+                 {point + std::string(1'000'000, '0'), remote::maxDisplayBytes / 1'000'000}};
+    for (const auto& limit : cases) {
+        display.clear();
+        ScriptedServer server;
+        server.receive(requestBytes().size())
+            .send(number(0) + number(0))
+            .sendEndlessly(counted(limit.block));
+        const remote::ExchangeReply result = exchange(server);
+        EXPECT_FALSE(result.finished);
+        EXPECT_FALSE(connectionOpen);
+        EXPECT_EQ(result.errText, remote::brokenServerText);
+        EXPECT_EQ(display.size(), limit.decoded);
+        EXPECT_LT(server.sentCount(), std::size_t{remote::maxDisplayBytes} + (16u << 20));
     }
 }

@@ -68,7 +68,7 @@ TEST_F(ExchangeFixture, ShortPiecesAreGatheredIntoWholeElements) {
 
 TEST_F(ExchangeFixture, AnOutputFileThatCannotBeCreatedIsStillReceived) {
     Reply reply;
-    reply.name = dir.file("no-such-folder/out.txt");
+    reply.name = "no-such-folder/out.txt";
     reply.file = "dropped";
     reply.line = 4;
     reply.text = "after\n";

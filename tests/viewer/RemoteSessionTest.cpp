@@ -13,8 +13,10 @@
 
 #include "DialogView.h"
 #include "DisplayList.h"
+#include "ExchangeFixture.h"
 #include "RemoteSession.h"
 #include "ScriptedServer.h"
+#include "ShapeRecords.h"
 #include "TempDir.h"
 #include "output/ParseOut.h"
 
@@ -233,4 +235,29 @@ TEST_F(RemoteSessionTest, AnAbortedExchangeKeepsTheModifiedMark) {
     EXPECT_TRUE(view.modified);
     EXPECT_TRUE(host.timerRunning);
     EXPECT_EQ(server.received(), first);
+}
+
+// A server that names a file outside the folder has the run say so; one that
+// floods the display ends the session, and the next run goes elsewhere.
+TEST_F(RemoteSessionTest, HostileRepliesAreNamedOrEndTheSession) {
+    const std::string point = counted(encoded(display::PointRecord(1, 2)));
+    for (const bool flood : {false, true}) {
+        ScriptedServer server;
+        server.receive(sent(&paneBytes).size());
+        if (flood) {
+            server.send(number(0) + number(0)).sendEndlessly(point);
+        } else {
+            server.send(string("../out.txt") + counted("x") + emptyReply().substr(16)).receive(8);
+        }
+        server.start();
+        ASSERT_EQ(connectTo(server), 1);
+        const viewer::RunResult result = session.remoteRun("in.txt", "", false);
+        EXPECT_EQ(
+            result.notice,
+            flood ? "" : "the test server named an output file outside this folder: ../out.txt");
+        EXPECT_EQ(result.errText, flood ? remote::brokenServerText : "");
+        EXPECT_EQ(session.connected(), !flood);
+        session.applyRemote(&host, 0, "127.0.0.1", 0);
+        server.received();
+    }
 }

@@ -165,6 +165,20 @@ TEST_F(ScriptCommandsTest, WithoutOutputFileTheFieldExplainsAndTheErrorIsSelecte
     }
 }
 
+// A notice says why the output file is cut or missing: it takes the field in
+// place of the file's name, whether the file can be shown or not.
+TEST_F(ScriptCommandsTest, ANoticeTakesTheOutputField) {
+    writeFile(outFile, "cut report");
+    for (const std::string& shown : {outFile, std::string()}) {
+        library.result.outFile = shown;
+        library.result.errText = "error text\n";
+        library.result.notice = "cannot write the report to out.txt: File too large";
+        commands.runScript();
+        EXPECT_EQ(view.field, library.result.notice);
+        EXPECT_EQ(view.output, shown.empty() ? "" : "cut report");
+    }
+}
+
 TEST_F(ScriptCommandsTest, SelectionRunsOneTestAndTraceLimitsArePassed) {
     view.script = "{t0}\n{t1}";
     view.selection = {6, 8, "t1"};

@@ -77,6 +77,16 @@ ScriptedServer& ScriptedServer::sendInPieces(std::string bytes) {
     return *this;
 }
 
+ScriptedServer& ScriptedServer::sendEndlessly(std::string bytes) {
+    steps.push_back({Step::sendEndlessly, 0, std::move(bytes)});
+    return *this;
+}
+
+ScriptedServer& ScriptedServer::pause(int milliseconds) {
+    steps.push_back({Step::pause, static_cast<std::size_t>(milliseconds), {}});
+    return *this;
+}
+
 void ScriptedServer::start() {
     player = std::thread([this] { play(); });
 }
@@ -86,11 +96,26 @@ std::string ScriptedServer::received() {
     return log;
 }
 
+std::size_t ScriptedServer::sentCount() {
+    if (player.joinable()) player.join();
+    return sent;
+}
+
 void ScriptedServer::play() {
     const int connection = acceptWithin(listener);
     if (connection < 0) return;
     for (const Step& step : steps) playStep(connection, step);
     close(connection);
+}
+
+bool ScriptedServer::sendAll(int connection, const std::string& bytes) {
+    for (std::size_t at = 0; at < bytes.size();) {
+        const ssize_t n = ::send(connection, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
+        if (n <= 0) return false;
+        at += static_cast<std::size_t>(n);
+        sent += static_cast<std::size_t>(n);
+    }
+    return true;
 }
 
 void ScriptedServer::playStep(int connection, const Step& step) {
@@ -110,13 +135,20 @@ void ScriptedServer::playStep(int connection, const Step& step) {
                 log.append(buffer, static_cast<std::size_t>(n));
             return;
         case Step::send:
-            ::send(connection, step.bytes.data(), step.bytes.size(), MSG_NOSIGNAL);
+            sendAll(connection, step.bytes);
             return;
         case Step::sendInPieces:
             for (const char byte : step.bytes) {
-                ::send(connection, &byte, 1, MSG_NOSIGNAL);
+                sendAll(connection, std::string(1, byte));
                 usleep(50);
             }
+            return;
+        case Step::sendEndlessly:
+            while (sendAll(connection, step.bytes)) {
+            }
+            return;
+        case Step::pause:
+            usleep(static_cast<useconds_t>(step.count) * 1000);
             return;
     }
 }

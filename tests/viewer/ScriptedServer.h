@@ -30,24 +30,32 @@ public:
     ScriptedServer& send(std::string bytes);
     // Sends one byte per call, so that the client's receives come back short.
     ScriptedServer& sendInPieces(std::string bytes);
+    // Sends the bytes again and again until the client stops taking them.
+    ScriptedServer& sendEndlessly(std::string bytes);
+    // Sends nothing for a while, as a busy server does.
+    ScriptedServer& pause(int milliseconds);
     void start();
 
     // Waits for the play to end; what the server received, in order.
     std::string received();
+    // Waits for the play to end; how many bytes the client took.
+    std::size_t sentCount();
 
 private:
     struct Step {
-        enum Kind { receive, receiveToEnd, send, sendInPieces } kind;
+        enum Kind { receive, receiveToEnd, send, sendInPieces, sendEndlessly, pause } kind;
         std::size_t count = 0;
         std::string bytes;
     };
     void play();
     void playStep(int connection, const Step& step);
+    bool sendAll(int connection, const std::string& bytes);
 
     int listener = -1;
     int port = 0;
     std::vector<Step> steps;
     std::string log;
+    std::size_t sent = 0;
     std::thread player;
 };
 

@@ -7,6 +7,7 @@
 
 #include "Console.h"
 #include "JUnitReport.h"
+#include "RemoteExchange.h"
 #include "RunSummary.h"
 #include "WireSocket.h"
 
@@ -24,7 +25,7 @@ public:
 
 private:
     void exchange(const std::string& script, const std::string& bytes, const std::string& filter);
-    void reportTests(const std::string& outFile);
+    void reportTests(const std::string& script, const remote::ExchangeReply& reply, int reached);
     void scriptError(const std::string& script, int line, int position, const std::string& text);
     void fileError(const std::string& file, const std::string& message);
 

@@ -9,6 +9,7 @@
 #include "Console.h"
 #include "JUnitReport.h"
 #include "LibraryRun.h"
+#include "LockNotices.h"
 #include "ModuleLoader.h"
 #include "Options.h"
 #include "ParallelRun.h"
@@ -87,6 +88,7 @@ void runInWorkers(const RunOptions& options, ScriptReport& report, bool withRepo
 void runLocally(const RunOptions& options, Console& console, ProgressLine& progress,
                 JUnitReport* junit, RunSummary& summary) {
     loadModules(options, console, summary);
+    watchOutputLock();
     ScriptReport report(console, progress, junit);
     if (options.inProcess) {
         runInProcess(options, report, junit != nullptr, summary);

@@ -1,5 +1,7 @@
 #include "DevicePanel.h"
 
+#include <algorithm>
+
 #include "ArcRecord.h"
 #include "ColorRecord.h"
 #include "DisplayList.h"
@@ -148,6 +150,18 @@ void DevicePanel::key(const std::string& name) {
 void DevicePanel::type(char character) {
     if (static_cast<unsigned char>(character) < 0x20 || line.size() >= lineCapacity) return;
     line += character;
+}
+
+bool DevicePanel::setState(const DeviceState& state) {
+    const bool printable = std::ranges::none_of(
+        state.line, [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    if (state.line.size() > lineCapacity || !printable || state.pressedButton < -1 ||
+        state.pressedButton >= buttonCount)
+        return false;
+    line = state.line;
+    pressedButton = state.pressedButton;
+    lastEvent = state.lastEvent;
+    return true;
 }
 
 std::string DevicePanel::pressed() const {

@@ -12,6 +12,13 @@
 
 namespace zorserver {
 
+// What the device remembers between events, as a worker hands it back.
+struct DeviceState {
+    std::string line;
+    int pressedButton = -1;
+    std::string lastEvent;
+};
+
 class DevicePanel {
 public:
     static constexpr int buttonCount = 4;
@@ -29,6 +36,12 @@ public:
     const std::string& status() const { return lastEvent; }
 
     std::vector<std::unique_ptr<display::GraphicRecord>> picture() const;
+
+    DeviceState getState() const { return {line, pressedButton, lastEvent}; }
+    // False, leaving the device as it was, for a state that it could not
+    // have reached: a line too long or with control characters, a button
+    // out of range.
+    bool setState(const DeviceState& state);
 
     // The button under the point, or -1.
     static int buttonAt(int x, int y);

@@ -1,5 +1,5 @@
 // Running a received script through the library, as the viewer runs it in
-// its own process.
+// its own process; the server does it inside a worker (Worker.h).
 #pragma once
 
 #include "ServerProtocol.h"
@@ -11,10 +11,17 @@ struct RunOutcome {
     ServerReply reply;
 };
 
+// From now on the library opens, creates and deletes files for the process
+// only beneath the folder; names that lead out are refused and remembered,
+// and the next run reports the first of them.
+void confineLibraryFiles(int folderFd);
+
 // Runs the request's script file with its filter, trace depth and root, and
-// gathers the output file, the error and the device's picture. Each run starts
-// without an output file, so that event records, which name none, leave the
-// last script's report alone and bring back no file.
+// gathers the output file and the error. Each run starts without an output
+// file, so that event records, which name none, leave the last script's
+// report alone and bring back no file. A run whose script error is absent
+// gets one on line 1 for a name that led out of the folder, or for a report
+// that was not written whole.
 RunOutcome runRequest(const ServerRequest& request);
 
 }  // namespace zorserver

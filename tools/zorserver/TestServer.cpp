@@ -3,10 +3,13 @@
 #include <charconv>
 #include <chrono>
 
+#include "DeviceFunctions.h"
+#include "IdleTimeout.h"
 #include "Listener.h"
-#include "ScriptExecution.h"
+#include "LogText.h"
 #include "ServerProtocol.h"
 #include "WireFields.h"
+#include "Worker.h"
 
 namespace zorserver {
 
@@ -22,46 +25,84 @@ std::string milliseconds(Clock::duration span) {
 }
 
 // "run in.txt filter 't1013': out.txt (812 bytes), run 1.234 ms"
-std::string describe(const ServerRequest& request, const RunOutcome& outcome, long fileBytes,
+std::string describe(const ServerRequest& request, const ServerReply& reply, long fileBytes,
                      Clock::duration runTime) {
-    std::string line = "run " + request.scriptFile;
+    std::string line = "run " + escapeForLog(request.scriptFile);
     if (!request.scriptSent) line += " (kept)";
-    if (request.scriptSent && !request.scriptStored) line += " (not stored)";
-    if (!request.filter.empty()) line += " filter '" + request.filter + "'";
+    if (request.scriptSent && !request.storeError.empty()) line += " (not stored)";
+    if (!request.filter.empty()) line += " filter '" + escapeForLog(request.filter) + "'";
     line += ": ";
-    line += outcome.reply.outFile.empty()
+    line += reply.outFile.empty()
                 ? "no output file"
-                : outcome.reply.outFile + " (" + std::to_string(fileBytes) + " bytes)";
-    if (outcome.reply.errLine > 0)
-        line += ", error in line " + std::to_string(outcome.reply.errLine);
+                : escapeForLog(reply.outFile) + " (" + std::to_string(fileBytes) + " bytes)";
+    if (reply.errLine > 0) line += ", error in line " + std::to_string(reply.errLine);
+    if (reply.errLine > 0 && !reply.errText.empty()) line += ": " + escapeForLog(reply.errText);
     return line + ", run " + milliseconds(runTime) + " ms";
+}
+
+// A script that could not be stored runs not at all: neither in part nor as
+// the copy kept from before.
+ServerReply unstoredRun(const std::string& reason) {
+    ServerReply reply;
+    setServerError(reply, reason);
+    reply.blocks = displayBlocks(device().picture());
+    return reply;
+}
+
+// The output file goes back only from inside the folder, and only when a
+// number field can announce its length.
+void admitReplyFile(ServerReply& reply, ReplyFile& file, long limit) {
+    if (file.leadsOutside()) {
+        setServerError(reply, "file outside the server's folder: " + reply.outFile);
+        reply.outFile.clear();
+    }
+    if (file.size() > limit) {
+        setServerError(reply,
+                       "output file too large to send (" + std::to_string(file.size()) + " bytes)");
+        file.drop();
+    }
 }
 
 }  // namespace
 
 void TestServer::serveForever() {
     for (;;) {
-        std::string peer;
+        Peer peer;
         remote::WireSocket client = acceptClient(listenFd, peer);
         if (!client.isOpen()) continue;
-        log("client " + peer + " connected");
-        serveClient(client);
-        log("client " + peer + " disconnected");
+        if (!admits(allowed, peer.address)) {
+            std::fprintf(stderr, "ZorServer: client %s refused: not on the allow-list\n",
+                         peer.name.c_str());
+            continue;
+        }
+        log("client " + peer.name + " connected");
+        const std::string closed = serveClient(client);
+        if (closed.empty())
+            log("client " + peer.name + " disconnected");
+        else
+            std::fprintf(stderr, "ZorServer: client %s closed: %s\n", peer.name.c_str(),
+                         closed.c_str());
     }
 }
 
 // Pings and the stop after each exchange need no answer; any other word means
 // the client is out of step, and only a new connection can mend that.
-void TestServer::serveClient(remote::WireSocket& client) {
+std::string TestServer::serveClient(remote::WireSocket& client) {
+    const int fd = client.descriptor();
+    limitTransfers(fd, idleTimeout);
     remote::WireField word;
-    while (client.receiveField(word)) {
+    for (;;) {
+        if (!waitForBytes(fd, idleTimeout)) return "idle for " + std::to_string(idleTimeout) + " s";
+        const Clock::time_point start = Clock::now();
+        if (!client.receiveField(word))
+            return whyTransferFailed(fd, idleTimeout, Clock::now() - start);
         if (remote::isCommandWord(word, remote::execWord)) {
-            if (!serveExchange(client)) return;
+            if (!serveExchange(client))
+                return whyTransferFailed(fd, idleTimeout, Clock::now() - start);
         } else if (!remote::isCommandWord(word, remote::pingWord1) &&
                    !remote::isCommandWord(word, remote::pingWord2) &&
                    !remote::isCommandWord(word, remote::stopWord)) {
-            std::fprintf(stderr, "ZorServer: unknown command word; closing the connection\n");
-            return;
+            return "unknown command word";
         }
     }
 }
@@ -69,16 +110,20 @@ void TestServer::serveClient(remote::WireSocket& client) {
 bool TestServer::serveExchange(remote::WireSocket& client) {
     ServerRequest request;
     std::string reason;
-    if (!readRequest(client, request, reason)) {
+    if (!readRequest(client, store, request, reason)) {
         std::fprintf(stderr, "ZorServer: %s\n", reason.c_str());
         return false;
     }
     const Clock::time_point start = Clock::now();
-    const RunOutcome outcome = runRequest(request);
+    const WorkerSettings settings{folderFd, maxMemory, runTimeout, {client.descriptor(), listenFd}};
+    ServerReply reply = request.storeError.empty() ? runInWorker(request, settings)
+                                                   : unstoredRun(request.storeError);
     const Clock::duration runTime = Clock::now() - start;
+    ReplyFile file(folderFd, reply.outFile);
+    admitReplyFile(reply, file, maxSendBytes);
     long fileBytes = 0;
-    const bool sent = sendReply(client, outcome.reply, fileBytes);
-    log(describe(request, outcome, fileBytes, runTime));
+    const bool sent = sendReply(client, reply, file, fileBytes);
+    log(describe(request, reply, fileBytes, runTime));
     return sent;
 }
 

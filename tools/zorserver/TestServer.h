@@ -1,28 +1,50 @@
 // ZorServer's loop: one client at a time, each exchange run through the
-// library, pings and stops taken in silence.
+// library, pings and stops taken in silence; clients not on the allow-list,
+// and clients that keep the server waiting, are closed.
 #pragma once
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "ServerOptions.h"
+#include "ServerProtocol.h"
 #include "WireSocket.h"
 
 namespace zorserver {
 
 class TestServer {
 public:
-    TestServer(int listener, bool quiet) : listenFd(listener), quietLog(quiet) {}
+    // folder: a descriptor of the folder in which scripts are stored and run.
+    TestServer(int listener, int folder, const ServerOptions& options)
+        : listenFd(listener),
+          quietLog(options.quiet),
+          folderFd(folder),
+          store(folder, static_cast<std::size_t>(options.maxScripts)),
+          maxMemory(options.maxMemory),
+          runTimeout(options.runTimeout),
+          maxSendBytes(options.maxSendBytes),
+          allowed(options.allowed),
+          idleTimeout(options.idleTimeout) {}
 
     // Serves clients until the process ends.
     [[noreturn]] void serveForever();
 
 private:
-    void serveClient(remote::WireSocket& client);
+    // Why the server closed the connection; empty when the client left.
+    std::string serveClient(remote::WireSocket& client);
     bool serveExchange(remote::WireSocket& client);
     void log(const std::string& line) const;
 
     int listenFd;
     bool quietLog;
+    int folderFd;
+    ScriptStore store;
+    unsigned long long maxMemory;
+    int runTimeout;
+    long maxSendBytes;
+    std::vector<AddressRange> allowed;
+    int idleTimeout;
 };
 
 }  // namespace zorserver

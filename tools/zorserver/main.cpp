@@ -2,6 +2,7 @@
 // scripts they send through ZorLib in its working directory, with the echo
 // test, the simulated device's functions and any loaded modules, and sends
 // back the output file, the device's picture and the error state.
+#include <fcntl.h>
 #include <unistd.h>
 #include <csignal>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FolderAccess.h"
 #include "Listener.h"
 #include "ModuleLoader.h"
 #include "ServerOptions.h"
@@ -31,18 +33,58 @@ bool loadModules(const ServerOptions& options) {
     return true;
 }
 
+// The working folder, in which clients' names are resolved; -1 where the
+// system cannot keep them inside it.
+int openServerFolder() {
+    const int folderFd = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0 && canOpenBeneath(folderFd)) return folderFd;
+    std::fprintf(stderr,
+                 "ZorServer: this system cannot open files beneath a folder (openat2), "
+                 "which keeps clients inside the server's folder\n");
+    return -1;
+}
+
+// Listening beyond loopback lets other machines run code here with the
+// server's rights: that takes an explicit list of who may.
+bool mayListenOn(const BindAddress& bind, const ServerOptions& options) {
+    IpAddress bound{};
+    if (!options.allowed.empty() || (addressOf(bind.address, bound) && isLoopback(bound)))
+        return true;
+    std::fprintf(stderr,
+                 "ZorServer: %s is not a loopback address: name the clients that may connect "
+                 "with --allow ADDRESS[/BITS] (--allow 0.0.0.0/0 lets every IPv4 client in)\n",
+                 options.bindAddress.c_str());
+    return false;
+}
+
+std::string allowedText(const ServerOptions& options) {
+    if (options.allowed.empty()) return "loopback only";
+    std::string text;
+    for (const AddressRange& range : options.allowed)
+        text += (text.empty() ? "" : ", ") + rangeText(range);
+    return text;
+}
+
 int serve(const ServerOptions& options) {
-    if (!loadModules(options)) return exitError;
-    Listening listening;
+    const int folderFd = openServerFolder();
+    if (folderFd < 0) return exitError;
+    BindAddress bind;
     std::string reason;
-    if (!startListening(options.bindAddress, options.port, listening, reason)) {
+    if (!resolveBindAddress(options.bindAddress, bind, reason)) {
+        std::fprintf(stderr, "ZorServer: %s\n", reason.c_str());
+        return exitError;
+    }
+    if (!mayListenOn(bind, options) || !loadModules(options)) return exitError;
+    Listening listening;
+    if (!startListening(bind, options.port, listening, reason)) {
         std::fprintf(stderr, "ZorServer: %s\n", reason.c_str());
         return exitError;
     }
     std::printf("ZorServer: serving scripts in %s\n", std::filesystem::current_path().c_str());
+    std::printf("ZorServer: clients may connect from %s\n", allowedText(options).c_str());
     std::printf("ZorServer: listening on %s TCP port %d; viewers enter port %d\n",
                 options.bindAddress.c_str(), listening.tcpPort, listening.enteredPort);
-    TestServer(listening.fd, options.quiet).serveForever();
+    TestServer(listening.fd, folderFd, options).serveForever();
 }
 
 }  // namespace
@@ -52,6 +94,9 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     // A log that nobody reads any more must not end the server.
     std::signal(SIGPIPE, SIG_IGN);
+    // A file size limit fails the write that reaches it, which is reported,
+    // rather than ending the server.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> args(argv + 1, argv + argc);
     ServerOptions options;
     std::string error;

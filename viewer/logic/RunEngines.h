@@ -15,6 +15,9 @@ struct RunResult {
     std::string errText;
     int errLine = 0;  // 0: no error
     int errPos = -1;  // character of the error; -1 when unknown
+    // Why the output file is missing or incomplete, shown in the output field
+    // in place of its name: the run's verdicts cannot all be read from it.
+    std::string notice;
 };
 
 // The library's run entry points, as the viewer uses them.

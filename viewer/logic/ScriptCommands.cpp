@@ -89,7 +89,9 @@ void ScriptCommands::run(const std::string& inputFile, bool eventRun) {
     }
 
     if (!eventRun)
-        view.setOutputField(result.outFile + formatRunTime(std::time(nullptr) - started));
+        view.setOutputField(result.notice.empty()
+                                ? result.outFile + formatRunTime(std::time(nullptr) - started)
+                                : result.notice);
     showResult(result, eventRun);
     if (filter.empty() && !eventRun) view.outputCaretToEnd();
     if (result.errLine != 0 && result.errPos != -1) selectError(result.errPos);
@@ -118,6 +120,8 @@ void ScriptCommands::showResult(const RunResult& result, bool eventRun) {
     if (!result.outFile.empty()) output = readPaneText(result.outFile);
     if (output) {
         view.setOutputText(*output);
+    } else if (!result.notice.empty()) {
+        // The output field already says why.
     } else if (result.errText.empty()) {
         if (!eventRun) view.setOutputField("no ResultFile specified");
     } else {

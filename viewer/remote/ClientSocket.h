@@ -15,7 +15,8 @@ enum ConnectResult {
     noConnection = -6,
 };
 
-// Connects an IPv4 stream socket to the first address of the server's name at
+// Connects a stream socket to the first IPv4 address of the server's name, or
+// to an IPv6 address written with colons, bare or in brackets ("[::1]"), at
 // the TCP port that the entered port reaches (PortRule.h), with TCP keep-alive
 // on, so that a vanished server ends an exchange as broken rather than
 // blocking it for ever. On failure the socket is closed again and connection

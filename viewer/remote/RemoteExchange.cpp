@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace remote {
 
@@ -34,19 +35,19 @@ public:
 private:
     bool sendRequest(const ExchangeRequest& request);
     bool sendScript(const ExchangeRequest& request);
-    bool receiveOutName();
+    void awaitReply(const ExchangeRequest& request);
+    bool receiveOutName(const std::string& script);
     void receiveOutFile();
     bool receiveFileBytes(int length);
-    void receiveBlocks();
+    bool receiveBlocks();
     void receiveError();
     void broken();
-    void finish();
+    void finish(bool inStep);
 
     WireSocket& socket;
     display::DisplayList& display;
     ReplyFiles& files;
     ExchangeReply reply;
-    std::string tempName;
     bool fileAnnounced = false;
     bool fileCreated = false;
     bool fileWhole = false;
@@ -57,11 +58,13 @@ ExchangeReply Exchange::run(const ExchangeRequest& request) {
         reply.errText = scriptTooLongText;
         return reply;
     }
-    if (!sendRequest(request) || !receiveOutName()) return reply;
+    if (!sendRequest(request)) return reply;
+    awaitReply(request);
+    if (!receiveOutName(request.inputName)) return reply;
     receiveOutFile();
-    receiveBlocks();
-    receiveError();
-    finish();
+    const bool inStep = receiveBlocks();
+    if (inStep) receiveError();
+    finish(inStep);
     return reply;
 }
 
@@ -89,14 +92,20 @@ bool Exchange::sendScript(const ExchangeRequest& request) {
     return true;
 }
 
+void Exchange::awaitReply(const ExchangeRequest& request) {
+    if (request.slowReplyNotice && !socket.waitReadable(slowReplyMs)) request.slowReplyNotice();
+}
+
 // False aborts the exchange: an announced name that did not arrive whole.
-bool Exchange::receiveOutName() {
+bool Exchange::receiveOutName(const std::string& script) {
     int length = 0;
     if (!socket.receiveNumber(length) || length <= 0) return true;
     char name[outNameLimit];
     const int kept = std::min(length, outNameLimit);
     if (!socket.receive(name, kept) || !socket.skip(length - kept)) return false;
     if (length <= outNameLimit) reply.outFile = acceptedName(terminated(name, kept));
+    if (!reply.outFile.empty() && !files.accept(reply.outFile, script))
+        reply.outsideName = std::exchange(reply.outFile, std::string());
     return true;
 }
 
@@ -108,8 +117,7 @@ void Exchange::receiveOutFile() {
     if (!socket.receiveNumber(length)) return reply.outFile.clear();
     if (length <= 0) return;
     fileAnnounced = true;
-    tempName = reply.outFile + "_";
-    fileCreated = !reply.outFile.empty() && files.create(tempName);
+    fileCreated = !reply.outFile.empty() && files.create();
     fileWhole = receiveFileBytes(length);
     if (fileCreated) fileWhole = files.close() && fileWhole;
 }
@@ -128,15 +136,26 @@ bool Exchange::receiveFileBytes(int length) {
 }
 
 // A block is decoded from its first bytes that fit the buffer; one that did
-// not arrive whole, or of which nothing decodes, ends the blocks.
-void Exchange::receiveBlocks() {
+// not arrive whole, or of which nothing decodes, ends the blocks. False when
+// the blocks went beyond the limits: the connection is closed then, since
+// the rest of the reply is not waited for.
+bool Exchange::receiveBlocks() {
     display::BlockBuffer block{};
     int length = 0;
+    int blocks = 0;
+    long bytes = 0;
     while (socket.receiveNumber(length) && length > 0) {
+        bytes += length;
+        if (++blocks > maxDisplayBlocks || bytes > maxDisplayBytes) {
+            socket.close();
+            broken();
+            return false;
+        }
         const int kept = std::min(length, display::blockSize);
         const bool whole = socket.receive(block.data(), kept) && socket.skip(length - kept);
         if (display.decodeBlock(block, whole ? kept : 0) <= 0) break;
     }
+    return true;
 }
 
 void Exchange::receiveError() {
@@ -164,12 +183,15 @@ void Exchange::broken() {
 // A file that was announced but is not here whole never replaces the output
 // file, and the run then names none: neither a cut file nor the former one is
 // its result.
-void Exchange::finish() {
-    socket.sendWord(stopWord);
-    reply.finished = true;
+void Exchange::finish(bool inStep) {
+    if (inStep) {
+        socket.sendWord(stopWord);
+        reply.finished = true;
+    }
     if (!fileAnnounced) return;
-    if (fileCreated && fileWhole && files.replace(tempName, reply.outFile)) return;
-    if (fileCreated) files.remove(tempName);
+    reply.outFileReceived = fileCreated && fileWhole && files.replace();
+    if (reply.outFileReceived) return;
+    if (fileCreated) files.remove();
     reply.outFile.clear();
 }
 

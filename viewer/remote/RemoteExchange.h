@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -31,9 +32,18 @@ constexpr int errTextLimit = 264;  // bytes with the zero byte
 constexpr std::size_t chunkSize = 500;
 // A longer script has no length field with its zero byte.
 constexpr std::size_t maxScriptLength = maxPaddedNumber;
+// The display data of one exchange: beyond either limit the server counts as
+// broken, so that one that sends blocks without end cannot exhaust memory.
+// The bytes are those the blocks announce, kept or dropped.
+constexpr int maxDisplayBlocks = 100'000;
+constexpr long maxDisplayBytes = 64L * 1024 * 1024;
+// How long a reply may keep the client silent before it says why it waits.
+constexpr int slowReplyMs = 5000;
 
 inline constexpr const char* brokenServerText = "TestServer broken ";
 inline constexpr const char* scriptTooLongText = "script too long for the test server\n";
+inline constexpr const char* outsideNameText =
+    "the test server named an output file outside this folder: ";
 
 struct ExchangeRequest {
     int traceDepth = 0;
@@ -43,6 +53,8 @@ struct ExchangeRequest {
     // False sends n = 0: the server runs the script it kept from before.
     bool sendScript = true;
     std::string filter;
+    // Called once when no reply has come slowReplyMs after the request went out.
+    std::function<void()> slowReplyNotice;
 };
 
 struct ExchangeReply {
@@ -50,17 +62,26 @@ struct ExchangeReply {
     // (longer than outNameChars, or holding a control character), or when its
     // file did not arrive whole.
     std::string outFile;
+    // The name the server gave, when it led out of the current folder or
+    // named the script being sent (ReplyFiles::accept): it counts as none and
+    // its file was received and dropped.
+    std::string outsideName;
+    // True when a file arrived whole and replaced the output file; false
+    // when the server announced none (length 0), which leaves it alone.
+    bool outFileReceived = false;
     int errLine = 0;
     int errPos = 0;
     std::string errText;
-    // True when the exchange ran to its "TSTSTOP"; false when it was aborted.
+    // True when the exchange ran to its "TSTSTOP"; false when it was aborted
+    // or its display data went beyond the limits, which closes the connection.
     bool finished = false;
 };
 
 // Runs one exchange on the connection. Display blocks are decoded into the
 // display list; the output file is received into the name followed by "_"
 // and moved over the output file once it arrived whole. A file length of 0
-// leaves an existing output file alone.
+// leaves an existing output file alone. The request's input name is the
+// script that the output file never replaces.
 ExchangeReply runExchange(WireSocket& connection, const ExchangeRequest& request,
                           display::DisplayList& display, ReplyFiles& files);
 

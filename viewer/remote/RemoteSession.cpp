@@ -101,11 +101,14 @@ viewer::RunResult RemoteSession::remoteRun(const std::string& inputFile, const s
     DiskReplyFiles files;
     const ExchangeReply reply = runExchange(socket, request, displayList, files);
     if (reply.finished && !eventRun) view.clearScriptModified();
+    // An exchange that closed the connection ends the session, as a failed ping does.
+    if (!socket.isOpen()) state = disconnectedState;
     startPingTimer();
     result.outFile = reply.outFile;
     result.errText = reply.errText;
     result.errLine = reply.errLine;
     result.errPos = reply.errPos;
+    if (!reply.outsideName.empty()) result.notice = outsideNameText + reply.outsideName;
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <algorithm>
@@ -81,6 +82,15 @@ bool WireSocket::skip(std::size_t count) {
         count -= part;
     }
     return true;
+}
+
+// An interrupted wait starts again: it only delays a notice.
+bool WireSocket::waitReadable(int milliseconds) {
+    pollfd waiting{fd, POLLIN, 0};
+    int ready;
+    while ((ready = poll(&waiting, 1, milliseconds)) < 0 && errno == EINTR) {
+    }
+    return ready != 0;
 }
 
 }  // namespace remote

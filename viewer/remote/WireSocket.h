@@ -43,6 +43,8 @@ public:
     bool receiveNumber(int& value);
     // Receives and drops bytes, so that the stream stays in step.
     bool skip(std::size_t count);
+    // Whether bytes, or the end of the stream, arrive within the time.
+    bool waitReadable(int milliseconds);
 
     // While corked, what is sent waits to fill whole packets; uncorking sends
     // the rest at once. A request or a reply goes out corked, so that its
