@@ -21,6 +21,8 @@ public:
     // Connects when no connection is open; false, with the reason printed,
     // when the server cannot be reached.
     bool connect();
+    // Seconds a whole exchange may take; 0 for no limit.
+    void setTimeout(int seconds) { timeoutSeconds = seconds; }
     ScriptOutcome run(const std::string& script, const std::string& filter);
 
 private:
@@ -35,6 +37,7 @@ private:
     JUnitReport* junit;
     remote::WireSocket connection;
     ScriptOutcome outcome;
+    int timeoutSeconds = 0;
 };
 
 }  // namespace zor

@@ -106,6 +106,7 @@ void runLocally(const RunOptions& options, Console& console, ProgressLine& progr
 void runRemote(const RunOptions& options, Console& console, JUnitReport* junit,
                RunSummary& summary) {
     RemoteRunner runner(options.remoteHost, options.remotePort, console, junit);
+    runner.setTimeout(options.timeoutSeconds);
     for (const ScriptJob& job : listJobs(options.scripts, options.repeat))
         summary.addScript(runner.run(job.script, options.filter));
 }
