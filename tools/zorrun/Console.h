@@ -1,6 +1,6 @@
 // What ZorRun prints: per-test lines and the summary on stdout, errors on
 // stderr, each starting in column 1 even while a progress line is shown. Each
-// test's line is sent on as soon as it is written.
+// test's line is sent on whole, as soon as it is written or at the next flush.
 #pragma once
 
 #include <cstdio>
