@@ -89,6 +89,13 @@ TEST_F(ZorRunJobsTest, ScriptsSharingAFileNeverRunAtOnce) {
     EXPECT_EQ(count, 12);
 }
 
+TEST_F(ZorRunJobsTest, ScriptsWithFilesOfTheirOwnRunAtOnce) {
+    write("m1.txt", "resultfile \"m1.out\"\nmeet { }\n");
+    write("m2.txt", "resultfile \"m2.out\"\nmeet { }\n");
+    const auto run = runJobs("2", {"m1.txt", "m2.txt"});
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
 TEST_F(ZorRunJobsTest, ShardsCoverEveryScriptOnce) {
     std::vector<std::string> scripts;
     for (const char* name : {"g.txt", "b.txt", "e.txt", "a.txt", "f.txt", "c.txt", "d.txt"})
@@ -206,6 +213,16 @@ TEST(ScriptFileNamesTest, NamesAreFoundAsTheScannerReadsThem) {
         EXPECT_EQ(names, c.names);
         EXPECT_EQ(found.unknown, c.unknown);
     }
+}
+
+// Output names are the library's: relative to the current folder.
+TEST(ScriptFileNamesTest, AScriptIsReadFromItsFile) {
+    zortest::TempDir dir;
+    zortest::writeFile(dir.file("s.txt"), "resultfile \"out.txt\"\n");
+    const zor::ScriptFileNames found = zor::findFileNames(dir.file("s.txt"));
+    EXPECT_FALSE(found.unknown);
+    EXPECT_EQ(found.names, std::vector<std::string>{std::filesystem::absolute("out.txt")});
+    EXPECT_TRUE(zor::findFileNames(dir.file("none.txt")).unknown);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string_view>
 
 namespace zor {
@@ -125,9 +125,10 @@ ScriptFileNames scanFileNames(const std::string& scriptText) {
 
 ScriptFileNames findFileNames(const std::string& script) {
     std::ifstream in(script, std::ios::binary);
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.eof() || in.bad()) return ScriptFileNames{{}, true};
-    return scanFileNames(text);
+    std::ostringstream text;
+    if (in) text << in.rdbuf();
+    if (!in || in.bad()) return ScriptFileNames{{}, true};
+    return scanFileNames(text.str());
 }
 
 bool shareFiles(const ScriptFileNames& first, const ScriptFileNames& second) {
