@@ -36,6 +36,7 @@ protected:
         std::remove(dir.file("two.txt").c_str());
         std::remove(dir.file("three.txt").c_str());
         std::remove(dir.file("stays.log").c_str());
+        std::remove(dir.file(".zorrun/lastfailed").c_str());
         std::vector<std::string> args{"-j",      jobs,        "--load", ZOR_TEST_MODULE,
                                       "--junit", "report.xml"};
         args.insert(args.end(), more.begin(), more.end());
@@ -54,13 +55,16 @@ TEST_F(ZorRunJobsTest, SeveralJobsWriteWhatOneJobWrites) {
          {std::vector<std::string>{}, std::vector<std::string>{"--repeat", "2"}}) {
         SCOPED_TRACE(more.empty() ? "once" : "repeated");
         const auto one = runJobs("1", scripts, more);
-        const std::string files = read("one.txt") + "|" + read("two.txt") + "|" + read("three.txt");
+        const std::string files = read("one.txt") + "|" + read("two.txt") + "|" +
+                                  read("three.txt") + "|" + read(".zorrun/lastfailed");
         const std::string report = reportWithoutTimes();
         const auto three = runJobs("3", scripts, more);
         EXPECT_EQ(three.status, one.status);
         EXPECT_EQ(three.out, one.out);
         EXPECT_EQ(three.err, one.err);
-        EXPECT_EQ(read("one.txt") + "|" + read("two.txt") + "|" + read("three.txt"), files);
+        EXPECT_EQ(read("one.txt") + "|" + read("two.txt") + "|" + read("three.txt") + "|" +
+                      read(".zorrun/lastfailed"),
+                  files);
         EXPECT_EQ(reportWithoutTimes(), report);
     }
 }

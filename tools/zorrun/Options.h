@@ -20,6 +20,15 @@ struct RunOptions {
     // --remote HOST:PORT: the scripts run on that test server instead.
     std::string remoteHost;
     int remotePort = -1;
+    // -k: shell globs on test names, or FILE:LINE; a test runs when one takes it.
+    std::vector<std::string> selectPatterns;
+    // --list: print the tests instead of running them.
+    bool list = false;
+    // --last-failed, --rerun-failed JUNIT.xml: run the tests that failed before.
+    bool lastFailed = false;
+    std::string rerunFailedFile;
+    // -x: no test runs after the first that failed.
+    bool exitFirst = false;
     // -j: scripts run at once, each in a worker of its own.
     int jobs = 1;
     // --shard INDEX/COUNT (or ZOR_SHARD_INDEX and ZOR_TOTAL_SHARDS); count 0

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -26,10 +27,13 @@ struct JobResult {
 
 class Jobs {
 public:
-    Jobs(const std::vector<ScriptJob>& list, const RunOptions& runOptions, bool junit)
+    Jobs(const std::vector<ScriptJob>& list, const RunOptions& runOptions, bool junit,
+         TestSelection* tests, FailureLog& log)
         : jobs(list),
           options(runOptions),
           withJUnit(junit),
+          selection(tests),
+          failures(log),
           queue(fileNames(list)),
           results(list.size()) {}
 
@@ -39,12 +43,16 @@ public:
 private:
     static std::vector<ScriptFileNames> fileNames(const std::vector<ScriptJob>& list);
     int takeJob();
+    FailedTests scriptEntries(const std::string& script);
+    void setScriptEntries(const std::string& script, const FailedTests& entries);
     void finishJob(int job, JobResult&& result);
     void runJob(int job, ScriptReport& report, WorkerRunner& runner);
 
     const std::vector<ScriptJob>& jobs;
     const RunOptions& options;
     bool withJUnit;
+    TestSelection* selection;
+    FailureLog& failures;  // under the mutex
     std::mutex mutex;
     std::condition_variable changed;
     JobQueue queue;
@@ -52,10 +60,29 @@ private:
     bool stopped = false;
 };
 
+// A script counts among its own files, so that its repeated runs, and what
+// they leave in the failure log, keep their order.
 std::vector<ScriptFileNames> Jobs::fileNames(const std::vector<ScriptJob>& list) {
     std::vector<ScriptFileNames> names;
-    for (const ScriptJob& job : list) names.push_back(findFileNames(job.script));
+    for (const ScriptJob& job : list) {
+        ScriptFileNames found = findFileNames(job.script);
+        std::error_code error;
+        const std::string self =
+            std::filesystem::absolute(job.script, error).lexically_normal().string();
+        found.names.insert(std::lower_bound(found.names.begin(), found.names.end(), self), self);
+        names.push_back(std::move(found));
+    }
     return names;
+}
+
+FailedTests Jobs::scriptEntries(const std::string& script) {
+    const std::lock_guard lock(mutex);
+    return failures.scriptEntries(script);
+}
+
+void Jobs::setScriptEntries(const std::string& script, const FailedTests& entries) {
+    const std::lock_guard lock(mutex);
+    failures.setScriptEntries(script, entries);
 }
 
 // -1 once no job is left to start.
@@ -75,6 +102,7 @@ int Jobs::takeJob() {
 void Jobs::finishJob(int job, JobResult&& result) {
     const std::lock_guard lock(mutex);
     result.taken = result.done = true;
+    if (options.exitFirst && (result.outcome.failed > 0 || result.outcome.error)) stopped = true;
     results[static_cast<std::size_t>(job)] = std::move(result);
     queue.finish(job);
     changed.notify_all();
@@ -107,12 +135,17 @@ void Jobs::slot() {
     WorkerRunner runner(report, withJUnit);
     runner.setTimeout(options.timeoutSeconds);
     runner.runBesideOthers();
+    runner.select(selection, options.exitFirst);
     for (int job; (job = takeJob()) >= 0;) {
         JobResult result;
+        const std::string& script = jobs[static_cast<std::size_t>(job)].script;
+        FailureLog log(scriptEntries(script));
+        report.setFailureLog(&log);
         report.setRunSuffix(jobs[static_cast<std::size_t>(job)].runSuffix);
-        report.begin(jobs[static_cast<std::size_t>(job)].script, options.filter);
+        report.begin(script, options.filter);
         runJob(job, report, runner);
         result.outcome = report.end();
+        setScriptEntries(script, log.scriptEntries(script));
         result.console = console.takeHeld();
         result.suitesWritten = !withJUnit || (junitReady && junit.takeSuites(result.suites));
         finishJob(job, std::move(result));
@@ -135,8 +168,9 @@ void Jobs::printInOrder(JUnitReport* junit, RunSummary& summary) {
 }  // namespace
 
 void runInParallel(const std::vector<ScriptJob>& jobs, const RunOptions& options,
-                   JUnitReport* junit, RunSummary& summary) {
-    Jobs run(jobs, options, junit != nullptr);
+                   JUnitReport* junit, RunSummary& summary, TestSelection* selection,
+                   FailureLog& failures) {
+    Jobs run(jobs, options, junit != nullptr, selection, failures);
     std::fflush(stdout);
     const std::size_t slots = std::min(jobs.size(), static_cast<std::size_t>(options.jobs));
     std::vector<std::thread> threads;

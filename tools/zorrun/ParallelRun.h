@@ -7,13 +7,16 @@
 
 #include "JUnitReport.h"
 #include "JobQueue.h"
+#include "LastFailed.h"
 #include "Options.h"
 #include "RunSummary.h"
 
 namespace zor {
 
-// junit may be null.
+// junit and selection may be null. -x lets no script start after one that
+// failed; those already running end as they would.
 void runInParallel(const std::vector<ScriptJob>& jobs, const RunOptions& options,
-                   JUnitReport* junit, RunSummary& summary);
+                   JUnitReport* junit, RunSummary& summary, TestSelection* selection,
+                   FailureLog& failures);
 
 }  // namespace zor

@@ -37,6 +37,7 @@ void ScriptReport::begin(const std::string& name, const std::string& selection) 
     lastWriteError.clear();
     console.beginScript(script + runSuffix);
     if (junit) junit->beginSuite(script + runSuffix);
+    if (failureLog) failureLog->beginScript(script);
     startSeconds = secondsNow();
 }
 
@@ -46,6 +47,9 @@ void ScriptReport::verdict(const Verdict& verdict) {
     lastName = verdict.name;
     lastPosition = verdict.position;
     anyVerdict = true;
+    if (failureLog)
+        failureLog->verdict(std::string(verdict.name), verdict.position,
+                            verdict.passed && verdict.threw.empty());
     if (!verdict.writeError.empty()) {
         writeError(verdict);
     } else if (!verdict.threw.empty()) {
@@ -124,6 +128,7 @@ void ScriptReport::fileError(const std::string& what, const std::string& reason)
 void ScriptReport::testError(const std::string& name, int position, const std::string& message) {
     ++outcome.failed;
     outcome.error = true;
+    if (failureLog) failureLog->verdict(name, position, false);
     console.error(script + ": " + message);
     if (junit) junit->addTestError(name, position, message, script + ": " + message);
 }
@@ -145,6 +150,7 @@ void ScriptReport::flush() {
 }
 
 ScriptOutcome ScriptReport::end() {
+    if (failureLog) failureLog->endScript(outcome.error);
     if (junit) junit->endSuite(secondsNow() - startSeconds);
     return outcome;
 }

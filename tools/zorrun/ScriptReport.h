@@ -7,6 +7,7 @@
 
 #include "Console.h"
 #include "JUnitReport.h"
+#include "LastFailed.h"
 #include "ProgressLine.h"
 #include "RunSummary.h"
 #include "Verdict.h"
@@ -18,6 +19,8 @@ public:
     // junit may be null.
     ScriptReport(Console& console, ProgressLine& progress, JUnitReport* junit);
 
+    // Every verdict from now on also goes to the log.
+    void setFailureLog(FailureLog* log) { failureLog = log; }
     void begin(const std::string& script, const std::string& filter);
     void verdict(const Verdict& verdict) override;
     void scriptEnd(const ScriptEnd& end) override;
@@ -62,6 +65,7 @@ private:
     bool anyVerdict = false;
     std::string lastWriteError;
     std::string runSuffix;
+    FailureLog* failureLog = nullptr;
 };
 
 // "login 404", or the name alone when the position is not known.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ScriptReport.h"
+#include "TestSelection.h"
 #include "VerdictChannel.h"
 
 namespace zor {
@@ -25,6 +26,8 @@ public:
     void runBesideOthers() { besideOthers = true; }
 
     void run(const std::string& script, const std::string& filter);
+    // What the workers' runs select; see LibraryRun::select.
+    void select(TestSelection* selection, bool exitFirst);
 
 private:
     [[noreturn]] void work(const std::string& script, const std::string& filter);
@@ -44,6 +47,8 @@ private:
     int timeoutSeconds = 0;
     bool timedOut = false;
     bool besideOthers = false;
+    TestSelection* selection = nullptr;
+    bool exitFirst = false;
 };
 
 }  // namespace zor

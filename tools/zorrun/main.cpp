@@ -8,6 +8,7 @@
 
 #include "Console.h"
 #include "JUnitReport.h"
+#include "LastFailed.h"
 #include "LibraryRun.h"
 #include "LockNotices.h"
 #include "ModuleLoader.h"
@@ -19,6 +20,8 @@
 #include "ScriptReport.h"
 #include "Shards.h"
 #include "StopSignals.h"
+#include "TestList.h"
+#include "TestSelection.h"
 #include "WorkerRunner.h"
 #include "ZorLib.h"
 
@@ -51,24 +54,33 @@ bool nameFits(const std::string& script, ScriptReport& report) {
     return false;
 }
 
+// -x: a failed test or an error leaves the remaining scripts unrun.
+bool endsRun(const RunOptions& options, const ScriptOutcome& outcome) {
+    return options.exitFirst && (outcome.failed > 0 || outcome.error);
+}
+
 // Debuggers follow the process they started: there the tests run.
 void runInProcess(const RunOptions& options, ScriptReport& report, bool withReports,
-                  RunSummary& summary) {
+                  RunSummary& summary, TestSelection* selection) {
     LibraryRun run(report, withReports);
+    run.select(selection, options.exitFirst);
     for (const ScriptJob& job : listJobs(options.scripts, options.repeat)) {
         report.setRunSuffix(job.runSuffix);
         report.begin(job.script, options.filter);
         if (nameFits(job.script, report)) run.run(job.script, options.filter);
-        summary.addScript(report.end());
+        const ScriptOutcome outcome = report.end();
+        summary.addScript(outcome);
+        if (endsRun(options, outcome)) return;
     }
 }
 
 // A stop ends the script that runs; the next one stands in the report as
 // interrupted, so that a stopped run never looks complete.
 void runInWorkers(const RunOptions& options, ScriptReport& report, bool withReports,
-                  RunSummary& summary) {
+                  RunSummary& summary, TestSelection* selection) {
     WorkerRunner runner(report, withReports);
     runner.setTimeout(options.timeoutSeconds);
+    runner.select(selection, options.exitFirst);
     for (const ScriptJob& job : listJobs(options.scripts, options.repeat)) {
         report.setRunSuffix(job.runSuffix);
         report.begin(job.script, options.filter);
@@ -78,7 +90,9 @@ void runInWorkers(const RunOptions& options, ScriptReport& report, bool withRepo
             return;
         }
         if (nameFits(job.script, report)) runner.run(job.script, options.filter);
-        summary.addScript(report.end());
+        const ScriptOutcome outcome = report.end();
+        summary.addScript(outcome);
+        if (endsRun(options, outcome)) return;
     }
 }
 
@@ -86,29 +100,71 @@ void runInWorkers(const RunOptions& options, ScriptReport& report, bool withRepo
 // starts workers: they would share the descriptor of its output lock, and a
 // worker dying inside a write phase would leave the lock taken.
 void runLocally(const RunOptions& options, Console& console, ProgressLine& progress,
-                JUnitReport* junit, RunSummary& summary) {
+                JUnitReport* junit, RunSummary& summary, TestSelection* selection) {
     loadModules(options, console, summary);
     watchOutputLock();
     ScriptReport report(console, progress, junit);
+    FailureLog failures(readLastFailed(lastFailedPath));
+    report.setFailureLog(&failures);
     if (options.inProcess) {
-        runInProcess(options, report, junit != nullptr, summary);
+        runInProcess(options, report, junit != nullptr, summary, selection);
     } else if (options.jobs > 1) {
-        runInParallel(listJobs(options.scripts, options.repeat), options, junit, summary);
+        runInParallel(listJobs(options.scripts, options.repeat), options, junit, summary, selection,
+                      failures);
     } else {
         // The supervisor sends the lines on each time it has read the ring.
         if (isatty(STDOUT_FILENO) != 1) console.batchLines();
-        runInWorkers(options, report, junit != nullptr, summary);
+        runInWorkers(options, report, junit != nullptr, summary, selection);
     }
+    std::string reason;
+    if (!failures.save(lastFailedFolder, lastFailedPath, reason))
+        console.error(std::string(lastFailedPath) + ": cannot keep the failed tests: " + reason);
+}
+
+// The filter that asks a test server for the one test of the script that the
+// selection takes; false when it takes none (the script is not sent) or
+// several, which a server cannot run alone.
+bool remoteFilter(const std::string& script, const RunOptions& options, TestSelection* selection,
+                  Console& console, JUnitReport* junit, ScriptOutcome& refused,
+                  std::string& filter) {
+    filter = options.filter;
+    if (!selection) return true;
+    std::vector<ListedTest> tests;
+    std::string error;
+    if (selectedTests(script, options.filter, selection, tests, error) && tests.size() == 1) {
+        filter = tests[0].name + " " + std::to_string(tests[0].position);
+        return true;
+    }
+    console.beginScript(script);
+    if (error.empty() && tests.size() > 1)
+        error = script + ": -k takes " + std::to_string(tests.size()) +
+                " tests; a test server runs one test alone or the whole script";
+    if (error.empty()) return false;
+    console.error(error);
+    refused.error = true;
+    if (junit) {
+        junit->beginSuite(script);
+        junit->addError(error, error);
+        junit->endSuite(0);
+    }
+    return false;
 }
 
 // A server that cannot be reached fails each script in turn, so that every
 // script is accounted for.
-void runRemote(const RunOptions& options, Console& console, JUnitReport* junit,
-               RunSummary& summary) {
+void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, RunSummary& summary,
+               TestSelection* selection) {
     RemoteRunner runner(options.remoteHost, options.remotePort, console, junit);
     runner.setTimeout(options.timeoutSeconds);
-    for (const ScriptJob& job : listJobs(options.scripts, options.repeat))
-        summary.addScript(runner.run(job.script, options.filter));
+    for (const ScriptJob& job : listJobs(options.scripts, options.repeat)) {
+        const std::string& script = job.script;
+        std::string filter;
+        ScriptOutcome outcome;
+        if (remoteFilter(script, options, selection, console, junit, outcome, filter))
+            outcome = runner.run(script, filter);
+        summary.addScript(outcome);
+        if (endsRun(options, outcome)) return;
+    }
 }
 
 // The JUnit report takes its file's place at the end: a script under that name
@@ -126,11 +182,51 @@ bool junitIsAScript(const RunOptions& options) {
     return false;
 }
 
+// The failed tests to run again, when some of them are in these scripts; as
+// with pytest, a run with none runs every test and says so.
+bool selectFailed(const RunOptions& options, TestSelection& selection, Console& console) {
+    FailedTests failed;
+    std::string reason;
+    if (options.lastFailed) {
+        failed = readLastFailed(lastFailedPath);
+    } else if (!options.rerunFailedFile.empty() &&
+               !readJUnitFailures(options.rerunFailedFile, failed, reason)) {
+        console.error(options.rerunFailedFile + ": cannot rerun failed tests: " + reason);
+        return false;
+    }
+    if (!options.lastFailed && options.rerunFailedFile.empty()) return true;
+    for (const std::string& script : options.scripts) {
+        if (!failed.count(scriptKey(script))) continue;
+        selection.setFailed(std::move(failed));
+        return true;
+    }
+    console.summary("no failed tests to run again: running every test");
+    return true;
+}
+
+// Each listed test counts as passed, so a selection that lists none is told
+// apart as it is in a run.
+int listAll(const RunOptions& options, TestSelection* selection, Console& console) {
+    RunSummary summary;
+    for (const std::string& script : options.scripts)
+        summary.addScript(listTests(script, options.filter, selection, console));
+    if ((selection || !options.filter.empty()) && summary.getTests() == 0) {
+        if (summary.exitStatus() != exitError) console.error("no test is selected");
+        return exitError;
+    }
+    return summary.exitStatus();
+}
+
 int run(const RunOptions& options) {
     ProgressLine progress(stderr, isatty(STDERR_FILENO) == 1);
     Console console(options.quiet, progress);
     JUnitReport junit;
     std::string reason;
+    TestSelection selection;
+    for (const std::string& pattern : options.selectPatterns) selection.addPattern(pattern);
+    if (!selectFailed(options, selection, console)) return exitError;
+    TestSelection* const selecting = selection.isActive() ? &selection : nullptr;
+    if (options.list) return listAll(options, selecting, console);
     // Only a supervisor has a worker to stop; the other runs end as before.
     if (options.remotePort < 0 && !options.inProcess) catchStopSignals();
     if (!options.junitFile.empty() && junitIsAScript(options)) {
@@ -146,9 +242,15 @@ int run(const RunOptions& options) {
         std::printf("shard %d/%d has no scripts\n", options.shardIndex, options.shardCount);
     applyTrace(options);
     if (options.remotePort >= 0) {
-        runRemote(options, console, junit.isOpen() ? &junit : nullptr, summary);
+        runRemote(options, console, junit.isOpen() ? &junit : nullptr, summary, selecting);
     } else {
-        runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, summary);
+        runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, summary,
+                   selecting);
+    }
+    if ((selecting || !options.filter.empty()) && summary.getTests() == 0) {
+        // An error already said why nothing ran.
+        if (selecting && summary.exitStatus() != exitError) console.error("no test is selected");
+        summary.addSetupError();
     }
     console.summary(summary.text());
     if (!junit.close(reason)) {
