@@ -134,8 +134,8 @@ TEST_F(ZorRunJobsTest, ShardsCoverEveryScriptOnce) {
     unsetenv("ZOR_SHARD_INDEX");
     unsetenv("ZOR_TOTAL_SHARDS");
     EXPECT_EQ(fromEnvironment.out,
-              "== b.txt\nzortst 22: ok (b.txt.out)\n== e.txt\n"
-              "zortst 22: ok (e.txt.out)\ntests: 2, passed: 2, failed: 0, "
+              "== b.txt\nzortst 22 (b.txt:2): ok (b.txt.out)\n== e.txt\n"
+              "zortst 22 (e.txt:2): ok (e.txt.out)\ntests: 2, passed: 2, failed: 0, "
               "scripts with errors: 0\n");
     EXPECT_EQ(optionWins.out.substr(0, 9), "== c.txt\n");
 }
@@ -151,8 +151,8 @@ TEST_F(ZorRunJobsTest, TimedOutTestEndsItsScriptAndTheNextRuns) {
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.err, "slow.txt: timed out after 1 s in sleepLong 51\n");
         EXPECT_EQ(run.out,
-                  "== slow.txt\nzortst 20: ok (out.txt)\n== next.txt\n"
-                  "zortst 21: ok (next.out)\ntests: 3, passed: 2, failed: 1, "
+                  "== slow.txt\nzortst 20 (slow.txt:2): ok (out.txt)\n== next.txt\n"
+                  "zortst 21 (next.txt:2): ok (next.out)\ntests: 3, passed: 2, failed: 1, "
                   "scripts with errors: 1\n");
         EXPECT_EQ(xmllint("--xpath", "string(//testcase[error]/@name)"), "sleepLong 51");
     }

@@ -31,6 +31,21 @@ bool setJUnit(const std::string& value, RunOptions& options, std::string& error)
     return !value.empty();
 }
 
+bool setJson(const std::string& value, RunOptions& options, std::string& error) {
+    if (value.empty()) error = "--json needs a file name";
+    options.jsonFile = value;
+    return !value.empty();
+}
+
+bool setColor(const std::string& value, RunOptions& options, std::string& error) {
+    if (value != "auto" && value != "always" && value != "never") {
+        error = "--color expects auto, always or never, not '" + value + "'";
+        return false;
+    }
+    options.color = value;
+    return true;
+}
+
 bool setDepth(const std::string& value, RunOptions& options, std::string& error) {
     int depth = -1;
     const char* end = value.data() + value.size();
@@ -158,6 +173,7 @@ const std::map<std::string, Setter>& valueOptions() {
     static const std::map<std::string, Setter> table = {
         {"--load", addModule},     {"--filter", setFilter}, {"--trace-depth", setDepth},
         {"--trace-root", setRoot}, {"--remote", setRemote}, {"--junit", setJUnit},
+        {"--json", setJson},       {"--color", setColor},
         {"-k", addPattern},        {"--rerun-failed", setRerunFailed},
         {"-j", setJobs},           {"--jobs", setJobs},     {"--shard", setShard},
         {"--timeout", setTimeout}, {"--repeat", setRepeat},
@@ -227,6 +243,8 @@ Command parseOptions(const std::vector<std::string>& args, RunOptions& options,
         return bad(error, "--last-failed and --rerun-failed cannot be used together");
     if (options.inProcess && (options.jobs > 1 || options.timeoutSeconds > 0))
         return bad(error, "--jobs and --timeout need workers: they cannot be used with --no-fork");
+    if (options.jobs > 1 && !options.jsonFile.empty())
+        return bad(error, "--json cannot be used with --jobs above 1");
     if (options.remotePort >= 0 && options.jobs > 1)
         return bad(error,
                    "--jobs cannot be used with --remote: the test server runs one at a time");
@@ -244,6 +262,9 @@ const char* usageText() {
            "  --trace-depth N    trace native scopes N levels deep (0 off, 100 no limit)\n"
            "  --trace-root NAME  start tracing at the scope NAME (depth 100 unless given)\n"
            "  --junit FILE       also write the verdicts as JUnit XML to FILE\n"
+           "  --json FILE        also write the verdicts as JSON to FILE\n"
+           "  --color WHEN       colour verdicts and the summary: auto (on a terminal,\n"
+           "                     unless NO_COLOR is set), always or never\n"
            "  --remote HOST:PORT run the scripts on the test server at HOST, reached with\n"
            "                     the port a viewer enters (6500 is TCP port 25625); the\n"
            "                     output files come back into the current folder\n"

@@ -127,7 +127,7 @@ void Jobs::runJob(int job, ScriptReport& report, WorkerRunner& runner) {
 // are told, and a worker runner with a ring of its own.
 void Jobs::slot() {
     ProgressLine progress(stderr, false);
-    Console console(options.quiet, progress);
+    Console console(options.quiet, progress, colorWanted(options.color));
     console.hold();
     JUnitReport junit;
     const bool junitReady = withJUnit && junit.openInMemory();

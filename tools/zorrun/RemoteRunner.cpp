@@ -245,6 +245,7 @@ ScriptOutcome RemoteRunner::run(const std::string& script, const std::string& fi
     outcome = ScriptOutcome();
     console.beginScript(script);
     if (junit) junit->beginSuite(script);
+    if (json) json->beginScript(script);
     const auto start = std::chrono::steady_clock::now();
     if (const std::optional<std::string> bytes = readWhole(script)) {
         if (connect()) {
@@ -257,6 +258,7 @@ ScriptOutcome RemoteRunner::run(const std::string& script, const std::string& fi
     }
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     if (junit) junit->endSuite(seconds.count());
+    if (json) json->endScript(outcome, seconds.count());
     return outcome;
 }
 
@@ -322,6 +324,9 @@ void RemoteRunner::reportTests(const std::string& script, const remote::Exchange
         console.testLine(block.name, -1, block.passed, reply.outFile);
         if (junit && block.passed) junit->addPassed(block.name, -1);
         if (junit && !block.passed) junit->addFailed(block.name, -1, block.text);
+        if (json)
+            json->addTest(
+                {block.name, -1, 0, block.passed ? "passed" : "failed", -1, reply.outFile, {}, {}});
     }
 }
 
@@ -334,12 +339,14 @@ void RemoteRunner::scriptError(const std::string& script, int line, int position
     console.error(where + ": " + message);
     outcome.error = true;
     if (junit) junit->addError(message, where + ": " + message);
+    if (json) json->addError(where + ": " + message);
 }
 
 void RemoteRunner::fileError(const std::string& file, const std::string& message) {
     console.error(file + ": " + message);
     outcome.error = true;
     if (junit) junit->addError(message, file + ": " + message);
+    if (json) json->addError(message);
 }
 
 }  // namespace zor

@@ -7,6 +7,7 @@
 
 #include "Console.h"
 #include "JUnitReport.h"
+#include "JsonReport.h"
 #include "RemoteExchange.h"
 #include "RunSummary.h"
 #include "WireSocket.h"
@@ -23,6 +24,8 @@ public:
     bool connect();
     // Seconds a whole exchange may take; 0 for no limit.
     void setTimeout(int seconds) { timeoutSeconds = seconds; }
+    // The JSON report that hears the verdicts too; null for none.
+    void setJson(JsonReport* report) { json = report; }
     ScriptOutcome run(const std::string& script, const std::string& filter);
 
 private:
@@ -35,6 +38,7 @@ private:
     int portNumber;
     Console& console;
     JUnitReport* junit;
+    JsonReport* json = nullptr;
     remote::WireSocket connection;
     ScriptOutcome outcome;
     int timeoutSeconds = 0;

@@ -7,6 +7,7 @@
 
 #include "Console.h"
 #include "JUnitReport.h"
+#include "JsonReport.h"
 #include "LastFailed.h"
 #include "ProgressLine.h"
 #include "RunSummary.h"
@@ -16,8 +17,9 @@ namespace zor {
 
 class ScriptReport : public VerdictListener {
 public:
-    // junit may be null.
-    ScriptReport(Console& console, ProgressLine& progress, JUnitReport* junit);
+    // junit and json may be null.
+    ScriptReport(Console& console, ProgressLine& progress, JUnitReport* junit,
+                 JsonReport* json = nullptr);
 
     // Every verdict from now on also goes to the log.
     void setFailureLog(FailureLog* log) { failureLog = log; }
@@ -51,10 +53,13 @@ private:
     void fileError(const std::string& what, const std::string& reason);
     void writeError(const Verdict& verdict);
     void threw(const Verdict& verdict);
+    void addJsonTest(const Verdict& verdict, std::string_view kind, std::string_view message);
 
     Console& console;
     ProgressLine& progress;
     JUnitReport* junit;
+    JsonReport* json;
+    std::string details;
     std::string script;
     std::string filter;
     ScriptOutcome outcome;

@@ -8,6 +8,7 @@
 
 #include "Console.h"
 #include "JUnitReport.h"
+#include "JsonReport.h"
 #include "LastFailed.h"
 #include "LibraryRun.h"
 #include "LockNotices.h"
@@ -100,10 +101,11 @@ void runInWorkers(const RunOptions& options, ScriptReport& report, bool withRepo
 // starts workers: they would share the descriptor of its output lock, and a
 // worker dying inside a write phase would leave the lock taken.
 void runLocally(const RunOptions& options, Console& console, ProgressLine& progress,
-                JUnitReport* junit, RunSummary& summary, TestSelection* selection) {
+                JUnitReport* junit, RunSummary& summary, TestSelection* selection,
+                JsonReport* json) {
     loadModules(options, console, summary);
     watchOutputLock();
-    ScriptReport report(console, progress, junit);
+    ScriptReport report(console, progress, junit, json);
     FailureLog failures(readLastFailed(lastFailedPath));
     report.setFailureLog(&failures);
     if (options.inProcess) {
@@ -125,8 +127,8 @@ void runLocally(const RunOptions& options, Console& console, ProgressLine& progr
 // selection takes; false when it takes none (the script is not sent) or
 // several, which a server cannot run alone.
 bool remoteFilter(const std::string& script, const RunOptions& options, TestSelection* selection,
-                  Console& console, JUnitReport* junit, ScriptOutcome& refused,
-                  std::string& filter) {
+                  Console& console, JUnitReport* junit, ScriptOutcome& refused, std::string& filter,
+                  JsonReport* json) {
     filter = options.filter;
     if (!selection) return true;
     std::vector<ListedTest> tests;
@@ -147,34 +149,40 @@ bool remoteFilter(const std::string& script, const RunOptions& options, TestSele
         junit->addError(error, error);
         junit->endSuite(0);
     }
+    if (json) {
+        json->beginScript(script);
+        json->addError(error);
+        json->endScript(refused, 0);
+    }
     return false;
 }
 
 // A server that cannot be reached fails each script in turn, so that every
 // script is accounted for.
 void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, RunSummary& summary,
-               TestSelection* selection) {
+               TestSelection* selection, JsonReport* json) {
     RemoteRunner runner(options.remoteHost, options.remotePort, console, junit);
     runner.setTimeout(options.timeoutSeconds);
+    runner.setJson(json);
     for (const ScriptJob& job : listJobs(options.scripts, options.repeat)) {
         const std::string& script = job.script;
         std::string filter;
         ScriptOutcome outcome;
-        if (remoteFilter(script, options, selection, console, junit, outcome, filter))
+        if (remoteFilter(script, options, selection, console, junit, outcome, filter, json))
             outcome = runner.run(script, filter);
         summary.addScript(outcome);
         if (endsRun(options, outcome)) return;
     }
 }
 
-// The JUnit report takes its file's place at the end: a script under that name
-// would be lost.
-bool junitIsAScript(const RunOptions& options) {
+// A report takes its file's place at the end: a script under that name would
+// be lost.
+bool reportIsAScript(const RunOptions& options, const std::string& reportFile) {
     struct stat report;
-    const bool exists = stat(options.junitFile.c_str(), &report) == 0;
+    const bool exists = stat(reportFile.c_str(), &report) == 0;
     for (const std::string& script : options.scripts) {
         struct stat status;
-        if (script == options.junitFile) return true;
+        if (script == reportFile) return true;
         if (exists && stat(script.c_str(), &status) == 0 && status.st_dev == report.st_dev &&
             status.st_ino == report.st_ino)
             return true;
@@ -219,8 +227,9 @@ int listAll(const RunOptions& options, TestSelection* selection, Console& consol
 
 int run(const RunOptions& options) {
     ProgressLine progress(stderr, isatty(STDERR_FILENO) == 1);
-    Console console(options.quiet, progress);
+    Console console(options.quiet, progress, colorWanted(options.color));
     JUnitReport junit;
+    JsonReport json;
     std::string reason;
     TestSelection selection;
     for (const std::string& pattern : options.selectPatterns) selection.addPattern(pattern);
@@ -229,7 +238,7 @@ int run(const RunOptions& options) {
     if (options.list) return listAll(options, selecting, console);
     // Only a supervisor has a worker to stop; the other runs end as before.
     if (options.remotePort < 0 && !options.inProcess) catchStopSignals();
-    if (!options.junitFile.empty() && junitIsAScript(options)) {
+    if (!options.junitFile.empty() && reportIsAScript(options, options.junitFile)) {
         console.error(options.junitFile + ": cannot write JUnit report: it is one of the scripts");
         return exitError;
     }
@@ -237,24 +246,37 @@ int run(const RunOptions& options) {
         console.error(options.junitFile + ": cannot write JUnit report: " + reason);
         return exitError;
     }
+    if (!options.jsonFile.empty() && reportIsAScript(options, options.jsonFile)) {
+        console.error(options.jsonFile + ": cannot write JSON report: it is one of the scripts");
+        return exitError;
+    }
+    if (!options.jsonFile.empty() && !json.open(options.jsonFile, reason)) {
+        console.error(options.jsonFile + ": cannot write JSON report: " + reason);
+        return exitError;
+    }
     RunSummary summary;
     if (options.shardCount > 0 && options.scripts.empty())
         std::printf("shard %d/%d has no scripts\n", options.shardIndex, options.shardCount);
     applyTrace(options);
     if (options.remotePort >= 0) {
-        runRemote(options, console, junit.isOpen() ? &junit : nullptr, summary, selecting);
+        runRemote(options, console, junit.isOpen() ? &junit : nullptr, summary, selecting,
+                  json.isOpen() ? &json : nullptr);
     } else {
         runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, summary,
-                   selecting);
+                   selecting, json.isOpen() ? &json : nullptr);
     }
     if ((selecting || !options.filter.empty()) && summary.getTests() == 0) {
         // An error already said why nothing ran.
         if (selecting && summary.exitStatus() != exitError) console.error("no test is selected");
         summary.addSetupError();
     }
-    console.summary(summary.text());
+    console.summary(summary.text(), summary.exitStatus() == exitPassed);
     if (!junit.close(reason)) {
         console.error(options.junitFile + ": JUnit report incomplete: " + reason);
+        summary.addSetupError();
+    }
+    if (!json.close(reason)) {
+        console.error(options.jsonFile + ": JSON report incomplete: " + reason);
         summary.addSetupError();
     }
     if (const int signal = stopSignal()) return 128 + signal;
