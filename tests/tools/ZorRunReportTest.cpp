@@ -58,6 +58,7 @@ TEST_F(ZorRunReportTest, FailedTestsShowTheirEntriesAndEveryTestItsLine) {
         {"zortst { d = 1.5 verify: d >= 2.5 }", "    expected d >= 2.500000, actual 1.500000\n"},
         {"zortst { s = \"x\" verify: s == \"y\" n < 1 }",
          "    expected s == \"y\", actual \"x\"\n    expected n <  1, actual undefined\n"},
+        {"zortst { verify: n < 1 }", "    expected n <  1, actual undefined\n"},
         {"zortst { t = 1 verify: t == \"1\" }", "    expected t == \"1\", actual int 1\n"},
         {"nofunc { a = 1 verify: a == 1 }", "    no test function nofunc (did you mean --load?)\n"},
     };
