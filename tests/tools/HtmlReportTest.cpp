@@ -42,7 +42,7 @@ TEST(HtmlReportTest, JsonStringsCannotEndTheirScriptElement) {
     };
     for (const auto& c : cases) {
         std::string out;
-        zor::appendJsonString(out, c.text);
+        zor::appendPageJsonString(out, c.text);
         EXPECT_EQ(out, c.json) << c.text;
     }
 }
@@ -82,6 +82,7 @@ TEST(HtmlReportTest, CountsTakeScriptErrorsAndTestErrors) {
     EXPECT_NE(page.find("id=\"count-errors\"><span class=\"n\">3<"), std::string::npos);
     EXPECT_NE(page.find("two:1:1</a>: cannot open"), std::string::npos);
     EXPECT_NE(page.find("<a href=\"#script-2\">two</a>: no output file"), std::string::npos);
+    EXPECT_EQ(page.find("more failures"), std::string::npos);
 }
 
 // A run where everything fails must still give a page a browser opens: past

@@ -280,24 +280,26 @@ void appendFailure(std::string& out, const HtmlScript& script, std::size_t s, st
 }
 
 // Writes the first failures out as HTML; true for each test it wrote.
-std::vector<std::vector<bool>> appendFailures(std::string& out, const HtmlRun& run, long failures) {
+std::vector<std::vector<bool>> appendFailures(std::string& out, const HtmlRun& run) {
     std::vector<std::vector<bool>> shown(run.scripts.size());
-    if (failures == 0) return shown;
-    out += "<section id=\"failures\"><h2>Failures</h2>\n";
-    std::size_t count = 0;
+    std::string items;
+    std::size_t failures = 0;
     for (std::size_t s = 0; s < run.scripts.size(); ++s) {
         const HtmlScript& script = run.scripts[s];
         shown[s].resize(script.tests.size());
-        for (std::size_t t = 0; t < script.tests.size() && count < maxFailuresShown; ++t) {
+        for (std::size_t t = 0; t < script.tests.size(); ++t) {
             if (script.tests[t].verdict == HtmlVerdict::passed) continue;
-            appendFailure(out, script, s, t);
+            if (++failures > maxFailuresShown) continue;
+            appendFailure(items, script, s, t);
             shown[s][t] = true;
-            ++count;
         }
     }
-    if (static_cast<std::size_t>(failures) > count) {
+    if (failures == 0) return shown;
+    out += "<section id=\"failures\"><h2>Failures</h2>\n";
+    out += items;
+    if (failures > maxFailuresShown) {
         out += "<p class=\"note\">";
-        appendNumber(out, failures - static_cast<long>(count));
+        appendNumber(out, static_cast<long>(failures - maxFailuresShown));
         out += " more failures are shown in the tables below.</p>\n";
     }
     out += "</section>\n";
@@ -334,14 +336,14 @@ void appendScriptSection(std::string& out, const HtmlScript& script, std::size_t
 // its entries and report block in "details", keyed by the test's index.
 void appendScriptData(std::string& out, const HtmlScript& script, const std::vector<bool>& shown) {
     out += "{\"path\":";
-    appendJsonString(out, script.path);
+    appendPageJsonString(out, script.path);
     out += ",\"tests\":[";
     std::string details;
     for (std::size_t t = 0; t < script.tests.size(); ++t) {
         const HtmlTest& test = script.tests[t];
         if (t) out += ',';
         out += '[';
-        appendJsonString(out, test.name);
+        appendPageJsonString(out, test.name);
         out += ',';
         appendNumber(out, test.position);
         out += ',';
@@ -357,13 +359,13 @@ void appendScriptData(std::string& out, const HtmlScript& script, const std::vec
         details += "\":[[";
         for (std::size_t e = 0; e < test.failedEntries.size(); ++e) {
             details += e ? ",[" : "[";
-            appendJsonString(details, test.failedEntries[e].expected);
+            appendPageJsonString(details, test.failedEntries[e].expected);
             details += ',';
-            appendJsonString(details, test.failedEntries[e].actual);
+            appendPageJsonString(details, test.failedEntries[e].actual);
             details += ']';
         }
         details += "],";
-        appendJsonString(details, test.report);
+        appendPageJsonString(details, test.report);
         details += ']';
     }
     out += "],\"details\":{";
@@ -396,7 +398,7 @@ void appendPart(std::string& out, std::string_view part, const HtmlRun& run,
     } else if (part == "errors") {
         appendErrors(out, run);
     } else if (part == "failures") {
-        shown = appendFailures(out, run, counts.failed + counts.errors);
+        shown = appendFailures(out, run);
     } else if (part == "scripts") {
         for (std::size_t s = 0; s < run.scripts.size(); ++s)
             appendScriptSection(out, run.scripts[s], s);
@@ -434,7 +436,7 @@ HtmlCounts countRun(const HtmlRun& run) {
     return counts;
 }
 
-void appendJsonString(std::string& out, std::string_view text) {
+void appendPageJsonString(std::string& out, std::string_view text) {
     static const char hex[] = "0123456789abcdef";
     const auto escape = [&](unsigned code) {
         out += "\\u00";

@@ -81,6 +81,6 @@ bool writeHtmlReport(const std::string& path, const HtmlRun& run, std::string& r
 // Appends text as a JSON string, quotes included, that is safe inside an HTML
 // script element: "<" is escaped, so no "</script" or "<!--" can appear. Bytes
 // that are not well-formed UTF-8 read as Latin-1, so no byte is lost.
-void appendJsonString(std::string& out, std::string_view text);
+void appendPageJsonString(std::string& out, std::string_view text);
 
 }  // namespace zor

@@ -26,6 +26,12 @@ bool setJUnit(const std::string& value, RunOptions& options, std::string& error)
     return !value.empty();
 }
 
+bool setHtml(const std::string& value, RunOptions& options, std::string& error) {
+    if (value.empty()) error = "--html needs a file name";
+    options.htmlFile = value;
+    return !value.empty();
+}
+
 bool setDepth(const std::string& value, RunOptions& options, std::string& error) {
     int depth = -1;
     const char* end = value.data() + value.size();
@@ -76,6 +82,7 @@ const std::map<std::string, Setter>& valueOptions() {
     static const std::map<std::string, Setter> table = {
         {"--load", addModule},     {"--filter", setFilter}, {"--trace-depth", setDepth},
         {"--trace-root", setRoot}, {"--remote", setRemote}, {"--junit", setJUnit},
+        {"--html", setHtml},
     };
     return table;
 }
@@ -143,6 +150,7 @@ const char* usageText() {
            "  --trace-depth N    trace native scopes N levels deep (0 off, 100 no limit)\n"
            "  --trace-root NAME  start tracing at the scope NAME (depth 100 unless given)\n"
            "  --junit FILE       also write the verdicts as JUnit XML to FILE\n"
+           "  --html FILE        also write a report page for a browser to FILE\n"
            "  --remote HOST:PORT run the scripts on the test server at HOST, reached with\n"
            "                     the port a viewer enters (6500 is TCP port 25625); the\n"
            "                     output files come back into the current folder\n"

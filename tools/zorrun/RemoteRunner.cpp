@@ -184,6 +184,14 @@ std::string unknownReports(const LocalRead& local, int serverLine) {
     return "cannot tell this run's reports from earlier ones: " + reason;
 }
 
+Verdict remoteVerdict(const ReportBlock& block) {
+    Verdict verdict;
+    verdict.name = block.name;
+    verdict.passed = block.passed;
+    verdict.report = block.text;
+    return verdict;
+}
+
 }  // namespace
 
 RemoteRunner::RemoteRunner(std::string serverName, int port, Console& out, JUnitReport* report)
@@ -202,6 +210,7 @@ ScriptOutcome RemoteRunner::run(const std::string& script, const std::string& fi
     outcome = ScriptOutcome();
     console.beginScript(script);
     if (junit) junit->beginSuite(script);
+    if (html) html->beginScript(script, -1);
     const auto start = std::chrono::steady_clock::now();
     if (const std::optional<std::string> bytes = readWhole(script)) {
         if (connect()) {
@@ -272,6 +281,7 @@ void RemoteRunner::reportTests(const std::string& script, const remote::Exchange
         console.testLine(block.name, -1, block.passed, reply.outFile);
         if (junit && block.passed) junit->addPassed(block.name, -1);
         if (junit && !block.passed) junit->addFailed(block.name, -1, block.text);
+        if (html) html->addVerdict(remoteVerdict(block), -1);
     }
 }
 
@@ -284,12 +294,14 @@ void RemoteRunner::scriptError(const std::string& script, int line, int position
     console.error(where + ": " + message);
     outcome.error = true;
     if (junit) junit->addError(message, where + ": " + message);
+    if (html) html->addScriptError(line, column > 0 ? column : position, message);
 }
 
 void RemoteRunner::fileError(const std::string& file, const std::string& message) {
     console.error(file + ": " + message);
     outcome.error = true;
     if (junit) junit->addError(message, file + ": " + message);
+    if (html) html->addScriptError(0, 0, message);
 }
 
 }  // namespace zor

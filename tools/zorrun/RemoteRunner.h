@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Console.h"
+#include "HtmlRecorder.h"
 #include "JUnitReport.h"
 #include "RemoteExchange.h"
 #include "RunSummary.h"
@@ -21,6 +22,8 @@ public:
     // Connects when no connection is open; false, with the reason printed,
     // when the server cannot be reached.
     bool connect();
+    // The report page's recorder, when the run writes one; null by default.
+    void setHtml(HtmlRecorder* recorder) { html = recorder; }
     ScriptOutcome run(const std::string& script, const std::string& filter);
 
 private:
@@ -33,6 +36,7 @@ private:
     int portNumber;
     Console& console;
     JUnitReport* junit;
+    HtmlRecorder* html = nullptr;
     remote::WireSocket connection;
     ScriptOutcome outcome;
 };

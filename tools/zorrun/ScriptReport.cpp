@@ -38,6 +38,7 @@ void ScriptReport::begin(const std::string& name, const std::string& selection) 
     console.beginScript(script);
     if (junit) junit->beginSuite(script);
     startSeconds = secondsNow();
+    if (html) html->beginScript(script, startSeconds);
 }
 
 void ScriptReport::verdict(const Verdict& verdict) {
@@ -50,10 +51,11 @@ void ScriptReport::verdict(const Verdict& verdict) {
         writeError(verdict);
     } else if (!verdict.threw.empty()) {
         threw(verdict);
-    } else if (junit && verdict.passed) {
-        junit->addPassed(verdict.name, verdict.position);
-    } else if (junit) {
-        junit->addFailed(verdict.name, verdict.position, verdict.report);
+    } else {
+        if (html) html->addVerdict(verdict, secondsNow());
+        if (junit && verdict.passed) junit->addPassed(verdict.name, verdict.position);
+        if (junit && !verdict.passed)
+            junit->addFailed(verdict.name, verdict.position, verdict.report);
     }
     progress.update(++testsRun);
 }
@@ -68,6 +70,7 @@ void ScriptReport::writeError(const Verdict& verdict) {
     if (message != lastWriteError) console.error(message);
     lastWriteError = message;
     if (junit) junit->addFailed(verdict.name, verdict.position, message);
+    if (html) html->addTestError(verdict.name, verdict.position, message, "", secondsNow());
 }
 
 void ScriptReport::threw(const Verdict& verdict) {
@@ -76,6 +79,8 @@ void ScriptReport::threw(const Verdict& verdict) {
     outcome.error = true;
     console.error(script + ": " + message);
     if (junit) junit->addTestError(verdict.name, verdict.position, message, verdict.report);
+    if (html)
+        html->addTestError(verdict.name, verdict.position, message, verdict.report, secondsNow());
 }
 
 void ScriptReport::scriptEnd(const ScriptEnd& end) {
@@ -105,6 +110,7 @@ void ScriptReport::syntaxError(const ScriptEnd& end) {
                               std::to_string(column > 0 ? column : end.errPos);
     console.error(where + ": " + text);
     outcome.error = true;
+    if (html) html->addScriptError(end.errLine, column > 0 ? column : end.errPos, text);
     if (junit)
         junit->addError(text, where + ": " + text + "\nline " + std::to_string(end.errLine) +
                                   ", position " + std::to_string(end.errPos));
@@ -119,6 +125,7 @@ void ScriptReport::fileError(const std::string& what, const std::string& reason)
     console.error(script + ": " + message);
     outcome.error = true;
     if (junit) junit->addError(message, script + ": " + message);
+    if (html) html->addScriptError(0, 0, message);
 }
 
 void ScriptReport::testError(const std::string& name, int position, const std::string& message) {
@@ -126,18 +133,21 @@ void ScriptReport::testError(const std::string& name, int position, const std::s
     outcome.error = true;
     console.error(script + ": " + message);
     if (junit) junit->addTestError(name, position, message, script + ": " + message);
+    if (html) html->addTestError(name, position, message, "", secondsNow());
 }
 
 void ScriptReport::scriptError(const std::string& message) {
     outcome.error = true;
     console.error(script + ": " + message);
     if (junit) junit->addError(message, script + ": " + message);
+    if (html) html->addScriptError(0, 0, message);
 }
 
 void ScriptReport::interrupted(const std::string& detail) {
     outcome.error = true;
     console.error(script + ": " + detail);
     if (junit) junit->addTestError("interrupted", -1, "interrupted", script + ": " + detail);
+    if (html) html->addScriptError(0, 0, detail);
 }
 
 void ScriptReport::flush() {

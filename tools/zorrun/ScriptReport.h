@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Console.h"
+#include "HtmlRecorder.h"
 #include "JUnitReport.h"
 #include "ProgressLine.h"
 #include "RunSummary.h"
@@ -17,6 +18,9 @@ class ScriptReport : public VerdictListener {
 public:
     // junit may be null.
     ScriptReport(Console& console, ProgressLine& progress, JUnitReport* junit);
+
+    // The report page's recorder, when the run writes one; null by default.
+    void setHtml(HtmlRecorder* recorder) { html = recorder; }
 
     void begin(const std::string& script, const std::string& filter);
     void verdict(const Verdict& verdict) override;
@@ -47,6 +51,7 @@ private:
     Console& console;
     ProgressLine& progress;
     JUnitReport* junit;
+    HtmlRecorder* html = nullptr;
     std::string script;
     std::string filter;
     ScriptOutcome outcome;

@@ -2,11 +2,15 @@
 // test's verdict, a summary, optional JUnit XML and an exit status.
 #include <sys/stat.h>
 #include <unistd.h>
+#include <chrono>
+#include <climits>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "Console.h"
+#include "HtmlRecorder.h"
 #include "JUnitReport.h"
 #include "LibraryRun.h"
 #include "LockNotices.h"
@@ -81,34 +85,37 @@ void runInWorkers(const RunOptions& options, ScriptReport& report, bool withRepo
 // starts workers: they would share the descriptor of its output lock, and a
 // worker dying inside a write phase would leave the lock taken.
 void runLocally(const RunOptions& options, Console& console, ProgressLine& progress,
-                JUnitReport* junit, RunSummary& summary) {
+                JUnitReport* junit, HtmlRecorder* html, RunSummary& summary) {
     loadModules(options, console, summary);
     watchOutputLock();
     ScriptReport report(console, progress, junit);
+    report.setHtml(html);
+    const bool withReports = junit != nullptr || html != nullptr;
     if (options.inProcess) {
-        runInProcess(options, report, junit != nullptr, summary);
+        runInProcess(options, report, withReports, summary);
     } else {
-        runInWorkers(options, report, junit != nullptr, summary);
+        runInWorkers(options, report, withReports, summary);
     }
 }
 
 // A server that cannot be reached fails each script in turn, so that every
 // script is accounted for.
-void runRemote(const RunOptions& options, Console& console, JUnitReport* junit,
+void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, HtmlRecorder* html,
                RunSummary& summary) {
     RemoteRunner runner(options.remoteHost, options.remotePort, console, junit);
+    runner.setHtml(html);
     for (const std::string& script : options.scripts)
         summary.addScript(runner.run(script, options.filter));
 }
 
-// The JUnit report takes its file's place at the end: a script under that name
-// would be lost.
-bool junitIsAScript(const RunOptions& options) {
+// A report takes its file's place at the end: a script under that name would
+// be lost.
+bool isAScript(const RunOptions& options, const std::string& file) {
     struct stat report;
-    const bool exists = stat(options.junitFile.c_str(), &report) == 0;
+    const bool exists = stat(file.c_str(), &report) == 0;
     for (const std::string& script : options.scripts) {
         struct stat status;
-        if (script == options.junitFile) return true;
+        if (script == file) return true;
         if (exists && stat(script.c_str(), &status) == 0 && status.st_dev == report.st_dev &&
             status.st_ino == report.st_ino)
             return true;
@@ -116,17 +123,64 @@ bool junitIsAScript(const RunOptions& options) {
     return false;
 }
 
-int run(const RunOptions& options) {
+// As a shell would read it back: words with other characters than these in
+// single quotes.
+std::string commandLineText(int argc, char** argv) {
+    static const char plain[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-+=/.,:@%";
+    std::string text;
+    for (int i = 0; i < argc; ++i) {
+        const std::string word = i == 0 ? "ZorRun" : argv[i];
+        if (i) text += ' ';
+        if (!word.empty() && word.find_first_not_of(plain) == std::string::npos) {
+            text += word;
+            continue;
+        }
+        text += '\'';
+        for (char c : word) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        text += '\'';
+    }
+    return text;
+}
+
+std::string hostName() {
+    char name[HOST_NAME_MAX + 1] = {};
+    if (gethostname(name, sizeof name - 1) != 0) return "";
+    return name;
+}
+
+// The page is written last, once the summary's counts are final.
+void writeHtml(const RunOptions& options, HtmlRun& page, std::time_t started, double seconds,
+               const std::string& commandLine, Console& console, RunSummary& summary) {
+    page.startTime = started;
+    page.seconds = seconds;
+    page.host = hostName();
+    page.commandLine = commandLine;
+    std::string reason;
+    if (writeHtmlReport(options.htmlFile, page, reason)) return;
+    console.error(options.htmlFile + ": cannot write HTML report: " + reason);
+    summary.addSetupError();
+}
+
+int run(const RunOptions& options, const std::string& commandLine) {
+    const std::time_t started = std::time(nullptr);
+    const auto startedSteady = std::chrono::steady_clock::now();
     ProgressLine progress(stderr, isatty(STDERR_FILENO) == 1);
     Console console(options.quiet, progress);
     JUnitReport junit;
     std::string reason;
     // Only a supervisor has a worker to stop; the other runs end as before.
     if (options.remotePort < 0 && !options.inProcess) catchStopSignals();
-    if (!options.junitFile.empty() && junitIsAScript(options)) {
+    if (!options.junitFile.empty() && isAScript(options, options.junitFile)) {
         console.error(options.junitFile + ": cannot write JUnit report: it is one of the scripts");
         return exitError;
     }
+    if (!options.htmlFile.empty() && isAScript(options, options.htmlFile)) {
+        console.error(options.htmlFile + ": cannot write HTML report: it is one of the scripts");
+        return exitError;
+    }
+    HtmlRecorder recorder;
+    HtmlRecorder* html = options.htmlFile.empty() ? nullptr : &recorder;
     if (!options.junitFile.empty() && !junit.open(options.junitFile, reason)) {
         console.error(options.junitFile + ": cannot write JUnit report: " + reason);
         return exitError;
@@ -134,14 +188,20 @@ int run(const RunOptions& options) {
     RunSummary summary;
     applyTrace(options);
     if (options.remotePort >= 0) {
-        runRemote(options, console, junit.isOpen() ? &junit : nullptr, summary);
+        runRemote(options, console, junit.isOpen() ? &junit : nullptr, html, summary);
     } else {
-        runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, summary);
+        runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, html, summary);
     }
     console.summary(summary.text());
     if (!junit.close(reason)) {
         console.error(options.junitFile + ": JUnit report incomplete: " + reason);
         summary.addSetupError();
+    }
+    if (html) {
+        const std::chrono::duration<double> seconds =
+            std::chrono::steady_clock::now() - startedSteady;
+        writeHtml(options, recorder.getRun(), started, seconds.count(), commandLine, console,
+                  summary);
     }
     if (const int signal = stopSignal()) return 128 + signal;
     return summary.exitStatus();
@@ -167,5 +227,5 @@ int main(int argc, char** argv) {
         case Command::run:
             break;
     }
-    return run(options);
+    return run(options, commandLineText(argc, argv));
 }

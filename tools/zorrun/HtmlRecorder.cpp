@@ -1,0 +1,48 @@
+#include "HtmlRecorder.h"
+
+namespace zor {
+
+void HtmlRecorder::beginScript(std::string_view path, double startSeconds) {
+    run.scripts.emplace_back();
+    run.scripts.back().path = path;
+    lastSeconds = startSeconds;
+}
+
+// A test's time runs from the previous verdict, or from its script's start;
+// a time below 0 is not known (the verdicts of a remote run come all at once).
+HtmlTest& HtmlRecorder::addTest(std::string_view name, int position, HtmlVerdict verdict,
+                                double nowSeconds) {
+    if (run.scripts.empty()) beginScript("", nowSeconds);
+    HtmlTest& test = run.scripts.back().tests.emplace_back();
+    test.name = name;
+    test.position = position;
+    test.verdict = verdict;
+    if (nowSeconds < 0) return test;
+    test.seconds = nowSeconds >= lastSeconds ? nowSeconds - lastSeconds : -1;
+    lastSeconds = nowSeconds;
+    return test;
+}
+
+void HtmlRecorder::addVerdict(const Verdict& verdict, double nowSeconds) {
+    HtmlTest& test =
+        addTest(verdict.name, verdict.position,
+                verdict.passed ? HtmlVerdict::passed : HtmlVerdict::failed, nowSeconds);
+    if (!verdict.passed) test.report = verdict.report;
+}
+
+void HtmlRecorder::addTestError(std::string_view name, int position, std::string_view message,
+                                std::string_view detail, double nowSeconds) {
+    HtmlTest& test = addTest(name, position, HtmlVerdict::error, nowSeconds);
+    test.report = message;
+    if (!detail.empty() && detail != message) {
+        test.report += '\n';
+        test.report += detail;
+    }
+}
+
+void HtmlRecorder::addScriptError(int line, int column, std::string_view text) {
+    if (run.scripts.empty()) run.scripts.emplace_back();
+    run.scripts.back().errors.push_back({line, column, std::string(text)});
+}
+
+}  // namespace zor

@@ -1,0 +1,34 @@
+// Keeps what the report page shows of a run, as the verdicts come: the page is
+// written once the run is over, from the same stream as the console lines and
+// the JUnit report.
+#pragma once
+
+#include <string_view>
+
+#include "HtmlReport.h"
+#include "Verdict.h"
+
+namespace zor {
+
+// Times are in seconds on one steady clock; below 0 when not known.
+class HtmlRecorder {
+public:
+    void beginScript(std::string_view path, double startSeconds);
+    void addVerdict(const Verdict& verdict, double nowSeconds);
+    // A test that ended in an error of its own: a report that did not go in
+    // whole, an exception, a crash, a stop.
+    void addTestError(std::string_view name, int position, std::string_view message,
+                      std::string_view detail, double nowSeconds);
+    // line 0: an error without a place in the script.
+    void addScriptError(int line, int column, std::string_view text);
+
+    HtmlRun& getRun() { return run; }
+
+private:
+    HtmlTest& addTest(std::string_view name, int position, HtmlVerdict verdict, double nowSeconds);
+
+    HtmlRun run;
+    double lastSeconds = 0;
+};
+
+}  // namespace zor
