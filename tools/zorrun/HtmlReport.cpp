@@ -514,4 +514,21 @@ bool writeHtmlReport(const std::string& path, const HtmlRun& run, std::string& r
     return false;
 }
 
+bool canWriteHtmlReport(const std::string& path, std::string& reason) {
+    struct stat status;
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        reason = std::strerror(EISDIR);
+        return false;
+    }
+    std::string draft = path + ".XXXXXX";
+    const int fd = mkstemp(draft.data());
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    ::close(fd);
+    unlink(draft.c_str());
+    return true;
+}
+
 }  // namespace zor

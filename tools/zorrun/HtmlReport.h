@@ -78,6 +78,10 @@ std::string renderHtmlReport(const HtmlRun& run);
 // whole on disk; false with a reason when it cannot, and the former file stays.
 bool writeHtmlReport(const std::string& path, const HtmlRun& run, std::string& reason);
 
+// Whether a page can be written to path, so that a run is not wasted on a
+// page it cannot keep; false with a reason when not.
+bool canWriteHtmlReport(const std::string& path, std::string& reason);
+
 // Appends text as a JSON string, quotes included, that is safe inside an HTML
 // script element: "<" is escaped, so no "</script" or "<!--" can appear. Bytes
 // that are not well-formed UTF-8 read as Latin-1, so no byte is lost.

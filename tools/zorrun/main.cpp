@@ -179,6 +179,10 @@ int run(const RunOptions& options, const std::string& commandLine) {
         console.error(options.htmlFile + ": cannot write HTML report: it is one of the scripts");
         return exitError;
     }
+    if (!options.htmlFile.empty() && !canWriteHtmlReport(options.htmlFile, reason)) {
+        console.error(options.htmlFile + ": cannot write HTML report: " + reason);
+        return exitError;
+    }
     HtmlRecorder recorder;
     HtmlRecorder* html = options.htmlFile.empty() ? nullptr : &recorder;
     if (!options.junitFile.empty() && !junit.open(options.junitFile, reason)) {

@@ -1,8 +1,8 @@
 // Writes report pages for the browser tests: "failures" is a small run with
 // every kind of verdict, a script error, a hostile test name and two workers;
-// "large" is 100,000 tests. Prints the counts the page must show, as JSON.
+// "picture" is the same run without the hostile name, for the README's
+// picture; "large" is 100,000 tests. Prints the counts the page must show, as JSON.
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "HtmlReport.h"
@@ -21,7 +21,7 @@ HtmlTest makeTest(std::string name, int position, int line, HtmlVerdict verdict,
     return test;
 }
 
-HtmlRun failuresRun() {
+HtmlRun failuresRun(bool hostileName) {
     HtmlRun run;
     run.startTime = 1796601600;
     run.seconds = 2.5;
@@ -38,9 +38,11 @@ HtmlRun failuresRun() {
     HtmlScript login{"login.zor.txt", {}, {}};
     login.tests.push_back(makeTest("login", 200, 3, HtmlVerdict::passed, 0.02));
     HtmlTest hostile =
-        makeTest("<script>document.title='owned'</script><img src=x onerror=alert(1)>", 404, 9,
-                 HtmlVerdict::failed, 0.03);
-    hostile.failedEntries = {{"status == \"</script>\"", "<b>404</b>"}};
+        makeTest(hostileName ? "<script>document.title='owned'</script><img src=x onerror=alert(1)>"
+                             : "login",
+                 404, 9, HtmlVerdict::failed, 0.03);
+    hostile.failedEntries = {{hostileName ? "status == \"</script>\"" : "status == 200",
+                              hostileName ? "<b>404</b>" : "404"}};
     hostile.report = "status == 200 : 404 FAIL\n";
     login.tests.push_back(hostile);
     HtmlTest crashed = makeTest("logout", 500, 21, HtmlVerdict::error, -1);
@@ -79,11 +81,12 @@ HtmlRun largeRun() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 || (std::strcmp(argv[1], "failures") && std::strcmp(argv[1], "large"))) {
-        std::fputs("usage: ZorHtmlSample failures|large OUTPUT.html\n", stderr);
+    const std::string kind = argc == 3 ? argv[1] : "";
+    if (kind != "failures" && kind != "picture" && kind != "large") {
+        std::fputs("usage: ZorHtmlSample failures|picture|large OUTPUT.html\n", stderr);
         return 2;
     }
-    const HtmlRun run = std::strcmp(argv[1], "large") ? failuresRun() : largeRun();
+    const HtmlRun run = kind == "large" ? largeRun() : failuresRun(kind == "failures");
     std::string reason;
     if (!writeHtmlReport(argv[2], run, reason)) {
         std::fprintf(stderr, "%s: %s\n", argv[2], reason.c_str());

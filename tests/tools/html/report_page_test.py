@@ -4,10 +4,12 @@ sees: the counts, a failure's expected and actual values, the filter, hostile
 names kept as text, no requests to anything outside the page, and a page of
 100,000 tests that stays light. Exits 77 (skipped) without Chromium.
 
-usage: report_page_test.py SAMPLE_PROGRAM WORK_FOLDER
+usage: report_page_test.py SAMPLE_PROGRAM WORK_FOLDER [ZORRUN]
+With ZorRun, a run through the real program is checked as well.
 """
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -201,8 +203,44 @@ def check_large_page(browser, sample, folder):
           "a link deep into a large script shows its row")
 
 
+def check_zorrun_page(browser, zorrun, folder):
+    """A run with a failure, a broken script and a hostile script name."""
+    work = os.path.join(folder, "run")
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    hostile = "<img src=x onerror=alert(1)>.zor.txt"
+    scripts = {
+        hostile: 'resultfile "out.txt"\nzortst { a = 1 verify: a == 1 }\n'
+                 'zortst { b = "<script>alert(1)</script>" verify: b == "x" }\n',
+        "broken.zor.txt": 'resultfile "broken_out.txt"\nzortst { a = }\n',
+    }
+    for name, text in scripts.items():
+        with open(os.path.join(work, name), "w") as script:
+            script.write(text)
+    result = subprocess.run([zorrun, "--html", "report.html", hostile, "broken.zor.txt"], cwd=work,
+                            capture_output=True, text=True, timeout=120)
+    check(result.returncode == 2, "ZorRun exits %d: %s" % (result.returncode, result.stderr))
+    summary = re.search(r"tests: (\d+), passed: (\d+), failed: (\d+), scripts with errors: (\d+)",
+                        result.stdout)
+    check(summary is not None, "ZorRun prints its summary: %r" % result.stdout)
+    if summary is None:
+        return
+    tests, passed, failed, with_errors = (int(n) for n in summary.groups())
+    dom = Dom(browser.dump(os.path.join(work, "report.html")))
+    check_counts(dom, {"scripts": 2, "tests": tests, "passed": passed, "failed": failed,
+                       "errors": with_errors}, "ZorRun's page")
+    check_self_contained(dom, "ZorRun's page")
+    reports = [e.text() for e in dom.all("pre", "report")]
+    check(any('[char* b = "<script>alert(1)</script>"] ERROR' in r for r in reports),
+          "ZorRun's page shows the failed value as text: %r" % reports)
+    check(hostile in [e.text() for e in dom.all("span", "path")], "the hostile script name shows as text")
+    errors = [e.text() for e in dom.all("ul", "errors")]
+    check(any("broken.zor.txt:2:14: parse error in line 2" in e for e in errors),
+          "ZorRun's page names the script error: %r" % errors)
+
+
 def main():
-    sample, folder = sys.argv[1], sys.argv[2]
+    sample, folder = os.path.abspath(sys.argv[1]), sys.argv[2]
     program = os.environ.get("ZOR_CHROMIUM") or shutil.which("chromium") or shutil.which("chromium-browser")
     if not program:
         print("chromium is not installed: skipped")
@@ -212,6 +250,8 @@ def main():
     try:
         check_failures_page(browser, sample, folder)
         check_large_page(browser, sample, folder)
+        if len(sys.argv) > 3:
+            check_zorrun_page(browser, os.path.abspath(sys.argv[3]), folder)
     finally:
         shutil.rmtree(browser.profile, ignore_errors=True)
     return 1 if failures else 0
