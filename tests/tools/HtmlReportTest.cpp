@@ -1,3 +1,4 @@
+#include "HtmlRecorder.h"
 #include "HtmlReport.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,22 @@ TEST(HtmlReportTest, ManyFailuresPastTheLimitTravelAsData) {
     EXPECT_NE(page.find("<p class=\"note\">200 more failures"), std::string::npos);
     EXPECT_NE(page.find("\"1000\":[[[\"x == 1\",\"2\"]],\"\"]"), std::string::npos);
     EXPECT_EQ(page.find("\"999\":"), std::string::npos);
+}
+
+// The output file keeps a huge report block whole; the page keeps its start,
+// cut between characters.
+TEST(HtmlReportTest, AHugeReportBlockIsCutBetweenCharacters) {
+    const std::string block = std::string(65535, 'x') + "\u00E9" + std::string(70000, 'y');
+    zor::Verdict failed;
+    failed.name = "big";
+    failed.report = block;
+    zor::HtmlRecorder recorder;
+    recorder.beginScript("s.txt", 0);
+    recorder.addVerdict(failed, 1);
+    const std::string& report = recorder.getRun().scripts[0].tests[0].report;
+    EXPECT_EQ(report, std::string(65535, 'x') +
+                          "\n[cut after 65535 bytes: the output file holds the whole block]\n");
+    EXPECT_EQ(recorder.getRun().scripts[0].tests[0].seconds, 1);
 }
 
 TEST(HtmlReportTest, AFailedWriteKeepsTheFormerFileAndLeavesNoDraft) {

@@ -1,6 +1,25 @@
 #include "HtmlRecorder.h"
 
+#include <string>
+
 namespace zor {
+
+namespace {
+
+// A failed test's report block may hold a megabyte; a page with many such
+// failures would no longer open. The output file keeps the whole block.
+constexpr std::size_t maxReportShown = 64 * 1024;
+
+// Cut before a UTF-8 continuation byte, so no character is split.
+std::string shortened(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) return std::string(text);
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return std::string(text.substr(0, end)) + "\n[cut after " + std::to_string(end) +
+           " bytes: the output file holds the whole block]\n";
+}
+
+}  // namespace
 
 void HtmlRecorder::beginScript(std::string_view path, double startSeconds) {
     run.scripts.emplace_back();
@@ -27,7 +46,7 @@ void HtmlRecorder::addVerdict(const Verdict& verdict, double nowSeconds) {
     HtmlTest& test =
         addTest(verdict.name, verdict.position,
                 verdict.passed ? HtmlVerdict::passed : HtmlVerdict::failed, nowSeconds);
-    if (!verdict.passed) test.report = verdict.report;
+    if (!verdict.passed) test.report = shortened(verdict.report, maxReportShown);
 }
 
 void HtmlRecorder::addTestError(std::string_view name, int position, std::string_view message,
@@ -36,7 +55,7 @@ void HtmlRecorder::addTestError(std::string_view name, int position, std::string
     test.report = message;
     if (!detail.empty() && detail != message) {
         test.report += '\n';
-        test.report += detail;
+        test.report += shortened(detail, maxReportShown);
     }
 }
 
