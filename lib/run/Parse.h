@@ -34,6 +34,13 @@ public:
     // observer only listens; a null observer removes it.
     using VerifyObserver = void (*)(const char* name, int position, int pass, int result);
     static void setVerifyObserver(VerifyObserver observer);
+    // A host that selects tests installs a selector, asked at the end of every
+    // test record the filter lets through, with the record's name and
+    // position: 0 skips the test as the filter skips the others (no call, no
+    // report, no comparison), anything else runs it. A null selector removes it.
+    using TestSelector = int (*)(const char* name, int position);
+    static void setTestSelector(TestSelector selector);
+    static TestSelector getTestSelector();
 
     // The library's one shared file object.
     static AdaptIO& getIO();
@@ -95,4 +102,5 @@ private:
     static int (*dispatchHook)();
     static int32_t verifyResult;
     static VerifyObserver verifyObserver;
+    static TestSelector testSelector;
 };

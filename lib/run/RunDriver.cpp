@@ -73,6 +73,16 @@ void Parse::setVerifyObserver(VerifyObserver observer) {
     verifyObserver = observer;
 }
 
+Parse::TestSelector Parse::testSelector = nullptr;
+
+void Parse::setTestSelector(TestSelector selector) {
+    testSelector = selector;
+}
+
+Parse::TestSelector Parse::getTestSelector() {
+    return testSelector;
+}
+
 int Parse::closeLoop() {
     if (pState == 1 || outFileName[0] == 0 || filterName[0] == 0) return 0;
     AdaptIO& io = getIO();

@@ -29,13 +29,20 @@ bool filterSelectsGlobals(const char* filter, std::int32_t position) {
     return readDecimal(number) == position;
 }
 
+bool hostSelects(const ParseState& state) {
+    const Parse::TestSelector selector = Parse::getTestSelector();
+    return selector == nullptr || selector(state.levelNames[0].text, state.recordPos) != 0;
+}
+
 // A test record while running: the host's callback runs the test, results in
 // parentheses become globals, and the report is appended unless the callback
-// asked to skip it.
+// asked to skip it. A test the host refuses is passed over as one the filter
+// does not match, so the filter's test refused still lets the parse go on.
 int runTest(const ParseState& state) {
     const char* filter = Parse::getFilterName();
     const bool filtered = filter[0] != '\0';
     if (filtered && !filterSelects(filter, state.levelNames[0].text, state.recordPos)) return 0;
+    if (!hostSelects(state)) return 0;
     const int pass = Parse::startEvent();
     Parse::addToGlobals(globalVars()[0]);
     if (pass >= 0) Parse::verData(pass, Parse::getOutStore());

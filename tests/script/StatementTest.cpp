@@ -47,6 +47,42 @@ TEST_F(StatementTest, FilterRunsOnlyTheRecordAtItsPosition) {
     EXPECT_EQ(seen, (Tests{"log:"}));
 }
 
+// Refuses every test but those named "login" at an even position.
+int evenLogins(const char* name, int position) {
+    return std::string(name) == "login" && position % 2 == 0 ? 1 : 0;
+}
+
+// A refused test is passed over as the filter passes over the others, and the
+// parse goes on past it; the filter still narrows what the selector is asked.
+TEST_F(StatementTest, SelectorRefusesTestsAsTheFilterDoes) {
+    const std::string records = "login { a = 1 }\nlogin { a = 22 }\n{ g = 1 }\nother { }\n";
+    const std::string script = resultfile() + records;
+    const int first = positionOf(script, "login { a = 1 ");
+    const int second = positionOf(script, "login { a = 22");
+    const std::string even = first % 2 == 0 ? "login: a=1" : "login: a=22";
+    const std::string odd = "login " + std::to_string(first % 2 == 0 ? second : first);
+    const struct {
+        std::string filter;
+        Tests expected;
+    } cases[] = {
+        {"", {even}},
+        {"login " + std::to_string(first % 2 == 0 ? first : second), {even}},
+        {odd, {}},
+    };
+    Parse::setTestSelector(evenLogins);
+    for (const auto& [filter, expected] : cases) {
+        seen.clear();
+        EXPECT_EQ(runWithOutput(records, filter), 0) << filter;
+        EXPECT_EQ(seen, expected) << filter;
+    }
+    // Statements and variable records outside tests still run.
+    EXPECT_EQ(globals(), "g=1");
+    Parse::setTestSelector(nullptr);
+    seen.clear();
+    EXPECT_EQ(runWithOutput(records), 0);
+    EXPECT_EQ(seen.size(), 3u);
+}
+
 TEST_F(StatementTest, FilteredRunsKeepTheVariablesAndMaySelectAVariableRecord) {
     zor::globalVars()[0].clear();
     const std::string script = resultfile() + "{ a = 1 }\n{ b = 2 }\nt { }\n";

@@ -163,3 +163,41 @@ TEST_F(ZorRunRemoteTest, HostileRepliesEndWithStatus2) {
     }
     EXPECT_FALSE(std::filesystem::exists(clientDir.path().parent_path() / "evil.txt"));
 }
+
+// A server runs one test alone by its filter, or the whole script.
+TEST_F(ZorRunRemoteTest, SelectionMapsToTheServersFilterWhenItTakesOneTest) {
+    startServer();
+    write("fail.txt", failing);
+    write("pass.txt", passing);
+    const struct {
+        std::vector<std::string> args;
+        std::string out, err;
+        int status;
+    } cases[] = {
+        {{"-k", "fail.txt:4", "fail.txt"},
+         "== fail.txt\nzortst: FAIL (fail_out.txt)\n" +
+             std::string("tests: 1, passed: 0, failed: 1, scripts with errors: 0\n"),
+         "",
+         1},
+        {{"-k", "zortst", "fail.txt"},
+         "== fail.txt\ntests: 0, passed: 0, failed: 0, scripts with errors: 1\n",
+         "fail.txt: -k takes 2 tests; a test server runs one test alone or the whole script\n",
+         2},
+        {{"-k", "none", "fail.txt"},
+         "== fail.txt\ntests: 0, passed: 0, failed: 0, scripts with errors: 0\n",
+         "no test is selected\n",
+         2},
+        {{"-x", "fail.txt", "pass.txt"},
+         "== fail.txt\nzortst: ok (fail_out.txt)\nzortst: FAIL (fail_out.txt)\n" +
+             std::string("tests: 2, passed: 1, failed: 1, scripts with errors: 0\n"),
+         "",
+         1},
+    };
+    for (auto [args, out, err, status] : cases) {
+        args.insert(args.begin(), {"--remote", address()});
+        const zorruntest::ChildResult result = zorRun(args);
+        EXPECT_EQ(result.out, out) << args[3];
+        EXPECT_EQ(result.err, err) << args[3];
+        EXPECT_EQ(result.status, status) << args[3];
+    }
+}

@@ -86,7 +86,7 @@ TEST_F(ZorRunTest, FilterRunsTheSelectedTestAlone) {
               "== pass.txt\nzortst 51: ok (out.txt)\n"
               "tests: 1, passed: 1, failed: 0, scripts with errors: 0\n");
     auto none = zorRun({"--filter=zortst 9999", "pass.txt"});
-    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.status, 2);
     EXPECT_EQ(none.err, "pass.txt: the filter 'zortst 9999' selects no test\n");
 }
 

@@ -27,12 +27,24 @@ LibraryRun::LibraryRun(VerdictListener& verdicts, bool withReports, TestWatch* t
 
 LibraryRun::~LibraryRun() {
     Parse::setVerifyObserver(nullptr);
+    Parse::setTestSelector(nullptr);
     activeRun = nullptr;
     activeWatch = nullptr;
 }
 
 void LibraryRun::heardVerdict(const char* name, int position, int pass, int result) {
     if (activeRun) activeRun->verdict(name, position, pass, result);
+}
+
+int LibraryRun::selectTest(const char* name, int position) {
+    if (!activeRun || activeRun->failedOnce) return 0;
+    return !activeRun->selection || activeRun->selection->selects(name, position) ? 1 : 0;
+}
+
+void LibraryRun::select(TestSelection* tests, bool firstFailureEnds) {
+    selection = tests;
+    exitFirst = firstFailureEnds;
+    Parse::setTestSelector(selection || exitFirst ? selectTest : nullptr);
 }
 
 int LibraryRun::testCallback() {
@@ -60,6 +72,7 @@ void LibraryRun::verdict(const char* name, int position, int pass, int result) {
         report = failureReport(Parse::getLastOutFile(), pass);
         verdict.report = report;
     }
+    if (exitFirst && (!verdict.passed || !verdict.threw.empty())) failedOnce = true;
     listener.verdict(verdict);
     if (watch) watch->testEnded();
 }
@@ -74,6 +87,7 @@ std::string LibraryRun::failureReport(const char* outFile, int pass) {
 
 void LibraryRun::run(const std::string& script, const std::string& filter) {
     ScriptEnd end;
+    if (selection) selection->beginScript(script);
     end.code = Parse::parseLoop(script.c_str(), filter.c_str(), testCallback);
     end.errLine = Parse::getErrLine();
     end.errPos = Parse::getErrPos();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ReportCopy.h"
+#include "TestSelection.h"
 #include "Verdict.h"
 
 namespace zor {
@@ -31,9 +32,13 @@ public:
 
     // The script's name must be shorter than Parse::entryNameSize.
     void run(const std::string& script, const std::string& filter);
+    // Only the tests the selection takes run (all without one); with exitFirst,
+    // none after the first that failed. The selection must outlive the run.
+    void select(TestSelection* selection, bool exitFirst);
 
 private:
     static void heardVerdict(const char* name, int position, int pass, int result);
+    static int selectTest(const char* name, int position);
     static int testCallback();
 
     void verdict(const char* name, int position, int pass, int result);
@@ -44,6 +49,9 @@ private:
     std::unique_ptr<ReportCopy> reportCopy;  // with reports only
     std::string report;
     bool calledBack = false;  // a test function ran since the last verdict
+    TestSelection* selection = nullptr;
+    bool exitFirst = false;
+    bool failedOnce = false;
 };
 
 }  // namespace zor

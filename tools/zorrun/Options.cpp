@@ -62,6 +62,28 @@ bool setFilter(const std::string& value, RunOptions& options, std::string& error
     return true;
 }
 
+bool addPattern(const std::string& value, RunOptions& options, std::string& error) {
+    if (value.empty()) error = "-k needs a pattern";
+    options.selectPatterns.push_back(value);
+    return !value.empty();
+}
+
+bool setRerunFailed(const std::string& value, RunOptions& options, std::string& error) {
+    if (value.empty()) error = "--rerun-failed needs a JUnit file";
+    options.rerunFailedFile = value;
+    return !value.empty();
+}
+
+// The test server takes one filter and runs whole scripts otherwise; -k maps
+// to that filter where it takes one test of a script.
+const char* remoteConflict(const RunOptions& options) {
+    if (options.remotePort < 0) return nullptr;
+    if (options.list) return "--list cannot be used with --remote";
+    if (options.lastFailed || !options.rerunFailedFile.empty())
+        return "--last-failed and --rerun-failed cannot be used with --remote";
+    return nullptr;
+}
+
 // "HOST:PORT", split at the last colon.
 bool parseServerAddress(const std::string& address, std::string& host, int& port) {
     const std::size_t colon = address.rfind(':');
@@ -79,11 +101,14 @@ bool setRemote(const std::string& value, RunOptions& options, std::string& error
 }
 
 const std::map<std::string, Setter>& valueOptions() {
+    // clang-format off
     static const std::map<std::string, Setter> table = {
         {"--load", addModule},     {"--filter", setFilter}, {"--trace-depth", setDepth},
         {"--trace-root", setRoot}, {"--remote", setRemote}, {"--junit", setJUnit},
+        {"-k", addPattern},        {"--rerun-failed", setRerunFailed},
         {"--html", setHtml},
     };
+    // clang-format on
     return table;
 }
 
@@ -122,6 +147,12 @@ Command parseOptions(const std::vector<std::string>& args, RunOptions& options,
             options.quiet = true;
         } else if (arg == "--no-fork") {
             options.inProcess = true;
+        } else if (arg == "--list") {
+            options.list = true;
+        } else if (arg == "--last-failed") {
+            options.lastFailed = true;
+        } else if (arg == "-x" || arg == "--exit-first") {
+            options.exitFirst = true;
         } else {
             std::string name = arg, value;
             const bool assigned = splitAssignment(arg, name, value);
@@ -137,6 +168,9 @@ Command parseOptions(const std::vector<std::string>& args, RunOptions& options,
     if (options.scripts.empty()) return bad(error, "no script given");
     if (options.remotePort >= 0 && !options.modules.empty())
         return bad(error, "--load cannot be used with --remote: the test server runs the tests");
+    if (const char* conflict = remoteConflict(options)) return bad(error, conflict);
+    if (options.lastFailed && !options.rerunFailedFile.empty())
+        return bad(error, "--last-failed and --rerun-failed cannot be used together");
     return Command::run;
 }
 
@@ -156,6 +190,18 @@ const char* usageText() {
            "                     output files come back into the current folder\n"
            "  --no-fork          run the tests in ZorRun's own process, to debug test\n"
            "                     functions: a crash then ends ZorRun\n"
+           "  -k PATTERN         run only the tests whose name matches the shell glob\n"
+           "                     PATTERN, or the test named on line LINE of FILE when\n"
+           "                     PATTERN is FILE:LINE (repeatable: a test runs when\n"
+           "                     any pattern takes it)\n"
+           "  --list             print every test as FILE:LINE: NAME POSITION, running\n"
+           "                     nothing and writing no file\n"
+           "  --last-failed      run only the tests that failed in the previous run in\n"
+           "                     this folder (kept in .zorrun/lastfailed); all when none\n"
+           "  --rerun-failed JUNIT.xml\n"
+           "                     run only the tests that failed in a JUnit report ZorRun\n"
+           "                     wrote\n"
+           "  -x, --exit-first   stop after the first failed test or error\n"
            "  -q, --quiet        print only failed tests and the summary\n"
            "  -h, --help         print this help and exit\n"
            "  --version          print the version and exit\n"
@@ -170,7 +216,8 @@ const char* usageText() {
            "Exit status: 0 when every script passed, 1 when a verification failed,\n"
            "2 for a script error, a file that cannot be opened or written, a test\n"
            "function that crashed, threw or exited, a module that cannot be loaded,\n"
-           "or bad arguments; 130 or 143 when stopped by SIGINT or SIGTERM.\n";
+           "a selection that runs no test, or bad arguments; 130 or 143 when stopped\n"
+           "by SIGINT or SIGTERM.\n";
 }
 
 }  // namespace zor

@@ -21,6 +21,15 @@ struct RunOptions {
     // --remote HOST:PORT: the scripts run on that test server instead.
     std::string remoteHost;
     int remotePort = -1;
+    // -k: shell globs on test names, or FILE:LINE; a test runs when one takes it.
+    std::vector<std::string> selectPatterns;
+    // --list: print the tests instead of running them.
+    bool list = false;
+    // --last-failed, --rerun-failed JUNIT.xml: run the tests that failed before.
+    bool lastFailed = false;
+    std::string rerunFailedFile;
+    // -x: no test runs after the first that failed.
+    bool exitFirst = false;
 };
 
 enum class Command { run, help, version, badArguments };

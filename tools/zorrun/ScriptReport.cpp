@@ -37,6 +37,7 @@ void ScriptReport::begin(const std::string& name, const std::string& selection) 
     lastWriteError.clear();
     console.beginScript(script);
     if (junit) junit->beginSuite(script);
+    if (failureLog) failureLog->beginScript(script);
     startSeconds = secondsNow();
     if (html) html->beginScript(script, startSeconds);
 }
@@ -47,6 +48,9 @@ void ScriptReport::verdict(const Verdict& verdict) {
     lastName = verdict.name;
     lastPosition = verdict.position;
     anyVerdict = true;
+    if (failureLog)
+        failureLog->verdict(std::string(verdict.name), verdict.position,
+                            verdict.passed && verdict.threw.empty());
     if (!verdict.writeError.empty()) {
         writeError(verdict);
     } else if (!verdict.threw.empty()) {
@@ -131,6 +135,7 @@ void ScriptReport::fileError(const std::string& what, const std::string& reason)
 void ScriptReport::testError(const std::string& name, int position, const std::string& message) {
     ++outcome.failed;
     outcome.error = true;
+    if (failureLog) failureLog->verdict(name, position, false);
     console.error(script + ": " + message);
     if (junit) junit->addTestError(name, position, message, script + ": " + message);
     if (html) html->addTestError(name, position, message, "", secondsNow());
@@ -155,6 +160,7 @@ void ScriptReport::flush() {
 }
 
 ScriptOutcome ScriptReport::end() {
+    if (failureLog) failureLog->endScript(outcome.error);
     if (junit) junit->endSuite(secondsNow() - startSeconds);
     return outcome;
 }

@@ -8,6 +8,7 @@
 #include "Console.h"
 #include "HtmlRecorder.h"
 #include "JUnitReport.h"
+#include "LastFailed.h"
 #include "ProgressLine.h"
 #include "RunSummary.h"
 #include "Verdict.h"
@@ -22,6 +23,8 @@ public:
     // The report page's recorder, when the run writes one; null by default.
     void setHtml(HtmlRecorder* recorder) { html = recorder; }
 
+    // Every verdict from now on also goes to the log.
+    void setFailureLog(FailureLog* log) { failureLog = log; }
     void begin(const std::string& script, const std::string& filter);
     void verdict(const Verdict& verdict) override;
     void scriptEnd(const ScriptEnd& end) override;
@@ -61,6 +64,7 @@ private:
     int lastPosition = -1;
     bool anyVerdict = false;
     std::string lastWriteError;
+    FailureLog* failureLog = nullptr;
 };
 
 // "login 404", or the name alone when the position is not known.

@@ -57,6 +57,11 @@ void WorkerRunner::run(const std::string& script, const std::string& filter) {
     judgeEnd(supervise(worker), script, filter);
 }
 
+void WorkerRunner::select(TestSelection* tests, bool firstFailureEnds) {
+    selection = tests;
+    exitFirst = firstFailureEnds;
+}
+
 // The worker leaves by _exit: the supervisor's buffers and objects are not
 // its to flush or destroy.
 void WorkerRunner::work(const std::string& script, const std::string& filter) {
@@ -66,6 +71,7 @@ void WorkerRunner::work(const std::string& script, const std::string& filter) {
     channel.becomeWorker();
     {
         LibraryRun run(channel, withReports, &channel);
+        run.select(selection, exitFirst);
         run.run(script, filter);
     }
     std::fflush(nullptr);
@@ -128,6 +134,11 @@ std::string WorkerRunner::whereStopped(std::string& name, int& position, const s
     if (channel.runningTest(name)) {
         position = !filter.empty() ? filterPosition(filter)
                                    : findTestRecord(script, anyVerdict ? lastPosition : -1, name);
+        // Records of that name that the selection passed over did not run.
+        if (selection && filter.empty()) selection->beginScript(script);
+        while (selection && filter.empty() && position >= 0 &&
+               !selection->selects(name.c_str(), position))
+            position = findTestRecord(script, position, name);
         return " inside " + testName(name, position);
     }
     if (!anyVerdict) return " before the first test";

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ScriptReport.h"
+#include "TestSelection.h"
 #include "VerdictChannel.h"
 
 namespace zor {
@@ -18,6 +19,8 @@ public:
     WorkerRunner(ScriptReport& report, bool withReports);
 
     void run(const std::string& script, const std::string& filter);
+    // What the workers' runs select; see LibraryRun::select.
+    void select(TestSelection* selection, bool exitFirst);
 
 private:
     [[noreturn]] void work(const std::string& script, const std::string& filter);
@@ -31,6 +34,8 @@ private:
     VerdictChannel channel;
     pid_t supervisor;
     bool damaged = false;
+    TestSelection* selection = nullptr;
+    bool exitFirst = false;
 };
 
 }  // namespace zor

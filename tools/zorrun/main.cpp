@@ -12,6 +12,7 @@
 #include "Console.h"
 #include "HtmlRecorder.h"
 #include "JUnitReport.h"
+#include "LastFailed.h"
 #include "LibraryRun.h"
 #include "LockNotices.h"
 #include "ModuleLoader.h"
@@ -21,6 +22,8 @@
 #include "RunSummary.h"
 #include "ScriptReport.h"
 #include "StopSignals.h"
+#include "TestList.h"
+#include "TestSelection.h"
 #include "WorkerRunner.h"
 #include "ZorLib.h"
 
@@ -53,22 +56,31 @@ bool nameFits(const std::string& script, ScriptReport& report) {
     return false;
 }
 
+// -x: a failed test or an error leaves the remaining scripts unrun.
+bool endsRun(const RunOptions& options, const ScriptOutcome& outcome) {
+    return options.exitFirst && (outcome.failed > 0 || outcome.error);
+}
+
 // Debuggers follow the process they started: there the tests run.
 void runInProcess(const RunOptions& options, ScriptReport& report, bool withReports,
-                  RunSummary& summary) {
+                  RunSummary& summary, TestSelection* selection) {
     LibraryRun run(report, withReports);
+    run.select(selection, options.exitFirst);
     for (const std::string& script : options.scripts) {
         report.begin(script, options.filter);
         if (nameFits(script, report)) run.run(script, options.filter);
-        summary.addScript(report.end());
+        const ScriptOutcome outcome = report.end();
+        summary.addScript(outcome);
+        if (endsRun(options, outcome)) return;
     }
 }
 
 // A stop ends the script that runs; the next one stands in the report as
 // interrupted, so that a stopped run never looks complete.
 void runInWorkers(const RunOptions& options, ScriptReport& report, bool withReports,
-                  RunSummary& summary) {
+                  RunSummary& summary, TestSelection* selection) {
     WorkerRunner runner(report, withReports);
+    runner.select(selection, options.exitFirst);
     for (const std::string& script : options.scripts) {
         report.begin(script, options.filter);
         if (const int signal = stopSignal()) {
@@ -77,7 +89,9 @@ void runInWorkers(const RunOptions& options, ScriptReport& report, bool withRepo
             return;
         }
         if (nameFits(script, report)) runner.run(script, options.filter);
-        summary.addScript(report.end());
+        const ScriptOutcome outcome = report.end();
+        summary.addScript(outcome);
+        if (endsRun(options, outcome)) return;
     }
 }
 
@@ -85,27 +99,68 @@ void runInWorkers(const RunOptions& options, ScriptReport& report, bool withRepo
 // starts workers: they would share the descriptor of its output lock, and a
 // worker dying inside a write phase would leave the lock taken.
 void runLocally(const RunOptions& options, Console& console, ProgressLine& progress,
-                JUnitReport* junit, HtmlRecorder* html, RunSummary& summary) {
+                JUnitReport* junit, HtmlRecorder* html, RunSummary& summary,
+                TestSelection* selection) {
     loadModules(options, console, summary);
     watchOutputLock();
     ScriptReport report(console, progress, junit);
+    FailureLog failures(readLastFailed(lastFailedPath));
+    report.setFailureLog(&failures);
     report.setHtml(html);
     const bool withReports = junit != nullptr || html != nullptr;
     if (options.inProcess) {
-        runInProcess(options, report, withReports, summary);
+        runInProcess(options, report, withReports, summary, selection);
     } else {
-        runInWorkers(options, report, withReports, summary);
+        runInWorkers(options, report, withReports, summary, selection);
     }
+    std::string reason;
+    if (!failures.save(lastFailedFolder, lastFailedPath, reason))
+        console.error(std::string(lastFailedPath) + ": cannot keep the failed tests: " + reason);
+}
+
+// The filter that asks a test server for the one test of the script that the
+// selection takes; false when it takes none (the script is not sent) or
+// several, which a server cannot run alone.
+bool remoteFilter(const std::string& script, const RunOptions& options, TestSelection* selection,
+                  Console& console, JUnitReport* junit, ScriptOutcome& refused,
+                  std::string& filter) {
+    filter = options.filter;
+    if (!selection) return true;
+    std::vector<ListedTest> tests;
+    std::string error;
+    if (selectedTests(script, options.filter, selection, tests, error) && tests.size() == 1) {
+        filter = tests[0].name + " " + std::to_string(tests[0].position);
+        return true;
+    }
+    console.beginScript(script);
+    if (error.empty() && tests.size() > 1)
+        error = script + ": -k takes " + std::to_string(tests.size()) +
+                " tests; a test server runs one test alone or the whole script";
+    if (error.empty()) return false;
+    console.error(error);
+    refused.error = true;
+    if (junit) {
+        junit->beginSuite(script);
+        junit->addError(error, error);
+        junit->endSuite(0);
+    }
+    return false;
 }
 
 // A server that cannot be reached fails each script in turn, so that every
 // script is accounted for.
 void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, HtmlRecorder* html,
-               RunSummary& summary) {
+               RunSummary& summary, TestSelection* selection) {
     RemoteRunner runner(options.remoteHost, options.remotePort, console, junit);
     runner.setHtml(html);
-    for (const std::string& script : options.scripts)
-        summary.addScript(runner.run(script, options.filter));
+    for (const std::string& script : options.scripts) {
+        std::string filter;
+        ScriptOutcome outcome;
+        if (remoteFilter(script, options, selection, console, junit, outcome, filter))
+            outcome = runner.run(script, filter);
+        summary.addScript(outcome);
+        if (endsRun(options, outcome)) return;
+    }
 }
 
 // A report takes its file's place at the end: a script under that name would
@@ -162,6 +217,41 @@ void writeHtml(const RunOptions& options, HtmlRun& page, std::time_t started, do
     summary.addSetupError();
 }
 
+// The failed tests to run again, when some of them are in these scripts; as
+// with pytest, a run with none runs every test and says so.
+bool selectFailed(const RunOptions& options, TestSelection& selection, Console& console) {
+    FailedTests failed;
+    std::string reason;
+    if (options.lastFailed) {
+        failed = readLastFailed(lastFailedPath);
+    } else if (!options.rerunFailedFile.empty() &&
+               !readJUnitFailures(options.rerunFailedFile, failed, reason)) {
+        console.error(options.rerunFailedFile + ": cannot rerun failed tests: " + reason);
+        return false;
+    }
+    if (!options.lastFailed && options.rerunFailedFile.empty()) return true;
+    for (const std::string& script : options.scripts) {
+        if (!failed.count(scriptKey(script))) continue;
+        selection.setFailed(std::move(failed));
+        return true;
+    }
+    console.summary("no failed tests to run again: running every test");
+    return true;
+}
+
+// Each listed test counts as passed, so a selection that lists none is told
+// apart as it is in a run.
+int listAll(const RunOptions& options, TestSelection* selection, Console& console) {
+    RunSummary summary;
+    for (const std::string& script : options.scripts)
+        summary.addScript(listTests(script, options.filter, selection, console));
+    if ((selection || !options.filter.empty()) && summary.getTests() == 0) {
+        if (summary.exitStatus() != exitError) console.error("no test is selected");
+        return exitError;
+    }
+    return summary.exitStatus();
+}
+
 int run(const RunOptions& options, const std::string& commandLine) {
     const std::time_t started = std::time(nullptr);
     const auto startedSteady = std::chrono::steady_clock::now();
@@ -169,6 +259,11 @@ int run(const RunOptions& options, const std::string& commandLine) {
     Console console(options.quiet, progress);
     JUnitReport junit;
     std::string reason;
+    TestSelection selection;
+    for (const std::string& pattern : options.selectPatterns) selection.addPattern(pattern);
+    if (!selectFailed(options, selection, console)) return exitError;
+    TestSelection* const selecting = selection.isActive() ? &selection : nullptr;
+    if (options.list) return listAll(options, selecting, console);
     // Only a supervisor has a worker to stop; the other runs end as before.
     if (options.remotePort < 0 && !options.inProcess) catchStopSignals();
     if (!options.junitFile.empty() && isAScript(options, options.junitFile)) {
@@ -192,9 +287,15 @@ int run(const RunOptions& options, const std::string& commandLine) {
     RunSummary summary;
     applyTrace(options);
     if (options.remotePort >= 0) {
-        runRemote(options, console, junit.isOpen() ? &junit : nullptr, html, summary);
+        runRemote(options, console, junit.isOpen() ? &junit : nullptr, html, summary, selecting);
     } else {
-        runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, html, summary);
+        runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, html, summary,
+                   selecting);
+    }
+    if ((selecting || !options.filter.empty()) && summary.getTests() == 0) {
+        // An error already said why nothing ran.
+        if (selecting && summary.exitStatus() != exitError) console.error("no test is selected");
+        summary.addSetupError();
     }
     console.summary(summary.text());
     if (!junit.close(reason)) {

@@ -8,16 +8,31 @@
 
 namespace viewer {
 
+enum class BatchCommand { dialog, help, run, badArguments };
+
+struct BatchArguments {
+    BatchCommand command = BatchCommand::dialog;
+    std::string scriptFile;
+    std::string error;  // why the arguments are refused
+};
+
+// The arguments after the program's name: none opens the dialog, "-h" or
+// "--help" asks for the usage, and one script name runs that script; "--"
+// lets a name that begins with '-' follow.
+BatchArguments parseBatchArguments(int argc, const char* const* argv);
+
+const char* batchUsageText();
+
 struct BatchOutcome {
-    // What the user is told, in order; each text is shown on its own.
+    // The texts a display shows in message boxes, in order.
     std::vector<std::string> messages;
+    // Lines for stderr, without their line feed: the same news, with a script
+    // error's place as FILE:LINE:COLUMN and a line for a failed verification.
+    std::vector<std::string> errorLines;
     // 0 every test passed, 1 a verification failed, 2 the script could not
     // run through (unreadable, no output file, a script error).
     int status = 0;
 };
-
-// The command line after the program's name: its arguments joined by spaces.
-std::string batchInputName(int argc, const char* const* argv);
 
 // Runs every test of the script without trace limits.
 BatchOutcome runBatch(LibraryAccess& library, const std::string& scriptFile);

@@ -4,39 +4,46 @@
 #include <QMessageBox>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include "BatchRun.h"
+#include "DisplayProbe.h"
 #include "Latin1Text.h"
 #include "LinkedLibrary.h"
 #include "ViewerDlg.h"
 
 namespace {
 
-bool hasDisplay() {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (platform &&
-        (std::strncmp(platform, "offscreen", 9) == 0 || std::strncmp(platform, "minimal", 7) == 0))
-        return false;
-    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(variable);
-        if (value && value[0]) return true;
-    }
-    return false;
-}
+constexpr int exitBadArguments = 2;
 
 }  // namespace
 
 int ViewerApp::exec(int argc, char** argv) {
-    const std::string scriptFile = viewer::batchInputName(argc, argv);
-    return scriptFile.empty() ? runDialog(argc, argv) : runBatch(argc, argv, scriptFile);
+    const viewer::BatchArguments arguments = viewer::parseBatchArguments(argc, argv);
+    switch (arguments.command) {
+        case viewer::BatchCommand::help:
+            std::fputs(viewer::batchUsageText(), stdout);
+            return 0;
+        case viewer::BatchCommand::badArguments:
+            std::fprintf(stderr, "ZorViewer: %s\nTry 'ZorViewer --help' for more information.\n",
+                         arguments.error.c_str());
+            return exitBadArguments;
+        case viewer::BatchCommand::run:
+            return runBatch(argv, arguments.scriptFile);
+        case viewer::BatchCommand::dialog:
+            break;
+    }
+    return runDialog(argc, argv);
 }
 
-int ViewerApp::runBatch(int argc, char** argv, const std::string& scriptFile) {
+// stderr hears everything, display or not, so that a script that starts the
+// viewer reads the same lines wherever it runs.
+int ViewerApp::runBatch(char** argv, const std::string& scriptFile) {
     viewer::LinkedLibrary library;
     const viewer::BatchOutcome outcome = viewer::runBatch(library, scriptFile);
-    tell(argc, argv, outcome.messages);
+    for (const std::string& line : outcome.errorLines) std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+    if (!outcome.messages.empty() && viewer::displayAnswers())
+        showMessages(argv[0], outcome.messages);
     return outcome.status;
 }
 
@@ -48,16 +55,12 @@ int ViewerApp::runDialog(int argc, char** argv) {
     return 0;
 }
 
-void ViewerApp::tell(int argc, char** argv, const std::vector<std::string>& messages) {
-    if (messages.empty()) return;
-    if (!hasDisplay()) {
-        for (const std::string& message : messages) {
-            std::fputs(message.c_str(), stderr);
-            if (message.empty() || message.back() != '\n') std::fputc('\n', stderr);
-        }
-        return;
-    }
-    QApplication application(argc, argv);
+// Qt sees the program's name alone, so that a script named "-style" is not
+// taken for one of its options.
+void ViewerApp::showMessages(char* program, const std::vector<std::string>& messages) {
+    int qtArgc = 1;
+    char* qtArgv[] = {program, nullptr};
+    QApplication application(qtArgc, qtArgv);
     for (const std::string& message : messages)
         QMessageBox::information(nullptr, QStringLiteral("ZorViewer"), fromLatin1Text(message));
 }

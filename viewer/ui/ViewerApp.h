@@ -11,8 +11,9 @@ public:
     static int exec(int argc, char** argv);
 
 private:
-    static int runBatch(int argc, char** argv, const std::string& scriptFile);
+    static int runBatch(char** argv, const std::string& scriptFile);
     static int runDialog(int argc, char** argv);
-    // Message boxes where a display can show them, stderr everywhere else.
-    static void tell(int argc, char** argv, const std::vector<std::string>& messages);
+    // Message boxes, only where a display answers: Qt would end the process
+    // and the run's exit status with it.
+    static void showMessages(char* program, const std::vector<std::string>& messages);
 };

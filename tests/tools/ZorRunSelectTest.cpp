@@ -1,0 +1,211 @@
+// Choosing the tests a run runs: -k, --list, --last-failed, --rerun-failed, -x.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+
+#include "ZorRunFixture.h"
+
+namespace {
+
+class ZorRunSelectTest : public zorruntest::ZorRunFixture {
+protected:
+    // Tests on lines 2, 3 and 4; loginA has no test function and fails.
+    const std::string script =
+        "resultfile \"out.txt\"\n"
+        "zortst { a = 1 verify: a == 1 }\n"
+        "loginA { a = 1 }\n"
+        "zortst { a = 2 verify: a == 3 }\n"
+        "deletefile \"gone.txt\"\n";
+    const std::string first = "zortst 20: ok (out.txt)\n";
+    const std::string login = "loginA 51: FAIL (out.txt)\n";
+    const std::string third = "zortst 67: FAIL (out.txt)\n";
+    const std::string other = "resultfile \"other_out.txt\"\nzortst { b = 1 verify: b == 1 }\n";
+    const std::string otherPassed = "== other.txt\nzortst 26: ok (other_out.txt)\n";
+
+    static std::string summary(int passed, int failed, int errors = 0) {
+        return "tests: " + std::to_string(passed + failed) + ", passed: " + std::to_string(passed) +
+               ", failed: " + std::to_string(failed) +
+               ", scripts with errors: " + std::to_string(errors) + "\n";
+    }
+
+    // Every file below the folder with its size and modification time.
+    std::map<std::string, std::string> snapshot() const {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
+            struct stat status;
+            lstat(entry.path().c_str(), &status);
+            files[entry.path().string()] = std::to_string(status.st_size) + "@" +
+                                           std::to_string(status.st_mtim.tv_sec) + "." +
+                                           std::to_string(status.st_mtim.tv_nsec);
+        }
+        return files;
+    }
+};
+
+// Unselected tests leave no report block; the statements around them still run.
+TEST_F(ZorRunSelectTest, PatternsSelectByGlobAndByTheLineATestStartsOn) {
+    write("s.txt", script);
+    write("other.txt", other);
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+        int status;
+    } cases[] = {
+        {{"-k", "zor*", "s.txt"}, "== s.txt\n" + first + third + summary(1, 1), 1},
+        {{"-k", "login?", "s.txt"}, "== s.txt\n" + login + summary(0, 1), 1},
+        {{"-k", "s.txt:4", "s.txt"}, "== s.txt\n" + third + summary(0, 1), 1},
+        {{"-k", "./s.txt:2", "-k", "login*", "--no-fork", "s.txt"},
+         "== s.txt\n" + first + login + summary(1, 1),
+         1},
+        // A line is the test's own script's: other.txt:2 takes nothing in s.txt.
+        {{"-k", "other.txt:2", "s.txt", "other.txt"},
+         "== s.txt\n" + otherPassed + summary(1, 0),
+         0},
+        {{"-k", "s.txt:5", "s.txt"}, "== s.txt\n" + summary(0, 0), 2},
+        {{"-k", "nothing", "s.txt", "other.txt"}, "== s.txt\n== other.txt\n" + summary(0, 0), 2},
+        {{"--filter", "zortst 9999", "s.txt"}, "== s.txt\n" + summary(0, 0), 2},
+    };
+    for (const auto& [args, out, status] : cases) {
+        write("gone.txt", "");
+        std::filesystem::remove(dir.file("out.txt"));
+        const auto run = zorRun(args);
+        EXPECT_EQ(run.out, out) << args[1];
+        EXPECT_EQ(run.status, status) << args[1] << run.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("gone.txt"))) << args[1];
+        const std::string report = read("out.txt");
+        EXPECT_EQ(report.find("loginA") != std::string::npos, out.find(login) != std::string::npos)
+            << args[1];
+        if (status == 2 && args[0] == "-k") {
+            EXPECT_EQ(run.err, "no test is selected\n");
+        }
+    }
+}
+
+// A crashed test is named by the record that ran, not by an earlier one of
+// the same name that the selection passed over.
+TEST_F(ZorRunSelectTest, CrashNamesTheSelectedRecord) {
+    write("crash.txt", "resultfile \"out.txt\"\ncrash { }\ncrash { }\n");
+    auto run = zorRun({"--load", ZOR_TEST_MODULE, "-k", "crash.txt:3", "crash.txt"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "crash.txt: test function crashed: SIGSEGV in crash 29\n");
+}
+
+TEST_F(ZorRunSelectTest, ListRunsNothingAndTouchesNoFile) {
+    write("s.txt", script);
+    write("gone.txt", "still here");
+    write("out.txt", "former report");
+    write("broken.txt", "zortst { a = 1 }\nzortst { a = }\n");
+    const std::string all = "s.txt:2: zortst 20\ns.txt:3: loginA 51\ns.txt:4: zortst 67\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string out, err;
+        int status;
+    } cases[] = {
+        {{"--list", "s.txt"}, all, "", 0},
+        {{"--list", "-k", "zortst", "s.txt"}, "s.txt:2: zortst 20\ns.txt:4: zortst 67\n", "", 0},
+        {{"--list", "--filter", "loginA 51", "s.txt"}, "s.txt:3: loginA 51\n", "", 0},
+        {{"--list", "-k", "s.txt:9", "s.txt"}, "", "no test is selected\n", 2},
+        {{"--list", "--no-fork", "s.txt", "broken.txt"},
+         all + "broken.txt:1: zortst 0\n",
+         "broken.txt:2:14: parse error in line 2 ( }... )\n",
+         2},
+    };
+    const auto before = snapshot();
+    for (const auto& [args, out, err, status] : cases) {
+        const auto run = zorRun(args);
+        EXPECT_EQ(run.out, out) << args[1];
+        EXPECT_EQ(run.err, err) << args[1];
+        EXPECT_EQ(run.status, status) << args[1];
+    }
+    EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(ZorRunSelectTest, LastFailedRunsAgainWhatFailedInThisFolder) {
+    write("s.txt", script);
+    write("other.txt", other);
+    const std::string kept = "# ZorRun last failed 1: SCRIPT<TAB>NAME POSITION\n";
+    auto all = zorRun({"s.txt", "other.txt"});
+    EXPECT_EQ(all.status, 1);
+    EXPECT_EQ(read(".zorrun/lastfailed"), kept + "s.txt\tloginA 51\ns.txt\tzortst 67\n");
+
+    auto again = zorRun({"--last-failed", "./s.txt", "other.txt"});
+    EXPECT_EQ(again.out, "== ./s.txt\n" + login + third + "== other.txt\n" + summary(0, 2));
+    // A test that did not run keeps its failure; one that passed now loses it.
+    auto one = zorRun({"--last-failed", "-k", "zortst", "s.txt"});
+    EXPECT_EQ(one.out, "== s.txt\n" + third + summary(0, 1));
+    write("s.txt",
+          "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\n"
+          "loginA { a = 1 }\nzortst { a = 2 verify: a == 2 }\n");
+    EXPECT_EQ(zorRun({"--last-failed", "s.txt"}).out,
+              "== s.txt\n" + login + "zortst 67: ok (out.txt)\n" + summary(1, 1));
+    EXPECT_EQ(read(".zorrun/lastfailed"), kept + "s.txt\tloginA 51\n");
+
+    // With no failure among the scripts every test runs, as pytest does.
+    auto none = zorRun({"--last-failed", "other.txt"});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.out,
+              "no failed tests to run again: running every test\n" + otherPassed + summary(1, 0));
+    // A script error outside any test makes the whole script run again.
+    write("broken.txt", "zortst { a = }\n");
+    EXPECT_EQ(zorRun({"broken.txt"}).status, 2);
+    EXPECT_EQ(read(".zorrun/lastfailed"), kept + "broken.txt\t\ns.txt\tloginA 51\n");
+}
+
+TEST_F(ZorRunSelectTest, RerunFailedTakesTheFailuresOfZorRunsJUnitReport) {
+    write("s.txt", script);
+    write("other.txt", other);
+    EXPECT_EQ(zorRun({"--junit", "report.xml", "s.txt", "other.txt"}).status, 1);
+    auto rerun = zorRun({"--rerun-failed", "report.xml", "s.txt", "other.txt"});
+    EXPECT_EQ(rerun.out, "== s.txt\n" + login + third + "== other.txt\n" + summary(0, 2));
+    EXPECT_EQ(rerun.status, 1);
+
+    write("foreign.xml",
+          "<?xml version=\"1.0\"?>\n<testsuites><testsuite name=\"s\">"
+          "<testcase classname=\"pkg.Class\" name=\"t\"/></testsuite></testsuites>\n");
+    const std::pair<std::string, std::string> refused[] = {
+        {"foreign.xml", "not a JUnit report written by ZorRun"},
+        {"s.txt", "not a JUnit report written by ZorRun"},
+        {"missing.xml", "No such file or directory"},
+    };
+    for (const auto& [file, reason] : refused) {
+        auto run = zorRun({"--rerun-failed", file, "s.txt"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, file + ": cannot rerun failed tests: " + reason + "\n");
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+// After the first failure no test runs and no report is written, in a worker
+// or in process, and the scripts after it do not run.
+TEST_F(ZorRunSelectTest, ExitFirstStopsAtTheFirstFailure) {
+    write("s.txt", script);
+    write("other.txt", other);
+    for (const char* mode : {"--exit-first", "-x"}) {
+        for (const bool inProcess : {false, true}) {
+            std::filesystem::remove(dir.file("out.txt"));
+            std::vector<std::string> args{mode, "s.txt", "other.txt"};
+            if (inProcess) args.insert(args.begin(), "--no-fork");
+            auto run = zorRun(args);
+            EXPECT_EQ(run.out, "== s.txt\n" + first + login + summary(1, 1)) << mode;
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(read("out.txt").find("zortst\r\n", 10), std::string::npos) << read("out.txt");
+            EXPECT_FALSE(std::filesystem::exists(dir.file("other_out.txt")));
+        }
+    }
+}
+
+TEST_F(ZorRunSelectTest, RemoteRunsRefuseWhatTheServerCannotSelect) {
+    write("s.txt", script);
+    const std::vector<std::string> options[] = {
+        {"--list"}, {"--last-failed"}, {"--rerun-failed", "r.xml"}};
+    for (std::vector<std::string> args : options) {
+        args.insert(args.end(), {"--remote", "localhost:6500", "s.txt"});
+        auto run = zorRun(args);
+        EXPECT_EQ(run.status, 2) << args[0];
+        EXPECT_NE(run.err.find("cannot be used with --remote"), std::string::npos) << run.err;
+    }
+}
+
+}  // namespace
