@@ -59,6 +59,13 @@ void HtmlRecorder::addTestError(std::string_view name, int position, std::string
     }
 }
 
+HtmlScript HtmlRecorder::takeScript() {
+    if (run.scripts.empty()) return {};
+    HtmlScript script = std::move(run.scripts.back());
+    run.scripts.pop_back();
+    return script;
+}
+
 void HtmlRecorder::addScriptError(int line, int column, std::string_view text) {
     if (run.scripts.empty()) run.scripts.emplace_back();
     run.scripts.back().errors.push_back({line, column, std::string(text)});

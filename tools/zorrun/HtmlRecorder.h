@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string_view>
+#include <utility>
 
 #include "HtmlReport.h"
 #include "Verdict.h"
@@ -21,6 +22,12 @@ public:
                       std::string_view detail, double nowSeconds);
     // line 0: an error without a place in the script.
     void addScriptError(int line, int column, std::string_view text);
+
+    // Scripts run side by side are recorded apart, then put in the run's
+    // order: the script recorded last leaves this recorder whole.
+    HtmlScript takeScript();
+    void addScript(HtmlScript script) { run.scripts.push_back(std::move(script)); }
+    void addSpan(const HtmlWorkerSpan& span) { run.spans.push_back(span); }
 
     HtmlRun& getRun() { return run; }
 

@@ -122,7 +122,7 @@ void runLocally(const RunOptions& options, Console& console, ProgressLine& progr
 // selection takes; false when it takes none (the script is not sent) or
 // several, which a server cannot run alone.
 bool remoteFilter(const std::string& script, const RunOptions& options, TestSelection* selection,
-                  Console& console, JUnitReport* junit, ScriptOutcome& refused,
+                  Console& console, JUnitReport* junit, HtmlRecorder* html, ScriptOutcome& refused,
                   std::string& filter) {
     filter = options.filter;
     if (!selection) return true;
@@ -144,6 +144,10 @@ bool remoteFilter(const std::string& script, const RunOptions& options, TestSele
         junit->addError(error, error);
         junit->endSuite(0);
     }
+    if (html) {
+        html->beginScript(script, -1);
+        html->addScriptError(0, 0, error);
+    }
     return false;
 }
 
@@ -156,7 +160,7 @@ void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, 
     for (const std::string& script : options.scripts) {
         std::string filter;
         ScriptOutcome outcome;
-        if (remoteFilter(script, options, selection, console, junit, outcome, filter))
+        if (remoteFilter(script, options, selection, console, junit, html, outcome, filter))
             outcome = runner.run(script, filter);
         summary.addScript(outcome);
         if (endsRun(options, outcome)) return;
