@@ -9,10 +9,6 @@
 
 namespace {
 
-constexpr int intType = 1;
-constexpr int doubleType = 2;
-constexpr int stringType = 3;
-
 // Room for the longest element name the string heap can hold.
 constexpr std::size_t pathSize = 512;
 
@@ -58,7 +54,7 @@ T valueOf(StoreEl& element) {
 void writeValue(AdaptIO& out, StoreEl& element, const char* name) {
     char text[zor::numberTextSize];
     switch (element.getType()) {
-        case intType:
+        case StoreEl::typeInt:
             if (hexNamed(name)) {
                 zor::formatHex(valueOf<int>(element), text);
                 out << "0x";
@@ -67,7 +63,7 @@ void writeValue(AdaptIO& out, StoreEl& element, const char* name) {
             }
             out << text;
             break;
-        case doubleType:
+        case StoreEl::typeDouble:
             zor::formatDouble(valueOf<double>(element), text);
             out << text;
             break;
@@ -79,9 +75,9 @@ void writeValue(AdaptIO& out, StoreEl& element, const char* name) {
 
 const char* typeWord(int type) {
     switch (type) {
-        case intType:
+        case StoreEl::typeInt:
             return "int ";
-        case doubleType:
+        case StoreEl::typeDouble:
             return "double ";
         default:
             return "char* ";
@@ -89,7 +85,7 @@ const char* typeWord(int type) {
 }
 
 bool knownType(int type) {
-    return type == intType || type == doubleType || type == stringType;
+    return type == StoreEl::typeInt || type == StoreEl::typeDouble || type == StoreEl::typeString;
 }
 
 // Doubles compare by IEEE rules (a NaN equals nothing); strings through strcmp's order.
@@ -110,9 +106,9 @@ bool check(const char op[2], T logged, T expected) {
 // Both elements have the expected element's type.
 bool holds(const char op[2], StoreEl& logged, StoreEl& expected) {
     switch (expected.getType()) {
-        case intType:
+        case StoreEl::typeInt:
             return check(op, valueOf<int>(logged), valueOf<int>(expected));
-        case doubleType:
+        case StoreEl::typeDouble:
             return check(op, valueOf<double>(logged), valueOf<double>(expected));
         default:
             return check(op,
@@ -171,7 +167,8 @@ int writeEntry(AdaptIO& out, StoreEl& expected, DataMap& logged) {
 }
 
 bool isLeadingComment(StoreEl& element) {
-    return element.getType() == stringType && std::strncmp(element.getName(), "//", 2) == 0;
+    return element.getType() == StoreEl::typeString &&
+           std::strncmp(element.getName(), "//", 2) == 0;
 }
 
 // Comments at the head of the logged record keep their own line ends.

@@ -7,6 +7,7 @@
 
 #include <atomic>
 
+#include "FixedText.h"
 #include "ZorExport.h"
 
 class AdaptIO;
@@ -15,7 +16,7 @@ class DataMap;
 class ZORLIB_API ParseOut {
 public:
     // The trace root holds 499 characters and the terminating zero.
-    static constexpr int rootSize = 500;
+    static constexpr int rootSize = zor::fixedTextSize;
     // A trace depth of this value (or more) means no limit.
     static constexpr int depthUnlimited = 100;
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "FixedText.h"
 #include "ZorExport.h"
 
 class AdaptIO;
@@ -16,7 +17,7 @@ class DataMap;
 class ZORLIB_API Parse {
 public:
     // Fixed texts of the run state hold 499 characters and the terminating zero.
-    static constexpr int textSize = 500;
+    static constexpr int textSize = zor::fixedTextSize;
     // Records per store array: [0] the test's record, [1] to [19] working levels.
     static constexpr int storeDepth = 20;
     // Names given to the run entry points must be shorter than this.

@@ -24,13 +24,13 @@ void moveClosingToEnd(char* name, std::size_t length, std::size_t close) {
 
 void assignValue(StoreCv target, StoreEl& element) {
     switch (element.getType()) {
-        case 1:
+        case StoreEl::typeInt:
             target = *static_cast<int*>(element.getData());
             break;
-        case 2:
+        case StoreEl::typeDouble:
             target = *static_cast<double*>(element.getData());
             break;
-        case 3:
+        case StoreEl::typeString:
             target = static_cast<const char*>(element.getData());
             break;
         default:

@@ -4,11 +4,13 @@
 
 #include <cstdint>
 
+#include "FixedText.h"
+
 namespace zor {
 
 // Error texts fit the run state's 500-byte text: the token or the detail is cut
 // so that the text, line feed included, stays within this many characters.
-constexpr int maxErrorLength = 499;
+constexpr int maxErrorLength = fixedTextSize - 1;
 
 // Stores "<message>[ (<detail>)] in line <n>", then " ( <token>... )" and a line
 // feed, or a line feed alone when the token text is empty, as the run's error

@@ -6,12 +6,14 @@
 
 namespace zor {
 
-// A13: the file name is the text of its parts.
+// file_name: "(" file_parts ")"
+// The file name is the text of its parts.
 void takeFileParts(ScriptText& name, const ScriptText& parts);
-// A14: appends a string part.
+// file_parts: file_parts STRING
 int appendStringPart(ScriptText& parts, const ScriptText& string);
-// A15, A16: a text variable as the first part, or appended. A variable that is
-// not a text is "undefined"; where that error is suppressed the part is empty.
+// file_parts: "(" path ")" | file_parts "(" path ")"
+// A text variable as the first part, or appended. A variable that is not a
+// text is "undefined"; where that error is suppressed the part is empty.
 int variablePart(ScriptText& parts, const ScriptText& path);
 int appendVariablePart(ScriptText& parts, const ScriptText& path);
 

@@ -1,7 +1,6 @@
 /* The grammar of the script language. Every action is one call into the
    routines named for what they do (Statements, RecordBodies, Names, FileNames,
-   Entries, Lists). The actions are numbered A1 to A44 in the order they stand
-   here; the routines' headers use the same numbers.
+   Entries, Lists), whose header comments quote the rule each one serves.
 
    When an action runs matters: the parser reduces without reading a token
    wherever one reduction is all it can do, so the start-up runs before the
@@ -46,7 +45,7 @@ script
     ;
 
 start_script
-    : %empty                            { startScript(); }                  /* A1 */
+    : %empty                            { startScript(); }
     ;
 
 statements
@@ -55,68 +54,68 @@ statements
     ;
 
 statement
-    : "resultfile" file_name            { setOutputFile($2); }              /* A2 */
-    | "deletefile" file_name            { deleteNamedFile($2); }            /* A3 */
-    | "extern" path                     { beginExternRecord($2); }          /* A4 */
-      record_body                       { endExternRecord(); }              /* A5 */
-    |                                   { takeRecordPosition(); }           /* A6 */
-      path                              { beginTestRecord($2); }            /* A7 */
-      record_body                       { ACT(endTestRecord()); }           /* A8 */
-    |                                   { beginGlobalRecord(); }            /* A9 */
-      globals_body                      { ACT(endGlobalRecord()); }         /* A10 */
+    : "resultfile" file_name            { setOutputFile($2); }
+    | "deletefile" file_name            { deleteNamedFile($2); }
+    | "extern" path                     { beginExternRecord($2); }
+      record_body                       { endExternRecord(); }
+    |                                   { takeRecordPosition(); }
+      path                              { beginTestRecord($2); }
+      record_body                       { ACT(endTestRecord()); }
+    |                                   { beginGlobalRecord(); }
+      globals_body                      { ACT(endGlobalRecord()); }
     ;
 
 /* ---- Names ---- */
 
 path
-    : IDENT                             { completePath(); }                 /* A11 */
-    | IDENT "." path                    { ACT(joinPath($$, $1, $3)); }      /* A12 */
+    : IDENT                             { completePath(); }
+    | IDENT "." path                    { ACT(joinPath($$, $1, $3)); }
     ;
 
 /* ---- File names ---- */
 
 file_name
     : STRING
-    | "(" file_parts ")"                { takeFileParts($$, $2); }          /* A13 */
+    | "(" file_parts ")"                { takeFileParts($$, $2); }
     ;
 
 file_parts
     : STRING
-    | file_parts STRING                 { ACT(appendStringPart($$, $2)); }  /* A14 */
-    | "(" path ")"                      { ACT(variablePart($$, $2)); }      /* A15 */
-    | file_parts "(" path ")"           { ACT(appendVariablePart($$, $3)); } /* A16 */
+    | file_parts STRING                 { ACT(appendStringPart($$, $2)); }
+    | "(" path ")"                      { ACT(variablePart($$, $2)); }
+    | file_parts "(" path ")"           { ACT(appendVariablePart($$, $3)); }
     ;
 
 /* ---- Record bodies ---- */
 
 record_body
-    : "{"                               { openTestBody(); }                 /* A17 */
-      input_section verify_section      { closeTestBody(); }                /* A18 */
+    : "{"                               { openTestBody(); }
+      input_section verify_section      { closeTestBody(); }
       "}"
     ;
 
 input_section
     : %empty
-    |                                   { targetInputStore(); }             /* A19 */
+    |                                   { targetInputStore(); }
       entries
     ;
 
 verify_section
     : %empty
     | "verify:"
-    | "verify:"                         { beginVerifyEntries(); }           /* A20 */
-      entries                           { endVerifyEntries(); }             /* A21 */
+    | "verify:"                         { beginVerifyEntries(); }
+      entries                           { endVerifyEntries(); }
     ;
 
 globals_body
-    : "{"                               { openGlobalBody(); }               /* A22 */
-      globals_section                   { closeGlobalBody(); }              /* A23 */
+    : "{"                               { openGlobalBody(); }
+      globals_section                   { closeGlobalBody(); }
       "}"
     ;
 
 globals_section
     : %empty
-    |                                   { targetGlobalVariables(); }        /* A24 */
+    |                                   { targetGlobalVariables(); }
       entries
     ;
 
@@ -128,20 +127,20 @@ entries
     ;
 
 entry
-    : path                              { nameNestedRecord($1); }           /* A25 */
-      nested_body                       { endNestedRecord(); }              /* A26 */
-    | path "[]"                         { nameList($1); }                   /* A27 */
+    : path                              { nameNestedRecord($1); }
+      nested_body                       { endNestedRecord(); }
+    | path "[]"                         { nameList($1); }
       list_body
-    | compare_target INTEGER            { ACT(storeInteger($1, $2)); }      /* A28 */
-    | compare_target FLOAT              { ACT(storeFloat($1, $2)); }        /* A29 */
-    | compare_target file_name          { storeText($1, $2); }              /* A30 */
-    | compare_target "(" path           { ACT(storeVariable($1, $3)); }     /* A31 */
+    | compare_target INTEGER            { ACT(storeInteger($1, $2)); }
+    | compare_target FLOAT              { ACT(storeFloat($1, $2)); }
+    | compare_target file_name          { storeText($1, $2); }
+    | compare_target "(" path           { ACT(storeVariable($1, $3)); }
       ")"
     ;
 
 compare_target
-    : path "="                          { ACT(plainTarget($$, $1)); }       /* A32 */
-    | path "=="                         { ACT(operatorTarget($$, $1, "==")); } /* A33 */
+    : path "="                          { ACT(plainTarget($$, $1)); }
+    | path "=="                         { ACT(operatorTarget($$, $1, "==")); }
     | path ">"                          { ACT(operatorTarget($$, $1, "> ")); }
     | path "<"                          { ACT(operatorTarget($$, $1, "< ")); }
     | path "!="                         { ACT(operatorTarget($$, $1, "!=")); }
@@ -151,8 +150,8 @@ compare_target
 
 nested_body
     : "{" "}"
-    | "{"                               { ACT(openNestedRecord()); }        /* A34 */
-      entries                           { closeNestedRecord(); }            /* A35 */
+    | "{"                               { ACT(openNestedRecord()); }
+      entries                           { closeNestedRecord(); }
       "}"
     ;
 
@@ -160,8 +159,8 @@ nested_body
 
 list_body
     : "{" "}"
-    | "{"                               { ACT(openList()); }                /* A36 */
-      items                             { closeList(); }                    /* A37 */
+    | "{"                               { ACT(openList()); }
+      items                             { closeList(); }
       "}"
     ;
 
@@ -171,20 +170,20 @@ items
     ;
 
 item
-    : INTEGER                           { ACT(storeIntegerItem($1)); }      /* A38 */
+    : INTEGER                           { ACT(storeIntegerItem($1)); }
     | "{" INTEGER "}"                   { ACT(storeIntegerItem($2)); }
-    | FLOAT                             { ACT(storeFloatItem($1)); }        /* A39 */
+    | FLOAT                             { ACT(storeFloatItem($1)); }
     | "{" FLOAT "}"                     { ACT(storeFloatItem($2)); }
-    | file_name                         { storeTextItem($1); }              /* A40 */
+    | file_name                         { storeTextItem($1); }
     | "{" file_name "}"                 { storeTextItem($2); }
-    | "(" path                          { ACT(storeVariableItem($2)); }     /* A41 */
+    | "(" path                          { ACT(storeVariableItem($2)); }
       ")"
-    |                                   { ACT(openRecordItem()); }          /* A42 */
-      entry                             { storeRecordItem(); }              /* A43 */
-    | "{"                               { ACT(openRecordItem()); }          /* A42 */
-      entries                           { storeRecordItem(); }              /* A43 */
+    |                                   { ACT(openRecordItem()); }
+      entry                             { storeRecordItem(); }
+    | "{"                               { ACT(openRecordItem()); }
+      entries                           { storeRecordItem(); }
       "}"
-    | "{"                               { storeEmptyRecordItem(); }         /* A44 */
+    | "{"                               { storeEmptyRecordItem(); }
       "}"
     ;
 

@@ -6,21 +6,25 @@
 
 namespace zor {
 
-// A36, A37: the list's body. Opening fails beyond the deepest level.
+// list_body: "{" items "}"
+// Opening fails beyond the deepest level.
 int openList();
 void closeList();
 
-// A38, A39, A40: an INTEGER, FLOAT or file-name item, braced or not. A number
-// that does not convert is an error.
+// item: INTEGER | FLOAT | file_name, each also in "{" "}"
+// A number that does not convert is an error.
 int storeIntegerItem(const ScriptText& digits);
 int storeFloatItem(const ScriptText& number);
 void storeTextItem(const ScriptText& text);
-// A41: "(path)": a variable's value, or its members, as the item.
+// item: "(" path ")"
+// A variable's value, or its members, as the item.
 int storeVariableItem(const ScriptText& path);
-// A42, A43: a record item, braced entries or one bare entry.
+// item: entry | "{" entries "}"
+// A record item.
 int openRecordItem();
 void storeRecordItem();
-// A44: "{ }": the item's number is used up, nothing is stored.
+// item: "{" "}"
+// The item's number is used up, nothing is stored.
 void storeEmptyRecordItem();
 
 }  // namespace zor

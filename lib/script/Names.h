@@ -5,16 +5,19 @@
 
 namespace zor {
 
-// A11: a path's last identifier has been read; line markers end here.
+// path: IDENT
+// A path's last identifier has been read; line markers end here.
 void completePath();
-// A12: path = identifier "." rest. Fails with "name too long" when the joined
-// path does not fit a text.
+// path: IDENT "." path
+// Fails with "name too long" when the joined path does not fit a text.
 int joinPath(ScriptText& path, const ScriptText& identifier, const ScriptText& rest);
 
-// A32: "path =": the path itself, or "==" and the path in the verify section.
+// compare_target: path "="
+// The path itself, or "==" and the path in the verify section.
 int plainTarget(ScriptText& target, const ScriptText& path);
-// A33: "path <operator>": the two-character operator prefix and the path, in
-// the verify section only ("illegal operation" elsewhere).
+// compare_target: path ("==" | ">" | "<" | "!=" | ">=" | "<=")
+// The two-character operator prefix and the path, in the verify section only
+// ("illegal operation" elsewhere).
 int operatorTarget(ScriptText& target, const ScriptText& path, const char* prefix);
 
 // Fails with "name too long" and the name's first 40 characters.

@@ -4,10 +4,12 @@
 
 #include <cstddef>
 
+#include "FixedText.h"
+
 namespace zor {
 
 struct ScriptText {
-    static constexpr std::size_t capacity = 500;
+    static constexpr std::size_t capacity = fixedTextSize;
     static constexpr std::size_t maxLength = capacity - 1;
 
     ScriptText() = default;

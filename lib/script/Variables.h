@@ -24,13 +24,13 @@ int withVariable(const ScriptText& path, Store store) {
     DataMap& variables = variableRecord();
     StoreCv variable = variables[path.text];
     switch (variables.getType(path.text)) {
-        case 1:
+        case StoreEl::typeInt:
             store(static_cast<int>(variable));
             return 0;
-        case 2:
+        case StoreEl::typeDouble:
             store(static_cast<double>(variable));
             return 0;
-        case 3:
+        case StoreEl::typeString:
             store(static_cast<const char*>(static_cast<char*>(variable)));
             return 0;
     }

@@ -3,6 +3,7 @@
 // Sub-records and lists are held as elements whose names are paths.
 #pragma once
 
+#include "FixedText.h"
 #include "ZorExport.h"
 #include "store/AvlTree.h"
 #include "store/StoreEl.h"
@@ -13,7 +14,7 @@ class StoreCv;
 class ZORLIB_API DataMap : public AVL_TREE {
 public:
     // The name holds at most 499 characters and the terminating zero.
-    static constexpr int nameSize = 500;
+    static constexpr int nameSize = zor::fixedTextSize;
 
     // An empty record named "DataMap".
     DataMap();

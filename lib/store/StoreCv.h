@@ -3,6 +3,7 @@
 // ("%s.%s") and item ("%s[%d]") paths. A reference never owns its record.
 #pragma once
 
+#include "FixedText.h"
 #include "ZorExport.h"
 
 class DataMap;
@@ -11,7 +12,7 @@ class ZORLIB_API StoreCv {
 public:
     // The path holds at most 499 characters; a longer one is cut and reported
     // as "name truncated: " on the shared file object.
-    static constexpr int nameSize = 500;
+    static constexpr int nameSize = zor::fixedTextSize;
 
     StoreCv(DataMap* record, const char* path);
     StoreCv(const StoreCv& other);

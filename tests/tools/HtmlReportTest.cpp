@@ -104,18 +104,27 @@ TEST(HtmlReportTest, ManyFailuresPastTheLimitTravelAsData) {
 
 // The output file keeps a huge report block whole; the page keeps its start,
 // cut between characters.
-TEST(HtmlReportTest, AHugeReportBlockIsCutBetweenCharacters) {
+TEST(HtmlReportTest, AVerdictKeepsItsLineEntriesAndTheStartOfAHugeBlock) {
     const std::string block = std::string(65535, 'x') + "\u00E9" + std::string(70000, 'y');
+    std::string entries;
+    zor::packFailedEntry(entries, "status == 200", "404");
     zor::Verdict failed;
     failed.name = "big";
     failed.report = block;
+    failed.line = 7;
+    failed.failedEntries = entries;
     zor::HtmlRecorder recorder;
     recorder.beginScript("s.txt", 0);
     recorder.addVerdict(failed, 1);
     const std::string& report = recorder.getRun().scripts[0].tests[0].report;
     EXPECT_EQ(report, std::string(65535, 'x') +
-                          "\n[cut after 65535 bytes: the output file holds the whole block]\n");
-    EXPECT_EQ(recorder.getRun().scripts[0].tests[0].seconds, 1);
+                          "\n[cut after 65535 bytes: the output file holds the whole text]\n");
+    const zor::HtmlTest& test = recorder.getRun().scripts[0].tests[0];
+    EXPECT_EQ(test.seconds, 1);
+    EXPECT_EQ(test.line, 7);
+    ASSERT_EQ(test.failedEntries.size(), 1u);
+    EXPECT_EQ(test.failedEntries[0].expected + "|" + test.failedEntries[0].actual,
+              "status == 200|404");
 }
 
 TEST(HtmlReportTest, AFailedWriteKeepsTheFormerFileAndLeavesNoDraft) {

@@ -63,7 +63,7 @@ TEST_F(ZorRunJUnitTest, FilesThatCannotBeWrittenAreErrors) {
     EXPECT_EQ(run.err,
               "none.txt: no output file: the script names no output file\n"
               "nodir.txt: no output file nodir/out.txt: directory nodir does not exist\n");
-    EXPECT_NE(run.out.find("zortst 0: FAIL (no output file)\n"), std::string::npos);
+    EXPECT_NE(run.out.find("zortst 0 (none.txt:1): FAIL (no output file)\n"), std::string::npos);
     EXPECT_EQ(query("string(//testsuite[2]/testcase[1]/failure)"),
               "no comparison was made: the output file 'nodir/out.txt' could not be opened");
     EXPECT_EQ(query("string(//testsuite[2]/testcase[2]/error/@message)"),

@@ -53,7 +53,8 @@ TEST_F(ZorRunRemoteTest, VerdictsComeFromTheOutputFilesTheServerSends) {
     write("pass.txt", passing);
     write("fail.txt", failing);
     const zorruntest::ChildResult result =
-        zorRun({"--remote", address(), "pass.txt", "fail.txt", "--junit", "report.xml"});
+        zorRun({"--remote", address(), "pass.txt", "fail.txt", "--junit", "report.xml", "--json",
+                "report.json"});
     EXPECT_EQ(result.status, 1) << result.err;
     EXPECT_EQ(result.out,
               "== pass.txt\nzortst: ok (pass_out.txt)\n== fail.txt\nzortst: ok (fail_out.txt)\n"
@@ -65,6 +66,13 @@ TEST_F(ZorRunRemoteTest, VerdictsComeFromTheOutputFilesTheServerSends) {
         {ZOR_XMLLINT, "--xpath", "string(//testsuite[@name='fail.txt']/@failures)",
          clientDir.file("report.xml")});
     EXPECT_EQ(failures.out, "1\n") << failures.err;
+    // A remote verdict knows no position, line or duration.
+    const std::string json = readFile(clientDir.file("report.json"));
+    EXPECT_NE(json.find(R"({"name":"zortst","position":null,"file":"fail.txt","line":null,)"
+                        R"("verdict":"failed","duration":null,"outFile":"fail_out.txt",)"
+                        R"("failures":[]})"),
+              std::string::npos)
+        << json;
 }
 
 TEST_F(ZorRunRemoteTest, TheExampleRunsOnAServerThatLoadedItsModule) {

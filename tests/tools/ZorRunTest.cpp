@@ -14,7 +14,8 @@ protected:
         "zortst { b = \"x\" verify: b != \"y\" }\n";
     const std::string failing = "resultfile \"fail_out.txt\"\nzortst { a = 1 verify: a == 2 }\n";
 
-    const std::string passLines = "== pass.txt\nzortst 20: ok (out.txt)\nzortst 51: ok (out.txt)\n";
+    const std::string passLines =
+        "== pass.txt\nzortst 20 (pass.txt:2): ok (out.txt)\nzortst 51 (pass.txt:3): ok (out.txt)\n";
 };
 
 // The library's failed verification sticks for the life of the process; each
@@ -25,7 +26,8 @@ TEST_F(ZorRunTest, EachScriptIsJudgedByItsOwnTests) {
     EXPECT_EQ(pass.out, passLines + "tests: 2, passed: 2, failed: 0, scripts with errors: 0\n");
     EXPECT_EQ(pass.err, "");
 
-    const std::string failed = "== fail.txt\nzortst 25: FAIL (fail_out.txt)\n";
+    const std::string failed =
+        "== fail.txt\nzortst 25 (fail.txt:2): FAIL (fail_out.txt)\n    expected a == 2, actual 1\n";
     const std::string summary = "tests: 3, passed: 2, failed: 1, scripts with errors: 0\n";
     auto run = zorRun({write("fail.txt", failing), "pass.txt"});
     EXPECT_EQ(run.status, 1);
@@ -47,9 +49,9 @@ TEST_F(ZorRunTest, ScriptErrorsAreNamedOnStderrAndTheOtherScriptsRun) {
               "missing.txt: cannot open script: No such file or directory\n"
               "broken.txt:3:14: parse error in line 3 ( }... )\n"
               ".: cannot open script: is a directory\n");
-    EXPECT_EQ(run.out, "== missing.txt\n== broken.txt\nzortst 28: ok (broken_out.txt)\n" +
-                           passLines +
-                           "== .\ntests: 3, passed: 3, failed: 0, scripts with errors: 3\n");
+    EXPECT_EQ(run.out,
+              "== missing.txt\n== broken.txt\nzortst 28 (broken.txt:2): ok (broken_out.txt)\n" +
+                  passLines + "== .\ntests: 3, passed: 3, failed: 0, scripts with errors: 3\n");
     // The library still appends the error text, then its closing line feed.
     EXPECT_TRUE(read("broken_out.txt").ends_with("}\r\n\r\nparse error in line 3 ( }... )\n\n"));
 }
@@ -83,7 +85,7 @@ TEST_F(ZorRunTest, FilterRunsTheSelectedTestAlone) {
     auto run = zorRun({"--filter", "zortst 51", write("pass.txt", passing)});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out,
-              "== pass.txt\nzortst 51: ok (out.txt)\n"
+              "== pass.txt\nzortst 51 (pass.txt:3): ok (out.txt)\n"
               "tests: 1, passed: 1, failed: 0, scripts with errors: 0\n");
     auto none = zorRun({"--filter=zortst 9999", "pass.txt"});
     EXPECT_EQ(none.status, 2);

@@ -31,7 +31,7 @@ TEST_F(ZorRunWorkerTest, TestFunctionsThatEndOrThrowFailTheirScriptOnly) {
         {"exitZero", "", ended + "0 inside exitZero 51\n", "tests: 3, passed: 2, failed: 1"},
         {"exitThree", "", ended + "3 inside exitThree 51\n", "tests: 3, passed: 2, failed: 1"},
         // The script goes on after an exception: the test has its verdict.
-        {"throws", "throws 51: FAIL (out.txt)\nzortst 61: ok (out.txt)\n",
+        {"throws", "throws 51 (bad.txt:3): FAIL (out.txt)\nzortst 61 (bad.txt:4): ok (out.txt)\n",
          "bad.txt: test function threw: no session in throws 51\n",
          "tests: 4, passed: 3, failed: 1"},
     };
@@ -41,8 +41,8 @@ TEST_F(ZorRunWorkerTest, TestFunctionsThatEndOrThrowFailTheirScriptOnly) {
                                 badScript(c.function), "pass.txt"});
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.err, c.error);
-        EXPECT_EQ(run.out, "== bad.txt\nzortst 20: ok (out.txt)\n" + c.lines +
-                               "== pass.txt\nzortst 20: ok (out.txt)\n" + c.summary +
+        EXPECT_EQ(run.out, "== bad.txt\nzortst 20 (bad.txt:2): ok (out.txt)\n" + c.lines +
+                               "== pass.txt\nzortst 20 (pass.txt:2): ok (out.txt)\n" + c.summary +
                                ", scripts with errors: 1\n");
         EXPECT_EQ(xmllint("--noout"), "");
         EXPECT_EQ(query("concat(//testcase[2]/@name, '|', //testcase[2]/error/@message, '|', "
@@ -60,7 +60,7 @@ TEST_F(ZorRunWorkerTest, StopSignalEndsTheRunWithAValidReport) {
         zorruntest::PipedChild child({ZORRUN_PATH, "--load", ZOR_TEST_MODULE, "--junit",
                                       "report.xml", "slow.txt", "pass.txt"},
                                      dir.path().string());
-        ASSERT_TRUE(child.waitFor("zortst 20: ok (out.txt)\n"));
+        ASSERT_TRUE(child.waitFor("zortst 20 (slow.txt:2): ok (out.txt)\n"));
         child.sendSignal(signal);
         auto run = child.finish();
         EXPECT_EQ(run.status, status);
@@ -105,7 +105,7 @@ TEST_F(ZorRunWorkerTest, ReportThatCannotBeWrittenFailsTheRun) {
         EXPECT_TRUE(run.err.starts_with("cannot write the report to out.txt: File too large\n"))
             << run.err;
         EXPECT_EQ(run.err.find("cannot write the report", 1), std::string::npos) << run.err;
-        EXPECT_NE(run.out.find("zortst 6189: FAIL (out.txt)\n"), std::string::npos);
+        EXPECT_NE(run.out.find("zortst 6189 (many.txt:201): FAIL (out.txt)\n"), std::string::npos);
         EXPECT_LE(std::filesystem::file_size(dir.file("out.txt")), 4096u);
     }
 }

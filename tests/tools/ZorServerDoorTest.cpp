@@ -216,7 +216,7 @@ TEST_F(ZorServerDoorTest, ControlCharactersFromClientsAreEscapedInTheLog) {
     EXPECT_EQ(log.find_first_of("\x1b\a"), std::string::npos);
 }
 
-TEST(AllowList, RangesAdmitTheirPeers) {
+TEST(AllowListTest, RangesAdmitTheirPeers) {
     const struct {
         std::vector<std::string> allowed;
         const char* peer;
@@ -252,7 +252,7 @@ TEST(AllowList, RangesAdmitTheirPeers) {
     }
 }
 
-TEST(AllowList, MalformedRangesAreRefused) {
+TEST(AllowListTest, MalformedRangesAreRefused) {
     for (const char* text : {"", "10.0.0.0/", "10.0.0.0/33", "::/129", "10.0.0.0/-1", "10.0.0.0/8x",
                              "10.0.0.1/8", "::1/64", "localhost", "[::1]"}) {
         zorserver::AddressRange range;

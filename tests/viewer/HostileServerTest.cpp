@@ -27,11 +27,13 @@ Reply fullReply(const std::string& outFile) {
 
 }  // namespace
 
+using HostileServerTest = ExchangeFixture;
+
 // The reply cut after every one of its bytes: the exchange is either aborted
 // (inside the output name) or ends as a broken server; the output file holds
 // either its former content or the whole new one, never a cut one; only whole
 // blocks are decoded.
-TEST_F(ExchangeFixture, AConnectionEndingInsideAnyElementNeverCutsTheOutputFile) {
+TEST_F(HostileServerTest, AConnectionEndingInsideAnyElementNeverCutsTheOutputFile) {
     const Reply reply = fullReply(outFile);
     const std::string bytes = reply.bytes();
     const std::size_t nameEnd = 8 + outFile.size() + 1;
@@ -60,7 +62,7 @@ TEST_F(ExchangeFixture, AConnectionEndingInsideAnyElementNeverCutsTheOutputFile)
 // A name beyond the receive limit (its bytes are received and dropped), or
 // one that cannot be a file here, counts as none: its file is dropped too,
 // and what follows is read in step.
-TEST_F(ExchangeFixture, NamesThatCannotBeAFileCountAsNone) {
+TEST_F(HostileServerTest, NamesThatCannotBeAFileCountAsNone) {
     std::filesystem::create_directory("sub");
     for (const std::string& name : {std::string(299, 'n'), std::string(), std::string("bad\nname"),
                                     std::string("tab\tname"), "sub/" + std::string(255, 'n')}) {
@@ -87,7 +89,7 @@ TEST_F(ExchangeFixture, NamesThatCannotBeAFileCountAsNone) {
 // folder ("work"), and never for the script being sent, however the name or a
 // link on its way tries to lead elsewhere. A refused name counts as none, its
 // bytes are received and dropped, and nothing outside changes.
-TEST_F(ExchangeFixture, NamesLeadingOutOfTheFolderOrToTheScriptAreRefused) {
+TEST_F(HostileServerTest, NamesLeadingOutOfTheFolderOrToTheScriptAreRefused) {
     namespace fs = std::filesystem;
     const fs::path outside = dir.path() / "outside";
     fs::create_directories(outside);
@@ -124,7 +126,7 @@ TEST_F(ExchangeFixture, NamesLeadingOutOfTheFolderOrToTheScriptAreRefused) {
         EXPECT_EQ(fs::read_symlink("planted.txt_"), "../outside/victim.txt");
         EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 1);
     }
-    for (const std::string& name : {"sub/out.txt", "./kept.txt"}) {
+    for (const std::string name : {"sub/out.txt", "./kept.txt"}) {
         const remote::ExchangeReply result =
             answer(string(name) + counted("kept") + number(0) + number(0) + number(0) + number(0));
         EXPECT_EQ(result.outFile, name);
@@ -132,7 +134,7 @@ TEST_F(ExchangeFixture, NamesLeadingOutOfTheFolderOrToTheScriptAreRefused) {
     }
 }
 
-TEST_F(ExchangeFixture, AnOverlongErrorTextKeepsItsFirst263Characters) {
+TEST_F(HostileServerTest, AnOverlongErrorTextKeepsItsFirst263Characters) {
     const std::string reply =
         number(0) + number(0) + number(0) + number(7) + number(1) + string(std::string(999, 'x'));
     const remote::ExchangeReply result = answer(reply);
@@ -143,7 +145,7 @@ TEST_F(ExchangeFixture, AnOverlongErrorTextKeepsItsFirst263Characters) {
 
 // A block is decoded from its first 501 bytes; the rest is dropped and the
 // next block is read in step.
-TEST_F(ExchangeFixture, AnOverlongBlockIsDecodedFromItsFirstBytes) {
+TEST_F(HostileServerTest, AnOverlongBlockIsDecodedFromItsFirstBytes) {
     std::string big;
     for (int i = 0; i < 50; ++i) big += encoded(display::PointRecord(i, i));  // 500 bytes
     big += std::string(1500, '0');
@@ -156,7 +158,7 @@ TEST_F(ExchangeFixture, AnOverlongBlockIsDecodedFromItsFirstBytes) {
     EXPECT_EQ(result.errLine, 0);
 }
 
-TEST_F(ExchangeFixture, NegativeLengthsCountAsNone) {
+TEST_F(HostileServerTest, NegativeLengthsCountAsNone) {
     const std::string reply =
         number(-5) + number(-1) + number(-3) + number(4) + number(2) + number(-7);
     const remote::ExchangeReply result = answer(reply);
@@ -169,7 +171,7 @@ TEST_F(ExchangeFixture, NegativeLengthsCountAsNone) {
 
 // Garbage reads as the number it starts with, or 0; eight digits without a
 // zero byte still read whole.
-TEST_F(ExchangeFixture, GarbageInNumberFieldsReadsAsTheNumberItStartsWith) {
+TEST_F(HostileServerTest, GarbageInNumberFieldsReadsAsTheNumberItStartsWith) {
     const std::string reply = std::string("zzzzzzzz") + "00000004" + "data" +
                               "x\x01\x02\x03\x04\x05\x06\x07" + " 3abcdef" +
                               std::string("-0000001") + "00000003" + "ab";
@@ -183,7 +185,7 @@ TEST_F(ExchangeFixture, GarbageInNumberFieldsReadsAsTheNumberItStartsWith) {
 
 // A length that announces more than ever comes ends as a broken server once
 // the connection closes.
-TEST_F(ExchangeFixture, AnnouncedBytesThatNeverComeEndAsABrokenServer) {
+TEST_F(HostileServerTest, AnnouncedBytesThatNeverComeEndAsABrokenServer) {
     for (const std::string& reply :
          {number(0) + "99999999" + "some", number(0) + number(0) + "99999999" + "0200",
           number(0) + number(0) + number(0) + number(1) + number(0) + "99999999"}) {
@@ -197,7 +199,7 @@ TEST_F(ExchangeFixture, AnnouncedBytesThatNeverComeEndAsABrokenServer) {
 // Display data without end stops at the block or byte limit: the exchange
 // ends as broken, the connection is closed, and the client took little more
 // than the limit (what the socket buffers hold besides).
-TEST_F(ExchangeFixture, DisplayDataWithoutEndStopsAtTheLimits) {
+TEST_F(HostileServerTest, DisplayDataWithoutEndStopsAtTheLimits) {
     const std::string point = encoded(display::PointRecord(1, 2));
     const struct {
         std::string block;

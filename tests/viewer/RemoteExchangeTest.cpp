@@ -11,7 +11,9 @@ using namespace remotetest;
 using zortest::readFile;
 using zortest::writeFile;
 
-TEST_F(ExchangeFixture, RequestAndReplyGoByteForByte) {
+using RemoteExchangeTest = ExchangeFixture;
+
+TEST_F(RemoteExchangeTest, RequestAndReplyGoByteForByte) {
     Reply reply;
     reply.name = outFile;
     reply.file = "report\r\n";
@@ -39,7 +41,7 @@ TEST_F(ExchangeFixture, RequestAndReplyGoByteForByte) {
     EXPECT_EQ(display.size(), 3u);
 }
 
-TEST_F(ExchangeFixture, FileLengthZeroLeavesTheOutputFileAlone) {
+TEST_F(RemoteExchangeTest, FileLengthZeroLeavesTheOutputFileAlone) {
     writeFile(outFile, "former");
     Reply reply;
     reply.name = outFile;
@@ -50,7 +52,7 @@ TEST_F(ExchangeFixture, FileLengthZeroLeavesTheOutputFileAlone) {
     EXPECT_EQ(result.errText, "");
 }
 
-TEST_F(ExchangeFixture, ShortPiecesAreGatheredIntoWholeElements) {
+TEST_F(RemoteExchangeTest, ShortPiecesAreGatheredIntoWholeElements) {
     Reply reply;
     reply.name = outFile;
     reply.file = std::string(1200, 'r');
@@ -66,7 +68,7 @@ TEST_F(ExchangeFixture, ShortPiecesAreGatheredIntoWholeElements) {
     EXPECT_EQ(result.errText, "error\n");
 }
 
-TEST_F(ExchangeFixture, AnOutputFileThatCannotBeCreatedIsStillReceived) {
+TEST_F(RemoteExchangeTest, AnOutputFileThatCannotBeCreatedIsStillReceived) {
     Reply reply;
     reply.name = "no-such-folder/out.txt";
     reply.file = "dropped";
@@ -78,7 +80,7 @@ TEST_F(ExchangeFixture, AnOutputFileThatCannotBeCreatedIsStillReceived) {
     EXPECT_EQ(result.outFile, "");
 }
 
-TEST_F(ExchangeFixture, AScriptBeyondTheLengthFieldIsNotSent) {
+TEST_F(RemoteExchangeTest, AScriptBeyondTheLengthFieldIsNotSent) {
     const std::string huge(remote::maxScriptLength + 1, 'x');
     request.script = huge;
     ScriptedServer server;

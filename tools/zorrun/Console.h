@@ -13,15 +13,20 @@ namespace zor {
 class Console {
 public:
     // Quiet consoles print failed tests only (under their script's header).
-    Console(bool quiet, ProgressLine& progress);
+    // With colour, verdict words and the summary are coloured.
+    Console(bool quiet, ProgressLine& progress, bool color = false);
 
     void beginScript(std::string_view script);
-    // "login 57: ok (out.txt)" or "login 57: FAIL (out.txt)"; a position
-    // below 0 is not known (a remote run) and left out: "login: ok (out.txt)".
-    void testLine(std::string_view name, int position, bool passed, std::string_view outFile);
+    // "login 57 (order.txt:17): ok (out.txt)" or "... FAIL (out.txt)",
+    // followed by details (whole lines) in the same write. A position below 0
+    // (a remote run) or a line of 0 is not known and left out:
+    // "login: ok (out.txt)".
+    void testLine(std::string_view name, int position, bool passed, std::string_view outFile,
+                  int line = 0, std::string_view details = {});
     // One line on stderr, as given.
     void error(std::string_view line);
-    void summary(std::string_view text);
+    // passed colours the summary as a success.
+    void summary(std::string_view text, bool passed = true);
     // Sends the lines written so far on, whatever stdout is.
     void flush();
 
@@ -30,10 +35,16 @@ private:
 
     bool quiet;
     ProgressLine& progress;
+    bool color;
     bool flushEachLine;  // a terminal shows each line as it ends anyway
     std::string script;
     std::string lineText;
     bool headerPrinted = false;
 };
+
+// Whether stdout gets colour under --color MODE ("auto", "always", "never"):
+// under auto only a terminal does, unless NO_COLOR is set and not empty or
+// TERM is "dumb".
+bool colorWanted(std::string_view mode);
 
 }  // namespace zor

@@ -9,6 +9,7 @@ namespace {
 // A failed test's report block may hold a megabyte; a page with many such
 // failures would no longer open. The output file keeps the whole block.
 constexpr std::size_t maxReportShown = 64 * 1024;
+constexpr std::size_t maxEntryShown = 4 * 1024;
 
 // Cut before a UTF-8 continuation byte, so no character is split.
 std::string shortened(std::string_view text, std::size_t limit) {
@@ -16,7 +17,7 @@ std::string shortened(std::string_view text, std::size_t limit) {
     std::size_t end = limit;
     while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
     return std::string(text.substr(0, end)) + "\n[cut after " + std::to_string(end) +
-           " bytes: the output file holds the whole block]\n";
+           " bytes: the output file holds the whole text]\n";
 }
 
 }  // namespace
@@ -42,16 +43,27 @@ HtmlTest& HtmlRecorder::addTest(std::string_view name, int position, HtmlVerdict
     return test;
 }
 
+// The verdict's own time, where the run measured one, is the test's.
 void HtmlRecorder::addVerdict(const Verdict& verdict, double nowSeconds) {
     HtmlTest& test =
         addTest(verdict.name, verdict.position,
                 verdict.passed ? HtmlVerdict::passed : HtmlVerdict::failed, nowSeconds);
-    if (!verdict.passed) test.report = shortened(verdict.report, maxReportShown);
+    test.line = verdict.line;
+    if (verdict.seconds >= 0) test.seconds = verdict.seconds;
+    if (verdict.passed) return;
+    test.report = shortened(verdict.report, maxReportShown);
+    std::string_view packed = verdict.failedEntries;
+    for (FailedEntry entry; nextFailedEntry(packed, entry);) {
+        test.failedEntries.push_back(
+            {shortened(entry.expected, maxEntryShown), shortened(entry.actual, maxEntryShown)});
+    }
 }
 
-void HtmlRecorder::addTestError(std::string_view name, int position, std::string_view message,
-                                std::string_view detail, double nowSeconds) {
+void HtmlRecorder::addTestError(std::string_view name, int position, int line,
+                                std::string_view message, std::string_view detail,
+                                double nowSeconds) {
     HtmlTest& test = addTest(name, position, HtmlVerdict::error, nowSeconds);
+    test.line = line;
     test.report = message;
     if (!detail.empty() && detail != message) {
         test.report += '\n';

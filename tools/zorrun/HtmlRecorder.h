@@ -18,7 +18,7 @@ public:
     void addVerdict(const Verdict& verdict, double nowSeconds);
     // A test that ended in an error of its own: a report that did not go in
     // whole, an exception, a crash, a stop.
-    void addTestError(std::string_view name, int position, std::string_view message,
+    void addTestError(std::string_view name, int position, int line, std::string_view message,
                       std::string_view detail, double nowSeconds);
     // line 0: an error without a place in the script.
     void addScriptError(int line, int column, std::string_view text);

@@ -1,8 +1,6 @@
 #include "HtmlReport.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -12,6 +10,8 @@
 #include <set>
 
 #include "HtmlAssets.h"
+#include "JsonReport.h"
+#include "ReplacedFile.h"
 #include "XmlText.h"
 
 namespace zor {
@@ -409,17 +409,6 @@ void appendPart(std::string& out, std::string_view part, const HtmlRun& run,
     }
 }
 
-bool writeAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) return false;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
-}
-
 }  // namespace
 
 HtmlCounts countRun(const HtmlRun& run) {
@@ -436,34 +425,16 @@ HtmlCounts countRun(const HtmlRun& run) {
     return counts;
 }
 
+// In JSON, "<" stands only inside strings.
 void appendPageJsonString(std::string& out, std::string_view text) {
-    static const char hex[] = "0123456789abcdef";
-    const auto escape = [&](unsigned code) {
-        out += "\\u00";
-        out += hex[code >> 4 & 0xF];
-        out += hex[code & 0xF];
-    };
-    out += '"';
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c == '<' || c == 0x7F) {
-            escape(c);
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (const std::size_t length = utf8Length(text.substr(i))) {
-            out.append(text.substr(i, length));
-            i += length;
-            continue;
-        } else {
-            escape(c);
-        }
-        ++i;
+    std::string json;
+    appendJsonString(json, text);
+    for (const char c : json) {
+        if (c == '<')
+            out += "\\u003c";
+        else
+            out += c;
     }
-    out += '"';
 }
 
 // The template's places are marked <!--zor:NAME-->; the template is the
@@ -490,45 +461,23 @@ std::string renderHtmlReport(const HtmlRun& run) {
     return out;
 }
 
-// Drafted beside the file, with the mode creating the file would have given
-// it, and on disk before it takes the file's name.
 bool writeHtmlReport(const std::string& path, const HtmlRun& run, std::string& reason) {
-    const std::string page = renderHtmlReport(run);
-    std::string draft = path + ".XXXXXX";
-    const int fd = mkstemp(draft.data());
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    const mode_t mask = umask(0);
-    umask(mask);
-    bool written = fchmod(fd, 0666 & ~mask) == 0 && writeAll(fd, page) && fsync(fd) == 0;
-    int error = errno;
-    if (::close(fd) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (written && rename(draft.c_str(), path.c_str()) == 0) return true;
-    reason = std::strerror(written ? errno : error);
-    unlink(draft.c_str());
-    return false;
+    ReplacedFile file;
+    if (!file.open(path, reason)) return false;
+    file.write(renderHtmlReport(run));
+    return file.commit(reason);
 }
 
+// A folder in the page's place would be found only when the finished page
+// cannot take its name.
 bool canWriteHtmlReport(const std::string& path, std::string& reason) {
     struct stat status;
     if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
         reason = std::strerror(EISDIR);
         return false;
     }
-    std::string draft = path + ".XXXXXX";
-    const int fd = mkstemp(draft.data());
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    ::close(fd);
-    unlink(draft.c_str());
-    return true;
+    ReplacedFile draft;
+    return draft.open(path, reason);
 }
 
 }  // namespace zor

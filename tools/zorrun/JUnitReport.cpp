@@ -1,11 +1,6 @@
 #include "JUnitReport.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
-#include <cstring>
 
 #include "XmlText.h"
 
@@ -24,6 +19,15 @@ void appendSeconds(std::string& out, double seconds) {
                std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 3).ptr);
 }
 
+// Unmeasured time (a remote run, a test that got no verdict) counts as 0, so
+// that every testcase has one.
+void appendCaseSeconds(std::string& out, double seconds) {
+    char text[32];
+    out.append(text, std::to_chars(text, text + sizeof text, seconds > 0 ? seconds : 0.0,
+                                   std::chars_format::fixed, 6)
+                         .ptr);
+}
+
 void appendTestName(std::string& out, std::string_view name, int position) {
     appendXml(out, name, XmlPlace::attribute);
     if (position < 0) return;
@@ -33,35 +37,13 @@ void appendTestName(std::string& out, std::string_view name, int position) {
 
 }  // namespace
 
-// A report never closed leaves the former file as it was.
 JUnitReport::~JUnitReport() {
     if (body) std::fclose(body);
-    if (!file) return;
-    std::fclose(file);
-    unlink(draftPath.c_str());
 }
 
-// The draft gets the mode that creating the file itself would have given it.
 bool JUnitReport::open(const std::string& path, std::string& reason) {
-    finalPath = path;
-    draftPath = path + ".XXXXXX";
-    const int fd = mkstemp(draftPath.data());
-    if (fd >= 0) {
-        const mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
-        file = fdopen(fd, "wb");
-    }
-    if (!file) {
-        reason = std::strerror(errno);
-        if (fd >= 0) {
-            ::close(fd);
-            unlink(draftPath.c_str());
-        }
-        return false;
-    }
-    writeFailed =
-        std::fputs("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites>\n", file) < 0;
+    if (!file.open(path, reason)) return false;
+    file.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites>\n");
     return true;
 }
 
@@ -70,30 +52,41 @@ void JUnitReport::beginSuite(std::string_view script) {
     appendXml(suiteName, script, XmlPlace::attribute);
     tests = failures = errors = 0;
     if (!body) body = std::tmpfile();
-    if (!body) writeFailed = true;
+    if (!body) file.writeFailed();
 }
 
-void JUnitReport::beginCase(std::string_view name) {
+// file and line are the attributes that CI servers read to point at a test;
+// the file is the script, as given.
+void JUnitReport::beginCase(std::string_view name, const CaseFacts& facts) {
     scratch = "    <testcase classname=\"";
     scratch += suiteName;
     scratch += "\" name=\"";
     scratch += name;
+    scratch += "\" file=\"";
+    scratch += suiteName;
+    if (facts.line > 0) {
+        scratch += "\" line=\"";
+        appendNumber(scratch, facts.line);
+    }
+    scratch += "\" time=\"";
+    appendCaseSeconds(scratch, facts.seconds);
     scratch += '"';
 }
 
-void JUnitReport::addPassed(std::string_view name, int position) {
+void JUnitReport::addPassed(std::string_view name, int position, const CaseFacts& facts) {
     std::string testName;
     appendTestName(testName, name, position);
-    beginCase(testName);
+    beginCase(testName, facts);
     scratch += "/>\n";
     writeBody(scratch);
     ++tests;
 }
 
-void JUnitReport::addFailed(std::string_view name, int position, std::string_view reportBlock) {
+void JUnitReport::addFailed(std::string_view name, int position, std::string_view reportBlock,
+                            const CaseFacts& facts) {
     std::string testName;
     appendTestName(testName, name, position);
-    beginCase(testName);
+    beginCase(testName, facts);
     scratch += ">\n      <failure message=\"verification failed\" type=\"verification\">";
     appendXml(scratch, reportBlock, XmlPlace::content);
     scratch += "</failure>\n    </testcase>\n";
@@ -103,19 +96,20 @@ void JUnitReport::addFailed(std::string_view name, int position, std::string_vie
 }
 
 void JUnitReport::addError(std::string_view message, std::string_view detail) {
-    addErrorCase("script error", "script error", message, detail);
+    addErrorCase("script error", "script error", message, detail, {});
 }
 
 void JUnitReport::addTestError(std::string_view name, int position, std::string_view message,
-                               std::string_view detail) {
+                               std::string_view detail, const CaseFacts& facts) {
     std::string testName;
     appendTestName(testName, name, position);
-    addErrorCase(testName, "test error", message, detail);
+    addErrorCase(testName, "test error", message, detail, facts);
 }
 
 void JUnitReport::addErrorCase(std::string_view testName, std::string_view type,
-                               std::string_view message, std::string_view detail) {
-    beginCase(testName);
+                               std::string_view message, std::string_view detail,
+                               const CaseFacts& facts) {
+    beginCase(testName, facts);
     scratch += ">\n      <error message=\"";
     appendXml(scratch, message, XmlPlace::attribute);
     scratch += "\" type=\"";
@@ -129,13 +123,13 @@ void JUnitReport::addErrorCase(std::string_view testName, std::string_view type,
 }
 
 void JUnitReport::writeBody(const std::string& text) {
-    if (!body || std::fwrite(text.data(), 1, text.size(), body) != text.size()) writeFailed = true;
+    if (!body || std::fwrite(text.data(), 1, text.size(), body) != text.size()) file.writeFailed();
 }
 
 // The suite's counts stand in its opening tag, so its testcases wait in the
 // body file until they are known, then follow it.
 void JUnitReport::endSuite(double seconds) {
-    if (!file) return;
+    if (!file.isOpen()) return;
     scratch = "  <testsuite name=\"";
     scratch += suiteName;
     scratch += "\" tests=\"";
@@ -147,32 +141,24 @@ void JUnitReport::endSuite(double seconds) {
     scratch += "\" skipped=\"0\" time=\"";
     appendSeconds(scratch, seconds);
     scratch += "\">\n";
-    if (std::fputs(scratch.c_str(), file) < 0) writeFailed = true;
+    file.write(scratch);
     if (body) {
         std::rewind(body);
         char chunk[1 << 16];
         std::size_t got;
         while ((got = std::fread(chunk, 1, sizeof chunk, body)) > 0) {
-            if (std::fwrite(chunk, 1, got, file) != got) writeFailed = true;
+            file.write(std::string_view(chunk, got));
         }
         std::fclose(body);
         body = nullptr;
     }
-    if (std::fputs("  </testsuite>\n", file) < 0) writeFailed = true;
+    file.write("  </testsuite>\n");
 }
 
-// The draft is on disk before it takes the report's name, so that no moment,
-// not even a system crash, shows a partial report under that name.
 bool JUnitReport::close(std::string& reason) {
-    if (!file) return true;
-    if (std::fputs("</testsuites>\n", file) < 0) writeFailed = true;
-    if (std::fflush(file) != 0 || fsync(fileno(file)) != 0) writeFailed = true;
-    if (std::fclose(file) != 0) writeFailed = true;
-    file = nullptr;
-    if (!writeFailed && rename(draftPath.c_str(), finalPath.c_str()) == 0) return true;
-    reason = writeFailed ? "a write failed" : std::strerror(errno);
-    unlink(draftPath.c_str());
-    return false;
+    if (!file.isOpen()) return true;
+    file.write("</testsuites>\n");
+    return file.commit(reason);
 }
 
 }  // namespace zor

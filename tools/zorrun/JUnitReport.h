@@ -9,7 +9,16 @@
 #include <string>
 #include <string_view>
 
+#include "ReplacedFile.h"
+
 namespace zor {
+
+// Where a testcase's test stands in its script and how long it ran: a line of
+// 0 and seconds below 0 are not known.
+struct CaseFacts {
+    int line = 0;
+    double seconds = -1;
+};
 
 class JUnitReport {
 public:
@@ -20,20 +29,21 @@ public:
 
     // Creates the draft beside the file; false with a reason when it cannot.
     bool open(const std::string& path, std::string& reason);
-    bool isOpen() const { return file != nullptr; }
+    bool isOpen() const { return file.isOpen(); }
 
     void beginSuite(std::string_view script);
     // A test is named by its record's name and position, "login 57": the
     // text that, given as a filter, runs that test alone. A position below 0
     // is not known (a remote run): the name stands alone.
-    void addPassed(std::string_view name, int position);
-    void addFailed(std::string_view name, int position, std::string_view reportBlock);
+    void addPassed(std::string_view name, int position, const CaseFacts& facts = {});
+    void addFailed(std::string_view name, int position, std::string_view reportBlock,
+                   const CaseFacts& facts = {});
     // A script error: a testcase of its own, so that CI servers show it.
     void addError(std::string_view message, std::string_view detail);
     // A test that got no verdict of its own (its function crashed or threw),
     // or the end of a run that did not finish (position below 0).
     void addTestError(std::string_view name, int position, std::string_view message,
-                      std::string_view detail);
+                      std::string_view detail, const CaseFacts& facts = {});
     void endSuite(double seconds);
 
     // Ends the document and puts it in the file's place; false with a reason
@@ -41,21 +51,18 @@ public:
     bool close(std::string& reason);
 
 private:
-    void beginCase(std::string_view name);
+    void beginCase(std::string_view name, const CaseFacts& facts);
     void addErrorCase(std::string_view testName, std::string_view type, std::string_view message,
-                      std::string_view detail);
+                      std::string_view detail, const CaseFacts& facts);
     void writeBody(const std::string& text);
 
-    std::string finalPath;
-    std::string draftPath;
-    std::FILE* file = nullptr;
+    ReplacedFile file;
     std::FILE* body = nullptr;  // the open suite's testcases, until its counts are known
     std::string suiteName;
     std::string scratch;
     int tests = 0;
     int failures = 0;
     int errors = 0;
-    bool writeFailed = false;
 };
 
 }  // namespace zor

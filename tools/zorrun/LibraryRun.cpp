@@ -1,5 +1,6 @@
 #include "LibraryRun.h"
 
+#include "FailedEntries.h"
 #include "RunCallback.h"
 #include "ScriptFiles.h"
 #include "ZorLib.h"
@@ -53,6 +54,13 @@ int LibraryRun::testCallback() {
     return runCallback();
 }
 
+double LibraryRun::secondsSinceLast() {
+    const auto now = std::chrono::steady_clock::now();
+    const std::chrono::duration<double> seconds = now - lastVerdictTime;
+    lastVerdictTime = now;
+    return seconds.count();
+}
+
 // The comparison has closed the output file, so its write error is this
 // block's. A block that did not go in whole fails its test whatever the
 // comparison found.
@@ -64,10 +72,22 @@ void LibraryRun::verdict(const char* name, int position, int pass, int result) {
     verdict.outFile = Parse::getLastOutFile();
     verdict.writeError = Parse::getIO().getWriteError();
     verdict.passed = result == 0 && verdict.writeError.empty();
+    verdict.seconds = secondsSinceLast();
+    verdict.line = lines.lineOf(position);
     // A record of globals is compared without a test function.
     const char* message = calledBack ? escapedException() : nullptr;
     if (message) verdict.threw = message;
+    // Looked up again only for a failed test, so that passing ones pay nothing.
+    verdict.unknownFunction = calledBack && !verdict.passed && !message &&
+                              ZorCall::getFunc(Parse::getInStore()->getName()) == nullptr;
+    // A record of globals is compared against the globals, not the logged record.
+    const bool comparedLogged = calledBack;
     calledBack = false;
+    failedEntries.clear();
+    if (!verdict.passed && comparedLogged && !message && !verdict.unknownFunction) {
+        collectFailedEntries(Parse::getVerStore()[0], Parse::getOutStore(), failedEntries);
+        verdict.failedEntries = failedEntries;
+    }
     if (reportCopy && !verdict.passed && verdict.writeError.empty()) {
         report = failureReport(Parse::getLastOutFile(), pass);
         verdict.report = report;
@@ -86,6 +106,8 @@ std::string LibraryRun::failureReport(const char* outFile, int pass) {
 }
 
 void LibraryRun::run(const std::string& script, const std::string& filter) {
+    lines.open(script);
+    lastVerdictTime = std::chrono::steady_clock::now();
     ScriptEnd end;
     if (selection) selection->beginScript(script);
     end.code = Parse::parseLoop(script.c_str(), filter.c_str(), testCallback);

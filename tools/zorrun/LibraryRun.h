@@ -2,9 +2,11 @@
 // host shares, and tells a listener each verdict and how the script ended.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
+#include "RecordPositions.h"
 #include "ReportCopy.h"
 #include "TestSelection.h"
 #include "Verdict.h"
@@ -43,12 +45,16 @@ private:
 
     void verdict(const char* name, int position, int pass, int result);
     std::string failureReport(const char* outFile, int pass);
+    double secondsSinceLast();
 
     VerdictListener& listener;
     TestWatch* watch;
     std::unique_ptr<ReportCopy> reportCopy;  // with reports only
     std::string report;
     bool calledBack = false;  // a test function ran since the last verdict
+    std::string failedEntries;
+    LineCounter lines;
+    std::chrono::steady_clock::time_point lastVerdictTime;
     TestSelection* selection = nullptr;
     bool exitFirst = false;
     bool failedOnce = false;

@@ -26,6 +26,21 @@ bool setJUnit(const std::string& value, RunOptions& options, std::string& error)
     return !value.empty();
 }
 
+bool setJson(const std::string& value, RunOptions& options, std::string& error) {
+    if (value.empty()) error = "--json needs a file name";
+    options.jsonFile = value;
+    return !value.empty();
+}
+
+bool setColor(const std::string& value, RunOptions& options, std::string& error) {
+    if (value != "auto" && value != "always" && value != "never") {
+        error = "--color expects auto, always or never, not '" + value + "'";
+        return false;
+    }
+    options.color = value;
+    return true;
+}
+
 bool setHtml(const std::string& value, RunOptions& options, std::string& error) {
     if (value.empty()) error = "--html needs a file name";
     options.htmlFile = value;
@@ -105,6 +120,7 @@ const std::map<std::string, Setter>& valueOptions() {
     static const std::map<std::string, Setter> table = {
         {"--load", addModule},     {"--filter", setFilter}, {"--trace-depth", setDepth},
         {"--trace-root", setRoot}, {"--remote", setRemote}, {"--junit", setJUnit},
+        {"--json", setJson},       {"--color", setColor},
         {"-k", addPattern},        {"--rerun-failed", setRerunFailed},
         {"--html", setHtml},
     };
@@ -184,6 +200,9 @@ const char* usageText() {
            "  --trace-depth N    trace native scopes N levels deep (0 off, 100 no limit)\n"
            "  --trace-root NAME  start tracing at the scope NAME (depth 100 unless given)\n"
            "  --junit FILE       also write the verdicts as JUnit XML to FILE\n"
+           "  --json FILE        also write the verdicts as JSON to FILE\n"
+           "  --color WHEN       colour verdicts and the summary: auto (on a terminal,\n"
+           "                     unless NO_COLOR is set), always or never\n"
            "  --html FILE        also write a report page for a browser to FILE\n"
            "  --remote HOST:PORT run the scripts on the test server at HOST, reached with\n"
            "                     the port a viewer enters (6500 is TCP port 25625); the\n"

@@ -21,6 +21,10 @@ struct RunOptions {
     // --remote HOST:PORT: the scripts run on that test server instead.
     std::string remoteHost;
     int remotePort = -1;
+    // --json FILE: the verdicts as JSON too.
+    std::string jsonFile;
+    // --color auto|always|never.
+    std::string color = "auto";
     // -k: shell globs on test names, or FILE:LINE; a test runs when one takes it.
     std::vector<std::string> selectPatterns;
     // --list: print the tests instead of running them.

@@ -133,6 +133,46 @@ private:
 
 }  // namespace
 
+LineCounter::~LineCounter() {
+    if (file) std::fclose(file);
+}
+
+void LineCounter::open(const std::string& script) {
+    if (file) std::fclose(file);
+    file = std::fopen(script.c_str(), "rb");
+    restart();
+}
+
+void LineCounter::restart() {
+    if (file) std::rewind(file);
+    pieceSize = at = 0;
+    line = 1;
+    passed = 0;
+}
+
+// A read error (the script is a folder) ends the text like its end does.
+bool LineCounter::fill() {
+    if (at < pieceSize) return true;
+    pieceSize = file ? std::fread(piece, 1, sizeof piece, file) : 0;
+    at = 0;
+    return pieceSize > 0;
+}
+
+// Each character but a line feed moves the position on by one, so a position
+// falls on the line where it is first reached.
+int LineCounter::lineOf(int position) {
+    if (position < passed) restart();
+    while (fill() && (passed < position || piece[at] == '\n')) {
+        if (piece[at] == '\n') {
+            ++line;
+        } else {
+            ++passed;
+        }
+        ++at;
+    }
+    return passed == position && at < pieceSize ? line : 0;
+}
+
 int findTestRecord(const std::string& script, int after, std::string_view name) {
     std::ifstream file(script, std::ios::binary);
     if (!file) return -1;

@@ -210,6 +210,7 @@ ScriptOutcome RemoteRunner::run(const std::string& script, const std::string& fi
     outcome = ScriptOutcome();
     console.beginScript(script);
     if (junit) junit->beginSuite(script);
+    if (json) json->beginScript(script);
     if (html) html->beginScript(script, -1);
     const auto start = std::chrono::steady_clock::now();
     if (const std::optional<std::string> bytes = readWhole(script)) {
@@ -223,6 +224,7 @@ ScriptOutcome RemoteRunner::run(const std::string& script, const std::string& fi
     }
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
     if (junit) junit->endSuite(seconds.count());
+    if (json) json->endScript(outcome, seconds.count());
     return outcome;
 }
 
@@ -281,6 +283,9 @@ void RemoteRunner::reportTests(const std::string& script, const remote::Exchange
         console.testLine(block.name, -1, block.passed, reply.outFile);
         if (junit && block.passed) junit->addPassed(block.name, -1);
         if (junit && !block.passed) junit->addFailed(block.name, -1, block.text);
+        if (json)
+            json->addTest(
+                {block.name, -1, 0, block.passed ? "passed" : "failed", -1, reply.outFile, {}, {}});
         if (html) html->addVerdict(remoteVerdict(block), -1);
     }
 }
@@ -294,6 +299,7 @@ void RemoteRunner::scriptError(const std::string& script, int line, int position
     console.error(where + ": " + message);
     outcome.error = true;
     if (junit) junit->addError(message, where + ": " + message);
+    if (json) json->addError(where + ": " + message);
     if (html) html->addScriptError(line, column > 0 ? column : position, message);
 }
 
@@ -301,6 +307,7 @@ void RemoteRunner::fileError(const std::string& file, const std::string& message
     console.error(file + ": " + message);
     outcome.error = true;
     if (junit) junit->addError(message, file + ": " + message);
+    if (json) json->addError(message);
     if (html) html->addScriptError(0, 0, message);
 }
 

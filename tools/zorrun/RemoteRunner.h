@@ -8,6 +8,7 @@
 #include "Console.h"
 #include "HtmlRecorder.h"
 #include "JUnitReport.h"
+#include "JsonReport.h"
 #include "RemoteExchange.h"
 #include "RunSummary.h"
 #include "WireSocket.h"
@@ -22,6 +23,8 @@ public:
     // Connects when no connection is open; false, with the reason printed,
     // when the server cannot be reached.
     bool connect();
+    // The JSON report that hears the verdicts too; null for none.
+    void setJson(JsonReport* report) { json = report; }
     // The report page's recorder, when the run writes one; null by default.
     void setHtml(HtmlRecorder* recorder) { html = recorder; }
     ScriptOutcome run(const std::string& script, const std::string& filter);
@@ -36,6 +39,7 @@ private:
     int portNumber;
     Console& console;
     JUnitReport* junit;
+    JsonReport* json = nullptr;
     HtmlRecorder* html = nullptr;
     remote::WireSocket connection;
     ScriptOutcome outcome;

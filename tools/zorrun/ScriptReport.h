@@ -8,6 +8,7 @@
 #include "Console.h"
 #include "HtmlRecorder.h"
 #include "JUnitReport.h"
+#include "JsonReport.h"
 #include "LastFailed.h"
 #include "ProgressLine.h"
 #include "RunSummary.h"
@@ -17,8 +18,9 @@ namespace zor {
 
 class ScriptReport : public VerdictListener {
 public:
-    // junit may be null.
-    ScriptReport(Console& console, ProgressLine& progress, JUnitReport* junit);
+    // junit and json may be null.
+    ScriptReport(Console& console, ProgressLine& progress, JUnitReport* junit,
+                 JsonReport* json = nullptr);
 
     // The report page's recorder, when the run writes one; null by default.
     void setHtml(HtmlRecorder* recorder) { html = recorder; }
@@ -50,10 +52,13 @@ private:
     void fileError(const std::string& what, const std::string& reason);
     void writeError(const Verdict& verdict);
     void threw(const Verdict& verdict);
+    void addJsonTest(const Verdict& verdict, std::string_view kind, std::string_view message);
 
     Console& console;
     ProgressLine& progress;
     JUnitReport* junit;
+    JsonReport* json;
+    std::string details;
     HtmlRecorder* html = nullptr;
     std::string script;
     std::string filter;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -45,9 +46,18 @@ int ScriptLines::lineOf(int position) const {
     return static_cast<int>(after - lineStarts.begin());
 }
 
+// A stream iterator would throw where the script is a folder.
 std::string readScriptText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string text;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return text;
+    char chunk[1 << 16];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+        text.append(chunk, got);
+    }
+    if (std::ferror(file)) text.clear();
+    std::fclose(file);
+    return text;
 }
 
 std::string scriptKey(const std::string& script) {

@@ -36,6 +36,12 @@ void putNumber(std::string& out, std::int32_t number) {
     out.append(bytes, sizeof bytes);
 }
 
+void putSeconds(std::string& out, double seconds) {
+    char bytes[sizeof seconds];
+    std::memcpy(bytes, &seconds, sizeof bytes);
+    out.append(bytes, sizeof bytes);
+}
+
 void putText(std::string& out, std::string_view text) {
     putNumber(out, static_cast<std::int32_t>(text.size()));
     out.append(text);
@@ -49,6 +55,17 @@ public:
     std::int32_t number() {
         std::int32_t value = 0;
         if (rest.size() < sizeof value) return damage();
+        std::memcpy(&value, rest.data(), sizeof value);
+        rest.remove_prefix(sizeof value);
+        return value;
+    }
+
+    double seconds() {
+        double value = 0;
+        if (rest.size() < sizeof value) {
+            damage();
+            return 0;
+        }
         std::memcpy(&value, rest.data(), sizeof value);
         rest.remove_prefix(sizeof value);
         return value;
@@ -157,11 +174,15 @@ void VerdictChannel::verdict(const Verdict& verdict) {
     putNumber(message, verdict.position);
     putNumber(message, verdict.pass);
     putNumber(message, verdict.passed ? 1 : 0);
+    putNumber(message, verdict.line);
+    putNumber(message, verdict.unknownFunction ? 1 : 0);
+    putSeconds(message, verdict.seconds);
     putText(message, verdict.name);
     putText(message, verdict.outFile);
     putText(message, verdict.report);
     putText(message, verdict.writeError);
     putText(message, verdict.threw.substr(0, largestThrowText));
+    putText(message, verdict.failedEntries);
     publish();
     if (!verdict.passed || unannounced >= batchMessages || unannouncedBytes >= batchBytes) wake();
 }
@@ -275,11 +296,15 @@ bool VerdictChannel::dispatch(VerdictListener& listener) {
         verdict.position = reader.number();
         verdict.pass = reader.number();
         verdict.passed = reader.number() != 0;
+        verdict.line = reader.number();
+        verdict.unknownFunction = reader.number() != 0;
+        verdict.seconds = reader.seconds();
         verdict.name = reader.text();
         verdict.outFile = reader.text();
         verdict.report = reader.text();
         verdict.writeError = reader.text();
         verdict.threw = reader.text();
+        verdict.failedEntries = reader.text();
         if (!reader.isWhole()) return false;
         listener.verdict(verdict);
         return true;

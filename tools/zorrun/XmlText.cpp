@@ -2,6 +2,8 @@
 
 namespace zor {
 
+namespace {
+
 // Length of the well-formed UTF-8 sequence at the start of text, or 0. Refuses
 // overlong forms, surrogates, code points past U+10FFFF, and U+FFFE and U+FFFF,
 // which XML does not allow.
@@ -20,8 +22,6 @@ std::size_t utf8Length(std::string_view text) {
     if ((code >= 0xD800 && code <= 0xDFFF) || code == 0xFFFE || code == 0xFFFF) return 0;
     return length;
 }
-
-namespace {
 
 void appendReference(std::string& out, unsigned code) {
     static const char digits[] = "0123456789ABCDEF";

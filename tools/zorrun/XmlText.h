@@ -18,8 +18,4 @@ enum class XmlPlace { content, attribute };
 //   pictures (U+2400 and on).
 void appendXml(std::string& out, std::string_view text, XmlPlace place);
 
-// Length of the well-formed UTF-8 sequence at the start of text, or 0 (also for
-// the characters XML does not allow).
-std::size_t utf8Length(std::string_view text);
-
 }  // namespace zor

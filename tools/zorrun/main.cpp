@@ -12,6 +12,7 @@
 #include "Console.h"
 #include "HtmlRecorder.h"
 #include "JUnitReport.h"
+#include "JsonReport.h"
 #include "LastFailed.h"
 #include "LibraryRun.h"
 #include "LockNotices.h"
@@ -100,10 +101,10 @@ void runInWorkers(const RunOptions& options, ScriptReport& report, bool withRepo
 // worker dying inside a write phase would leave the lock taken.
 void runLocally(const RunOptions& options, Console& console, ProgressLine& progress,
                 JUnitReport* junit, HtmlRecorder* html, RunSummary& summary,
-                TestSelection* selection) {
+                TestSelection* selection, JsonReport* json) {
     loadModules(options, console, summary);
     watchOutputLock();
-    ScriptReport report(console, progress, junit);
+    ScriptReport report(console, progress, junit, json);
     FailureLog failures(readLastFailed(lastFailedPath));
     report.setFailureLog(&failures);
     report.setHtml(html);
@@ -123,7 +124,7 @@ void runLocally(const RunOptions& options, Console& console, ProgressLine& progr
 // several, which a server cannot run alone.
 bool remoteFilter(const std::string& script, const RunOptions& options, TestSelection* selection,
                   Console& console, JUnitReport* junit, HtmlRecorder* html, ScriptOutcome& refused,
-                  std::string& filter) {
+                  std::string& filter, JsonReport* json) {
     filter = options.filter;
     if (!selection) return true;
     std::vector<ListedTest> tests;
@@ -144,6 +145,11 @@ bool remoteFilter(const std::string& script, const RunOptions& options, TestSele
         junit->addError(error, error);
         junit->endSuite(0);
     }
+    if (json) {
+        json->beginScript(script);
+        json->addError(error);
+        json->endScript(refused, 0);
+    }
     if (html) {
         html->beginScript(script, -1);
         html->addScriptError(0, 0, error);
@@ -154,13 +160,14 @@ bool remoteFilter(const std::string& script, const RunOptions& options, TestSele
 // A server that cannot be reached fails each script in turn, so that every
 // script is accounted for.
 void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, HtmlRecorder* html,
-               RunSummary& summary, TestSelection* selection) {
+               RunSummary& summary, TestSelection* selection, JsonReport* json) {
     RemoteRunner runner(options.remoteHost, options.remotePort, console, junit);
+    runner.setJson(json);
     runner.setHtml(html);
     for (const std::string& script : options.scripts) {
         std::string filter;
         ScriptOutcome outcome;
-        if (remoteFilter(script, options, selection, console, junit, html, outcome, filter))
+        if (remoteFilter(script, options, selection, console, junit, html, outcome, filter, json))
             outcome = runner.run(script, filter);
         summary.addScript(outcome);
         if (endsRun(options, outcome)) return;
@@ -169,12 +176,12 @@ void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, 
 
 // A report takes its file's place at the end: a script under that name would
 // be lost.
-bool isAScript(const RunOptions& options, const std::string& file) {
+bool reportIsAScript(const RunOptions& options, const std::string& reportFile) {
     struct stat report;
-    const bool exists = stat(file.c_str(), &report) == 0;
+    const bool exists = stat(reportFile.c_str(), &report) == 0;
     for (const std::string& script : options.scripts) {
         struct stat status;
-        if (script == file) return true;
+        if (script == reportFile) return true;
         if (exists && stat(script.c_str(), &status) == 0 && status.st_dev == report.st_dev &&
             status.st_ino == report.st_ino)
             return true;
@@ -260,8 +267,9 @@ int run(const RunOptions& options, const std::string& commandLine) {
     const std::time_t started = std::time(nullptr);
     const auto startedSteady = std::chrono::steady_clock::now();
     ProgressLine progress(stderr, isatty(STDERR_FILENO) == 1);
-    Console console(options.quiet, progress);
+    Console console(options.quiet, progress, colorWanted(options.color));
     JUnitReport junit;
+    JsonReport json;
     std::string reason;
     TestSelection selection;
     for (const std::string& pattern : options.selectPatterns) selection.addPattern(pattern);
@@ -270,11 +278,11 @@ int run(const RunOptions& options, const std::string& commandLine) {
     if (options.list) return listAll(options, selecting, console);
     // Only a supervisor has a worker to stop; the other runs end as before.
     if (options.remotePort < 0 && !options.inProcess) catchStopSignals();
-    if (!options.junitFile.empty() && isAScript(options, options.junitFile)) {
+    if (!options.junitFile.empty() && reportIsAScript(options, options.junitFile)) {
         console.error(options.junitFile + ": cannot write JUnit report: it is one of the scripts");
         return exitError;
     }
-    if (!options.htmlFile.empty() && isAScript(options, options.htmlFile)) {
+    if (!options.htmlFile.empty() && reportIsAScript(options, options.htmlFile)) {
         console.error(options.htmlFile + ": cannot write HTML report: it is one of the scripts");
         return exitError;
     }
@@ -288,22 +296,35 @@ int run(const RunOptions& options, const std::string& commandLine) {
         console.error(options.junitFile + ": cannot write JUnit report: " + reason);
         return exitError;
     }
+    if (!options.jsonFile.empty() && reportIsAScript(options, options.jsonFile)) {
+        console.error(options.jsonFile + ": cannot write JSON report: it is one of the scripts");
+        return exitError;
+    }
+    if (!options.jsonFile.empty() && !json.open(options.jsonFile, reason)) {
+        console.error(options.jsonFile + ": cannot write JSON report: " + reason);
+        return exitError;
+    }
     RunSummary summary;
     applyTrace(options);
     if (options.remotePort >= 0) {
-        runRemote(options, console, junit.isOpen() ? &junit : nullptr, html, summary, selecting);
+        runRemote(options, console, junit.isOpen() ? &junit : nullptr, html, summary, selecting,
+                  json.isOpen() ? &json : nullptr);
     } else {
         runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, html, summary,
-                   selecting);
+                   selecting, json.isOpen() ? &json : nullptr);
     }
     if ((selecting || !options.filter.empty()) && summary.getTests() == 0) {
         // An error already said why nothing ran.
         if (selecting && summary.exitStatus() != exitError) console.error("no test is selected");
         summary.addSetupError();
     }
-    console.summary(summary.text());
+    console.summary(summary.text(), summary.exitStatus() == exitPassed);
     if (!junit.close(reason)) {
         console.error(options.junitFile + ": JUnit report incomplete: " + reason);
+        summary.addSetupError();
+    }
+    if (!json.close(reason)) {
+        console.error(options.jsonFile + ": JSON report incomplete: " + reason);
         summary.addSetupError();
     }
     if (html) {
