@@ -234,6 +234,10 @@ def check_zorrun_page(browser, zorrun, folder):
     check(any('[char* b = "<script>alert(1)</script>"] ERROR' in r for r in reports),
           "ZorRun's page shows the failed value as text: %r" % reports)
     check(hostile in [e.text() for e in dom.all("span", "path")], "the hostile script name shows as text")
+    pairs = list(zip([e.text() for e in dom.all("td", "expected")], [e.text() for e in dom.all("td", "actual")]))
+    check(pairs == [('b == "x"', '"<script>alert(1)</script>"')], "ZorRun's page: expected against actual %r" % pairs)
+    places = [e.text() for e in dom.all("span", "place")]
+    check(places == [hostile + ":3"], "ZorRun's page places the failure at its line: %r" % places)
     errors = [e.text() for e in dom.all("ul", "errors")]
     check(any("broken.zor.txt:2:14: parse error in line 2" in e for e in errors),
           "ZorRun's page names the script error: %r" % errors)
