@@ -44,4 +44,31 @@ TEST_F(ZorRunHtmlTest, ThePageHoldsTheRunsCountsFailuresAndErrors) {
         EXPECT_NE(page.find(part), std::string::npos) << part;
 }
 
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// A test that pauses keeps each worker busy long enough for the other to take
+// the next script.
+TEST_F(ZorRunHtmlTest, SeveralJobsShowTheirWorkersOnATimeline) {
+    const std::string a = write("a.txt", "resultfile \"a_out.txt\"\npause { }\nzortst { }\n");
+    const std::string b = write("b.txt", "resultfile \"b_out.txt\"\npause { }\n");
+    for (const char* jobs : {"1", "2"}) {
+        auto run = zorRun({"-j", jobs, "--load", ZOR_TEST_MODULE, "--html", "report.html", a, b});
+        EXPECT_EQ(run.status, 0) << run.err;
+        const std::string page = read("report.html");
+        const bool several = std::string(jobs) == "2";
+        EXPECT_EQ(occurrences(page, "<div class=\"lane\">"), several ? 2u : 0u);
+        EXPECT_EQ(occurrences(page, "<a class=\"span\" href=\"#script-"), several ? 2u : 0u);
+        // Scripts stand in the command line's order, whichever ended first.
+        EXPECT_NE(page.find("id=\"script-1\"><h3><span class=\"verdict passed\">passed</span> "
+                            "<span class=\"path\">a.txt</span> <span class=\"tally\">2 of 2"),
+                  std::string::npos);
+        EXPECT_NE(page.find("\"path\":\"b.txt\",\"tests\":[[\"pause\",22,2,0,"), std::string::npos);
+    }
+}
+
 }  // namespace

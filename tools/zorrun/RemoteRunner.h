@@ -23,6 +23,8 @@ public:
     // Connects when no connection is open; false, with the reason printed,
     // when the server cannot be reached.
     bool connect();
+    // Seconds a whole exchange may take; 0 for no limit.
+    void setTimeout(int seconds) { timeoutSeconds = seconds; }
     // The JSON report that hears the verdicts too; null for none.
     void setJson(JsonReport* report) { json = report; }
     // The report page's recorder, when the run writes one; null by default.
@@ -43,6 +45,7 @@ private:
     HtmlRecorder* html = nullptr;
     remote::WireSocket connection;
     ScriptOutcome outcome;
+    int timeoutSeconds = 0;
 };
 
 }  // namespace zor
