@@ -36,16 +36,19 @@ protected:
         std::remove(dir.file("two.txt").c_str());
         std::remove(dir.file("three.txt").c_str());
         std::remove(dir.file("stays.log").c_str());
+        std::remove(dir.file("report.json").c_str());
         std::remove(dir.file(".zorrun/lastfailed").c_str());
-        std::vector<std::string> args{"-j",      jobs,        "--load", ZOR_TEST_MODULE,
-                                      "--junit", "report.xml"};
+        std::vector<std::string> args{"-j",      jobs,         "--load", ZOR_TEST_MODULE,
+                                      "--junit", "report.xml", "--json", "report.json"};
         args.insert(args.end(), more.begin(), more.end());
         args.insert(args.end(), scripts.begin(), scripts.end());
         return zorRunPiped(args);
     }
 
     std::string reportWithoutTimes() {
-        return std::regex_replace(read("report.xml"), std::regex(" time=\"[0-9.]*\""), "");
+        return std::regex_replace(read("report.xml"), std::regex(" time=\"[0-9.]*\""), "") +
+               std::regex_replace(read("report.json"), std::regex("\"duration\":[0-9.e+-]*"),
+                                  "\"duration\":");
     }
 };
 

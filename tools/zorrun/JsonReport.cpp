@@ -111,6 +111,24 @@ bool JsonReport::open(const std::string& path, std::string& reason) {
     return true;
 }
 
+// Every script in memory starts with its comma; the report that takes it in
+// drops the comma when the script comes first.
+bool JsonReport::openInMemory() {
+    firstScript = false;
+    return file.openInMemory();
+}
+
+bool JsonReport::takeScripts(std::string& scripts) {
+    return file.takeText(scripts);
+}
+
+void JsonReport::addScripts(std::string_view scripts) {
+    if (scripts.empty()) return;
+    if (firstScript && scripts.front() == ',') scripts.remove_prefix(1);
+    firstScript = false;
+    file.write(scripts);
+}
+
 void JsonReport::beginScript(std::string_view name) {
     script = name;
     errors.clear();

@@ -28,6 +28,12 @@ class JsonReport {
 public:
     bool open(const std::string& path, std::string& reason);
     bool isOpen() const { return file.isOpen(); }
+    // A report kept in memory, whose scripts another report takes in turn:
+    // takeScripts hands on the scripts ended since the last call, false when
+    // a write failed; addScripts appends them as they were written.
+    bool openInMemory();
+    bool takeScripts(std::string& scripts);
+    void addScripts(std::string_view scripts);
 
     void beginScript(std::string_view script);
     void addTest(const JsonTest& test);

@@ -250,8 +250,6 @@ Command parseOptions(const std::vector<std::string>& args, RunOptions& options,
         return bad(error, "--last-failed and --rerun-failed cannot be used together");
     if (options.inProcess && (options.jobs > 1 || options.timeoutSeconds > 0))
         return bad(error, "--jobs and --timeout need workers: they cannot be used with --no-fork");
-    if (options.jobs > 1 && !options.jsonFile.empty())
-        return bad(error, "--json cannot be used with --jobs above 1");
     if (options.remotePort >= 0 && options.jobs > 1)
         return bad(error,
                    "--jobs cannot be used with --remote: the test server runs one at a time");

@@ -23,6 +23,8 @@ struct JobResult {
     std::vector<Console::HeldText> console;
     std::string suites;
     bool suitesWritten = true;
+    std::string scripts;
+    bool scriptsWritten = true;
     ScriptOutcome outcome;
     bool taken = false;
     bool done = false;
@@ -31,10 +33,11 @@ struct JobResult {
 class Jobs {
 public:
     Jobs(const std::vector<ScriptJob>& list, const RunOptions& runOptions, bool junit, bool html,
-         TestSelection* tests, FailureLog& log)
+         TestSelection* tests, FailureLog& log, bool json)
         : jobs(list),
           options(runOptions),
           withJUnit(junit),
+          withJson(json),
           withHtml(html),
           selection(tests),
           failures(log),
@@ -42,7 +45,8 @@ public:
           results(list.size()) {}
 
     void slot(int worker);
-    void printInOrder(JUnitReport* junit, HtmlRecorder* html, RunSummary& summary);
+    void printInOrder(JUnitReport* junit, HtmlRecorder* html, RunSummary& summary,
+                      JsonReport* json);
 
 private:
     static std::vector<ScriptFileNames> fileNames(const std::vector<ScriptJob>& list);
@@ -56,6 +60,7 @@ private:
     const std::vector<ScriptJob>& jobs;
     const RunOptions& options;
     bool withJUnit;
+    bool withJson;
     bool withHtml = false;
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
     TestSelection* selection;
@@ -130,7 +135,7 @@ void Jobs::runJob(int job, ScriptReport& report, WorkerRunner& runner) {
     }
 }
 
-// Each slot has a console, a JUnit report and a page recorder of its own that
+// Each slot has a console, a JUnit report, a JSON report and a page recorder of its own that
 // keep what they are told, and a worker runner with a ring of its own.
 void Jobs::slot(int worker) {
     ProgressLine progress(stderr, false);
@@ -138,7 +143,10 @@ void Jobs::slot(int worker) {
     console.hold();
     JUnitReport junit;
     const bool junitReady = withJUnit && junit.openInMemory();
-    ScriptReport report(console, progress, junitReady ? &junit : nullptr);
+    JsonReport json;
+    const bool jsonReady = withJson && json.openInMemory();
+    ScriptReport report(console, progress, junitReady ? &junit : nullptr,
+                        jsonReady ? &json : nullptr);
     HtmlRecorder page;
     if (withHtml) report.setHtml(&page);
     WorkerRunner runner(report, withJUnit || withHtml);
@@ -159,6 +167,7 @@ void Jobs::slot(int worker) {
         setScriptEntries(script, log.scriptEntries(script));
         result.console = console.takeHeld();
         result.suitesWritten = !withJUnit || (junitReady && junit.takeSuites(result.suites));
+        result.scriptsWritten = !withJson || (jsonReady && json.takeScripts(result.scripts));
         result.page = page.takeScript();
         result.span.end = secondsSinceStart();
         finishJob(job, std::move(result));
@@ -171,7 +180,8 @@ double Jobs::secondsSinceStart() const {
 }
 
 // The page lists the scripts in the command line's order, as the console does.
-void Jobs::printInOrder(JUnitReport* junit, HtmlRecorder* html, RunSummary& summary) {
+void Jobs::printInOrder(JUnitReport* junit, HtmlRecorder* html, RunSummary& summary,
+                        JsonReport* json) {
     for (JobResult& result : results) {
         std::unique_lock lock(mutex);
         changed.wait(lock, [&] { return result.done || (stopped && !result.taken); });
@@ -180,6 +190,8 @@ void Jobs::printInOrder(JUnitReport* junit, HtmlRecorder* html, RunSummary& summ
         Console::writeHeld(result.console);
         if (junit) junit->addSuites(result.suites);
         if (!result.suitesWritten) summary.addSetupError();
+        if (json) json->addScripts(result.scripts);
+        if (!result.scriptsWritten) summary.addSetupError();
         summary.addScript(result.outcome);
         if (!html) continue;
         html->addScript(std::move(result.page));
@@ -192,14 +204,15 @@ void Jobs::printInOrder(JUnitReport* junit, HtmlRecorder* html, RunSummary& summ
 
 void runInParallel(const std::vector<ScriptJob>& jobs, const RunOptions& options,
                    JUnitReport* junit, HtmlRecorder* html, RunSummary& summary,
-                   TestSelection* selection, FailureLog& failures) {
-    Jobs run(jobs, options, junit != nullptr, html != nullptr, selection, failures);
+                   TestSelection* selection, FailureLog& failures, JsonReport* json) {
+    Jobs run(jobs, options, junit != nullptr, html != nullptr, selection, failures,
+             json != nullptr);
     std::fflush(stdout);
     const std::size_t slots = std::min(jobs.size(), static_cast<std::size_t>(options.jobs));
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < slots; ++i)
         threads.emplace_back([&run, i] { run.slot(static_cast<int>(i) + 1); });
-    run.printInOrder(junit, html, summary);
+    run.printInOrder(junit, html, summary, json);
     for (std::thread& thread : threads) thread.join();
 }
 

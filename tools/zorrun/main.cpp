@@ -118,7 +118,7 @@ void runLocally(const RunOptions& options, Console& console, ProgressLine& progr
         runInProcess(options, report, withReports, summary, selection);
     } else if (options.jobs > 1) {
         runInParallel(listJobs(options.scripts, options.repeat), options, junit, html, summary,
-                      selection, failures);
+                      selection, failures, json);
     } else {
         // The supervisor sends the lines on each time it has read the ring.
         if (isatty(STDOUT_FILENO) != 1) console.batchLines();
