@@ -48,10 +48,15 @@ int openForReading(const char* name) {
     return open(name, O_RDONLY | O_CLOEXEC);
 }
 
+// Every write goes to the end of the file (O_APPEND), so no seek is needed
+// once the locks are taken; a guard's descriptor is switched to appending.
 int openForAppending(const char* name) {
-    if (AdaptIO::FileGuard guard = fileGuard.load())
-        return guarded(guard(name, AdaptIO::accessAppend));
-    return open(name, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (AdaptIO::FileGuard guard = fileGuard.load()) {
+        const int fd = guarded(guard(name, AdaptIO::accessAppend));
+        if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_APPEND);
+        return fd;
+    }
+    return open(name, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
 }
 
 // Readers share a file and keep writers out; a writer keeps everybody out.
@@ -143,7 +148,6 @@ int AdaptIO::openOut(const char* name) {
     }
     // The wait comes after the open, so a file that cannot be opened never blocks.
     zor::takeOutputLock(outputLock);
-    lseek(outFile, 0, SEEK_END);
     return 1;
 }
 
