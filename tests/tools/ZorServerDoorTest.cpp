@@ -13,10 +13,10 @@
 #include <thread>
 
 #include "AllowList.h"
-#include "RemoteExchange.h"
 #include "ServerProcess.h"
 #include "TempDir.h"
 #include "ZorRunFixture.h"
+#include "protocol/RemoteExchange.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "DialogView.h"
-#include "DisplayList.h"
 #include "ExchangeFixture.h"
 #include "RemoteSession.h"
 #include "ScriptedServer.h"
-#include "ShapeRecords.h"
 #include "TempDir.h"
+#include "display/DisplayList.h"
+#include "display/ShapeRecords.h"
 #include "output/ParseOut.h"
 
 using namespace remote;

@@ -12,7 +12,7 @@
 #include "DialogFixture.h"
 #include "NtOptionDlg.h"
 #include "ServerProcess.h"
-#include "TextRecord.h"
+#include "display/TextRecord.h"
 
 using zortest::readFile;
 

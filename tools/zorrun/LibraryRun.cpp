@@ -1,9 +1,9 @@
 #include "LibraryRun.h"
 
 #include "FailedEntries.h"
-#include "RunCallback.h"
 #include "ScriptFiles.h"
 #include "ZorLib.h"
+#include "host/RunCallback.h"
 
 namespace zor {
 

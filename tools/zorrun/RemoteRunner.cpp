@@ -11,14 +11,14 @@
 #include <set>
 #include <sstream>
 
-#include "ClientSocket.h"
-#include "DisplayList.h"
-#include "PortRule.h"
-#include "RemoteExchange.h"
 #include "ReportBlocks.h"
-#include "RunCallback.h"
 #include "ScriptFiles.h"
 #include "ZorLib.h"
+#include "display/DisplayList.h"
+#include "host/RunCallback.h"
+#include "protocol/ClientSocket.h"
+#include "protocol/PortRule.h"
+#include "protocol/RemoteExchange.h"
 
 namespace zor {
 

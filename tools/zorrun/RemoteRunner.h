@@ -8,9 +8,9 @@
 #include "Console.h"
 #include "JUnitReport.h"
 #include "JsonReport.h"
-#include "RemoteExchange.h"
 #include "RunSummary.h"
-#include "WireSocket.h"
+#include "protocol/RemoteExchange.h"
+#include "protocol/WireSocket.h"
 
 namespace zor {
 

@@ -12,7 +12,6 @@
 #include "LastFailed.h"
 #include "LibraryRun.h"
 #include "LockNotices.h"
-#include "ModuleLoader.h"
 #include "Options.h"
 #include "ProgressLine.h"
 #include "RemoteRunner.h"
@@ -23,6 +22,7 @@
 #include "TestSelection.h"
 #include "WorkerRunner.h"
 #include "ZorLib.h"
+#include "host/ModuleLoader.h"
 
 namespace {
 

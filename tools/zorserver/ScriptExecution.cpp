@@ -7,8 +7,8 @@
 #include <cerrno>
 
 #include "FolderAccess.h"
-#include "RunCallback.h"
 #include "ZorLib.h"
+#include "host/RunCallback.h"
 
 namespace zorserver {
 

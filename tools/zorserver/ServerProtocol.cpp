@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FolderAccess.h"
-#include "WireFields.h"
+#include "protocol/WireFields.h"
 
 namespace zorserver {
 

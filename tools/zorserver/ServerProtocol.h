@@ -1,6 +1,6 @@
 // The server's side of one exchange: reading the request that follows
 // "TSTEXEC", storing the script it brings, and sending the reply
-// (viewer/remote/RemoteExchange.h has the layout).
+// (protocol/RemoteExchange.h has the layout).
 #pragma once
 
 #include <cstddef>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "WireSocket.h"
+#include "protocol/WireSocket.h"
 
 namespace zorserver {
 

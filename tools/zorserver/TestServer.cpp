@@ -8,8 +8,8 @@
 #include "Listener.h"
 #include "LogText.h"
 #include "ServerProtocol.h"
-#include "WireFields.h"
 #include "Worker.h"
+#include "protocol/WireFields.h"
 
 namespace zorserver {
 

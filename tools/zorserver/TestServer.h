@@ -9,7 +9,7 @@
 
 #include "ServerOptions.h"
 #include "ServerProtocol.h"
-#include "WireSocket.h"
+#include "protocol/WireSocket.h"
 
 namespace zorserver {
 

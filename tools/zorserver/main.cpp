@@ -12,9 +12,9 @@
 
 #include "FolderAccess.h"
 #include "Listener.h"
-#include "ModuleLoader.h"
 #include "ServerOptions.h"
 #include "TestServer.h"
+#include "host/ModuleLoader.h"
 
 namespace {
 
