@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "ReplySending.h"
+#include "ScriptStore.h"
 #include "ServerOptions.h"
-#include "ServerProtocol.h"
 #include "protocol/WireSocket.h"
 
 namespace zorserver {

@@ -54,7 +54,7 @@ void enterWorker(const WorkerSettings& settings, pid_t server) {
     confineLibraryFiles(settings.folderFd);
 }
 
-[[noreturn]] void runWorker(const ServerRequest& request, const WorkerSettings& settings,
+[[noreturn]] void runWorker(const remote::ServerRequest& request, const WorkerSettings& settings,
                             pid_t server, int resultFd) {
     enterWorker(settings, server);
     const RunOutcome outcome = runRequest(request);
@@ -198,7 +198,7 @@ ServerReply superviseWorker(pid_t worker, int resultFd, const WorkerSettings& se
     return failedRun(endOfWorker(status));
 }
 
-ServerReply workerReply(const ServerRequest& request, const WorkerSettings& settings) {
+ServerReply workerReply(const remote::ServerRequest& request, const WorkerSettings& settings) {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0)
         return failedRun(std::string("cannot start a worker: ") + std::strerror(errno));
@@ -223,7 +223,7 @@ ServerReply workerReply(const ServerRequest& request, const WorkerSettings& sett
 
 }  // namespace
 
-ServerReply runInWorker(const ServerRequest& request, const WorkerSettings& settings) {
+ServerReply runInWorker(const remote::ServerRequest& request, const WorkerSettings& settings) {
     ServerReply reply = workerReply(request, settings);
     reply.blocks = displayBlocks(device().picture());
     return reply;
