@@ -2,6 +2,7 @@
 // its own process; the server does it inside a worker (Worker.h).
 #pragma once
 
+#include "ReplySending.h"
 #include "protocol/RequestReading.h"
 
 namespace zorserver {
