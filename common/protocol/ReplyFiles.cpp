@@ -10,23 +10,14 @@
 #include <filesystem>
 #include <string_view>
 
+#include "host/PosixFiles.h"
+
 namespace remote {
 
 namespace {
 
 // The file arrives in small chunks; it is written in large ones.
 constexpr std::size_t flushSize = 64 * 1024;
-
-bool writeAll(int fd, const char* bytes, std::size_t count) {
-    while (count > 0) {
-        const ssize_t put = ::write(fd, bytes, count);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        bytes += put;
-        count -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
 
 // The C library may lack a wrapper for openat2. Resolution fails (EXDEV) as
 // soon as a "..", an absolute symbolic link or a link that climbs would leave
@@ -128,7 +119,7 @@ bool DiskReplyFiles::write(const char* bytes, std::size_t count) {
 }
 
 void DiskReplyFiles::flush() {
-    if (!writeAll(fd, pending.data(), pending.size())) writeFailed = true;
+    if (!host::writeAll(fd, pending)) writeFailed = true;
     pending.clear();
 }
 
@@ -140,13 +131,8 @@ bool DiskReplyFiles::close() {
     return closed;
 }
 
-// Renaming over an existing file makes some file systems (ext4) write the new
-// file out at once, which costs more than the rest of a short exchange; the
-// former output file is therefore removed first.
 bool DiskReplyFiles::replace() {
-    if (folder < 0) return false;
-    unlinkat(folder, base.c_str(), 0);
-    return renameat(folder, (base + "_").c_str(), folder, base.c_str()) == 0;
+    return folder >= 0 && host::replaceAt(folder, base + "_", base);
 }
 
 void DiskReplyFiles::remove() {

@@ -7,24 +7,14 @@
 #include <cstring>
 #include <vector>
 
+#include "host/PosixFiles.h"
+
 namespace zorserver {
 
 namespace {
 
 // The server is not bound to the client's 500-byte chunks.
 constexpr std::size_t chunkSize = 64 * 1024;
-
-bool writeAll(int fd, const char* bytes, std::size_t count) {
-    while (count > 0) {
-        const ssize_t put = write(fd, bytes, count);
-        if (put < 0 && errno == EINTR) continue;
-        if (put == 0) errno = ENOSPC;
-        if (put <= 0) return false;
-        bytes += put;
-        count -= static_cast<std::size_t>(put);
-    }
-    return true;
-}
 
 // A file left at the temporary name, or planted there, is removed rather
 // than followed or written through.
@@ -76,17 +66,12 @@ std::string ScriptStore::store(remote::WireSocket& client, long length, const st
     for (long left = length; left > 0 && arrived;) {
         const std::size_t part = std::min(chunkSize, static_cast<std::size_t>(left));
         arrived = client.receive(chunk, part);
-        if (arrived && failure.empty() && !writeAll(fd, chunk, part)) failure = errorText();
+        if (arrived && failure.empty() && !host::writeAll(fd, {chunk, part})) failure = errorText();
         left -= static_cast<long>(part);
     }
     if (fd >= 0 && close(fd) != 0 && failure.empty()) failure = errorText();
     if (!arrived && failure.empty()) failure = "the script did not arrive whole";
-    // Renaming over an existing file makes some file systems write the new
-    // one out at once, which costs more than the rest of a short exchange.
-    if (failure.empty() && unlinkat(folderFd, file.c_str(), 0) != 0 && errno != ENOENT)
-        failure = errorText();
-    if (failure.empty() && renameat(folderFd, partFile.c_str(), folderFd, file.c_str()) != 0)
-        failure = errorText();
+    if (failure.empty() && !host::replaceAt(folderFd, partFile, file)) failure = errorText();
     if (!failure.empty() && fd >= 0) unlinkat(folderFd, partFile.c_str(), 0);
     return failure;
 }
