@@ -7,9 +7,14 @@
 
 namespace remote {
 
-// Results of openConnection, as applyRemote answers them.
+// Results of connecting and disconnecting: openConnection answers the
+// connected one and the last three, the viewer's applyRemote any of them.
 enum ConnectResult {
     connectedResult = 1,
+    disconnectedResult = 0,
+    noParent = -1,
+    alreadyDisconnected = -2,
+    alreadyConnected = -3,
     noSocket = -4,
     noHost = -5,
     noConnection = -6,

@@ -7,6 +7,7 @@
 
 #include "RemoteHost.h"
 #include "RunEngines.h"
+#include "protocol/ClientSocket.h"
 #include "protocol/WireSocket.h"
 
 namespace display {
@@ -17,14 +18,6 @@ class DialogView;
 }
 
 namespace remote {
-
-// applyRemote's results beyond those of openConnection (ClientSocket.h).
-enum ApplyResult {
-    disconnectedResult = 0,
-    noParent = -1,
-    alreadyDisconnected = -2,
-    alreadyConnected = -3,
-};
 
 enum SessionState { unavailableState = -1, disconnectedState = 0, connectedState = 1 };
 
@@ -40,7 +33,8 @@ public:
     // view and decodes the server's display blocks into the display list.
     RemoteSession(viewer::DialogView& view, display::DisplayList& display);
 
-    // Connects (wanted 1) or disconnects (wanted 0); the parent runs the ping
+    // Connects (wanted 1) or disconnects (wanted 0), answering a
+    // ConnectResult (protocol/ClientSocket.h); the parent runs the ping
     // timer and the "ongraphic{}" event run that follows results 1 and 0.
     int applyRemote(RemoteHost* parent, int wanted, const std::string& serverName, int port);
     // The state, server name and port; nothing without a parent.
