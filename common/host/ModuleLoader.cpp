@@ -7,7 +7,7 @@
 
 #include "ZorLib.h"
 
-namespace zor {
+namespace host {
 
 namespace {
 
@@ -51,4 +51,4 @@ bool loadModule(const std::string& path, std::string& reason) {
     return true;
 }
 
-}  // namespace zor
+}  // namespace host

@@ -4,10 +4,10 @@
 
 #include <string>
 
-namespace zor {
+namespace host {
 
 // Loads the module for the rest of the process; false with the reason when it
 // cannot be read, is not a loadable shared library, or registers no function.
 bool loadModule(const std::string& path, std::string& reason);
 
-}  // namespace zor
+}  // namespace host

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -106,4 +106,4 @@ void Console::summary(std::string_view text, bool passed) {
     std::fflush(stdout);
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -8,7 +8,7 @@
 
 #include "ProgressLine.h"
 
-namespace zor {
+namespace zorrun {
 
 class Console {
 public:
@@ -47,4 +47,4 @@ private:
 // TERM is "dumb".
 bool colorWanted(std::string_view mode);
 
-}  // namespace zor
+}  // namespace zorrun

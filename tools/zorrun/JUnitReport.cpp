@@ -4,7 +4,7 @@
 
 #include "XmlText.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -161,4 +161,4 @@ bool JUnitReport::close(std::string& reason) {
     return file.commit(reason);
 }
 
-}  // namespace zor
+}  // namespace zorrun

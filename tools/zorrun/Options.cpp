@@ -3,7 +3,7 @@
 #include <charconv>
 #include <map>
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -231,4 +231,4 @@ const char* usageText() {
            "by SIGINT or SIGTERM.\n";
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -20,7 +20,7 @@
 #include "protocol/PortRule.h"
 #include "protocol/RemoteExchange.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -299,4 +299,4 @@ void RemoteRunner::fileError(const std::string& file, const std::string& message
     if (json) json->addError(message);
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -12,7 +12,7 @@
 #include "protocol/RemoteExchange.h"
 #include "protocol/WireSocket.h"
 
-namespace zor {
+namespace zorrun {
 
 class RemoteRunner {
 public:
@@ -41,4 +41,4 @@ private:
     ScriptOutcome outcome;
 };
 
-}  // namespace zor
+}  // namespace zorrun

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace zor {
+namespace zorrun {
 
 ReplacedFile::~ReplacedFile() {
     if (!file) return;
@@ -54,4 +54,4 @@ bool ReplacedFile::commit(std::string& reason) {
     return false;
 }
 
-}  // namespace zor
+}  // namespace zorrun

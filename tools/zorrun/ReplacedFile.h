@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace zor {
+namespace zorrun {
 
 class ReplacedFile {
 public:
@@ -36,4 +36,4 @@ private:
     bool failed = false;
 };
 
-}  // namespace zor
+}  // namespace zorrun

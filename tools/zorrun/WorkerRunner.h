@@ -11,7 +11,7 @@
 #include "TestSelection.h"
 #include "VerdictChannel.h"
 
-namespace zor {
+namespace zorrun {
 
 class WorkerRunner {
 public:
@@ -38,4 +38,4 @@ private:
     bool exitFirst = false;
 };
 
-}  // namespace zor
+}  // namespace zorrun
