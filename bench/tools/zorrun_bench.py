@@ -11,9 +11,17 @@ The runs of both modes alternate and the best of each counts, so that load
 from elsewhere on the machine weighs on both alike. Peak memory is the largest
 resident set of ZorRun and its workers.
 
+Two more comparisons follow, each measured in the same run:
+- jobs: 8 scripts of 12,500 tests, each writing its own output file, with
+  --jobs 1 against --jobs 2; the figure is the throughput ratio (target 1.8).
+- floor: the 100,000-test script in one job against the open-append-close
+  floor, append_floor.cpp built here: one open with O_APPEND, one write of a
+  record's size and one close per test (target at most 2 times the floor).
+
 Usage (from the project root, after a release build):
   python3 bench/tools/zorrun_bench.py [--zorrun build/tools/zorrun/ZorRun]
       [--gen bench/tools/gen_script.py] [--sizes 10000 100000] [--repeat 3]
+      [--only modes|jobs|floor]
 """
 
 import argparse
@@ -76,6 +84,68 @@ def generate(gen, n, fail_every, folder):
     subprocess.run(args, check=True, stdout=subprocess.DEVNULL)
 
 
+def best_seconds(args, folder, outputs, repeat):
+    """The best wall time of repeat runs, each with its output files removed."""
+    best = None
+    for _ in range(repeat):
+        for out in outputs:
+            if os.path.exists(os.path.join(folder, out)):
+                os.remove(os.path.join(folder, out))
+        start = time.perf_counter()
+        subprocess.run(args, cwd=folder, stdout=subprocess.DEVNULL, check=False)
+        seconds = time.perf_counter() - start
+        best = seconds if best is None else min(best, seconds)
+    return best
+
+
+def jobs_bench(a, scripts=8, tests=12500):
+    """8 scripts with an output file each, one job against two, alternating."""
+    with tempfile.TemporaryDirectory(prefix="zorrun-jobs-") as folder:
+        names = []
+        for i in range(scripts):
+            part = os.path.join(folder, "part%d" % i)
+            subprocess.run([sys.executable, a.gen, str(tests), "--out", part, "--seed", str(i + 1)],
+                           check=True, stdout=subprocess.DEVNULL)
+            with open(os.path.join(part, "cases.zor.txt")) as f:
+                text = f.read().replace('"zor_out.txt"', '"out%d.txt"' % i, 1)
+            names.append("cases%d.zor.txt" % i)
+            with open(os.path.join(folder, names[-1]), "w") as f:
+                f.write(text)
+        outputs = ["out%d.txt" % i for i in range(scripts)]
+        best = {1: None, 2: None}
+        for _ in range(a.repeat):
+            for jobs in (1, 2):
+                seconds = best_seconds([a.zorrun, "--jobs", str(jobs)] + names, folder, outputs, 1)
+                best[jobs] = seconds if best[jobs] is None else min(best[jobs], seconds)
+        total = scripts * tests
+        print("jobs: %d scripts x %d tests: --jobs 1 %.3f s (%.3f us/test), --jobs 2 %.3f s "
+              "(%.3f us/test), throughput %.2fx" % (
+                  scripts, tests, best[1], best[1] * 1e6 / total, best[2],
+                  best[2] * 1e6 / total, best[1] / best[2]))
+
+
+def floor_bench(a, tests=100000):
+    """One job on the 100,000-test script against open-append-close, alternating."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    with tempfile.TemporaryDirectory(prefix="zorrun-floor-") as folder:
+        floor = os.path.join(folder, "append_floor")
+        subprocess.run(["c++", "-O2", "-o", floor, os.path.join(here, "append_floor.cpp")],
+                       check=True)
+        generate(a.gen, tests, 0, folder)
+        block = max(1, os.path.getsize(os.path.join(folder, "cases.zor.txt")) // tests)
+        best = {"zorrun": None, "floor": None}
+        for _ in range(a.repeat):
+            runs = (("zorrun", [a.zorrun, "cases.zor.txt"], "zor_out.txt"),
+                    ("floor", [floor, "floor.txt", str(tests), str(block)], "floor.txt"))
+            for name, args, out in runs:
+                seconds = best_seconds(args, folder, [out], 1)
+                best[name] = seconds if best[name] is None else min(best[name], seconds)
+        print("floor: %d tests: ZorRun %.3f s (%.3f us/test), open-append-close of %d bytes "
+              "%.3f s (%.3f us/test), ratio %.2fx" % (
+                  tests, best["zorrun"], best["zorrun"] * 1e6 / tests, block, best["floor"],
+                  best["floor"] * 1e6 / tests, best["zorrun"] / best["floor"]))
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     root = os.path.dirname(os.path.dirname(here))
@@ -87,8 +157,15 @@ def main():
     ap.add_argument("--fail-every", type=int, default=0,
                     help="make every M-th test fail (their report blocks go into the JUnit file)")
     ap.add_argument("--repeat", type=int, default=3, help="runs per configuration; the best counts")
+    ap.add_argument("--only", choices=("modes", "jobs", "floor"))
     a = ap.parse_args()
     a.zorrun = os.path.abspath(a.zorrun)
+    if a.only in (None, "jobs"):
+        jobs_bench(a)
+    if a.only in (None, "floor"):
+        floor_bench(a)
+    if a.only not in (None, "modes"):
+        return 0
 
     print("%8s %9s %6s %10s %10s %9s %5s" % ("tests", "mode", "junit", "us/test", "seconds",
                                                "peak MiB", "exit"))

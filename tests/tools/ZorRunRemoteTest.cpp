@@ -172,6 +172,24 @@ TEST_F(ZorRunRemoteTest, HostileRepliesEndWithStatus2) {
     EXPECT_FALSE(std::filesystem::exists(clientDir.path().parent_path() / "evil.txt"));
 }
 
+// The whole exchange is bounded: here the server takes the request and says
+// nothing for longer than the limit.
+TEST_F(ZorRunRemoteTest, TimeoutBoundsTheWaitForTheServer) {
+    const std::string script = "resultfile \"out.txt\"\r\nzortst { a = 1 verify: a == 1 }\r\n";
+    write("s.txt", script);
+    const std::size_t requestSize = remotetest::request(0, "", "s.txt", &script, "").size();
+    remotetest::ScriptedServer scripted;
+    scripted.receive(requestSize).pause(3000);
+    scripted.start();
+    const zorruntest::ChildResult result =
+        zorRun({"--timeout", "1", "--remote", "127.0.0.1:" + std::to_string(scripted.enteredPort()),
+                "--junit", "report.xml", "s.txt"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "s.txt: timed out after 1 s waiting for the test server\n");
+    EXPECT_NE(readFile(clientDir.file("report.xml")).find("timed out after 1 s"),
+              std::string::npos);
+}
+
 // A server runs one test alone by its filter, or the whole script.
 TEST_F(ZorRunRemoteTest, SelectionMapsToTheServersFilterWhenItTakesOneTest) {
     startServer();

@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace zorrun {
 
@@ -14,8 +16,16 @@ constexpr std::string_view green = "\033[32m";
 constexpr std::string_view red = "\033[1;31m";
 constexpr std::string_view plain = "\033[0m";
 
-void put(std::FILE* stream, std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
+// Lines a batching console keeps before it sends them on by itself.
+constexpr std::size_t batchBytes = 1 << 16;
+
+void writeWhole(int descriptor, std::string_view text) {
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t wrote = ::write(descriptor, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) break;
+        done += static_cast<std::size_t>(wrote);
+    }
 }
 
 void appendNumber(std::string& out, int number) {
@@ -24,6 +34,42 @@ void appendNumber(std::string& out, int number) {
 }
 
 }  // namespace
+
+void Console::put(std::FILE* stream, std::string_view text) {
+    if (batching && !holding && stream == stdout) {
+        pending += text;
+        if (pending.size() >= batchBytes) sendPending();
+    } else if (!holding) {
+        std::fwrite(text.data(), 1, text.size(), stream);
+    } else if (!held.empty() && held.back().stream == stream) {
+        held.back().text += text;
+    } else {
+        held.push_back({stream, std::string(text)});
+    }
+}
+
+std::vector<Console::HeldText> Console::takeHeld() {
+    return std::exchange(held, {});
+}
+
+// Without stdio: workers start meanwhile, and a stream's lock held at that
+// moment would stay held in the worker for good.
+void Console::writeHeld(const std::vector<HeldText>& held) {
+    for (const HeldText& piece : held)
+        writeWhole(piece.stream == stderr ? STDERR_FILENO : STDOUT_FILENO, piece.text);
+}
+
+void Console::batchLines() {
+    batching = true;
+    flushEachLine = false;
+}
+
+// Whole lines in one write, after whatever stdout's own buffer holds.
+void Console::sendPending() {
+    std::fflush(stdout);
+    writeWhole(STDOUT_FILENO, pending);
+    pending.clear();
+}
 
 bool colorWanted(std::string_view mode) {
     if (mode != "auto") return mode == "always";
@@ -48,7 +94,7 @@ void Console::beginScript(std::string_view name) {
 
 void Console::printHeader() {
     progress.hide();
-    std::printf("== %s\n", script.c_str());
+    put(stdout, "== " + script + "\n");
     headerPrinted = true;
 }
 
@@ -80,30 +126,33 @@ void Console::testLine(std::string_view name, int position, bool passed, std::st
     lineText += ")\n";
     lineText += details;
     put(stdout, lineText);
-    if (flushEachLine) std::fflush(stdout);
+    if (flushEachLine && !holding) std::fflush(stdout);
 }
 
 // stdout is flushed first, so that an error stands after the tests that ran
 // before it when both streams go to one place.
 void Console::error(std::string_view line) {
+    if (holding) return put(stderr, std::string(line) + '\n');
     progress.hide();
-    std::fflush(stdout);
-    put(stderr, line);
-    std::fputc('\n', stderr);
+    flush();
+    put(stderr, std::string(line) + '\n');
     std::fflush(stderr);
 }
 
 void Console::flush() {
+    if (holding) return;
+    if (!pending.empty()) sendPending();
     std::fflush(stdout);
 }
 
 void Console::summary(std::string_view text, bool passed) {
     progress.hide();
+    flush();
     if (color) put(stdout, passed ? green : red);
     put(stdout, text);
     if (color) put(stdout, plain);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    put(stdout, "\n");
+    flush();
 }
 
 }  // namespace zorrun

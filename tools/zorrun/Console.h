@@ -1,10 +1,12 @@
 // What ZorRun prints: per-test lines and the summary on stdout, errors on
 // stderr, each starting in column 1 even while a progress line is shown. Each
-// test's line is sent on as soon as it is written.
+// test's line is sent on whole, as soon as it is written or at the next flush.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ProgressLine.h"
 
@@ -30,8 +32,28 @@ public:
     // Sends the lines written so far on, whatever stdout is.
     void flush();
 
+    // Off a terminal, test lines wait to be sent on together at the next
+    // flush, each whole, instead of in a write each: for runs whose flushes
+    // come often anyway.
+    void batchLines();
+
+    // Text for one stream, kept while the console is held.
+    struct HeldText {
+        std::FILE* stream;
+        std::string text;
+    };
+    // From now on the console keeps what it would print, in order, so that a
+    // script that runs beside others can be printed whole when its turn comes.
+    void hold() { holding = true; }
+    std::vector<HeldText> takeHeld();
+    // Writes held text out, each piece in one write; stdout's buffer must be
+    // empty.
+    static void writeHeld(const std::vector<HeldText>& held);
+
 private:
     void printHeader();
+    void put(std::FILE* stream, std::string_view text);
+    void sendPending();
 
     bool quiet;
     ProgressLine& progress;
@@ -40,6 +62,10 @@ private:
     std::string script;
     std::string lineText;
     bool headerPrinted = false;
+    bool holding = false;
+    bool batching = false;
+    std::string pending;
+    std::vector<HeldText> held;
 };
 
 // Whether stdout gets colour under --color MODE ("auto", "always", "never"):

@@ -1,6 +1,7 @@
 #include "JUnitReport.h"
 
 #include <charconv>
+#include <cstdlib>
 
 #include "XmlText.h"
 
@@ -39,6 +40,8 @@ void appendTestName(std::string& out, std::string_view name, int position) {
 
 JUnitReport::~JUnitReport() {
     if (body) std::fclose(body);
+    body = nullptr;
+    std::free(bodyMemory);
 }
 
 bool JUnitReport::open(const std::string& path, std::string& reason) {
@@ -47,11 +50,24 @@ bool JUnitReport::open(const std::string& path, std::string& reason) {
     return true;
 }
 
+bool JUnitReport::openInMemory() {
+    inMemory = true;
+    return file.openInMemory();
+}
+
+bool JUnitReport::takeSuites(std::string& suites) {
+    return file.takeText(suites);
+}
+
+void JUnitReport::addSuites(std::string_view suites) {
+    file.write(suites);
+}
+
 void JUnitReport::beginSuite(std::string_view script) {
     suiteName.clear();
     appendXml(suiteName, script, XmlPlace::attribute);
     tests = failures = errors = 0;
-    if (!body) body = std::tmpfile();
+    if (!body) body = inMemory ? open_memstream(&bodyMemory, &bodySize) : std::tmpfile();
     if (!body) file.writeFailed();
 }
 
@@ -142,6 +158,13 @@ void JUnitReport::endSuite(double seconds) {
     appendSeconds(scratch, seconds);
     scratch += "\">\n";
     file.write(scratch);
+    if (body && inMemory) {
+        if (std::fclose(body) != 0) file.writeFailed();
+        body = nullptr;
+        file.write(std::string_view(bodyMemory, bodySize));
+        std::free(bodyMemory);
+        bodyMemory = nullptr;
+    }
     if (body) {
         std::rewind(body);
         char chunk[1 << 16];

@@ -31,6 +31,13 @@ public:
     bool open(const std::string& path, std::string& reason);
     bool isOpen() const { return file.isOpen(); }
 
+    // Suites only, kept in memory, for a script that runs beside others: its
+    // suites join the file's report in the command line's order.
+    bool openInMemory();
+    // The suites ended since the last call; false when a write failed.
+    bool takeSuites(std::string& suites);
+    void addSuites(std::string_view suites);
+
     void beginSuite(std::string_view script);
     // A test is named by its record's name and position, "login 57": the
     // text that, given as a filter, runs that test alone. A position below 0
@@ -57,6 +64,11 @@ private:
     void writeBody(const std::string& text);
 
     ReplacedFile file;
+    // In memory, the testcases wait in memory too: a worker that exits
+    // flushes its copy of every stream, and a file's offset is shared.
+    bool inMemory = false;
+    char* bodyMemory = nullptr;
+    std::size_t bodySize = 0;
     std::FILE* body = nullptr;  // the open suite's testcases, until its counts are known
     std::string suiteName;
     std::string scratch;

@@ -187,6 +187,20 @@ FailedTests readLastFailed(const std::string& path) {
     return failed;
 }
 
+FailedTests FailureLog::scriptEntries(const std::string& script) const {
+    FailedTests entries;
+    const auto found = tests.find(scriptKey(script));
+    if (found != tests.end()) entries.insert(*found);
+    return entries;
+}
+
+void FailureLog::setScriptEntries(const std::string& script, const FailedTests& entries) {
+    const std::string scriptsKey = scriptKey(script);
+    tests.erase(scriptsKey);
+    const auto found = entries.find(scriptsKey);
+    if (found != entries.end()) tests.insert(*found);
+}
+
 void FailureLog::beginScript(const std::string& script) {
     key = scriptKey(script);
     failedHere = false;

@@ -40,6 +40,11 @@ public:
     // stopped halfway leaves the former one; false with a reason.
     bool save(const std::string& folder, const std::string& path, std::string& reason) const;
 
+    // A script run beside others logs into a log of its own, started from
+    // the script's entries here, which then take their place.
+    FailedTests scriptEntries(const std::string& script) const;
+    void setScriptEntries(const std::string& script, const FailedTests& entries);
+
 private:
     FailedTests tests;
     std::string key;

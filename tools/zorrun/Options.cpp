@@ -1,6 +1,7 @@
 #include "Options.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <map>
 
 namespace zorrun {
@@ -12,6 +13,10 @@ namespace {
 constexpr std::size_t maxFilter = 255;
 constexpr std::size_t maxTraceRoot = 499;
 constexpr int maxTraceDepth = 100;
+constexpr int maxJobs = 64;
+constexpr int maxShards = 100000;
+constexpr int maxTimeout = 86400;
+constexpr int maxRepeat = 1000;
 
 using Setter = bool (*)(const std::string& value, RunOptions& options, std::string& error);
 
@@ -109,6 +114,60 @@ bool setRemote(const std::string& value, RunOptions& options, std::string& error
     return false;
 }
 
+// A whole number from low to high, or false.
+bool readNumber(std::string_view text, int low, int high, int& number) {
+    const char* end = text.data() + text.size();
+    const auto [stop, failure] = std::from_chars(text.data(), end, number);
+    return failure == std::errc() && stop == end && number >= low && number <= high;
+}
+
+bool setJobs(const std::string& value, RunOptions& options, std::string& error) {
+    if (readNumber(value, 1, maxJobs, options.jobs)) return true;
+    error = "--jobs expects a number from 1 to 64, not '" + value + "'";
+    return false;
+}
+
+bool setTimeout(const std::string& value, RunOptions& options, std::string& error) {
+    if (readNumber(value, 1, maxTimeout, options.timeoutSeconds)) return true;
+    error = "--timeout expects whole seconds from 1 to 86400, not '" + value + "'";
+    return false;
+}
+
+bool setRepeat(const std::string& value, RunOptions& options, std::string& error) {
+    if (readNumber(value, 1, maxRepeat, options.repeat)) return true;
+    error = "--repeat expects a number from 1 to 1000, not '" + value + "'";
+    return false;
+}
+
+bool readShard(std::string_view index, std::string_view count, RunOptions& options) {
+    return readNumber(count, 1, maxShards, options.shardCount) &&
+           readNumber(index, 0, options.shardCount - 1, options.shardIndex);
+}
+
+bool setShard(const std::string& value, RunOptions& options, std::string& error) {
+    const std::size_t slash = value.find('/');
+    if (slash != std::string::npos && readShard(std::string_view(value).substr(0, slash),
+                                                std::string_view(value).substr(slash + 1), options))
+        return true;
+    error =
+        "--shard expects INDEX/COUNT with INDEX from 0 to COUNT-1 and COUNT up to 100000, "
+        "not '" +
+        value + "'";
+    return false;
+}
+
+// The option wins over the environment a CI server sets.
+bool shardFromEnvironment(RunOptions& options, std::string& error) {
+    const char* index = std::getenv("ZOR_SHARD_INDEX");
+    const char* count = std::getenv("ZOR_TOTAL_SHARDS");
+    if (options.shardCount > 0 || (!index && !count)) return true;
+    if (index && count && readShard(index, count, options)) return true;
+    error =
+        "ZOR_SHARD_INDEX and ZOR_TOTAL_SHARDS must both be set, to an index from 0 to the "
+        "count less one";
+    return false;
+}
+
 const std::map<std::string, Setter>& valueOptions() {
     // clang-format off
     static const std::map<std::string, Setter> table = {
@@ -116,6 +175,8 @@ const std::map<std::string, Setter>& valueOptions() {
         {"--trace-root", setRoot}, {"--remote", setRemote}, {"--junit", setJUnit},
         {"--json", setJson},       {"--color", setColor},
         {"-k", addPattern},        {"--rerun-failed", setRerunFailed},
+        {"-j", setJobs},           {"--jobs", setJobs},     {"--shard", setShard},
+        {"--timeout", setTimeout}, {"--repeat", setRepeat},
     };
     // clang-format on
     return table;
@@ -180,6 +241,14 @@ Command parseOptions(const std::vector<std::string>& args, RunOptions& options,
     if (const char* conflict = remoteConflict(options)) return bad(error, conflict);
     if (options.lastFailed && !options.rerunFailedFile.empty())
         return bad(error, "--last-failed and --rerun-failed cannot be used together");
+    if (options.inProcess && (options.jobs > 1 || options.timeoutSeconds > 0))
+        return bad(error, "--jobs and --timeout need workers: they cannot be used with --no-fork");
+    if (options.jobs > 1 && !options.jsonFile.empty())
+        return bad(error, "--json cannot be used with --jobs above 1");
+    if (options.remotePort >= 0 && options.jobs > 1)
+        return bad(error,
+                   "--jobs cannot be used with --remote: the test server runs one at a time");
+    if (!shardFromEnvironment(options, error)) return Command::badArguments;
     return Command::run;
 }
 
@@ -213,6 +282,12 @@ const char* usageText() {
            "                     run only the tests that failed in a JUnit report ZorRun\n"
            "                     wrote\n"
            "  -x, --exit-first   stop after the first failed test or error\n"
+           "  -j, --jobs N       run up to N scripts at once (1 to 64, default 1); scripts\n"
+           "                     that write the same file still run one after the other\n"
+           "  --shard I/COUNT    run only shard I (0 to COUNT-1) of the sorted scripts;\n"
+           "                     also read from ZOR_SHARD_INDEX and ZOR_TOTAL_SHARDS\n"
+           "  --timeout SECONDS  end a script whose test runs longer than SECONDS\n"
+           "  --repeat N         run the scripts N times (1 to 1000), counting each run\n"
            "  -q, --quiet        print only failed tests and the summary\n"
            "  -h, --help         print this help and exit\n"
            "  --version          print the version and exit\n"

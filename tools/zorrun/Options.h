@@ -33,6 +33,16 @@ struct RunOptions {
     std::string rerunFailedFile;
     // -x: no test runs after the first that failed.
     bool exitFirst = false;
+    // -j: scripts run at once, each in a worker of its own.
+    int jobs = 1;
+    // --shard INDEX/COUNT (or ZOR_SHARD_INDEX and ZOR_TOTAL_SHARDS); count 0
+    // when the run is not sharded.
+    int shardIndex = 0;
+    int shardCount = 0;
+    // --timeout: seconds one test may run; 0 for no limit.
+    int timeoutSeconds = 0;
+    // --repeat: how often the whole selection runs.
+    int repeat = 1;
 };
 
 enum class Command { run, help, version, badArguments };

@@ -1,15 +1,20 @@
 #include "RemoteRunner.h"
 
 #include <fcntl.h>
+#include <sys/socket.h>
+
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "ReportBlocks.h"
 #include "ScriptFiles.h"
@@ -184,6 +189,44 @@ std::string unknownReports(const LocalRead& local, int serverLine) {
     return "cannot tell this run's reports from earlier ones: " + reason;
 }
 
+// Ends an exchange that outlasts its time: the connection is shut down, so
+// that every wait of the exchange returns at once and it is aborted.
+class ExchangeDeadline {
+public:
+    ExchangeDeadline(int descriptor, int seconds) {
+        if (seconds > 0) watch = std::thread([=, this] { shutDownAfter(descriptor, seconds); });
+    }
+    ~ExchangeDeadline() {
+        {
+            const std::lock_guard lock(mutex);
+            over = true;
+        }
+        ended.notify_one();
+        if (watch.joinable()) watch.join();
+    }
+    ExchangeDeadline(const ExchangeDeadline&) = delete;
+    ExchangeDeadline& operator=(const ExchangeDeadline&) = delete;
+
+    bool hasPassed() {
+        const std::lock_guard lock(mutex);
+        return passed;
+    }
+
+private:
+    void shutDownAfter(int descriptor, int seconds) {
+        std::unique_lock lock(mutex);
+        if (ended.wait_for(lock, std::chrono::seconds(seconds), [this] { return over; })) return;
+        passed = true;
+        shutdown(descriptor, SHUT_RDWR);
+    }
+
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool over = false;
+    bool passed = false;
+    std::thread watch;
+};
+
 }  // namespace
 
 RemoteRunner::RemoteRunner(std::string serverName, int port, Console& out, JUnitReport* report)
@@ -236,8 +279,15 @@ void RemoteRunner::exchange(const std::string& script, const std::string& bytes,
     };
     display::DisplayList picture;
     remote::DiskReplyFiles files;
+    ExchangeDeadline deadline(connection.descriptor(), timeoutSeconds);
     const remote::ExchangeReply reply = remote::runExchange(connection, request, picture, files);
     const bool broken = !reply.finished || reply.errText == remote::brokenServerText;
+    // A reply complete before the connection was shut down still counts.
+    if (deadline.hasPassed()) connection.close();
+    if (deadline.hasPassed() && broken) {
+        return fileError(script, "timed out after " + std::to_string(timeoutSeconds) +
+                                     " s waiting for the test server");
+    }
     if (broken) {
         connection.close();
         const bool refused =

@@ -22,6 +22,8 @@ public:
     // Connects when no connection is open; false, with the reason printed,
     // when the server cannot be reached.
     bool connect();
+    // Seconds a whole exchange may take; 0 for no limit.
+    void setTimeout(int seconds) { timeoutSeconds = seconds; }
     // The JSON report that hears the verdicts too; null for none.
     void setJson(JsonReport* report) { json = report; }
     ScriptOutcome run(const std::string& script, const std::string& filter);
@@ -39,6 +41,7 @@ private:
     JsonReport* json = nullptr;
     remote::WireSocket connection;
     ScriptOutcome outcome;
+    int timeoutSeconds = 0;
 };
 
 }  // namespace zorrun

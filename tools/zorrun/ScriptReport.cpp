@@ -62,8 +62,8 @@ void ScriptReport::begin(const std::string& name, const std::string& selection) 
     lastPosition = -1;
     anyVerdict = false;
     lastWriteError.clear();
-    console.beginScript(script);
-    if (junit) junit->beginSuite(script);
+    console.beginScript(script + runSuffix);
+    if (junit) junit->beginSuite(script + runSuffix);
     if (json) json->beginScript(script);
     if (failureLog) failureLog->beginScript(script);
     startSeconds = secondsNow();

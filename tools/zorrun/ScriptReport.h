@@ -39,6 +39,11 @@ public:
     void flush();
     ScriptOutcome end();
 
+    // Verdicts heard so far, in all scripts.
+    long getTestsRun() const { return testsRun; }
+    // Set before begin: " (run 2/3)" names each run of a repeated script.
+    void setRunSuffix(std::string suffix) { runSuffix = std::move(suffix); }
+
     // The last test with a verdict in this script; false when none had one.
     bool lastVerdict(std::string& name, int& position) const;
 
@@ -64,6 +69,7 @@ private:
     int lastPosition = -1;
     bool anyVerdict = false;
     std::string lastWriteError;
+    std::string runSuffix;
     FailureLog* failureLog = nullptr;
 };
 

@@ -45,7 +45,9 @@ void WorkerRunner::run(const std::string& script, const std::string& filter) {
     std::string reason;
     if (!channel.prepare(reason)) return report.cannotRun("cannot start a worker: " + reason);
     // Output still in a buffer would be written twice, once by each process.
-    std::fflush(nullptr);
+    // Beside other runners, stdout is empty, and touching it could leave its
+    // lock held in another runner's worker.
+    if (!besideOthers) std::fflush(nullptr);
     const pid_t worker = fork();
     if (worker < 0) {
         reason = std::strerror(errno);
@@ -74,7 +76,15 @@ void WorkerRunner::work(const std::string& script, const std::string& filter) {
         run.select(selection, exitFirst);
         run.run(script, filter);
     }
-    std::fflush(nullptr);
+    // Beside other runners, only the streams test functions print to: the
+    // others belong to threads of the supervisor, whose locks may have been
+    // held at the fork.
+    if (besideOthers) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+    } else {
+        std::fflush(nullptr);
+    }
     _exit(0);
 }
 
@@ -82,6 +92,9 @@ void WorkerRunner::work(const std::string& script, const std::string& filter) {
 int WorkerRunner::supervise(pid_t worker) {
     int status = 0;
     damaged = false;
+    timedOut = false;
+    limitFrom = std::chrono::steady_clock::now();
+    verdictsSeen = report.getTestsRun();
     for (;;) {
         if (stopSignal()) kill(worker, SIGKILL);
         pollfd wake{channel.wakeDescriptor(), POLLIN, 0};
@@ -92,12 +105,25 @@ int WorkerRunner::supervise(pid_t worker) {
             kill(worker, SIGKILL);
         }
         report.flush();
+        if (!timedOut && timeRanOut()) kill(worker, SIGKILL);
         if (waitpid(worker, &status, WNOHANG) == worker) break;
     }
     if (!damaged && !channel.receive(report)) damaged = true;
     channel.closePipe();
     report.flush();
     return status;
+}
+
+// The time limit runs from the last verdict heard, which is at most one look
+// interval late.
+bool WorkerRunner::timeRanOut() {
+    const auto now = std::chrono::steady_clock::now();
+    if (report.getTestsRun() != verdictsSeen) {
+        verdictsSeen = report.getTestsRun();
+        limitFrom = now;
+    }
+    timedOut = timeoutSeconds > 0 && now - limitFrom >= std::chrono::seconds(timeoutSeconds);
+    return timedOut;
 }
 
 void WorkerRunner::judgeEnd(int status, const std::string& script, const std::string& filter) {
@@ -109,6 +135,10 @@ void WorkerRunner::judgeEnd(int status, const std::string& script, const std::st
     if (const int signal = stopSignal())
         return report.interrupted("interrupted by " + signalName(signal) + where);
     const bool running = channel.runningTest(name);
+    const std::string limit = "timed out after " + std::to_string(timeoutSeconds) + " s";
+    if (timedOut && running)
+        return report.testError(name, position, limit + " in " + testName(name, position));
+    if (timedOut) return report.scriptError(limit + where);
     const std::string ending = WIFSIGNALED(status)
                                    ? "died from " + signalName(WTERMSIG(status))
                                    : "exited with status " + std::to_string(WEXITSTATUS(status));

@@ -13,10 +13,12 @@
 #include "LibraryRun.h"
 #include "LockNotices.h"
 #include "Options.h"
+#include "ParallelRun.h"
 #include "ProgressLine.h"
 #include "RemoteRunner.h"
 #include "RunSummary.h"
 #include "ScriptReport.h"
+#include "Shards.h"
 #include "StopSignals.h"
 #include "TestList.h"
 #include "TestSelection.h"
@@ -63,9 +65,10 @@ void runInProcess(const RunOptions& options, ScriptReport& report, bool withRepo
                   RunSummary& summary, TestSelection* selection) {
     LibraryRun run(report, withReports);
     run.select(selection, options.exitFirst);
-    for (const std::string& script : options.scripts) {
-        report.begin(script, options.filter);
-        if (nameFits(script, report)) run.run(script, options.filter);
+    for (const ScriptJob& job : listJobs(options.scripts, options.repeat)) {
+        report.setRunSuffix(job.runSuffix);
+        report.begin(job.script, options.filter);
+        if (nameFits(job.script, report)) run.run(job.script, options.filter);
         const ScriptOutcome outcome = report.end();
         summary.addScript(outcome);
         if (endsRun(options, outcome)) return;
@@ -77,15 +80,17 @@ void runInProcess(const RunOptions& options, ScriptReport& report, bool withRepo
 void runInWorkers(const RunOptions& options, ScriptReport& report, bool withReports,
                   RunSummary& summary, TestSelection* selection) {
     WorkerRunner runner(report, withReports);
+    runner.setTimeout(options.timeoutSeconds);
     runner.select(selection, options.exitFirst);
-    for (const std::string& script : options.scripts) {
-        report.begin(script, options.filter);
+    for (const ScriptJob& job : listJobs(options.scripts, options.repeat)) {
+        report.setRunSuffix(job.runSuffix);
+        report.begin(job.script, options.filter);
         if (const int signal = stopSignal()) {
             report.interrupted("interrupted by " + signalName(signal) + " before it started");
             summary.addScript(report.end());
             return;
         }
-        if (nameFits(script, report)) runner.run(script, options.filter);
+        if (nameFits(job.script, report)) runner.run(job.script, options.filter);
         const ScriptOutcome outcome = report.end();
         summary.addScript(outcome);
         if (endsRun(options, outcome)) return;
@@ -105,7 +110,12 @@ void runLocally(const RunOptions& options, Console& console, ProgressLine& progr
     report.setFailureLog(&failures);
     if (options.inProcess) {
         runInProcess(options, report, junit != nullptr, summary, selection);
+    } else if (options.jobs > 1) {
+        runInParallel(listJobs(options.scripts, options.repeat), options, junit, summary, selection,
+                      failures);
     } else {
+        // The supervisor sends the lines on each time it has read the ring.
+        if (isatty(STDOUT_FILENO) != 1) console.batchLines();
         runInWorkers(options, report, junit != nullptr, summary, selection);
     }
     std::string reason;
@@ -152,8 +162,10 @@ bool remoteFilter(const std::string& script, const RunOptions& options, TestSele
 void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, RunSummary& summary,
                TestSelection* selection, JsonReport* json) {
     RemoteRunner runner(options.remoteHost, options.remotePort, console, junit);
+    runner.setTimeout(options.timeoutSeconds);
     runner.setJson(json);
-    for (const std::string& script : options.scripts) {
+    for (const ScriptJob& job : listJobs(options.scripts, options.repeat)) {
+        const std::string& script = job.script;
         std::string filter;
         ScriptOutcome outcome;
         if (remoteFilter(script, options, selection, console, junit, outcome, filter, json))
@@ -243,6 +255,8 @@ int run(const RunOptions& options) {
         return host::exitError;
     }
     RunSummary summary;
+    if (options.shardCount > 0 && options.scripts.empty())
+        std::printf("shard %d/%d has no scripts\n", options.shardIndex, options.shardCount);
     applyTrace(options);
     if (options.remotePort >= 0) {
         runRemote(options, console, junit.isOpen() ? &junit : nullptr, summary, selecting,
@@ -290,5 +304,7 @@ int main(int argc, char** argv) {
         case Command::run:
             break;
     }
+    if (options.shardCount > 0)
+        options.scripts = shardScripts(options.scripts, options.shardIndex, options.shardCount);
     return run(options);
 }

@@ -1,9 +1,11 @@
 // Native test functions for ZorRun's tests, loaded with --load.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -55,6 +57,37 @@ void sleepLong() {
     std::this_thread::sleep_for(std::chrono::minutes(5));
 }
 
+void noteStay(int log, const char* what) {
+    const std::string line = what + std::to_string(getpid()) + "\n";
+    if (::write(log, line.data(), line.size()) < 0) std::abort();
+}
+
+// Notes its stay in stays.log in the current folder, one line on entering and
+// one on leaving, each appended in one write: two scripts running at once
+// would leave lines of one between the other's.
+void stay() {
+    const int log = open("stays.log", O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    noteStay(log, "enter ");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    noteStay(log, "leave ");
+    close(log);
+}
+
+// Leaves a mark in the current folder and waits for a second process to leave
+// one: two scripts meet only when they run at once. Throws when none comes.
+void meet() {
+    const std::string mark = "meet." + std::to_string(getpid());
+    close(open(mark.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
+    for (int round = 0; round < 2000; ++round) {
+        int marks = 0;
+        for (const auto& entry : std::filesystem::directory_iterator("."))
+            marks += entry.path().filename().string().starts_with("meet.");
+        if (marks >= 2) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    throw std::runtime_error("no other script ran meanwhile");
+}
+
 ZorCall crashRegistration("crash", crash);
 ZorCall throwsRegistration("throws", throws);
 ZorCall exitZeroRegistration("exitZero", exitZero);
@@ -63,5 +96,7 @@ ZorCall sleepLongRegistration("sleepLong", sleepLong);
 ZorCall everyByteRegistration("everyByte", everyByte);
 ZorCall bigTextRegistration("bigText", bigText);
 ZorCall pauseRegistration("pause", pause);
+ZorCall stayRegistration("stay", stay);
+ZorCall meetRegistration("meet", meet);
 
 }  // namespace

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "OutputFiles.h"
+#include "ZorRunFixture.h"
+
+namespace {
+
+class ZorRunJobsTest : public zorruntest::ZorRunFixture {
+protected:
+    // Scripts whose output files are shared in several ways: by name, by
+    // another spelling of it, by a name made of parts, and not at all.
+    std::vector<std::string> mixedScripts() {
+        const std::string tests =
+            "\nzortst { a = 1 verify: a == 1 }\nzortst { b = 2 verify: b == 3 }\n"
+            "stay { }\nzortst { c = 3 verify: c == 3 }\n";
+        return {write("a.txt", "resultfile \"one.txt\"" + tests),
+                write("b.txt", "resultfile \"two.txt\"" + tests),
+                write("c.txt", "resultfile \"./one.txt\"" + tests),
+                write("d.txt", "resultfile (\"tw\" \"o.txt\")" + tests),
+                write("e.txt", "// resultfile \"one.txt\"\nresultfile \"three.txt\"" + tests),
+                write("f.txt", "resultfile \"two.txt\"" + tests)};
+    }
+
+    zorruntest::ChildResult runJobs(const std::string& jobs,
+                                    const std::vector<std::string>& scripts,
+                                    std::vector<std::string> more = {}) {
+        std::remove(dir.file("one.txt").c_str());
+        std::remove(dir.file("two.txt").c_str());
+        std::remove(dir.file("three.txt").c_str());
+        std::remove(dir.file("stays.log").c_str());
+        std::remove(dir.file(".zorrun/lastfailed").c_str());
+        std::vector<std::string> args{"-j",      jobs,        "--load", ZOR_TEST_MODULE,
+                                      "--junit", "report.xml"};
+        args.insert(args.end(), more.begin(), more.end());
+        args.insert(args.end(), scripts.begin(), scripts.end());
+        return zorRunPiped(args);
+    }
+
+    std::string reportWithoutTimes() {
+        return std::regex_replace(read("report.xml"), std::regex(" time=\"[0-9.]*\""), "");
+    }
+};
+
+TEST_F(ZorRunJobsTest, SeveralJobsWriteWhatOneJobWrites) {
+    const std::vector<std::string> scripts = mixedScripts();
+    for (const std::vector<std::string>& more :
+         {std::vector<std::string>{}, std::vector<std::string>{"--repeat", "2"}}) {
+        SCOPED_TRACE(more.empty() ? "once" : "repeated");
+        const auto one = runJobs("1", scripts, more);
+        const std::string files = read("one.txt") + "|" + read("two.txt") + "|" +
+                                  read("three.txt") + "|" + read(".zorrun/lastfailed");
+        const std::string report = reportWithoutTimes();
+        const auto three = runJobs("3", scripts, more);
+        EXPECT_EQ(three.status, one.status);
+        EXPECT_EQ(three.out, one.out);
+        EXPECT_EQ(three.err, one.err);
+        EXPECT_EQ(read("one.txt") + "|" + read("two.txt") + "|" + read("three.txt") + "|" +
+                      read(".zorrun/lastfailed"),
+                  files);
+        EXPECT_EQ(reportWithoutTimes(), report);
+    }
+}
+
+// Each stay's enter and leave lines must follow each other: a stay of
+// another script between them means two scripts that share a file overlapped.
+TEST_F(ZorRunJobsTest, ScriptsSharingAFileNeverRunAtOnce) {
+    const std::string stays = "\nstay { }\nstay { }\nstay { }\n";
+    const std::vector<std::string> names = {"\"log.txt\"", "\"./log.txt\"", "(\"log\" \".txt\")",
+                                            "\"sub/../log.txt\""};
+    std::vector<std::string> scripts;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        scripts.push_back(
+            write("s" + std::to_string(i) + ".txt", "resultfile " + names[i] + stays));
+    mkdir(dir.file("sub").c_str(), 0755);
+    const auto run = runJobs("4", scripts);
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::istringstream log(read("stays.log"));
+    std::string enter, leave;
+    int count = 0;
+    while (std::getline(log, enter) && std::getline(log, leave)) {
+        ++count;
+        ASSERT_EQ(enter.substr(0, 6), "enter ");
+        ASSERT_EQ(leave, "leave " + enter.substr(6));
+    }
+    EXPECT_EQ(count, 12);
+}
+
+TEST_F(ZorRunJobsTest, ScriptsWithFilesOfTheirOwnRunAtOnce) {
+    write("m1.txt", "resultfile \"m1.out\"\nmeet { }\n");
+    write("m2.txt", "resultfile \"m2.out\"\nmeet { }\n");
+    const auto run = runJobs("2", {"m1.txt", "m2.txt"});
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
+TEST_F(ZorRunJobsTest, ShardsCoverEveryScriptOnce) {
+    std::vector<std::string> scripts;
+    for (const char* name : {"g.txt", "b.txt", "e.txt", "a.txt", "f.txt", "c.txt", "d.txt"})
+        scripts.push_back(write(name, "resultfile \"" + std::string(name) +
+                                          ".out\"\nzortst { a = 1 verify: a == 1 }\n"));
+    for (const int count : {1, 3, 7, 9}) {
+        SCOPED_TRACE(count);
+        std::multiset<std::string> seen;
+        for (int index = 0; index < count; ++index) {
+            const std::string shard = std::to_string(index) + "/" + std::to_string(count);
+            std::vector<std::string> args{"--shard", shard};
+            args.insert(args.end(), scripts.begin(), scripts.end());
+            const auto run = zorRun(args);
+            EXPECT_EQ(run.status, 0);
+            if (index >= 7) {
+                EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
+                          "shard " + shard + " has no scripts");
+            }
+            std::smatch header;
+            for (auto at = run.out.cbegin();
+                 std::regex_search(at, run.out.cend(), header, std::regex("== (.*)\n"));
+                 at = header.suffix().first)
+                seen.insert(header[1]);
+        }
+        EXPECT_EQ(seen, std::multiset<std::string>(scripts.begin(), scripts.end()));
+    }
+    // The split is by sorted name, and the environment a CI server sets works too.
+    setenv("ZOR_SHARD_INDEX", "1", 1);
+    setenv("ZOR_TOTAL_SHARDS", "3", 1);
+    const auto fromEnvironment = zorRun(scripts);
+    const auto optionWins = zorRun({"--shard", "2/3", "a.txt", "b.txt", "c.txt"});
+    unsetenv("ZOR_SHARD_INDEX");
+    unsetenv("ZOR_TOTAL_SHARDS");
+    EXPECT_EQ(fromEnvironment.out,
+              "== b.txt\nzortst 22 (b.txt:2): ok (b.txt.out)\n== e.txt\n"
+              "zortst 22 (e.txt:2): ok (e.txt.out)\ntests: 2, passed: 2, failed: 0, "
+              "scripts with errors: 0\n");
+    EXPECT_EQ(optionWins.out.substr(0, 9), "== c.txt\n");
+}
+
+TEST_F(ZorRunJobsTest, TimedOutTestEndsItsScriptAndTheNextRuns) {
+    write("slow.txt",
+          "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\nsleepLong { }\n"
+          "zortst { a = 1 verify: a == 1 }\n");
+    write("next.txt", "resultfile \"next.out\"\nzortst { a = 1 verify: a == 1 }\n");
+    for (const char* jobs : {"1", "2"}) {
+        SCOPED_TRACE(jobs);
+        const auto run = runJobs(jobs, {"slow.txt", "next.txt"}, {"--timeout", "1"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "slow.txt: timed out after 1 s in sleepLong 51\n");
+        EXPECT_EQ(run.out,
+                  "== slow.txt\nzortst 20 (slow.txt:2): ok (out.txt)\n== next.txt\n"
+                  "zortst 21 (next.txt:2): ok (next.out)\ntests: 3, passed: 2, failed: 1, "
+                  "scripts with errors: 1\n");
+        EXPECT_EQ(xmllint("--xpath", "string(//testcase[error]/@name)"), "sleepLong 51");
+    }
+}
+
+TEST_F(ZorRunJobsTest, RepeatedRunsAreEachCountedAndNamed) {
+    write("r.txt", "resultfile \"r.out\"\nzortst { a = 1 verify: a == 1 }\n");
+    const auto run = runJobs("1", {"r.txt"}, {"--repeat", "3"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("== r.txt (run 3/3)\n"), std::string::npos);
+    EXPECT_NE(run.out.find("tests: 3, passed: 3,"), std::string::npos);
+    EXPECT_EQ(xmllint("--xpath", "concat(count(//testcase), '|', //testsuite[2]/@name)"),
+              "3|r.txt (run 2/3)");
+}
+
+TEST_F(ZorRunJobsTest, BadJobOptionsAreRefused) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"-j", "0"}, "--jobs expects a number from 1 to 64, not '0'"},
+        {{"--jobs=65"}, "--jobs expects a number from 1 to 64, not '65'"},
+        {{"--shard", "3/3"}, "--shard expects INDEX/COUNT"},
+        {{"--shard", "1"}, "--shard expects INDEX/COUNT"},
+        {{"--timeout", "0"}, "--timeout expects whole seconds from 1 to 86400, not '0'"},
+        {{"--repeat", "1.5"}, "--repeat expects a number from 1 to 1000, not '1.5'"},
+        {{"--no-fork", "--timeout", "5"}, "--jobs and --timeout need workers"},
+    };
+    for (const auto& [args, message] : cases) {
+        SCOPED_TRACE(message);
+        std::vector<std::string> argv = args;
+        argv.push_back("x.txt");
+        const auto run = zorRun(argv);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err.rfind("ZorRun: " + message, 0), 0u) << run.err;
+    }
+    setenv("ZOR_SHARD_INDEX", "0", 1);
+    EXPECT_EQ(zorRun({"x.txt"}).status, 2);
+    unsetenv("ZOR_SHARD_INDEX");
+}
+
+// The names found before a script runs, as the scanner reads the script.
+TEST(ScriptFileNamesTest, NamesAreFoundAsTheScannerReadsThem) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> names;
+        bool unknown;
+    };
+    const Case cases[] = {
+        {"resultfile \"a\" deletefile \"b\"; resultfile \"a\"", {"a", "b"}, false},
+        {"// resultfile \"a\"\n/* resultfile \"b\" */ resultfile \"c\"", {"c"}, false},
+        {"x = \"resultfile\" resultfiles \"a\" resultfile2 \"b\"", {}, false},
+        {"resultfile\n\t/* here */ \"a\"", {"a"}, false},
+        {"resultfile (\"a\" \"b\")", {}, true},
+        {"resultfile (name)", {}, true},
+        {"zortst { s = \"resultfile\" }", {}, false},
+        {"/* unclosed resultfile \"a\"", {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const zorrun::ScriptFileNames found = zorrun::scanFileNames(c.text);
+        std::vector<std::string> names;
+        for (const std::string& name : found.names)
+            names.push_back(std::filesystem::path(name).filename().string());
+        EXPECT_EQ(names, c.names);
+        EXPECT_EQ(found.unknown, c.unknown);
+    }
+}
+
+// Output names are the library's: relative to the current folder.
+TEST(ScriptFileNamesTest, AScriptIsReadFromItsFile) {
+    zortest::TempDir dir;
+    zortest::writeFile(dir.file("s.txt"), "resultfile \"out.txt\"\n");
+    const zorrun::ScriptFileNames found = zorrun::findFileNames(dir.file("s.txt"));
+    EXPECT_FALSE(found.unknown);
+    EXPECT_EQ(found.names, std::vector<std::string>{std::filesystem::absolute("out.txt")});
+    EXPECT_TRUE(zorrun::findFileNames(dir.file("none.txt")).unknown);
+}
+
+}  // namespace

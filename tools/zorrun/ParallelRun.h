@@ -1,0 +1,22 @@
+// Runs scripts in several workers at once. Each script's console lines and
+// JUnit suites are kept until every script before it has been printed, so
+// the output reads as with one job, only sooner.
+#pragma once
+
+#include <vector>
+
+#include "JUnitReport.h"
+#include "JobQueue.h"
+#include "LastFailed.h"
+#include "Options.h"
+#include "RunSummary.h"
+
+namespace zorrun {
+
+// junit and selection may be null. -x lets no script start after one that
+// failed; those already running end as they would.
+void runInParallel(const std::vector<ScriptJob>& jobs, const RunOptions& options,
+                   JUnitReport* junit, RunSummary& summary, TestSelection* selection,
+                   FailureLog& failures);
+
+}  // namespace zorrun
