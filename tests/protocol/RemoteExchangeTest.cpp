@@ -68,18 +68,6 @@ TEST_F(RemoteExchangeTest, ShortPiecesAreGatheredIntoWholeElements) {
     EXPECT_EQ(result.errText, "error\n");
 }
 
-TEST_F(RemoteExchangeTest, AnOutputFileThatCannotBeCreatedIsStillReceived) {
-    Reply reply;
-    reply.name = "no-such-folder/out.txt";
-    reply.file = "dropped";
-    reply.line = 4;
-    reply.text = "after\n";
-    const remote::ExchangeReply result = answer(reply.bytes());
-    EXPECT_TRUE(stoppedInStep());
-    EXPECT_EQ(result.errText, "after\n");
-    EXPECT_EQ(result.outFile, "");
-}
-
 TEST_F(RemoteExchangeTest, AScriptBeyondTheLengthFieldIsNotSent) {
     const std::string huge(remote::maxScriptLength + 1, 'x');
     request.script = huge;

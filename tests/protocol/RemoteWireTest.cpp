@@ -38,32 +38,26 @@ int closedPort() {
 
 }  // namespace
 
-TEST(WireFieldTest, NumbersArePaddedToSevenPlacesWithAZeroByte) {
+// Numbers are padded to seven places and a zero byte; beyond seven places the
+// digits fill the field. A field reads as the number at its start, within its
+// eight bytes only.
+TEST(WireFieldTest, NumbersAndCommandWordsByteForByte) {
     EXPECT_EQ(number(25), std::string("0000025\0", 8));
     EXPECT_EQ(number(-1), std::string("-000001\0", 8));
-    EXPECT_EQ(number(0), std::string("0000000\0", 8));
-    EXPECT_EQ(number(9'999'999), std::string("9999999\0", 8));
-    // Beyond seven places the digits fill the field, which its readers take.
     EXPECT_EQ(number(12'345'678), "12345678");
-    EXPECT_EQ(fieldNumber(numberField(12'345'678)), 12'345'678);
-    EXPECT_EQ(fieldNumber(numberField(-1)), -1);
-}
-
-TEST(WireFieldTest, CommandWordsAreSevenCharactersAndAZeroByte) {
     EXPECT_EQ(remotetest::word("TSTPNG1"), std::string("TSTPNG1\0", 8));
     EXPECT_TRUE(isCommandWord(fieldOf(std::string("TSTSTOP\0", 8)), stopWord));
     EXPECT_FALSE(isCommandWord(fieldOf("TSTSTOPX"), stopWord));
-}
-
-// The number at the start of the field, read within its eight bytes only.
-TEST(WireFieldTest, NumbersAreReadLikeTheirTextWithinTheField) {
-    EXPECT_EQ(fieldNumber(fieldOf(std::string("0000025\0", 8))), 25);
-    EXPECT_EQ(fieldNumber(fieldOf("  +17abc")), 17);
-    EXPECT_EQ(fieldNumber(fieldOf("12x45678")), 12);
-    EXPECT_EQ(fieldNumber(fieldOf("abcdefgh")), 0);
-    EXPECT_EQ(fieldNumber(fieldOf("--000001")), 0);
-    EXPECT_EQ(fieldNumber(fieldOf("99999999")), 99'999'999);
-    EXPECT_EQ(fieldNumber(fieldOf(std::string("\0\0\0\0\0\0\0\0", 8))), 0);
+    const std::pair<std::string, int> fields[] = {{std::string("0000025\0", 8), 25},
+                                                  {"  +17abc", 17},
+                                                  {"12x45678", 12},
+                                                  {"abcdefgh", 0},
+                                                  {"--000001", 0},
+                                                  {"99999999", 99'999'999},
+                                                  {std::string(8, '\0'), 0},
+                                                  {number(-1), -1}};
+    for (const auto& [bytes, value] : fields)
+        EXPECT_EQ(fieldNumber(fieldOf(bytes)), value) << bytes;
 }
 
 TEST(PortRuleTest, TheTwoBytesOfTheEnteredPortAreSwapped) {

@@ -1,7 +1,6 @@
 // The file object, and the output lock between real processes.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "FileLimit.h"
 #include "TempDir.h"
 #include "run/AdaptIO.h"
 #include "run/OutputLock.h"
@@ -76,37 +76,10 @@ TEST_F(AdaptIOTest, OpensAreRefusedForFilesInUseAndForBadNames) {
     EXPECT_NE(AdaptIO::deleteFile(path.c_str()), 0);
 }
 
-// Runs body in a child process under a file-size limit of limit bytes, with
-// SIGXFSZ ignored so that writes beyond it fail with EFBIG; returns what the
-// child wrote to the pipe it was given.
-template <typename Body>
-std::string underSizeLimit(rlim_t limit, Body body) {
-    int out[2];
-    if (pipe(out) != 0) return "no pipe";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(out[0]);
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit size{limit, limit};
-        if (setrlimit(RLIMIT_FSIZE, &size) != 0) _exit(3);
-        const std::string said = body();
-        _exit(write(out[1], said.data(), said.size()) == static_cast<ssize_t>(said.size()) ? 0 : 3);
-    }
-    close(out[1]);
-    std::string said;
-    char chunk[256];
-    for (ssize_t got; (got = read(out[0], chunk, sizeof chunk)) > 0;) said.append(chunk, got);
-    close(out[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    return said;
-}
-
 // A lost write is kept with its reason until the next phase; nothing after the
 // gap reaches the file.
 TEST_F(AdaptIOTest, AWritePhaseThatLostBytesTellsWhy) {
-    const std::string said = underSizeLimit(1000, [&] {
+    const std::string said = zortest::underFileLimit(1000, [&] {
         AdaptIO io;
         std::string report;
         for (int size : {10, 5000, 10}) {  // fits; buffered past the limit; after the gap
@@ -157,18 +130,16 @@ TEST_F(AdaptIOTest, AnInstalledGuardOpensAndDeletesForTheLibrary) {
     EXPECT_EQ(guardCalls.size(), 6u);
 }
 
-// A child process that holds a write phase on path until it is killed, or
-// for holdMs and then ends it writing "done". Returns once the child holds it.
-pid_t startHolder(const std::string& path, int holdMs) {
+// A child process that holds a write phase on path until it is killed.
+// Returns once the child holds it.
+pid_t startHolder(const std::string& path) {
     int ready[2];
     if (pipe(ready) != 0) return -1;
     const pid_t pid = fork();
     if (pid == 0) {
         AdaptIO io;
         if (io.openOut(path.c_str()) != 1 || write(ready[1], "r", 1) != 1) _exit(3);
-        usleep(holdMs < 0 ? 100'000'000 : holdMs * 1000);  // killed before, or done after
-        io << "done";
-        io.closeOut();
+        pause();  // until the test kills it
         _exit(0);
     }
     close(ready[1]);
@@ -176,28 +147,6 @@ pid_t startHolder(const std::string& path, int holdMs) {
     EXPECT_EQ(read(ready[0], &byte, 1), 1);
     close(ready[0]);
     return pid;
-}
-
-using OutputLockTest = AdaptIOTest;
-
-TEST_F(OutputLockTest, SecondWriterWaitsForTheFirstToClose) {
-    const pid_t holder = startHolder(path, 300);
-    AdaptIO io;
-    ASSERT_EQ(io.openOut(dir.file("other.txt").c_str()), 1);
-    EXPECT_EQ(zortest::readFile(path), "done");  // written and closed before we got in
-    io.closeOut();
-    waitpid(holder, nullptr, 0);
-}
-
-TEST_F(OutputLockTest, AKilledWriterDoesNotBlockOthers) {
-    const pid_t victim = startHolder(path, -1);
-    kill(victim, SIGKILL);
-    waitpid(victim, nullptr, 0);
-    alarm(20);  // a lock left taken ends this process instead of hanging it
-    AdaptIO io;
-    EXPECT_EQ(io.openOut(dir.file("other.txt").c_str()), 1);
-    io.closeOut();
-    alarm(0);
 }
 
 // A lock file of the test's own, so that writers elsewhere on the machine
@@ -274,7 +223,7 @@ TEST_F(PrivateLockTest, ALongWaitNamesTheHolder) {
     ASSERT_EQ(io.openOut(path.c_str()), 1);  // free: no wait, no notice
     io.closeOut();
     EXPECT_EQ(heardHolder, 0);
-    const pid_t holder = startHolder(path, -1);
+    const pid_t holder = startHolder(path);
     alarm(20);
     EXPECT_EQ(io.openOut(dir.file("other.txt").c_str()), 1);
     io.closeOut();

@@ -1,17 +1,16 @@
 // Whole runs and the provider way through real scripts, refused calls, the verify observer.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
 
-#include <csignal>
 #include <ctime>
 #include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "FileLimit.h"
 #include "Golden.h"
 #include "run/AdaptIO.h"
 #include "run/OutputLock.h"
@@ -106,45 +105,15 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) - 128 : 1000;
     }
 
-    // Runs the script in a child process whose files may not grow beyond limit
-    // bytes; answers "<code> <verifyResult> <the last write phase's error>".
+    // Runs the script where files may not grow beyond limit bytes; answers
+    // "<code> <verifyResult> <the last write phase's error>".
     std::string runLimited(const std::string& text, rlim_t limit) const {
         const std::string script = write("s.txt", text);
-        int said[2];
-        if (pipe(said) != 0) return "no pipe";
-        const pid_t child = fork();
-        if (child == 0) {
-            signal(SIGXFSZ, SIG_IGN);
-            const rlimit size{limit, limit};
-            setrlimit(RLIMIT_FSIZE, &size);
+        return zortest::underFileLimit(limit, [&] {
             const int code = Parse::parseLoop(script.c_str(), "", passFlagByName);
-            const std::string result = std::to_string(code) + " " +
-                                       std::to_string(Parse::getLastVerifyResult()) + " " +
-                                       Parse::getIO().getWriteError();
-            _exit(::write(said[1], result.data(), result.size()) > 0 ? 0 : 1);
-        }
-        close(said[1]);
-        char buffer[200] = {};
-        const ssize_t got = read(said[0], buffer, sizeof buffer - 1);
-        close(said[0]);
-        waitpid(child, nullptr, 0);
-        return got > 0 ? std::string(buffer, static_cast<size_t>(got)) : "no answer";
-    }
-
-    // Runs body in a child process whose files may not grow beyond limit bytes;
-    // answers what body returned.
-    template <typename Body>
-    int inChild(rlim_t limit, Body body) const {
-        const pid_t child = fork();
-        if (child == 0) {
-            signal(SIGXFSZ, SIG_IGN);
-            const rlimit size{limit, limit};
-            setrlimit(RLIMIT_FSIZE, &size);
-            _exit(body());
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            return std::to_string(code) + " " + std::to_string(Parse::getLastVerifyResult()) + " " +
+                   Parse::getIO().getWriteError();
+        });
     }
 
     zortest::TempDir dir;
@@ -175,13 +144,13 @@ TEST_F(RunDriverTest, OutputThatCannotBeWrittenWholeFails) {
     // The provider way: a passing comparison whose report was cut fails too.
     std::remove(dir.file("out.txt").c_str());
     const std::string provided = write("p.txt", resultfile() + "extern t { verify: a == 1 }\n");
-    EXPECT_EQ(inChild(10,
-                      [&] {
-                          Parse::readLoop(provided.c_str(), "t");
-                          Parse::getOutStore()["a"] = 1;
-                          return Parse::closeLoop();
-                      }),
-              1);
+    EXPECT_EQ(zortest::underFileLimit(10,
+                                      [&] {
+                                          Parse::readLoop(provided.c_str(), "t");
+                                          Parse::getOutStore()["a"] = 1;
+                                          return std::to_string(Parse::closeLoop());
+                                      }),
+              "1");
 }
 
 // Writing into the lock file would wait for the write phase's own lock.

@@ -23,12 +23,6 @@ struct Item : LOCAL_DAT {
 class IntTree : public AVL_TREE {
 public:
     AVL_ITEM* root() const { return avlRoot; }
-    int blockCount() const {
-        int count = 0;
-        for (const AVL_ITEM* b = poolBlocks; b; b = reinterpret_cast<const AVL_ITEM*>(b->data))
-            ++count;
-        return count;
-    }
 
 protected:
     int compare(LOCAL_DAT* nodeData, LOCAL_DAT* key) const override {
@@ -172,18 +166,6 @@ TEST(AvlTreeTest, NullAndForeignPayloadsAreIgnored) {
         tree.avl_pull(stranger);
     EXPECT_TRUE(isSound(tree, {items[1], items[2], items[3]}));
     EXPECT_TRUE(isSound(other, foreign));
-}
-
-TEST(AvlTreeTest, PoolBlocksHold99NodesAndReuseTheLastFreed) {
-    IntTree tree;
-    std::deque<Item> store;
-    auto items = pushAll(tree, store, std::vector<int>(99, 0));
-    EXPECT_EQ(tree.blockCount(), 1);
-    pushAll(tree, store, {1});
-    EXPECT_EQ(tree.blockCount(), 2);
-    AVL_ITEM* freed = items[40]->getAvlItem();
-    tree.avl_pull(items[40]);
-    EXPECT_EQ(pushAll(tree, store, {2})[0]->getAvlItem(), freed);
 }
 
 TEST(AvlTreeDeathTest, DamagedBalanceExitsWithStatus2) {

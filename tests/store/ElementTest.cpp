@@ -49,24 +49,6 @@ TEST_F(ElementTest, InlineBuffersHoldShortNamesAndValues) {
     delete empty;
 }
 
-TEST_F(ElementTest, PoolBlocksHold99ElementsAndReuseTheLastReleased) {
-    std::vector<StoreEl*> elements;
-    for (int n = 0; n < 99; ++n) elements.push_back(new StoreEl("e", n));
-    EXPECT_EQ(ElementAccess::poolBlocks(), 1);
-    elements.push_back(new StoreEl("e", 99));
-    EXPECT_EQ(ElementAccess::poolBlocks(), 2);
-    StoreEl *slotA = elements[10], *slotB = elements[20];
-    delete slotA;
-    delete slotB;
-    elements[10] = new StoreEl("c", 1);
-    elements[20] = new StoreEl("d", 1);
-    EXPECT_EQ(elements[10], slotB);
-    EXPECT_EQ(elements[20], slotA);
-    for (StoreEl* e : elements) delete e;
-    EXPECT_EQ(ElementAccess::poolBlocks(), 0);
-    EXPECT_EQ(ElementAccess::nextSlot(), nullptr);
-}
-
 // A block given by the caller replaces the value buffer (null is ignored); a number
 // written over a block too small for it goes back to the inline buffer.
 TEST_F(ElementTest, SetDataInstallsBlocksThatNumbersNeverOverrun) {

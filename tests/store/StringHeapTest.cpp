@@ -11,12 +11,6 @@ using zor::StringHeap;
 
 namespace {
 
-int pagesInList(const StringHeap& heap, int order) {
-    int count = 0;
-    for (auto* page = heap.listHead(order); page; page = StringHeap::nextPage(page)) ++count;
-    return count;
-}
-
 TEST(StringHeapTest, RequestsGetTheSmallestBlockThatHoldsTheHeader) {
     StringHeap heap;
     const std::pair<int, int> cases[] = {{1, 3}, {4, 3}, {5, 4}, {60, 6}, {61, 7}, {508, 9}};
@@ -24,33 +18,6 @@ TEST(StringHeapTest, RequestsGetTheSmallestBlockThatHoldsTheHeader) {
         EXPECT_EQ(StringHeap::blockOrder(heap.allocate(size)), order) << size;
     EXPECT_EQ(heap.allocate(0), nullptr);
     EXPECT_EQ(heap.allocate(509), nullptr);
-}
-
-TEST(StringHeapTest, PagesSitInTheListOfTheirLargestFreeBlockAsBlocksSplitAndMerge) {
-    StringHeap heap;
-    void* first = heap.allocate(40);
-    const StringHeap::Page* page = heap.listHead(8);
-    ASSERT_NE(page, nullptr);
-    for (int order : {6, 7, 8}) EXPECT_EQ(StringHeap::freeBlocks(page, order), 1) << order;
-    EXPECT_EQ(StringHeap::freeBlocks(page, 9), 0);
-    EXPECT_EQ(heap.listHead(9), nullptr);
-    std::vector<void*> blocks{first};
-    for (std::size_t size : {1, 20, 100, 5, 4, 60}) blocks.push_back(heap.allocate(size));
-    EXPECT_EQ(pagesInList(heap, 7), 1);
-    // Released in an order that keeps buddies apart until late.
-    for (std::size_t i : {3, 0, 6, 1, 5, 2, 4}) heap.release(blocks[i]);
-    EXPECT_EQ(pagesInList(heap, 9), 1);
-    EXPECT_EQ(StringHeap::freeBlocks(page, 9), 1);
-    for (int order = StringHeap::minOrder; order < StringHeap::maxOrder; ++order)
-        EXPECT_EQ(StringHeap::freeBlocks(page, order), 0) << order;
-    // A full page sits in list 0, where allocations do not look, until a block returns.
-    void* whole = heap.allocate(508);
-    EXPECT_EQ(pagesInList(heap, 0), 1);
-    heap.allocate(1);
-    EXPECT_EQ(heap.pageCount(), 2);
-    heap.release(whole);
-    EXPECT_EQ(pagesInList(heap, 0), 0);
-    EXPECT_EQ(pagesInList(heap, 9), 1);
 }
 
 // Double, foreign and misplaced releases must not merge over blocks in use.

@@ -22,22 +22,25 @@ struct ChildResult {
     std::string out, err;
 };
 
-// Runs the program in dir with stdin from /dev/null and stdout in a file (which
-// never blocks a chatty child); stderr goes to a file too, or to a pseudo-
-// terminal as in an interactive shell, read once the child has ended.
+// Runs the program in dir with stdin from /dev/null, and stdout and stderr in
+// files (which never block a chatty child), but for the stream numbered
+// onTerminal (1 or 2), which goes to a pseudo-terminal as in an interactive
+// shell, read once the child has ended.
 inline ChildResult runChild(std::vector<std::string> argv, const std::string& dir = "",
-                            bool onTerminal = false) {
+                            int onTerminal = 0) {
     zortest::TempDir capture;
-    const std::string outFile = capture.file("out");
     const int terminal = onTerminal ? posix_openpt(O_RDWR | O_NOCTTY) : -1;
     EXPECT_TRUE(!onTerminal ||
                 (terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0));
-    const std::string errFile = onTerminal ? ptsname(terminal) : capture.file("err");
+    const std::string files[] = {capture.file("out"), capture.file("err")};
+    const std::string terminalName = onTerminal ? ptsname(terminal) : "";
     const pid_t child = fork();
     if (child == 0) {
         dup2(open("/dev/null", O_RDONLY), 0);
-        dup2(open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-        dup2(open(errFile.c_str(), O_WRONLY | O_NOCTTY | O_CREAT | O_TRUNC, 0600), 2);
+        for (int fd : {1, 2}) {
+            const std::string& name = fd == onTerminal ? terminalName : files[fd - 1];
+            dup2(open(name.c_str(), O_WRONLY | O_NOCTTY | O_CREAT | O_TRUNC, 0600), fd);
+        }
         std::vector<char*> args;
         for (std::string& arg : argv) args.push_back(arg.data());
         args.push_back(nullptr);
@@ -47,14 +50,15 @@ inline ChildResult runChild(std::vector<std::string> argv, const std::string& di
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    ChildResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, zortest::readFile(outFile),
-                       onTerminal ? "" : zortest::readFile(errFile)};
+    ChildResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                       onTerminal == 1 ? "" : zortest::readFile(files[0]),
+                       onTerminal == 2 ? "" : zortest::readFile(files[1])};
     if (onTerminal) {
         fcntl(terminal, F_SETFL, O_NONBLOCK);
+        std::string& shown = onTerminal == 1 ? result.out : result.err;
         char chunk[4096];
-        for (ssize_t got; (got = read(terminal, chunk, sizeof chunk)) > 0;) {
-            result.err.append(chunk, got);
-        }
+        for (ssize_t got; (got = read(terminal, chunk, sizeof chunk)) > 0;)
+            shown.append(chunk, got);
         close(terminal);
     }
     return result;

@@ -53,13 +53,14 @@ TEST_F(ZorRunRemoteTest, VerdictsComeFromTheOutputFilesTheServerSends) {
     write("pass.txt", passing);
     write("fail.txt", failing);
     const zorruntest::ChildResult result =
-        zorRun({"--remote", address(), "pass.txt", "fail.txt", "--junit", "report.xml", "--json",
-                "report.json"});
-    EXPECT_EQ(result.status, 1) << result.err;
+        zorRun({"--remote", address(), "missing.txt", "pass.txt", "fail.txt", "--junit",
+                "report.xml", "--json", "report.json"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "missing.txt: cannot open script: No such file or directory\n");
     EXPECT_EQ(result.out,
-              "== pass.txt\nzortst: ok (pass_out.txt)\n== fail.txt\nzortst: ok (fail_out.txt)\n"
-              "zortst: FAIL (fail_out.txt)\n"
-              "tests: 3, passed: 2, failed: 1, scripts with errors: 0\n");
+              "== missing.txt\n== pass.txt\nzortst: ok (pass_out.txt)\n== fail.txt\n"
+              "zortst: ok (fail_out.txt)\nzortst: FAIL (fail_out.txt)\n"
+              "tests: 3, passed: 2, failed: 1, scripts with errors: 1\n");
     EXPECT_EQ(readFile(clientDir.file("fail_out.txt")), readFile(serverDir.file("fail_out.txt")));
     EXPECT_EQ(readFile(serverDir.file("pass.txt")), passing);
     const zorruntest::ChildResult failures = zorruntest::runChild(
@@ -83,18 +84,8 @@ TEST_F(ZorRunRemoteTest, TheExampleRunsOnAServerThatLoadedItsModule) {
     EXPECT_NE(result.out.find("login: ok (example_out.txt)"), std::string::npos) << result.out;
 }
 
-TEST_F(ZorRunRemoteTest, RemoteTakesHostAndPortAndNoModules) {
-    for (const char* address : {"device.lan", ":6500", "host:", "host:65536", "host:x"}) {
-        const zorruntest::ChildResult result = zorRun({"--remote", address, "s.txt"});
-        EXPECT_EQ(result.status, 2) << address;
-        EXPECT_NE(result.err.find("--remote expects HOST:PORT"), std::string::npos) << result.err;
-    }
-    const zorruntest::ChildResult result = zorRun({"--remote", "h:1", "--load", "a.so", "s.txt"});
-    EXPECT_EQ(result.status, 2);
-    EXPECT_NE(result.err.find("--load cannot be used with --remote"), std::string::npos);
-}
-
-TEST_F(ZorRunRemoteTest, UnreachableServersAndUnreadableScriptsEndWithStatus2) {
+// Addresses and options ZorRun refuses, and servers it cannot reach.
+TEST_F(ZorRunRemoteTest, BadAddressesAndUnreachableServersEndWithStatus2) {
     startServer();
     const int port = server->viewerPort();
     server->stop();
@@ -102,19 +93,24 @@ TEST_F(ZorRunRemoteTest, UnreachableServersAndUnreadableScriptsEndWithStatus2) {
     const std::string refused =
         "cannot reach the test server: connection refused or failed (TCP port " +
         std::to_string(remote::tcpPortOf(port)) + ")";
-    for (const char* host : {"localhost", "[::1]"}) {
-        const zorruntest::ChildResult result =
-            zorRun({"--remote", std::string(host) + ":" + std::to_string(port), "pass.txt"});
-        EXPECT_EQ(result.status, 2);
-        EXPECT_NE(result.err.find(refused), std::string::npos) << result.err;
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"device.lan"}, "--remote expects HOST:PORT"},
+        {{":6500"}, "--remote expects HOST:PORT"},
+        {{"host:"}, "--remote expects HOST:PORT"},
+        {{"host:65536"}, "--remote expects HOST:PORT"},
+        {{"host:x"}, "--remote expects HOST:PORT"},
+        {{"h:1", "--load", "a.so"}, "--load cannot be used with --remote"},
+        {{"localhost:" + std::to_string(port)}, refused},
+        {{"[::1]:" + std::to_string(port)}, refused},
+        {{"no-such-host.invalid:6500"}, "cannot resolve the server's name"},
+    };
+    for (auto [args, message] : cases) {
+        args.insert(args.begin(), "--remote");
+        args.push_back("pass.txt");
+        const zorruntest::ChildResult result = zorRun(args);
+        EXPECT_EQ(result.status, 2) << args[1];
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
     }
-    zorruntest::ChildResult result = zorRun({"--remote", "no-such-host.invalid:6500", "pass.txt"});
-    EXPECT_NE(result.err.find("cannot resolve the server's name"), std::string::npos);
-    startServer();
-    result = zorRun({"--remote", address(), "missing.txt", "pass.txt"});
-    EXPECT_EQ(result.status, 2);
-    EXPECT_NE(result.err.find("missing.txt: cannot open script"), std::string::npos);
-    EXPECT_NE(result.out.find("zortst: ok (pass_out.txt)"), std::string::npos);
 }
 
 // The server's output file keeps the reports of earlier runs when a script

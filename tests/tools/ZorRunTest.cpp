@@ -130,8 +130,8 @@ TEST_F(ZorRunTest, ModulesThatCannotBeUsedAreNamedAndScriptsStillRun) {
 // and is erased again before the summary.
 TEST_F(ZorRunTest, LongRunShowsProgressOnATerminalOnly) {
     write("slow.txt", "resultfile \"o\"\npause{}\npause{}\npause{}\npause{}\npause{}\npause{}\n");
-    auto terminal = zorruntest::runChild({ZORRUN_PATH, "--load", ZOR_TEST_MODULE, "slow.txt"},
-                                         dir.path(), true);
+    auto terminal =
+        zorruntest::runChild({ZORRUN_PATH, "--load", ZOR_TEST_MODULE, "slow.txt"}, dir.path(), 2);
     EXPECT_EQ(terminal.status, 0);
     EXPECT_TRUE(std::regex_search(terminal.err, std::regex("^\r[3-6] tests run\x1b\\[K")))
         << terminal.err;

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "AllowList.h"
+#include "ScriptedServer.h"
 #include "ServerProcess.h"
 #include "TempDir.h"
 #include "ZorRunFixture.h"
@@ -64,15 +65,7 @@ bool hasIpv6Loopback() {
 
 // The bytes of a whole request: the script, run as in.txt, without a filter.
 std::string requestBytes(const std::string& scriptText) {
-    auto number = [](int value) {
-        const remote::WireField field = remote::numberField(value);
-        return std::string(field.data(), field.size());
-    };
-    const remote::WireField exec = remote::commandWord(remote::execWord);
-    return std::string(exec.data(), exec.size()) + number(0) + number(0) + number(1) +
-           std::string(1, '\0') + number(7) + std::string("in.txt\0", 7) +
-           number(static_cast<int>(scriptText.size())) + scriptText + number(1) +
-           std::string(1, '\0');
+    return remotetest::request(0, "", "in.txt", &scriptText, "");
 }
 
 class ZorServerDoorTest : public ::testing::Test {

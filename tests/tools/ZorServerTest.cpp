@@ -12,13 +12,13 @@
 #include <memory>
 #include <set>
 
+#include "DeviceLine.h"
 #include "ServerProcess.h"
 #include "TempDir.h"
 #include "ZorRunFixture.h"
 #include "display/ColorRecord.h"
 #include "display/DisplayList.h"
 #include "display/ShapeRecords.h"
-#include "display/TextRecord.h"
 #include "protocol/ClientSocket.h"
 #include "protocol/PortRule.h"
 #include "protocol/RemoteExchange.h"
@@ -90,15 +90,6 @@ protected:
     std::size_t receivedBytes = 0;
 };
 
-// The text record in the device's text line, or "<none>".
-std::string deviceLine(const display::DisplayList& list) {
-    for (const auto& record : list) {
-        const auto* text = dynamic_cast<const display::TextRecord*>(record.get());
-        if (text && text->font == 1 && text->y == 84) return text->text;
-    }
-    return "<none>";
-}
-
 bool highlighted(const display::DisplayList& list, int left) {
     bool orange = false;
     for (const auto& record : list) {
@@ -152,11 +143,11 @@ TEST_F(ZorServerTest, EventRecordsDriveTheDevice) {
     EXPECT_EQ(reply.outFile, "");
     EXPECT_EQ(reply.errLine, 0);
     EXPECT_TRUE(highlighted(display, 32));
-    EXPECT_EQ(deviceLine(display), "A");
+    EXPECT_EQ(zortest::deviceLine(display), "A");
     reply = exchange(connection, "keypress{x=40 y=120 key=\"z\"}", "", true, "xin.txt");
-    EXPECT_EQ(deviceLine(display), "Az");
+    EXPECT_EQ(zortest::deviceLine(display), "Az");
     reply = exchange(connection, "ongraphic{}", "", true, "xin.txt");
-    EXPECT_EQ(deviceLine(display), "Az");
+    EXPECT_EQ(zortest::deviceLine(display), "Az");
     EXPECT_TRUE(highlighted(display, 32));
 }
 
@@ -355,7 +346,7 @@ TEST_F(ZorServerTest, AFaultInATestFunctionEndsItsExchangeOnly) {
         EXPECT_EQ(next.outFile, "out.txt");
     }
     exchange(connection, "ongraphic{}", "", true, "xin.txt");
-    EXPECT_EQ(deviceLine(display), "A");
+    EXPECT_EQ(zortest::deviceLine(display), "A");
 }
 
 // A script that cannot be stored runs not at all; the error says why.

@@ -1,4 +1,4 @@
-// Placement of the dialog's controls and the split between the two panes.
+// The split between the two panes.
 #include <gtest/gtest.h>
 
 #include "PaneLayout.h"
@@ -20,19 +20,4 @@ TEST(PaneSplitTest, SliderPositionsShareTheWidthAndSnapAtTheEnds) {
     }
     EXPECT_GT(PaneLayout().split(5, 695, 495).script.right, 0);
     EXPECT_LT(PaneLayout().split(95, 695, 495).output.left, 683);
-}
-
-TEST(PaneLayoutTest, RowsComeFromTheTemplateUntilTheFirstResize) {
-    PaneLayout layout;
-    EXPECT_EQ(layout.split(50, 895, 990).rows.top, 120);
-    const DialogLayout l = layout.resize(895, 670, 76);
-    EXPECT_EQ(layout.split(50, 895, 670).rows.bottom, 640);
-    // Quarters and twelfths of the width, the search row in real numbers.
-    EXPECT_EQ(l.settingsButton.right, 203);
-    EXPECT_EQ(l.runButton.left, 452);
-    EXPECT_EQ(l.outputField.right, 654);
-    EXPECT_EQ(l.searchBackButton.left, 681);
-    EXPECT_EQ(l.searchForwardButton.left, 711);
-    EXPECT_EQ(l.searchField.right, 877);
-    EXPECT_EQ(l.buttonTop, 645);
 }

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "DialogView.h"
 #include "ExchangeFixture.h"
+#include "FakeDialogView.h"
 #include "RemoteSession.h"
 #include "ScriptedServer.h"
 #include "TempDir.h"
@@ -24,27 +24,6 @@ using namespace remote;
 using namespace remotetest;
 
 namespace {
-
-class FakeView : public viewer::DialogView {
-public:
-    std::string inputFileName() const override { return "in.txt"; }
-    bool graphicMode() const override { return false; }
-    std::string scriptText() const override { return script; }
-    viewer::PaneSelection scriptSelection() const override { return {}; }
-    void setScriptText(const std::string& text) override { script = text; }
-    bool scriptModified() const override { return modified; }
-    void markScriptModified() override { modified = true; }
-    void clearScriptModified() override { modified = false; }
-    void selectScript(int, int) override {}
-    void setOutputText(const std::string&) override {}
-    void outputCaretToEnd() override {}
-    void setOutputField(const std::string&) override {}
-    void clearDisplayList() override {}
-    void repaintGraphic() override {}
-
-    std::string script = "t1{}\nt2{}";
-    bool modified = false;
-};
 
 // The main dialog as the session sees it. Its event runs write the event
 // file and hand it to the session, as the dialog's commands do.
@@ -80,6 +59,7 @@ class RemoteSessionTest : public ::testing::Test {
 protected:
     RemoteSessionTest() : previousDir(std::filesystem::current_path()), session(view, display) {
         std::filesystem::current_path(dir.path());
+        view.script = "t1{}\nt2{}";
         ParseOut::setTraceDepth(25);
         ParseOut::setTraceRoot("Root");
     }
@@ -99,7 +79,7 @@ protected:
 
     zortest::TempDir dir;
     std::filesystem::path previousDir;
-    FakeView view;
+    zortest::FakeDialogView view;
     display::DisplayList display;
     FakeHost host;
     RemoteSession session;

@@ -9,10 +9,10 @@
 
 #include <memory>
 
+#include "DeviceLine.h"
 #include "DialogFixture.h"
 #include "NtOptionDlg.h"
 #include "ServerProcess.h"
-#include "display/TextRecord.h"
 
 using zortest::readFile;
 
@@ -64,14 +64,6 @@ protected:
     zortest::ServerProcess server;
 };
 
-std::string deviceLine(const display::DisplayList& list) {
-    for (const auto& record : list) {
-        const auto* text = dynamic_cast<const display::TextRecord*>(record.get());
-        if (text && text->font == 1 && text->y == 84) return text->text;
-    }
-    return "<none>";
-}
-
 }  // namespace
 
 TEST_F(RemoteViewerTest, RunsGoToTheConnectedServer) {
@@ -92,17 +84,6 @@ TEST_F(RemoteViewerTest, RunsGoToTheConnectedServer) {
     EXPECT_EQ(readFile(serverDir.file("in.txt")), saved);
 }
 
-TEST_F(RemoteViewerTest, ASelectedTestRunsAloneOnTheServer) {
-    script()->setPlainText(twoTests);
-    connectToServer();
-    const int second = static_cast<int>(twoTests.indexOf("zortst { b"));
-    selectScript(second, second + 6);
-    click("run");
-    const QString report = output()->toPlainText();
-    EXPECT_TRUE(report.contains("b == 2")) << report.toStdString();
-    EXPECT_FALSE(report.contains("a == 1")) << report.toStdString();
-}
-
 // Connecting fetches the device's picture; clicks and keys on it go to the
 // server, which answers with the picture they changed.
 TEST_F(RemoteViewerTest, GraphicModeDrawsTheDeviceAndSendsItsEvents) {
@@ -115,11 +96,11 @@ TEST_F(RemoteViewerTest, GraphicModeDrawsTheDeviceAndSendsItsEvents) {
     QTest::mouseClick(child<QWidget>("graphic"), Qt::LeftButton, Qt::NoModifier, buttonA);
     EXPECT_EQ(readFile("xin.txt"), "buttonpress{x=36 y=116 button=0}");
     EXPECT_EQ(picture().pixelColor(buttonA), pressedColor);
-    EXPECT_EQ(deviceLine(dialog.displayList()), "A");
+    EXPECT_EQ(zortest::deviceLine(dialog.displayList()), "A");
 
     QTest::keyClicks(child<QWidget>("run"), "bc");
     QTest::keyClick(child<QWidget>("run"), Qt::Key_Backspace);
-    EXPECT_EQ(deviceLine(dialog.displayList()), "Ab");
+    EXPECT_EQ(zortest::deviceLine(dialog.displayList()), "Ab");
     EXPECT_TRUE(picture().save(QStringLiteral(ZOR_REMOTE_SCREENSHOT)));
 
     // Back in text mode the event runs left the field alone.

@@ -7,7 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "DialogView.h"
+#include "FakeDialogView.h"
 #include "ScriptCommands.h"
 #include "TempDir.h"
 
@@ -16,42 +16,6 @@ using zortest::readFile;
 using zortest::writeFile;
 
 namespace {
-
-class FakeView : public DialogView {
-public:
-    std::string inputFileName() const override { return inputName; }
-    bool graphicMode() const override { return graphic; }
-    std::string scriptText() const override { return script; }
-    PaneSelection scriptSelection() const override { return selection; }
-    void setScriptText(const std::string& text) override {
-        script = text;
-        modified = false;
-    }
-    bool scriptModified() const override { return modified; }
-    void markScriptModified() override { modified = true; }
-    void clearScriptModified() override { modified = false; }
-    void selectScript(int start, int end) override {
-        selection.start = start;
-        selection.end = end;
-        selection.text = script.substr(start, end - start);
-    }
-    void setOutputText(const std::string& text) override { output = text; }
-    void outputCaretToEnd() override { caretAtEnd = true; }
-    void setOutputField(const std::string& text) override { field = text; }
-    void clearDisplayList() override { ++displayClears; }
-    void repaintGraphic() override { ++repaints; }
-
-    std::string inputName;
-    bool graphic = false;
-    std::string script;
-    PaneSelection selection;
-    bool modified = false;
-    std::string output = "old output";
-    bool caretAtEnd = false;
-    std::string field = "old field";
-    int displayClears = 0;
-    int repaints = 0;
-};
 
 // Answers each run with a prepared result and remembers what the run saw.
 class FakeLibrary : public LibraryAccess {
@@ -112,7 +76,7 @@ protected:
     }
 
     zortest::TempDir dir;
-    FakeView view;
+    zortest::FakeDialogView view;
     FakeLibrary library;
     ScriptCommands commands;
     std::string outFile;

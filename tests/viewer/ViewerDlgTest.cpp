@@ -12,15 +12,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <csignal>
 #include <filesystem>
 #include <string>
 
 #include "DialogFixture.h"
-#include "LinkedLibrary.h"
 #include "output/ParseOut.h"
 #include "run/Parse.h"
 #include "run/ZorCall.h"
@@ -104,24 +99,6 @@ TEST_F(ViewerDlgTest, OpenTakesTheChosenFolderAsWorkingDirectory) {
     EXPECT_EQ(std::filesystem::current_path(), dir.path() / "scripts");
 }
 
-TEST_F(ViewerDlgTest, SelectedTestNameRunsThatTestAlone) {
-    script()->setPlainText(twoEchoTests);
-    const int second = QString(twoEchoTests).lastIndexOf("zortst");
-    selectScript(second, second + 6);
-    click("run");
-    const QString report = output()->toPlainText();
-    EXPECT_TRUE(report.contains("second == 2")) << report.toStdString();
-    EXPECT_FALSE(report.contains("first"));
-}
-
-TEST_F(ViewerDlgTest, ScriptErrorSelectsItsCharacter) {
-    const QString text = "resultfile \"out.txt\"\nzortst { a = 1 }\nzortst { b = = 2 }\n";
-    script()->setPlainText(text);
-    click("run");
-    EXPECT_EQ(script()->textCursor().selectedText(), "=");
-    EXPECT_EQ(script()->textCursor().selectionStart(), text.indexOf("= 2"));
-}
-
 TEST_F(ViewerDlgTest, TabInsertsATabAsAnUndoableEdit) {
     script()->setPlainText("ab");
     selectScript(1, 2);
@@ -198,35 +175,4 @@ TEST_F(ViewerDlgTest, ReReadShowsTheFileAndNewEmptiesTheDialog) {
     EXPECT_EQ(script()->toPlainText(), "");
     EXPECT_EQ(field("outputField"), "");
     EXPECT_EQ(field("inputFile"), "in.txt");
-}
-
-// A run in a child process whose files may not grow beyond 1 KiB: the report
-// is cut, and the run says why, naming the file. The child sends what the run
-// left for the output field back through a pipe.
-TEST_F(ViewerDlgTest, AReportThatCannotBeWrittenWholeSaysWhy) {
-    std::string manyTests = "resultfile \"out.txt\"\n";
-    for (int i = 0; i < 100; ++i) manyTests += "zortst { a = 1 verify: a == 1 }\n";
-    writeFile("many.txt", manyTests);
-    for (const rlim_t size : {RLIM_INFINITY, rlim_t{1024}}) {
-        std::filesystem::remove("out.txt");
-        int pipeEnds[2];
-        ASSERT_EQ(pipe(pipeEnds), 0);
-        const pid_t child = fork();
-        if (child == 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{size, size};
-            setrlimit(RLIMIT_FSIZE, &limit);
-            const std::string notice = viewer::LinkedLibrary().parse("many.txt", "").notice;
-            _exit(write(pipeEnds[1], notice.data(), notice.size()) < 0 ? 1 : 0);
-        }
-        close(pipeEnds[1]);
-        char received[256];
-        const ssize_t count = read(pipeEnds[0], received, sizeof received);
-        close(pipeEnds[0]);
-        int status = 0;
-        waitpid(child, &status, 0);
-        EXPECT_EQ(
-            std::string(received, static_cast<std::size_t>(std::max<ssize_t>(count, 0))),
-            size == RLIM_INFINITY ? "" : "cannot write the report to out.txt: File too large");
-    }
 }

@@ -46,6 +46,12 @@ bool setColor(const std::string& value, RunOptions& options, std::string& error)
     return true;
 }
 
+bool setHtml(const std::string& value, RunOptions& options, std::string& error) {
+    if (value.empty()) error = "--html needs a file name";
+    options.htmlFile = value;
+    return !value.empty();
+}
+
 bool setDepth(const std::string& value, RunOptions& options, std::string& error) {
     int depth = -1;
     const char* end = value.data() + value.size();
@@ -177,6 +183,7 @@ const std::map<std::string, Setter>& valueOptions() {
         {"-k", addPattern},        {"--rerun-failed", setRerunFailed},
         {"-j", setJobs},           {"--jobs", setJobs},     {"--shard", setShard},
         {"--timeout", setTimeout}, {"--repeat", setRepeat},
+        {"--html", setHtml},
     };
     // clang-format on
     return table;
@@ -265,6 +272,7 @@ const char* usageText() {
            "  --json FILE        also write the verdicts as JSON to FILE\n"
            "  --color WHEN       colour verdicts and the summary: auto (on a terminal,\n"
            "                     unless NO_COLOR is set), always or never\n"
+           "  --html FILE        also write a report page for a browser to FILE\n"
            "  --remote HOST:PORT run the scripts on the test server at HOST, reached with\n"
            "                     the port a viewer enters (6500 is TCP port 25625); the\n"
            "                     output files come back into the current folder\n"

@@ -14,6 +14,7 @@ struct RunOptions {
     std::optional<int> traceDepth;
     std::optional<std::string> traceRoot;
     std::string junitFile;
+    std::string htmlFile;
     bool quiet = false;
     // --no-fork: scripts run in ZorRun's own process, as under a debugger.
     bool inProcess = false;

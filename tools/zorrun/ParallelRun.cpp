@@ -1,6 +1,7 @@
 #include "ParallelRun.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -17,6 +18,8 @@ namespace zorrun {
 namespace {
 
 struct JobResult {
+    HtmlScript page;
+    HtmlWorkerSpan span;
     std::vector<Console::HeldText> console;
     std::string suites;
     bool suitesWritten = true;
@@ -27,18 +30,19 @@ struct JobResult {
 
 class Jobs {
 public:
-    Jobs(const std::vector<ScriptJob>& list, const RunOptions& runOptions, bool junit,
+    Jobs(const std::vector<ScriptJob>& list, const RunOptions& runOptions, bool junit, bool html,
          TestSelection* tests, FailureLog& log)
         : jobs(list),
           options(runOptions),
           withJUnit(junit),
+          withHtml(html),
           selection(tests),
           failures(log),
           queue(fileNames(list)),
           results(list.size()) {}
 
-    void slot();
-    void printInOrder(JUnitReport* junit, RunSummary& summary);
+    void slot(int worker);
+    void printInOrder(JUnitReport* junit, HtmlRecorder* html, RunSummary& summary);
 
 private:
     static std::vector<ScriptFileNames> fileNames(const std::vector<ScriptJob>& list);
@@ -46,11 +50,14 @@ private:
     FailedTests scriptEntries(const std::string& script);
     void setScriptEntries(const std::string& script, const FailedTests& entries);
     void finishJob(int job, JobResult&& result);
+    double secondsSinceStart() const;
     void runJob(int job, ScriptReport& report, WorkerRunner& runner);
 
     const std::vector<ScriptJob>& jobs;
     const RunOptions& options;
     bool withJUnit;
+    bool withHtml = false;
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
     TestSelection* selection;
     FailureLog& failures;  // under the mutex
     std::mutex mutex;
@@ -123,21 +130,25 @@ void Jobs::runJob(int job, ScriptReport& report, WorkerRunner& runner) {
     }
 }
 
-// Each slot has a console and a JUnit report of its own that keep what they
-// are told, and a worker runner with a ring of its own.
-void Jobs::slot() {
+// Each slot has a console, a JUnit report and a page recorder of its own that
+// keep what they are told, and a worker runner with a ring of its own.
+void Jobs::slot(int worker) {
     ProgressLine progress(stderr, false);
     Console console(options.quiet, progress, colorWanted(options.color));
     console.hold();
     JUnitReport junit;
     const bool junitReady = withJUnit && junit.openInMemory();
     ScriptReport report(console, progress, junitReady ? &junit : nullptr);
-    WorkerRunner runner(report, withJUnit);
+    HtmlRecorder page;
+    if (withHtml) report.setHtml(&page);
+    WorkerRunner runner(report, withJUnit || withHtml);
     runner.setTimeout(options.timeoutSeconds);
     runner.runBesideOthers();
     runner.select(selection, options.exitFirst);
     for (int job; (job = takeJob()) >= 0;) {
         JobResult result;
+        result.span.worker = worker;
+        result.span.start = secondsSinceStart();
         const std::string& script = jobs[static_cast<std::size_t>(job)].script;
         FailureLog log(scriptEntries(script));
         report.setFailureLog(&log);
@@ -148,11 +159,19 @@ void Jobs::slot() {
         setScriptEntries(script, log.scriptEntries(script));
         result.console = console.takeHeld();
         result.suitesWritten = !withJUnit || (junitReady && junit.takeSuites(result.suites));
+        result.page = page.takeScript();
+        result.span.end = secondsSinceStart();
         finishJob(job, std::move(result));
     }
 }
 
-void Jobs::printInOrder(JUnitReport* junit, RunSummary& summary) {
+double Jobs::secondsSinceStart() const {
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+    return seconds.count();
+}
+
+// The page lists the scripts in the command line's order, as the console does.
+void Jobs::printInOrder(JUnitReport* junit, HtmlRecorder* html, RunSummary& summary) {
     for (JobResult& result : results) {
         std::unique_lock lock(mutex);
         changed.wait(lock, [&] { return result.done || (stopped && !result.taken); });
@@ -162,20 +181,25 @@ void Jobs::printInOrder(JUnitReport* junit, RunSummary& summary) {
         if (junit) junit->addSuites(result.suites);
         if (!result.suitesWritten) summary.addSetupError();
         summary.addScript(result.outcome);
+        if (!html) continue;
+        html->addScript(std::move(result.page));
+        result.span.script = static_cast<int>(html->getRun().scripts.size()) - 1;
+        html->addSpan(result.span);
     }
 }
 
 }  // namespace
 
 void runInParallel(const std::vector<ScriptJob>& jobs, const RunOptions& options,
-                   JUnitReport* junit, RunSummary& summary, TestSelection* selection,
-                   FailureLog& failures) {
-    Jobs run(jobs, options, junit != nullptr, selection, failures);
+                   JUnitReport* junit, HtmlRecorder* html, RunSummary& summary,
+                   TestSelection* selection, FailureLog& failures) {
+    Jobs run(jobs, options, junit != nullptr, html != nullptr, selection, failures);
     std::fflush(stdout);
     const std::size_t slots = std::min(jobs.size(), static_cast<std::size_t>(options.jobs));
     std::vector<std::thread> threads;
-    for (std::size_t i = 0; i < slots; ++i) threads.emplace_back([&run] { run.slot(); });
-    run.printInOrder(junit, summary);
+    for (std::size_t i = 0; i < slots; ++i)
+        threads.emplace_back([&run, i] { run.slot(static_cast<int>(i) + 1); });
+    run.printInOrder(junit, html, summary);
     for (std::thread& thread : threads) thread.join();
 }
 

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "HtmlRecorder.h"
 #include "JUnitReport.h"
 #include "JobQueue.h"
 #include "LastFailed.h"
@@ -13,10 +14,10 @@
 
 namespace zorrun {
 
-// junit and selection may be null. -x lets no script start after one that
+// junit, html and selection may be null. -x lets no script start after one that
 // failed; those already running end as they would.
 void runInParallel(const std::vector<ScriptJob>& jobs, const RunOptions& options,
-                   JUnitReport* junit, RunSummary& summary, TestSelection* selection,
-                   FailureLog& failures);
+                   JUnitReport* junit, HtmlRecorder* html, RunSummary& summary,
+                   TestSelection* selection, FailureLog& failures);
 
 }  // namespace zorrun

@@ -227,6 +227,14 @@ private:
     std::thread watch;
 };
 
+Verdict remoteVerdict(const ReportBlock& block) {
+    Verdict verdict;
+    verdict.name = block.name;
+    verdict.passed = block.passed;
+    verdict.report = block.text;
+    return verdict;
+}
+
 }  // namespace
 
 RemoteRunner::RemoteRunner(std::string serverName, int port, Console& out, JUnitReport* report)
@@ -246,6 +254,7 @@ ScriptOutcome RemoteRunner::run(const std::string& script, const std::string& fi
     console.beginScript(script);
     if (junit) junit->beginSuite(script);
     if (json) json->beginScript(script);
+    if (html) html->beginScript(script, -1);
     const auto start = std::chrono::steady_clock::now();
     if (const std::optional<std::string> bytes = readWhole(script)) {
         if (connect()) {
@@ -327,6 +336,7 @@ void RemoteRunner::reportTests(const std::string& script, const remote::Exchange
         if (json)
             json->addTest(
                 {block.name, -1, 0, block.passed ? "passed" : "failed", -1, reply.outFile, {}, {}});
+        if (html) html->addVerdict(remoteVerdict(block), -1);
     }
 }
 
@@ -340,6 +350,7 @@ void RemoteRunner::scriptError(const std::string& script, int line, int position
     outcome.error = true;
     if (junit) junit->addError(message, where + ": " + message);
     if (json) json->addError(where + ": " + message);
+    if (html) html->addScriptError(line, column > 0 ? column : position, message);
 }
 
 void RemoteRunner::fileError(const std::string& file, const std::string& message) {
@@ -347,6 +358,7 @@ void RemoteRunner::fileError(const std::string& file, const std::string& message
     outcome.error = true;
     if (junit) junit->addError(message, file + ": " + message);
     if (json) json->addError(message);
+    if (html) html->addScriptError(0, 0, message);
 }
 
 }  // namespace zorrun

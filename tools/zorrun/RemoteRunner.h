@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Console.h"
+#include "HtmlRecorder.h"
 #include "JUnitReport.h"
 #include "JsonReport.h"
 #include "RunSummary.h"
@@ -26,6 +27,8 @@ public:
     void setTimeout(int seconds) { timeoutSeconds = seconds; }
     // The JSON report that hears the verdicts too; null for none.
     void setJson(JsonReport* report) { json = report; }
+    // The report page's recorder, when the run writes one; null by default.
+    void setHtml(HtmlRecorder* recorder) { html = recorder; }
     ScriptOutcome run(const std::string& script, const std::string& filter);
 
 private:
@@ -39,6 +42,7 @@ private:
     Console& console;
     JUnitReport* junit;
     JsonReport* json = nullptr;
+    HtmlRecorder* html = nullptr;
     remote::WireSocket connection;
     ScriptOutcome outcome;
     int timeoutSeconds = 0;

@@ -67,6 +67,7 @@ void ScriptReport::begin(const std::string& name, const std::string& selection) 
     if (json) json->beginScript(script);
     if (failureLog) failureLog->beginScript(script);
     startSeconds = secondsNow();
+    if (html) html->beginScript(script, startSeconds);
 }
 
 void ScriptReport::verdict(const Verdict& verdict) {
@@ -88,10 +89,12 @@ void ScriptReport::verdict(const Verdict& verdict) {
     } else if (verdict.passed) {
         if (junit) junit->addPassed(verdict.name, verdict.position, facts);
         addJsonTest(verdict, "passed", "");
+        if (html) html->addVerdict(verdict, secondsNow());
     } else {
         if (junit) junit->addFailed(verdict.name, verdict.position, verdict.report, facts);
         addJsonTest(verdict, "failed",
                     verdict.unknownFunction ? unknownFunctionText(verdict.name) : "");
+        if (html) html->addVerdict(verdict, secondsNow());
     }
     progress.update(++testsRun);
 }
@@ -108,6 +111,8 @@ void ScriptReport::writeError(const Verdict& verdict) {
     if (junit)
         junit->addFailed(verdict.name, verdict.position, message, {verdict.line, verdict.seconds});
     addJsonTest(verdict, "error", message);
+    if (html)
+        html->addTestError(verdict.name, verdict.position, verdict.line, message, "", secondsNow());
 }
 
 void ScriptReport::threw(const Verdict& verdict) {
@@ -119,6 +124,9 @@ void ScriptReport::threw(const Verdict& verdict) {
         junit->addTestError(verdict.name, verdict.position, message, verdict.report,
                             {verdict.line, verdict.seconds});
     addJsonTest(verdict, "error", message);
+    if (html)
+        html->addTestError(verdict.name, verdict.position, verdict.line, message, verdict.report,
+                           secondsNow());
 }
 
 void ScriptReport::addJsonTest(const Verdict& verdict, std::string_view kind,
@@ -169,6 +177,7 @@ void ScriptReport::syntaxError(const ScriptEnd& end) {
     if (!hint.empty()) console.error(where + ": note: " + hint);
     if (json) json->addError(where + ": " + text);
     outcome.error = true;
+    if (html) html->addScriptError(end.errLine, column > 0 ? column : end.errPos, text);
     if (junit)
         junit->addError(text, where + ": " + text + "\nline " + std::to_string(end.errLine) +
                                   ", position " + std::to_string(end.errPos));
@@ -184,6 +193,7 @@ void ScriptReport::fileError(const std::string& what, const std::string& reason)
     outcome.error = true;
     if (junit) junit->addError(message, script + ": " + message);
     if (json) json->addError(message);
+    if (html) html->addScriptError(0, 0, message);
 }
 
 // The test got no verdict, so its line is found here, on this rare path.
@@ -196,6 +206,7 @@ void ScriptReport::testError(const std::string& name, int position, const std::s
     if (position >= 0) lines.open(script);
     const int line = position >= 0 ? lines.lineOf(position) : 0;
     if (junit) junit->addTestError(name, position, message, script + ": " + message, {line, -1});
+    if (html) html->addTestError(name, position, line, message, "", secondsNow());
     if (!json) return;
     JsonTest test;
     test.name = name;
@@ -211,6 +222,7 @@ void ScriptReport::scriptError(const std::string& message) {
     console.error(script + ": " + message);
     if (junit) junit->addError(message, script + ": " + message);
     if (json) json->addError(message);
+    if (html) html->addScriptError(0, 0, message);
 }
 
 void ScriptReport::interrupted(const std::string& detail) {
@@ -218,6 +230,7 @@ void ScriptReport::interrupted(const std::string& detail) {
     console.error(script + ": " + detail);
     if (junit) junit->addTestError("interrupted", -1, "interrupted", script + ": " + detail);
     if (json) json->addError(detail);
+    if (html) html->addScriptError(0, 0, detail);
 }
 
 void ScriptReport::flush() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Console.h"
+#include "HtmlRecorder.h"
 #include "JUnitReport.h"
 #include "JsonReport.h"
 #include "LastFailed.h"
@@ -20,6 +21,9 @@ public:
     // junit and json may be null.
     ScriptReport(Console& console, ProgressLine& progress, JUnitReport* junit,
                  JsonReport* json = nullptr);
+
+    // The report page's recorder, when the run writes one; null by default.
+    void setHtml(HtmlRecorder* recorder) { html = recorder; }
 
     // Every verdict from now on also goes to the log.
     void setFailureLog(FailureLog* log) { failureLog = log; }
@@ -60,6 +64,7 @@ private:
     JUnitReport* junit;
     JsonReport* json;
     std::string details;
+    HtmlRecorder* html = nullptr;
     std::string script;
     std::string filter;
     ScriptOutcome outcome;

@@ -2,11 +2,15 @@
 // test's verdict, a summary, optional JUnit XML and an exit status.
 #include <sys/stat.h>
 #include <unistd.h>
+#include <chrono>
+#include <climits>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "Console.h"
+#include "HtmlRecorder.h"
 #include "JUnitReport.h"
 #include "JsonReport.h"
 #include "LastFailed.h"
@@ -101,22 +105,24 @@ void runInWorkers(const RunOptions& options, ScriptReport& report, bool withRepo
 // starts workers: they would share the descriptor of its output lock, and a
 // worker dying inside a write phase would leave the lock taken.
 void runLocally(const RunOptions& options, Console& console, ProgressLine& progress,
-                JUnitReport* junit, RunSummary& summary, TestSelection* selection,
-                JsonReport* json) {
+                JUnitReport* junit, HtmlRecorder* html, RunSummary& summary,
+                TestSelection* selection, JsonReport* json) {
     loadModules(options, console, summary);
     watchOutputLock();
     ScriptReport report(console, progress, junit, json);
     FailureLog failures(readLastFailed(lastFailedPath));
     report.setFailureLog(&failures);
+    report.setHtml(html);
+    const bool withReports = junit != nullptr || html != nullptr;
     if (options.inProcess) {
-        runInProcess(options, report, junit != nullptr, summary, selection);
+        runInProcess(options, report, withReports, summary, selection);
     } else if (options.jobs > 1) {
-        runInParallel(listJobs(options.scripts, options.repeat), options, junit, summary, selection,
-                      failures);
+        runInParallel(listJobs(options.scripts, options.repeat), options, junit, html, summary,
+                      selection, failures);
     } else {
         // The supervisor sends the lines on each time it has read the ring.
         if (isatty(STDOUT_FILENO) != 1) console.batchLines();
-        runInWorkers(options, report, junit != nullptr, summary, selection);
+        runInWorkers(options, report, withReports, summary, selection);
     }
     std::string reason;
     if (!failures.save(lastFailedFolder, lastFailedPath, reason))
@@ -127,8 +133,8 @@ void runLocally(const RunOptions& options, Console& console, ProgressLine& progr
 // selection takes; false when it takes none (the script is not sent) or
 // several, which a server cannot run alone.
 bool remoteFilter(const std::string& script, const RunOptions& options, TestSelection* selection,
-                  Console& console, JUnitReport* junit, ScriptOutcome& refused, std::string& filter,
-                  JsonReport* json) {
+                  Console& console, JUnitReport* junit, HtmlRecorder* html, ScriptOutcome& refused,
+                  std::string& filter, JsonReport* json) {
     filter = options.filter;
     if (!selection) return true;
     std::vector<ListedTest> tests;
@@ -154,21 +160,26 @@ bool remoteFilter(const std::string& script, const RunOptions& options, TestSele
         json->addError(error);
         json->endScript(refused, 0);
     }
+    if (html) {
+        html->beginScript(script, -1);
+        html->addScriptError(0, 0, error);
+    }
     return false;
 }
 
 // A server that cannot be reached fails each script in turn, so that every
 // script is accounted for.
-void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, RunSummary& summary,
-               TestSelection* selection, JsonReport* json) {
+void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, HtmlRecorder* html,
+               RunSummary& summary, TestSelection* selection, JsonReport* json) {
     RemoteRunner runner(options.remoteHost, options.remotePort, console, junit);
     runner.setTimeout(options.timeoutSeconds);
     runner.setJson(json);
+    runner.setHtml(html);
     for (const ScriptJob& job : listJobs(options.scripts, options.repeat)) {
         const std::string& script = job.script;
         std::string filter;
         ScriptOutcome outcome;
-        if (remoteFilter(script, options, selection, console, junit, outcome, filter, json))
+        if (remoteFilter(script, options, selection, console, junit, html, outcome, filter, json))
             outcome = runner.run(script, filter);
         summary.addScript(outcome);
         if (endsRun(options, outcome)) return;
@@ -188,6 +199,45 @@ bool reportIsAScript(const RunOptions& options, const std::string& reportFile) {
             return true;
     }
     return false;
+}
+
+// As a shell would read it back: words with other characters than these in
+// single quotes.
+std::string commandLineText(int argc, char** argv) {
+    static const char plain[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-+=/.,:@%";
+    std::string text;
+    for (int i = 0; i < argc; ++i) {
+        const std::string word = i == 0 ? "ZorRun" : argv[i];
+        if (i) text += ' ';
+        if (!word.empty() && word.find_first_not_of(plain) == std::string::npos) {
+            text += word;
+            continue;
+        }
+        text += '\'';
+        for (char c : word) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        text += '\'';
+    }
+    return text;
+}
+
+std::string hostName() {
+    char name[HOST_NAME_MAX + 1] = {};
+    if (gethostname(name, sizeof name - 1) != 0) return "";
+    return name;
+}
+
+// The page is written last, once the summary's counts are final.
+void writeHtml(const RunOptions& options, HtmlRun& page, std::time_t started, double seconds,
+               const std::string& commandLine, Console& console, RunSummary& summary) {
+    page.startTime = started;
+    page.seconds = seconds;
+    page.host = hostName();
+    page.commandLine = commandLine;
+    std::string reason;
+    if (writeHtmlReport(options.htmlFile, page, reason)) return;
+    console.error(options.htmlFile + ": cannot write HTML report: " + reason);
+    summary.addSetupError();
 }
 
 // The failed tests to run again, when some of them are in these scripts; as
@@ -225,7 +275,9 @@ int listAll(const RunOptions& options, TestSelection* selection, Console& consol
     return summary.exitStatus();
 }
 
-int run(const RunOptions& options) {
+int run(const RunOptions& options, const std::string& commandLine) {
+    const std::time_t started = std::time(nullptr);
+    const auto startedSteady = std::chrono::steady_clock::now();
     ProgressLine progress(stderr, isatty(STDERR_FILENO) == 1);
     Console console(options.quiet, progress, colorWanted(options.color));
     JUnitReport junit;
@@ -242,6 +294,16 @@ int run(const RunOptions& options) {
         console.error(options.junitFile + ": cannot write JUnit report: it is one of the scripts");
         return host::exitError;
     }
+    if (!options.htmlFile.empty() && reportIsAScript(options, options.htmlFile)) {
+        console.error(options.htmlFile + ": cannot write HTML report: it is one of the scripts");
+        return host::exitError;
+    }
+    if (!options.htmlFile.empty() && !canWriteHtmlReport(options.htmlFile, reason)) {
+        console.error(options.htmlFile + ": cannot write HTML report: " + reason);
+        return host::exitError;
+    }
+    HtmlRecorder recorder;
+    HtmlRecorder* html = options.htmlFile.empty() ? nullptr : &recorder;
     if (!options.junitFile.empty() && !junit.open(options.junitFile, reason)) {
         console.error(options.junitFile + ": cannot write JUnit report: " + reason);
         return host::exitError;
@@ -259,10 +321,10 @@ int run(const RunOptions& options) {
         std::printf("shard %d/%d has no scripts\n", options.shardIndex, options.shardCount);
     applyTrace(options);
     if (options.remotePort >= 0) {
-        runRemote(options, console, junit.isOpen() ? &junit : nullptr, summary, selecting,
+        runRemote(options, console, junit.isOpen() ? &junit : nullptr, html, summary, selecting,
                   json.isOpen() ? &json : nullptr);
     } else {
-        runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, summary,
+        runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, html, summary,
                    selecting, json.isOpen() ? &json : nullptr);
     }
     if ((selecting || !options.filter.empty()) && summary.getTests() == 0) {
@@ -279,6 +341,12 @@ int run(const RunOptions& options) {
     if (!json.close(reason)) {
         console.error(options.jsonFile + ": JSON report incomplete: " + reason);
         summary.addSetupError();
+    }
+    if (html) {
+        const std::chrono::duration<double> seconds =
+            std::chrono::steady_clock::now() - startedSteady;
+        writeHtml(options, recorder.getRun(), started, seconds.count(), commandLine, console,
+                  summary);
     }
     if (const int signal = stopSignal()) return 128 + signal;
     return summary.exitStatus();
@@ -306,5 +374,5 @@ int main(int argc, char** argv) {
     }
     if (options.shardCount > 0)
         options.scripts = shardScripts(options.scripts, options.shardIndex, options.shardCount);
-    return run(options);
+    return run(options, commandLineText(argc, argv));
 }
