@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "Canvas.h"
-#include "DisplayList.h"
-#include "DisplayPainter.h"
+#include "display/Canvas.h"
+#include "display/DisplayList.h"
+#include "display/DisplayPainter.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "DisplayList.h"
-#include "RemoteExchange.h"
-#include "ReplyFiles.h"
-#include "WireSocket.h"
+#include "display/DisplayList.h"
+#include "protocol/RemoteExchange.h"
+#include "protocol/ReplyFiles.h"
+#include "protocol/WireSocket.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 #include <string>
 #include <thread>
 
-#include "ClientSocket.h"
-#include "DisplayList.h"
-#include "RemoteExchange.h"
 #include "ServerProcess.h"
+#include "display/DisplayList.h"
+#include "protocol/ClientSocket.h"
+#include "protocol/RemoteExchange.h"
 #include "run/Parse.h"
 #include "run/ZorCall.h"
 #include "store/DataMap.h"

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "RunCallback.h"
+#include "host/RunCallback.h"
 #include "run/AdaptIO.h"
 #include "run/Parse.h"
 #include "run/ZorCall.h"

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "Golden.h"
-#include "RunCallback.h"
 #include "ScriptFixture.h"
+#include "host/RunCallback.h"
 #include "run/Parse.h"
 #include "run/ZorCall.h"
 #include "store/DataMap.h"

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "DisplayList.h"
-#include "TextRecord.h"
+#include "display/DisplayList.h"
+#include "display/TextRecord.h"
 
 namespace zortest {
 

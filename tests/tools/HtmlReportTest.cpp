@@ -9,9 +9,9 @@
 
 namespace {
 
-using zor::HtmlRun;
-using zor::HtmlTest;
-using zor::HtmlVerdict;
+using zorrun::HtmlRun;
+using zorrun::HtmlTest;
+using zorrun::HtmlVerdict;
 
 std::size_t occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;
@@ -43,7 +43,7 @@ TEST(HtmlReportTest, JsonStringsCannotEndTheirScriptElement) {
     };
     for (const auto& c : cases) {
         std::string out;
-        zor::appendPageJsonString(out, c.text);
+        zorrun::appendPageJsonString(out, c.text);
         EXPECT_EQ(out, c.json) << c.text;
     }
 }
@@ -60,7 +60,7 @@ TEST(HtmlReportTest, RunTextsNeverBecomeMarkup) {
     test.report = payload;
     run.scripts.push_back({payload, {{2, 5, payload}}, {test}});
     run.spans = {{1, 0, 0, 1}, {2, 0, 1, 2}};
-    const std::string page = zor::renderHtmlReport(run);
+    const std::string page = zorrun::renderHtmlReport(run);
     EXPECT_EQ(occurrences(page, "<script>alert"), 0u);
     EXPECT_EQ(occurrences(page, "</script>"), 2u);  // the page's own two
     EXPECT_GE(occurrences(page, "&lt;script&gt;alert(1)&lt;/script&gt;"), 9u);
@@ -74,12 +74,12 @@ TEST(HtmlReportTest, CountsTakeScriptErrorsAndTestErrors) {
     crashed.verdict = HtmlVerdict::error;
     run.scripts.push_back({"one", {}, {passed, failedTest("b", 2), crashed}});
     run.scripts.push_back({"two", {{1, 1, "cannot open"}, {0, 0, "no output file"}}, {passed}});
-    const zor::HtmlCounts counts = zor::countRun(run);
+    const zorrun::HtmlCounts counts = zorrun::countRun(run);
     EXPECT_EQ(counts.tests, 4);
     EXPECT_EQ(counts.passed, 2);
     EXPECT_EQ(counts.failed, 1);
     EXPECT_EQ(counts.errors, 3);
-    const std::string page = zor::renderHtmlReport(run);
+    const std::string page = zorrun::renderHtmlReport(run);
     EXPECT_NE(page.find("id=\"count-errors\"><span class=\"n\">3<"), std::string::npos);
     EXPECT_NE(page.find("two:1:1</a>: cannot open"), std::string::npos);
     EXPECT_NE(page.find("<a href=\"#script-2\">two</a>: no output file"), std::string::npos);
@@ -95,7 +95,7 @@ TEST(HtmlReportTest, ManyFailuresPastTheLimitTravelAsData) {
         run.scripts[0].tests.push_back(failedTest("t", i));
         run.scripts[0].tests.back().failedEntries = {{"x == 1", "2"}};
     }
-    const std::string page = zor::renderHtmlReport(run);
+    const std::string page = zorrun::renderHtmlReport(run);
     EXPECT_EQ(occurrences(page, "<details open class=\"failure\""), 1000u);
     EXPECT_NE(page.find("<p class=\"note\">200 more failures"), std::string::npos);
     EXPECT_NE(page.find("\"1000\":[[[\"x == 1\",\"2\"]],\"\"]"), std::string::npos);
@@ -107,19 +107,19 @@ TEST(HtmlReportTest, ManyFailuresPastTheLimitTravelAsData) {
 TEST(HtmlReportTest, AVerdictKeepsItsLineEntriesAndTheStartOfAHugeBlock) {
     const std::string block = std::string(65535, 'x') + "\u00E9" + std::string(70000, 'y');
     std::string entries;
-    zor::packFailedEntry(entries, "status == 200", "404");
-    zor::Verdict failed;
+    zorrun::packFailedEntry(entries, "status == 200", "404");
+    zorrun::Verdict failed;
     failed.name = "big";
     failed.report = block;
     failed.line = 7;
     failed.failedEntries = entries;
-    zor::HtmlRecorder recorder;
+    zorrun::HtmlRecorder recorder;
     recorder.beginScript("s.txt", 0);
     recorder.addVerdict(failed, 1);
     const std::string& report = recorder.getRun().scripts[0].tests[0].report;
     EXPECT_EQ(report, std::string(65535, 'x') +
                           "\n[cut after 65535 bytes: the output file holds the whole text]\n");
-    const zor::HtmlTest& test = recorder.getRun().scripts[0].tests[0];
+    const zorrun::HtmlTest& test = recorder.getRun().scripts[0].tests[0];
     EXPECT_EQ(test.seconds, 1);
     EXPECT_EQ(test.line, 7);
     ASSERT_EQ(test.failedEntries.size(), 1u);
@@ -131,15 +131,15 @@ TEST(HtmlReportTest, AFailedWriteKeepsTheFormerFileAndLeavesNoDraft) {
     zortest::TempDir dir;
     const std::string page = dir.file("report.html");
     std::string reason;
-    ASSERT_TRUE(zor::writeHtmlReport(page, HtmlRun{}, reason)) << reason;
+    ASSERT_TRUE(zorrun::writeHtmlReport(page, HtmlRun{}, reason)) << reason;
     EXPECT_NE(zortest::readFile(page).find("<!DOCTYPE html>"), std::string::npos);
 
     // A folder in the page's place cannot be replaced by a file.
     const std::string folder = dir.file("folder.html");
     std::filesystem::create_directories(folder + "/inside");
-    EXPECT_FALSE(zor::writeHtmlReport(folder, HtmlRun{}, reason));
+    EXPECT_FALSE(zorrun::writeHtmlReport(folder, HtmlRun{}, reason));
     EXPECT_FALSE(reason.empty());
-    EXPECT_FALSE(zor::writeHtmlReport(dir.file("missing/report.html"), HtmlRun{}, reason));
+    EXPECT_FALSE(zorrun::writeHtmlReport(dir.file("missing/report.html"), HtmlRun{}, reason));
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
         ++files;

@@ -27,7 +27,8 @@ TEST(RecordPositionsTest, FindsTheNextTopLevelTestRecordOfThatName) {
     zortest::TempDir dir;
     for (const Case& c : cases) {
         zortest::writeFile(dir.file("s.txt"), c.script);
-        EXPECT_EQ(zor::findTestRecord(dir.file("s.txt"), c.after, c.name), c.position) << c.script;
+        EXPECT_EQ(zorrun::findTestRecord(dir.file("s.txt"), c.after, c.name), c.position)
+            << c.script;
     }
-    EXPECT_EQ(zor::findTestRecord(dir.file("missing.txt"), -1, "login"), -1);
+    EXPECT_EQ(zorrun::findTestRecord(dir.file("missing.txt"), -1, "login"), -1);
 }

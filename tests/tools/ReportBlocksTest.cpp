@@ -3,7 +3,7 @@
 
 #include "ReportBlocks.h"
 
-using zor::reportBlocks;
+using zorrun::reportBlocks;
 
 TEST(ReportBlocksTest, EachBlockIsJudgedByItsEntriesAndItsClosingLine) {
     const std::string passed =

@@ -1,23 +1,9 @@
-// Where ZorServer stores a received script, and what it takes from a worker.
+// What ZorServer takes from a worker, its device and its limits.
 #include <gtest/gtest.h>
 
 #include "DevicePanel.h"
 #include "ServerOptions.h"
-#include "ServerProtocol.h"
 #include "WorkerMessage.h"
-
-using zorserver::localInputName;
-
-// Only the last component counts, so a script never lands outside the
-// server's folder.
-TEST(ServerProtocolTest, AScriptIsStoredUnderTheLastComponentOfItsName) {
-    EXPECT_EQ(localInputName("in.txt"), "in.txt");
-    EXPECT_EQ(localInputName("../../etc/in2.txt"), "in2.txt");
-    EXPECT_EQ(localInputName("C:\\tests\\order.txt"), "order.txt");
-    EXPECT_EQ(localInputName("folder/"), "in.txt");
-    EXPECT_EQ(localInputName(".."), "in.txt");
-    EXPECT_EQ(localInputName(""), "in.txt");
-}
 
 // The worker's message is the one thing the server takes from a worker: it
 // comes back whole, and anything cut, padded or out of bounds counts as none.

@@ -6,12 +6,12 @@
 
 namespace {
 
-using zor::FailedTests;
+using zorrun::FailedTests;
 
 // Positions count every byte but line feeds; a test never starts on an empty line.
 TEST(TestSelectionTest, PositionsTurnIntoTheLinesTheyStandOn) {
     const std::string text = "ab\r\n\r\n\ncd\nef";
-    const zor::ScriptLines lines(text);
+    const zorrun::ScriptLines lines(text);
     const std::pair<int, int> cases[] = {{0, 1}, {2, 1}, {3, 2}, {4, 4}, {5, 4}, {6, 5}, {7, 5}};
     for (const auto& [position, line] : cases) EXPECT_EQ(lines.lineOf(position), line) << position;
 }
@@ -23,13 +23,13 @@ TEST(TestSelectionTest, FailuresKeptInTheFileComeBackAsTheyWere) {
     FailedTests before;
     before["odd\tname\\with\nbreaks.txt"] = {{"login", 57}, {"", -1}};
     before["a.txt"] = {{"x.y", 0}};
-    zor::FailureLog log(before);
+    zorrun::FailureLog log(before);
     std::string reason;
     ASSERT_TRUE(log.save(dir.file("folder"), path, reason)) << reason;
-    EXPECT_EQ(zor::readLastFailed(path), before);
+    EXPECT_EQ(zorrun::readLastFailed(path), before);
     // A file of another format holds no failures.
     zortest::writeFile(path, "a.txt\tlogin 57\n");
-    EXPECT_TRUE(zor::readLastFailed(path).empty());
+    EXPECT_TRUE(zorrun::readLastFailed(path).empty());
 }
 
 }  // namespace

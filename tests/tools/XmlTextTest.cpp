@@ -5,7 +5,7 @@
 namespace {
 
 TEST(XmlTextTest, TextsBecomeXmlThatReadsBackWithoutLoss) {
-    using zor::XmlPlace;
+    using zorrun::XmlPlace;
     const struct {
         std::string_view text;
         XmlPlace place;
@@ -25,7 +25,7 @@ TEST(XmlTextTest, TextsBecomeXmlThatReadsBackWithoutLoss) {
     };
     for (const auto& c : cases) {
         std::string out;
-        zor::appendXml(out, c.text, c.place);
+        zorrun::appendXml(out, c.text, c.place);
         EXPECT_EQ(out, c.xml) << c.text;
     }
 }

@@ -213,7 +213,7 @@ TEST(ScriptFileNamesTest, NamesAreFoundAsTheScannerReadsThem) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        const zor::ScriptFileNames found = zor::scanFileNames(c.text);
+        const zorrun::ScriptFileNames found = zorrun::scanFileNames(c.text);
         std::vector<std::string> names;
         for (const std::string& name : found.names)
             names.push_back(std::filesystem::path(name).filename().string());
@@ -226,10 +226,10 @@ TEST(ScriptFileNamesTest, NamesAreFoundAsTheScannerReadsThem) {
 TEST(ScriptFileNamesTest, AScriptIsReadFromItsFile) {
     zortest::TempDir dir;
     zortest::writeFile(dir.file("s.txt"), "resultfile \"out.txt\"\n");
-    const zor::ScriptFileNames found = zor::findFileNames(dir.file("s.txt"));
+    const zorrun::ScriptFileNames found = zorrun::findFileNames(dir.file("s.txt"));
     EXPECT_FALSE(found.unknown);
     EXPECT_EQ(found.names, std::vector<std::string>{std::filesystem::absolute("out.txt")});
-    EXPECT_TRUE(zor::findFileNames(dir.file("none.txt")).unknown);
+    EXPECT_TRUE(zorrun::findFileNames(dir.file("none.txt")).unknown);
 }
 
 }  // namespace

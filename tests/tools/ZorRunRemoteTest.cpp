@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <memory>
 
-#include "PortRule.h"
 #include "ScriptedServer.h"
 #include "ServerProcess.h"
 #include "TempDir.h"
 #include "ZorRunFixture.h"
+#include "protocol/PortRule.h"
 
 using zortest::readFile;
 using zortest::writeFile;

@@ -198,7 +198,7 @@ TEST_F(ZorRunReportTest, ColourOnlyOnATerminalOrWhenAsked) {
 TEST(LineCounterTest, PositionsFindTheirLinesInOrderAndAgain) {
     zortest::TempDir dir;
     zortest::writeFile(dir.file("s.txt"), "ab\ncd\r\n\nef");
-    zor::LineCounter lines;
+    zorrun::LineCounter lines;
     lines.open(dir.file("s.txt"));
     const std::pair<int, int> asked[] = {{0, 1}, {1, 1}, {2, 2}, {4, 2}, {5, 4},
                                          {1, 1}, {6, 4}, {7, 0}, {-1, 0}};
@@ -227,7 +227,7 @@ TEST(JsonStringTest, EscapesWhatJsonCannotHoldAndKeepsValidUtf8) {
     };
     for (const auto& [text, json] : cases) {
         std::string out;
-        zor::appendJsonString(out, text);
+        zorrun::appendJsonString(out, text);
         EXPECT_EQ(out, json);
     }
 }

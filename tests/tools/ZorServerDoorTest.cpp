@@ -13,11 +13,11 @@
 #include <thread>
 
 #include "AllowList.h"
-#include "RemoteExchange.h"
 #include "ScriptedServer.h"
 #include "ServerProcess.h"
 #include "TempDir.h"
 #include "ZorRunFixture.h"
+#include "protocol/RemoteExchange.h"
 
 namespace {
 

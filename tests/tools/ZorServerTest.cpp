@@ -12,16 +12,16 @@
 #include <memory>
 #include <set>
 
-#include "ClientSocket.h"
-#include "ColorRecord.h"
 #include "DeviceLine.h"
-#include "DisplayList.h"
-#include "PortRule.h"
-#include "RemoteExchange.h"
 #include "ServerProcess.h"
-#include "ShapeRecords.h"
 #include "TempDir.h"
 #include "ZorRunFixture.h"
+#include "display/ColorRecord.h"
+#include "display/DisplayList.h"
+#include "display/ShapeRecords.h"
+#include "protocol/ClientSocket.h"
+#include "protocol/PortRule.h"
+#include "protocol/RemoteExchange.h"
 
 using zortest::readFile;
 namespace fs = std::filesystem;

@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "ArcRecord.h"
-#include "ColorRecord.h"
 #include "DialogFixture.h"
-#include "PolyRecord.h"
-#include "ShapeRecords.h"
-#include "TextRecord.h"
+#include "display/ArcRecord.h"
+#include "display/ColorRecord.h"
+#include "display/PolyRecord.h"
+#include "display/ShapeRecords.h"
+#include "display/TextRecord.h"
 #include "run/Parse.h"
 #include "run/ZorCall.h"
 #include "store/DataMap.h"

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "DisplayList.h"
 #include "ExchangeFixture.h"
 #include "FakeDialogView.h"
 #include "RemoteSession.h"
 #include "ScriptedServer.h"
-#include "ShapeRecords.h"
 #include "TempDir.h"
+#include "display/DisplayList.h"
+#include "display/ShapeRecords.h"
 #include "output/ParseOut.h"
 
 using namespace remote;

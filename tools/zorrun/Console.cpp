@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <utility>
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -155,4 +155,4 @@ void Console::summary(std::string_view text, bool passed) {
     flush();
 }
 
-}  // namespace zor
+}  // namespace zorrun

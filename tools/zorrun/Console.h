@@ -10,7 +10,7 @@
 
 #include "ProgressLine.h"
 
-namespace zor {
+namespace zorrun {
 
 class Console {
 public:
@@ -73,4 +73,4 @@ private:
 // TERM is "dumb".
 bool colorWanted(std::string_view mode);
 
-}  // namespace zor
+}  // namespace zorrun

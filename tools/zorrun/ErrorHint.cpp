@@ -4,7 +4,7 @@
 
 #include "TestSelection.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -47,4 +47,4 @@ std::string errorHint(const std::string& scriptPath, int line) {
     return "";
 }
 
-}  // namespace zor
+}  // namespace zorrun

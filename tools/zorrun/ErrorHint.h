@@ -4,9 +4,9 @@
 
 #include <string>
 
-namespace zor {
+namespace zorrun {
 
 // The hint for an error on the given line of the script, or "" when none helps.
 std::string errorHint(const std::string& script, int line);
 
-}  // namespace zor
+}  // namespace zorrun

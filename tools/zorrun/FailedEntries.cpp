@@ -7,7 +7,7 @@
 #include "Verdict.h"
 #include "ZorLib.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -179,4 +179,4 @@ void collectFailedEntries(const DataMap& expected, const DataMap& logged, std::s
     }
 }
 
-}  // namespace zor
+}  // namespace zorrun

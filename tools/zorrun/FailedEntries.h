@@ -7,7 +7,7 @@
 
 class DataMap;
 
-namespace zor {
+namespace zorrun {
 
 // Packs (see packFailedEntry) each expected entry of expected that logged does
 // not satisfy, in the report's order and with the report's texts. Where the
@@ -15,4 +15,4 @@ namespace zor {
 // their shortest round-trip form instead.
 void collectFailedEntries(const DataMap& expected, const DataMap& logged, std::string& packed);
 
-}  // namespace zor
+}  // namespace zorrun

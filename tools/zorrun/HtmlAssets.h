@@ -4,10 +4,10 @@
 
 #include <string_view>
 
-namespace zor::html {
+namespace zorrun::html {
 
 std::string_view reportTemplate();
 std::string_view reportStyle();
 std::string_view reportScript();
 
-}  // namespace zor::html
+}  // namespace zorrun::html

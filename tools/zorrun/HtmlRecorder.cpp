@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -83,4 +83,4 @@ void HtmlRecorder::addScriptError(int line, int column, std::string_view text) {
     run.scripts.back().errors.push_back({line, column, std::string(text)});
 }
 
-}  // namespace zor
+}  // namespace zorrun

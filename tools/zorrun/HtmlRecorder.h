@@ -9,7 +9,7 @@
 #include "HtmlReport.h"
 #include "Verdict.h"
 
-namespace zor {
+namespace zorrun {
 
 // Times are in seconds on one steady clock; below 0 when not known.
 class HtmlRecorder {
@@ -38,4 +38,4 @@ private:
     double lastSeconds = 0;
 };
 
-}  // namespace zor
+}  // namespace zorrun

@@ -14,7 +14,7 @@
 #include "ReplacedFile.h"
 #include "XmlText.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -480,4 +480,4 @@ bool canWriteHtmlReport(const std::string& path, std::string& reason) {
     return draft.open(path, reason);
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace zor {
+namespace zorrun {
 
 enum class HtmlVerdict { passed, failed, error };
 
@@ -87,4 +87,4 @@ bool canWriteHtmlReport(const std::string& path, std::string& reason);
 // that are not well-formed UTF-8 read as Latin-1, so no byte is lost.
 void appendPageJsonString(std::string& out, std::string_view text);
 
-}  // namespace zor
+}  // namespace zorrun

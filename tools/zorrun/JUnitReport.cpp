@@ -5,7 +5,7 @@
 
 #include "XmlText.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -184,4 +184,4 @@ bool JUnitReport::close(std::string& reason) {
     return file.commit(reason);
 }
 
-}  // namespace zor
+}  // namespace zorrun

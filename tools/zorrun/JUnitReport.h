@@ -11,7 +11,7 @@
 
 #include "ReplacedFile.h"
 
-namespace zor {
+namespace zorrun {
 
 // Where a testcase's test stands in its script and how long it ran: a line of
 // 0 and seconds below 0 are not known.
@@ -77,4 +77,4 @@ private:
     int errors = 0;
 };
 
-}  // namespace zor
+}  // namespace zorrun

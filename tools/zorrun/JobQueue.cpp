@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -46,4 +46,4 @@ void JobQueue::finish(int job) {
     while (firstUnfinished < state.size() && state[firstUnfinished] == finished) ++firstUnfinished;
 }
 
-}  // namespace zor
+}  // namespace zorrun

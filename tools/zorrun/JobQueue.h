@@ -8,7 +8,7 @@
 
 #include "OutputFiles.h"
 
-namespace zor {
+namespace zorrun {
 
 // One run of one script: with --repeat, a script has one job per run.
 struct ScriptJob {
@@ -38,4 +38,4 @@ private:
     std::size_t firstUnfinished = 0;
 };
 
-}  // namespace zor
+}  // namespace zorrun

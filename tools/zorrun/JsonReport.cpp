@@ -4,7 +4,7 @@
 
 #include "Verdict.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -187,4 +187,4 @@ bool JsonReport::close(std::string& reason) {
     return file.commit(reason);
 }
 
-}  // namespace zor
+}  // namespace zorrun

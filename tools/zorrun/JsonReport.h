@@ -11,7 +11,7 @@
 #include "ReplacedFile.h"
 #include "RunSummary.h"
 
-namespace zor {
+namespace zorrun {
 
 struct JsonTest {
     std::string_view name;
@@ -59,4 +59,4 @@ private:
 // value, as do control characters.
 void appendJsonString(std::string& out, std::string_view text);
 
-}  // namespace zor
+}  // namespace zorrun

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <utility>
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -253,4 +253,4 @@ bool FailureLog::save(const std::string& folder, const std::string& path,
     return false;
 }
 
-}  // namespace zor
+}  // namespace zorrun

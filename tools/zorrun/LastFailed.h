@@ -12,7 +12,7 @@
 
 #include "TestSelection.h"
 
-namespace zor {
+namespace zorrun {
 
 // The file's place, relative to the working folder.
 inline constexpr const char* lastFailedFolder = ".zorrun";
@@ -51,4 +51,4 @@ private:
     bool failedHere = false;
 };
 
-}  // namespace zor
+}  // namespace zorrun

@@ -1,11 +1,11 @@
 #include "LibraryRun.h"
 
 #include "FailedEntries.h"
-#include "RunCallback.h"
 #include "ScriptFiles.h"
 #include "ZorLib.h"
+#include "host/RunCallback.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -119,4 +119,4 @@ void LibraryRun::run(const std::string& script, const std::string& filter) {
     listener.scriptEnd(end);
 }
 
-}  // namespace zor
+}  // namespace zorrun

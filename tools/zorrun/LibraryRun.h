@@ -11,7 +11,7 @@
 #include "TestSelection.h"
 #include "Verdict.h"
 
-namespace zor {
+namespace zorrun {
 
 // Hears when a test function is about to run, and when its test has its verdict.
 class TestWatch {
@@ -60,4 +60,4 @@ private:
     bool failedOnce = false;
 };
 
-}  // namespace zor
+}  // namespace zorrun

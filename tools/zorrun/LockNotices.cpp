@@ -4,7 +4,7 @@
 
 #include "ZorLib.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -29,4 +29,4 @@ void watchOutputLock() {
     AdaptIO::setLockWaitHook(heardLongWait);
 }
 
-}  // namespace zor
+}  // namespace zorrun

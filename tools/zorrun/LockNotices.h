@@ -2,10 +2,10 @@
 // cannot serialise writers, and whenever one wait for it lasts long.
 #pragma once
 
-namespace zor {
+namespace zorrun {
 
 // Warns on stderr when the lock file is unusable, then listens for long waits
 // (in this process and in the workers it starts).
 void watchOutputLock();
 
-}  // namespace zor
+}  // namespace zorrun

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <map>
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -312,4 +312,4 @@ const char* usageText() {
            "by SIGINT or SIGTERM.\n";
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace zor {
+namespace zorrun {
 
 struct RunOptions {
     std::vector<std::string> scripts;
@@ -55,4 +55,4 @@ Command parseOptions(const std::vector<std::string>& args, RunOptions& options, 
 // The text that --help prints.
 const char* usageText();
 
-}  // namespace zor
+}  // namespace zorrun

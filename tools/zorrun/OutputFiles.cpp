@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string_view>
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -142,4 +142,4 @@ bool shareFiles(const ScriptFileNames& first, const ScriptFileNames& second) {
     return false;
 }
 
-}  // namespace zor
+}  // namespace zorrun

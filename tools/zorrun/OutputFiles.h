@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace zor {
+namespace zorrun {
 
 struct ScriptFileNames {
     // Absolute and without "." or "..", so that two spellings of one file match.
@@ -23,4 +23,4 @@ ScriptFileNames findFileNames(const std::string& script);
 // Two scripts must not run at the same time.
 bool shareFiles(const ScriptFileNames& first, const ScriptFileNames& second);
 
-}  // namespace zor
+}  // namespace zorrun

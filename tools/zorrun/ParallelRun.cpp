@@ -13,7 +13,7 @@
 #include "WorkerRunner.h"
 #include "ZorLib.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -216,4 +216,4 @@ void runInParallel(const std::vector<ScriptJob>& jobs, const RunOptions& options
     for (std::thread& thread : threads) thread.join();
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -13,7 +13,7 @@
 #include "Options.h"
 #include "RunSummary.h"
 
-namespace zor {
+namespace zorrun {
 
 // junit, json, html and selection may be null. -x lets no script start after one that
 // failed; those already running end as they would.
@@ -21,4 +21,4 @@ void runInParallel(const std::vector<ScriptJob>& jobs, const RunOptions& options
                    JUnitReport* junit, HtmlRecorder* html, RunSummary& summary,
                    TestSelection* selection, FailureLog& failures, JsonReport* json = nullptr);
 
-}  // namespace zor
+}  // namespace zorrun

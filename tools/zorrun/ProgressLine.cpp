@@ -1,6 +1,6 @@
 #include "ProgressLine.h"
 
-namespace zor {
+namespace zorrun {
 
 ProgressLine::ProgressLine(std::FILE* stream, bool isEnabled, Clock timeSource)
     : out(stream), enabled(isEnabled), clock(std::move(timeSource)) {
@@ -24,4 +24,4 @@ void ProgressLine::hide() {
     shown = false;
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <functional>
 
-namespace zor {
+namespace zorrun {
 
 class ProgressLine {
 public:
@@ -29,4 +29,4 @@ private:
     std::chrono::steady_clock::time_point nextDraw;
 };
 
-}  // namespace zor
+}  // namespace zorrun

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -180,4 +180,4 @@ int findTestRecord(const std::string& script, int after, std::string_view name) 
     return TopLevel(std::move(text)).find(after, name);
 }
 
-}  // namespace zor
+}  // namespace zorrun

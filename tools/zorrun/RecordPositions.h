@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace zor {
+namespace zorrun {
 
 // The position (as the library counts it: every line break is one character)
 // of the first test record named name that starts after the position after;
@@ -40,4 +40,4 @@ private:
     long passed = 0;  // the position of that character
 };
 
-}  // namespace zor
+}  // namespace zorrun

@@ -16,16 +16,16 @@
 #include <sstream>
 #include <thread>
 
-#include "ClientSocket.h"
-#include "DisplayList.h"
-#include "PortRule.h"
-#include "RemoteExchange.h"
 #include "ReportBlocks.h"
-#include "RunCallback.h"
 #include "ScriptFiles.h"
 #include "ZorLib.h"
+#include "display/DisplayList.h"
+#include "host/RunCallback.h"
+#include "protocol/ClientSocket.h"
+#include "protocol/PortRule.h"
+#include "protocol/RemoteExchange.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -361,4 +361,4 @@ void RemoteRunner::fileError(const std::string& file, const std::string& message
     if (html) html->addScriptError(0, 0, message);
 }
 
-}  // namespace zor
+}  // namespace zorrun

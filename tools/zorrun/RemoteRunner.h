@@ -9,11 +9,11 @@
 #include "HtmlRecorder.h"
 #include "JUnitReport.h"
 #include "JsonReport.h"
-#include "RemoteExchange.h"
 #include "RunSummary.h"
-#include "WireSocket.h"
+#include "protocol/RemoteExchange.h"
+#include "protocol/WireSocket.h"
 
-namespace zor {
+namespace zorrun {
 
 class RemoteRunner {
 public:
@@ -48,4 +48,4 @@ private:
     int timeoutSeconds = 0;
 };
 
-}  // namespace zor
+}  // namespace zorrun

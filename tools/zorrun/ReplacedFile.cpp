@@ -8,7 +8,7 @@
 #include <cstring>
 #include <utility>
 
-namespace zor {
+namespace zorrun {
 
 ReplacedFile::~ReplacedFile() {
     if (!file) return;
@@ -72,4 +72,4 @@ bool ReplacedFile::commit(std::string& reason) {
     return false;
 }
 
-}  // namespace zor
+}  // namespace zorrun

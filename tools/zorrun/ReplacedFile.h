@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace zor {
+namespace zorrun {
 
 class ReplacedFile {
 public:
@@ -42,4 +42,4 @@ private:
     std::size_t memorySize = 0;
 };
 
-}  // namespace zor
+}  // namespace zorrun

@@ -1,6 +1,6 @@
 #include "ReportBlocks.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -66,4 +66,4 @@ std::vector<ReportBlock> reportBlocks(std::string_view file) {
     return blocks;
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zor {
+namespace zorrun {
 
 struct ReportBlock {
     std::string name;
@@ -21,4 +21,4 @@ struct ReportBlock {
 // error text) is passed over.
 std::vector<ReportBlock> reportBlocks(std::string_view file);
 
-}  // namespace zor
+}  // namespace zorrun

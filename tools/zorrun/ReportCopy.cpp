@@ -4,7 +4,7 @@
 #include <unistd.h>
 #include <cstdlib>
 
-namespace zor {
+namespace zorrun {
 
 ReportCopy::ReportCopy() {
     const char* folder = std::getenv("TMPDIR");
@@ -38,4 +38,4 @@ std::string ReportCopy::make(int pass, std::size_t limit) {
     return block;
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -7,7 +7,7 @@
 
 #include "ZorLib.h"
 
-namespace zor {
+namespace zorrun {
 
 class ReportCopy {
 public:
@@ -29,4 +29,4 @@ private:
     AdaptIO writer;
 };
 
-}  // namespace zor
+}  // namespace zorrun

@@ -1,6 +1,6 @@
 #include "RunSummary.h"
 
-namespace zor {
+namespace zorrun {
 
 void RunSummary::addScript(const ScriptOutcome& outcome) {
     passed += outcome.passed;
@@ -14,9 +14,9 @@ std::string RunSummary::text() const {
            ", scripts with errors: " + std::to_string(scriptsWithErrors);
 }
 
-ExitStatus RunSummary::exitStatus() const {
-    if (scriptsWithErrors > 0 || setupError) return exitError;
-    return failed > 0 ? exitFailed : exitPassed;
+host::ExitStatus RunSummary::exitStatus() const {
+    if (scriptsWithErrors > 0 || setupError) return host::exitError;
+    return failed > 0 ? host::exitFailed : host::exitPassed;
 }
 
-}  // namespace zor
+}  // namespace zorrun

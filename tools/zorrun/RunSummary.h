@@ -3,9 +3,9 @@
 
 #include <string>
 
-namespace zor {
+#include "host/ExitStatus.h"
 
-enum ExitStatus { exitPassed = 0, exitFailed = 1, exitError = 2 };
+namespace zorrun {
 
 // One script's own verdicts. The library's verification result is sticky for
 // the life of the process, so a script is judged by the tests it ran itself.
@@ -26,7 +26,7 @@ public:
     std::string text() const;
     // 2 when anything worse than a failed verification happened, else 1 when a
     // verification failed, else 0.
-    ExitStatus exitStatus() const;
+    host::ExitStatus exitStatus() const;
 
 private:
     int passed = 0;
@@ -35,4 +35,4 @@ private:
     bool setupError = false;
 };
 
-}  // namespace zor
+}  // namespace zorrun

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -78,4 +78,4 @@ std::string unwritableReason(const std::string& path) {
     return "cannot be created";
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace zor {
+namespace zorrun {
 
 // The 1-based column in the script of the library's error position, which
 // counts characters from the start of the file with each line break as one;
@@ -20,4 +20,4 @@ long fileSize(const char* path);
 std::string unreadableReason(const std::string& path);
 std::string unwritableReason(const std::string& path);
 
-}  // namespace zor
+}  // namespace zorrun

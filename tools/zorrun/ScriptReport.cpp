@@ -6,7 +6,7 @@
 #include "RecordPositions.h"
 #include "ScriptFiles.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -252,4 +252,4 @@ bool ScriptReport::lastVerdict(std::string& name, int& position) const {
     return true;
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -14,7 +14,7 @@
 #include "RunSummary.h"
 #include "Verdict.h"
 
-namespace zor {
+namespace zorrun {
 
 class ScriptReport : public VerdictListener {
 public:
@@ -81,4 +81,4 @@ private:
 // "login 404", or the name alone when the position is not known.
 std::string testName(const std::string& name, int position);
 
-}  // namespace zor
+}  // namespace zorrun

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-namespace zor {
+namespace zorrun {
 
 std::vector<std::string> shardScripts(const std::vector<std::string>& scripts, int index,
                                       int count) {
@@ -21,4 +21,4 @@ std::vector<std::string> shardScripts(const std::vector<std::string>& scripts, i
     return chosen;
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-namespace zor {
+namespace zorrun {
 
 // The scripts of shard index of count: of the sorted paths, each whose place
 // i has i mod count = index. They keep the command line's order.
 std::vector<std::string> shardScripts(const std::vector<std::string>& scripts, int index,
                                       int count);
 
-}  // namespace zor
+}  // namespace zorrun

@@ -3,7 +3,7 @@
 #include <csignal>
 #include <cstring>
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -42,4 +42,4 @@ std::string signalName(int signal) {
     return "signal " + std::to_string(signal);
 }
 
-}  // namespace zor
+}  // namespace zorrun

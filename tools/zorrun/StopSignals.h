@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace zor {
+namespace zorrun {
 
 // From now on the two signals are noted instead of ending the process.
 void catchStopSignals();
@@ -16,4 +16,4 @@ void restoreStopSignals();
 // "SIGSEGV", or "signal 77" for a number without a name.
 std::string signalName(int signal);
 
-}  // namespace zor
+}  // namespace zorrun

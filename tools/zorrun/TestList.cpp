@@ -9,7 +9,7 @@
 #include "ScriptFiles.h"
 #include "ZorLib.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -97,4 +97,4 @@ ScriptOutcome listTests(const std::string& script, const std::string& filter,
     return outcome;
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -9,7 +9,7 @@
 #include "RunSummary.h"
 #include "TestSelection.h"
 
-namespace zor {
+namespace zorrun {
 
 struct ListedTest {
     std::string name;
@@ -28,4 +28,4 @@ bool selectedTests(const std::string& script, const std::string& filter, TestSel
 ScriptOutcome listTests(const std::string& script, const std::string& filter,
                         TestSelection* selection, Console& console);
 
-}  // namespace zor
+}  // namespace zorrun

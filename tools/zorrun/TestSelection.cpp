@@ -10,7 +10,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -109,4 +109,4 @@ bool TestSelection::selects(const char* name, int position) const {
     return std::find(linesHere.begin(), linesHere.end(), line) != linesHere.end();
 }
 
-}  // namespace zor
+}  // namespace zorrun

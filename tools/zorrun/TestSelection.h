@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace zor {
+namespace zorrun {
 
 // The line a position of the library stands on: the library counts every byte
 // but the line feeds, so a position is the byte offset less the lines before.
@@ -65,4 +65,4 @@ private:
 // normalised, so that "./a.txt" and "a.txt" agree.
 std::string scriptKey(const std::string& script);
 
-}  // namespace zor
+}  // namespace zorrun

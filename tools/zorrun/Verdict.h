@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace zor {
+namespace zorrun {
 
 // One entry of a failed comparison: the expected entry with its operator
 // ("status == 200") and the logged value ("404", "undefined"), as the report
@@ -79,4 +79,4 @@ protected:
     ~VerdictListener() = default;
 };
 
-}  // namespace zor
+}  // namespace zorrun

@@ -10,7 +10,7 @@
 #include <ctime>
 #include <new>
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -329,4 +329,4 @@ bool VerdictChannel::runningTest(std::string& name) const {
     return true;
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -12,7 +12,7 @@
 #include "LibraryRun.h"
 #include "Verdict.h"
 
-namespace zor {
+namespace zorrun {
 
 class VerdictChannel : public VerdictListener, public TestWatch {
 public:
@@ -69,4 +69,4 @@ private:
     std::size_t expected = 0;  // the size of the message being received, 0 between messages
 };
 
-}  // namespace zor
+}  // namespace zorrun

@@ -15,7 +15,7 @@
 #include "RecordPositions.h"
 #include "StopSignals.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -177,4 +177,4 @@ std::string WorkerRunner::whereStopped(std::string& name, int& position, const s
     return " after " + testName(name, position);
 }
 
-}  // namespace zor
+}  // namespace zorrun

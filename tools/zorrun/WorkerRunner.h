@@ -12,7 +12,7 @@
 #include "TestSelection.h"
 #include "VerdictChannel.h"
 
-namespace zor {
+namespace zorrun {
 
 class WorkerRunner {
 public:
@@ -51,4 +51,4 @@ private:
     bool exitFirst = false;
 };
 
-}  // namespace zor
+}  // namespace zorrun

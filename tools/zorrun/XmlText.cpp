@@ -1,6 +1,6 @@
 #include "XmlText.h"
 
-namespace zor {
+namespace zorrun {
 
 namespace {
 
@@ -91,4 +91,4 @@ void appendXml(std::string& out, std::string_view text, XmlPlace place) {
     }
 }
 
-}  // namespace zor
+}  // namespace zorrun

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace zor {
+namespace zorrun {
 
 enum class XmlPlace { content, attribute };
 
@@ -18,4 +18,4 @@ enum class XmlPlace { content, attribute };
 //   pictures (U+2400 and on).
 void appendXml(std::string& out, std::string_view text, XmlPlace place);
 
-}  // namespace zor
+}  // namespace zorrun

@@ -16,7 +16,6 @@
 #include "LastFailed.h"
 #include "LibraryRun.h"
 #include "LockNotices.h"
-#include "ModuleLoader.h"
 #include "Options.h"
 #include "ParallelRun.h"
 #include "ProgressLine.h"
@@ -29,10 +28,11 @@
 #include "TestSelection.h"
 #include "WorkerRunner.h"
 #include "ZorLib.h"
+#include "host/ModuleLoader.h"
 
 namespace {
 
-using namespace zor;
+using namespace zorrun;
 
 // Without either option nothing is traced, as in any batch run; a root alone
 // means the whole tree below it.
@@ -47,7 +47,7 @@ void applyTrace(const RunOptions& options) {
 void loadModules(const RunOptions& options, Console& console, RunSummary& summary) {
     for (const std::string& module : options.modules) {
         std::string reason;
-        if (loadModule(module, reason)) continue;
+        if (host::loadModule(module, reason)) continue;
         console.error(module + ": cannot load module: " + reason);
         summary.addSetupError();
     }
@@ -269,8 +269,8 @@ int listAll(const RunOptions& options, TestSelection* selection, Console& consol
     for (const std::string& script : options.scripts)
         summary.addScript(listTests(script, options.filter, selection, console));
     if ((selection || !options.filter.empty()) && summary.getTests() == 0) {
-        if (summary.exitStatus() != exitError) console.error("no test is selected");
-        return exitError;
+        if (summary.exitStatus() != host::exitError) console.error("no test is selected");
+        return host::exitError;
     }
     return summary.exitStatus();
 }
@@ -285,36 +285,36 @@ int run(const RunOptions& options, const std::string& commandLine) {
     std::string reason;
     TestSelection selection;
     for (const std::string& pattern : options.selectPatterns) selection.addPattern(pattern);
-    if (!selectFailed(options, selection, console)) return exitError;
+    if (!selectFailed(options, selection, console)) return host::exitError;
     TestSelection* const selecting = selection.isActive() ? &selection : nullptr;
     if (options.list) return listAll(options, selecting, console);
     // Only a supervisor has a worker to stop; the other runs end as before.
     if (options.remotePort < 0 && !options.inProcess) catchStopSignals();
     if (!options.junitFile.empty() && reportIsAScript(options, options.junitFile)) {
         console.error(options.junitFile + ": cannot write JUnit report: it is one of the scripts");
-        return exitError;
+        return host::exitError;
     }
     if (!options.htmlFile.empty() && reportIsAScript(options, options.htmlFile)) {
         console.error(options.htmlFile + ": cannot write HTML report: it is one of the scripts");
-        return exitError;
+        return host::exitError;
     }
     if (!options.htmlFile.empty() && !canWriteHtmlReport(options.htmlFile, reason)) {
         console.error(options.htmlFile + ": cannot write HTML report: " + reason);
-        return exitError;
+        return host::exitError;
     }
     HtmlRecorder recorder;
     HtmlRecorder* html = options.htmlFile.empty() ? nullptr : &recorder;
     if (!options.junitFile.empty() && !junit.open(options.junitFile, reason)) {
         console.error(options.junitFile + ": cannot write JUnit report: " + reason);
-        return exitError;
+        return host::exitError;
     }
     if (!options.jsonFile.empty() && reportIsAScript(options, options.jsonFile)) {
         console.error(options.jsonFile + ": cannot write JSON report: it is one of the scripts");
-        return exitError;
+        return host::exitError;
     }
     if (!options.jsonFile.empty() && !json.open(options.jsonFile, reason)) {
         console.error(options.jsonFile + ": cannot write JSON report: " + reason);
-        return exitError;
+        return host::exitError;
     }
     RunSummary summary;
     if (options.shardCount > 0 && options.scripts.empty())
@@ -329,10 +329,11 @@ int run(const RunOptions& options, const std::string& commandLine) {
     }
     if ((selecting || !options.filter.empty()) && summary.getTests() == 0) {
         // An error already said why nothing ran.
-        if (selecting && summary.exitStatus() != exitError) console.error("no test is selected");
+        if (selecting && summary.exitStatus() != host::exitError)
+            console.error("no test is selected");
         summary.addSetupError();
     }
-    console.summary(summary.text(), summary.exitStatus() == exitPassed);
+    console.summary(summary.text(), summary.exitStatus() == host::exitPassed);
     if (!junit.close(reason)) {
         console.error(options.junitFile + ": JUnit report incomplete: " + reason);
         summary.addSetupError();
@@ -360,14 +361,14 @@ int main(int argc, char** argv) {
     switch (parseOptions(args, options, error)) {
         case Command::help:
             std::fputs(usageText(), stdout);
-            return exitPassed;
+            return host::exitPassed;
         case Command::version:
             std::printf("ZorRun %s\n", ZORRUN_VERSION);
-            return exitPassed;
+            return host::exitPassed;
         case Command::badArguments:
             std::fprintf(stderr, "ZorRun: %s\nTry 'ZorRun --help' for more information.\n",
                          error.c_str());
-            return exitError;
+            return host::exitError;
         case Command::run:
             break;
     }

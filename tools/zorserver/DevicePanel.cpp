@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "ArcRecord.h"
-#include "ColorRecord.h"
-#include "DisplayList.h"
-#include "PolyRecord.h"
-#include "ShapeRecords.h"
-#include "TextRecord.h"
+#include "display/ArcRecord.h"
+#include "display/ColorRecord.h"
+#include "display/DisplayList.h"
+#include "display/PolyRecord.h"
+#include "display/ShapeRecords.h"
+#include "display/TextRecord.h"
 
 namespace zorserver {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "GraphicRecord.h"
+#include "display/GraphicRecord.h"
 
 namespace zorserver {
 

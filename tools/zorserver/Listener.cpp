@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "ClientSocket.h"
-#include "PortRule.h"
+#include "protocol/ClientSocket.h"
+#include "protocol/PortRule.h"
 
 namespace zorserver {
 

@@ -1,5 +1,5 @@
 // The server's listening socket, on the TCP port that the viewer's port rule
-// reaches (viewer/remote/PortRule.h), for IPv4 or IPv6.
+// reaches (protocol/PortRule.h), for IPv4 or IPv6.
 #pragma once
 
 #include <sys/socket.h>
@@ -7,7 +7,7 @@
 #include <string>
 
 #include "AllowList.h"
-#include "WireSocket.h"
+#include "protocol/WireSocket.h"
 
 namespace zorserver {
 

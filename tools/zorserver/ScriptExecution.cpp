@@ -7,8 +7,8 @@
 #include <cerrno>
 
 #include "FolderAccess.h"
-#include "RunCallback.h"
 #include "ZorLib.h"
+#include "host/RunCallback.h"
 
 namespace zorserver {
 
@@ -62,7 +62,7 @@ void confineLibraryFiles(int folderFd) {
     AdaptIO::setFileGuard(guardFile);
 }
 
-RunOutcome runRequest(const ServerRequest& request) {
+RunOutcome runRequest(const remote::ServerRequest& request) {
     ParseOut::setTraceDepth(std::clamp(request.traceDepth, 0, ParseOut::depthUnlimited));
     ParseOut::setTraceRoot(request.traceRoot.c_str());
     Parse::setLastOutFile("");

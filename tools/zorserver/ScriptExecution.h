@@ -2,7 +2,8 @@
 // its own process; the server does it inside a worker (Worker.h).
 #pragma once
 
-#include "ServerProtocol.h"
+#include "ReplySending.h"
+#include "protocol/RequestReading.h"
 
 namespace zorserver {
 
@@ -22,6 +23,6 @@ void confineLibraryFiles(int folderFd);
 // report alone and bring back no file. A run whose script error is absent
 // gets one on line 1 for a name that led out of the folder, or for a report
 // that was not written whole.
-RunOutcome runRequest(const ServerRequest& request);
+RunOutcome runRequest(const remote::ServerRequest& request);
 
 }  // namespace zorserver

@@ -7,9 +7,10 @@
 #include "IdleTimeout.h"
 #include "Listener.h"
 #include "LogText.h"
-#include "ServerProtocol.h"
-#include "WireFields.h"
+#include "ReplySending.h"
 #include "Worker.h"
+#include "protocol/RequestReading.h"
+#include "protocol/WireFields.h"
 
 namespace zorserver {
 
@@ -25,7 +26,7 @@ std::string milliseconds(Clock::duration span) {
 }
 
 // "run in.txt filter 't1013': out.txt (812 bytes), run 1.234 ms"
-std::string describe(const ServerRequest& request, const ServerReply& reply, long fileBytes,
+std::string describe(const remote::ServerRequest& request, const ServerReply& reply, long fileBytes,
                      Clock::duration runTime) {
     std::string line = "run " + escapeForLog(request.scriptFile);
     if (!request.scriptSent) line += " (kept)";
@@ -108,9 +109,9 @@ std::string TestServer::serveClient(remote::WireSocket& client) {
 }
 
 bool TestServer::serveExchange(remote::WireSocket& client) {
-    ServerRequest request;
+    remote::ServerRequest request;
     std::string reason;
-    if (!readRequest(client, store, request, reason)) {
+    if (!remote::readRequest(client, store, request, reason)) {
         std::fprintf(stderr, "ZorServer: %s\n", reason.c_str());
         return false;
     }

@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "ReplySending.h"
+#include "ScriptStore.h"
 #include "ServerOptions.h"
-#include "ServerProtocol.h"
-#include "WireSocket.h"
+#include "protocol/WireSocket.h"
 
 namespace zorserver {
 

@@ -19,6 +19,7 @@
 #include "ScriptExecution.h"
 #include "WorkerMessage.h"
 #include "ZorLib.h"
+#include "host/PosixFiles.h"
 
 namespace zorserver {
 
@@ -29,16 +30,6 @@ using Clock = std::chrono::steady_clock;
 // The library's machine-wide output lock, which every writer opens for its
 // write phase, lies outside the folder.
 constexpr const char* outputLockFile = "/tmp/ZorSem.lock";
-
-void writeAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return;
-        done += static_cast<std::size_t>(put);
-    }
-}
 
 // The walls go up before anything of the request runs.
 void enterWorker(const WorkerSettings& settings, pid_t server) {
@@ -54,7 +45,7 @@ void enterWorker(const WorkerSettings& settings, pid_t server) {
     confineLibraryFiles(settings.folderFd);
 }
 
-[[noreturn]] void runWorker(const ServerRequest& request, const WorkerSettings& settings,
+[[noreturn]] void runWorker(const remote::ServerRequest& request, const WorkerSettings& settings,
                             pid_t server, int resultFd) {
     enterWorker(settings, server);
     const RunOutcome outcome = runRequest(request);
@@ -64,7 +55,7 @@ void enterWorker(const WorkerSettings& settings, pid_t server) {
     result.errPos = outcome.reply.errPos;
     result.errText = outcome.reply.errText;
     result.device = device().getState();
-    writeAll(resultFd, encodeWorkerResult(result));
+    host::writeAll(resultFd, encodeWorkerResult(result));
     // Without exit's handlers: the statics are the server's, not the worker's.
     _exit(0);
 }
@@ -198,7 +189,7 @@ ServerReply superviseWorker(pid_t worker, int resultFd, const WorkerSettings& se
     return failedRun(endOfWorker(status));
 }
 
-ServerReply workerReply(const ServerRequest& request, const WorkerSettings& settings) {
+ServerReply workerReply(const remote::ServerRequest& request, const WorkerSettings& settings) {
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0)
         return failedRun(std::string("cannot start a worker: ") + std::strerror(errno));
@@ -223,7 +214,7 @@ ServerReply workerReply(const ServerRequest& request, const WorkerSettings& sett
 
 }  // namespace
 
-ServerReply runInWorker(const ServerRequest& request, const WorkerSettings& settings) {
+ServerReply runInWorker(const remote::ServerRequest& request, const WorkerSettings& settings) {
     ServerReply reply = workerReply(request, settings);
     reply.blocks = displayBlocks(device().picture());
     return reply;

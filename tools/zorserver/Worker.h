@@ -8,7 +8,8 @@
 
 #include <vector>
 
-#include "ServerProtocol.h"
+#include "ReplySending.h"
+#include "protocol/RequestReading.h"
 
 namespace zorserver {
 
@@ -26,6 +27,6 @@ struct WorkerSettings {
 // worker ends without its message, the reply names no output file and holds
 // error line 1 with what happened: "test function crashed: SIGSEGV", "run
 // timed out after N s", "test function exited with status N".
-ServerReply runInWorker(const ServerRequest& request, const WorkerSettings& settings);
+ServerReply runInWorker(const remote::ServerRequest& request, const WorkerSettings& settings);
 
 }  // namespace zorserver

@@ -12,20 +12,19 @@
 
 #include "FolderAccess.h"
 #include "Listener.h"
-#include "ModuleLoader.h"
 #include "ServerOptions.h"
 #include "TestServer.h"
+#include "host/ExitStatus.h"
+#include "host/ModuleLoader.h"
 
 namespace {
 
 using namespace zorserver;
 
-constexpr int exitError = 2;
-
 bool loadModules(const ServerOptions& options) {
     for (const std::string& module : options.modules) {
         std::string reason;
-        if (zor::loadModule(module, reason)) continue;
+        if (host::loadModule(module, reason)) continue;
         std::fprintf(stderr, "ZorServer: %s: cannot load module: %s\n", module.c_str(),
                      reason.c_str());
         return false;
@@ -67,18 +66,18 @@ std::string allowedText(const ServerOptions& options) {
 
 int serve(const ServerOptions& options) {
     const int folderFd = openServerFolder();
-    if (folderFd < 0) return exitError;
+    if (folderFd < 0) return host::exitError;
     BindAddress bind;
     std::string reason;
     if (!resolveBindAddress(options.bindAddress, bind, reason)) {
         std::fprintf(stderr, "ZorServer: %s\n", reason.c_str());
-        return exitError;
+        return host::exitError;
     }
-    if (!mayListenOn(bind, options) || !loadModules(options)) return exitError;
+    if (!mayListenOn(bind, options) || !loadModules(options)) return host::exitError;
     Listening listening;
     if (!startListening(bind, options.port, listening, reason)) {
         std::fprintf(stderr, "ZorServer: %s\n", reason.c_str());
-        return exitError;
+        return host::exitError;
     }
     std::printf("ZorServer: serving scripts in %s\n", std::filesystem::current_path().c_str());
     std::printf("ZorServer: clients may connect from %s\n", allowedText(options).c_str());
@@ -103,14 +102,14 @@ int main(int argc, char** argv) {
     switch (parseServerOptions(args, options, error)) {
         case ServerCommand::help:
             std::fputs(serverUsageText(), stdout);
-            return 0;
+            return host::exitPassed;
         case ServerCommand::version:
             std::printf("ZorServer %s\n", ZORSERVER_VERSION);
-            return 0;
+            return host::exitPassed;
         case ServerCommand::badArguments:
             std::fprintf(stderr, "ZorServer: %s\nTry 'ZorServer --help' for more information.\n",
                          error.c_str());
-            return exitError;
+            return host::exitError;
         case ServerCommand::serve:
             break;
     }

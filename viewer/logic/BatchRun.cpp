@@ -13,10 +13,10 @@ constexpr int inputNotOpened = -2;
 constexpr int outputNotOpened = -3;
 constexpr int verificationFailed = -4;
 
-int exitStatus(int code) {
-    if (code == 0) return 0;
-    if (code == verificationFailed) return 1;
-    return 2;
+host::ExitStatus exitStatus(int code) {
+    if (code == 0) return host::exitPassed;
+    if (code == verificationFailed) return host::exitFailed;
+    return host::exitError;
 }
 
 std::string withoutLineEnd(std::string text) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "RunEngines.h"
+#include "host/ExitStatus.h"
 
 namespace viewer {
 
@@ -29,9 +30,9 @@ struct BatchOutcome {
     // Lines for stderr, without their line feed: the same news, with a script
     // error's place as FILE:LINE:COLUMN and a line for a failed verification.
     std::vector<std::string> errorLines;
-    // 0 every test passed, 1 a verification failed, 2 the script could not
-    // run through (unreadable, no output file, a script error).
-    int status = 0;
+    // exitFailed: a verification failed; exitError: the script could not run
+    // through (unreadable, no output file, a script error).
+    host::ExitStatus status = host::exitPassed;
 };
 
 // Runs every test of the script without trace limits.

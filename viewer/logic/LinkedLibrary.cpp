@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "RunCallback.h"
+#include "host/RunCallback.h"
 #include "output/ParseOut.h"
 #include "run/AdaptIO.h"
 #include "run/Parse.h"

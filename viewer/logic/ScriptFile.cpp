@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <cerrno>
 
+#include "host/PosixFiles.h"
 #include "run/AdaptIO.h"
 
 namespace viewer {
@@ -12,16 +13,6 @@ namespace viewer {
 namespace {
 
 constexpr size_t nameLimit = AdaptIO::nameSize - 1;
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t put = write(fd, bytes.data(), bytes.size());
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        bytes.remove_prefix(static_cast<size_t>(put));
-    }
-    return true;
-}
 
 // A new file in the target's folder, so that the final rename stays on one
 // file system; its name is short, so that a long target name still fits.
@@ -49,7 +40,7 @@ bool replaceFile(const std::string& name, std::string_view bytes) {
     const int fd = createSibling(name, tempName);
     if (fd < 0) return false;
     keepMode(fd, name);
-    const bool written = writeAll(fd, bytes);
+    const bool written = host::writeAll(fd, bytes);
     const bool closed = close(fd) == 0;
     if (written && closed && rename(tempName.c_str(), name.c_str()) == 0) return true;
     unlink(tempName.c_str());
@@ -62,20 +53,10 @@ std::optional<std::string> readBytes(const std::string& name, bool dropReturns) 
     if (name.empty() || name.size() > nameLimit) return std::nullopt;
     const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
-    std::string text;
-    char buffer[8192];
-    ssize_t got;
-    while ((got = read(fd, buffer, sizeof buffer)) != 0) {
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) break;
-        for (ssize_t i = 0; i < got; ++i) {
-            if (dropReturns && buffer[i] == '\r') continue;
-            text += buffer[i];
-        }
-    }
+    std::optional<std::string> bytes = host::readAll(fd);
     close(fd);
-    if (got < 0) return std::nullopt;
-    return text;
+    if (bytes && dropReturns) std::erase(*bytes, '\r');
+    return bytes;
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 #include <array>
 
-#include "Canvas.h"
+#include "display/Canvas.h"
 
 class DisplayFonts {
 public:

@@ -2,8 +2,8 @@
 
 #include <QPainter>
 
-#include "DisplayPainter.h"
 #include "QtCanvas.h"
+#include "display/DisplayPainter.h"
 
 // Mouse moves arrive without a pressed button too, for the position display.
 GraphicPane::GraphicPane(const display::DisplayList& list, QWidget* parent)

@@ -6,7 +6,7 @@
 #include <QColor>
 #include <QPen>
 
-#include "Canvas.h"
+#include "display/Canvas.h"
 
 class DisplayFonts;
 class QPainter;

@@ -10,23 +10,18 @@
 #include "Latin1Text.h"
 #include "LinkedLibrary.h"
 #include "ViewerDlg.h"
-
-namespace {
-
-constexpr int exitBadArguments = 2;
-
-}  // namespace
+#include "host/ExitStatus.h"
 
 int ViewerApp::exec(int argc, char** argv) {
     const viewer::BatchArguments arguments = viewer::parseBatchArguments(argc, argv);
     switch (arguments.command) {
         case viewer::BatchCommand::help:
             std::fputs(viewer::batchUsageText(), stdout);
-            return 0;
+            return host::exitPassed;
         case viewer::BatchCommand::badArguments:
             std::fprintf(stderr, "ZorViewer: %s\nTry 'ZorViewer --help' for more information.\n",
                          arguments.error.c_str());
-            return exitBadArguments;
+            return host::exitError;
         case viewer::BatchCommand::run:
             return runBatch(argv, arguments.scriptFile);
         case viewer::BatchCommand::dialog:

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "DialogView.h"
-#include "DisplayList.h"
 #include "PaneLayout.h"
 #include "PlainTextPane.h"
 #include "RemoteSession.h"
 #include "ScriptCommands.h"
+#include "display/DisplayList.h"
 
 class GraphicPane;
 class NtOptionDlg;

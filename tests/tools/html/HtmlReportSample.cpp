@@ -9,7 +9,7 @@
 
 namespace {
 
-using namespace zor;
+using namespace zorrun;
 
 HtmlTest makeTest(std::string name, int position, int line, HtmlVerdict verdict, double seconds) {
     HtmlTest test;

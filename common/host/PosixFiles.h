@@ -1,0 +1,23 @@
+// Writing, reading and replacing files through descriptors, for every
+// program. The library keeps its own inside AdaptIO: it depends on nothing
+// of this layer.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace host {
+
+// Writes every byte, going on after interruptions and short writes. False
+// with errno set when a write fails; ENOSPC when the file takes no more.
+bool writeAll(int fd, std::string_view bytes);
+
+// The bytes up to the end of the file; nothing when a read fails.
+std::optional<std::string> readAll(int fd);
+
+// Moves the complete file from over to, both names in the folder. False with
+// errno set when the former file cannot be removed or the move fails.
+bool replaceAt(int folderFd, const std::string& from, const std::string& to);
+
+}  // namespace host

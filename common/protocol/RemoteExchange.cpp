@@ -1,0 +1,205 @@
+#include "protocol/RemoteExchange.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace remote {
+
+namespace {
+
+bool isControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+// A name that the server may send but that names no file here counts as none.
+std::string acceptedName(std::string_view name) {
+    if (name.empty() || name.size() > outNameChars || std::ranges::any_of(name, isControl))
+        return std::string();
+    return std::string(name);
+}
+
+// The characters before the first zero byte, at most limit of them.
+std::string_view terminated(const char* bytes, std::size_t limit) {
+    return std::string_view(bytes, strnlen(bytes, limit));
+}
+
+class Exchange {
+public:
+    Exchange(WireSocket& connection, display::DisplayList& displayList, ReplyFiles& replyFiles)
+        : socket(connection), display(displayList), files(replyFiles) {}
+
+    ExchangeReply run(const ExchangeRequest& request);
+
+private:
+    bool sendRequest(const ExchangeRequest& request);
+    bool sendScript(const ExchangeRequest& request);
+    void awaitReply(const ExchangeRequest& request);
+    bool receiveOutName(const std::string& script);
+    void receiveOutFile();
+    bool receiveFileBytes(int length);
+    bool receiveBlocks();
+    void receiveError();
+    void broken();
+    void finish(bool inStep);
+
+    WireSocket& socket;
+    display::DisplayList& display;
+    ReplyFiles& files;
+    ExchangeReply reply;
+    bool fileAnnounced = false;
+    bool fileCreated = false;
+    bool fileWhole = false;
+};
+
+ExchangeReply Exchange::run(const ExchangeRequest& request) {
+    if (request.sendScript && request.script.size() > maxScriptLength) {
+        reply.errText = scriptTooLongText;
+        return reply;
+    }
+    if (!sendRequest(request)) return reply;
+    awaitReply(request);
+    if (!receiveOutName(request.inputName)) return reply;
+    receiveOutFile();
+    const bool inStep = receiveBlocks();
+    if (inStep) receiveError();
+    finish(inStep);
+    return reply;
+}
+
+// The leading number 0 is not counted: only what follows it must go out whole.
+bool Exchange::sendRequest(const ExchangeRequest& request) {
+    CorkScope corked(socket);
+    std::size_t sent = socket.sendWord(execWord);
+    socket.sendNumber(0);
+    sent += socket.sendNumber(request.traceDepth);
+    sent += socket.sendString(request.traceRoot);
+    sent += socket.sendString(request.inputName);
+    const std::size_t expected =
+        4 * fieldSize + request.traceRoot.size() + 1 + request.inputName.size() + 1;
+    if (sent != expected || !sendScript(request)) return false;
+    return socket.sendString(request.filter) == fieldSize + request.filter.size() + 1;
+}
+
+bool Exchange::sendScript(const ExchangeRequest& request) {
+    const std::string_view script = request.sendScript ? request.script : std::string_view();
+    if (socket.sendNumber(static_cast<int>(script.size())) != fieldSize) return false;
+    for (std::size_t at = 0; at < script.size(); at += chunkSize) {
+        const std::size_t part = std::min(chunkSize, script.size() - at);
+        if (socket.send(script.data() + at, part) != part) return false;
+    }
+    return true;
+}
+
+void Exchange::awaitReply(const ExchangeRequest& request) {
+    if (request.slowReplyNotice && !socket.waitReadable(slowReplyMs)) request.slowReplyNotice();
+}
+
+// False aborts the exchange: an announced name that did not arrive whole.
+bool Exchange::receiveOutName(const std::string& script) {
+    int length = 0;
+    if (!socket.receiveNumber(length) || length <= 0) return true;
+    char name[outNameLimit];
+    const int kept = std::min(length, outNameLimit);
+    if (!socket.receive(name, kept) || !socket.skip(length - kept)) return false;
+    if (length <= outNameLimit) reply.outFile = acceptedName(terminated(name, kept));
+    if (!reply.outFile.empty() && !files.accept(reply.outFile, script))
+        reply.outsideName = std::exchange(reply.outFile, std::string());
+    return true;
+}
+
+// Without a name, or when the file cannot be made, the bytes are still taken.
+// When even the length does not arrive, a file may have been on its way: the
+// run names none rather than the former file.
+void Exchange::receiveOutFile() {
+    int length = 0;
+    if (!socket.receiveNumber(length)) return reply.outFile.clear();
+    if (length <= 0) return;
+    fileAnnounced = true;
+    fileCreated = !reply.outFile.empty() && files.create();
+    fileWhole = receiveFileBytes(length);
+    if (fileCreated) fileWhole = files.close() && fileWhole;
+}
+
+// True when every byte arrived and went into the file.
+bool Exchange::receiveFileBytes(int length) {
+    char chunk[chunkSize];
+    bool written = true;
+    for (int left = length; left > 0;) {
+        const std::size_t part = std::min(chunkSize, static_cast<std::size_t>(left));
+        if (!socket.receive(chunk, part)) return false;
+        if (fileCreated) written = files.write(chunk, part) && written;
+        left -= static_cast<int>(part);
+    }
+    return written;
+}
+
+// A block is decoded from its first bytes that fit the buffer; one that did
+// not arrive whole, or of which nothing decodes, ends the blocks. False when
+// the blocks went beyond the limits: the connection is closed then, since
+// the rest of the reply is not waited for.
+bool Exchange::receiveBlocks() {
+    display::BlockBuffer block{};
+    int length = 0;
+    int blocks = 0;
+    long bytes = 0;
+    while (socket.receiveNumber(length) && length > 0) {
+        bytes += length;
+        if (++blocks > maxDisplayBlocks || bytes > maxDisplayBytes) {
+            socket.close();
+            broken();
+            return false;
+        }
+        const int kept = std::min(length, display::blockSize);
+        const bool whole = socket.receive(block.data(), kept) && socket.skip(length - kept);
+        if (display.decodeBlock(block, whole ? kept : 0) <= 0) break;
+    }
+    return true;
+}
+
+void Exchange::receiveError() {
+    int line = 0;
+    int position = 0;
+    int length = 0;
+    if (!socket.receiveNumber(line) || !socket.receiveNumber(position) ||
+        !socket.receiveNumber(length))
+        return broken();
+    reply.errLine = line;
+    reply.errPos = position;
+    if (line <= 0 || length <= 0) return;
+    char text[errTextLimit];
+    const int kept = std::min(length, errTextLimit);
+    if (!socket.receive(text, kept) || !socket.skip(length - kept)) return broken();
+    reply.errText = terminated(text, std::min(kept, errTextLimit - 1));
+}
+
+void Exchange::broken() {
+    reply.errLine = 1;
+    reply.errPos = 0;
+    reply.errText = brokenServerText;
+}
+
+// A file that was announced but is not here whole never replaces the output
+// file, and the run then names none: neither a cut file nor the former one is
+// its result.
+void Exchange::finish(bool inStep) {
+    if (inStep) {
+        socket.sendWord(stopWord);
+        reply.finished = true;
+    }
+    if (!fileAnnounced) return;
+    reply.outFileReceived = fileCreated && fileWhole && files.replace();
+    if (reply.outFileReceived) return;
+    if (fileCreated) files.remove();
+    reply.outFile.clear();
+}
+
+}  // namespace
+
+ExchangeReply runExchange(WireSocket& connection, const ExchangeRequest& request,
+                          display::DisplayList& display, ReplyFiles& files) {
+    return Exchange(connection, display, files).run(request);
+}
+
+}  // namespace remote

@@ -1,0 +1,88 @@
+// One exchange with a test server: the request that hands it a script, and
+// the reply that brings back the output file, the display blocks of the
+// device's screen and the error state.
+//
+// client to server: "TSTEXEC", a number 0, the trace depth, the trace root,
+//   the input file name, the script as counted bytes (n = 0: the server runs
+//   the copy it keeps), the filter;
+// server to client: the output file name, the output file as counted bytes,
+//   display blocks as counted bytes up to one of length 0 or less, the error
+//   line, the error position and, when both line and length are above 0, the
+//   error text;
+// client to server: "TSTSTOP".
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "display/DisplayList.h"
+#include "protocol/ReplyFiles.h"
+#include "protocol/WireFields.h"
+#include "protocol/WireSocket.h"
+
+namespace remote {
+
+// The receive limits: what is announced beyond them is received and dropped,
+// so that the stream stays in step.
+constexpr int outNameLimit = 264;  // bytes with the zero byte
+constexpr int outNameChars = 258;  // so that the name and "_" fit 260 bytes
+constexpr int errTextLimit = 264;  // bytes with the zero byte
+constexpr std::size_t chunkSize = 500;
+// A longer script has no length field with its zero byte.
+constexpr std::size_t maxScriptLength = maxPaddedNumber;
+// The display data of one exchange: beyond either limit the server counts as
+// broken, so that one that sends blocks without end cannot exhaust memory.
+// The bytes are those the blocks announce, kept or dropped.
+constexpr int maxDisplayBlocks = 100'000;
+constexpr long maxDisplayBytes = 64L * 1024 * 1024;
+// How long a reply may keep the client silent before it says why it waits.
+constexpr int slowReplyMs = 5000;
+
+inline constexpr const char* brokenServerText = "TestServer broken ";
+inline constexpr const char* scriptTooLongText = "script too long for the test server\n";
+inline constexpr const char* outsideNameText =
+    "the test server named an output file outside this folder: ";
+
+struct ExchangeRequest {
+    int traceDepth = 0;
+    std::string traceRoot;
+    std::string inputName;
+    std::string_view script;
+    // False sends n = 0: the server runs the script it kept from before.
+    bool sendScript = true;
+    std::string filter;
+    // Called once when no reply has come slowReplyMs after the request went out.
+    std::function<void()> slowReplyNotice;
+};
+
+struct ExchangeReply {
+    // Empty when the server named none, or a name that cannot be a file here
+    // (longer than outNameChars, or holding a control character), or when its
+    // file did not arrive whole.
+    std::string outFile;
+    // The name the server gave, when it led out of the current folder or
+    // named the script being sent (ReplyFiles::accept): it counts as none and
+    // its file was received and dropped.
+    std::string outsideName;
+    // True when a file arrived whole and replaced the output file; false
+    // when the server announced none (length 0), which leaves it alone.
+    bool outFileReceived = false;
+    int errLine = 0;
+    int errPos = 0;
+    std::string errText;
+    // True when the exchange ran to its "TSTSTOP"; false when it was aborted
+    // or its display data went beyond the limits, which closes the connection.
+    bool finished = false;
+};
+
+// Runs one exchange on the connection. Display blocks are decoded into the
+// display list; the output file is received into the name followed by "_"
+// and moved over the output file once it arrived whole. A file length of 0
+// leaves an existing output file alone. The request's input name is the
+// script that the output file never replaces.
+ExchangeReply runExchange(WireSocket& connection, const ExchangeRequest& request,
+                          display::DisplayList& display, ReplyFiles& files);
+
+}  // namespace remote

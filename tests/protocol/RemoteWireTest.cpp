@@ -1,0 +1,112 @@
+// The wire elements and the connection: number fields and command words byte
+// for byte, the port rule, and connecting on loopback.
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <cstdlib>
+#include <filesystem>
+
+#include "ScriptedServer.h"
+#include "protocol/ClientSocket.h"
+#include "protocol/PortRule.h"
+#include "protocol/WireFields.h"
+
+using namespace remote;
+using remotetest::number;
+
+namespace {
+
+WireField fieldOf(const std::string& bytes) {
+    WireField field{};
+    std::copy_n(bytes.begin(), std::min(bytes.size(), fieldSize), field.begin());
+    return field;
+}
+
+int openDescriptors() {
+    return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                          std::filesystem::directory_iterator()));
+}
+
+// A loopback port on which nothing listens.
+int closedPort() {
+    remotetest::ScriptedServer server;
+    return server.tcpPort();
+}
+
+}  // namespace
+
+// Numbers are padded to seven places and a zero byte; beyond seven places the
+// digits fill the field. A field reads as the number at its start, within its
+// eight bytes only.
+TEST(WireFieldTest, NumbersAndCommandWordsByteForByte) {
+    EXPECT_EQ(number(25), std::string("0000025\0", 8));
+    EXPECT_EQ(number(-1), std::string("-000001\0", 8));
+    EXPECT_EQ(number(12'345'678), "12345678");
+    EXPECT_EQ(remotetest::word("TSTPNG1"), std::string("TSTPNG1\0", 8));
+    EXPECT_TRUE(isCommandWord(fieldOf(std::string("TSTSTOP\0", 8)), stopWord));
+    EXPECT_FALSE(isCommandWord(fieldOf("TSTSTOPX"), stopWord));
+    const std::pair<std::string, int> fields[] = {{std::string("0000025\0", 8), 25},
+                                                  {"  +17abc", 17},
+                                                  {"12x45678", 12},
+                                                  {"abcdefgh", 0},
+                                                  {"--000001", 0},
+                                                  {"99999999", 99'999'999},
+                                                  {std::string(8, '\0'), 0},
+                                                  {number(-1), -1}};
+    for (const auto& [bytes, value] : fields)
+        EXPECT_EQ(fieldNumber(fieldOf(bytes)), value) << bytes;
+}
+
+TEST(PortRuleTest, TheTwoBytesOfTheEnteredPortAreSwapped) {
+    EXPECT_EQ(tcpPortOf(6500), 25625);
+    EXPECT_EQ(tcpPortOf(25625), 6500);
+    EXPECT_EQ(tcpPortOf(0x10000 + 0x1964), 0x6419);  // only the low 16 bits count
+    EXPECT_EQ(tcpPortOf(0), 0);
+}
+
+TEST(ConnectTest, Port6500ReachesTcpPort25625) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(25625);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        GTEST_SKIP() << "TCP port 25625 is in use on this machine";
+    }
+    ASSERT_EQ(listen(fd, 1), 0);
+    WireSocket connection;
+    EXPECT_EQ(openConnection("127.0.0.1", 6500, connection), connectedResult);
+    const int accepted = accept(fd, nullptr, nullptr);
+    EXPECT_GE(accepted, 0);
+    close(accepted);
+    close(fd);
+}
+
+// Failed connects close their socket again: nothing is left open.
+TEST(ConnectTest, FailuresAnswerTheirCodeAndLeaveNothingOpen) {
+    const int before = openDescriptors();
+    WireSocket connection;
+    EXPECT_EQ(openConnection("no-such-host.invalid", 6500, connection), noHost);
+    EXPECT_EQ(openConnection("", 6500, connection), noHost);
+    EXPECT_EQ(openConnection("127.0.0.1", tcpPortOf(closedPort()), connection), noConnection);
+    EXPECT_FALSE(connection.isOpen());
+    EXPECT_EQ(openDescriptors(), before);
+}
+
+// A child without a free descriptor cannot create the socket.
+void connectWithoutDescriptors() {
+    const rlimit none{0, 0};
+    setrlimit(RLIMIT_NOFILE, &none);
+    WireSocket connection;
+    std::_Exit(openConnection("127.0.0.1", 6500, connection) == noSocket ? 0 : 1);
+}
+
+TEST(ConnectTest, NoSocketWhenTheProcessHasNoDescriptorLeft) {
+    EXPECT_EXIT(connectWithoutDescriptors(), ::testing::ExitedWithCode(0), "");
+}

@@ -1,0 +1,68 @@
+// The viewer's connection to a test server: connecting and disconnecting, the
+// keep-alive pings between runs, and the exchange that hands a run to the
+// server instead of the library in this process.
+#pragma once
+
+#include <string>
+
+#include "RemoteHost.h"
+#include "RunEngines.h"
+#include "protocol/ClientSocket.h"
+#include "protocol/WireSocket.h"
+
+namespace display {
+class DisplayList;
+}
+namespace viewer {
+class DialogView;
+}
+
+namespace remote {
+
+enum SessionState { unavailableState = -1, disconnectedState = 0, connectedState = 1 };
+
+struct RemoteSettings {
+    int state = disconnectedState;
+    std::string serverName;
+    int port = 0;
+};
+
+class RemoteSession : public viewer::RemoteAccess {
+public:
+    // The session reads the script pane and its modified mark through the
+    // view and decodes the server's display blocks into the display list.
+    RemoteSession(viewer::DialogView& view, display::DisplayList& display);
+
+    // Connects (wanted 1) or disconnects (wanted 0), answering a
+    // ConnectResult (protocol/ClientSocket.h); the parent runs the ping
+    // timer and the "ongraphic{}" event run that follows results 1 and 0.
+    int applyRemote(RemoteHost* parent, int wanted, const std::string& serverName, int port);
+    // The state, server name and port; nothing without a parent.
+    bool queryRemote(const RemoteHost* parent, RemoteSettings& settings) const;
+    // The timer's routine: the next ping word while connected.
+    void pingTick();
+
+    // Runs go to the server whenever the state is not disconnected.
+    bool connected() const override { return state != disconnectedState; }
+    viewer::RunResult remoteRun(const std::string& inputFile, const std::string& filter,
+                                bool eventRun) override;
+
+private:
+    int connect(const std::string& serverName, int port);
+    int disconnect(const std::string& serverName, int port);
+    void startPingTimer();
+    void stopPingTimer();
+    std::string scriptBytes(const std::string& inputFile, bool eventRun) const;
+
+    viewer::DialogView& view;
+    display::DisplayList& displayList;
+    WireSocket socket;
+    int state = disconnectedState;
+    std::string server = "localhost";
+    int portNumber = 6500;
+    RemoteHost* host = nullptr;
+    bool pingTimer = false;
+    int pingToggle = 1;
+};
+
+}  // namespace remote
