@@ -25,7 +25,9 @@ std::atomic<LockWaitHook> waitHook{nullptr};
 std::atomic<int> waitNoticeMs{2000};
 // The longest pause between two tries of a watched wait: a lock freed during
 // a pause stays unused until its end.
-constexpr int longestPauseMs = 20;
+// A write phase holds the lock for a few microseconds, so the first pauses are
+// that short; long waits back off to this.
+constexpr int longestPauseUs = 20000;
 
 // Opens the lock file at path without following a symbolic link; -1 with
 // errno telling why.
@@ -69,11 +71,11 @@ void waitBlocking(int lock) {
 bool waitForNotice(int lock) {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(waitNoticeMs.load());
-    int pauseMs = 1;
+    int pauseUs = 5;
     while (std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+        std::this_thread::sleep_for(std::chrono::microseconds(pauseUs));
         if (waitWithoutBlocking(lock)) return true;
-        pauseMs = std::min(pauseMs * 2, longestPauseMs);
+        pauseUs = std::min(pauseUs * 2, longestPauseUs);
     }
     return false;
 }
