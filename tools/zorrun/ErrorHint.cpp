@@ -2,16 +2,12 @@
 
 #include <string_view>
 
+#include "ScriptCharacters.h"
 #include "TestSelection.h"
 
 namespace zorrun {
 
 namespace {
-
-// The scanner's string characters: printable ASCII but '"' and '`'.
-bool isStringChar(char c) {
-    return c >= 0x20 && c <= 0x7E && c != '"' && c != '`';
-}
 
 std::string_view lineOf(std::string_view text, int line) {
     for (int at = 1; at < line; ++at) {

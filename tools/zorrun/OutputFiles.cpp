@@ -7,21 +7,11 @@
 #include <sstream>
 #include <string_view>
 
+#include "ScriptCharacters.h"
+
 namespace zorrun {
 
 namespace {
-
-bool isLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
-}
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool isStringChar(char c) {
-    return c >= 0x20 && c <= 0x7e && c != '"' && c != '`';
-}
 
 // Reads the script one token at a time; only names, strings and "(" matter.
 class FileNameScan {
@@ -81,8 +71,8 @@ private:
     std::size_t identifierLength(std::size_t from) const {
         std::size_t i = from;
         while (text.compare(i, 2, "0x") == 0) i += 2;
-        if (i >= text.size() || !isLetter(text[i])) return 0;
-        while (i < text.size() && (isLetter(text[i]) || isDigit(text[i]))) ++i;
+        if (i >= text.size() || !isNameStart(text[i])) return 0;
+        while (i < text.size() && (isNameStart(text[i]) || isDigit(text[i]))) ++i;
         while (i + 2 < text.size() && text[i] == '[' && isDigit(text[i + 1])) {
             std::size_t close = i + 1;
             while (close < text.size() && isDigit(text[close])) ++close;

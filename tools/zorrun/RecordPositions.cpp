@@ -3,17 +3,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "ScriptCharacters.h"
+
 namespace zorrun {
 
 namespace {
-
-bool isLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
-}
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // Reads the script's top level: test records, and what to pass over on the
 // way to the next one (comments, strings, bodies, parenthesised file names).
@@ -46,13 +40,13 @@ private:
         if (c == '/' && next() == '/') return skipTo("\n", 0);
         if (c == '/' && next() == '*') return skipTo("*/", 2);
         if (c == '"') return skipTo("\"", 1);
-        if (isLetter(c) && depth == 0 && parens == 0) return false;
+        if (isNameStart(c) && depth == 0 && parens == 0) return false;
         if (c == '\n') ++lineNo;
         if (c == '{') ++depth;
         if (c == '}' && depth > 0) --depth;
         if (c == '(') ++parens;
         if (c == ')' && parens > 0) --parens;
-        if (isLetter(c))
+        if (isNameStart(c))
             readWord();
         else
             ++at;
@@ -80,7 +74,7 @@ private:
         if (word == "resultfile" || word == "deletefile") return false;
         if (word == "extern") {
             skipBlanks();
-            if (at < text.size() && isLetter(text[at])) readPath();
+            if (at < text.size() && isNameStart(text[at])) readPath();
             return false;
         }
         at -= word.size();
@@ -89,7 +83,7 @@ private:
 
     std::string readWord() {
         const std::size_t start = at;
-        while (at < text.size() && (isLetter(text[at]) || isDigit(text[at]))) ++at;
+        while (at < text.size() && (isNameStart(text[at]) || isDigit(text[at]))) ++at;
         while (at < text.size() && text[at] == '[' && isDigit(next())) {
             ++at;
             while (at < text.size() && isDigit(text[at])) ++at;
