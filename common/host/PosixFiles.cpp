@@ -1,6 +1,8 @@
 #include "host/PosixFiles.h"
 
 #include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
@@ -36,6 +38,23 @@ std::optional<std::string> readAll(int fd) {
 bool replaceAt(int folderFd, const std::string& from, const std::string& to) {
     if (unlinkat(folderFd, to.c_str(), 0) != 0 && errno != ENOENT) return false;
     return renameat(folderFd, from.c_str(), folderFd, to.c_str()) == 0;
+}
+
+// The C library's wrapper arrived in glibc 2.38 only.
+int openBeneath(int folderFd, const std::string& name, int flags, mode_t mode) {
+    if (name.empty()) {
+        errno = ENOENT;
+        return -1;
+    }
+    open_how how{};
+    how.flags = static_cast<unsigned long long>(flags | O_CLOEXEC);
+    how.mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? mode : 0;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+    long fd;
+    while ((fd = syscall(SYS_openat2, folderFd, name.c_str(), &how, sizeof how)) < 0 &&
+           errno == EINTR) {
+    }
+    return static_cast<int>(fd);
 }
 
 }  // namespace host

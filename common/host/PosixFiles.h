@@ -3,6 +3,8 @@
 // of this layer.
 #pragma once
 
+#include <sys/types.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,5 +21,11 @@ std::optional<std::string> readAll(int fd);
 // Moves the complete file from over to, both names in the folder. False with
 // errno set when the former file cannot be removed or the move fails.
 bool replaceAt(int folderFd, const std::string& from, const std::string& to);
+
+// open(2) of a name resolved beneath the folder in one step with the open
+// (openat2, RESOLVE_BENEATH), so that a link swapped in between cannot lead
+// out: absolute names, ".." and links that leave the folder fail with EXDEV.
+// -1 with errno when it fails; an empty name is ENOENT.
+int openBeneath(int folderFd, const std::string& name, int flags, mode_t mode = 0);
 
 }  // namespace host

@@ -1,12 +1,9 @@
 #include "protocol/ReplyFiles.h"
 
 #include <fcntl.h>
-#include <linux/openat2.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstdint>
 #include <filesystem>
 #include <string_view>
 
@@ -18,20 +15,6 @@ namespace {
 
 // The file arrives in small chunks; it is written in large ones.
 constexpr std::size_t flushSize = 64 * 1024;
-
-// The C library may lack a wrapper for openat2. Resolution fails (EXDEV) as
-// soon as a "..", an absolute symbolic link or a link that climbs would leave
-// the folder, whatever was swapped in before the call.
-int openBeneath(int folder, const std::string& path, std::uint64_t flags) {
-    open_how how{};
-    how.flags = flags | O_CLOEXEC;
-    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
-    long fd;
-    while ((fd = syscall(SYS_openat2, folder, path.c_str(), &how, sizeof how)) < 0 &&
-           errno == EINTR) {
-    }
-    return static_cast<int>(fd);
-}
 
 bool hasParentStep(std::string_view name) {
     while (!name.empty()) {
@@ -71,7 +54,7 @@ bool DiskReplyFiles::accept(const std::string& name, const std::string& script) 
     if (slash == std::string::npos) {
         folder = here;
     } else {
-        folder = openBeneath(here, name.substr(0, slash), O_PATH | O_DIRECTORY);
+        folder = host::openBeneath(here, name.substr(0, slash), O_PATH | O_DIRECTORY);
         const int reason = errno;
         ::close(here);
         if (folder < 0) return reason == ENOENT || reason == ENOTDIR;
@@ -88,7 +71,7 @@ bool DiskReplyFiles::accept(const std::string& name, const std::string& script) 
 // An entry that does not exist may be made; one that exists must resolve
 // beneath the folder and be another file than the script, links included.
 bool DiskReplyFiles::mayTake(const std::string& entry, const struct stat* script) const {
-    const int found = openBeneath(folder, entry, O_PATH);
+    const int found = host::openBeneath(folder, entry, O_PATH);
     if (found < 0) return errno == ENOENT;
     struct stat target {};
     const bool isScript = script && fstat(found, &target) == 0 && target.st_dev == script->st_dev &&

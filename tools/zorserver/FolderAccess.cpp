@@ -1,37 +1,10 @@
 #include "FolderAccess.h"
 
 #include <fcntl.h>
-#include <linux/openat2.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 #include <cerrno>
 
 namespace zorserver {
-
-namespace {
-
-// The wrapper arrived in glibc 2.38 only.
-int openat2Call(int folderFd, const char* name, int flags, mode_t mode) {
-    open_how how{};
-    how.flags = static_cast<unsigned long long>(flags);
-    how.mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? mode : 0;
-    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
-    int fd;
-    do {
-        fd = static_cast<int>(syscall(SYS_openat2, folderFd, name, &how, sizeof how));
-    } while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
-}  // namespace
-
-int openBeneath(int folderFd, const std::string& name, int flags, mode_t mode) {
-    if (name.empty()) {
-        errno = ENOENT;
-        return -1;
-    }
-    return openat2Call(folderFd, name.c_str(), flags | O_CLOEXEC, mode);
-}
 
 int removeBeneath(int folderFd, const std::string& name) {
     std::string parent = ".";

@@ -8,10 +8,11 @@
 
 #include <string>
 
+#include "host/PosixFiles.h"
+
 namespace zorserver {
 
-// open(2) of the name beneath the folder; -1 with errno when it fails.
-int openBeneath(int folderFd, const std::string& name, int flags, mode_t mode = 0);
+using host::openBeneath;
 
 // Unlinks the name's last component inside its parent folder, which is
 // resolved beneath the folder; a link there is removed, never followed.
