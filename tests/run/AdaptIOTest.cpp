@@ -197,16 +197,6 @@ TEST_F(PrivateLockTest, OnlyARegularFileServesAsTheLock) {
     }
 }
 
-// The output file that is the lock file would wait for its own write phase.
-TEST_F(PrivateLockTest, TheLockFileIsNoOutputFile) {
-    alarm(20);  // a wait for ever ends this process instead of hanging it
-    AdaptIO io;
-    EXPECT_EQ(io.openOut(lockPath.c_str()), 0);
-    EXPECT_EQ(io.openOut(path.c_str()), 1);
-    io.closeOut();
-    alarm(0);
-}
-
 pid_t heardHolder;
 void stopHolder(int holderPid) {
     heardHolder = holderPid;

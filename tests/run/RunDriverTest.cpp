@@ -1,7 +1,5 @@
 // Whole runs and the provider way through real scripts, refused calls, the verify observer.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <utime.h>
 
 #include <ctime>
@@ -12,6 +10,7 @@
 
 #include "FileLimit.h"
 #include "Golden.h"
+#include "ScriptFixture.h"
 #include "run/AdaptIO.h"
 #include "run/OutputLock.h"
 #include "run/Parse.h"
@@ -76,35 +75,8 @@ void listen(const char* name, int position, int pass, int result) {
         << name << ' ' << position << ' ' << pass << ' ' << result << '\n';
 }
 
-class RunDriverTest : public ::testing::Test {
+class RunDriverTest : public scripttest::ScriptFixture {
 protected:
-    std::string write(const std::string& name, const std::string& text) const {
-        zortest::writeFile(dir.file(name), text);
-        return dir.file(name);
-    }
-    std::string output() const { return zortest::readFile(dir.file("out.txt")); }
-    std::string resultfile() const { return "resultfile \"" + dir.file("out.txt") + "\"\n"; }
-
-    // Runs the script as the first of a child process, so that a failed
-    // verification does not stick to this one. Answers its code, or 99 when a
-    // clean run after it does not answer -4 exactly when a verification failed.
-    int run(const std::string& text, int (*callback)(),
-            Parse::VerifyObserver observer = nullptr) const {
-        const std::string script = write("s.txt", text);
-        const std::string clean = write("clean.txt", "resultfile \"" + dir.file("c.txt") + "\"\n");
-        const pid_t child = fork();
-        if (child == 0) {
-            alarm(60);  // a run that never ends must not hold the machine's writers
-            Parse::setVerifyObserver(observer);
-            const int code = Parse::parseLoop(script.c_str(), "", callback);
-            const int later = Parse::parseLoop(clean.c_str(), "", nullptr);
-            _exit(later == (Parse::getLastVerifyResult() ? -4 : 0) ? code + 128 : 99 + 128);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) - 128 : 1000;
-    }
-
     // Runs the script where files may not grow beyond limit bytes; answers
     // "<code> <verifyResult> <the last write phase's error>".
     std::string runLimited(const std::string& text, rlim_t limit) const {
@@ -115,8 +87,6 @@ protected:
                    Parse::getIO().getWriteError();
         });
     }
-
-    zortest::TempDir dir;
 };
 
 // A report or closing line feed that did not go in whole is a failure, never a
@@ -156,11 +126,11 @@ TEST_F(RunDriverTest, OutputThatCannotBeWrittenWholeFails) {
 // Writing into the lock file would wait for the write phase's own lock.
 TEST_F(RunDriverTest, TheLockFileIsNoOutputFile) {
     const std::string script = "resultfile \"" + std::string(zor::outputLockPath()) + "\"\nt { }\n";
-    EXPECT_EQ(run(script, passFlagByName), -3);
+    EXPECT_EQ(runInChild(script, passFlagByName), -3);
 }
 
 TEST_F(RunDriverTest, RunAppendsTheApprovedReports) {
-    EXPECT_EQ(run(resultfile() + runBody, runRegistered), -4);
+    EXPECT_EQ(runInChild(resultfile() + runBody, runRegistered), -4);
     EXPECT_TRUE(zortest::matchesGolden("run_script.txt", output()));
 }
 
@@ -170,7 +140,7 @@ using VerifyObserverTest = RunDriverTest;
 TEST_F(VerifyObserverTest, ObservedRunWritesAndReturnsWhatAnUnobservedOneDoes) {
     heardFile = dir.file("heard.txt");
     const std::string text = resultfile() + flagsBody;
-    EXPECT_EQ(run(text, passFlagByName, listen), -4);
+    EXPECT_EQ(runInChild(text, passFlagByName, "", listen), -4);
     EXPECT_TRUE(zortest::matchesGolden("run_pass_flags.txt", output()));
     const int failed = Parse::adjustLine(static_cast<int>(text.find("failed")), 2);
     const int passed = Parse::adjustLine(static_cast<int>(text.find("passed")), 4);

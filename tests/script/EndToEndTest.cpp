@@ -1,8 +1,6 @@
 // Whole scripts through Parse::parseLoop with the hosts' callback and an echo test,
 // their output files compared byte for byte with approved files.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -30,42 +28,32 @@ void echoValues() {
 
 ZorCall echoRegistration("echo", echoValues);
 
-// A failed verification sticks to the process, so each script runs in a child,
-// whose exit status carries the result.
-class EndToEndTest : public scripttest::ScriptFixture {
-protected:
-    int runScript(const std::string& script, const std::string& filter = "") {
-        const std::string path = write("script.txt", script);
-        const pid_t child = fork();
-        if (child == 0) {
-            _exit((Parse::parseLoop(path.c_str(), filter.c_str(), runCallback) + 128) & 0xff);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) - 128 : 1000;
-    }
-};
+using EndToEndTest = scripttest::ScriptFixture;
 
 TEST_F(EndToEndTest, ValuesNestedRecordsListsAndVariables) {
-    const int result = runScript(resultfile() +
-                                 "{ prefix = \"log_\" count = 0x10 g { a = 1 b = \"x\" } }\n"
-                                 "echo {\n"
-                                 "// the echo returns its input\n"
-                                 "  user = \"guest\" retries = 2 ratio = -.5 opts { fast = 1 }\n"
-                                 "  ids[] { 4 0x1F {-2} } pts[] { { x = 1 } y = 2 }\n"
-                                 "  name = (\"a\" (prefix) \"b\") n = (count) grp = (g)\n"
-                                 "  verify: user == \"guest\" retries >= 2 ratio < 0.0\n"
-                                 "          opts { fast != 0 } n = 16 grp.b == \"x\"\n"
-                                 "          missing == 1\n"
-                                 "}\n"
-                                 "echo { v = 1 verify: v == 2 }\n"
-                                 "echo { }\n");
+    const int result =
+        runInChild(resultfile() +
+                       "{ prefix = \"log_\" count = 0x10 g { a = 1 b = \"x\" } }\n"
+                       "echo {\n"
+                       "// the echo returns its input\n"
+                       "  user = \"guest\" retries = 2 ratio = -.5 opts { fast = 1 }\n"
+                       "  ids[] { 4 0x1F {-2} } pts[] { { x = 1 } y = 2 }\n"
+                       "  name = (\"a\" (prefix) \"b\") n = (count) grp = (g)\n"
+                       "  verify: user == \"guest\" retries >= 2 ratio < 0.0\n"
+                       "          opts { fast != 0 } n = 16 grp.b == \"x\"\n"
+                       "          missing == 1\n"
+                       "}\n"
+                       "echo { v = 1 verify: v == 2 }\n"
+                       "echo { }\n",
+                   runCallback);
     EXPECT_EQ(result, -4);
     EXPECT_TRUE(zortest::matchesGolden("script_values.txt", output()));
 }
 
 TEST_F(EndToEndTest, ErrorTextFollowsTheReportsOfTheTestsBeforeIt) {
-    EXPECT_EQ(runScript(resultfile() + "echo { a = 1 verify: a == 1 }\necho { b = 2 }\n\n}\n"), 5);
+    EXPECT_EQ(runInChild(resultfile() + "echo { a = 1 verify: a == 1 }\necho { b = 2 }\n\n}\n",
+                         runCallback),
+              5);
     EXPECT_TRUE(zortest::matchesGolden("script_error.txt", output()));
 }
 
@@ -77,7 +65,7 @@ TEST_F(EndToEndTest, FilterRunsOneTestFarIntoTheScript) {
     script += "echo { last = 1 verify: last == 1 }\r\n";
     script += "echo { after = 1 }\r\n";
     const std::string filter = "echo" + std::to_string(positionOf(script, "echo { last"));
-    EXPECT_EQ(runScript(script, filter), 0);
+    EXPECT_EQ(runInChild(script, runCallback, filter), 0);
     EXPECT_TRUE(zortest::matchesGolden("script_filter.txt", output()));
 }
 

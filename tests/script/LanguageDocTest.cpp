@@ -104,31 +104,20 @@ int runExampleTest() {
     return 1;
 }
 
-class InFolder {
-public:
-    explicit InFolder(const std::filesystem::path& folder)
-        : previous(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
-    ~InFolder() { std::filesystem::current_path(previous); }
-
-private:
-    std::filesystem::path previous;
-};
-
 void checkExample(const Example& example) {
     zortest::TempDir dir;
     // Output files land in the current folder, which is what the reference says.
-    InFolder inDir(dir.path());
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
     zortest::writeFile("script.txt", example.script);
     Parse::parseLoop("script.txt", example.filter.c_str(), runExampleTest);
+    const std::filesystem::path outFile = dir.path() / Parse::getLastOutFile();
+    std::filesystem::current_path(previous);
 
-    const std::string error = Parse::getErrString();
-    EXPECT_EQ(error, example.error.value_or(""));
+    EXPECT_EQ(Parse::getErrString(), example.error.value_or(""));
     if (!example.report) return;
-    const std::string outFile = Parse::getLastOutFile();
     ASSERT_TRUE(std::filesystem::is_regular_file(outFile)) << "no output file " << outFile;
-    EXPECT_EQ(zortest::readFile(outFile), outputFileOf(example));
+    EXPECT_EQ(zortest::readFile(outFile.string()), outputFileOf(example));
 }
 
 TEST(LanguageDocTest, EveryExampleWritesWhatTheReferenceShows) {

@@ -36,7 +36,6 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
         int position = -1;
     } cases[] = {
         {"", ""},
-        {" \n\t;\r\n/* a\n comment */ // and another\n", ""},
         // A comment right after a test's brace is a marker beside its results.
         {"{\n// none\n v = 1 }\nt {\n// first\r\n x // still\n = 1 // after\n}",
          "t: x=1 //000005=\"// first\r\n\" //000006=\"// still\n\""},
@@ -50,13 +49,9 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
         // where it stands, even when the parser has read past it.
         {"t {\n a = 2147483648 }", "number out of range (2147483648) in line 2\n", 8},
         {"t { a = -2147483649 }", "number out of range (-2147483649) in line 1\n", 8},
-        {"t { a = 3000000000 }", "number out of range (3000000000) in line 1\n"},
-        {"t { a = -" + e400 + " }", "number out of range (-" + e400 + ") in line 1\n"},
         {"t { l[] { 1 {" + e400 + "\n} } }", "number out of range (" + e400 + ") in line 1\n", 13},
         {"t { a = - }", "malformed number (-) in line 1\n", 8},
-        {"t { a = --5 }", "malformed number (--5) in line 1\n"},
         {"t { a = 1.2.3 }", "malformed number (1.2.3) in line 1\n"},
-        {"t { a = .. }", "malformed number (..) in line 1\n"},
         {"t { a = -. }", "malformed number (-.) in line 1\n"},
         {"t { verify: l[] { --1.5 } }", "malformed number (--1.5) in line 1\n"},
         // 0xFF is a character: in a comment it is the comment's, elsewhere a
@@ -66,7 +61,6 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
         {"a { s = \xff }", "parse error in line 1 ( \xff... )\n"},
         // A block comment left open is reported where it opened.
         {"a { x = 1 }\n\n  /* open\nb { y = 2 }", "unterminated comment in line 3\n", 13},
-        {"a { x = 1 }\n// end", "a: x=1"},
         {vars + "a.b { a = \"x y\" b = (\"p\" \"q\") c = (\"<\" (v) \">\") x = \"a\" x = \"b\" }",
          "a.b: a=\"x y\" b=\"pq\" c=\"<p>\" x=\"b\""},
         // Nested records are grafted at their closing brace.
@@ -85,9 +79,7 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
          "t: ==a=1 ==b=1 > c=1 < d=1 !=e=1 >=f=1 <=g=1 p.> x=1 l[0]=1 l[1].==y=2"},
         {"a b{}", "parse error in line 1 ( b... )\n", 2},
         {"a{x}", "parse error in line 1 ( }... )\n"},
-        {"a{x=}", "parse error in line 1 ( }... )\n"},
         {"a {\n  x = 1\n}\n}\n", "parse error in line 4 ( }... )\n", 11},
-        {"a { x = 1 } @", "parse error in line 1 ( @... )\n"},
         // The end of the input inside a record has no token part.
         {"a {\n x = 1\n", "parse error in line 3\n"},
         {"a { x = 1", "parse error in line 1\n", 9},
@@ -95,7 +87,6 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
         {"a { s { x == 1 } }", "illegal operation (==) in line 1\n"},
         {"{ v = 1 }\nt {\n  x = (v.w)\n}", "undefined (v.w) in line 3\n"},
         {vars + "t { k[] { 1 (nothing) } }", "undefined (nothing) in line 2\n"},
-        {"resultfile (\"out_\" (prefix) \".txt\")", "undefined (prefix) in line 1\n"},
         {"{ n = 5 }\nresultfile (\"out_\" (n) \".txt\")", "undefined (n) in line 2\n"},
         // Texts longer than 499 characters are cut and still end with a line feed.
         {"a { x = 1 }\n\n" + std::string(600, 'b') + " c",
@@ -113,8 +104,6 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
         // Each identifier and "." of a path waits on the stack until its end.
         {"t { " + repeat("a.", 260) + "a = 1 }", "parser stack overflow in line 1 ( a..*"},
         // The body is level 1; lists and record items count as levels too.
-        {"t { " + nested(18) + "}", "t: " + repeat("n.", 18) + "x=1"},
-        {"t {\n" + nested(18, "\n\na.b { x = 1 }") + "}", "nesting too deep (a.b) in line 4\n"},
         {"t { " + nested(17, "l[] { 1 2 }") + "}", "t: " + n17 + "l[0]=1 " + n17 + "l[1]=2"},
         {"t { " + nested(17, "l[] { x = 1 }") + "}", "nesting too deep (l) in line 1\n"},
         {"t { " + repeat("l[] { { ", 9) + "m[] { 1 }" + repeat(" } }", 9) + " }",

@@ -20,67 +20,47 @@ std::string globals() {
     return elementsOf(zor::globalVars()[0]);
 }
 
-TEST_F(StatementTest, WorkedExampleFillsTheStoresOfEachTest) {
-    EXPECT_EQ(runWithOutput("{ prefix = \"log_\" count = 3 }\n"
-                            "login { user = \"guest\" opts { fast = 1 } verify: status == 0 }\n"
-                            "keypress{x=12 y=40 key=\"a\"}\n"),
-              0);
-    EXPECT_EQ(seen, (Tests{"login: user=\"guest\" opts.fast=1 ==status=0",
-                           "keypress: x=12 y=40 key=\"a\""}));
-    EXPECT_EQ(globals(), "prefix=\"log_\" count=3");
-    // The stores keep the last record's data after the parse.
-    EXPECT_EQ(elementsOf(Parse::getInStore()[0]), "x=12 y=40 key=\"a\"");
-}
-
-TEST_F(StatementTest, FilterRunsOnlyTheRecordAtItsPosition) {
-    const std::string records = "log { }\nlogin { a = 1 }\nlogin { a = 2 }\nother { }\n";
-    const std::string at = std::to_string(positionOf(resultfile() + records, "login { a = 2"));
-    for (const std::string& filter : {"login" + at, "login " + at}) {
-        seen.clear();
-        EXPECT_EQ(runWithOutput(records, filter), 0);
-        EXPECT_EQ(seen, (Tests{"login: a=2"})) << filter;
-        EXPECT_EQ(Parse::getErrLine(), 0);
-    }
-    // "log" at position 0 matches "login57" too: the rest, "in57", reads as 0.
-    seen.clear();
-    run(records, "login57");
-    EXPECT_EQ(seen, (Tests{"log:"}));
-}
-
 // Refuses every test but those named "login" at an even position.
 int evenLogins(const char* name, int position) {
     return std::string(name) == "login" && position % 2 == 0 ? 1 : 0;
 }
 
-// A refused test is passed over as the filter passes over the others, and the
-// parse goes on past it; the filter still narrows what the selector is asked.
-TEST_F(StatementTest, SelectorRefusesTestsAsTheFilterDoes) {
-    const std::string records = "login { a = 1 }\nlogin { a = 22 }\n{ g = 1 }\nother { }\n";
-    const std::string script = resultfile() + records;
-    const int first = positionOf(script, "login { a = 1 ");
-    const int second = positionOf(script, "login { a = 22");
+// A filter or a selector passes tests over and the parse goes on past them; the
+// filter still narrows what the selector is asked. Statements and variable
+// records outside tests still run.
+TEST_F(StatementTest, FilterAndSelectorRunOnlyTheirTests) {
+    const std::string records =
+        "log { }\nlogin { a = 1 }\nlogin { a = 22 }\n{ g = 1 }\nother { }\n";
+    const int first = positionOf(resultfile() + records, "login { a = 1 "),
+              second = positionOf(resultfile() + records, "login { a = 22");
     const std::string even = first % 2 == 0 ? "login: a=1" : "login: a=22";
-    const std::string odd = "login " + std::to_string(first % 2 == 0 ? second : first);
+    const std::string evenAt = std::to_string(first % 2 == 0 ? first : second);
+    const std::string oddAt = std::to_string(first % 2 == 0 ? second : first);
     const struct {
+        bool selector;
         std::string filter;
         Tests expected;
     } cases[] = {
-        {"", {even}},
-        {"login " + std::to_string(first % 2 == 0 ? first : second), {even}},
-        {odd, {}},
+        {false, "", {"log:", "login: a=1", "login: a=22", "other:"}},
+        {false, "login" + std::to_string(second), {"login: a=22"}},
+        {false, "login " + std::to_string(second), {"login: a=22"}},
+        {true, "", {even}},
+        {true, "login " + evenAt, {even}},
+        {true, "login " + oddAt, {}},
     };
-    Parse::setTestSelector(evenLogins);
-    for (const auto& [filter, expected] : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.filter);
         seen.clear();
-        EXPECT_EQ(runWithOutput(records, filter), 0) << filter;
-        EXPECT_EQ(seen, expected) << filter;
+        Parse::setTestSelector(c.selector ? evenLogins : nullptr);
+        EXPECT_EQ(runWithOutput(records, c.filter), 0);
+        EXPECT_EQ(seen, c.expected);
+        EXPECT_EQ(globals(), "g=1");
     }
-    // Statements and variable records outside tests still run.
-    EXPECT_EQ(globals(), "g=1");
     Parse::setTestSelector(nullptr);
+    // "log" at position 0 matches "login57" too: the rest, "in57", reads as 0.
     seen.clear();
-    EXPECT_EQ(runWithOutput(records), 0);
-    EXPECT_EQ(seen.size(), 3u);
+    run(records, "login57");
+    EXPECT_EQ(seen, (Tests{"log:"}));
 }
 
 TEST_F(StatementTest, FilteredRunsKeepTheVariablesAndMaySelectAVariableRecord) {
@@ -100,13 +80,9 @@ TEST_F(StatementTest, FilteredRunsKeepTheVariablesAndMaySelectAVariableRecord) {
     EXPECT_EQ(globals(), "");
 }
 
-TEST_F(StatementTest, OutputFileNameFromStringsAndTextVariables) {
+// Under a filter an undefined variable is the empty text.
+TEST_F(StatementTest, UndefinedVariablesInAnOutputFileNameAreEmptyUnderAFilter) {
     const std::string folder = dir.path().string() + "/";
-    run("{ dir = \"" + folder +
-        "\" prefix = \"log_\" }\nresultfile ((dir) \"out_\" (prefix) \".txt\")");
-    EXPECT_EQ(Parse::getLastOutFile(), folder + "out_log_.txt");
-    EXPECT_TRUE(std::filesystem::exists(folder + "out_log_.txt"));
-    // Under a filter an undefined variable is the empty text.
     run("resultfile (\"" + folder + "out_\" (none) \".txt\")\nresultfile ((none))", "none0");
     EXPECT_EQ(Parse::getErrLine(), 0);
     EXPECT_STREQ(Parse::getLastOutFile(), "");

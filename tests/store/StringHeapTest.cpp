@@ -11,15 +11,6 @@ using zor::StringHeap;
 
 namespace {
 
-TEST(StringHeapTest, RequestsGetTheSmallestBlockThatHoldsTheHeader) {
-    StringHeap heap;
-    const std::pair<int, int> cases[] = {{1, 3}, {4, 3}, {5, 4}, {60, 6}, {61, 7}, {508, 9}};
-    for (auto [size, order] : cases)
-        EXPECT_EQ(StringHeap::blockOrder(heap.allocate(size)), order) << size;
-    EXPECT_EQ(heap.allocate(0), nullptr);
-    EXPECT_EQ(heap.allocate(509), nullptr);
-}
-
 // Double, foreign and misplaced releases must not merge over blocks in use.
 TEST(StringHeapTest, ReleasesOfAnythingButABlockInUseAreIgnored) {
     StringHeap heap, otherHeap;

@@ -8,8 +8,7 @@
 
 namespace storetest {
 
-// The element keeps its place in the list and its buffer: a longer string gets a
-// block of its length + 1, which shorter strings and numbers then reuse.
+// The element keeps its place in the list whatever type a value gives it.
 TEST(ValueRefTest, AssignmentsRetypeTheElementInPlace) {
     DataMap record;
     append(record, {{"first", 0}, {"a", 5}, {"last", 0}});
@@ -17,18 +16,13 @@ TEST(ValueRefTest, AssignmentsRetypeTheElementInPlace) {
     EXPECT_EQ(listing(record), (Listing{"first=0", "a='text'", "last=0"}));
     record["a"] = 2.5;
     EXPECT_EQ(listing(record), (Listing{"first=0", "a=2.500000d", "last=0"}));
-    StoreEl* element = record.getData("a");
     record["a"] = std::string(60, 's').c_str();
-    EXPECT_EQ(element->getLen(), 61);
-    void* block = element->getData();
     record["a"] = "0123456789";
     EXPECT_EQ(text(record["a"]), "0123456789");
     record["a"] = 4;
     EXPECT_EQ(int(record["a"]), 4);
     record["a"] = static_cast<const char*>(nullptr);
-    EXPECT_EQ(listing(record)[1], "a=''");
-    EXPECT_EQ(element->getData(), block);
-    EXPECT_EQ(element->getLen(), 61);
+    EXPECT_EQ(listing(record), (Listing{"first=0", "a=''", "last=0"}));
 }
 
 // Texts beyond the string heap's largest block are stored whole; wide texts are
@@ -128,17 +122,15 @@ TEST(ValueRefTest, GraftingHangsItemsWithBracketsAndMembersWithDots) {
     append(longer, {{std::string(600, 'm').c_str(), 1}});
     cut["p"] = longer;
     EXPECT_EQ(listing(cut), (Listing{"p." + std::string(497, 'm') + "=1"}));
-}
-
-TEST(ValueRefTest, GraftStopsAtAnUnknownTypeButSkipsItOverPresentElements) {
-    DataMap source, target;
-    append(source, {{"a", 1}, {"b", 2}, {"c", 3}});
-    source.getData("b")->setType(5);
-    target["p"] = source;
-    EXPECT_EQ(listing(target), (Listing{"p.a=1"}));
-    append(target, {{"p.b", 0}, {"p.c", 0}});
-    target["p"] = source;
-    EXPECT_EQ(listing(target), (Listing{"p.a=1", "p.b=0", "p.c=3"}));
+    // An unknown type ends the graft, but is passed over where the target has the name.
+    DataMap odd, into;
+    append(odd, {{"a", 1}, {"b", 2}, {"c", 3}});
+    odd.getData("b")->setType(5);
+    into["p"] = odd;
+    EXPECT_EQ(listing(into), (Listing{"p.a=1"}));
+    append(into, {{"p.b", 0}, {"p.c", 0}});
+    into["p"] = odd;
+    EXPECT_EQ(listing(into), (Listing{"p.a=1", "p.b=0", "p.c=3"}));
 }
 
 // What the action writes through the shared file object into a fresh output file.
