@@ -27,9 +27,20 @@ bool inside(const StoreEl& element, const void* buffer) {
            at < reinterpret_cast<const char*>(&element + 1);
 }
 
-// Null texts read as empty ones, and a null block is refused. A number written
-// over a block too small for it goes back to the inline buffer.
-TEST_F(ElementTest, NullTextsReadEmptyAndNumbersNeverOverrunASmallBlock) {
+// Texts one character short of the inline buffers stay in them, longer ones get a
+// block: the line between must not let a text run past its buffer. Null texts
+// read as empty ones, and a null block is refused. A number written over a block
+// too small for it goes back to the inline buffer.
+TEST_F(ElementTest, TextsNeverOverrunTheirBuffers) {
+    for (auto [nameLength, inlined] : {std::pair{39u, true}, std::pair{40u, false}}) {
+        std::string name(nameLength, 'n'), value(nameLength - 1, 'v');
+        auto* e = new StoreEl(name.c_str(), value.c_str());
+        EXPECT_EQ(e->getName(), name);
+        EXPECT_EQ(static_cast<const char*>(e->getData()), value);
+        EXPECT_EQ(inside(*e, e->getName()), inlined) << nameLength;
+        EXPECT_EQ(inside(*e, e->getData()), inlined) << nameLength;
+        delete e;
+    }
     auto* e = new StoreEl(nullptr, static_cast<const char*>(nullptr));
     e->setData(nullptr, 5);
     EXPECT_STREQ(e->getName(), "");
