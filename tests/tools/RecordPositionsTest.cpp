@@ -32,3 +32,26 @@ TEST(RecordPositionsTest, FindsTheNextTopLevelTestRecordOfThatName) {
     }
     EXPECT_EQ(zorrun::findTestRecord(dir.file("missing.txt"), -1, "login"), -1);
 }
+
+// Positions leave out line feeds, so a CR LF counts as one character. The
+// file is read a piece at a time: lines past the first piece count alike.
+TEST(LineCounterTest, PositionsFindTheirLinesInOrderAndAgain) {
+    zortest::TempDir dir;
+    std::string longer;
+    for (int i = 0; i < 20000; ++i) longer += "x\n";
+    const struct {
+        std::string text;
+        std::vector<std::pair<int, int>> asked;  // position, line
+    } cases[] = {
+        {"ab\ncd\r\n\nef",
+         {{0, 1}, {1, 1}, {2, 2}, {4, 2}, {5, 4}, {1, 1}, {6, 4}, {7, 0}, {-1, 0}}},
+        {longer, {{9000, 9001}, {19999, 20000}, {20000, 0}}},
+    };
+    zorrun::LineCounter lines;
+    for (const auto& c : cases) {
+        zortest::writeFile(dir.file("s.txt"), c.text);
+        lines.open(dir.file("s.txt"));
+        for (const auto& [position, line] : c.asked)
+            EXPECT_EQ(lines.lineOf(position), line) << position;
+    }
+}

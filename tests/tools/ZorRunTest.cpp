@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
+#include <set>
 
 #include "ZorRunFixture.h"
 
@@ -12,8 +14,6 @@ protected:
         "resultfile \"out.txt\"\n"
         "zortst { a = 1 verify: a == 1 }\n"
         "zortst { b = \"x\" verify: b != \"y\" }\n";
-    const std::string failing = "resultfile \"fail_out.txt\"\nzortst { a = 1 verify: a == 2 }\n";
-
     const std::string passLines =
         "== pass.txt\nzortst 20 (pass.txt:2): ok (out.txt)\nzortst 51 (pass.txt:3): ok (out.txt)\n";
 };
@@ -26,10 +26,11 @@ TEST_F(ZorRunTest, EachScriptIsJudgedByItsOwnTests) {
     EXPECT_EQ(pass.out, passLines + "tests: 2, passed: 2, failed: 0, scripts with errors: 0\n");
     EXPECT_EQ(pass.err, "");
 
+    write("fail.txt", "resultfile \"fail_out.txt\"\nzortst { a = 1 verify: a == 2 }\n");
     const std::string failed =
         "== fail.txt\nzortst 25 (fail.txt:2): FAIL (fail_out.txt)\n    expected a == 2, actual 1\n";
     const std::string summary = "tests: 3, passed: 2, failed: 1, scripts with errors: 0\n";
-    auto run = zorRun({write("fail.txt", failing), "pass.txt"});
+    auto run = zorRun({"fail.txt", "pass.txt"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, failed + passLines + summary);
     // Quiet prints only failed tests, under their script.
@@ -56,40 +57,88 @@ TEST_F(ZorRunTest, ScriptErrorsAreNamedOnStderrAndTheOtherScriptsRun) {
     EXPECT_TRUE(read("broken_out.txt").ends_with("}\r\n\r\nparse error in line 3 ( }... )\n\n"));
 }
 
-TEST_F(ZorRunTest, BadArgumentsHelpAndVersion) {
-    const auto bad = [](const std::string& why) {
-        return "ZorRun: " + why + "\nTry 'ZorRun --help' for more information.\n";
-    };
+TEST_F(ZorRunTest, BadArgumentsAreRefusedBeforeAnythingRuns) {
+    write("s.txt", passing);
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{}, bad("no script given")},
-        {{"--frobnicate", "s.txt"}, bad("unknown option '--frobnicate'")},
-        {{"s.txt", "--trace-depth"}, bad("--trace-depth needs a value")},
-        {{"--trace-depth=101", "s.txt"},
-         bad("--trace-depth expects a number from 0 to 100, not '101'")},
-        {{"--filter", std::string(256, 'f'), "s.txt"},
-         bad("--filter takes at most 255 characters")},
-        // "--" ends the options; help wins over everything after it.
-        {{"--", "--odd.txt"}, "--odd.txt: cannot open script: No such file or directory\n"},
-        {{"s.txt", "--help", "--bogus"}, ""},
+        {{}, "no script given"},
+        {{"--frobnicate", "s.txt"}, "unknown option '--frobnicate'"},
+        {{"s.txt", "--trace-depth"}, "--trace-depth needs a value"},
+        {{"--trace-depth=101", "s.txt"}, "--trace-depth expects a number from 0 to 100, not '101'"},
+        {{"--filter", std::string(256, 'f'), "s.txt"}, "--filter takes at most 255 characters"},
+        {{"--color=sometimes", "s.txt"}, "--color expects auto, always or never, not 'sometimes'"},
+        {{"-j", "0", "s.txt"}, "--jobs expects a number from 1 to 64, not '0'"},
+        {{"--jobs=65", "s.txt"}, "--jobs expects a number from 1 to 64, not '65'"},
+        {{"--shard", "3/3", "s.txt"}, "--shard expects INDEX/COUNT"},
+        {{"--shard", "1", "s.txt"}, "--shard expects INDEX/COUNT"},
+        {{"--timeout", "0", "s.txt"}, "--timeout expects whole seconds from 1 to 86400, not '0'"},
+        {{"--repeat", "1.5", "s.txt"}, "--repeat expects a number from 1 to 1000, not '1.5'"},
+        {{"--no-fork", "--timeout", "5", "s.txt"}, "--jobs and --timeout need workers"},
     };
-    for (const auto& [args, err] : cases) {
+    for (const auto& [args, why] : cases) {
+        SCOPED_TRACE(why);
         auto run = zorRun(args);
-        EXPECT_EQ(run.status, err.empty() ? 0 : 2) << err;
-        EXPECT_EQ(run.err, err);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(run.err.starts_with("ZorRun: " + why)) << run.err;
+        EXPECT_TRUE(run.err.ends_with("\nTry 'ZorRun --help' for more information.\n")) << run.err;
     }
-    EXPECT_EQ(zorRun({"-h"}).out.rfind("Usage: ZorRun [options] SCRIPT...\n", 0), 0u);
+    setenv("ZOR_SHARD_INDEX", "0", 1);
+    EXPECT_EQ(zorRun({"s.txt"}).status, 2);
+    unsetenv("ZOR_SHARD_INDEX");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.txt")));
+
+    // "--" ends the options; help wins over everything after it.
+    EXPECT_EQ(zorRun({"--", "--odd.txt"}).err,
+              "--odd.txt: cannot open script: No such file or directory\n");
+    auto help = zorRun({"s.txt", "--help", "--bogus"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: ZorRun [options] SCRIPT...\n", 0), 0u);
     EXPECT_EQ(zorRun({"--version"}).out, "ZorRun " ZORRUN_VERSION "\n");
 }
 
-TEST_F(ZorRunTest, FilterRunsTheSelectedTestAlone) {
-    auto run = zorRun({"--filter", "zortst 51", write("pass.txt", passing)});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out,
-              "== pass.txt\nzortst 51 (pass.txt:3): ok (out.txt)\n"
-              "tests: 1, passed: 1, failed: 0, scripts with errors: 0\n");
-    auto none = zorRun({"--filter=zortst 9999", "pass.txt"});
-    EXPECT_EQ(none.status, 2);
-    EXPECT_EQ(none.err, "pass.txt: the filter 'zortst 9999' selects no test\n");
+// A report that cannot be drafted, or would replace a script, or a failed-test
+// list that is not ZorRun's own, stops the run before any script runs; no
+// draft is left behind.
+TEST_F(ZorRunTest, ReportFilesThatCannotBeUsedStopTheRunBeforeItStarts) {
+    const std::string script = write("s.txt", passing);
+    ASSERT_EQ(link(dir.file("s.txt").c_str(), dir.file("link.txt").c_str()), 0);
+    std::filesystem::create_directory(dir.file("folder"));
+    write("foreign.xml",
+          "<?xml version=\"1.0\"?>\n<testsuites><testsuite name=\"s\">"
+          "<testcase classname=\"pkg.Class\" name=\"t\"/></testsuite></testsuites>\n");
+    const std::string noDir = "No such file or directory", isScript = "it is one of the scripts";
+    const std::string notOurs = "not a JUnit report written by ZorRun";
+    const struct {
+        const char *option, *file, *kind;
+        std::string reason;
+    } cases[] = {
+        {"--junit", "nodir/report.xml", "write JUnit report", noDir},
+        {"--junit", "s.txt", "write JUnit report", isScript},
+        {"--junit", "./s.txt", "write JUnit report", isScript},
+        {"--junit", "link.txt", "write JUnit report", isScript},
+        {"--json", "nodir/r.json", "write JSON report", noDir},
+        {"--json", "s.txt", "write JSON report", isScript},
+        {"--html", "nodir/report.html", "write HTML report", noDir},
+        {"--html", "folder", "write HTML report", "Is a directory"},
+        {"--html", "s.txt", "write HTML report", isScript},
+        {"--rerun-failed", "foreign.xml", "rerun failed tests", notOurs},
+        {"--rerun-failed", "s.txt", "rerun failed tests", notOurs},
+        {"--rerun-failed", "missing.xml", "rerun failed tests", noDir},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(std::string(each.option) + " " + each.file);
+        auto run = zorRun({each.option, each.file, script});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err,
+                  each.file + std::string(": cannot ") + each.kind + ": " + each.reason + "\n");
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_EQ(read("s.txt"), passing);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("folder")));
+    std::set<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"folder", "foreign.xml", "link.txt", "s.txt"}));
 }
 
 TEST_F(ZorRunTest, ExampleModuleRunsTheExampleScript) {
@@ -97,10 +146,8 @@ TEST_F(ZorRunTest, ExampleModuleRunsTheExampleScript) {
     auto run = zorRun({"--load=" ZOR_EXAMPLE_MODULE, "example.zor.txt"});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_TRUE(run.out.ends_with("tests: 4, passed: 4, failed: 0, scripts with errors: 0\n"));
-    const std::string report = read("example_out.txt");
-    EXPECT_NE(report.find("priceOrder\r\n{\r\n  // three items"), std::string::npos);
-    EXPECT_NE(report.find("    (session.id) = 4711\r\n"), std::string::npos);
-    EXPECT_EQ(report.find("priceOrder("), std::string::npos) << "no trace unless asked";
+    EXPECT_EQ(read("example_out.txt").find("priceOrder("), std::string::npos)
+        << "no trace unless asked";
 
     // The script deletes its report first, so this one holds the second run.
     auto traced = zorRun({"--load", ZOR_EXAMPLE_MODULE, "--trace-depth", "3",
