@@ -113,13 +113,17 @@ TEST_F(ZorRunSelectTest, ListRunsNothingAndTouchesNoFile) {
     EXPECT_FALSE(std::filesystem::exists(dir.file(".zorrun")));
 }
 
-TEST_F(ZorRunSelectTest, LastFailedRunsAgainWhatFailedInThisFolder) {
+TEST_F(ZorRunSelectTest, LastFailedAndRerunFailedRunAgainWhatFailed) {
     write("s.txt", script);
     write("other.txt", other);
     const std::string kept = "# ZorRun last failed 1: SCRIPT<TAB>NAME POSITION\n";
-    auto all = zorRun({"s.txt", "other.txt"});
+    auto all = zorRun({"--junit", "report.xml", "s.txt", "other.txt"});
     EXPECT_EQ(all.status, 1);
     EXPECT_EQ(read(".zorrun/lastfailed"), kept + "s.txt\tloginA 51\ns.txt\tzortst 67\n");
+    // The failures of ZorRun's JUnit report run again alike.
+    auto rerun = zorRun({"--rerun-failed", "report.xml", "s.txt", "other.txt"});
+    EXPECT_EQ(rerun.out, "== s.txt\n" + login + third + "== other.txt\n" + summary(0, 2));
+    EXPECT_EQ(rerun.status, 1);
 
     auto again = zorRun({"--last-failed", "./s.txt", "other.txt"});
     const std::string dotted =
@@ -144,15 +148,6 @@ TEST_F(ZorRunSelectTest, LastFailedRunsAgainWhatFailedInThisFolder) {
     write("broken.txt", "zortst { a = }\n");
     EXPECT_EQ(zorRun({"broken.txt"}).status, 2);
     EXPECT_EQ(read(".zorrun/lastfailed"), kept + "broken.txt\t\ns.txt\tloginA 51\n");
-}
-
-TEST_F(ZorRunSelectTest, RerunFailedTakesTheFailuresOfZorRunsJUnitReport) {
-    write("s.txt", script);
-    write("other.txt", other);
-    EXPECT_EQ(zorRun({"--junit", "report.xml", "s.txt", "other.txt"}).status, 1);
-    auto rerun = zorRun({"--rerun-failed", "report.xml", "s.txt", "other.txt"});
-    EXPECT_EQ(rerun.out, "== s.txt\n" + login + third + "== other.txt\n" + summary(0, 2));
-    EXPECT_EQ(rerun.status, 1);
 }
 
 // After the first failure no test runs and no report is written, in a worker

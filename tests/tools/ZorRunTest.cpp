@@ -9,6 +9,8 @@
 
 namespace {
 
+using zorruntest::summary;
+
 class ZorRunTest : public zorruntest::ZorRunFixture {
 protected:
     const std::string passing =
@@ -20,42 +22,35 @@ protected:
 };
 
 // The library's failed verification sticks for the life of the process; each
-// script is still judged by its own tests.
-TEST_F(ZorRunTest, EachScriptIsJudgedByItsOwnTests) {
+// script is still judged by its own tests. Script errors are named on stderr
+// and the other scripts run; line ends of either kind give the same column.
+TEST_F(ZorRunTest, EachScriptIsJudgedByItsOwnTestsAndErrorsByTheirScript) {
     auto pass = zorRun({write("pass.txt", passing)});
     EXPECT_EQ(pass.status, 0);
-    EXPECT_EQ(pass.out, passLines + "tests: 2, passed: 2, failed: 0, scripts with errors: 0\n");
+    EXPECT_EQ(pass.out, passLines + summary(2, 0));
     EXPECT_EQ(pass.err, "");
 
     write("fail.txt", "resultfile \"fail_out.txt\"\nzortst { a = 1 verify: a == 2 }\n");
+    write("broken.txt",
+          "resultfile \"broken_out.txt\"\r\nzortst { a = 1 verify: a == 1 }\r\nzortst { a = }\r\n");
     const std::string failed =
         "== fail.txt\nzortst 25 (fail.txt:2): FAIL (fail_out.txt)\n    expected a == 2, actual 1\n";
-    const std::string summary = "tests: 3, passed: 2, failed: 1, scripts with errors: 0\n";
-    auto run = zorRun({"fail.txt", "pass.txt"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, failed + passLines + summary);
-    // Quiet prints only failed tests, under their script.
-    auto quiet = zorRun({"-q", "pass.txt", "fail.txt"});
-    EXPECT_EQ(quiet.status, 1);
-    EXPECT_EQ(quiet.out, failed + summary);
-}
-
-TEST_F(ZorRunTest, ScriptErrorsAreNamedOnStderrAndTheOtherScriptsRun) {
-    // Line ends of either kind give the same column.
-    const std::string broken =
-        "resultfile \"broken_out.txt\"\r\nzortst { a = 1 verify: a == 1 }\r\nzortst { a = }\r\n";
-    auto run =
-        zorRun({"missing.txt", write("broken.txt", broken), write("pass.txt", passing), "."});
+    auto run = zorRun({"fail.txt", "missing.txt", "broken.txt", "pass.txt", "."});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err,
               "missing.txt: cannot open script: No such file or directory\n"
               "broken.txt:3:14: parse error in line 3 ( }... )\n"
               ".: cannot open script: is a directory\n");
-    EXPECT_EQ(run.out,
-              "== missing.txt\n== broken.txt\nzortst 28 (broken.txt:2): ok (broken_out.txt)\n" +
-                  passLines + "== .\ntests: 3, passed: 3, failed: 0, scripts with errors: 3\n");
+    EXPECT_EQ(run.out, failed +
+                           "== missing.txt\n== broken.txt\nzortst 28 (broken.txt:2): ok "
+                           "(broken_out.txt)\n" +
+                           passLines + "== .\n" + summary(3, 1, 3));
     // The library still appends the error text, then its closing line feed.
     EXPECT_TRUE(read("broken_out.txt").ends_with("}\r\n\r\nparse error in line 3 ( }... )\n\n"));
+    // Quiet prints only failed tests, under their script.
+    auto quiet = zorRun({"-q", "pass.txt", "fail.txt"});
+    EXPECT_EQ(quiet.status, 1);
+    EXPECT_EQ(quiet.out, failed + summary(2, 1));
 }
 
 TEST_F(ZorRunTest, BadArgumentsAreRefusedBeforeAnythingRuns) {
