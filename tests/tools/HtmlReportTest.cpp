@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
 using zorrun::HtmlRun;
@@ -52,10 +54,8 @@ TEST(HtmlReportTest, CountsTakeScriptErrorsAndTestErrors) {
     run.scripts.push_back({"one", {}, {passed, failedTest("b", 2), crashed}});
     run.scripts.push_back({"two", {{1, 1, "cannot open"}, {0, 0, "no output file"}}, {passed}});
     const zorrun::HtmlCounts counts = zorrun::countRun(run);
-    EXPECT_EQ(counts.tests, 4);
-    EXPECT_EQ(counts.passed, 2);
-    EXPECT_EQ(counts.failed, 1);
-    EXPECT_EQ(counts.errors, 3);
+    EXPECT_EQ((std::array{counts.tests, counts.passed, counts.failed, counts.errors}),
+              (std::array<long, 4>{4, 2, 1, 3}));
     const std::string page = zorrun::renderHtmlReport(run);
     EXPECT_NE(page.find("id=\"count-errors\"><span class=\"n\">3<"), std::string::npos);
     EXPECT_NE(page.find("two:1:1</a>: cannot open"), std::string::npos);
