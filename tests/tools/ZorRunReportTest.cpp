@@ -223,6 +223,9 @@ TEST_F(ZorRunReportTest, SeveralJobsShowTheirWorkersOnATimeline) {
                             "<span class=\"path\">a.txt</span> <span class=\"tally\">2 of 2"),
                   std::string::npos);
         EXPECT_NE(page.find("\"path\":\"b.txt\",\"tests\":[[\"pause\",22,2,0,"), std::string::npos);
+        EXPECT_NE(page.find("<dt>Command</dt><dd><code>ZorRun -j " + std::string(jobs) +
+                            " --load " ZOR_TEST_MODULE " --html report.html a.txt b.txt<"),
+                  std::string::npos);
     }
 }
 

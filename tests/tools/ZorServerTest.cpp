@@ -104,7 +104,8 @@ TEST_F(ZorServerTest, RunsTheKeptScriptAndEventRecords) {
         exchange(connection, "buttonpress{x=40 y=120 button=0}", "", true, "xin.txt");
     EXPECT_EQ(event.outFile, "");
     EXPECT_EQ(event.errLine, 0);
-    EXPECT_EQ(zortest::deviceLine(display), "A");
+    exchange(connection, "keypress{x=40 y=120 key=\"z\"}", "", true, "xin.txt");
+    EXPECT_EQ(zortest::deviceLine(display), "Az");
 }
 
 // While one client is served, the next waits.
