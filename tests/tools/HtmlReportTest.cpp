@@ -80,18 +80,27 @@ TEST(HtmlReportTest, ManyFailuresPastTheLimitTravelAsData) {
 }
 
 // The output file keeps a huge report block whole; the page keeps its start,
-// cut between characters.
-TEST(HtmlReportTest, AVerdictKeepsTheStartOfAHugeBlock) {
+// cut between characters, with the verdict's line, time and entries.
+TEST(HtmlReportTest, AVerdictKeepsItsLineEntriesAndTheStartOfAHugeBlock) {
     const std::string block = std::string(65535, 'x') + "\u00E9" + std::string(70000, 'y');
+    std::string entries;
+    zorrun::packFailedEntry(entries, "status == 200", "404");
     zorrun::Verdict failed;
     failed.name = "big";
     failed.report = block;
+    failed.line = 7;
+    failed.failedEntries = entries;
     zorrun::HtmlRecorder recorder;
     recorder.beginScript("s.txt", 0);
     recorder.addVerdict(failed, 1);
-    EXPECT_EQ(recorder.getRun().scripts[0].tests[0].report,
-              std::string(65535, 'x') +
-                  "\n[cut after 65535 bytes: the output file holds the whole text]\n");
+    const HtmlTest& test = recorder.getRun().scripts[0].tests[0];
+    EXPECT_EQ(test.report, std::string(65535, 'x') +
+                               "\n[cut after 65535 bytes: the output file holds the whole text]\n");
+    EXPECT_EQ(test.seconds, 1);
+    EXPECT_EQ(test.line, 7);
+    ASSERT_EQ(test.failedEntries.size(), 1u);
+    EXPECT_EQ(test.failedEntries[0].expected + "|" + test.failedEntries[0].actual,
+              "status == 200|404");
 }
 
 }  // namespace

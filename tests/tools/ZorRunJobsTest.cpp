@@ -58,6 +58,9 @@ TEST_F(ZorRunJobsTest, SeveralJobsWriteWhatOneJobWrites) {
          {std::vector<std::string>{}, std::vector<std::string>{"--repeat", "2"}}) {
         SCOPED_TRACE(more.empty() ? "once" : "repeated");
         const auto one = runJobs("1", scripts, more);
+        // Six scripts of three passed and one failed test, each repeated run counted.
+        const int runs = more.empty() ? 1 : 2;
+        EXPECT_TRUE(one.out.ends_with(zorruntest::summary(18 * runs, 6 * runs))) << one.out;
         const std::string written = writtenFiles();
         const auto three = runJobs("3", scripts, more);
         EXPECT_EQ(three.status, one.status);
