@@ -53,6 +53,10 @@ TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
         EXPECT_EQ(remote.status, local.status);
         EXPECT_EQ(remote.err, local.err);
         EXPECT_EQ(remote.out, std::regex_replace(local.out, localOnly, ""));
+        // The server ran the one test the filter names, and no other.
+        if (args[1] == "fail.txt:4") {
+            EXPECT_EQ(serverFile("fail_out.txt").find("a == 1"), std::string::npos);
+        }
     }
     EXPECT_EQ(read("fail_out.txt"), serverFile("fail_out.txt"));
     EXPECT_EQ(serverFile("pass.txt"), passing);
