@@ -1,6 +1,7 @@
 // What ZorServer takes from a worker, its device and its limits.
 #include <gtest/gtest.h>
 
+#include "AllowList.h"
 #include "DevicePanel.h"
 #include "ServerOptions.h"
 #include "WorkerMessage.h"
@@ -17,13 +18,8 @@ TEST(ServerProtocolTest, AWorkerMessageIsTakenOnlyWhenWhole) {
     const std::string message = zorserver::encodeWorkerResult(sent);
     const auto taken = zorserver::decodeWorkerResult(message);
     ASSERT_TRUE(taken);
-    EXPECT_EQ(taken->outFile, sent.outFile);
-    EXPECT_EQ(taken->errLine, 3);
-    EXPECT_EQ(taken->errPos, -1);
+    EXPECT_EQ(zorserver::encodeWorkerResult(*taken), message);
     EXPECT_EQ(taken->errText, sent.errText);
-    EXPECT_EQ(taken->device.line, "AB");
-    EXPECT_EQ(taken->device.pressedButton, 2);
-    EXPECT_EQ(taken->device.lastEvent, "key b");
 
     zorserver::WorkerResult zeroInName;
     zeroInName.outFile = std::string("a\0b", 3);
@@ -56,34 +52,79 @@ TEST(ServerProtocolTest, TheDeviceTakesOnlyStatesItCanReach) {
     EXPECT_EQ(panel.pressed(), "CLR");
 }
 
+// A limit without a unit counts bytes; a refused one (memory 0 here) ends the
+// server before it serves.
 TEST(ServerProtocolTest, WorkerLimitsTakeTheirUnits) {
     const struct {
         std::vector<std::string> args;
         unsigned long long memory;
-        int timeout;
-        int scripts;
-    } good[] = {
-        {{}, 4ULL << 30, 0, 100},
+        int timeout = 0;
+        int scripts = 100;
+    } cases[] = {
+        {{}, 4ULL << 30},
         {{"--max-memory", "512M", "--run-timeout=5", "--max-scripts", "2"}, 512ULL << 20, 5, 2},
-        {{"--max-memory=65536"}, 65536, 0, 100},
+        {{"--max-memory=65536"}, 65536},
+        {{"--max-memory", "4Q"}, 0},
+        {{"--max-memory", "0"}, 0},
+        {{"--max-memory", "M"}, 0},
+        {{"--run-timeout", "-1"}, 0},
+        {{"--max-scripts", "0"}, 0},
+        {{"--max-memory", "99999999T"}, 0},
     };
-    for (const auto& row : good) {
+    for (const auto& each : cases) {
+        SCOPED_TRACE(testing::PrintToString(each.args));
         zorserver::ServerOptions options;
         std::string error;
-        EXPECT_EQ(zorserver::parseServerOptions(row.args, options, error),
-                  zorserver::ServerCommand::serve);
-        EXPECT_EQ(options.maxMemory, row.memory);
-        EXPECT_EQ(options.runTimeout, row.timeout);
-        EXPECT_EQ(options.maxScripts, row.scripts);
+        const zorserver::ServerCommand command =
+            zorserver::parseServerOptions(each.args, options, error);
+        EXPECT_EQ(command, each.memory ? zorserver::ServerCommand::serve
+                                       : zorserver::ServerCommand::badArguments);
+        if (command != zorserver::ServerCommand::serve) continue;
+        EXPECT_EQ(options.maxMemory, each.memory);
+        EXPECT_EQ(options.runTimeout, each.timeout);
+        EXPECT_EQ(options.maxScripts, each.scripts);
     }
-    const std::vector<std::string> bad[] = {{"--max-memory", "4Q"}, {"--max-memory", "0"},
-                                            {"--max-memory", "M"},  {"--run-timeout", "-1"},
-                                            {"--max-scripts", "0"}, {"--max-memory", "99999999T"}};
-    for (const auto& args : bad) {
-        zorserver::ServerOptions options;
-        std::string error;
-        EXPECT_EQ(zorserver::parseServerOptions(args, options, error),
-                  zorserver::ServerCommand::badArguments)
-            << args[1];
+}
+
+TEST(AllowListTest, RangesAdmitTheirPeers) {
+    const struct {
+        const char* allowed;  // null: the loopback default
+        const char* peer;
+        bool admitted;
+    } cases[] = {
+        {nullptr, "127.0.0.1", true},
+        {nullptr, "::1", true},
+        {nullptr, "10.0.0.1", false},
+        {nullptr, "::2", false},
+        {"10.0.0.0/9", "10.127.255.255", true},
+        {"10.0.0.0/9", "10.128.0.0", false},
+        {"192.168.1.7", "192.168.1.7", true},
+        {"0.0.0.0/0", "203.0.113.5", true},
+        {"0.0.0.0/0", "2001:db8::1", false},
+        {"::/0", "203.0.113.5", true},
+        {"2001:db8::/33", "2001:db8:7fff::1", true},
+        {"2001:db8::/33", "2001:db8:8000::", false},
+        {"::ffff:10.0.0.0/104", "10.9.9.9", true},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(std::string(each.allowed ? each.allowed : "default") + " " + each.peer);
+        std::string reason;
+        std::vector<zorserver::AddressRange> allowed(each.allowed ? 1 : 0);
+        if (each.allowed) {
+            ASSERT_TRUE(zorserver::parseAddressRange(each.allowed, allowed[0], reason));
+        }
+        zorserver::AddressRange peer;
+        ASSERT_TRUE(zorserver::parseAddressRange(each.peer, peer, reason));
+        EXPECT_EQ(zorserver::admits(allowed, peer.first), each.admitted);
+    }
+}
+
+TEST(AllowListTest, MalformedRangesAreRefused) {
+    for (const char* text : {"", "10.0.0.0/", "10.0.0.0/33", "::/129", "10.0.0.0/-1", "10.0.0.0/8x",
+                             "10.0.0.1/8", "::1/64", "localhost", "[::1]"}) {
+        zorserver::AddressRange range;
+        std::string reason;
+        EXPECT_FALSE(zorserver::parseAddressRange(text, range, reason)) << text;
+        EXPECT_FALSE(reason.empty()) << text;
     }
 }

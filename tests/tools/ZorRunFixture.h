@@ -10,10 +10,14 @@
 
 #include <cerrno>
 #include <csignal>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "TempDir.h"
+#ifdef ZORSERVER_PATH
+#include "ServerProcess.h"
+#endif
 
 namespace zorruntest {
 
@@ -22,63 +26,31 @@ struct ChildResult {
     std::string out, err;
 };
 
-// Runs the program in dir with stdin from /dev/null, and stdout and stderr in
-// files (which never block a chatty child), but for the stream numbered
-// onTerminal (1 or 2), which goes to a pseudo-terminal as in an interactive
-// shell, read once the child has ended.
-inline ChildResult runChild(std::vector<std::string> argv, const std::string& dir = "",
-                            int onTerminal = 0) {
-    zortest::TempDir capture;
-    const int terminal = onTerminal ? posix_openpt(O_RDWR | O_NOCTTY) : -1;
-    EXPECT_TRUE(!onTerminal ||
-                (terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0));
-    const std::string files[] = {capture.file("out"), capture.file("err")};
-    const std::string terminalName = onTerminal ? ptsname(terminal) : "";
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(open("/dev/null", O_RDONLY), 0);
-        for (int fd : {1, 2}) {
-            const std::string& name = fd == onTerminal ? terminalName : files[fd - 1];
-            dup2(open(name.c_str(), O_WRONLY | O_NOCTTY | O_CREAT | O_TRUNC, 0600), fd);
-        }
-        std::vector<char*> args;
-        for (std::string& arg : argv) args.push_back(arg.data());
-        args.push_back(nullptr);
-        if (dir.empty() || chdir(dir.c_str()) == 0) execv(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    ChildResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-                       onTerminal == 1 ? "" : zortest::readFile(files[0]),
-                       onTerminal == 2 ? "" : zortest::readFile(files[1])};
-    if (onTerminal) {
-        fcntl(terminal, F_SETFL, O_NONBLOCK);
-        std::string& shown = onTerminal == 1 ? result.out : result.err;
-        char chunk[4096];
-        for (ssize_t got; (got = read(terminal, chunk, sizeof chunk)) > 0;)
-            shown.append(chunk, got);
-        close(terminal);
-    }
-    return result;
-}
-
-// The program with stdout on a pipe, read as a CI job reads it, and stderr in
-// a file. A file-size limit, when given, holds in the child, whose SIGXFSZ is
-// ignored so that a write past it fails instead of ending the child.
+// The program in dir with stdin from /dev/null, stdout on a pipe read as a CI
+// job reads it and stderr in a file, but for the stream numbered onTerminal
+// (1 or 2), which goes to a pseudo-terminal as in an interactive shell and is
+// read once the child has ended. A file-size limit, when given, holds in the
+// child, whose SIGXFSZ is ignored so that a write past it fails instead of
+// ending the child.
 class PipedChild {
 public:
-    PipedChild(std::vector<std::string> argv, const std::string& dir, long fileSizeLimit = -1) {
+    PipedChild(std::vector<std::string> argv, const std::string& dir = "", int onTerminal = 0,
+               long fileSizeLimit = -1)
+        : terminalStream(onTerminal) {
         int ends[2];
         EXPECT_EQ(pipe(ends), 0);
+        terminal = onTerminal ? posix_openpt(O_RDWR | O_NOCTTY) : -1;
+        EXPECT_TRUE(!onTerminal ||
+                    (terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0));
+        const std::string terminalName = onTerminal ? ptsname(terminal) : "";
         const std::string errFile = capture.file("err");
         pid = fork();
         if (pid == 0) {
-            close(ends[0]);
             dup2(open("/dev/null", O_RDONLY), 0);
             dup2(ends[1], 1);
             dup2(open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+            if (onTerminal) dup2(open(terminalName.c_str(), O_WRONLY | O_NOCTTY), onTerminal);
+            close(ends[0]);
             if (fileSizeLimit >= 0) {
                 const rlimit limit{static_cast<rlim_t>(fileSizeLimit),
                                    static_cast<rlim_t>(fileSizeLimit)};
@@ -88,7 +60,7 @@ public:
             std::vector<char*> args;
             for (std::string& arg : argv) args.push_back(arg.data());
             args.push_back(nullptr);
-            if (chdir(dir.c_str()) == 0) execv(args[0], args.data());
+            if (dir.empty() || chdir(dir.c_str()) == 0) execv(args[0], args.data());
             _exit(127);
         }
         close(ends[1]);
@@ -100,20 +72,14 @@ public:
 
     // Reads until the output holds text; false when it ended without it.
     bool waitFor(const std::string& text) {
-        char chunk[4096];
-        while (result.out.find(text) == std::string::npos) {
-            const ssize_t got = read(out, chunk, sizeof chunk);
-            if (got <= 0) return false;
-            result.out.append(chunk, static_cast<std::size_t>(got));
-        }
+        while (result.out.find(text) == std::string::npos)
+            if (!readSome(out, result.out)) return false;
         return true;
     }
     void sendSignal(int number) const { kill(pid, number); }
 
     ChildResult finish() {
-        char chunk[4096];
-        for (ssize_t got; (got = read(out, chunk, sizeof chunk)) > 0;) {
-            result.out.append(chunk, static_cast<std::size_t>(got));
+        while (readSome(out, result.out)) {
         }
         close(out);
         out = -1;
@@ -122,15 +88,43 @@ public:
         }
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         result.err = zortest::readFile(capture.file("err"));
+        if (terminalStream) {
+            std::string& shown = terminalStream == 1 ? result.out : result.err;
+            fcntl(terminal, F_SETFL, O_NONBLOCK);
+            while (readSome(terminal, shown)) {
+            }
+            close(terminal);
+        }
         return result;
     }
 
 private:
+    static bool readSome(int fd, std::string& into) {
+        char chunk[4096];
+        const ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got > 0) into.append(chunk, static_cast<std::size_t>(got));
+        return got > 0;
+    }
+
     zortest::TempDir capture;
+    int terminalStream;
+    int terminal = -1;
     pid_t pid = -1;
     int out = -1;
     ChildResult result;
 };
+
+// ZorRun's last line.
+inline std::string summary(int passed, int failed, int errors = 0) {
+    return "tests: " + std::to_string(passed + failed) + ", passed: " + std::to_string(passed) +
+           ", failed: " + std::to_string(failed) +
+           ", scripts with errors: " + std::to_string(errors) + "\n";
+}
+
+inline ChildResult runChild(std::vector<std::string> argv, const std::string& dir = "",
+                            int onTerminal = 0) {
+    return PipedChild(std::move(argv), dir, onTerminal).finish();
+}
 
 class ZorRunFixture : public ::testing::Test {
 protected:
@@ -139,13 +133,9 @@ protected:
         return name;
     }
     std::string read(const std::string& name) const { return zortest::readFile(dir.file(name)); }
-    ChildResult zorRun(std::vector<std::string> args) const {
+    ChildResult zorRun(std::vector<std::string> args, long fileSizeLimit = -1) const {
         args.insert(args.begin(), ZORRUN_PATH);
-        return runChild(args, dir.path().string());
-    }
-    ChildResult zorRunPiped(std::vector<std::string> args, long fileSizeLimit = -1) const {
-        args.insert(args.begin(), ZORRUN_PATH);
-        return PipedChild(args, dir.path().string(), fileSizeLimit).finish();
+        return PipedChild(args, dir.path().string(), 0, fileSizeLimit).finish();
     }
     // What xmllint says of the JUnit report, without the line feed it adds
     // after an --xpath answer.
@@ -156,8 +146,35 @@ protected:
         const std::string answer = result.out + result.err;
         return answer.ends_with('\n') ? answer.substr(0, answer.size() - 1) : answer;
     }
+    std::string query(const std::string& xpath) const { return xmllint("--xpath", xpath); }
 
     zortest::TempDir dir;
 };
+
+#ifdef ZORSERVER_PATH
+// ZorServer in a folder of its own, its clients in another, which is the
+// current folder while the test runs.
+class ServerFixture : public ZorRunFixture {
+protected:
+    ServerFixture() : previousDir(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir.path());
+    }
+    ~ServerFixture() override { std::filesystem::current_path(previousDir); }
+
+    void startServer(std::vector<std::string> args = {}, long maxFileSize = 0) {
+        args.insert(args.begin(), {ZORSERVER_PATH, "--port", "0"});
+        server =
+            std::make_unique<zortest::ServerProcess>(args, serverDir.path().string(), maxFileSize);
+        ASSERT_TRUE(server->started()) << server->output();
+    }
+    std::string serverFile(const std::string& name) const {
+        return zortest::readFile(serverDir.file(name));
+    }
+
+    zortest::TempDir serverDir;
+    std::filesystem::path previousDir;
+    std::unique_ptr<zortest::ServerProcess> server;
+};
+#endif
 
 }  // namespace zorruntest

@@ -4,39 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
+#include <regex>
 
 #include "ScriptedServer.h"
-#include "ServerProcess.h"
-#include "TempDir.h"
 #include "ZorRunFixture.h"
 #include "protocol/PortRule.h"
 
-using zortest::readFile;
-using zortest::writeFile;
-
 namespace {
 
-class ZorRunRemoteTest : public ::testing::Test {
+class ZorRunRemoteTest : public zorruntest::ServerFixture {
 protected:
-    void startServer(std::vector<std::string> args = {}) {
-        std::vector<std::string> argv{ZORSERVER_PATH, "--port", "0"};
-        argv.insert(argv.end(), args.begin(), args.end());
-        server = std::make_unique<zortest::ServerProcess>(argv, serverDir.path().string());
-        ASSERT_TRUE(server->started()) << server->output();
-    }
     std::string address() const { return "localhost:" + std::to_string(server->viewerPort()); }
-    zorruntest::ChildResult zorRun(std::vector<std::string> args) const {
-        args.insert(args.begin(), ZORRUN_PATH);
-        return zorruntest::runChild(args, clientDir.path().string());
-    }
-    void write(const std::string& name, const std::string& text) const {
-        writeFile(clientDir.file(name), text);
-    }
-
-    zortest::TempDir serverDir;
-    zortest::TempDir clientDir;
-    std::unique_ptr<zortest::ServerProcess> server;
 };
 
 const std::string passing =
@@ -45,47 +23,60 @@ const std::string passing =
 const std::string failing =
     "deletefile \"fail_out.txt\"\r\nresultfile \"fail_out.txt\"\r\n"
     "zortst { a = 1 verify: a == 1 }\r\nzortst { b = 1 verify: b == 2 }\r\n";
+const std::string simple = "resultfile \"out.txt\"\r\nzortst { a = 1 verify: a == 1 }\r\n";
 
 }  // namespace
 
-TEST_F(ZorRunRemoteTest, VerdictsComeFromTheOutputFilesTheServerSends) {
+// A remote run says what a local run of the same scripts says, but for the
+// positions, lines and failed entries that only a local run knows: the
+// verdicts come from the output files the server sends, and a server runs one
+// test alone by its filter, or the whole script.
+TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
     startServer();
     write("pass.txt", passing);
     write("fail.txt", failing);
-    const zorruntest::ChildResult result =
-        zorRun({"--remote", address(), "missing.txt", "pass.txt", "fail.txt", "--junit",
-                "report.xml", "--json", "report.json"});
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, "missing.txt: cannot open script: No such file or directory\n");
-    EXPECT_EQ(result.out,
-              "== missing.txt\n== pass.txt\nzortst: ok (pass_out.txt)\n== fail.txt\n"
-              "zortst: ok (fail_out.txt)\nzortst: FAIL (fail_out.txt)\n"
-              "tests: 3, passed: 2, failed: 1, scripts with errors: 1\n");
-    EXPECT_EQ(readFile(clientDir.file("fail_out.txt")), readFile(serverDir.file("fail_out.txt")));
-    EXPECT_EQ(readFile(serverDir.file("pass.txt")), passing);
-    const zorruntest::ChildResult failures = zorruntest::runChild(
-        {ZOR_XMLLINT, "--xpath", "string(//testsuite[@name='fail.txt']/@failures)",
-         clientDir.file("report.xml")});
-    EXPECT_EQ(failures.out, "1\n") << failures.err;
+    const std::vector<std::string> runs[] = {
+        {"missing.txt", "pass.txt", "fail.txt"},
+        {"-k", "fail.txt:4", "fail.txt"},
+        {"-k", "none", "fail.txt"},
+        {"-x", "fail.txt", "pass.txt"},
+    };
+    // A position with its place, and the failed entries under a test.
+    const std::regex localOnly(" [0-9]+ \\([^)]*\\)|\n    [^\n]*");
+    for (const auto& args : runs) {
+        SCOPED_TRACE(args[1]);
+        const auto local = zorRun(args);
+        std::vector<std::string> remoteArgs{"--remote",   address(), "--junit",
+                                            "report.xml", "--json",  "report.json"};
+        remoteArgs.insert(remoteArgs.end(), args.begin(), args.end());
+        const auto remote = zorRun(remoteArgs);
+        EXPECT_EQ(remote.status, local.status);
+        EXPECT_EQ(remote.err, local.err);
+        EXPECT_EQ(remote.out, std::regex_replace(local.out, localOnly, ""));
+        // The server ran the one test the filter names, and no other.
+        if (args[1] == "fail.txt:4") {
+            EXPECT_EQ(serverFile("fail_out.txt").find("a == 1"), std::string::npos);
+        }
+    }
+    EXPECT_EQ(read("fail_out.txt"), serverFile("fail_out.txt"));
+    EXPECT_EQ(serverFile("pass.txt"), passing);
+    EXPECT_EQ(query("string(//testsuite[@name='fail.txt']/@failures)"), "1");
     // A remote verdict knows no position, line or duration.
-    const std::string json = readFile(clientDir.file("report.json"));
-    EXPECT_NE(json.find(R"({"name":"zortst","position":null,"file":"fail.txt","line":null,)"
+    EXPECT_NE(read("report.json")
+                  .find(R"({"name":"zortst","position":null,"file":"fail.txt","line":null,)"
                         R"("verdict":"failed","duration":null,"outFile":"fail_out.txt",)"
                         R"("failures":[]})"),
               std::string::npos)
-        << json;
-}
-
-TEST_F(ZorRunRemoteTest, TheExampleRunsOnAServerThatLoadedItsModule) {
-    startServer({"--load", ZOR_EXAMPLE_MODULE});
-    std::filesystem::copy_file(ZOR_EXAMPLE_SCRIPT, clientDir.file("example.zor.txt"));
-    const zorruntest::ChildResult result = zorRun({"--remote", address(), "example.zor.txt"});
-    EXPECT_EQ(result.status, 0) << result.out << result.err;
-    EXPECT_NE(result.out.find("login: ok (example_out.txt)"), std::string::npos) << result.out;
+        << read("report.json");
+    const auto two = zorRun({"--remote", address(), "-k", "zortst", "fail.txt"});
+    EXPECT_EQ(two.status, 2);
+    EXPECT_EQ(
+        two.err,
+        "fail.txt: -k takes 2 tests; a test server runs one test alone or the whole script\n");
 }
 
 // Addresses and options ZorRun refuses, and servers it cannot reach.
-TEST_F(ZorRunRemoteTest, BadAddressesAndUnreachableServersEndWithStatus2) {
+TEST_F(ZorRunRemoteTest, BadAddressesOptionsAndUnreachableServersEndWithStatus2) {
     startServer();
     const int port = server->viewerPort();
     server->stop();
@@ -100,14 +91,19 @@ TEST_F(ZorRunRemoteTest, BadAddressesAndUnreachableServersEndWithStatus2) {
         {{"host:65536"}, "--remote expects HOST:PORT"},
         {{"host:x"}, "--remote expects HOST:PORT"},
         {{"h:1", "--load", "a.so"}, "--load cannot be used with --remote"},
+        {{"h:1", "--list"}, "--list cannot be used with --remote"},
+        {{"h:1", "--last-failed"}, "--last-failed and --rerun-failed cannot be used with --remote"},
+        {{"h:1", "--rerun-failed", "r.xml"},
+         "--last-failed and --rerun-failed cannot be used with --remote"},
         {{"localhost:" + std::to_string(port)}, refused},
         {{"[::1]:" + std::to_string(port)}, refused},
         {{"no-such-host.invalid:6500"}, "cannot resolve the server's name"},
     };
     for (auto [args, message] : cases) {
+        SCOPED_TRACE(message);
         args.insert(args.begin(), "--remote");
         args.push_back("pass.txt");
-        const zorruntest::ChildResult result = zorRun(args);
+        const auto result = zorRun(args);
         EXPECT_EQ(result.status, 2) << args[1];
         EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
     }
@@ -119,25 +115,24 @@ TEST_F(ZorRunRemoteTest, AFixedScriptPassesWithoutDeletingTheFormerReports) {
     startServer();
     const std::string head = "resultfile \"kept_out.txt\"\r\n{ limit = 2 }\r\n";
     write("kept.txt", head + "zortst { a = 1 verify: a == 2 }\r\n");
-    zorruntest::ChildResult result = zorRun({"--remote", address(), "kept.txt"});
-    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_EQ(zorRun({"--remote", address(), "kept.txt"}).status, 1);
     write("kept.txt", head +
                           "zortst { a = 2 verify: a == 2 }\r\n"
                           "zortst { b = (limit) verify: b == 2 }\r\n");
-    result = zorRun({"--remote", address(), "kept.txt"});
-    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    const auto result = zorRun({"--remote", address(), "kept.txt"});
+    EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out,
               "== kept.txt\nzortst: ok (kept_out.txt)\nzortst: ok (kept_out.txt)\n"
               "tests: 2, passed: 2, failed: 0, scripts with errors: 0\n");
 }
 
-// A server that answers late, with a name outside the folder, or with no file
-// for a run that reached tests: each is said, and none passes for a verdict.
-TEST_F(ZorRunRemoteTest, HostileRepliesEndWithStatus2) {
-    const std::string script = "resultfile \"out.txt\"\r\nzortst { a = 1 verify: a == 1 }\r\n";
-    write("s.txt", script);
+// A server that answers late, with a name outside the folder, with no file
+// for a run that reached tests, or not at all within the time-out: each is
+// said, and none passes for a verdict.
+TEST_F(ZorRunRemoteTest, HostileAndSilentServersEndWithStatus2) {
+    write("s.txt", simple);
     write("out.txt", "zortst\r\n{\r\n  verified:\r\n    a == 1\r\n  logged:\r\n}\r\n\r\n");
-    const std::size_t requestSize = remotetest::request(0, "", "s.txt", &script, "").size();
+    const std::size_t requestSize = remotetest::request(0, "", "s.txt", &simple, "").size();
     const std::string tail = remotetest::number(0) + remotetest::number(0) + remotetest::number(0) +
                              remotetest::number(0);
     const struct {
@@ -149,77 +144,29 @@ TEST_F(ZorRunRemoteTest, HostileRepliesEndWithStatus2) {
          "the test server named an output file outside this folder: ../evil.txt"},
         {0, remotetest::string("out.txt") + remotetest::number(0) + tail,
          "the test server's output file lacks 1 reports"},
+        {3000, "", "s.txt: timed out after 1 s waiting for the test server\n"},
     };
     for (const auto& hostile : cases) {
+        SCOPED_TRACE(hostile.message);
         remotetest::ScriptedServer scripted;
-        scripted.receive(requestSize).pause(hostile.pauseMs).send(hostile.reply).receive(8);
+        scripted.receive(requestSize).pause(hostile.pauseMs);
+        if (!hostile.reply.empty()) scripted.send(hostile.reply).receive(8);
         scripted.start();
-        const zorruntest::ChildResult result =
-            zorRun({"--remote", "127.0.0.1:" + std::to_string(scripted.enteredPort()), "s.txt"});
+        const std::string at = "127.0.0.1:" + std::to_string(scripted.enteredPort());
+        std::vector<std::string> args{"--remote", at, "--junit", "report.xml", "s.txt"};
+        if (hostile.reply.empty()) args.insert(args.begin(), {"--timeout", "1"});
+        const auto result = zorRun(args);
         EXPECT_EQ(result.status, 2);
         EXPECT_NE(result.err.find(hostile.message), std::string::npos) << result.err;
         EXPECT_EQ(result.out.find(": ok"), std::string::npos) << result.out;
+        const std::string reported = query("string(//error/@message)");
+        EXPECT_TRUE(!reported.empty() && hostile.message.find(reported) != std::string::npos)
+            << reported;
         const std::string waiting =
-            "waiting for the test server at 127.0.0.1:" + std::to_string(scripted.enteredPort()) +
-            " (it serves one client at a time)\n";
-        EXPECT_EQ(result.err.find(waiting) != std::string::npos, hostile.pauseMs > 0) << result.err;
+            "waiting for the test server at " + at + " (it serves one client at a time)\n";
+        EXPECT_EQ(result.err.find(waiting) != std::string::npos, hostile.pauseMs > 5000)
+            << result.err;
         EXPECT_EQ(result.err.find(waiting), result.err.rfind(waiting));
     }
-    EXPECT_FALSE(std::filesystem::exists(clientDir.path().parent_path() / "evil.txt"));
-}
-
-// The whole exchange is bounded: here the server takes the request and says
-// nothing for longer than the limit.
-TEST_F(ZorRunRemoteTest, TimeoutBoundsTheWaitForTheServer) {
-    const std::string script = "resultfile \"out.txt\"\r\nzortst { a = 1 verify: a == 1 }\r\n";
-    write("s.txt", script);
-    const std::size_t requestSize = remotetest::request(0, "", "s.txt", &script, "").size();
-    remotetest::ScriptedServer scripted;
-    scripted.receive(requestSize).pause(3000);
-    scripted.start();
-    const zorruntest::ChildResult result =
-        zorRun({"--timeout", "1", "--remote", "127.0.0.1:" + std::to_string(scripted.enteredPort()),
-                "--junit", "report.xml", "s.txt"});
-    EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, "s.txt: timed out after 1 s waiting for the test server\n");
-    EXPECT_NE(readFile(clientDir.file("report.xml")).find("timed out after 1 s"),
-              std::string::npos);
-}
-
-// A server runs one test alone by its filter, or the whole script.
-TEST_F(ZorRunRemoteTest, SelectionMapsToTheServersFilterWhenItTakesOneTest) {
-    startServer();
-    write("fail.txt", failing);
-    write("pass.txt", passing);
-    const struct {
-        std::vector<std::string> args;
-        std::string out, err;
-        int status;
-    } cases[] = {
-        {{"-k", "fail.txt:4", "fail.txt"},
-         "== fail.txt\nzortst: FAIL (fail_out.txt)\n" +
-             std::string("tests: 1, passed: 0, failed: 1, scripts with errors: 0\n"),
-         "",
-         1},
-        {{"-k", "zortst", "fail.txt"},
-         "== fail.txt\ntests: 0, passed: 0, failed: 0, scripts with errors: 1\n",
-         "fail.txt: -k takes 2 tests; a test server runs one test alone or the whole script\n",
-         2},
-        {{"-k", "none", "fail.txt"},
-         "== fail.txt\ntests: 0, passed: 0, failed: 0, scripts with errors: 0\n",
-         "no test is selected\n",
-         2},
-        {{"-x", "fail.txt", "pass.txt"},
-         "== fail.txt\nzortst: ok (fail_out.txt)\nzortst: FAIL (fail_out.txt)\n" +
-             std::string("tests: 2, passed: 1, failed: 1, scripts with errors: 0\n"),
-         "",
-         1},
-    };
-    for (auto [args, out, err, status] : cases) {
-        args.insert(args.begin(), {"--remote", address()});
-        const zorruntest::ChildResult result = zorRun(args);
-        EXPECT_EQ(result.out, out) << args[3];
-        EXPECT_EQ(result.err, err) << args[3];
-        EXPECT_EQ(result.status, status) << args[3];
-    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path().parent_path() / "evil.txt"));
 }

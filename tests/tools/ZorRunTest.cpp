@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
 #include <regex>
+#include <set>
 
 #include "ZorRunFixture.h"
 
 namespace {
+
+using zorruntest::summary;
 
 class ZorRunTest : public zorruntest::ZorRunFixture {
 protected:
@@ -12,103 +17,130 @@ protected:
         "resultfile \"out.txt\"\n"
         "zortst { a = 1 verify: a == 1 }\n"
         "zortst { b = \"x\" verify: b != \"y\" }\n";
-    const std::string failing = "resultfile \"fail_out.txt\"\nzortst { a = 1 verify: a == 2 }\n";
-
     const std::string passLines =
         "== pass.txt\nzortst 20 (pass.txt:2): ok (out.txt)\nzortst 51 (pass.txt:3): ok (out.txt)\n";
 };
 
 // The library's failed verification sticks for the life of the process; each
-// script is still judged by its own tests.
-TEST_F(ZorRunTest, EachScriptIsJudgedByItsOwnTests) {
+// script is still judged by its own tests. Script errors are named on stderr
+// and the other scripts run; line ends of either kind give the same column.
+TEST_F(ZorRunTest, EachScriptIsJudgedByItsOwnTestsAndErrorsByTheirScript) {
     auto pass = zorRun({write("pass.txt", passing)});
     EXPECT_EQ(pass.status, 0);
-    EXPECT_EQ(pass.out, passLines + "tests: 2, passed: 2, failed: 0, scripts with errors: 0\n");
+    EXPECT_EQ(pass.out, passLines + summary(2, 0));
     EXPECT_EQ(pass.err, "");
 
+    write("fail.txt", "resultfile \"fail_out.txt\"\nzortst { a = 1 verify: a == 2 }\n");
+    write("broken.txt",
+          "resultfile \"broken_out.txt\"\r\nzortst { a = 1 verify: a == 1 }\r\nzortst { a = }\r\n");
     const std::string failed =
         "== fail.txt\nzortst 25 (fail.txt:2): FAIL (fail_out.txt)\n    expected a == 2, actual 1\n";
-    const std::string summary = "tests: 3, passed: 2, failed: 1, scripts with errors: 0\n";
-    auto run = zorRun({write("fail.txt", failing), "pass.txt"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, failed + passLines + summary);
-    // Quiet prints only failed tests, under their script.
-    auto quiet = zorRun({"-q", "pass.txt", "fail.txt"});
-    EXPECT_EQ(quiet.status, 1);
-    EXPECT_EQ(quiet.out, failed + summary);
-}
-
-TEST_F(ZorRunTest, ScriptErrorsAreNamedOnStderrAndTheOtherScriptsRun) {
-    // Line ends of either kind give the same column.
-    const std::string broken =
-        "resultfile \"broken_out.txt\"\r\nzortst { a = 1 verify: a == 1 }\r\nzortst { a = }\r\n";
-    auto run =
-        zorRun({"missing.txt", write("broken.txt", broken), write("pass.txt", passing), "."});
+    auto run = zorRun({"fail.txt", "missing.txt", "broken.txt", "pass.txt", "."});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err,
               "missing.txt: cannot open script: No such file or directory\n"
               "broken.txt:3:14: parse error in line 3 ( }... )\n"
               ".: cannot open script: is a directory\n");
-    EXPECT_EQ(run.out,
-              "== missing.txt\n== broken.txt\nzortst 28 (broken.txt:2): ok (broken_out.txt)\n" +
-                  passLines + "== .\ntests: 3, passed: 3, failed: 0, scripts with errors: 3\n");
+    EXPECT_EQ(run.out, failed +
+                           "== missing.txt\n== broken.txt\nzortst 28 (broken.txt:2): ok "
+                           "(broken_out.txt)\n" +
+                           passLines + "== .\n" + summary(3, 1, 3));
     // The library still appends the error text, then its closing line feed.
     EXPECT_TRUE(read("broken_out.txt").ends_with("}\r\n\r\nparse error in line 3 ( }... )\n\n"));
+    // Quiet prints only failed tests, under their script.
+    auto quiet = zorRun({"-q", "pass.txt", "fail.txt"});
+    EXPECT_EQ(quiet.status, 1);
+    EXPECT_EQ(quiet.out, failed + summary(2, 1));
 }
 
-TEST_F(ZorRunTest, BadArgumentsHelpAndVersion) {
-    const auto bad = [](const std::string& why) {
-        return "ZorRun: " + why + "\nTry 'ZorRun --help' for more information.\n";
-    };
+// Bad options, reports that cannot be drafted or would replace a script, and
+// failed-test lists that are not ZorRun's own stop the run before any script
+// runs; no draft is left behind.
+TEST_F(ZorRunTest, BadArgumentsAndReportFilesAreRefusedBeforeAnythingRuns) {
+    write("s.txt", passing);
+    ASSERT_EQ(link(dir.file("s.txt").c_str(), dir.file("link.txt").c_str()), 0);
+    std::filesystem::create_directory(dir.file("folder"));
+    write("foreign.xml",
+          "<?xml version=\"1.0\"?>\n<testsuites><testsuite name=\"s\">"
+          "<testcase classname=\"pkg.Class\" name=\"t\"/></testsuite></testsuites>\n");
+    const std::string junit = ": cannot write JUnit report: ",
+                      json = ": cannot write JSON report: ", html = ": cannot write HTML report: ",
+                      rerun = ": cannot rerun failed tests: ";
+    const std::string noDir = "No such file or directory", isScript = "it is one of the scripts";
+    const std::string notOurs = "not a JUnit report written by ZorRun";
+    const std::string shard =
+        "ZorRun: --shard expects INDEX/COUNT with INDEX from 0 to COUNT-1 and COUNT up to 100000, "
+        "not ";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{}, bad("no script given")},
-        {{"--frobnicate", "s.txt"}, bad("unknown option '--frobnicate'")},
-        {{"s.txt", "--trace-depth"}, bad("--trace-depth needs a value")},
-        {{"--trace-depth=101", "s.txt"},
-         bad("--trace-depth expects a number from 0 to 100, not '101'")},
-        {{"--filter", std::string(256, 'f'), "s.txt"},
-         bad("--filter takes at most 255 characters")},
-        // "--" ends the options; help wins over everything after it.
-        {{"--", "--odd.txt"}, "--odd.txt: cannot open script: No such file or directory\n"},
-        {{"s.txt", "--help", "--bogus"}, ""},
+        {{}, "ZorRun: no script given"},
+        {{"--frobnicate"}, "ZorRun: unknown option '--frobnicate'"},
+        {{"s.txt", "--trace-depth"}, "ZorRun: --trace-depth needs a value"},
+        {{"--trace-depth=101"}, "ZorRun: --trace-depth expects a number from 0 to 100, not '101'"},
+        {{"--filter", std::string(256, 'f')}, "ZorRun: --filter takes at most 255 characters"},
+        {{"--color=sometimes"}, "ZorRun: --color expects auto, always or never, not 'sometimes'"},
+        {{"-j", "0"}, "ZorRun: --jobs expects a number from 1 to 64, not '0'"},
+        {{"--jobs=65"}, "ZorRun: --jobs expects a number from 1 to 64, not '65'"},
+        {{"--shard", "3/3"}, shard + "'3/3'"},
+        {{"--shard", "1"}, shard + "'1'"},
+        {{"--timeout", "0"}, "ZorRun: --timeout expects whole seconds from 1 to 86400, not '0'"},
+        {{"--repeat", "1.5"}, "ZorRun: --repeat expects a number from 1 to 1000, not '1.5'"},
+        {{"--no-fork", "--timeout", "5"},
+         "ZorRun: --jobs and --timeout need workers: they cannot be used with --no-fork"},
+        {{"--junit", "nodir/report.xml"}, "nodir/report.xml" + junit + noDir},
+        {{"--junit", "s.txt"}, "s.txt" + junit + isScript},
+        {{"--junit", "./s.txt"}, "./s.txt" + junit + isScript},
+        {{"--junit", "link.txt"}, "link.txt" + junit + isScript},
+        {{"--json", "nodir/r.json"}, "nodir/r.json" + json + noDir},
+        {{"--json", "s.txt"}, "s.txt" + json + isScript},
+        {{"--html", "nodir/report.html"}, "nodir/report.html" + html + noDir},
+        {{"--html", "folder"}, "folder" + html + "Is a directory"},
+        {{"--html", "s.txt"}, "s.txt" + html + isScript},
+        {{"--rerun-failed", "foreign.xml"}, "foreign.xml" + rerun + notOurs},
+        {{"--rerun-failed", "s.txt"}, "s.txt" + rerun + notOurs},
+        {{"--rerun-failed", "missing.xml"}, "missing.xml" + rerun + noDir},
     };
-    for (const auto& [args, err] : cases) {
+    for (auto [args, err] : cases) {
+        SCOPED_TRACE(err);
+        if (!args.empty() && args.front() != "s.txt") args.push_back("s.txt");
         auto run = zorRun(args);
-        EXPECT_EQ(run.status, err.empty() ? 0 : 2) << err;
-        EXPECT_EQ(run.err, err);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        // A usage error says where to read about the options; a refused file
+        // is named alone.
+        EXPECT_EQ(run.err, err + (err.starts_with("ZorRun: ")
+                                      ? "\nTry 'ZorRun --help' for more information.\n"
+                                      : "\n"));
     }
-    EXPECT_EQ(zorRun({"-h"}).out.rfind("Usage: ZorRun [options] SCRIPT...\n", 0), 0u);
+    setenv("ZOR_SHARD_INDEX", "0", 1);
+    EXPECT_EQ(zorRun({"s.txt"}).status, 2);
+    unsetenv("ZOR_SHARD_INDEX");
+    EXPECT_EQ(read("s.txt"), passing);
+    std::set<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"folder", "foreign.xml", "link.txt", "s.txt"}));
+
+    // "--" ends the options; help wins over everything after it.
+    EXPECT_EQ(zorRun({"--", "--odd.txt"}).err,
+              "--odd.txt: cannot open script: No such file or directory\n");
+    auto help = zorRun({"s.txt", "--help", "--bogus"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: ZorRun [options] SCRIPT...\n", 0), 0u);
     EXPECT_EQ(zorRun({"--version"}).out, "ZorRun " ZORRUN_VERSION "\n");
 }
 
-TEST_F(ZorRunTest, FilterRunsTheSelectedTestAlone) {
-    auto run = zorRun({"--filter", "zortst 51", write("pass.txt", passing)});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out,
-              "== pass.txt\nzortst 51 (pass.txt:3): ok (out.txt)\n"
-              "tests: 1, passed: 1, failed: 0, scripts with errors: 0\n");
-    auto none = zorRun({"--filter=zortst 9999", "pass.txt"});
-    EXPECT_EQ(none.status, 2);
-    EXPECT_EQ(none.err, "pass.txt: the filter 'zortst 9999' selects no test\n");
-}
-
-TEST_F(ZorRunTest, ExampleModuleRunsTheExampleScript) {
+// The trace options reach the library: no trace unless asked, and none
+// outside the root. The script deletes its report first, so each report holds
+// its own run.
+TEST_F(ZorRunTest, TraceOptionsReachTheExampleRun) {
     write("example.zor.txt", zortest::readFile(ZOR_EXAMPLE_SCRIPT));
-    auto run = zorRun({"--load=" ZOR_EXAMPLE_MODULE, "example.zor.txt"});
-    EXPECT_EQ(run.status, 0) << run.out << run.err;
-    EXPECT_TRUE(run.out.ends_with("tests: 4, passed: 4, failed: 0, scripts with errors: 0\n"));
-    const std::string report = read("example_out.txt");
-    EXPECT_NE(report.find("priceOrder\r\n{\r\n  // three items"), std::string::npos);
-    EXPECT_NE(report.find("    (session.id) = 4711\r\n"), std::string::npos);
-    EXPECT_EQ(report.find("priceOrder("), std::string::npos) << "no trace unless asked";
-
-    // The script deletes its report first, so this one holds the second run.
+    EXPECT_EQ(zorRun({"--load=" ZOR_EXAMPLE_MODULE, "example.zor.txt"}).status, 0);
+    EXPECT_EQ(read("example_out.txt").find("priceOrder("), std::string::npos);
     auto traced = zorRun({"--load", ZOR_EXAMPLE_MODULE, "--trace-depth", "3",
                           "--trace-root=priceOrder", "example.zor.txt"});
     EXPECT_EQ(traced.status, 0);
-    const std::string tracedReport = read("example_out.txt");
-    EXPECT_NE(tracedReport.find("    priceLine()\n"), std::string::npos);
-    EXPECT_EQ(tracedReport.find("carrierQuote("), std::string::npos) << "outside the root";
+    EXPECT_NE(read("example_out.txt").find("    priceLine()\n"), std::string::npos);
+    EXPECT_EQ(read("example_out.txt").find("carrierQuote("), std::string::npos);
 }
 
 TEST_F(ZorRunTest, ModulesThatCannotBeUsedAreNamedAndScriptsStillRun) {
@@ -137,6 +169,109 @@ TEST_F(ZorRunTest, LongRunShowsProgressOnATerminalOnly) {
         << terminal.err;
     EXPECT_TRUE(terminal.err.ends_with("\r\x1b[K"));
     EXPECT_EQ(zorRun({"--load", ZOR_TEST_MODULE, "slow.txt"}).err, "");
+}
+
+// Workers: test functions that end their process, stop signals, reports that
+// cannot be written.
+class ZorRunWorkerTest : public zorruntest::ZorRunFixture {
+protected:
+    // The test function under test stands at position 51, between two tests
+    // that pass; a passing script follows.
+    std::string badScript(const std::string& function) {
+        write("pass.txt", "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\n");
+        return write("bad.txt", "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\n" +
+                                    function + " { }\nzortst { }\n");
+    }
+};
+
+// Each case goes on with the next script and exits 2; the report stays valid.
+TEST_F(ZorRunWorkerTest, TestFunctionsThatEndOrThrowFailTheirScriptOnly) {
+    struct Case {
+        std::string function, lines, error, summary;
+    };
+    const std::string ended = "bad.txt: script ended early: the process exited with status ";
+    const Case cases[] = {
+        {"crash", "", "bad.txt: test function crashed: SIGSEGV in crash 51\n",
+         "tests: 3, passed: 2, failed: 1"},
+        {"exitZero", "", ended + "0 inside exitZero 51\n", "tests: 3, passed: 2, failed: 1"},
+        {"exitThree", "", ended + "3 inside exitThree 51\n", "tests: 3, passed: 2, failed: 1"},
+        // The script goes on after an exception: the test has its verdict.
+        {"throws", "throws 51 (bad.txt:3): FAIL (out.txt)\nzortst 61 (bad.txt:4): ok (out.txt)\n",
+         "bad.txt: test function threw: no session in throws 51\n",
+         "tests: 4, passed: 3, failed: 1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.function);
+        auto run = zorRun({"--load", ZOR_TEST_MODULE, "--junit", "report.xml",
+                           badScript(c.function), "pass.txt"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, c.error);
+        EXPECT_EQ(run.out, "== bad.txt\nzortst 20 (bad.txt:2): ok (out.txt)\n" + c.lines +
+                               "== pass.txt\nzortst 20 (pass.txt:2): ok (out.txt)\n" + c.summary +
+                               ", scripts with errors: 1\n");
+        EXPECT_EQ(xmllint("--noout"), "");
+        EXPECT_EQ(query("concat(//testcase[2]/@name, '|', //testcase[2]/error/@message, '|', "
+                        "count(//testsuite), '|', //testsuite[1]/@errors)"),
+                  c.function + " 51|" + c.error.substr(9, c.error.size() - 10) + "|2|1");
+    }
+}
+
+TEST_F(ZorRunWorkerTest, StopSignalEndsTheRunWithAValidReport) {
+    write("slow.txt", "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\nsleepLong { }\n");
+    write("pass.txt", "resultfile \"out.txt\"\nzortst { }\n");
+    write("report.xml", "the former report");
+    const std::pair<int, int> cases[] = {{SIGTERM, 143}, {SIGINT, 130}};
+    for (const auto& [signal, status] : cases) {
+        zorruntest::PipedChild child({ZORRUN_PATH, "--load", ZOR_TEST_MODULE, "--junit",
+                                      "report.xml", "slow.txt", "pass.txt"},
+                                     dir.path().string());
+        ASSERT_TRUE(child.waitFor("zortst 20 (slow.txt:2): ok (out.txt)\n"));
+        child.sendSignal(signal);
+        auto run = child.finish();
+        EXPECT_EQ(run.status, status);
+        const std::string name = signal == SIGTERM ? "SIGTERM" : "SIGINT";
+        EXPECT_EQ(run.err, "slow.txt: interrupted by " + name +
+                               " inside sleepLong 51\npass.txt: interrupted by " + name +
+                               " before it started\n");
+        EXPECT_TRUE(run.out.ends_with("tests: 1, passed: 1, failed: 0, scripts with errors: 2\n"));
+        EXPECT_EQ(xmllint("--noout"), "");
+        EXPECT_EQ(query("concat(//testcase[1]/@name, '|', count(//testcase[@name='interrupted']/"
+                        "error[@message='interrupted']))"),
+                  "zortst 20|2");
+    }
+}
+
+// A size limit stops the output file after a few blocks: every later test
+// fails, the reason is named once, and the run is broken rather than failed.
+TEST_F(ZorRunWorkerTest, ReportThatCannotBeWrittenFailsTheRun) {
+    std::string script = "resultfile \"out.txt\"\n";
+    for (int i = 0; i < 200; ++i) script += "zortst { a = 1 verify: a == 1 }\n";
+    write("many.txt", script);
+    for (const std::string mode : {"--quiet", "--no-fork"}) {
+        std::filesystem::remove(dir.file("out.txt"));
+        auto run = zorRun({mode, "many.txt"}, 4096);
+        EXPECT_EQ(run.status, 2) << mode;
+        EXPECT_TRUE(run.err.starts_with("cannot write the report to out.txt: File too large\n"))
+            << run.err;
+        EXPECT_EQ(run.err.find("cannot write the report", 1), std::string::npos) << run.err;
+        EXPECT_NE(run.out.find("zortst 6189 (many.txt:201): FAIL (out.txt)\n"), std::string::npos);
+        EXPECT_LE(std::filesystem::file_size(dir.file("out.txt")), 4096u);
+    }
+}
+
+// The draft cannot grow past the limit, so it never takes the report's place.
+TEST_F(ZorRunWorkerTest, JUnitReportThatCannotBeCompletedLeavesTheFormerOne) {
+    std::string script;
+    for (int i = 0; i < 100; ++i) script += "zortst { a = 1 }\n";
+    write("nofile.txt", script);
+    write("report.xml", "the former report");
+    auto run = zorRun({"--junit", "report.xml", "nofile.txt"}, 4096);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.ends_with("report.xml: JUnit report incomplete: a write failed\n"))
+        << run.err;
+    EXPECT_EQ(read("report.xml"), "the former report");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with("report.xml.")) << entry.path();
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
-// Native test functions for ZorRun's tests, loaded with --load.
+// Native test functions for the tests of ZorRun and ZorServer, loaded with
+// --load.
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -9,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "ZorLib.h"
 
@@ -57,6 +60,21 @@ void sleepLong() {
     std::this_thread::sleep_for(std::chrono::minutes(5));
 }
 
+// More memory than a bounded worker may take.
+void hog() {
+    std::vector<char> big(std::size_t{1} << 30, 'x');
+    Parse::getOutStore()["last"] = big.back();
+}
+
+// Creates the file named by its input "path" on its own, past the library's
+// guard, and reports the errno of the attempt (0 when it was made).
+void touch() {
+    const char* path = static_cast<char*>(Parse::getInStore()[0]["path"]);
+    const int fd = open(path ? path : "", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    Parse::getOutStore()["error"] = fd < 0 ? errno : 0;
+    if (fd >= 0) close(fd);
+}
+
 void noteStay(int log, const char* what) {
     const std::string line = what + std::to_string(getpid()) + "\n";
     if (::write(log, line.data(), line.size()) < 0) std::abort();
@@ -93,6 +111,8 @@ ZorCall throwsRegistration("throws", throws);
 ZorCall exitZeroRegistration("exitZero", exitZero);
 ZorCall exitThreeRegistration("exitThree", exitThree);
 ZorCall sleepLongRegistration("sleepLong", sleepLong);
+ZorCall hogRegistration("hog", hog);
+ZorCall touchRegistration("touch", touch);
 ZorCall everyByteRegistration("everyByte", everyByte);
 ZorCall bigTextRegistration("bigText", bigText);
 ZorCall pauseRegistration("pause", pause);
