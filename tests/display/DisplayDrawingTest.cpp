@@ -46,24 +46,25 @@ protected:
 
 }  // namespace
 
-// Pens and brushes are chosen lazily, once after each colour record.
-TEST_F(DisplayDrawingTest, PenIsChosenOnceAfterEachColourRecord) {
+// Pens and brushes are chosen lazily, once after each colour record; an
+// empty polygon draws and chooses nothing.
+TEST_F(DisplayDrawingTest, ShapesChooseTheirPenOrBrushOnceAfterEachColourRecord) {
     EXPECT_EQ(drawn(), Calls{});
     add<PointRecord>(3, 4);
     add<LineRecord>(1, 2, 30, 40);
     add<ColorRecord>(300, -4, 128, 1);
+    add<PolyRecord>(std::vector<int>{}, std::vector<int>{}, 1);
     add<LineRecord>(5, 6, 7, 8);
-    EXPECT_EQ(drawn(), (Calls{"pen 0 0 0", "line 3,4 4,5", "line 1,2 30,40", "pen 255 0 128",
-                              "line 5,6 7,8"}));
-}
-
-TEST_F(DisplayDrawingTest, RectangleIsFourLinesOrOneFilledShape) {
     add<RectRecord>(10, 20, 30, 40, 0);
     add<RectRecord>(1, 2, 3, 4, 1);
     add<RectRecord>(5, 6, 7, 8, 1);
+    add<PolyRecord>(std::vector<int>{1, 5, 9}, std::vector<int>{2, 6, 2}, 0);
+    add<PolyRecord>(std::vector<int>{1, 5, 9}, std::vector<int>{2, 6, 2}, 1);
     EXPECT_EQ(drawn(),
-              (Calls{"pen 0 0 0", "line 10,20 30,20", "line 30,20 30,40", "line 30,40 10,40",
-                     "line 10,40 10,20", "brush 0 0 0", "rect 1,2 3,4", "rect 5,6 7,8"}));
+              (Calls{"pen 0 0 0", "line 3,4 4,5", "line 1,2 30,40", "pen 255 0 128", "line 5,6 7,8",
+                     "line 10,20 30,20", "line 30,20 30,40", "line 30,40 10,40", "line 10,40 10,20",
+                     "brush 255 0 128", "rect 1,2 3,4", "rect 5,6 7,8", "line 1,2 5,6",
+                     "line 5,6 9,2", "line 9,2 1,2", "polygon 1,2 5,6 9,2"}));
 }
 
 TEST(DisplayRecordDrawTest, ClearKeepsTheCurrentColourAndRestartsTheLazyState) {
@@ -77,48 +78,25 @@ TEST(DisplayRecordDrawTest, ClearKeepsTheCurrentColourAndRestartsTheLazyState) {
                                    "rect 0,0 45,35", "transparent", "pen 1 2 3", "line 0,0 5,5"}));
 }
 
-TEST_F(DisplayDrawingTest, BlockStartingWithAClearReplacesThePicture) {
-    add<LineRecord>(1, 1, 9, 9);
-    add<RectRecord>(1, 1, 9, 9, 1);
-    BlockBuffer block{};
-    char* cursor = block.data();
-    ColorRecord(0, 0, 255, 0).encode(cursor, block.data() + block.size());
-    LineRecord(2, 3, 4, 5).encode(cursor, block.data() + block.size());
-    list.decodeBlock(block, static_cast<int>(cursor - block.data()));
-    EXPECT_EQ(drawn(), (Calls{"pen 0 0 255", "brush 0 0 255", "rect 0,0 195,95", "transparent",
-                              "pen 0 0 0", "line 2,3 4,5"}));
-}
-
-TEST_F(DisplayDrawingTest, ArcRunsBetweenFarRadialPointsRoundedHalfUpTowardZero) {
-    add<ArcRecord>(0, 0, 100, 100, 9000, 9000, 1);
-    // Centre (50, 50), radial points 1000 pixels away at 90 and 180 degrees;
-    // -949.5 is cut toward zero.
-    EXPECT_EQ(drawn(), (Calls{"pen 0 0 0", "brush 0 0 0", "pie 0,0 100,100 50,-949 -949,50"}));
-}
-
-TEST_F(DisplayDrawingTest, SmallSweepsAreATenthOfADegreeAndAnglesStayWithinACircle) {
-    auto arcCall = [](int start, int sweep) {
+// Arcs run between radial points 1000 pixels from the centre, rounded half up
+// toward zero; small sweeps are a tenth of a degree, no sweep is the whole
+// ellipse, and angles stay within a circle.
+TEST(DisplayArcTest, ArcsRunBetweenFarRadialPoints) {
+    const auto arcCall = [](int start, int sweep, int filled) {
         DisplayList one;
-        one.append(std::make_unique<ArcRecord>(0, 0, 100, 100, start, sweep, 0));
+        one.append(std::make_unique<ArcRecord>(0, 0, 100, 100, start, sweep, filled));
         RecordingCanvas canvas;
         drawDisplay(one, canvas, 200, 100);
         return canvas.calls.back();
     };
-    EXPECT_EQ(arcCall(0, 5), "arc 0,0 100,100 1050,50 1050,48");
-    EXPECT_EQ(arcCall(0, 5), arcCall(0, 10));
-    EXPECT_EQ(arcCall(0, 1), arcCall(0, 10));
-    // No sweep gives two equal points: the whole ellipse.
-    EXPECT_EQ(arcCall(0, 0), "arc 0,0 100,100 1050,50 1050,50");
-    EXPECT_EQ(arcCall(40000, 0), arcCall(36000, 0));
-    EXPECT_EQ(arcCall(-500, 99999), arcCall(0, 36000));
-}
-
-TEST_F(DisplayDrawingTest, PolygonIsClosedOrFilledAndEmptyDrawsNothing) {
-    add<PolyRecord>(std::vector<int>{}, std::vector<int>{}, 1);
-    add<PolyRecord>(std::vector<int>{1, 5, 9}, std::vector<int>{2, 6, 2}, 0);
-    add<PolyRecord>(std::vector<int>{1, 5, 9}, std::vector<int>{2, 6, 2}, 1);
-    EXPECT_EQ(drawn(), (Calls{"pen 0 0 0", "line 1,2 5,6", "line 5,6 9,2", "line 9,2 1,2",
-                              "brush 0 0 0", "polygon 1,2 5,6 9,2"}));
+    EXPECT_EQ(arcCall(9000, 9000, 1), "pie 0,0 100,100 50,-949 -949,50");
+    EXPECT_EQ(arcCall(0, 5, 0), "arc 0,0 100,100 1050,50 1050,48");
+    EXPECT_EQ(arcCall(0, 0, 0), "arc 0,0 100,100 1050,50 1050,50");
+    const int same[][4] = {
+        {0, 5, 0, 10}, {0, 1, 0, 10}, {40000, 0, 36000, 0}, {-500, 99999, 0, 36000}};
+    for (const auto& [start, sweep, sameStart, sameSweep] : same)
+        EXPECT_EQ(arcCall(start, sweep, 0), arcCall(sameStart, sameSweep, 0))
+            << start << " " << sweep;
 }
 
 // Text hangs below its top left corner by its font's offset; an empty text

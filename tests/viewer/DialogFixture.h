@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -33,6 +34,13 @@ protected:
     QPlainTextEdit* script() { return child<QPlainTextEdit>("script"); }
     QPlainTextEdit* output() { return child<QPlainTextEdit>("output"); }
     QString field(const char* name) { return child<QLineEdit>(name)->text(); }
+    // A menu entry, by its text.
+    QAction* action(const char* text) {
+        for (QAction* each : dialog.findChildren<QAction*>())
+            if (each->text() == QLatin1String(text)) return each;
+        ADD_FAILURE() << text;
+        return nullptr;
+    }
     void click(const char* button) {
         QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
     }

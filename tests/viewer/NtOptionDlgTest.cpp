@@ -1,6 +1,6 @@
-// The remote settings dialog offscreen: what it shows when it opens, and the
-// word and check box after each result of Apply. RemoteViewerTest has it with
-// the main dialog's session and a real server.
+// The remote settings dialog offscreen against bound operations that answer a
+// given result: what it shows when it opens, and the word and check box after
+// each result of Apply. RemoteViewerTest has it with a real server.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -16,61 +16,37 @@
 
 namespace {
 
-struct Call {
-    int wanted;
-    std::string server;
-    int port;
-};
-
-class QuietHost : public remote::RemoteHost {
-public:
-    void startPingTimer() override {}
-    void stopPingTimer() override {}
-    void runEvent(const std::string&) override {}
-};
-
 struct RemoteDialog {
-    RemoteDialog() { dialog.show(); }
-
-    // Binds operations that answer the given result and remember their calls.
-    void bindResult(int result, remote::RemoteSettings settings = {0, "localhost", 6500}) {
+    explicit RemoteDialog(int result, remote::RemoteSettings settings = {0, "localhost", 6500}) {
         dialog.bind(
-            &host,
+            nullptr,
             [this, result](remote::RemoteHost*, int wanted, const std::string& server, int port) {
-                calls.push_back({wanted, server, port});
+                calls.push_back(std::to_string(wanted) + " " + server + " " + std::to_string(port));
                 return result;
             },
             [settings](const remote::RemoteHost*, remote::RemoteSettings& out) {
                 out = settings;
                 return true;
             });
-    }
-    void reopen() {
-        dialog.hide();
         dialog.show();
     }
     QLineEdit* field(const char* name) { return dialog.findChild<QLineEdit*>(name); }
     QString status() { return field("status")->text(); }
     QCheckBox* box() { return dialog.findChild<QCheckBox*>("remoteCtrl"); }
-    void click(const char* name) {
-        QTest::mouseClick(dialog.findChild<QPushButton*>(name), Qt::LeftButton);
-    }
+    void apply() { QTest::mouseClick(dialog.findChild<QPushButton*>("apply"), Qt::LeftButton); }
 
-    QuietHost host;
     NtOptionDlg dialog;
-    std::vector<Call> calls;
+    std::vector<std::string> calls;  // "wanted server port"
 };
 
 }  // namespace
 
 TEST(NtOptionDlgTest, OpensWithTheSessionsSettingsOrNotAvailable) {
-    RemoteDialog unbound;
-    unbound.click("apply");
-    EXPECT_EQ(unbound.status(), "not available");
-    EXPECT_TRUE(unbound.dialog.isVisible());
-    RemoteDialog remote;
-    remote.bindResult(1, {1, "device.lan", 6501});
-    remote.reopen();
+    NtOptionDlg unbound;
+    unbound.show();
+    QTest::mouseClick(unbound.findChild<QPushButton*>("apply"), Qt::LeftButton);
+    EXPECT_EQ(unbound.findChild<QLineEdit*>("status")->text(), "not available");
+    RemoteDialog remote(1, {1, "device.lan", 6501});
     EXPECT_EQ(remote.field("server")->text(), "device.lan");
     EXPECT_EQ(remote.field("port")->text(), "6501");
     EXPECT_TRUE(remote.box()->isChecked());
@@ -78,56 +54,39 @@ TEST(NtOptionDlgTest, OpensWithTheSessionsSettingsOrNotAvailable) {
 }
 
 TEST(NtOptionDlgTest, ApplyShowsTheResultsWordAndAdjustsTheBox) {
-    struct Row {
+    const struct {
         int result;
         const char* word;
-        bool ticked;
-        bool boxAfter;
-    };
-    const Row rows[] = {
+        bool ticked, boxAfter;
+    } rows[] = {
         {1, "connected", true, true},    {0, "disconnected", false, false},
         {-1, "invalid arg", true, true}, {-2, "ignored", false, false},
         {-3, "ignored", true, true},     {-4, "no create", true, false},
         {-5, "no host", true, false},    {-6, "no connect", true, false},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.result);
-        RemoteDialog remote;
-        remote.bindResult(row.result);
-        remote.reopen();
+        RemoteDialog remote(row.result);
         remote.box()->setChecked(row.ticked);
-        remote.click("apply");
+        remote.apply();
         EXPECT_EQ(remote.status(), row.word);
         EXPECT_EQ(remote.box()->isChecked(), row.boxAfter);
-        ASSERT_EQ(remote.calls.size(), 1u);
-        EXPECT_EQ(remote.calls[0].wanted, row.ticked ? 1 : 0);
+        EXPECT_EQ(remote.calls, std::vector<std::string>{(row.ticked ? "1" : "0") +
+                                                         std::string(" localhost 6500")});
     }
 }
 
-TEST(NtOptionDlgTest, ApplyTakesTheNameAndTheNumberAtTheStartOfThePort) {
-    RemoteDialog remote;
-    remote.bindResult(-6);
-    remote.reopen();
+// The port is the number at the start of its field; Return applies and keeps
+// the dialog open, Escape closes it.
+TEST(NtOptionDlgTest, ApplyTakesTheNameAndLeadingPortNumberAndEscapeCloses) {
+    RemoteDialog remote(-6);
     remote.field("server")->setText(QString::fromLatin1("h\xF6st"));
     remote.field("port")->setText(" 77abc");
-    remote.click("apply");
+    remote.apply();
     remote.field("port")->setText("port");
-    remote.click("apply");
-    ASSERT_EQ(remote.calls.size(), 2u);
-    EXPECT_EQ(remote.calls[0].server, "h\xF6st");
-    EXPECT_EQ(remote.calls[0].port, 77);
-    EXPECT_EQ(remote.calls[1].port, 0);
-}
-
-TEST(NtOptionDlgTest, ReturnAppliesApplyStaysOpenEscapeCloses) {
-    RemoteDialog remote;
-    remote.bindResult(-5);
-    remote.reopen();
-    remote.click("apply");
-    EXPECT_TRUE(remote.dialog.isVisible());
     QTest::keyClick(remote.field("server"), Qt::Key_Return);
-    EXPECT_EQ(remote.calls.size(), 2u);
     EXPECT_TRUE(remote.dialog.isVisible());
+    EXPECT_EQ(remote.calls, (std::vector<std::string>{"0 h\xF6st 77", "0 h\xF6st 0"}));
     QTest::keyClick(remote.field("server"), Qt::Key_Escape);
     EXPECT_FALSE(remote.dialog.isVisible());
 }

@@ -1,7 +1,6 @@
 // ZorViewer against ZorServer, offscreen, as a new user meets them: connect
 // through the remote settings dialog, run the script and a selected test on
 // the server, and use graphic mode on the simulated device.
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QImage>
@@ -35,12 +34,6 @@ protected:
         EXPECT_TRUE(server.started()) << server.output();
     }
 
-    QAction* action(const char* text) {
-        for (QAction* each : dialog.findChildren<QAction*>())
-            if (each->text() == QLatin1String(text)) return each;
-        ADD_FAILURE() << text;
-        return nullptr;
-    }
     // Opens "&Remote...", fills it in, applies and closes it: what a user does.
     QString applyRemote(bool connect, const QString& host, int port) {
         QString status;

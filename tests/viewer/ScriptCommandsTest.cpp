@@ -1,5 +1,5 @@
 // Run, ReRead and Save against a recording dialog and a scripted library,
-// with real files.
+// with real files in a fresh working directory.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -45,8 +45,7 @@ public:
 class FakeRemote : public RemoteAccess {
 public:
     bool connected() const override { return true; }
-    RunResult remoteRun(const std::string& inputFile, const std::string& filter,
-                        bool eventRun) override {
+    RunResult remoteRun(const std::string&, const std::string&, bool) override {
         ++runs;
         return result;
     }
@@ -56,65 +55,61 @@ public:
 };
 
 // Event files are written in the working directory.
-class CurrentDir {
-public:
-    explicit CurrentDir(const std::filesystem::path& path)
-        : previous(std::filesystem::current_path()) {
-        std::filesystem::current_path(path);
-    }
-    ~CurrentDir() { std::filesystem::current_path(previous); }
-
-private:
-    std::filesystem::path previous;
-};
-
 class ScriptCommandsTest : public ::testing::Test {
 protected:
-    ScriptCommandsTest() : commands(view, library) {
-        view.inputName = dir.file("in.txt");
-        outFile = dir.file("out.txt");
+    ScriptCommandsTest() : previousDir(std::filesystem::current_path()), commands(view, library) {
+        std::filesystem::current_path(dir.path());
     }
+    ~ScriptCommandsTest() override { std::filesystem::current_path(previousDir); }
 
     zortest::TempDir dir;
-    zortest::FakeDialogView view;
+    std::filesystem::path previousDir;
+    zortest::FakeDialogView view;  // input file "in.txt"
     FakeLibrary library;
     ScriptCommands commands;
-    std::string outFile;
 };
 
 }  // namespace
 
-// The run sees the edited pane; the input file gets its content back, or is
-// created when there was none (a stale backup is not restored over it).
+// The run sees the edited pane, the selected test and the trace limits; the
+// input file gets its content back, or is created when there was none (a
+// stale backup is not restored over it).
 TEST_F(ScriptCommandsTest, RunSeesTheEditedPaneAndRestoresOrCreatesTheInputFile) {
-    writeFile(view.inputName, "old script\r\n");
-    view.script = "edited\nscript";
+    writeFile("in.txt", "old script\r\n");
+    view.script = "{t0}\n{t1}";
+    view.selection = {6, 8, "t1"};
+    commands.traceSettings() = {"scope", 7};
     commands.runScript();
-    EXPECT_EQ(library.seenInput, "edited\r\nscript");
-    EXPECT_EQ(readFile(view.inputName), "old script\r\n");
-    EXPECT_FALSE(std::filesystem::exists(view.inputName + "_"));
-    std::filesystem::remove(view.inputName);
-    writeFile(view.inputName + "_", "stale");
+    EXPECT_EQ(library.seenInput, "{t0}\r\n{t1}");
+    EXPECT_EQ(library.seenFilter, "t106");
+    EXPECT_EQ(library.trace.root, "scope");
+    EXPECT_EQ(library.trace.depth, 7);
+    EXPECT_EQ(readFile("in.txt"), "old script\r\n");
+    EXPECT_FALSE(std::filesystem::exists("in.txt_"));
+    std::filesystem::remove("in.txt");
+    writeFile("in.txt_", "stale");
     view.script = "fresh";
     commands.runScript();
-    EXPECT_EQ(readFile(view.inputName), "fresh");
+    EXPECT_EQ(readFile("in.txt"), "fresh");
 }
 
 TEST_F(ScriptCommandsTest, OutputFileIsShownWithoutCarriageReturnsAndTheRunTime) {
-    writeFile(outFile, "line 1\r\nline 2\r\n\xFF end\n");
-    library.result.outFile = outFile;
+    writeFile("out.txt", "line 1\r\nline 2\r\n\xFF end\n");
+    library.result.outFile = "out.txt";
     library.result.errText = "ignored\n";
     commands.runScript();
     EXPECT_EQ(view.output, "line 1\nline 2\n\xFF end\n");
-    EXPECT_TRUE(view.field.starts_with(outFile + " (00:0"));
+    EXPECT_TRUE(view.field.starts_with("out.txt (00:0"));
     EXPECT_TRUE(view.field.ends_with(" min)"));
     EXPECT_TRUE(view.caretAtEnd);
     EXPECT_EQ(view.repaints, 1);
     EXPECT_EQ(view.displayClears, 1);
 }
 
-// The error's character is selected, held within the pane's text.
-TEST_F(ScriptCommandsTest, WithoutOutputFileTheFieldExplainsAndTheErrorIsSelected) {
+// The error's character is selected, held within the pane's text. A notice
+// says why the output file is cut or missing: it takes the field in place of
+// the file's name, whether the file can be shown or not.
+TEST_F(ScriptCommandsTest, TheFieldExplainsAMissingOutputAnErrorOrANotice) {
     commands.runScript();
     EXPECT_EQ(view.field, "no ResultFile specified");
     library.result.errText = "syntax error in line 1\n";
@@ -127,30 +122,14 @@ TEST_F(ScriptCommandsTest, WithoutOutputFileTheFieldExplainsAndTheErrorIsSelecte
         EXPECT_EQ(view.selection.start, start);
         EXPECT_EQ(view.selection.end, end);
     }
-}
-
-// A notice says why the output file is cut or missing: it takes the field in
-// place of the file's name, whether the file can be shown or not.
-TEST_F(ScriptCommandsTest, ANoticeTakesTheOutputField) {
-    writeFile(outFile, "cut report");
-    for (const std::string& shown : {outFile, std::string()}) {
+    writeFile("out.txt", "cut report");
+    for (const std::string shown : {"out.txt", ""}) {
         library.result.outFile = shown;
-        library.result.errText = "error text\n";
         library.result.notice = "cannot write the report to out.txt: File too large";
         commands.runScript();
         EXPECT_EQ(view.field, library.result.notice);
         EXPECT_EQ(view.output, shown.empty() ? "" : "cut report");
     }
-}
-
-TEST_F(ScriptCommandsTest, SelectionRunsOneTestAndTraceLimitsArePassed) {
-    view.script = "{t0}\n{t1}";
-    view.selection = {6, 8, "t1"};
-    commands.traceSettings() = {"scope", 7};
-    commands.runScript();
-    EXPECT_EQ(library.seenFilter, "t106");
-    EXPECT_EQ(library.trace.root, "scope");
-    EXPECT_EQ(library.trace.depth, 7);
 }
 
 TEST_F(ScriptCommandsTest, WithoutRegistryNothingRunsAndAConnectedServerRunsInstead) {
@@ -159,7 +138,7 @@ TEST_F(ScriptCommandsTest, WithoutRegistryNothingRunsAndAConnectedServerRunsInst
     commands.runScript();
     EXPECT_EQ(library.runs, 0);
     EXPECT_EQ(view.field, "no Server connected");
-    EXPECT_FALSE(std::filesystem::exists(view.inputName));
+    EXPECT_FALSE(std::filesystem::exists("in.txt"));
     FakeRemote remote;
     remote.result.outFile = "remote.txt";
     commands.setRemote(&remote);
@@ -170,66 +149,59 @@ TEST_F(ScriptCommandsTest, WithoutRegistryNothingRunsAndAConnectedServerRunsInst
 
 // Events are written without a line break to "xin.txt" and run at once,
 // leaving the input file and the field alone; one that cannot be written, or
-// that comes during a run (which may be running the event file), is lost.
-TEST_F(ScriptCommandsTest, EventIsWrittenAndRunAtOnceOrLost) {
-    const CurrentDir inDir(dir.path());
-    writeFile(view.inputName, "kept");
+// that comes during a run (which may be running the event file), is lost. A
+// second run, a Save or a ReRead during a run is refused.
+TEST_F(ScriptCommandsTest, EventsAndCommandsDuringARunAreRefused) {
+    writeFile("in.txt", "kept");
     writeFile("xin.txt", "an older and longer event");
     view.selection = {0, 4, "pane"};
-    library.duringRun = [this] { commands.runEvent("keypress{x=0 y=0 key=\"a\"}"); };
+    library.duringRun = [this] {
+        EXPECT_TRUE(commands.busy());
+        commands.runEvent("keypress{x=0 y=0 key=\"a\"}");
+        view.script = "inner";
+        commands.runScript();
+        commands.saveInput("in.txt");
+        commands.loadInput();
+    };
     commands.runEvent("buttonpress{x=12 y=345 button=0}");
     EXPECT_EQ(library.runs, 1);
     EXPECT_EQ(readFile("xin.txt"), "buttonpress{x=12 y=345 button=0}");
     EXPECT_EQ(library.seenInput, "buttonpress{x=12 y=345 button=0}");
     EXPECT_EQ(library.seenFilter, "");
-    EXPECT_EQ(readFile(view.inputName), "kept");
+    EXPECT_EQ(readFile("in.txt"), "kept");
+    EXPECT_EQ(view.script, "inner");
     EXPECT_EQ(view.field, "old field");
+    EXPECT_FALSE(commands.busy());
     std::filesystem::remove("xin.txt");
     std::filesystem::create_directory("xin.txt");
     commands.runEvent("ongraphic{}");
     EXPECT_EQ(library.runs, 1);
 }
 
-TEST_F(ScriptCommandsTest, SecondRunDuringARunIsRefused) {
-    writeFile(view.inputName, "on disk");
-    view.script = "outer";
-    library.duringRun = [this] {
-        EXPECT_TRUE(commands.busy());
-        view.script = "inner";
-        commands.runScript();
-        commands.saveInput(view.inputName);
-        commands.loadInput();
-    };
-    commands.runScript();
-    EXPECT_EQ(library.runs, 1);
-    EXPECT_EQ(readFile(view.inputName), "on disk");
-    EXPECT_FALSE(commands.busy());
-}
-
 // Save writes "\r\n" line breaks and every byte through a temporary file that
 // keeps the file's mode; ReRead gives the pane back, marked as modified.
 TEST_F(ScriptCommandsTest, SaveAndReReadKeepEveryByteAndTheFileMode) {
-    writeFile(view.inputName, "old");
-    std::filesystem::permissions(view.inputName, std::filesystem::perms(0640));
+    writeFile("in.txt", "old");
+    std::filesystem::permissions("in.txt", std::filesystem::perms(0640));
     view.script = "a\nb\t\xE4\xFF\n";
-    commands.saveInput(view.inputName);
-    EXPECT_EQ(readFile(view.inputName), "a\r\nb\t\xE4\xFF\r\n");
-    EXPECT_EQ(std::filesystem::status(view.inputName).permissions(), std::filesystem::perms(0640));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+    commands.saveInput("in.txt");
+    EXPECT_EQ(readFile("in.txt"), "a\r\nb\t\xE4\xFF\r\n");
+    EXPECT_EQ(std::filesystem::status("in.txt").permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."),
                             std::filesystem::directory_iterator()),
               1);
     view.script.clear();
     commands.loadInput();
     EXPECT_EQ(view.script, "a\nb\t\xE4\xFF\n");
     EXPECT_TRUE(view.modified);
-    std::filesystem::remove(view.inputName);
+    std::filesystem::remove("in.txt");
     commands.loadInput();
-    EXPECT_EQ(view.field, "file not found " + view.inputName);
+    EXPECT_EQ(view.field, "file not found in.txt");
     EXPECT_EQ(view.script, "");
 }
 
 TEST_F(ScriptCommandsTest, FailedSaveSaysSoAndLeavesNoFile) {
-    for (const std::string& name : {dir.file("missing/in.txt"), dir.file(std::string(300, 'n'))}) {
+    for (const std::string& name : {std::string("missing/in.txt"), std::string(300, 'n')}) {
         view.script = "new";
         commands.saveInput(name);
         EXPECT_EQ(view.output, "cannot write " + name);

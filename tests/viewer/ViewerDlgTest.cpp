@@ -1,15 +1,9 @@
 // The main dialog offscreen, running scripts through the library in this process.
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QApplication>
 #include <QFileDialog>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSlider>
-#include <QTest>
 #include <QTimer>
 
 #include <filesystem>
@@ -33,35 +27,29 @@ void waitingTest() {
 }
 ZorCall waitingRegistration("waiter", waitingTest);
 
-const char* const twoEchoTests =
-    "resultfile \"out.txt\"\n"
-    "zortst { first = 1 verify: first == 1 }\n"
-    "zortst { second = 2 verify: second == 2 }\n";
-
 }  // namespace
 
 using ViewerDlgTest = DialogFixture;
 
-TEST_F(ViewerDlgTest, RunShowsTheReportOfTheEditedScriptAndRestoresTheInputFile) {
+// The run takes the edited pane and the trace settings; the input file gets
+// its content back. The dialog's picture is kept in the build folder.
+TEST_F(ViewerDlgTest, RunShowsTheReportOfTheEditedScriptAndIsKeptAsAPicture) {
     writeFile("in.txt", "saved script\r\n");
-    script()->setPlainText(twoEchoTests);
-    click("run");
-    const QString report = output()->toPlainText();
-    EXPECT_TRUE(report.contains("second == 2")) << report.toStdString();
-    EXPECT_FALSE(report.contains('\r'));
-    EXPECT_TRUE(field("outputField").startsWith("out.txt (00:0"));
-    EXPECT_EQ(readFile("in.txt"), "saved script\r\n");
-    EXPECT_EQ(output()->textCursor().position(), report.size());
-}
-
-TEST_F(ViewerDlgTest, DialogAfterARunIsKeptAsAPicture) {
+    dialog.commands().traceSettings() = {"scope", 0};
     script()->setPlainText(
         "// an order of three items, echoed back by zortst\n"
         "resultfile \"order_out.txt\"\n\n"
         "zortst {\n\tcustomer = \"alice\"\n\titems[] { 2 1 3 }\n\ttotal = 46.75\n"
         "verify:\n\titems[] { 2 1 3 }\n\ttotal > 40.0\n\tcustomer == \"bob\"\n}\n");
     click("run");
-    EXPECT_TRUE(output()->toPlainText().contains("ERROR"));
+    const QString report = output()->toPlainText();
+    EXPECT_TRUE(report.contains("ERROR")) << report.toStdString();
+    EXPECT_FALSE(report.contains('\r'));
+    EXPECT_TRUE(field("outputField").startsWith("order_out.txt (00:0"));
+    EXPECT_EQ(readFile("in.txt"), "saved script\r\n");
+    EXPECT_EQ(output()->textCursor().position(), report.size());
+    EXPECT_EQ(ParseOut::getTraceDepth(), 0);
+    EXPECT_STREQ(ParseOut::getTraceRoot(), "scope");
     EXPECT_TRUE(dialog.grab().save(QStringLiteral(ZOR_SCREENSHOT)));
 }
 
@@ -79,11 +67,10 @@ TEST_F(ViewerDlgTest, DialogAnswersDuringARunButStartsNoSecondRun) {
     EXPECT_TRUE(clickedDuringRun);
     EXPECT_EQ(waitingRuns, 1);
     EXPECT_EQ(readFile("in.txt"), "saved");
-    EXPECT_FALSE(std::filesystem::exists("in.txt_"));
     EXPECT_FALSE(output()->toPlainText().contains("TIMEOUT"));
 }
 
-TEST_F(ViewerDlgTest, OpenTakesTheChosenFolderAsWorkingDirectory) {
+TEST_F(ViewerDlgTest, OpenTakesTheChosenFolderAndNewEmptiesTheDialog) {
     std::filesystem::create_directory("scripts");
     writeFile("scripts/order.txt", "order script\r\n");
     const QString chosen = QString::fromStdString((dir.path() / "scripts/order.txt").string());
@@ -97,9 +84,16 @@ TEST_F(ViewerDlgTest, OpenTakesTheChosenFolderAsWorkingDirectory) {
     EXPECT_EQ(field("inputFile"), "order.txt");
     EXPECT_EQ(script()->toPlainText(), "order script\n");
     EXPECT_EQ(std::filesystem::current_path(), dir.path() / "scripts");
+
+    child<QLineEdit>("outputField")->setText("x");
+    dialog.newScript();
+    EXPECT_EQ(script()->toPlainText(), "");
+    EXPECT_EQ(field("outputField"), "");
+    EXPECT_EQ(field("inputFile"), "in.txt");
 }
 
-TEST_F(ViewerDlgTest, TabInsertsATabAsAnUndoableEdit) {
+// Tab is an undoable edit of the pane; Return and Escape neither run nor close.
+TEST_F(ViewerDlgTest, KeysEditThePaneButNeverRunOrClose) {
     script()->setPlainText("ab");
     selectScript(1, 2);
     script()->setFocus();
@@ -108,18 +102,14 @@ TEST_F(ViewerDlgTest, TabInsertsATabAsAnUndoableEdit) {
     EXPECT_TRUE(script()->hasFocus());
     script()->undo();
     EXPECT_EQ(script()->toPlainText(), "ab");
-}
 
-TEST_F(ViewerDlgTest, EscapeAndReturnInTheFieldsKeepTheDialogOpen) {
-    QPushButton* run = child<QPushButton>("run");
     int runs = 0;
-    QObject::connect(run, &QPushButton::clicked, [&runs] { ++runs; });
+    QObject::connect(child<QPushButton>("run"), &QPushButton::clicked, [&runs] { ++runs; });
     for (const char* name : {"inputFile", "outputField", "searchText"}) {
         QLineEdit* edit = child<QLineEdit>(name);
         edit->setFocus();
-        QTest::keyClick(edit, Qt::Key_Return);
-        QTest::keyClick(edit, Qt::Key_Enter);
-        QTest::keyClick(edit, Qt::Key_Escape);
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+            QTest::keyClick(edit, key);
     }
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_TRUE(dialog.isVisible());
@@ -140,39 +130,12 @@ TEST_F(ViewerDlgTest, SearchActsOnThePaneLastClicked) {
     EXPECT_FALSE(output()->textCursor().hasSelection());
 }
 
-TEST_F(ViewerDlgTest, SliderSplitsThePanesAndTheDialogKeepsItsMinimum) {
-    // The split is computed from the outer size, frame included.
-    const QSize frame = dialog.frameGeometry().size() - dialog.size();
-    dialog.resize(QSize(695, 495) - frame);
-    QTest::qWait(20);
-    EXPECT_EQ(script()->geometry().right() + 1, 339);
-    EXPECT_EQ(output()->parentWidget()->geometry().left(), 346);
+// PaneSplitTest has the split's numbers; here the slider moves the panes.
+TEST_F(ViewerDlgTest, SliderMovesTheSplitAndTheDialogKeepsItsMinimum) {
+    const int before = script()->width();
     child<QSlider>("Slider1")->setValue(97);
-    EXPECT_EQ(script()->geometry().right() + 1, 677);
+    EXPECT_GT(script()->width(), before);
     dialog.resize(100, 100);
     EXPECT_GE(dialog.width(), 600);
     EXPECT_GE(dialog.height(), 200);
-}
-
-TEST_F(ViewerDlgTest, TraceSettingsReachTheLibraryBeforeARun) {
-    dialog.commands().traceSettings() = {"scope", 0};
-    script()->setPlainText(twoEchoTests);
-    click("run");
-    EXPECT_EQ(ParseOut::getTraceDepth(), 0);
-    EXPECT_STREQ(ParseOut::getTraceRoot(), "scope");
-}
-
-TEST_F(ViewerDlgTest, ReReadShowsTheFileAndNewEmptiesTheDialog) {
-    writeFile("in.txt", "line 1\r\nline 2\xE4\r\n");
-    click("reread");
-    EXPECT_EQ(script()->toPlainText(), QString::fromLatin1("line 1\nline 2\xE4\n"));
-    EXPECT_TRUE(script()->document()->isModified());
-    click("save");
-    EXPECT_EQ(readFile("in.txt"), "line 1\r\nline 2\xE4\r\n");
-
-    child<QLineEdit>("outputField")->setText("x");
-    dialog.newScript();
-    EXPECT_EQ(script()->toPlainText(), "");
-    EXPECT_EQ(field("outputField"), "");
-    EXPECT_EQ(field("inputFile"), "in.txt");
 }
