@@ -11,7 +11,6 @@
 #include "display/ColorRecord.h"
 #include "display/DisplayList.h"
 #include "display/DisplayPainter.h"
-#include "display/DrawContext.h"
 #include "display/PolyRecord.h"
 #include "display/ShapeRecords.h"
 #include "display/TextRecord.h"
@@ -47,7 +46,8 @@ protected:
 }  // namespace
 
 // Pens and brushes are chosen lazily, once after each colour record; an
-// empty polygon draws and chooses nothing.
+// empty polygon draws and chooses nothing. A clear starts a new picture and
+// restarts the lazy choice.
 TEST_F(DisplayDrawingTest, ShapesChooseTheirPenOrBrushOnceAfterEachColourRecord) {
     EXPECT_EQ(drawn(), Calls{});
     add<PointRecord>(3, 4);
@@ -65,17 +65,10 @@ TEST_F(DisplayDrawingTest, ShapesChooseTheirPenOrBrushOnceAfterEachColourRecord)
                      "line 10,20 30,20", "line 30,20 30,40", "line 30,40 10,40", "line 10,40 10,20",
                      "brush 255 0 128", "rect 1,2 3,4", "rect 5,6 7,8", "line 1,2 5,6",
                      "line 5,6 9,2", "line 9,2 1,2", "polygon 1,2 5,6 9,2"}));
-}
-
-TEST(DisplayRecordDrawTest, ClearKeepsTheCurrentColourAndRestartsTheLazyState) {
-    RecordingCanvas canvas;
-    DrawContext context(canvas, 50, 40);
-    ColorRecord(1, 2, 3, 1).draw(context);
-    LineRecord(0, 0, 5, 5).draw(context);
-    ColorRecord(9, 9, 9, 0).draw(context);
-    LineRecord(0, 0, 5, 5).draw(context);
-    EXPECT_EQ(canvas.calls, (Calls{"pen 1 2 3", "line 0,0 5,5", "pen 9 9 9", "brush 9 9 9",
-                                   "rect 0,0 45,35", "transparent", "pen 1 2 3", "line 0,0 5,5"}));
+    add<ColorRecord>(9, 9, 9, 0);
+    add<LineRecord>(0, 0, 5, 5);
+    EXPECT_EQ(drawn(), (Calls{"pen 9 9 9", "brush 9 9 9", "rect 0,0 195,95", "transparent",
+                              "pen 0 0 0", "line 0,0 5,5"}));
 }
 
 // Arcs run between radial points 1000 pixels from the centre, rounded half up
