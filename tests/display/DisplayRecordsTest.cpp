@@ -99,15 +99,6 @@ TEST(DisplayBlockTest, BlockDecodesWholeRecordsUpToItsByteCount) {
     EXPECT_EQ(list.size(), 51u);
 }
 
-TEST(DisplayBlockTest, ColourRecordOfModeZeroStartsANewPicture) {
-    DisplayList list;
-    decodeAll(list, encoded(LineRecord(1, 1, 2, 2)) + encoded(ColorRecord(9, 9, 9, 1)));
-    decodeAll(list, encoded(ColorRecord(0, 0, 255, 0)) + encoded(LineRecord(5, 5, 6, 6)));
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].kind(), colorKind);
-    EXPECT_EQ(list[1].kind(), lineKind);
-}
-
 TEST(DisplayBlockTest, BadRecordEndsTheBlockAndKeepsWhatCameBefore) {
     const std::string good = encoded(PointRecord(1, 2));
     const std::string after = encoded(PointRecord(3, 4));

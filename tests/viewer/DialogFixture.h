@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -44,6 +45,7 @@ protected:
     void click(const char* button) {
         QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
     }
+    QImage picture() { return child<QWidget>("graphic")->grab().toImage(); }
     void selectScript(int start, int end) {
         QTextCursor cursor = script()->textCursor();
         cursor.setPosition(start);

@@ -41,18 +41,6 @@ struct RemoteDialog {
 
 }  // namespace
 
-TEST(NtOptionDlgTest, OpensWithTheSessionsSettingsOrNotAvailable) {
-    NtOptionDlg unbound;
-    unbound.show();
-    QTest::mouseClick(unbound.findChild<QPushButton*>("apply"), Qt::LeftButton);
-    EXPECT_EQ(unbound.findChild<QLineEdit*>("status")->text(), "not available");
-    RemoteDialog remote(1, {1, "device.lan", 6501});
-    EXPECT_EQ(remote.field("server")->text(), "device.lan");
-    EXPECT_EQ(remote.field("port")->text(), "6501");
-    EXPECT_TRUE(remote.box()->isChecked());
-    EXPECT_EQ(remote.status(), "connected");
-}
-
 TEST(NtOptionDlgTest, ApplyShowsTheResultsWordAndAdjustsTheBox) {
     const struct {
         int result;
@@ -76,17 +64,23 @@ TEST(NtOptionDlgTest, ApplyShowsTheResultsWordAndAdjustsTheBox) {
     }
 }
 
-// The port is the number at the start of its field; Return applies and keeps
-// the dialog open, Escape closes it.
-TEST(NtOptionDlgTest, ApplyTakesTheNameAndLeadingPortNumberAndEscapeCloses) {
-    RemoteDialog remote(-6);
+// Each opening shows the session's settings. The port is the number at the
+// start of its field; Return applies and keeps the dialog open, Escape closes it.
+TEST(NtOptionDlgTest, OpensWithTheSettingsAndAppliesTheNameAndLeadingPortNumber) {
+    NtOptionDlg unbound;
+    unbound.show();
+    EXPECT_EQ(unbound.findChild<QLineEdit*>("status")->text(), "not available");
+    RemoteDialog remote(-6, {1, "device.lan", 6501});
+    EXPECT_EQ(remote.field("server")->text() + remote.field("port")->text(), "device.lan6501");
+    EXPECT_TRUE(remote.box()->isChecked());
+    EXPECT_EQ(remote.status(), "connected");
     remote.field("server")->setText(QString::fromLatin1("h\xF6st"));
     remote.field("port")->setText(" 77abc");
     remote.apply();
     remote.field("port")->setText("port");
     QTest::keyClick(remote.field("server"), Qt::Key_Return);
     EXPECT_TRUE(remote.dialog.isVisible());
-    EXPECT_EQ(remote.calls, (std::vector<std::string>{"0 h\xF6st 77", "0 h\xF6st 0"}));
+    EXPECT_EQ(remote.calls, (std::vector<std::string>{"1 h\xF6st 77", "0 h\xF6st 0"}));
     QTest::keyClick(remote.field("server"), Qt::Key_Escape);
     EXPECT_FALSE(remote.dialog.isVisible());
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ExchangeFixture.h"
@@ -26,10 +27,7 @@ namespace {
 // file and hand it to the session, as the dialog's commands do.
 class FakeHost : public RemoteHost {
 public:
-    void startPingTimer() override {
-        timerRunning = true;
-        ++timerStarts;
-    }
+    void startPingTimer() override { timerRunning = true; }
     void stopPingTimer() override { timerRunning = false; }
     void runEvent(const std::string& record) override {
         events.push_back(record);
@@ -41,7 +39,6 @@ public:
 
     RemoteSession* session = nullptr;
     bool timerRunning = false;
-    int timerStarts = 0;
     std::vector<std::string> events;
 };
 
@@ -86,38 +83,32 @@ protected:
 
 TEST_F(RemoteSessionTest, ApplyAnswersItsResultCodesAndQueryTheServerUsed) {
     RemoteSettings settings;
+    const auto used = [&settings] {
+        return std::tuple(settings.state, settings.serverName, settings.port);
+    };
     EXPECT_FALSE(session.queryRemote(nullptr, settings));
     EXPECT_EQ(session.applyRemote(nullptr, 1, "127.0.0.1", 6500), noParent);
     EXPECT_EQ(session.applyRemote(&host, 0, "127.0.0.1", 6500), alreadyDisconnected);
     EXPECT_EQ(session.applyRemote(&host, 1, "no-such-host.invalid", 6500), -5);
-    const int freePort = [] {
-        ScriptedServer closed;
-        return closed.enteredPort();
-    }();
+    const int freePort = ScriptedServer().enteredPort();
     EXPECT_EQ(session.applyRemote(&host, 1, "127.0.0.1", freePort), -6);
-    EXPECT_FALSE(session.connected());
-    EXPECT_TRUE(host.events.empty());
     EXPECT_FALSE(host.timerRunning);
     // A failed connect keeps the server used before ("localhost" and 6500 at start).
     ASSERT_TRUE(session.queryRemote(&host, settings));
-    EXPECT_EQ(settings.serverName, "localhost");
-    EXPECT_EQ(settings.port, 6500);
+    EXPECT_EQ(used(), std::tuple(disconnectedState, "localhost", 6500));
 
     ScriptedServer server;
     server.receiveToEnd().start();
     EXPECT_EQ(connectTo(server), 1);
-    EXPECT_TRUE(session.connected());
     EXPECT_TRUE(host.timerRunning);
     EXPECT_EQ(session.applyRemote(&host, 1, "127.0.0.1", server.enteredPort()), alreadyConnected);
+    session.queryRemote(&host, settings);
+    EXPECT_EQ(used(), std::tuple(connectedState, "127.0.0.1", server.enteredPort()));
     // An empty pane exchanges nothing.
     view.script.clear();
     const viewer::RunResult result = session.remoteRun("in.txt", "", false);
     EXPECT_EQ(result.outFile + result.errText, "");
     EXPECT_EQ(result.errLine, 0);
-    session.queryRemote(&host, settings);
-    EXPECT_EQ(settings.state, connectedState);
-    EXPECT_EQ(settings.serverName, "127.0.0.1");
-    EXPECT_EQ(settings.port, server.enteredPort());
     EXPECT_EQ(session.applyRemote(&host, 0, "localhost", 7), 0);
     EXPECT_FALSE(session.connected());
     EXPECT_FALSE(host.timerRunning);
@@ -187,43 +178,43 @@ TEST_F(RemoteSessionTest, PingWordsAlternateAndAVanishedServerDisconnects) {
     EXPECT_TRUE(host.timerRunning);
 }
 
-// An aborted exchange sends no "TSTSTOP" and keeps the modified mark, so that
-// the next run sends the pane again.
-TEST_F(RemoteSessionTest, AnAbortedExchangeKeepsTheModifiedMark) {
-    ScriptedServer server;
-    const std::string first = sent(&paneBytes);
-    server.receive(first.size()).send(number(20) + "short");
-    server.start();
-    ASSERT_EQ(connectTo(server), 1);
-    const viewer::RunResult result = session.remoteRun("in.txt", "", false);
-    EXPECT_EQ(result.outFile, "");
-    EXPECT_EQ(result.errLine, 0);
-    EXPECT_TRUE(view.modified);
-    EXPECT_TRUE(host.timerRunning);
-    EXPECT_EQ(server.received(), first);
-}
-
-// A server that names a file outside the folder has the run say so; one that
-// floods the display ends the session, and the next run goes elsewhere.
+// An exchange cut short sends no "TSTSTOP" and keeps the modified mark, so
+// that the next run sends the pane again. A server that names a file outside
+// the folder has the run say so; one that floods the display ends the session.
 TEST_F(RemoteSessionTest, HostileRepliesAreNamedOrEndTheSession) {
-    const std::string point = counted(encoded(display::PointRecord(1, 2)));
-    for (const bool flood : {false, true}) {
+    const std::string request = sent(&paneBytes);
+    const std::string outside = "the test server named an output file outside this folder: ";
+    const struct {
+        std::string reply;
+        bool flood;
+        std::string notice, errText;
+        bool connected, finished;
+    } cases[] = {
+        {number(20) + "short", false, "", "", true, false},
+        {string("../out.txt") + counted("x") + emptyReply().substr(16), false,
+         outside + "../out.txt", "", true, true},
+        {number(0) + number(0), true, "", remote::brokenServerText, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
         ScriptedServer server;
-        server.receive(sent(&paneBytes).size());
-        if (flood) {
-            server.send(number(0) + number(0)).sendEndlessly(point);
-        } else {
-            server.send(string("../out.txt") + counted("x") + emptyReply().substr(16)).receive(8);
-        }
+        server.receive(request.size()).send(c.reply);
+        if (c.flood) server.sendEndlessly(counted(encoded(display::PointRecord(1, 2))));
+        if (c.finished) server.receive(8);
         server.start();
+        view.markScriptModified();
         ASSERT_EQ(connectTo(server), 1);
         const viewer::RunResult result = session.remoteRun("in.txt", "", false);
-        EXPECT_EQ(
-            result.notice,
-            flood ? "" : "the test server named an output file outside this folder: ../out.txt");
-        EXPECT_EQ(result.errText, flood ? remote::brokenServerText : "");
-        EXPECT_EQ(session.connected(), !flood);
+        EXPECT_EQ(result.outFile, "");
+        EXPECT_EQ(result.notice, c.notice);
+        EXPECT_EQ(result.errText, c.errText);
+        EXPECT_EQ(session.connected(), c.connected);
+        EXPECT_EQ(view.modified, !c.finished);
+        EXPECT_TRUE(host.timerRunning);
         session.applyRemote(&host, 0, "127.0.0.1", 0);
-        server.received();
+        const std::string received = server.received();
+        if (!c.flood) {
+            EXPECT_EQ(received, request + (c.finished ? word("TSTSTOP") : ""));
+        }
     }
 }

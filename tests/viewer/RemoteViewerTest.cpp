@@ -3,7 +3,6 @@
 // the server, and use graphic mode on the simulated device.
 #include <QApplication>
 #include <QCheckBox>
-#include <QImage>
 #include <QTimer>
 
 #include <memory>
@@ -25,8 +24,6 @@ const QString twoTests = QStringLiteral(
 
 // Button A of the device: its filled face, away from its label.
 const QPoint buttonA(36, 116);
-const QColor pressedColor(255, 170, 60);
-const QColor buttonColor(180, 184, 192);
 
 class RemoteViewerTest : public DialogFixture {
 protected:
@@ -35,13 +32,13 @@ protected:
     }
 
     // Opens "&Remote...", fills it in, applies and closes it: what a user does.
-    QString applyRemote(bool connect, const QString& host, int port) {
+    QString applyRemote(bool connect) {
         QString status;
         QTimer::singleShot(0, [&] {
             auto* remote = qobject_cast<NtOptionDlg*>(QApplication::activeModalWidget());
             if (!remote) return;
-            remote->findChild<QLineEdit*>("server")->setText(host);
-            remote->findChild<QLineEdit*>("port")->setText(QString::number(port));
+            remote->findChild<QLineEdit*>("server")->setText("localhost");
+            remote->findChild<QLineEdit*>("port")->setText(QString::number(server.viewerPort()));
             remote->findChild<QCheckBox*>("remoteCtrl")->setChecked(connect);
             QTest::mouseClick(remote->findChild<QPushButton*>("apply"), Qt::LeftButton);
             status = remote->findChild<QLineEdit*>("status")->text();
@@ -50,8 +47,6 @@ protected:
         action("&Remote...")->trigger();
         return status;
     }
-    QString connectToServer() { return applyRemote(true, "localhost", server.viewerPort()); }
-    QImage picture() { return child<QWidget>("graphic")->grab().toImage(); }
 
     zortest::TempDir serverDir;
     zortest::ServerProcess server;
@@ -61,7 +56,7 @@ protected:
 
 TEST_F(RemoteViewerTest, RunsGoToTheConnectedServer) {
     script()->setPlainText(twoTests);
-    EXPECT_EQ(connectToServer(), "connected");
+    EXPECT_EQ(applyRemote(true), "connected");
     click("run");
     EXPECT_TRUE(field("outputField").startsWith("out.txt (00:0"))
         << field("outputField").toStdString();
@@ -71,10 +66,9 @@ TEST_F(RemoteViewerTest, RunsGoToTheConnectedServer) {
     EXPECT_EQ(readFile("out.txt"), readFile(serverDir.file("out.txt")));
     EXPECT_FALSE(std::filesystem::exists("in.txt"));
     // The pane goes out as it is saved, with "\r\n" line breaks.
-    std::string saved = twoTests.toStdString();
-    for (std::size_t at = 0; (at = saved.find('\n', at)) != std::string::npos; at += 2)
-        saved.insert(at, 1, '\r');
-    EXPECT_EQ(readFile(serverDir.file("in.txt")), saved);
+    EXPECT_EQ(readFile(serverDir.file("in.txt")),
+              "deletefile \"out.txt\"\r\nresultfile \"out.txt\"\r\n"
+              "zortst { a = 1 verify: a == 1 }\r\nzortst { b = 2 verify: b == 2 }\r\n");
 }
 
 // Connecting fetches the device's picture; clicks and keys on it go to the
@@ -82,13 +76,13 @@ TEST_F(RemoteViewerTest, RunsGoToTheConnectedServer) {
 TEST_F(RemoteViewerTest, GraphicModeDrawsTheDeviceAndSendsItsEvents) {
     action("&Graphic")->trigger();
     EXPECT_TRUE(dialog.displayList().empty());
-    connectToServer();
+    applyRemote(true);
     EXPECT_FALSE(dialog.displayList().empty());
-    EXPECT_EQ(picture().pixelColor(buttonA), buttonColor);
+    EXPECT_EQ(picture().pixelColor(buttonA), QColor(180, 184, 192));
 
     QTest::mouseClick(child<QWidget>("graphic"), Qt::LeftButton, Qt::NoModifier, buttonA);
     EXPECT_EQ(readFile("xin.txt"), "buttonpress{x=36 y=116 button=0}");
-    EXPECT_EQ(picture().pixelColor(buttonA), pressedColor);
+    EXPECT_EQ(picture().pixelColor(buttonA), QColor(255, 170, 60));
     EXPECT_EQ(zortest::deviceLine(dialog.displayList()), "A");
 
     QTest::keyClicks(child<QWidget>("run"), "bc");
@@ -105,7 +99,7 @@ TEST_F(RemoteViewerTest, GraphicModeDrawsTheDeviceAndSendsItsEvents) {
 // or the reply never comes), the next pings notice, and the viewer runs
 // locally again.
 TEST_F(RemoteViewerTest, AVanishedServerLeavesTheViewerUsable) {
-    connectToServer();
+    applyRemote(true);
     server.stop();
     script()->setPlainText(twoTests);
     click("run");
@@ -118,7 +112,7 @@ TEST_F(RemoteViewerTest, AVanishedServerLeavesTheViewerUsable) {
         QTest::qWait(10);
     }
     EXPECT_FALSE(dialog.remoteSession().connected());
-    EXPECT_EQ(applyRemote(false, "localhost", server.viewerPort()), "ignored");
+    EXPECT_EQ(applyRemote(false), "ignored");
     // A broken server's run selects the first character, as an error at
     // position 0 does; the whole script runs again once it is deselected.
     selectScript(0, 0);

@@ -42,18 +42,6 @@ public:
     std::function<void()> duringRun;
 };
 
-class FakeRemote : public RemoteAccess {
-public:
-    bool connected() const override { return true; }
-    RunResult remoteRun(const std::string&, const std::string&, bool) override {
-        ++runs;
-        return result;
-    }
-
-    RunResult result;
-    int runs = 0;
-};
-
 // Event files are written in the working directory.
 class ScriptCommandsTest : public ::testing::Test {
 protected:
@@ -119,19 +107,13 @@ TEST_F(ScriptCommandsTest, TheFieldExplainsAMissingOutputAnErrorOrANotice) {
     }
 }
 
-TEST_F(ScriptCommandsTest, WithoutRegistryNothingRunsAndAConnectedServerRunsInstead) {
+TEST_F(ScriptCommandsTest, WithoutRegistryNothingRuns) {
     library.registry = false;
     view.script = "x";
     commands.runScript();
     EXPECT_EQ(library.runs, 0);
     EXPECT_EQ(view.field, "no Server connected");
     EXPECT_FALSE(std::filesystem::exists("in.txt"));
-    FakeRemote remote;
-    remote.result.outFile = "remote.txt";
-    commands.setRemote(&remote);
-    commands.runScript();
-    EXPECT_EQ(remote.runs, 1);
-    EXPECT_EQ(library.lastOutName, "remote.txt");
 }
 
 // Events are written without a line break to "xin.txt" and run at once,
