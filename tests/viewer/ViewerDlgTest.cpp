@@ -108,17 +108,3 @@ TEST_F(ViewerDlgTest, KeysEditThePaneButNeverRunOrClose) {
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(runs, 0);
 }
-
-TEST_F(ViewerDlgTest, SearchActsOnThePaneLastClicked) {
-    script()->setPlainText("alpha beta ALPHA");
-    output()->setPlainText("alpha");
-    child<QLineEdit>("searchText")->setText("alpha");
-    QTest::mouseClick(script()->viewport(), Qt::LeftButton, {}, QPoint(2, 2));
-    selectScript(0, 0);
-    click("searchForward");
-    click("searchForward");
-    EXPECT_EQ(script()->textCursor().selectionStart(), 11);
-    click("searchBack");
-    EXPECT_EQ(script()->textCursor().selectionStart(), 0);
-    EXPECT_FALSE(output()->textCursor().hasSelection());
-}
