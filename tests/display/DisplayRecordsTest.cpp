@@ -36,13 +36,6 @@ int decodeAll(DisplayList& list, const std::string& bytes) {
     return list.decodeBlock(blockOf(bytes), static_cast<int>(bytes.size()));
 }
 
-template <class Record>
-const Record& recordAt(const DisplayList& list, std::size_t i) {
-    const auto* record = dynamic_cast<const Record*>(&list[i]);
-    EXPECT_NE(record, nullptr) << "record " << i;
-    return *record;
-}
-
 // The encoding of the record, decoded and encoded again, is the same text.
 void expectRoundTrip(const GraphicRecord& record, const std::string& text) {
     EXPECT_EQ(encoded(record), text);
@@ -120,7 +113,7 @@ TEST(DisplayBlockTest, BadRecordEndsTheBlockAndKeepsWhatCameBefore) {
         DisplayList list;
         EXPECT_EQ(decodeAll(list, good + record + after), 10) << record;
         ASSERT_EQ(list.size(), 1u) << record;
-        EXPECT_EQ(recordAt<PointRecord>(list, 0).x, 1);
+        EXPECT_EQ(dynamic_cast<const PointRecord&>(list[0]).x, 1);
     }
 }
 
@@ -131,9 +124,9 @@ TEST(DisplayBlockTest, RecordsAreTakenWholeWithinTheBlock) {
     const std::string text = std::string("070004000100020ab") + '\0' + 'z';
     EXPECT_EQ(decodeAll(list, text + encoded(PointRecord(7, 8))), 19 + 10);
     ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(recordAt<TextRecord>(list, 0).text, "ab");
+    EXPECT_EQ(dynamic_cast<const TextRecord&>(list[0]).text, "ab");
     EXPECT_EQ(decodeAll(list, "0600001"), 7);
-    EXPECT_EQ(recordAt<PolyRecord>(list, 2).count(), 0);
+    EXPECT_EQ(dynamic_cast<const PolyRecord&>(list[2]).count(), 0);
     for (const char* count : {"0062", "9999", "0001"})
         EXPECT_EQ(decodeAll(list, std::string("06") + count + "00010002"), 0) << count;
     // The text announces more characters than the 501 bytes hold.

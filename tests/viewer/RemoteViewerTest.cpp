@@ -58,10 +58,8 @@ TEST_F(RemoteViewerTest, RunsGoToTheConnectedServer) {
     script()->setPlainText(twoTests);
     EXPECT_EQ(applyRemote(true), "connected");
     click("run");
-    EXPECT_TRUE(field("outputField").startsWith("out.txt (00:0"))
-        << field("outputField").toStdString();
-    EXPECT_TRUE(output()->toPlainText().contains("b == 2"))
-        << output()->toPlainText().toStdString();
+    EXPECT_TRUE(field("outputField").startsWith("out.txt (00:0"));
+    EXPECT_TRUE(output()->toPlainText().contains("b == 2"));
     // The viewer keeps the server's output file; its input file stays untouched.
     EXPECT_EQ(readFile("out.txt"), readFile(serverDir.file("out.txt")));
     EXPECT_FALSE(std::filesystem::exists("in.txt"));
@@ -75,7 +73,6 @@ TEST_F(RemoteViewerTest, RunsGoToTheConnectedServer) {
 // server, which answers with the picture they changed.
 TEST_F(RemoteViewerTest, GraphicModeDrawsTheDeviceAndSendsItsEvents) {
     action("&Graphic")->trigger();
-    EXPECT_TRUE(dialog.displayList().empty());
     applyRemote(true);
     EXPECT_FALSE(dialog.displayList().empty());
     EXPECT_EQ(picture().pixelColor(buttonA), QColor(180, 184, 192));

@@ -96,15 +96,12 @@ TEST_F(ViewerDlgTest, KeysEditThePaneButNeverRunOrClose) {
     script()->undo();
     EXPECT_EQ(script()->toPlainText(), "ab");
 
-    int runs = 0;
-    QObject::connect(child<QPushButton>("run"), &QPushButton::clicked, [&runs] { ++runs; });
     for (const char* name : {"inputFile", "outputField", "searchText"}) {
-        QLineEdit* edit = child<QLineEdit>(name);
-        edit->setFocus();
+        child<QLineEdit>(name)->setFocus();
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
-            QTest::keyClick(edit, key);
+            QTest::keyClick(child<QLineEdit>(name), key);
     }
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(field("outputField"), "");  // a run would have said why it has no output
 }
