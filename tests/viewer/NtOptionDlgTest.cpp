@@ -1,11 +1,12 @@
-// The remote settings dialog offscreen against bound operations that answer a
-// given result: what it shows when it opens, and the word and check box after
-// each result of Apply. RemoteViewerTest has it with a real server.
+// The settings dialogs offscreen. The remote one against bound operations that
+// answer a given result: what it shows when it opens, and the word and check
+// box after each result of Apply; RemoteViewerTest has it with a real server.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "NtOptionDlg.h"
 #include "RemoteSession.h"
+#include "TraceOptionDlg.h"
 
 namespace {
 
@@ -83,4 +85,32 @@ TEST(NtOptionDlgTest, OpensWithTheSettingsAndAppliesTheNameAndLeadingPortNumber)
     EXPECT_EQ(remote.calls, (std::vector<std::string>{"1 h\xF6st 77", "0 h\xF6st 0"}));
     QTest::keyClick(remote.field("server"), Qt::Key_Escape);
     EXPECT_FALSE(remote.dialog.isVisible());
+}
+
+// Apply and Return store the depth and root; Close and Escape keep the old ones.
+TEST(TraceOptionDlgTest, ApplyAndReturnStoreCloseAndEscapeKeep) {
+    viewer::TraceSettings settings{"kept", 7};
+    const auto change = [&settings](int depth, const char* shown, auto finish) {
+        TraceOptionDlg dialog(settings);
+        dialog.show();
+        dialog.findChild<QSlider*>("Slider1")->setValue(depth);
+        auto* root = dialog.findChild<QLineEdit*>("root");
+        root->setText(QStringLiteral("outer"));
+        EXPECT_EQ(dialog.findChild<QLineEdit*>("depth")->text(), shown);
+        finish(dialog, root);
+        EXPECT_FALSE(dialog.isVisible());
+        return std::to_string(settings.depth) + " " + settings.root;
+    };
+    const auto click = [](const char* name) {
+        return [name](TraceOptionDlg& dialog, QLineEdit*) {
+            QTest::mouseClick(dialog.findChild<QPushButton*>(name), Qt::LeftButton);
+        };
+    };
+    const auto key = [](Qt::Key k) {
+        return [k](TraceOptionDlg&, QLineEdit* root) { QTest::keyClick(root, k); };
+    };
+    EXPECT_EQ(change(0, "NONE", click("close")), "7 kept");
+    EXPECT_EQ(change(100, "MAX", key(Qt::Key_Escape)), "7 kept");
+    EXPECT_EQ(change(42, "42", click("apply")), "42 outer");
+    EXPECT_EQ(change(3, "3", key(Qt::Key_Return)), "3 outer");
 }

@@ -66,11 +66,6 @@ protected:
                      const std::string& filter = "") const {
         return request(25, "Root", input, script, filter);
     }
-    // The server answers an exchange whose request has the given length.
-    static void answers(ScriptedServer& server, const std::string& request) {
-        server.receive(request.size()).send(emptyReply()).receive(8);
-    }
-
     zortest::TempDir dir;
     std::filesystem::path previousDir;
     zortest::FakeDialogView view;
@@ -123,7 +118,7 @@ TEST_F(RemoteSessionTest, EachRunSendsWhatTheServerLacks) {
     const std::string edited = "t3{}";
     const std::string third = sent(&edited);
     for (const std::string* each : {&eventRequest, &first, &second, &eventRequest, &third})
-        answers(server, *each);
+        server.receive(each->size()).send(emptyReply()).receive(8);
     server.start();
 
     ASSERT_EQ(connectTo(server), 1);

@@ -29,8 +29,8 @@ public:
         if (duringRun) duringRun();
         return result;
     }
-    void setLastOutFile(const std::string& name) override { lastOutName = name; }
-    std::string lastOutFile() const override { return lastOutName; }
+    void setLastOutFile(const std::string&) override {}
+    std::string lastOutFile() const override { return {}; }
 
     bool registry = true;
     TraceSettings trace;
@@ -38,7 +38,6 @@ public:
     int runs = 0;
     std::string seenFilter;
     std::string seenInput;
-    std::string lastOutName;
     std::function<void()> duringRun;
 };
 
