@@ -21,7 +21,6 @@ std::string encoded(const GraphicRecord& record) {
     std::string text(static_cast<std::size_t>(record.encodedLength()), '?');
     char* cursor = text.data();
     EXPECT_TRUE(record.encode(cursor, text.data() + text.size()));
-    EXPECT_EQ(cursor, text.data() + text.size());
     return text;
 }
 

@@ -69,9 +69,6 @@ TEST(NtOptionDlgTest, ApplyShowsTheResultsWordAndAdjustsTheBox) {
 // Each opening shows the session's settings. The port is the number at the
 // start of its field; Return applies and keeps the dialog open, Escape closes it.
 TEST(NtOptionDlgTest, OpensWithTheSettingsAndAppliesTheNameAndLeadingPortNumber) {
-    NtOptionDlg unbound;
-    unbound.show();
-    EXPECT_EQ(unbound.findChild<QLineEdit*>("status")->text(), "not available");
     RemoteDialog remote(-6, {1, "device.lan", 6501});
     EXPECT_EQ(remote.field("server")->text() + remote.field("port")->text(), "device.lan6501");
     EXPECT_TRUE(remote.box()->isChecked());

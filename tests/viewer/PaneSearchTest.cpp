@@ -1,8 +1,9 @@
-// Searching a pane forward and backward.
+// The panes: the split between them, and searching them forward and backward.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "PaneLayout.h"
 #include "PaneSearch.h"
 
 using namespace viewer;
@@ -58,4 +59,21 @@ TEST(PaneSearchTest, BothDirectionsWithAndWithoutMatches) {
         EXPECT_EQ(pane.focused, c.focused);
     }
     search(nullptr, false, "abc", forward);
+}
+
+// Near either end (within five) one pane vanishes: its right edge lies left of its left.
+TEST(PaneSplitTest, SliderPositionsShareTheWidthAndSnapAtTheEnds) {
+    const struct {
+        int position, scriptRight, outputLeft;
+    } cases[] = {{50, 339, 346}, {3, 0, 8}, {0, 0, 8}, {97, 677, 683}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.position);
+        const PaneSplit split = PaneLayout().split(c.position, 695, 495);
+        EXPECT_EQ(split.script.left, 5);
+        EXPECT_EQ(split.script.right, c.scriptRight);
+        EXPECT_EQ(split.output.left, c.outputLeft);
+        EXPECT_EQ(split.output.right, 680);
+    }
+    EXPECT_GT(PaneLayout().split(5, 695, 495).script.right, 0);
+    EXPECT_LT(PaneLayout().split(95, 695, 495).output.left, 683);
 }

@@ -74,7 +74,6 @@ TEST_F(RemoteViewerTest, RunsGoToTheConnectedServer) {
 TEST_F(RemoteViewerTest, GraphicModeDrawsTheDeviceAndSendsItsEvents) {
     action("&Graphic")->trigger();
     applyRemote(true);
-    EXPECT_FALSE(dialog.displayList().empty());
     EXPECT_EQ(picture().pixelColor(buttonA), QColor(180, 184, 192));
 
     QTest::mouseClick(child<QWidget>("graphic"), Qt::LeftButton, Qt::NoModifier, buttonA);

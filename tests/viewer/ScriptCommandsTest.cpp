@@ -142,8 +142,9 @@ TEST_F(ScriptCommandsTest, EventsAndCommandsDuringARunAreRefused) {
 }
 
 // Save writes "\r\n" line breaks and every byte through a temporary file that
-// keeps the file's mode; ReRead gives the pane back, marked as modified.
-TEST_F(ScriptCommandsTest, SaveAndReReadKeepEveryByteAndTheFileMode) {
+// keeps the file's mode; ReRead gives the pane back, marked as modified. A
+// failed save or ReRead says so.
+TEST_F(ScriptCommandsTest, SaveAndReReadKeepEveryByteOrSayWhyNot) {
     writeFile("in.txt", "old");
     std::filesystem::permissions("in.txt", std::filesystem::perms(0640));
     view.script = "a\nb\t\xE4\xFF\n";
@@ -161,11 +162,8 @@ TEST_F(ScriptCommandsTest, SaveAndReReadKeepEveryByteAndTheFileMode) {
     commands.loadInput();
     EXPECT_EQ(view.field, "file not found in.txt");
     EXPECT_EQ(view.script, "");
-}
-
-TEST_F(ScriptCommandsTest, FailedSaveSaysSoAndLeavesNoFile) {
+    view.script = "new";
     for (const std::string& name : {std::string("missing/in.txt"), std::string(300, 'n')}) {
-        view.script = "new";
         commands.saveInput(name);
         EXPECT_EQ(view.output, "cannot write " + name);
         std::error_code tooLong;
