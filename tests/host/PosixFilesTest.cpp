@@ -4,23 +4,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstring>
 
+#include "FileLimit.h"
 #include "TempDir.h"
 #include "host/PosixFiles.h"
-
-namespace {
-
-class Folder {
-public:
-    explicit Folder(const zortest::TempDir& dir)
-        : fd(open(dir.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
-    ~Folder() { close(fd); }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    const int fd;
-};
-
-}  // namespace
 
 // More than one read's worth, with a zero byte and a 0xFF that must survive.
 TEST(PosixFilesTest, WhatIsWrittenIsReadBackWhole) {
@@ -36,6 +24,8 @@ TEST(PosixFilesTest, WhatIsWrittenIsReadBackWhole) {
     close(fd);
 }
 
+// A write that fails at once or after the file took part of it, and a read
+// that fails, are reported rather than taken for success.
 TEST(PosixFilesTest, FailuresAreReportedNotSwallowed) {
     zortest::TempDir dir;
     zortest::writeFile(dir.file("f"), "x");
@@ -46,6 +36,12 @@ TEST(PosixFilesTest, FailuresAreReportedNotSwallowed) {
     EXPECT_FALSE(host::readAll(writeOnly));
     close(writeOnly);
     EXPECT_EQ(zortest::readFile(dir.file("f")), "x");
+    const std::string said = zortest::underFileLimit(1000, [&] {
+        const int fd = open(dir.file("g").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        return std::string(host::writeAll(fd, std::string(5000, 'g')) ? "ok" : strerror(errno));
+    });
+    EXPECT_EQ(said, strerror(EFBIG));
+    EXPECT_EQ(std::filesystem::file_size(dir.file("g")), 1000u);
 }
 
 // The former file gives way to the new one whether or not it was there; a
@@ -58,15 +54,16 @@ TEST(PosixFilesTest, ReplacingPutsTheNewFileInTheFormersPlace) {
     } rows[] = {{true, true, true}, {false, true, true}, {true, false, false}};
     for (const auto& row : rows) {
         zortest::TempDir dir;
-        Folder folder(dir);
         if (row.formerThere) zortest::writeFile(dir.file("out"), "old");
         if (row.newThere) zortest::writeFile(dir.file("out_"), "new");
-        EXPECT_EQ(host::replaceAt(folder.fd, "out_", "out"), row.replaced);
+        const int folder = open(dir.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        EXPECT_EQ(host::replaceAt(folder, "out_", "out"), row.replaced);
         if (row.replaced) {
             EXPECT_EQ(zortest::readFile(dir.file("out")), "new");
             EXPECT_FALSE(std::filesystem::exists(dir.file("out_")));
         } else {
             EXPECT_EQ(errno, ENOENT);
         }
+        close(folder);
     }
 }

@@ -33,12 +33,12 @@ std::string encoded(const Records&... records) {
 }
 
 struct Reply {
-    std::string name;
-    std::string file;
-    std::vector<std::string> blocks;
+    std::string name{};
+    std::string file{};
+    std::vector<std::string> blocks{};
     int line = 0;
     int position = 0;
-    std::string text;  // sent with its zero byte when line and text are not empty
+    std::string text{};  // sent with its zero byte when line and text are not empty
 
     std::string bytes() const {
         std::string wire = name.empty() ? number(0) : string(name);
@@ -62,7 +62,7 @@ protected:
     ~ExchangeFixture() override { std::filesystem::current_path(previousDir); }
 
     std::string requestBytes() const {
-        return remotetest::request(25, "Root", "in.txt", &script, "");
+        return remotetest::request(25, "Root", request.inputName, &script, "");
     }
     // Plays the server's steps against one exchange with the request.
     remote::ExchangeReply exchange(ScriptedServer& server) {
@@ -75,7 +75,7 @@ protected:
         connectionOpen = connection.isOpen();
         return reply;
     }
-    // The server answers the standard request with the reply and takes "TSTSTOP".
+    // The server answers the request with the reply and takes "TSTSTOP".
     remote::ExchangeReply answer(const std::string& reply) {
         ScriptedServer server;
         server.receive(requestBytes().size()).send(reply).receive(8);

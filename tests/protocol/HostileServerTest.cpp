@@ -1,7 +1,8 @@
 // Servers that break the protocol: a connection that ends inside any element,
-// lengths beyond the receive limits or below zero, and garbage in number
-// fields. The client never reads past its buffers (the sanitizer build checks
-// that), never leaves a cut output file, and stays in step where it can.
+// names that lead out of the folder, lengths beyond the receive limits or
+// below zero, garbage in number fields, and data without end. The client
+// never reads past its buffers (the sanitizer build checks that), never leaves
+// a cut output file, and stays in step where it can.
 #include <filesystem>
 
 #include "ExchangeFixture.h"
@@ -10,31 +11,30 @@
 using namespace remotetest;
 using zortest::readFile;
 using zortest::writeFile;
+namespace fs = std::filesystem;
+
+using HostileServerTest = ExchangeFixture;
 
 namespace {
 
-Reply fullReply(const std::string& outFile) {
-    Reply reply;
-    reply.name = outFile;
-    reply.file = "report line\r\n";
-    reply.blocks = {encoded(display::PointRecord(1, 2), display::LineRecord(1, 2, 3, 4)),
-                    encoded(display::RectRecord(1, 2, 3, 4, 1))};
-    reply.line = 2;
-    reply.position = 9;
-    reply.text = "error text\n";
-    return reply;
+long entries(const fs::path& folder) {
+    return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
 }
 
 }  // namespace
-
-using HostileServerTest = ExchangeFixture;
 
 // The reply cut after every one of its bytes: the exchange is either aborted
 // (inside the output name) or ends as a broken server; the output file holds
 // either its former content or the whole new one, never a cut one; only whole
 // blocks are decoded.
 TEST_F(HostileServerTest, AConnectionEndingInsideAnyElementNeverCutsTheOutputFile) {
-    const Reply reply = fullReply(outFile);
+    const Reply reply{outFile,
+                      "report line\r\n",
+                      {encoded(display::PointRecord(1, 2), display::LineRecord(1, 2, 3, 4)),
+                       encoded(display::RectRecord(1, 2, 3, 4, 1))},
+                      2,
+                      9,
+                      "error text\n"};
     const std::string bytes = reply.bytes();
     const std::size_t nameEnd = 8 + outFile.size() + 1;
     const std::size_t fileEnd = nameEnd + 8 + reply.file.size();
@@ -47,51 +47,22 @@ TEST_F(HostileServerTest, AConnectionEndingInsideAnyElementNeverCutsTheOutputFil
         const remote::ExchangeReply result = exchange(server);
         const bool insideName = cut >= 8 && cut < nameEnd;
         EXPECT_EQ(result.finished, !insideName);
-        if (!insideName) {
-            EXPECT_EQ(result.errLine, 1);
-            EXPECT_EQ(result.errText, remote::brokenServerText);
-        }
+        EXPECT_EQ(result.errLine, insideName ? 0 : 1);
+        EXPECT_EQ(result.errText, insideName ? "" : remote::brokenServerText);
         const bool fileWhole = cut >= fileEnd;
         EXPECT_EQ(result.outFile, fileWhole ? outFile : "");
         EXPECT_EQ(readFile(outFile), fileWhole ? reply.file : "former");
-        EXPECT_FALSE(std::filesystem::exists(outFile + "_"));
+        EXPECT_FALSE(fs::exists(outFile + "_"));
         EXPECT_TRUE(display.size() == 0 || display.size() == 2 || display.size() == 3);
     }
 }
 
-// A name beyond the receive limit (its bytes are received and dropped), or
-// one that cannot be a file here, counts as none: its file is dropped too,
-// and what follows is read in step.
-TEST_F(HostileServerTest, NamesThatCannotBeAFileCountAsNone) {
-    std::filesystem::create_directory("sub");
-    for (const std::string& name :
-         {std::string(299, 'n'), std::string(), std::string("bad\nname"), std::string("tab\tname"),
-          "sub/" + std::string(255, 'n'), std::string("no-such-folder/out.txt")}) {
-        SCOPED_TRACE(name);
-        const std::string reply =
-            string(name) + counted("data") + number(0) + number(5) + number(6) + string("e\n");
-        const remote::ExchangeReply result = answer(reply);
-        EXPECT_TRUE(stoppedInStep());
-        EXPECT_EQ(result.outFile, "");
-        EXPECT_EQ(result.outsideName, "");
-        EXPECT_EQ(result.errLine, 5);
-        std::error_code tooLong;
-        EXPECT_FALSE(std::filesystem::exists(name + "_", tooLong));
-    }
-    const std::string longest = "sub/" + std::string(254, 'n');
-    EXPECT_EQ(
-        answer(string(longest) + counted("kept") + number(0) + number(0) + number(0) + number(0))
-            .outFile,
-        longest);
-    EXPECT_EQ(readFile(longest), "kept");
-}
-
-// The server's name for the output file is taken only beneath the current
-// folder ("work"), and never for the script being sent, however the name or a
-// link on its way tries to lead elsewhere. A refused name counts as none, its
-// bytes are received and dropped, and nothing outside changes.
-TEST_F(HostileServerTest, NamesLeadingOutOfTheFolderOrToTheScriptAreRefused) {
-    namespace fs = std::filesystem;
+// The server's name for the output file is taken only when it can be a file
+// beneath the current folder ("work") other than the script being sent,
+// however the name or a link on its way tries to lead elsewhere. Any other
+// name counts as none: its file is received and dropped, what follows is read
+// in step, and nothing changes, here or outside.
+TEST_F(HostileServerTest, NamesThatCannotBeAFileHereCountAsNone) {
     const fs::path outside = dir.path() / "outside";
     fs::create_directories(outside);
     fs::create_directories("work/sub");
@@ -104,77 +75,80 @@ TEST_F(HostileServerTest, NamesLeadingOutOfTheFolderOrToTheScriptAreRefused) {
     fs::create_symlink("../outside/victim.txt", "planted.txt_");
     fs::create_hard_link("in.txt", "hard.txt");
     fs::create_symlink("in.txt", "alias.txt");
+    const auto refused = [&](const std::string& name, const std::string& outsideName) {
+        SCOPED_TRACE(name);
+        const remote::ExchangeReply result = answer(string(name) + counted("evil") + number(0) +
+                                                    number(5) + number(6) + string("e\n"));
+        EXPECT_TRUE(stoppedInStep());
+        EXPECT_EQ(result.outFile, "");
+        EXPECT_EQ(result.outsideName, outsideName);
+        EXPECT_EQ(result.errLine, 5);
+        EXPECT_EQ(readFile((outside / "victim.txt").string()), "victim");
+        EXPECT_EQ(readFile("in.txt"), script);
+        EXPECT_EQ(fs::read_symlink("planted.txt_"), "../outside/victim.txt");
+        EXPECT_EQ(entries(outside), 1);
+        EXPECT_EQ(entries("."), 8);
+        EXPECT_EQ(entries("sub"), 0);
+    };
+    // Beyond the receive limit, empty, with control characters, too long to
+    // take "_", or in a folder that is not there: no file name at all.
+    for (const std::string& name :
+         {std::string(299, 'n'), std::string(), std::string("bad\nname"), std::string("tab\tname"),
+          "sub/" + std::string(255, 'n'), std::string("no-such-folder/out.txt")})
+        refused(name, "");
     for (const std::string& name :
          {(outside / "victim.txt").string(), std::string("../outside/victim.txt"),
           std::string("sub/../../outside/victim.txt"), std::string("climbing.txt"),
           std::string("absolute.txt"), std::string("up/victim.txt"), std::string("planted.txt"),
           std::string("in.txt"), std::string("./in.txt"), std::string("sub/../in.txt"),
-          std::string("in.tx"), std::string("hard.txt"), std::string("alias.txt")}) {
-        SCOPED_TRACE(name);
-        request.inputName = name == "in.tx" ? "in.tx_" : "in.txt";
-        const std::string reply =
-            string(name) + counted("evil") + number(0) + number(0) + number(0) + number(0);
-        ScriptedServer server;
-        server.receive(remotetest::request(25, "Root", request.inputName, &script, "").size())
-            .send(reply)
-            .receive(8);
-        const remote::ExchangeReply result = exchange(server);
-        EXPECT_TRUE(result.finished);
-        EXPECT_EQ(result.outFile, "");
-        EXPECT_EQ(result.outsideName, name);
-        EXPECT_EQ(readFile((outside / "victim.txt").string()), "victim");
-        EXPECT_EQ(readFile("in.txt"), script);
-        EXPECT_EQ(fs::read_symlink("planted.txt_"), "../outside/victim.txt");
-        EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 1);
-    }
-    for (const std::string name : {"sub/out.txt", "./kept.txt"}) {
-        const remote::ExchangeReply result =
-            answer(string(name) + counted("kept") + number(0) + number(0) + number(0) + number(0));
-        EXPECT_EQ(result.outFile, name);
+          std::string("hard.txt"), std::string("alias.txt")})
+        refused(name, name);
+    request.inputName = "in.tx_";
+    refused("in.tx", "in.tx");
+    request.inputName = "in.txt";
+    for (const std::string& name :
+         {"sub/" + std::string(254, 'n'), std::string("sub/out.txt"), std::string("./kept.txt")}) {
+        EXPECT_EQ(answer(Reply{.name = name, .file = "kept"}.bytes()).outFile, name);
         EXPECT_EQ(readFile(name), "kept");
     }
 }
 
 // Fields the client must bound or read leniently, each followed by the rest of
 // the reply read in step: an error text beyond 263 characters keeps its start,
-// negative lengths count as none, and garbage in a number field reads as the
-// number it starts with, or 0 (eight digits without a zero byte read whole).
-TEST_F(HostileServerTest, OverlongTextsNegativeLengthsAndGarbageAreReadInStep) {
+// a block is decoded from its first 501 bytes and the rest dropped, negative
+// lengths count as none, and garbage in a number field reads as the number it
+// starts with, or 0 (eight digits without a zero byte read whole).
+TEST_F(HostileServerTest, OverlongFieldsNegativeLengthsAndGarbageAreReadInStep) {
+    std::string big;
+    for (int i = 0; i < 50; ++i) big += encoded(display::PointRecord(i, i));  // 500 bytes
     const struct {
         std::string reply;
         int line, position;
         std::string text;
+        std::size_t shown;
     } cases[] = {
         {number(0) + number(0) + number(0) + number(7) + number(1) + string(std::string(999, 'x')),
-         7, 1, std::string(263, 'x')},
-        {number(-5) + number(-1) + number(-3) + number(4) + number(2) + number(-7), 4, 2, ""},
+         7, 1, std::string(263, 'x'), 0},
+        {number(0) + number(0) + counted(big + std::string(1500, '0')) +
+             counted(encoded(display::LineRecord(1, 1, 2, 2))) + number(0) + number(3) + number(4) +
+             number(0),
+         3, 4, "", 51},
+        {number(-5) + number(-1) + number(-3) + number(4) + number(2) + number(-7), 4, 2, "", 0},
         {std::string("zzzzzzzz") + "00000004" + "data" + "x\x01\x02\x03\x04\x05\x06\x07" +
              " 3abcdef" + "-0000001" + "00000003" + "ab" + std::string(1, '\0'),
-         3, -1, "ab"},
+         3, -1, "ab", 0},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
+        display.clear();
         const remote::ExchangeReply result = answer(c.reply);
-        EXPECT_TRUE(stoppedInStep()) << c.text;
+        EXPECT_TRUE(stoppedInStep());
         EXPECT_EQ(result.outFile, "");
         EXPECT_EQ(result.errLine, c.line);
         EXPECT_EQ(result.errPos, c.position);
         EXPECT_EQ(result.errText, c.text);
+        EXPECT_EQ(display.size(), c.shown);
     }
-}
-
-// A block is decoded from its first 501 bytes; the rest is dropped and the
-// next block is read in step.
-TEST_F(HostileServerTest, AnOverlongBlockIsDecodedFromItsFirstBytes) {
-    std::string big;
-    for (int i = 0; i < 50; ++i) big += encoded(display::PointRecord(i, i));  // 500 bytes
-    big += std::string(1500, '0');
-    const std::string reply = number(0) + number(0) + counted(big) +
-                              counted(encoded(display::LineRecord(1, 1, 2, 2))) + number(0) +
-                              number(0) + number(0) + number(0);
-    const remote::ExchangeReply result = answer(reply);
-    EXPECT_TRUE(stoppedInStep());
-    EXPECT_EQ(display.size(), 51u);
-    EXPECT_EQ(result.errLine, 0);
 }
 
 // A length that announces more than ever comes ends as a broken server once
@@ -185,8 +159,7 @@ TEST_F(HostileServerTest, AnnouncedBytesThatNeverComeEndAsABrokenServer) {
           number(0) + number(0) + number(0) + number(1) + number(0) + "99999999"}) {
         ScriptedServer server;
         server.receive(requestBytes().size()).send(reply);
-        const remote::ExchangeReply result = exchange(server);
-        EXPECT_EQ(result.errText, remote::brokenServerText);
+        EXPECT_EQ(exchange(server).errText, remote::brokenServerText);
     }
 }
 

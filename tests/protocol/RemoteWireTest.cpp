@@ -1,11 +1,9 @@
 // The wire elements and the connection: number fields and command words byte
-// for byte, the port rule, and connecting on loopback.
+// for byte, the port rule, and connecting on loopback. Connecting through the
+// rule is what every exchange test does.
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 
@@ -28,12 +26,6 @@ WireField fieldOf(const std::string& bytes) {
 int openDescriptors() {
     return static_cast<int>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
                                           std::filesystem::directory_iterator()));
-}
-
-// A loopback port on which nothing listens.
-int closedPort() {
-    remotetest::ScriptedServer server;
-    return server.tcpPort();
 }
 
 }  // namespace
@@ -64,49 +56,23 @@ TEST(PortRuleTest, TheTwoBytesOfTheEnteredPortAreSwapped) {
     EXPECT_EQ(tcpPortOf(6500), 25625);
     EXPECT_EQ(tcpPortOf(25625), 6500);
     EXPECT_EQ(tcpPortOf(0x10000 + 0x1964), 0x6419);  // only the low 16 bits count
-    EXPECT_EQ(tcpPortOf(0), 0);
 }
 
-TEST(ConnectTest, Port6500ReachesTcpPort25625) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int on = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(25625);
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        GTEST_SKIP() << "TCP port 25625 is in use on this machine";
-    }
-    ASSERT_EQ(listen(fd, 1), 0);
-    WireSocket connection;
-    EXPECT_EQ(openConnection("127.0.0.1", 6500, connection), connectedResult);
-    const int accepted = accept(fd, nullptr, nullptr);
-    EXPECT_GE(accepted, 0);
-    close(accepted);
-    close(fd);
-}
-
-// Failed connects close their socket again: nothing is left open.
+// Failed connects close their socket again: nothing is left open. A child
+// without a free descriptor cannot create the socket at all.
 TEST(ConnectTest, FailuresAnswerTheirCodeAndLeaveNothingOpen) {
     const int before = openDescriptors();
     WireSocket connection;
     EXPECT_EQ(openConnection("no-such-host.invalid", 6500, connection), noHost);
     EXPECT_EQ(openConnection("", 6500, connection), noHost);
-    EXPECT_EQ(openConnection("127.0.0.1", tcpPortOf(closedPort()), connection), noConnection);
+    const int closedPort = remotetest::ScriptedServer().tcpPort();
+    EXPECT_EQ(openConnection("127.0.0.1", tcpPortOf(closedPort), connection), noConnection);
     EXPECT_FALSE(connection.isOpen());
     EXPECT_EQ(openDescriptors(), before);
-}
-
-// A child without a free descriptor cannot create the socket.
-void connectWithoutDescriptors() {
-    const rlimit none{0, 0};
-    setrlimit(RLIMIT_NOFILE, &none);
-    WireSocket connection;
-    std::_Exit(openConnection("127.0.0.1", 6500, connection) == noSocket ? 0 : 1);
-}
-
-TEST(ConnectTest, NoSocketWhenTheProcessHasNoDescriptorLeft) {
-    EXPECT_EXIT(connectWithoutDescriptors(), ::testing::ExitedWithCode(0), "");
+    const auto withoutDescriptors = [&connection] {
+        const rlimit none{0, 0};
+        setrlimit(RLIMIT_NOFILE, &none);
+        std::_Exit(openConnection("127.0.0.1", 6500, connection) == noSocket ? 0 : 1);
+    };
+    EXPECT_EXIT(withoutDescriptors(), ::testing::ExitedWithCode(0), "");
 }

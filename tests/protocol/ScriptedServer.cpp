@@ -57,38 +57,54 @@ int ScriptedServer::enteredPort() const {
     return remote::tcpPortOf(port);
 }
 
-ScriptedServer& ScriptedServer::receive(std::size_t count) {
-    steps.push_back({Step::receive, count, {}});
+ScriptedServer& ScriptedServer::then(std::function<void(int)> step) {
+    steps.push_back(std::move(step));
     return *this;
 }
 
-ScriptedServer& ScriptedServer::receiveToEnd() {
-    steps.push_back({Step::receiveToEnd, 0, {}});
-    return *this;
+ScriptedServer& ScriptedServer::receive(std::size_t count) {
+    return then([this, count](int connection) {
+        char buffer[4096];
+        for (std::size_t got = 0; got < count;) {
+            const ssize_t n = recv(connection, buffer, std::min(sizeof buffer, count - got), 0);
+            if (n <= 0) return;
+            log.append(buffer, static_cast<std::size_t>(n));
+            got += static_cast<std::size_t>(n);
+        }
+    });
 }
 
 ScriptedServer& ScriptedServer::send(std::string bytes) {
-    steps.push_back({Step::send, 0, std::move(bytes)});
-    return *this;
+    return then([this, bytes](int connection) { sendAll(connection, bytes); });
 }
 
 ScriptedServer& ScriptedServer::sendInPieces(std::string bytes) {
-    steps.push_back({Step::sendInPieces, 0, std::move(bytes)});
-    return *this;
+    return then([this, bytes](int connection) {
+        for (const char byte : bytes) {
+            sendAll(connection, std::string(1, byte));
+            usleep(50);
+        }
+    });
 }
 
 ScriptedServer& ScriptedServer::sendEndlessly(std::string bytes) {
-    steps.push_back({Step::sendEndlessly, 0, std::move(bytes)});
-    return *this;
+    return then([this, bytes](int connection) {
+        while (sendAll(connection, bytes)) {
+        }
+    });
 }
 
 ScriptedServer& ScriptedServer::pause(int milliseconds) {
-    steps.push_back({Step::pause, static_cast<std::size_t>(milliseconds), {}});
-    return *this;
+    return then([milliseconds](int) { usleep(static_cast<useconds_t>(milliseconds) * 1000); });
 }
 
 void ScriptedServer::start() {
-    player = std::thread([this] { play(); });
+    player = std::thread([this] {
+        const int connection = acceptWithin(listener);
+        if (connection < 0) return;
+        for (const auto& step : steps) step(connection);
+        close(connection);
+    });
 }
 
 std::string ScriptedServer::received() {
@@ -101,13 +117,6 @@ std::size_t ScriptedServer::sentCount() {
     return sent;
 }
 
-void ScriptedServer::play() {
-    const int connection = acceptWithin(listener);
-    if (connection < 0) return;
-    for (const Step& step : steps) playStep(connection, step);
-    close(connection);
-}
-
 bool ScriptedServer::sendAll(int connection, const std::string& bytes) {
     for (std::size_t at = 0; at < bytes.size();) {
         const ssize_t n = ::send(connection, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
@@ -116,41 +125,6 @@ bool ScriptedServer::sendAll(int connection, const std::string& bytes) {
         sent += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-void ScriptedServer::playStep(int connection, const Step& step) {
-    char buffer[4096];
-    switch (step.kind) {
-        case Step::receive:
-            for (std::size_t got = 0; got < step.count;) {
-                const ssize_t n =
-                    recv(connection, buffer, std::min(sizeof buffer, step.count - got), 0);
-                if (n <= 0) return;
-                log.append(buffer, static_cast<std::size_t>(n));
-                got += static_cast<std::size_t>(n);
-            }
-            return;
-        case Step::receiveToEnd:
-            for (ssize_t n; (n = recv(connection, buffer, sizeof buffer, 0)) > 0;)
-                log.append(buffer, static_cast<std::size_t>(n));
-            return;
-        case Step::send:
-            sendAll(connection, step.bytes);
-            return;
-        case Step::sendInPieces:
-            for (const char byte : step.bytes) {
-                sendAll(connection, std::string(1, byte));
-                usleep(50);
-            }
-            return;
-        case Step::sendEndlessly:
-            while (sendAll(connection, step.bytes)) {
-            }
-            return;
-        case Step::pause:
-            usleep(static_cast<useconds_t>(step.count) * 1000);
-            return;
-    }
 }
 
 std::string word(const char* text) {
