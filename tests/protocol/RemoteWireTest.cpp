@@ -1,6 +1,6 @@
 // The wire elements and the connection: number fields and command words byte
-// for byte, the port rule, and connecting on loopback. Connecting through the
-// rule is what every exchange test does.
+// for byte, the port rule, connecting on loopback (through the rule, as every
+// exchange test does), and the name under which a server keeps a script.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -10,6 +10,7 @@
 #include "ScriptedServer.h"
 #include "protocol/ClientSocket.h"
 #include "protocol/PortRule.h"
+#include "protocol/RequestReading.h"
 #include "protocol/WireFields.h"
 
 using namespace remote;
@@ -40,14 +41,9 @@ TEST(WireFieldTest, NumbersAndCommandWordsByteForByte) {
     EXPECT_EQ(remotetest::word("TSTPNG1"), std::string("TSTPNG1\0", 8));
     EXPECT_TRUE(isCommandWord(fieldOf(std::string("TSTSTOP\0", 8)), stopWord));
     EXPECT_FALSE(isCommandWord(fieldOf("TSTSTOPX"), stopWord));
-    const std::pair<std::string, int> fields[] = {{std::string("0000025\0", 8), 25},
-                                                  {"  +17abc", 17},
-                                                  {"12x45678", 12},
-                                                  {"abcdefgh", 0},
-                                                  {"--000001", 0},
-                                                  {"99999999", 99'999'999},
-                                                  {std::string(8, '\0'), 0},
-                                                  {number(-1), -1}};
+    const std::pair<std::string, int> fields[] = {
+        {number(25), 25}, {"  +17abc", 17},         {"12x45678", 12}, {"abcdefgh", 0},
+        {"--000001", 0},  {"99999999", 99'999'999}, {number(-1), -1}, {std::string(8, '\0'), 0}};
     for (const auto& [bytes, value] : fields)
         EXPECT_EQ(fieldNumber(fieldOf(bytes)), value) << bytes;
 }
@@ -75,4 +71,15 @@ TEST(ConnectTest, FailuresAnswerTheirCodeAndLeaveNothingOpen) {
         std::_Exit(openConnection("127.0.0.1", 6500, connection) == noSocket ? 0 : 1);
     };
     EXPECT_EXIT(withoutDescriptors(), ::testing::ExitedWithCode(0), "");
+}
+
+// Only the last component counts, so a script never lands outside the
+// server's folder.
+TEST(RequestReadingTest, AScriptIsStoredUnderTheLastComponentOfItsName) {
+    EXPECT_EQ(localInputName("in.txt"), "in.txt");
+    EXPECT_EQ(localInputName("../../etc/in2.txt"), "in2.txt");
+    EXPECT_EQ(localInputName("C:\\tests\\order.txt"), "order.txt");
+    EXPECT_EQ(localInputName("folder/"), "in.txt");
+    EXPECT_EQ(localInputName(".."), "in.txt");
+    EXPECT_EQ(localInputName(""), "in.txt");
 }
