@@ -1,5 +1,10 @@
-// One exchange byte for byte against a scripted server on loopback: the
-// request as it goes out, the reply as it is taken, and the output file.
+// One exchange against a scripted server on loopback: the request as it goes
+// out, the reply as it is taken, and the output file. Then servers that break
+// the protocol: a connection that ends inside any element, names that lead out
+// of the folder, lengths beyond the receive limits or below zero, garbage in
+// number fields, and data without end. The client never reads past its
+// buffers (the sanitizer build checks that), never leaves a cut output file,
+// and stays in step where it can.
 #include <filesystem>
 
 #include "ExchangeFixture.h"
@@ -10,19 +15,27 @@
 using namespace remotetest;
 using zortest::readFile;
 using zortest::writeFile;
+namespace fs = std::filesystem;
 
 using RemoteExchangeTest = ExchangeFixture;
+using HostileServerTest = ExchangeFixture;
+
+namespace {
+
+long entries(const fs::path& folder) {
+    return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+}
+
+}  // namespace
 
 // The reply comes one byte at a time, so that every element is gathered from
 // short receives; the file spans several chunks.
 TEST_F(RemoteExchangeTest, RequestAndReplyGoByteForByte) {
-    const Reply reply{outFile,
-                      std::string(1200, 'r') + "\r\n",
-                      {encoded(display::ColorRecord(1, 2, 3, 0), display::LineRecord(1, 2, 3, 4)),
-                       encoded(display::TextRecord(5, 6, 1, "hi"))},
-                      3,
-                      17,
-                      "syntax error in line 3\n"};
+    const std::vector<std::string> blocks = {
+        encoded(display::ColorRecord(1, 2, 3, 0), display::LineRecord(1, 2, 3, 4)),
+        encoded(display::TextRecord(5, 6, 1, "hi"))};
+    const Reply reply{outFile, std::string(1200, 'r') + "\r\n", blocks, 3,
+                      17,      "syntax error in line 3\n"};
     ScriptedServer server;
     server.receive(requestBytes().size()).sendInPieces(reply.bytes()).receive(8);
     const remote::ExchangeReply result = exchange(server);
@@ -38,20 +51,17 @@ TEST_F(RemoteExchangeTest, RequestAndReplyGoByteForByte) {
     EXPECT_EQ(result.outFile, outFile);
     EXPECT_TRUE(result.outFileReceived);
     EXPECT_EQ(readFile(outFile), reply.file);
-    EXPECT_FALSE(std::filesystem::exists(outFile + "_"));
+    EXPECT_FALSE(fs::exists(outFile + "_"));
     EXPECT_EQ(result.errLine, 3);
     EXPECT_EQ(result.errPos, 17);
     EXPECT_EQ(result.errText, "syntax error in line 3\n");
     EXPECT_EQ(display.size(), 3u);
-}
 
-TEST_F(RemoteExchangeTest, FileLengthZeroLeavesTheOutputFileAlone) {
-    writeFile(outFile, "former");
-    const remote::ExchangeReply result = answer(Reply{.name = outFile}.bytes());
-    EXPECT_EQ(result.outFile, outFile);
-    EXPECT_FALSE(result.outFileReceived);
-    EXPECT_EQ(readFile(outFile), "former");
-    EXPECT_EQ(result.errText, "");
+    // A file length of 0 leaves the output file alone.
+    const remote::ExchangeReply again = answer(Reply{.name = outFile}.bytes());
+    EXPECT_EQ(again.outFile, outFile);
+    EXPECT_FALSE(again.outFileReceived);
+    EXPECT_EQ(readFile(outFile), reply.file);
 }
 
 TEST_F(RemoteExchangeTest, AScriptBeyondTheLengthFieldIsNotSent) {
@@ -63,4 +73,166 @@ TEST_F(RemoteExchangeTest, AScriptBeyondTheLengthFieldIsNotSent) {
     EXPECT_FALSE(result.finished);
     EXPECT_EQ(result.errText, remote::scriptTooLongText);
     EXPECT_EQ(server.received(), "");
+}
+
+// The reply cut after every one of its bytes: the exchange is either aborted
+// (inside the output name) or ends as a broken server; the output file holds
+// either its former content or the whole new one, never a cut one; only whole
+// blocks are decoded.
+TEST_F(HostileServerTest, AConnectionEndingInsideAnyElementNeverCutsTheOutputFile) {
+    const std::vector<std::string> blocks = {
+        encoded(display::PointRecord(1, 2), display::LineRecord(1, 2, 3, 4)),
+        encoded(display::RectRecord(1, 2, 3, 4, 1))};
+    const Reply reply{outFile, "report line\r\n", blocks, 2, 9, "error text\n"};
+    const std::string bytes = reply.bytes();
+    const std::size_t nameEnd = 8 + outFile.size() + 1;
+    const std::size_t fileEnd = nameEnd + 8 + reply.file.size();
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+        SCOPED_TRACE("cut after " + std::to_string(cut) + " bytes");
+        writeFile(outFile, "former");
+        display.clear();
+        ScriptedServer server;
+        server.receive(requestBytes().size()).send(bytes.substr(0, cut));
+        const remote::ExchangeReply result = exchange(server);
+        const bool insideName = cut >= 8 && cut < nameEnd;
+        EXPECT_EQ(result.finished, !insideName);
+        EXPECT_EQ(result.errLine, insideName ? 0 : 1);
+        EXPECT_EQ(result.errText, insideName ? "" : remote::brokenServerText);
+        const bool fileWhole = cut >= fileEnd;
+        EXPECT_EQ(result.outFile, fileWhole ? outFile : "");
+        EXPECT_EQ(readFile(outFile), fileWhole ? reply.file : "former");
+        EXPECT_FALSE(fs::exists(outFile + "_"));
+        EXPECT_TRUE(display.size() == 0 || display.size() == 2 || display.size() == 3);
+    }
+}
+
+// The server's name for the output file is taken only when it can be a file
+// beneath the current folder ("work") other than the script being sent,
+// however the name or a link on its way tries to lead elsewhere. Any other
+// name counts as none: its file is received and dropped, what follows is read
+// in step, and nothing changes, here or outside.
+TEST_F(HostileServerTest, NamesThatCannotBeAFileHereCountAsNone) {
+    const fs::path outside = dir.path() / "outside";
+    fs::create_directories(outside);
+    fs::create_directories("work/sub");
+    writeFile((outside / "victim.txt").string(), "victim");
+    fs::current_path("work");
+    writeFile("in.txt", script);
+    fs::create_symlink("../outside/victim.txt", "climbing.txt");
+    fs::create_symlink(outside / "victim.txt", "absolute.txt");
+    fs::create_symlink("../outside", "up");
+    fs::create_symlink("../outside/victim.txt", "planted.txt_");
+    fs::create_hard_link("in.txt", "hard.txt");
+    fs::create_symlink("in.txt", "alias.txt");
+    const auto refused = [&](const std::string& name, const std::string& outsideName) {
+        SCOPED_TRACE(name);
+        const remote::ExchangeReply result = answer(string(name) + counted("evil") + number(0) +
+                                                    number(5) + number(6) + string("e\n"));
+        EXPECT_TRUE(stoppedInStep());
+        EXPECT_EQ(result.outFile, "");
+        EXPECT_EQ(result.outsideName, outsideName);
+        EXPECT_EQ(result.errLine, 5);
+        EXPECT_EQ(readFile((outside / "victim.txt").string()), "victim");
+        EXPECT_EQ(readFile("in.txt"), script);
+        EXPECT_EQ(fs::read_symlink("planted.txt_"), "../outside/victim.txt");
+        EXPECT_EQ(entries(outside), 1);
+        EXPECT_EQ(entries("."), 8);
+        EXPECT_EQ(entries("sub"), 0);
+    };
+    // Beyond the receive limit, empty, with control characters, too long to
+    // take "_", or in a folder that is not there: no file name at all.
+    for (const std::string& name :
+         {std::string(299, 'n'), std::string(), std::string("bad\nname"), std::string("tab\tname"),
+          "sub/" + std::string(255, 'n'), std::string("no-such-folder/out.txt")})
+        refused(name, "");
+    for (const std::string& name :
+         {(outside / "victim.txt").string(), std::string("../outside/victim.txt"),
+          std::string("sub/../../outside/victim.txt"), std::string("climbing.txt"),
+          std::string("absolute.txt"), std::string("up/victim.txt"), std::string("planted.txt"),
+          std::string("in.txt"), std::string("./in.txt"), std::string("sub/../in.txt"),
+          std::string("hard.txt"), std::string("alias.txt")})
+        refused(name, name);
+    request.inputName = "in.tx_";
+    refused("in.tx", "in.tx");
+    request.inputName = "in.txt";
+    for (const std::string& name :
+         {"sub/" + std::string(254, 'n'), std::string("sub/out.txt"), std::string("./kept.txt")}) {
+        EXPECT_EQ(answer(Reply{.name = name, .file = "kept"}.bytes()).outFile, name);
+        EXPECT_EQ(readFile(name), "kept");
+    }
+}
+
+// Fields the client must bound or read leniently, each followed by the rest of
+// the reply read in step: an error text beyond 263 characters keeps its start,
+// a block is decoded from its first 501 bytes and the rest dropped, negative
+// lengths count as none, and garbage in a number field reads as the number it
+// starts with, or 0 (eight digits without a zero byte read whole).
+TEST_F(HostileServerTest, OverlongFieldsNegativeLengthsAndGarbageAreReadInStep) {
+    std::string big;
+    for (int i = 0; i < 50; ++i) big += encoded(display::PointRecord(i, i));  // 500 bytes
+    const struct {
+        std::string reply;
+        int line, position;
+        std::string text;
+        std::size_t shown;
+    } cases[] = {
+        {number(0) + number(0) + number(0) + number(7) + number(1) + string(std::string(999, 'x')),
+         7, 1, std::string(263, 'x'), 0},
+        {number(0) + number(0) + counted(big + std::string(1500, '0')) +
+             counted(encoded(display::LineRecord(1, 1, 2, 2))) + number(0) + number(3) + number(4) +
+             number(0),
+         3, 4, "", 51},
+        {number(-5) + number(-1) + number(-3) + number(4) + number(2) + number(-7), 4, 2, "", 0},
+        {std::string("zzzzzzzz") + "00000004" + "data" + "x\x01\x02\x03\x04\x05\x06\x07" +
+             " 3abcdef" + "-0000001" + "00000003" + "ab" + std::string(1, '\0'),
+         3, -1, "ab", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
+        display.clear();
+        const remote::ExchangeReply result = answer(c.reply);
+        EXPECT_TRUE(stoppedInStep());
+        EXPECT_EQ(result.outFile, "");
+        EXPECT_EQ(result.errLine, c.line);
+        EXPECT_EQ(result.errPos, c.position);
+        EXPECT_EQ(result.errText, c.text);
+        EXPECT_EQ(display.size(), c.shown);
+    }
+}
+
+// A length that announces more than ever comes ends as a broken server once
+// the connection closes.
+TEST_F(HostileServerTest, AnnouncedBytesThatNeverComeEndAsABrokenServer) {
+    for (const std::string& reply :
+         {number(0) + "99999999" + "some", number(0) + number(0) + "99999999" + "0200",
+          number(0) + number(0) + number(0) + number(1) + number(0) + "99999999"}) {
+        ScriptedServer server;
+        server.receive(requestBytes().size()).send(reply);
+        EXPECT_EQ(exchange(server).errText, remote::brokenServerText);
+    }
+}
+
+// Display data without end stops at the block or byte limit: the exchange
+// ends as broken, the connection is closed, and the client took little more
+// than the limit (what the socket buffers hold besides).
+TEST_F(HostileServerTest, DisplayDataWithoutEndStopsAtTheLimits) {
+    const std::string point = encoded(display::PointRecord(1, 2));
+    const struct {
+        std::string block;
+        std::size_t decoded;
+    } cases[] = {{point, remote::maxDisplayBlocks},
+                 {point + std::string(1'000'000, '0'), remote::maxDisplayBytes / 1'000'000}};
+    for (const auto& limit : cases) {
+        display.clear();
+        ScriptedServer server;
+        server.receive(requestBytes().size())
+            .send(number(0) + number(0))
+            .sendEndlessly(counted(limit.block));
+        const remote::ExchangeReply result = exchange(server);
+        EXPECT_FALSE(result.finished);
+        EXPECT_FALSE(connectionOpen);
+        EXPECT_EQ(result.errText, remote::brokenServerText);
+        EXPECT_EQ(display.size(), limit.decoded);
+        EXPECT_LT(server.sentCount(), std::size_t{remote::maxDisplayBytes} + (16u << 20));
+    }
 }
