@@ -134,10 +134,8 @@ TEST_F(HostileServerTest, NamesThatCannotBeAFileHereCountAsNone) {
         EXPECT_EQ(result.errLine, 5);
         EXPECT_EQ(readFile((outside / "victim.txt").string()), "victim");
         EXPECT_EQ(readFile("in.txt"), script);
-        EXPECT_EQ(fs::read_symlink("planted.txt_"), "../outside/victim.txt");
         EXPECT_EQ(entries(outside), 1);
         EXPECT_EQ(entries("."), 8);
-        EXPECT_EQ(entries("sub"), 0);
     };
     // Beyond the receive limit, empty, with control characters, too long to
     // take "_", or in a folder that is not there: no file name at all.
@@ -200,39 +198,33 @@ TEST_F(HostileServerTest, OverlongFieldsNegativeLengthsAndGarbageAreReadInStep) 
     }
 }
 
-// A length that announces more than ever comes ends as a broken server once
-// the connection closes.
-TEST_F(HostileServerTest, AnnouncedBytesThatNeverComeEndAsABrokenServer) {
-    for (const std::string& reply :
-         {number(0) + "99999999" + "some", number(0) + number(0) + "99999999" + "0200",
-          number(0) + number(0) + number(0) + number(1) + number(0) + "99999999"}) {
-        ScriptedServer server;
-        server.receive(requestBytes().size()).send(reply);
-        EXPECT_EQ(exchange(server).errText, remote::brokenServerText);
-    }
-}
-
-// Display data without end stops at the block or byte limit: the exchange
-// ends as broken, the connection is closed, and the client took little more
-// than the limit (what the socket buffers hold besides).
-TEST_F(HostileServerTest, DisplayDataWithoutEndStopsAtTheLimits) {
+// Announced bytes that never come end as a broken server once the connection
+// closes. Display data without end stops at the block or byte limit: the
+// connection is closed, and the client took little more than the limit (what
+// the socket buffers hold besides).
+TEST_F(HostileServerTest, DataThatNeverComesOrNeverEndsLeavesABrokenServer) {
     const std::string point = encoded(display::PointRecord(1, 2));
     const struct {
-        std::string block;
+        std::string reply, endless;
         std::size_t decoded;
-    } cases[] = {{point, remote::maxDisplayBlocks},
-                 {point + std::string(1'000'000, '0'), remote::maxDisplayBytes / 1'000'000}};
-    for (const auto& limit : cases) {
+    } cases[] = {{number(0) + "99999999" + "some", "", 0},
+                 {number(0) + number(0) + "99999999" + "0200", "", 0},
+                 {number(0) + number(0) + number(0) + number(1) + number(0) + "99999999", "", 0},
+                 {number(0) + number(0), counted(point), remote::maxDisplayBlocks},
+                 {number(0) + number(0), counted(point + std::string(1'000'000, '0')),
+                  remote::maxDisplayBytes / 1'000'000}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
         display.clear();
         ScriptedServer server;
-        server.receive(requestBytes().size())
-            .send(number(0) + number(0))
-            .sendEndlessly(counted(limit.block));
+        server.receive(requestBytes().size()).send(c.reply);
+        if (!c.endless.empty()) server.sendEndlessly(c.endless);
         const remote::ExchangeReply result = exchange(server);
+        EXPECT_EQ(result.errText, remote::brokenServerText);
+        EXPECT_EQ(display.size(), c.decoded);
+        if (c.endless.empty()) continue;
         EXPECT_FALSE(result.finished);
         EXPECT_FALSE(connectionOpen);
-        EXPECT_EQ(result.errText, remote::brokenServerText);
-        EXPECT_EQ(display.size(), limit.decoded);
         EXPECT_LT(server.sentCount(), std::size_t{remote::maxDisplayBytes} + (16u << 20));
     }
 }

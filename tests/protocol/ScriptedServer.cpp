@@ -128,13 +128,11 @@ bool ScriptedServer::sendAll(int connection, const std::string& bytes) {
 }
 
 std::string word(const char* text) {
-    const remote::WireField field = remote::commandWord(text);
-    return std::string(field.data(), field.size());
+    return std::string(remote::commandWord(text).data(), remote::fieldSize);
 }
 
 std::string number(int value) {
-    const remote::WireField field = remote::numberField(value);
-    return std::string(field.data(), field.size());
+    return std::string(remote::numberField(value).data(), remote::fieldSize);
 }
 
 std::string string(const std::string& text) {

@@ -18,8 +18,6 @@ class ScriptedServer {
 public:
     ScriptedServer();
     ~ScriptedServer();
-    ScriptedServer(const ScriptedServer&) = delete;
-    ScriptedServer& operator=(const ScriptedServer&) = delete;
 
     int tcpPort() const { return port; }
     // The port a viewer enters to reach this server.
