@@ -31,19 +31,15 @@ int openDescriptors() {
 
 }  // namespace
 
-// Numbers are padded to seven places and a zero byte; beyond seven places the
-// digits fill the field. A field reads as the number at its start, within its
-// eight bytes only.
+// What the exchange tests do not show: beyond seven places the digits fill the
+// field, and a field reads as the number at its start, within its eight bytes.
 TEST(WireFieldTest, NumbersAndCommandWordsByteForByte) {
-    EXPECT_EQ(number(25), std::string("0000025\0", 8));
     EXPECT_EQ(number(-1), std::string("-000001\0", 8));
     EXPECT_EQ(number(12'345'678), "12345678");
-    EXPECT_EQ(remotetest::word("TSTPNG1"), std::string("TSTPNG1\0", 8));
     EXPECT_TRUE(isCommandWord(fieldOf(std::string("TSTSTOP\0", 8)), stopWord));
     EXPECT_FALSE(isCommandWord(fieldOf("TSTSTOPX"), stopWord));
     const std::pair<std::string, int> fields[] = {
-        {number(25), 25}, {"  +17abc", 17},         {"12x45678", 12}, {"abcdefgh", 0},
-        {"--000001", 0},  {"99999999", 99'999'999}, {number(-1), -1}, {std::string(8, '\0'), 0}};
+        {"  +17abc", 17}, {"--000001", 0}, {"99999999", 99'999'999}, {std::string(8, '\0'), 0}};
     for (const auto& [bytes, value] : fields)
         EXPECT_EQ(fieldNumber(fieldOf(bytes)), value) << bytes;
 }

@@ -12,40 +12,19 @@
 
 namespace remotetest {
 
-namespace {
-
+// Every wait of the play ends after this long.
 constexpr int waitMs = 5000;
 
-int listenOnLoopback(int& port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+ScriptedServer::ScriptedServer() : listener(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t size = sizeof address;
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-        listen(fd, 4) != 0 || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+    if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+        listen(listener, 4) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0)
         throw std::runtime_error("cannot listen on loopback");
     port = ntohs(address.sin_port);
-    return fd;
-}
-
-int acceptWithin(int listener) {
-    pollfd waiting{listener, POLLIN, 0};
-    if (poll(&waiting, 1, waitMs) != 1) return -1;
-    const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) return -1;
-    const timeval limit{waitMs / 1000, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-    const int on = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    return fd;
-}
-
-}  // namespace
-
-ScriptedServer::ScriptedServer() {
-    listener = listenOnLoopback(port);
 }
 
 ScriptedServer::~ScriptedServer() {
@@ -100,8 +79,15 @@ ScriptedServer& ScriptedServer::pause(int milliseconds) {
 
 void ScriptedServer::start() {
     player = std::thread([this] {
-        const int connection = acceptWithin(listener);
+        pollfd waiting{listener, POLLIN, 0};
+        const int connection =
+            poll(&waiting, 1, waitMs) == 1 ? accept4(listener, nullptr, nullptr, SOCK_CLOEXEC) : -1;
         if (connection < 0) return;
+        const timeval limit{waitMs / 1000, 0};
+        setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+        const int on = 1;
+        setsockopt(connection, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         for (const auto& step : steps) step(connection);
         close(connection);
     });
