@@ -1,10 +1,7 @@
-// One exchange against a scripted server on loopback: the request as it goes
-// out, the reply as it is taken, and the output file. Then servers that break
-// the protocol: a connection that ends inside any element, names that lead out
-// of the folder, lengths beyond the receive limits or below zero, garbage in
-// number fields, and data without end. The client never reads past its
-// buffers (the sanitizer build checks that), never leaves a cut output file,
-// and stays in step where it can.
+// Exchanges against a scripted server on loopback: one byte for byte, then
+// servers that break the protocol. The client never reads past its buffers
+// (the sanitizer build checks that), never leaves a cut output file, and
+// stays in step where it can.
 #include <filesystem>
 
 #include "ExchangeFixture.h"
@@ -28,8 +25,8 @@ long entries(const fs::path& folder) {
 
 }  // namespace
 
-// The reply comes one byte at a time, so that every element is gathered from
-// short receives; the file spans several chunks.
+// The reply comes one byte per send, so that elements are gathered from short
+// receives; the file spans several chunks.
 TEST_F(RemoteExchangeTest, RequestAndReplyGoByteForByte) {
     const std::vector<std::string> blocks = {
         encoded(display::ColorRecord(1, 2, 3, 0), display::LineRecord(1, 2, 3, 4)),
@@ -37,7 +34,9 @@ TEST_F(RemoteExchangeTest, RequestAndReplyGoByteForByte) {
     const Reply reply{outFile, std::string(1200, 'r') + "\r\n", blocks, 3,
                       17,      "syntax error in line 3\n"};
     ScriptedServer server;
-    server.receive(requestBytes().size()).sendInPieces(reply.bytes()).receive(8);
+    server.receive(requestBytes().size());
+    for (const char byte : reply.bytes()) server.send(std::string(1, byte));
+    server.receive(8);
     const remote::ExchangeReply result = exchange(server);
 
     // Depth 25 as "0000025", the empty filter as L = 1 and its zero byte.
@@ -106,11 +105,10 @@ TEST_F(HostileServerTest, AConnectionEndingInsideAnyElementNeverCutsTheOutputFil
     }
 }
 
-// The server's name for the output file is taken only when it can be a file
-// beneath the current folder ("work") other than the script being sent,
-// however the name or a link on its way tries to lead elsewhere. Any other
-// name counts as none: its file is received and dropped, what follows is read
-// in step, and nothing changes, here or outside.
+// The server's name for the output file is taken only for a file beneath the
+// current folder ("work") other than the script, however the name or a link
+// tries to lead elsewhere. Any other name counts as none: its file is dropped,
+// the rest is read in step, and nothing changes, here or outside.
 TEST_F(HostileServerTest, NamesThatCannotBeAFileHereCountAsNone) {
     const fs::path outside = dir.path() / "outside";
     fs::create_directories(outside);
@@ -160,11 +158,10 @@ TEST_F(HostileServerTest, NamesThatCannotBeAFileHereCountAsNone) {
     }
 }
 
-// Fields the client must bound or read leniently, each followed by the rest of
-// the reply read in step: an error text beyond 263 characters keeps its start,
-// a block is decoded from its first 501 bytes and the rest dropped, negative
-// lengths count as none, and garbage in a number field reads as the number it
-// starts with, or 0 (eight digits without a zero byte read whole).
+// Fields the client must bound or read leniently, the rest read in step: an
+// error text beyond 263 characters keeps its start, a block is decoded from its
+// first 501 bytes, negative lengths count as none, and garbage in a number
+// field reads as the number it starts with, or 0.
 TEST_F(HostileServerTest, OverlongFieldsNegativeLengthsAndGarbageAreReadInStep) {
     std::string big;
     for (int i = 0; i < 50; ++i) big += encoded(display::PointRecord(i, i));  // 500 bytes

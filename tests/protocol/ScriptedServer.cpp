@@ -57,15 +57,6 @@ ScriptedServer& ScriptedServer::send(std::string bytes) {
     return then([this, bytes](int connection) { sendAll(connection, bytes); });
 }
 
-ScriptedServer& ScriptedServer::sendInPieces(std::string bytes) {
-    return then([this, bytes](int connection) {
-        for (const char byte : bytes) {
-            sendAll(connection, std::string(1, byte));
-            usleep(50);
-        }
-    });
-}
-
 ScriptedServer& ScriptedServer::sendEndlessly(std::string bytes) {
     return then([this, bytes](int connection) {
         while (sendAll(connection, bytes)) {

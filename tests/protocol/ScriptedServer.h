@@ -28,8 +28,6 @@ public:
     // Receives until the client closes the connection.
     ScriptedServer& receiveToEnd() { return receive(SIZE_MAX); }
     ScriptedServer& send(std::string bytes);
-    // Sends one byte per call, so that the client's receives come back short.
-    ScriptedServer& sendInPieces(std::string bytes);
     // Sends the bytes again and again until the client stops taking them.
     ScriptedServer& sendEndlessly(std::string bytes);
     // Sends nothing for a while, as a busy server does.
