@@ -7,7 +7,6 @@
 #include <unistd.h>
 #include <stdexcept>
 
-#include "protocol/PortRule.h"
 #include "protocol/WireFields.h"
 
 namespace remotetest {
@@ -30,10 +29,6 @@ ScriptedServer::ScriptedServer() : listener(socket(AF_INET, SOCK_STREAM | SOCK_C
 ScriptedServer::~ScriptedServer() {
     if (player.joinable()) player.join();
     close(listener);
-}
-
-int ScriptedServer::enteredPort() const {
-    return remote::tcpPortOf(port);
 }
 
 ScriptedServer& ScriptedServer::then(std::function<void(int)> step) {

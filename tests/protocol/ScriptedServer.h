@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "protocol/PortRule.h"
+
 namespace remotetest {
 
 class ScriptedServer {
@@ -21,7 +23,7 @@ public:
 
     int tcpPort() const { return port; }
     // The port a viewer enters to reach this server.
-    int enteredPort() const;
+    int enteredPort() const { return remote::tcpPortOf(port); }
 
     // Steps, played in order once start() is called.
     ScriptedServer& receive(std::size_t count);
