@@ -16,8 +16,7 @@
 
 using namespace remote;
 using namespace remotetest;
-using zortest::readFile;
-using zortest::writeFile;
+using namespace zortest;
 namespace fs = std::filesystem;
 
 using RemoteExchangeTest = ExchangeFixture;

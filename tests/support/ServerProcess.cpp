@@ -53,12 +53,6 @@ bool readPorts(const std::string& output, int& tcpPort, int& enteredPort) {
 
 ServerProcess::ServerProcess(const std::vector<std::string>& argv, const std::string& dir,
                              long maxFileSize) {
-    char pattern[] = "/tmp/zorserver-XXXXXX";
-    const int fd = mkstemp(pattern);
-    if (fd < 0) throw std::runtime_error("mkstemp failed");
-    close(fd);
-    outFile = pattern;
-    errFile = outFile + ".err";
     child = fork();
     if (child < 0) throw std::runtime_error("fork failed");
     if (child == 0) execServer(argv, dir, outFile, errFile, maxFileSize);
@@ -70,8 +64,6 @@ ServerProcess::ServerProcess(const std::vector<std::string>& argv, const std::st
 
 ServerProcess::~ServerProcess() {
     stop();
-    std::remove(outFile.c_str());
-    std::remove(errFile.c_str());
 }
 
 std::string ServerProcess::output() const {

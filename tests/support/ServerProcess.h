@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
+
 namespace zortest {
 
 class ServerProcess {
@@ -32,8 +34,9 @@ public:
     int stop();
 
 private:
-    std::string outFile;
-    std::string errFile;
+    TempDir files;  // what the server prints goes here
+    std::string outFile = files.file("out");
+    std::string errFile = files.file("err");
     pid_t child = -1;
     int enteredPort = 0;
     int listeningPort = 0;
