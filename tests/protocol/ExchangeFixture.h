@@ -32,23 +32,16 @@ std::string encoded(const Records&... records) {
     return bytes;
 }
 
-struct Reply {
-    std::string name{};
-    std::string file{};
-    std::vector<std::string> blocks{};
-    int line = 0;
-    int position = 0;
-    std::string text{};  // sent with its zero byte when line and text are not empty
-
-    std::string bytes() const {
-        std::string wire = name.empty() ? number(0) : string(name);
-        wire += counted(file);
-        for (const std::string& block : blocks) wire += counted(block);
-        wire += number(0) + number(line) + number(position);
-        wire += line > 0 && !text.empty() ? string(text) : number(0);
-        return wire;
-    }
-};
+// A reply: the output name (none when empty), the file, the display blocks,
+// and the error; its text goes when both the line and the text are not empty.
+inline std::string reply(const std::string& name, const std::string& file,
+                         const std::vector<std::string>& blocks = {}, int line = 0,
+                         int position = 0, const std::string& text = "") {
+    std::string wire = (name.empty() ? number(0) : string(name)) + counted(file);
+    for (const std::string& block : blocks) wire += counted(block);
+    wire += number(0) + number(line) + number(position);
+    return wire + (line > 0 && !text.empty() ? string(text) : number(0));
+}
 
 class ExchangeFixture : public ::testing::Test {
 protected:

@@ -90,11 +90,11 @@ TEST_F(RemoteExchangeTest, RequestAndReplyGoByteForByte) {
     const std::vector<std::string> blocks = {
         encoded(display::ColorRecord(1, 2, 3, 0), display::LineRecord(1, 2, 3, 4)),
         encoded(display::TextRecord(5, 6, 1, "hi"))};
-    const Reply reply{outFile, std::string(1200, 'r') + "\r\n", blocks, 3,
-                      17,      "syntax error in line 3\n"};
+    const std::string file = std::string(1200, 'r') + "\r\n";
     ScriptedServer server;
     server.receive(requestBytes().size());
-    for (const char byte : reply.bytes()) server.send(std::string(1, byte));
+    for (const char byte : reply(outFile, file, blocks, 3, 17, "syntax error in line 3\n"))
+        server.send(std::string(1, byte));
     server.receive(8);
     const remote::ExchangeReply result = exchange(server);
 
@@ -108,18 +108,17 @@ TEST_F(RemoteExchangeTest, RequestAndReplyGoByteForByte) {
     EXPECT_TRUE(result.finished);
     EXPECT_EQ(result.outFile, outFile);
     EXPECT_TRUE(result.outFileReceived);
-    EXPECT_EQ(readFile(outFile), reply.file);
-    EXPECT_FALSE(fs::exists(outFile + "_"));
+    EXPECT_EQ(readFile(outFile), file);
     EXPECT_EQ(result.errLine, 3);
     EXPECT_EQ(result.errPos, 17);
     EXPECT_EQ(result.errText, "syntax error in line 3\n");
     EXPECT_EQ(display.size(), 3u);
 
     // A file length of 0 leaves the output file alone.
-    const remote::ExchangeReply again = answer(Reply{.name = outFile}.bytes());
+    const remote::ExchangeReply again = answer(reply(outFile, ""));
     EXPECT_EQ(again.outFile, outFile);
     EXPECT_FALSE(again.outFileReceived);
-    EXPECT_EQ(readFile(outFile), reply.file);
+    EXPECT_EQ(readFile(outFile), file);
 }
 
 TEST_F(RemoteExchangeTest, AScriptBeyondTheLengthFieldIsNotSent) {
@@ -141,10 +140,10 @@ TEST_F(HostileServerTest, AConnectionEndingInsideAnyElementNeverCutsTheOutputFil
     const std::vector<std::string> blocks = {
         encoded(display::PointRecord(1, 2), display::LineRecord(1, 2, 3, 4)),
         encoded(display::RectRecord(1, 2, 3, 4, 1))};
-    const Reply reply{outFile, "report line\r\n", blocks, 2, 9, "error text\n"};
-    const std::string bytes = reply.bytes();
+    const std::string file = "report line\r\n";
+    const std::string bytes = reply(outFile, file, blocks, 2, 9, "error text\n");
     const std::size_t nameEnd = 8 + outFile.size() + 1;
-    const std::size_t fileEnd = nameEnd + 8 + reply.file.size();
+    const std::size_t fileEnd = nameEnd + 8 + file.size();
     for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
         SCOPED_TRACE("cut after " + std::to_string(cut) + " bytes");
         writeFile(outFile, "former");
@@ -158,7 +157,7 @@ TEST_F(HostileServerTest, AConnectionEndingInsideAnyElementNeverCutsTheOutputFil
         EXPECT_EQ(result.errText, insideName ? "" : remote::brokenServerText);
         const bool fileWhole = cut >= fileEnd;
         EXPECT_EQ(result.outFile, fileWhole ? outFile : "");
-        EXPECT_EQ(readFile(outFile), fileWhole ? reply.file : "former");
+        EXPECT_EQ(readFile(outFile), fileWhole ? file : "former");
         EXPECT_FALSE(fs::exists(outFile + "_"));
         EXPECT_TRUE(display.size() == 0 || display.size() == 2 || display.size() == 3);
     }
@@ -212,7 +211,7 @@ TEST_F(HostileServerTest, NamesThatCannotBeAFileHereCountAsNone) {
     request.inputName = "in.txt";
     for (const std::string& name :
          {"sub/" + std::string(254, 'n'), std::string("sub/out.txt"), std::string("./kept.txt")}) {
-        EXPECT_EQ(answer(Reply{.name = name, .file = "kept"}.bytes()).outFile, name);
+        EXPECT_EQ(answer(reply(name, "kept")).outFile, name);
         EXPECT_EQ(readFile(name), "kept");
     }
 }
