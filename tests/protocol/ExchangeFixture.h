@@ -1,6 +1,5 @@
-// One exchange against a scripted server on loopback, with the reply built
-// from its elements and the output file received in a fresh folder, which is
-// the current one while the test runs.
+// One exchange against a scripted server on loopback, the output file received
+// in a fresh folder that is the current one while the test runs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,7 +17,6 @@
 
 namespace remotetest {
 
-// The encodings of the records, one after the other.
 template <class... Records>
 std::string encoded(const Records&... records) {
     std::string bytes;
@@ -57,7 +55,6 @@ protected:
     std::string requestBytes() const {
         return remotetest::request(25, "Root", request.inputName, &script, "");
     }
-    // Plays the server's steps against one exchange with the request.
     remote::ExchangeReply exchange(ScriptedServer& server) {
         server.start();
         remote::WireSocket connection;

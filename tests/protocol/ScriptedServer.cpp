@@ -11,7 +11,6 @@
 
 namespace remotetest {
 
-// Every wait of the play ends after this long.
 constexpr int waitMs = 5000;
 
 ScriptedServer::ScriptedServer() : listener(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {

@@ -16,9 +16,8 @@ namespace zortest {
 class ServerProcess {
 public:
     // argv[0] is the program's path. Waits up to ten seconds for the line
-    // "... TCP port T; viewers enter port P". A maxFileSize above 0 bounds
-    // the files the server writes (RLIMIT_FSIZE, with SIGXFSZ ignored), as a
-    // full disk would.
+    // "... TCP port T; viewers enter port P". A maxFileSize above 0 bounds the
+    // files the server writes (RLIMIT_FSIZE, SIGXFSZ ignored) as a full disk.
     ServerProcess(const std::vector<std::string>& argv, const std::string& dir,
                   long maxFileSize = 0);
     ~ServerProcess();
