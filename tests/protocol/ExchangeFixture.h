@@ -1,6 +1,5 @@
-// One exchange against a scripted server on loopback, with the reply built
-// from its elements and the output file received in a fresh folder, which is
-// the current one while the test runs.
+// One exchange against a scripted server on loopback, the output file received
+// in a fresh folder that is the current one while the test runs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,7 +17,6 @@
 
 namespace remotetest {
 
-// The encodings of the records, one after the other.
 template <class... Records>
 std::string encoded(const Records&... records) {
     std::string bytes;
@@ -32,23 +30,16 @@ std::string encoded(const Records&... records) {
     return bytes;
 }
 
-struct Reply {
-    std::string name;
-    std::string file;
-    std::vector<std::string> blocks;
-    int line = 0;
-    int position = 0;
-    std::string text;  // sent with its zero byte when line and text are not empty
-
-    std::string bytes() const {
-        std::string wire = name.empty() ? number(0) : string(name);
-        wire += counted(file);
-        for (const std::string& block : blocks) wire += counted(block);
-        wire += number(0) + number(line) + number(position);
-        wire += line > 0 && !text.empty() ? string(text) : number(0);
-        return wire;
-    }
-};
+// A reply: the output name (none when empty), the file, the display blocks,
+// and the error; its text goes when both the line and the text are not empty.
+inline std::string reply(const std::string& name, const std::string& file,
+                         const std::vector<std::string>& blocks = {}, int line = 0,
+                         int position = 0, const std::string& text = "") {
+    std::string wire = (name.empty() ? number(0) : string(name)) + counted(file);
+    for (const std::string& block : blocks) wire += counted(block);
+    wire += number(0) + number(line) + number(position);
+    return wire + (line > 0 && !text.empty() ? string(text) : number(0));
+}
 
 class ExchangeFixture : public ::testing::Test {
 protected:
@@ -62,9 +53,8 @@ protected:
     ~ExchangeFixture() override { std::filesystem::current_path(previousDir); }
 
     std::string requestBytes() const {
-        return remotetest::request(25, "Root", "in.txt", &script, "");
+        return remotetest::request(25, "Root", request.inputName, &script, "");
     }
-    // Plays the server's steps against one exchange with the request.
     remote::ExchangeReply exchange(ScriptedServer& server) {
         server.start();
         remote::WireSocket connection;
@@ -75,7 +65,7 @@ protected:
         connectionOpen = connection.isOpen();
         return reply;
     }
-    // The server answers the standard request with the reply and takes "TSTSTOP".
+    // The server answers the request with the reply and takes "TSTSTOP".
     remote::ExchangeReply answer(const std::string& reply) {
         ScriptedServer server;
         server.receive(requestBytes().size()).send(reply).receive(8);

@@ -6,9 +6,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "protocol/PortRule.h"
 
 namespace remotetest {
 
@@ -16,20 +20,16 @@ class ScriptedServer {
 public:
     ScriptedServer();
     ~ScriptedServer();
-    ScriptedServer(const ScriptedServer&) = delete;
-    ScriptedServer& operator=(const ScriptedServer&) = delete;
 
     int tcpPort() const { return port; }
     // The port a viewer enters to reach this server.
-    int enteredPort() const;
+    int enteredPort() const { return remote::tcpPortOf(port); }
 
     // Steps, played in order once start() is called.
     ScriptedServer& receive(std::size_t count);
     // Receives until the client closes the connection.
-    ScriptedServer& receiveToEnd();
+    ScriptedServer& receiveToEnd() { return receive(SIZE_MAX); }
     ScriptedServer& send(std::string bytes);
-    // Sends one byte per call, so that the client's receives come back short.
-    ScriptedServer& sendInPieces(std::string bytes);
     // Sends the bytes again and again until the client stops taking them.
     ScriptedServer& sendEndlessly(std::string bytes);
     // Sends nothing for a while, as a busy server does.
@@ -42,18 +42,12 @@ public:
     std::size_t sentCount();
 
 private:
-    struct Step {
-        enum Kind { receive, receiveToEnd, send, sendInPieces, sendEndlessly, pause } kind;
-        std::size_t count = 0;
-        std::string bytes;
-    };
-    void play();
-    void playStep(int connection, const Step& step);
+    ScriptedServer& then(std::function<void(int connection)> step);
     bool sendAll(int connection, const std::string& bytes);
 
     int listener = -1;
     int port = 0;
-    std::vector<Step> steps;
+    std::vector<std::function<void(int)>> steps;
     std::string log;
     std::size_t sent = 0;
     std::thread player;

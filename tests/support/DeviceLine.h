@@ -1,4 +1,5 @@
-// What the test server's device shows in its text line, read from its display records.
+// What the test server's device shows in its text line, read from its display
+// records; "<none>" when it shows nothing there.
 #pragma once
 
 #include <string>
@@ -8,7 +9,6 @@
 
 namespace zortest {
 
-// The text record in the device's text line, or "<none>".
 inline std::string deviceLine(const display::DisplayList& list) {
     for (const auto& record : list) {
         const auto* text = dynamic_cast<const display::TextRecord*>(record.get());

@@ -1,5 +1,6 @@
 // Runs code in a child process whose files may not grow beyond a limit, to see
 // how writes that the disk refuses are handled without filling the disk.
+// SIGXFSZ is ignored there, so that writes beyond the limit fail with EFBIG.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,8 +14,7 @@
 
 namespace zortest {
 
-// SIGXFSZ is ignored in the child, so that writes beyond the limit fail with
-// EFBIG; returns the text the body returned there.
+// Returns the text the body returned in the child.
 inline std::string underFileLimit(rlim_t limit, const std::function<std::string()>& body) {
     int out[2];
     if (pipe(out) != 0) return "no pipe";

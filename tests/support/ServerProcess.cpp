@@ -9,21 +9,14 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
+
+#include "TempDir.h"
 
 namespace zortest {
 
 namespace {
-
-std::string contentOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
 
 // Output goes to files rather than pipes, so that a chatty server never
 // blocks on a pipe that nobody reads.
@@ -60,29 +53,21 @@ bool readPorts(const std::string& output, int& tcpPort, int& enteredPort) {
 
 ServerProcess::ServerProcess(const std::vector<std::string>& argv, const std::string& dir,
                              long maxFileSize) {
-    char pattern[] = "/tmp/zorserver-XXXXXX";
-    const int fd = mkstemp(pattern);
-    if (fd < 0) throw std::runtime_error("mkstemp failed");
-    close(fd);
-    outFile = pattern;
-    errFile = outFile + ".err";
     child = fork();
     if (child < 0) throw std::runtime_error("fork failed");
     if (child == 0) execServer(argv, dir, outFile, errFile, maxFileSize);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!readPorts(contentOf(outFile), listeningPort, enteredPort) &&
+    while (!readPorts(readFile(outFile), listeningPort, enteredPort) &&
            std::chrono::steady_clock::now() < deadline && waitpid(child, nullptr, WNOHANG) == 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 ServerProcess::~ServerProcess() {
     stop();
-    std::remove(outFile.c_str());
-    std::remove(errFile.c_str());
 }
 
 std::string ServerProcess::output() const {
-    return contentOf(outFile) + contentOf(errFile);
+    return readFile(outFile) + readFile(errFile);
 }
 
 int ServerProcess::stop() {

@@ -9,14 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
+
 namespace zortest {
 
 class ServerProcess {
 public:
     // argv[0] is the program's path. Waits up to ten seconds for the line
-    // "... TCP port T; viewers enter port P". A maxFileSize above 0 bounds
-    // the files the server writes (RLIMIT_FSIZE, with SIGXFSZ ignored), as a
-    // full disk would.
+    // "... TCP port T; viewers enter port P". A maxFileSize above 0 bounds the
+    // files the server writes (RLIMIT_FSIZE, SIGXFSZ ignored) as a full disk.
     ServerProcess(const std::vector<std::string>& argv, const std::string& dir,
                   long maxFileSize = 0);
     ~ServerProcess();
@@ -32,8 +33,9 @@ public:
     int stop();
 
 private:
-    std::string outFile;
-    std::string errFile;
+    TempDir files;  // what the server prints goes here
+    std::string outFile = files.file("out");
+    std::string errFile = files.file("err");
     pid_t child = -1;
     int enteredPort = 0;
     int listeningPort = 0;
