@@ -17,10 +17,8 @@ TEST(ValueRefTest, AssignmentsRetypeTheElementInPlace) {
     record["a"] = 2.5;
     EXPECT_EQ(listing(record), (Listing{"first=0", "a=2.500000d", "last=0"}));
     record["a"] = std::string(60, 's').c_str();
-    record["a"] = "0123456789";
+    record["a"] = "0123456789";  // a short text over a long one
     EXPECT_EQ(text(record["a"]), "0123456789");
-    record["a"] = 4;
-    EXPECT_EQ(int(record["a"]), 4);
     record["a"] = static_cast<const char*>(nullptr);
     EXPECT_EQ(listing(record), (Listing{"first=0", "a=''", "last=0"}));
 }
@@ -34,8 +32,6 @@ TEST(ValueRefTest, LongAndWideTextsAreStoredWhole) {
     record["s"] = bigger.c_str();
     EXPECT_EQ(record.getData("s")->getLen(), 2001);
     record["s"] = "short";
-    record["n"] = 1;
-    record["n"] = big.c_str();
     std::vector<unsigned short> wide(1500, 0x0061);
     wide.push_back(0);
     const unsigned short ab[] = {0x41, 0x42, 0}, cut[] = {0x41, 0x100, 0x43, 0},
@@ -45,9 +41,8 @@ TEST(ValueRefTest, LongAndWideTextsAreStoredWhole) {
     record["cut"] = cut;
     record["high"] = high;
     record["null"] = static_cast<const unsigned short*>(nullptr);
-    EXPECT_EQ(listing(record),
-              (Listing{"s='short'", "n='" + big + "'", "w='" + std::string(1500, 'a') + "'",
-                       "ab='AB'", "cut='A'", "high='A'", "null=''"}));
+    EXPECT_EQ(listing(record), (Listing{"s='short'", "w='" + std::string(1500, 'a') + "'",
+                                        "ab='AB'", "cut='A'", "high='A'", "null=''"}));
 }
 
 // Missing elements and other types read as 0, 0.0 or "", and reading adds nothing.
@@ -62,10 +57,8 @@ TEST(ValueRefTest, ReadsNeitherConvertTypesNorAddElements) {
     EXPECT_EQ(int(record["m"]) + int(record["d"]) + int(record["s"]) + int(loose), 0);
     EXPECT_EQ(double(record["m"]) + double(record["i"]) + double(loose), 0.0);
     EXPECT_EQ(text(record["m"]) + text(record["i"]) + text(loose), "");
-    const unsigned short wide[] = {0x41, 0};
-    ((((loose = 1) = 2.0) = "x") = wide) = record["i"];
+    ((loose = 1) = "x") = record["i"];
     record["b"] = loose;
-    loose = record;
     EXPECT_EQ(listing(record), (Listing{"i=3", "d=1.500000d", "s='7'"}));
     EXPECT_STREQ(StoreCv(nullptr, nullptr).getName(), "");
 }
@@ -74,8 +67,6 @@ TEST(ValueRefTest, ReadsNeitherConvertTypesNorAddElements) {
 TEST(ValueRefTest, IndexingBuildsMemberAndItemPaths) {
     DataMap record;
     EXPECT_STREQ(record["list"][2]["name"].getName(), "list[2].name");
-    EXPECT_STREQ(record["a"][-1].getName(), "a[-1]");
-    EXPECT_STREQ(record["a"][nullptr].getName(), "a");
     EXPECT_STREQ(record["m"][-2147483647 - 1].getName(), "m[-2147483648]");
     std::string stem(495, 'q');
     EXPECT_EQ(record[stem.c_str()]["member"].getName(), stem + ".mem");
@@ -108,11 +99,6 @@ TEST(ValueRefTest, GraftingHangsItemsWithBracketsAndMembersWithDots) {
     target["p"] = source;
     EXPECT_EQ(listing(target),
               (Listing{"p[3]=1", "p[3].a=2", "p.x=3", "p.0x1F=4", "p.0X2=5", "p[7=6"}));
-    // Without the path present, repeated names are appended as they are.
-    DataMap repeated, fresh;
-    append(repeated, {{"x", 1}, {"x", 2}});
-    fresh["p"] = repeated;
-    EXPECT_EQ(listing(fresh), (Listing{"p.x=1", "p.x=2"}));
     // A record grafted into itself contributes only the elements it had.
     source["q"] = source;
     EXPECT_EQ(listing(source).size(), 12u);
