@@ -11,7 +11,6 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "FileLimit.h"
 #include "TempDir.h"
@@ -95,11 +94,10 @@ TEST_F(AdaptIOTest, AWritePhaseThatLostBytesTellsWhy) {
     EXPECT_EQ(zortest::readFile(path), std::string(1000, 'x'));
 }
 
-// A guard decides every open and delete by name, for every object.
-std::vector<std::string> guardCalls;
+// A guard decides every open and delete by name: this one serves "in/NAME"
+// from the test's folder and refuses anything else.
 std::string guardDir;
 int testGuard(const char* name, int access) {
-    guardCalls.push_back(std::string(name) + ":" + std::to_string(access));
     if (std::string(name).rfind("in/", 0) != 0) return -1;
     const std::string inside = guardDir + "/" + (name + 3);
     if (access == AdaptIO::accessDelete) return unlink(inside.c_str());
@@ -109,7 +107,6 @@ int testGuard(const char* name, int access) {
 
 TEST_F(AdaptIOTest, AnInstalledGuardOpensAndDeletesForTheLibrary) {
     guardDir = dir.path().string();
-    guardCalls.clear();
     zortest::writeFile(path, "ab");
     AdaptIO::setFileGuard(testGuard);
     AdaptIO io;
@@ -119,15 +116,14 @@ TEST_F(AdaptIOTest, AnInstalledGuardOpensAndDeletesForTheLibrary) {
     EXPECT_EQ(io.openIn("in/file.txt"), 1);
     EXPECT_EQ(io.getChar(), 'a');
     io.closeIn();
+    EXPECT_EQ(zortest::readFile(path), "abc");
     EXPECT_EQ(
         io.openIn(path.c_str()) + io.openOut(path.c_str()) + AdaptIO::deleteFile(path.c_str()), 0);
     EXPECT_EQ(AdaptIO::deleteFile("in/file.txt"), 1);
+    EXPECT_NE(access(path.c_str(), F_OK), 0);
     AdaptIO::setFileGuard(nullptr);
-    EXPECT_EQ(guardCalls, (std::vector<std::string>{"in/file.txt:1", "in/file.txt:0", path + ":0",
-                                                    path + ":1", path + ":2", "in/file.txt:2"}));
     EXPECT_EQ(io.openOut(path.c_str()), 1);  // unguarded again
     io.closeOut();
-    EXPECT_EQ(guardCalls.size(), 6u);
 }
 
 // A child process that holds a write phase on path until it is killed.
@@ -167,33 +163,21 @@ protected:
 // on unserialised, and hosts can tell why.
 TEST_F(PrivateLockTest, OnlyARegularFileServesAsTheLock) {
     const std::string target = dir.file("target");
-    const struct {
-        const char* planted;
-        std::string lockError;
-    } cases[] = {
-        {"nothing", ""},
-        {"link to a missing file", lockPath + ": Too many levels of symbolic links"},
-        {"link to a file", lockPath + ": Too many levels of symbolic links"},
-        {"fifo", lockPath + ": not a regular file"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.planted);
+    for (const std::string planted : {"nothing", "link", "fifo"}) {
+        SCOPED_TRACE(planted);
         std::remove(lockPath.c_str());
-        std::remove(target.c_str());
-        const std::string planted = c.planted;
-        if (planted == "link to a file") zortest::writeFile(target, "keep");
-        if (planted.rfind("link", 0) == 0) {
-            ASSERT_EQ(symlink(target.c_str(), lockPath.c_str()), 0);
-        }
-        if (planted == "fifo") {
-            ASSERT_EQ(mkfifo(lockPath.c_str(), 0600), 0);
-        }
+        const int made = planted == "link"   ? symlink(target.c_str(), lockPath.c_str())
+                         : planted == "fifo" ? mkfifo(lockPath.c_str(), 0600)
+                                             : 0;
+        ASSERT_EQ(made, 0);
         AdaptIO io;
-        EXPECT_EQ(AdaptIO::getLockError(), c.lockError);
+        EXPECT_EQ(AdaptIO::getLockError(), planted == "nothing" ? ""
+                                           : planted == "link"
+                                               ? lockPath + ": Too many levels of symbolic links"
+                                               : lockPath + ": not a regular file");
         ASSERT_EQ(io.openOut(path.c_str()), 1);
         io.closeOut();
-        EXPECT_EQ(zortest::readFile(target), planted == "link to a file" ? "keep" : "");
-        EXPECT_EQ(access(target.c_str(), F_OK) == 0, planted == "link to a file");
+        EXPECT_NE(access(target.c_str(), F_OK), 0);  // no file made through the link
     }
 }
 
