@@ -1,14 +1,12 @@
-// The registry of test functions, result globals, and the counted wait.
+// Result globals and the counted wait.
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "run/Parse.h"
-#include "run/ZorCall.h"
 #include "store/DataMap.h"
 #include "store/StoreCv.h"
 #include "store/StoreEl.h"
@@ -16,24 +14,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-void first() {}
-void second() {}
-
-// Registrations outlive the object that made them, a later one of a name wins,
-// and the registry lives while any object does.
-TEST(RegistryTest, RegistryLivesWhileAnyObjectDoes) {
-    auto login = std::make_unique<ZorCall>("login", first);
-    auto other = std::make_unique<ZorCall>("other", second);
-    login.reset();
-    EXPECT_EQ(ZorCall::getFunc("login"), &first);
-    EXPECT_EQ(ZorCall::getFunc(""), nullptr);
-    login = std::make_unique<ZorCall>("login", second);
-    EXPECT_EQ(ZorCall::getFunc("login"), &second);
-    login.reset();
-    other.reset();
-    EXPECT_EQ(ZorCall::getFunc("login"), nullptr);
-}
 
 // The names of the record's first elements, in list order.
 std::vector<std::string> names(const DataMap& record, std::size_t count) {

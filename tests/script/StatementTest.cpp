@@ -58,6 +58,8 @@ TEST_F(StatementTest, FilterAndSelectorRunOnlyTheirTests) {
     Parse::setTestSelector(nullptr);
 }
 
+// Under a filter an undefined variable is left out, or the empty text in an
+// output file name; the test's stores are filled all the same.
 TEST_F(StatementTest, FilteredRunsKeepTheVariablesAndMaySelectAVariableRecord) {
     zor::globalVars()[0].clear();
     const std::string script = resultfile() + "{ a = 1 }\n{ b = 2 }\nt { }\n";
@@ -66,23 +68,17 @@ TEST_F(StatementTest, FilteredRunsKeepTheVariablesAndMaySelectAVariableRecord) {
     EXPECT_EQ(run(script, "{x" + std::to_string(positionOf(script, "{ b"))), 0);
     EXPECT_TRUE(seen.empty());
     EXPECT_NE(output().find("b = 2"), std::string::npos);
-    // Undefined variables are left out; the test's stores are filled all the same.
-    run("t { x = (nothing) k[] { (nothing) 5 } y = 1 }", "none0");
+    const std::string folder = dir.path().string() + "/";
+    run("resultfile (\"" + folder +
+            "out_\" (none) \".txt\")\n"
+            "t { x = (nothing) k[] { (nothing) 5 } y = 1 }",
+        "none0");
     EXPECT_EQ(Parse::getErrLine(), 0);
+    EXPECT_EQ(Parse::getLastOutFile(), folder + "out_.txt");
     EXPECT_EQ(globals(), "a=1 b=2");
     EXPECT_EQ(elementsOf(Parse::getInStore()[0]), "k[1]=5 y=1");
     run("t { }");
     EXPECT_EQ(globals(), "");
-}
-
-// Under a filter an undefined variable is the empty text.
-TEST_F(StatementTest, UndefinedVariablesInAnOutputFileNameAreEmptyUnderAFilter) {
-    const std::string folder = dir.path().string() + "/";
-    run("resultfile (\"" + folder + "out_\" (none) \".txt\")\nresultfile ((none))", "none0");
-    EXPECT_EQ(Parse::getErrLine(), 0);
-    EXPECT_STREQ(Parse::getLastOutFile(), "");
-    run("resultfile (\"" + folder + "out_\" (none) \".txt\")", "none0");
-    EXPECT_EQ(Parse::getLastOutFile(), folder + "out_.txt");
 }
 
 // Running ignores extern records and deletes files; providing collects only
