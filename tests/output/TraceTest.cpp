@@ -148,40 +148,6 @@ TEST_F(TraceScopeTest, ScopesOutlivingTheirTreeOrFileAreHarmless) {
     ParseOut child("child");
 }
 
-// Kernel thread ids are reused: a thread that ends with a scope still open
-// must not leave its tree for a later thread of the same id to grow.
-TEST_F(TraceScopeTest, ThreadEndingInsideAScopeFinishesItsTrace) {
-    ParseOut* leftOpen = nullptr;
-    std::string expected;
-    std::jthread([&] {
-        expected = block("leftOpen", zor::currentThreadNumber(), "    inner()\n    {\n    }\n");
-        leftOpen = new ParseOut("leftOpen");
-        ParseOut inner("inner");
-    }).join();
-    EXPECT_EQ(zor::liveTraceRecords(), 0);
-    delete leftOpen;
-    EXPECT_EQ(written(), expected);
-}
-
-// The script thread may name a new output file while another thread closes a
-// traced scope: each block goes whole to one of the two files, never elsewhere.
-TEST_F(TraceScopeTest, OutputFileNamedAnewWhileAnotherThreadTraces) {
-    const std::string other = dir.file("other.txt");
-    std::atomic<bool> done{false};
-    std::string expected, all;
-    std::jthread worker([&] {
-        expected = block("work", zor::currentThreadNumber(), "");
-        for (int i = 0; i < 300; ++i) ParseOut scope("work");
-        done = true;
-    });
-    for (int turn = 0; !done; ++turn)
-        Parse::setLastOutFile(turn % 2 ? other.c_str() : outFile.c_str());
-    worker.join();
-    for (int i = 0; i < 300; ++i) all += expected;
-    EXPECT_EQ(written() + zortest::readFile(other), all);
-    EXPECT_EQ(written().size() % expected.size(), 0u);  // split between whole blocks
-}
-
 TEST_F(TraceScopeTest, BrokenTestBlockNamesTheVerificationRecord) {
     Parse::getVerStore()->setName("Step1");
     ParseOut::brkTraceExec("timeout");
@@ -190,34 +156,52 @@ TEST_F(TraceScopeTest, BrokenTestBlockNamesTheVerificationRecord) {
     EXPECT_EQ(written().substr(44), "Step1\r\n{\r\n    TEST = \"BROKEN ()\"\r\n}\r\n");
 }
 
-// Threads trace side by side: every block comes out whole, under its own
-// thread's number, with exactly the scopes that thread entered; each block has
-// more children than a fixed link array of old had room for.
-TEST_F(TraceScopeTest, ThreadsTraceSideBySide) {
+// Count of the text's occurrences in the file.
+int occurrences(const std::string& file, const std::string& text) {
+    const std::string all = zortest::readFile(file);
+    int found = 0;
+    for (size_t at = all.find(text); at != std::string::npos; at = all.find(text, at + 1)) ++found;
+    return found;
+}
+
+// Threads trace side by side while the script thread names a new output file
+// now and then: every block goes whole to one of the two files, under its own
+// thread's number, with exactly the scopes that thread entered; a block has more
+// children than a fixed link array of old had room for. Kernel thread ids are
+// reused: a thread that ends inside a scope must finish its trace then.
+TEST_F(TraceScopeTest, ThreadsTraceSideBySideWhileTheFileChanges) {
     constexpr int workers = 4, blocks = 3, children = 100;
-    std::string expected[workers];
+    const std::string other = dir.file("other.txt"), child = "    inner()\n    {\n    }\n";
+    std::string expected[workers], left[workers];
+    ParseOut* leftOpen[workers] = {};
+    std::atomic<int> running{workers};
     std::vector<std::jthread> threads;
     for (int w = 0; w < workers; ++w)
         threads.emplace_back([&, w] {
             std::string body;
-            for (int i = 0; i < children; ++i) body += "    inner()\n    {\n    }\n";
+            for (int i = 0; i < children; ++i) body += child;
             expected[w] = block("worker", zor::currentThreadNumber(), body);
+            left[w] = block("left", zor::currentThreadNumber(), child);
             for (int b = 0; b < blocks; ++b) {
                 ParseOut outer("worker");
                 for (int i = 0; i < children; ++i) ParseOut inner("inner");
             }
+            leftOpen[w] = new ParseOut("left");
+            ParseOut inner("inner");
+            --running;
         });
+    for (int turn = 0; running > 0; ++turn)
+        Parse::setLastOutFile(turn % 2 ? other.c_str() : outFile.c_str());
     threads.clear();
-    const std::string text = written();
+    EXPECT_EQ(zor::liveTraceRecords(), 0);
+    for (ParseOut* scope : leftOpen) delete scope;
     size_t total = 0;
-    for (const std::string& one : expected) {
-        int found = 0;
-        for (size_t at = text.find(one); at != std::string::npos; at = text.find(one, at + 1))
-            ++found;
-        EXPECT_EQ(found, blocks);
-        total += blocks * one.size();
+    for (int w = 0; w < workers; ++w) {
+        EXPECT_EQ(occurrences(outFile, expected[w]) + occurrences(other, expected[w]), blocks);
+        EXPECT_EQ(occurrences(outFile, left[w]) + occurrences(other, left[w]), 1);
+        total += blocks * expected[w].size() + left[w].size();
     }
-    EXPECT_EQ(text.size(), total);
+    EXPECT_EQ(written().size() + zortest::readFile(other).size(), total);
 }
 
 }  // namespace
