@@ -126,25 +126,6 @@ TEST_F(AdaptIOTest, AnInstalledGuardOpensAndDeletesForTheLibrary) {
     io.closeOut();
 }
 
-// A child process that holds a write phase on path until it is killed.
-// Returns once the child holds it.
-pid_t startHolder(const std::string& path) {
-    int ready[2];
-    if (pipe(ready) != 0) return -1;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        AdaptIO io;
-        if (io.openOut(path.c_str()) != 1 || write(ready[1], "r", 1) != 1) _exit(3);
-        pause();  // until the test kills it
-        _exit(0);
-    }
-    close(ready[1]);
-    char byte;
-    EXPECT_EQ(read(ready[0], &byte, 1), 1);
-    close(ready[0]);
-    return pid;
-}
-
 // A lock file of the test's own, so that writers elsewhere on the machine
 // neither wait for the test nor show up as holders.
 class PrivateLockTest : public AdaptIOTest {
@@ -187,8 +168,9 @@ void stopHolder(int holderPid) {
     kill(holderPid, SIGKILL);
 }
 
-// The hook hears of a long wait with the holder's pid; here it ends the wait
-// by stopping the holder, so nothing depends on how long anything takes.
+// A child process holds a write phase until it is killed; the hook hears of the
+// long wait with its pid and ends the wait by stopping it, so nothing depends
+// on how long anything takes, and the holder's death frees the lock.
 TEST_F(PrivateLockTest, ALongWaitNamesTheHolder) {
     zor::setLockWaitNotice(20);
     AdaptIO::setLockWaitHook(stopHolder);
@@ -197,7 +179,17 @@ TEST_F(PrivateLockTest, ALongWaitNamesTheHolder) {
     ASSERT_EQ(io.openOut(path.c_str()), 1);  // free: no wait, no notice
     io.closeOut();
     EXPECT_EQ(heardHolder, 0);
-    const pid_t holder = startHolder(path);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        AdaptIO own;
+        if (own.openOut(path.c_str()) != 1 || write(ready[1], "r", 1) != 1) _exit(3);
+        pause();
+    }
+    close(ready[1]);
+    char byte;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
     alarm(20);
     EXPECT_EQ(io.openOut(dir.file("other.txt").c_str()), 1);
     io.closeOut();
