@@ -54,23 +54,4 @@ TEST(RecordTest, DeepCopyMergesRepeatedNamesAndSharesNothing) {
     EXPECT_EQ(listing(constructed), expected);
 }
 
-TEST(RecordTest, ExtractionTakesTheMembersAndItemsOfAPath) {
-    DataMap record;
-    append(record, {{"list[0]", 1}, {"lister", 2}, {"list.len", 3}, {"list.", 4}});
-    record["list[1].a"] = "s";
-    DataMap part;
-    part.setName("part");
-    part = record["list"];
-    EXPECT_EQ(listing(part), (Listing{"0]=1", "len=3", "1].a='s'"}));
-    EXPECT_STREQ(part.getName(), "part");
-    EXPECT_EQ(listing(DataMap(record["list"])), listing(part));
-    // An element of unknown type ends the walk.
-    record.getData("list[1].a")->setType(9);
-    EXPECT_EQ(listing(DataMap(record["list"])), (Listing{"0]=1", "len=3"}));
-    // Extraction into the record it reads from keeps the members.
-    record.getData("list[1].a")->setType(StoreEl::typeString);
-    record = record["list"];
-    EXPECT_EQ(listing(record), listing(part));
-}
-
 }  // namespace storetest

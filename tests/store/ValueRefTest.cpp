@@ -27,9 +27,8 @@ TEST(ValueRefTest, AssignmentsRetypeTheElementInPlace) {
 // narrowed to their low bytes up to the first unit whose low byte is 0.
 TEST(ValueRefTest, LongAndWideTextsAreStoredWhole) {
     DataMap record;
-    std::string big(1000, 'b'), bigger(2000, 'c');
-    record["s"] = big.c_str();
-    record["s"] = bigger.c_str();
+    record["s"] = std::string(1000, 'b').c_str();
+    record["s"] = std::string(2000, 'c').c_str();
     EXPECT_EQ(record.getData("s")->getLen(), 2001);
     record["s"] = "short";
     std::vector<unsigned short> wide(1500, 0x0061);
