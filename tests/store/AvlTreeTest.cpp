@@ -113,23 +113,4 @@ TEST_F(AvlModelTest, RandomOperationsMatchAMultiset) {
     }
 }
 
-// Removing what is not in the tree would free a node twice or cut into another tree.
-TEST(AvlTreeTest, NullAndForeignPayloadsAreIgnored) {
-    IntTree tree, other;
-    Item key(3);
-    EXPECT_EQ(tree.avl_search(key), nullptr);
-    EXPECT_EQ(key.avl_nextlower(), nullptr);
-    tree.avl_push(nullptr);
-    EXPECT_EQ(tree.avl_join(nullptr), nullptr);
-    std::deque<Item> store;
-    auto items = pushAll(tree, store, {1, 2, 3, 4});
-    auto foreign = pushAll(other, store, {2});
-    Item copy = *items[2];
-    for (Item* stranger :
-         {&key, &copy, foreign[0], items[0], items[0], static_cast<Item*>(nullptr)})
-        tree.avl_pull(stranger);
-    EXPECT_TRUE(isSound(tree, {items[1], items[2], items[3]}));
-    EXPECT_TRUE(isSound(other, foreign));
-}
-
 }  // namespace

@@ -19,14 +19,11 @@ TEST(RecordTest, LookUpsMatchWholeNamesAndTheListKeepsAdditionOrder) {
     }
     for (const std::string& name : Listing{"A", stem, stem + "3"})
         EXPECT_EQ(record.getData(name.c_str()), nullptr) << name;
-    EXPECT_EQ(record.getType("a"), StoreEl::typeInt);
-    EXPECT_EQ(record.getType(nullptr), 0);
     // The prefix test is on raw text, whatever sorts between the neighbours.
     for (const std::string& hit : Listing{"k", stem, k2, "\xe4"})
         EXPECT_EQ(record.hasPrefix(hit.c_str()), 1) << hit;
     for (const std::string& miss : Listing{"ab", "y", "\xe5", "", k2 + "2"})
         EXPECT_EQ(record.hasPrefix(miss.c_str()), 0) << miss;
-    EXPECT_EQ(record.hasPrefix(nullptr), 0);
 }
 
 // A repeated name yields one element at its first place holding the last value;
