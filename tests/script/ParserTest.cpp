@@ -104,19 +104,6 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
     if (commaLocale) std::setlocale(LC_ALL, "C");
 }
 
-// Sequences of statements, entries and items need no parser stack.
-TEST_F(ParserTest, AHundredThousandRecordsAndLongRecordsRun) {
-    std::string script, list;
-    for (int i = 0; i < 100000; ++i) script += "t" + std::to_string(i % 10) + " { x = 1 }\n";
-    script += "t { " + repeat("x = 1 ", 5000) + " l[] { " + repeat("7 ", 5000) +
-              "} verify: " + repeat("y == 2 ", 5000) + "}";
-    for (int i = 0; i < 5000; ++i) list += " l[" + std::to_string(i) + "]=7";
-    EXPECT_EQ(runWithOutput(script), 0);
-    ASSERT_EQ(seen.size(), 100001u);
-    EXPECT_EQ(seen[99999], "t9: x=1");
-    EXPECT_EQ(seen.back(), "t: x=1" + list + " ==y=2");
-}
-
 // A test whose run leaves the scanner without memory for the rest of the parse.
 int exhaustScannerMemory() {
     zor::scanState().allocationsFail = true;
