@@ -113,7 +113,6 @@ TEST_F(TraceScopeTest, DepthAndRootChooseTheTracedScopes) {
         {1, "", block("main", 1234, "")},
         {2, "", block("main", 1234, "    load()\n" + empty + "    run()\n" + empty)},
         {100, "run", block("run", 1234, "    step()\n" + empty)},
-        {100, "nothing", ""},
         {250, "main", "trace_scopes.txt"},  // 250 counts as 100: no limit
     };
     for (const auto& c : cases) {

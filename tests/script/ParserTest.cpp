@@ -118,7 +118,7 @@ TEST_F(ParserTest, ScannerWithoutMemoryEndsTheParseWithAnError) {
     EXPECT_EQ(errorText(), "out of memory (yylex::malloc) in line 3\n");
     EXPECT_EQ(output(), "out of memory (yylex::malloc) in line 3\n\n");
     // The next parse finds the scanner whole again.
-    EXPECT_EQ(runWithOutput(script), 0);
+    EXPECT_EQ(run(resultfile() + script), 0);
     EXPECT_EQ(seen.size(), 2u);
 }
 
