@@ -20,7 +20,6 @@
 
 namespace {
 
-// A whole block: the header with the thread's number, then the body in braces.
 std::string block(const std::string& name, unsigned int thread, const std::string& body) {
     return name + "(" + std::to_string(thread) + ")\n{\n" + body + "}\n\n";
 }
@@ -93,7 +92,6 @@ TEST_F(TraceWriterTest, LinksThatReachNoChildOfTheirRecordAreSkipped) {
     ParseOut::smartDelete(other);
 }
 
-// main calls load and then run, and run calls step.
 void program() {
     ParseOut main("main");
     { ParseOut load("load"); }
@@ -154,7 +152,6 @@ TEST_F(TraceScopeTest, BrokenTestBlockNamesTheVerificationRecord) {
     EXPECT_EQ(written().substr(44), "Step1\r\n{\r\n    TEST = \"BROKEN ()\"\r\n}\r\n");
 }
 
-// Count of the text's occurrences in the file.
 int occurrences(const std::string& file, const std::string& text) {
     const std::string all = zortest::readFile(file);
     int found = 0;

@@ -15,7 +15,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The names of the record's first elements, in list order.
 std::vector<std::string> names(const DataMap& record, std::size_t count) {
     std::vector<std::string> result;
     for (StoreEl* element = record.getData(nullptr); element && result.size() < count;

@@ -15,12 +15,9 @@
 namespace {
 
 std::string show(int kind) {
-    const char* valued = kind == TOK_IDENT     ? "IDENT "
-                         : kind == TOK_INTEGER ? "INTEGER "
-                         : kind == TOK_FLOAT   ? "FLOAT "
-                         : kind == TOK_STRING  ? "STRING "
-                                               : nullptr;
-    if (valued) return valued + std::string(zor::scanState().tokenValue.text);
+    if (kind == TOK_IDENT || kind == TOK_STRING)
+        return (kind == TOK_IDENT ? "IDENT " : "STRING ") +
+               std::string(zor::scanState().tokenValue.text);
     if (kind == TOK_OTHER) return "OTHER " + std::string(zor::tokenText());
     return kind == TOK_YYEOF ? "" : zor::tokenText();
 }
@@ -39,9 +36,8 @@ public:
     std::string next() { return show(zor::nextToken()); }
     std::string rest() {
         std::string tokens;
-        for (std::string token = next(); !token.empty(); token = next()) {
+        for (std::string token = next(); !token.empty(); token = next())
             tokens += (tokens.empty() ? "" : "|") + token;
-        }
         return tokens;
     }
 

@@ -20,7 +20,6 @@ std::string globals() {
     return elementsOf(zor::globalVars()[0]);
 }
 
-// Refuses every test but those named "login" at an even position.
 int evenLogins(const char* name, int position) {
     return std::string(name) == "login" && position % 2 == 0 ? 1 : 0;
 }
