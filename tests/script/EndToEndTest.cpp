@@ -21,9 +21,8 @@ using scripttest::positionOf;
 // hosts' echo test, this keeps the line markers among the results.
 void echoValues() {
     DataMap& in = Parse::getInStore()[0];
-    for (StoreEl* element = in.getData(nullptr); element; element = element->getNext()) {
+    for (StoreEl* element = in.getData(nullptr); element; element = element->getNext())
         Parse::getOutStore()[element->getName()] = in[element->getName()];
-    }
 }
 
 ZorCall echoRegistration("echo", echoValues);
@@ -59,9 +58,8 @@ TEST_F(EndToEndTest, ErrorTextFollowsTheReportsOfTheTestsBeforeIt) {
 
 TEST_F(EndToEndTest, FilterRunsOneTestFarIntoTheScript) {
     std::string script = resultfile();
-    for (int i = 0; script.size() < 30000; ++i) {
+    for (int i = 0; script.size() < 30000; ++i)
         script += "echo { step = " + std::to_string(i) + " verify: step >= 0 }\r\n";
-    }
     script += "echo { last = 1 verify: last == 1 }\r\n";
     script += "echo { after = 1 }\r\n";
     const std::string filter = "echo" + std::to_string(positionOf(script, "echo { last"));

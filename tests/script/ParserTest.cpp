@@ -9,7 +9,6 @@
 
 namespace {
 
-using scripttest::positionOf;
 using ParserTest = scripttest::ScriptFixture;
 
 std::string repeat(const std::string& text, int times) {
@@ -28,8 +27,6 @@ std::string nested(int depth, const std::string& inner = "x = 1") {
 TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
     const std::string a40(40, 'a'), a250(250, 'a'), b248(248, 'b'), n17 = repeat("n.", 17);
     const std::string e400 = "1" + std::string(400, '0') + ".0";
-    const std::string vars =
-        "{ v = \"p\" n = 3 r = 2.5 g { a = 1 b = \"x\" } l[] { 7 { b = 8 } } }\n";
     const struct {
         std::string script;
         std::string outcome;
@@ -40,11 +37,8 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
         {"{\n// none\n v = 1 }\nt {\n// first\r\n x // still\n = 1 // after\n}",
          "t: x=1 //000005=\"// first\r\n\" //000006=\"// still\n\""},
         // Numbers at their limits; hexadecimal literals wrap around.
-        {"t { a = 2147483647 b = -2147483648 c = 0x10 d = 0xFFFFFFFF e = -012 f = .5 g = 5. h = "
-         "-.5 i = 0." +
-             std::string(400, '0') + "1 }",
-         "t: a=2147483647 b=-2147483648 c=16 d=-1 e=-12 f=0.500000 g=5.000000 h=-0.500000 "
-         "i=0.000000"},
+        {"t { a = 2147483647 d = 0x123456789 e = -012 i = 0." + std::string(400, '0') + "1 }",
+         "t: a=2147483647 d=591751049 e=-12 i=0.000000"},
         // A number token that is not one number, or does not fit, is refused
         // where it stands, even when the parser has read past it.
         {"t {\n a = 2147483648 }", "number out of range (2147483648) in line 2\n", 8},
@@ -52,40 +46,25 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
         {"t { l[] { 1 {" + e400 + "\n} } }", "number out of range (" + e400 + ") in line 1\n", 13},
         {"t { a = - }", "malformed number (-) in line 1\n", 8},
         {"t { a = 1.2.3 }", "malformed number (1.2.3) in line 1\n"},
-        {"t { a = -. }", "malformed number (-.) in line 1\n"},
         {"t { verify: l[] { --1.5 } }", "malformed number (--1.5) in line 1\n"},
         // 0xFF is a character: in a comment it is the comment's, elsewhere a
         // token that no rule accepts; the tests after it still run.
         {"a { x = 1 }\n// \xff\n/* \xff */ b { y = 2 }", "b: y=2"},
         {"a { x = 1 }\n\xff\nb { y = 2 }", "parse error in line 2 ( \xff... )\n", 11},
-        {"a { s = \xff }", "parse error in line 1 ( \xff... )\n"},
         // A block comment left open is reported where it opened.
         {"a { x = 1 }\n\n  /* open\nb { y = 2 }", "unterminated comment in line 3\n", 13},
-        {vars + "a.b { a = \"x y\" b = (\"p\" \"q\") c = (\"<\" (v) \">\") x = \"a\" x = \"b\" }",
-         "a.b: a=\"x y\" b=\"pq\" c=\"<p>\" x=\"b\""},
-        // Nested records are grafted at their closing brace.
-        {"t { x = 1 sub { y = 2 deeper { z = \"d\" } } z = 3 a.b = \"t\" ids[2] = 9 e { } }",
-         "t: x=1 sub.y=2 sub.deeper.z=\"d\" z=3 a.b=\"t\" ids[2]=9"},
-        {"t { l[] { 1 {2} \"s\" {\"t\"} 2.5 {0.5} (\"a\" \"b\") } m[] { {} 7 } e[] {} }",
-         "t: l[0]=1 l[1]=2 l[2]=\"s\" l[3]=\"t\" l[4]=2.500000 l[5]=0.500000 l[6]=\"ab\" m[1]=7"},
-        // Each bare entry of a list is an item of its own.
-        {"t { p[] { { x = 1 y = 2 } { n[] { 1 } q { r = 3 } } 4 } q[] { x = 1 y = 2 } o { l[] { { "
-         "a = 1 } } } }",
-         "t: p[0].x=1 p[0].y=2 p[1].n[0]=1 p[1].q.r=3 p[2]=4 q[0].x=1 q[1].y=2 o.l[0].a=1"},
-        // Variables of the kinds the reference leaves out: a double, a list.
-        {vars + "t { c = (r) e = (l) }", "t: c=2.500000 e[0]=7 e[1].b=8"},
-        {"t { verify: a = 1 b == 1 c > 1 d < 1 e != 1 f >= 1 g <= 1 p { x > 1 } l[] { 1 {y==2} } }",
-         "t: ==a=1 ==b=1 > c=1 < d=1 !=e=1 >=f=1 <=g=1 p.> x=1 l[0]=1 l[1].==y=2"},
+        // Nested records are grafted at their closing brace; lists of records
+        // and variables of the kinds the reference leaves out: a double, a list.
+        {"{ r = 2.5 l[] { 7 { b = 8 } } }\nt { s { y = 2 d { z = 3 } } z = 4 c = (r) e = (l) "
+         "p[] { { n[] { 1 } } 4 } }",
+         "t: s.y=2 s.d.z=3 z=4 c=2.500000 e[0]=7 e[1].b=8 p[0].n[0]=1 p[1]=4"},
         {"a b{}", "parse error in line 1 ( b... )\n", 2},
-        {"a{x}", "parse error in line 1 ( }... )\n"},
         {"a {\n  x = 1\n}\n}\n", "parse error in line 4 ( }... )\n", 11},
         // The end of the input inside a record has no token part.
-        {"a {\n x = 1\n", "parse error in line 3\n"},
         {"a { x = 1", "parse error in line 1\n", 9},
         {"a{x>1}", "illegal operation (> ) in line 1\n"},
         {"a { s { x == 1 } }", "illegal operation (==) in line 1\n"},
         {"{ v = 1 }\nt {\n  x = (v.w)\n}", "undefined (v.w) in line 3\n"},
-        {vars + "t { k[] { 1 (nothing) } }", "undefined (nothing) in line 2\n"},
         {"{ n = 5 }\nresultfile (\"out_\" (n) \".txt\")", "undefined (n) in line 2\n"},
         // Texts longer than 499 characters are cut and still end with a line feed.
         {"a { x = 1 }\n\n" + std::string(600, 'b') + " c",
@@ -125,29 +104,6 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
     if (commaLocale) std::setlocale(LC_ALL, "C");
 }
 
-// Sequences of statements, entries and items need no parser stack.
-TEST_F(ParserTest, AHundredThousandRecordsAndLongRecordsRun) {
-    std::string script, list;
-    for (int i = 0; i < 100000; ++i) script += "t" + std::to_string(i % 10) + " { x = 1 }\n";
-    script += "t { " + repeat("x = 1 ", 5000) + " l[] { " + repeat("7 ", 5000) +
-              "} verify: " + repeat("y == 2 ", 5000) + "}";
-    for (int i = 0; i < 5000; ++i) list += " l[" + std::to_string(i) + "]=7";
-    EXPECT_EQ(runWithOutput(script), 0);
-    ASSERT_EQ(seen.size(), 100001u);
-    EXPECT_EQ(seen[99999], "t9: x=1");
-    EXPECT_EQ(seen.back(), "t: x=1" + list + " ==y=2");
-}
-
-// Tokens far longer than the scan buffer make it grow and read more at a time;
-// a line marker keeps its whole comment.
-TEST_F(ParserTest, HugeCommentsAndBlankRunsKeepPositionsExact) {
-    const std::string comment = "// " + std::string(3000000, 'c') + "\n";
-    const std::string script = resultfile() + "t {\n" + comment + std::string(3000000, ' ') +
-                               "x = 1 }\nu {\n" + comment + "y = 2 }\n";
-    EXPECT_EQ(run(script, "u" + std::to_string(positionOf(script, "u {"))), 0);
-    EXPECT_EQ(seen, (std::vector<std::string>{"u: y=2 //000006=\"" + comment + "\""}));
-}
-
 // A test whose run leaves the scanner without memory for the rest of the parse.
 int exhaustScannerMemory() {
     zor::scanState().allocationsFail = true;
@@ -162,7 +118,7 @@ TEST_F(ParserTest, ScannerWithoutMemoryEndsTheParseWithAnError) {
     EXPECT_EQ(errorText(), "out of memory (yylex::malloc) in line 3\n");
     EXPECT_EQ(output(), "out of memory (yylex::malloc) in line 3\n\n");
     // The next parse finds the scanner whole again.
-    EXPECT_EQ(runWithOutput(script), 0);
+    EXPECT_EQ(run(resultfile() + script), 0);
     EXPECT_EQ(seen.size(), 2u);
 }
 

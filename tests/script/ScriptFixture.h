@@ -22,17 +22,15 @@ inline std::string elementsOf(const DataMap& record) {
     std::string elements;
     for (const StoreEl* e = record.getData(nullptr); e; e = e->getNext()) {
         const void* data = e->getData();
-        std::string value;
-        if (e->getType() == StoreEl::typeInt) {
-            value = std::to_string(*static_cast<const int*>(data));
-        } else if (e->getType() == StoreEl::typeDouble) {
-            char text[400] = {};
-            std::to_chars(text, text + sizeof text - 1, *static_cast<const double*>(data),
+        char number[400] = {};
+        if (e->getType() == StoreEl::typeInt)
+            std::to_chars(number, number + sizeof number - 1, *static_cast<const int*>(data));
+        else if (e->getType() == StoreEl::typeDouble)
+            std::to_chars(number, number + sizeof number - 1, *static_cast<const double*>(data),
                           std::chars_format::fixed, 6);
-            value = text;
-        } else {
-            value = "\"" + std::string(static_cast<const char*>(data)) + "\"";
-        }
+        const std::string value = *number
+                                      ? std::string(number)
+                                      : "\"" + std::string(static_cast<const char*>(data)) + "\"";
         elements += (elements.empty() ? "" : " ") + std::string(e->getName()) + "=" + value;
     }
     return elements;
@@ -88,10 +86,6 @@ protected:
         int status = 0;
         waitpid(child, &status, 0);
         return WIFEXITED(status) ? WEXITSTATUS(status) - 128 : 1000;
-    }
-    // The same with a resultfile statement for out.txt in front.
-    int runWithOutput(const std::string& script, const std::string& filter = "") {
-        return run(resultfile() + script, filter);
     }
     std::string write(const std::string& name, const std::string& text) const {
         zortest::writeFile(dir.file(name), text);

@@ -19,24 +19,20 @@ TEST(RecordTest, LookUpsMatchWholeNamesAndTheListKeepsAdditionOrder) {
     }
     for (const std::string& name : Listing{"A", stem, stem + "3"})
         EXPECT_EQ(record.getData(name.c_str()), nullptr) << name;
-    EXPECT_EQ(record.getType("a"), StoreEl::typeInt);
-    EXPECT_EQ(record.getType(nullptr), 0);
     // The prefix test is on raw text, whatever sorts between the neighbours.
     for (const std::string& hit : Listing{"k", stem, k2, "\xe4"})
         EXPECT_EQ(record.hasPrefix(hit.c_str()), 1) << hit;
     for (const std::string& miss : Listing{"ab", "y", "\xe5", "", k2 + "2"})
         EXPECT_EQ(record.hasPrefix(miss.c_str()), 0) << miss;
-    EXPECT_EQ(record.hasPrefix(nullptr), 0);
 }
 
 // A repeated name yields one element at its first place holding the last value;
-// unknown types are skipped; long texts and the record's name are copied whole.
+// long texts and the record's name are copied whole.
 TEST(RecordTest, DeepCopyMergesRepeatedNamesAndSharesNothing) {
     DataMap source;
     source.setName(std::string(700, 'n').c_str());
     std::string longName(800, 'n'), longValue(3000, 'v');
-    append(source, {{"x", 1}, {"odd", 0}});
-    source.getData("odd")->setType(7);
+    append(source, {{"x", 1}});
     source.appElem(new StoreEl("y", "s"));
     source.appElem(new StoreEl(longName.c_str(), longValue.c_str()));
     append(source, {{"x", 2}});
@@ -49,28 +45,9 @@ TEST(RecordTest, DeepCopyMergesRepeatedNamesAndSharesNothing) {
     DataMap constructed(source);
     DataMap& alias = source;
     source = alias;
-    EXPECT_EQ(listing(source).size(), 5u);
+    EXPECT_EQ(listing(source).size(), 4u);
     source.clear();
     EXPECT_EQ(listing(constructed), expected);
-}
-
-TEST(RecordTest, ExtractionTakesTheMembersAndItemsOfAPath) {
-    DataMap record;
-    append(record, {{"list[0]", 1}, {"lister", 2}, {"list.len", 3}, {"list.", 4}});
-    record["list[1].a"] = "s";
-    DataMap part;
-    part.setName("part");
-    part = record["list"];
-    EXPECT_EQ(listing(part), (Listing{"0]=1", "len=3", "1].a='s'"}));
-    EXPECT_STREQ(part.getName(), "part");
-    EXPECT_EQ(listing(DataMap(record["list"])), listing(part));
-    // An element of unknown type ends the walk.
-    record.getData("list[1].a")->setType(9);
-    EXPECT_EQ(listing(DataMap(record["list"])), (Listing{"0]=1", "len=3"}));
-    // Extraction into the record it reads from keeps the members.
-    record.getData("list[1].a")->setType(StoreEl::typeString);
-    record = record["list"];
-    EXPECT_EQ(listing(record), listing(part));
 }
 
 }  // namespace storetest
