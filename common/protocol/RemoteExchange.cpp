@@ -42,6 +42,7 @@ private:
     bool receiveBlocks();
     void receiveError();
     void broken();
+    ExchangeReply brokenOff();
     void finish(bool inStep);
 
     WireSocket& socket;
@@ -58,9 +59,9 @@ ExchangeReply Exchange::run(const ExchangeRequest& request) {
         reply.errText = scriptTooLongText;
         return reply;
     }
-    if (!sendRequest(request)) return reply;
+    if (!sendRequest(request)) return brokenOff();
     awaitReply(request);
-    if (!receiveOutName(request.inputName)) return reply;
+    if (!receiveOutName(request.inputName)) return brokenOff();
     receiveOutFile();
     const bool inStep = receiveBlocks();
     if (inStep) receiveError();
@@ -178,6 +179,15 @@ void Exchange::broken() {
     reply.errLine = 1;
     reply.errPos = 0;
     reply.errText = brokenServerText;
+}
+
+// The request did not go out whole, or the reply broke off inside the output
+// name: nothing after it can be read in step, so the connection is closed and
+// the run ends as a broken server, not as a script without an output file.
+ExchangeReply Exchange::brokenOff() {
+    socket.close();
+    broken();
+    return reply;
 }
 
 // A file that was announced but is not here whole never replaces the output

@@ -72,8 +72,11 @@ struct ExchangeReply {
     int errLine = 0;
     int errPos = 0;
     std::string errText;
-    // True when the exchange ran to its "TSTSTOP"; false when it was aborted
-    // or its display data went beyond the limits, which closes the connection.
+    // True when the exchange ran to its "TSTSTOP"; false when the request
+    // could not go out, the reply broke off inside the output name, or its
+    // display data went beyond the limits: each closes the connection and
+    // ends as a broken server (errLine 1, brokenServerText). A script too
+    // long to send is refused before anything goes out.
     bool finished = false;
 };
 

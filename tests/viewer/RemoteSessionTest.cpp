@@ -160,9 +160,10 @@ TEST_F(RemoteSessionTest, PingWordsAlternateAndAVanishedServerDisconnects) {
     EXPECT_TRUE(host.timerRunning);
 }
 
-// An exchange cut short sends no "TSTSTOP" and keeps the modified mark, so
-// that the next run sends the pane again. A server that names a file outside
-// the folder has the run say so; one that floods the display ends the session.
+// An exchange cut short sends no "TSTSTOP", keeps the modified mark, so that
+// the next run sends the pane again, and ends the session as a broken server,
+// as one that floods the display does. A server that names a file outside the
+// folder has the run say so.
 TEST_F(RemoteSessionTest, HostileRepliesAreNamedOrEndTheSession) {
     const std::string request = sent(&paneBytes);
     const std::string outside = "the test server named an output file outside this folder: ";
@@ -172,7 +173,7 @@ TEST_F(RemoteSessionTest, HostileRepliesAreNamedOrEndTheSession) {
         std::string notice, errText;
         bool connected, finished;
     } cases[] = {
-        {number(20) + "short", false, "", "", true, false},
+        {number(20) + "short", false, "", remote::brokenServerText, false, false},
         {string("../out.txt") + counted("x") + emptyReply().substr(16), false,
          outside + "../out.txt", "", true, true},
         {number(0) + number(0), true, "", remote::brokenServerText, false, false},
