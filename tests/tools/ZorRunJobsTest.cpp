@@ -8,7 +8,6 @@
 #include <set>
 #include <sstream>
 
-#include "OutputFiles.h"
 #include "ZorRunFixture.h"
 
 namespace {
@@ -103,8 +102,7 @@ TEST_F(ZorRunJobsTest, ScriptsWithFilesOfTheirOwnRunAtOnce) {
     EXPECT_EQ(run.status, 0) << run.err;
 }
 
-// The split is by sorted name; the environment a CI server sets works too,
-// and the option wins over it.
+// Shards split the scripts by sorted name; more shards than scripts leave some empty.
 TEST_F(ZorRunJobsTest, ShardsCoverEveryScriptOnce) {
     std::vector<std::string> scripts;
     for (const char* name : {"g.txt", "b.txt", "e.txt", "a.txt", "f.txt", "c.txt", "d.txt"})
@@ -129,17 +127,6 @@ TEST_F(ZorRunJobsTest, ShardsCoverEveryScriptOnce) {
         }
         EXPECT_EQ(seen, std::multiset<std::string>(scripts.begin(), scripts.end()));
     }
-    setenv("ZOR_SHARD_INDEX", "1", 1);
-    setenv("ZOR_TOTAL_SHARDS", "3", 1);
-    const auto fromEnvironment = zorRun(scripts);
-    const auto optionWins = zorRun({"--shard", "2/3", "a.txt", "b.txt", "c.txt"});
-    unsetenv("ZOR_SHARD_INDEX");
-    unsetenv("ZOR_TOTAL_SHARDS");
-    EXPECT_EQ(fromEnvironment.out,
-              "== b.txt\nzortst 22 (b.txt:2): ok (b.txt.out)\n== e.txt\n"
-              "zortst 22 (e.txt:2): ok (e.txt.out)\ntests: 2, passed: 2, failed: 0, "
-              "scripts with errors: 0\n");
-    EXPECT_EQ(optionWins.out.substr(0, 9), "== c.txt\n");
 }
 
 TEST_F(ZorRunJobsTest, TimedOutTestEndsItsScriptAndTheNextRuns) {
@@ -157,34 +144,6 @@ TEST_F(ZorRunJobsTest, TimedOutTestEndsItsScriptAndTheNextRuns) {
                   "zortst 21 (next.txt:2): ok (next.out)\ntests: 3, passed: 2, failed: 1, "
                   "scripts with errors: 1\n");
         EXPECT_EQ(xmllint("--xpath", "string(//testcase[error]/@name)"), "sleepLong 51");
-    }
-}
-
-// The names found before a script runs, as the scanner reads the script.
-TEST(ScriptFileNamesTest, NamesAreFoundAsTheScannerReadsThem) {
-    struct Case {
-        std::string text;
-        std::vector<std::string> names;
-        bool unknown;
-    };
-    const Case cases[] = {
-        {"resultfile \"a\" deletefile \"b\"; resultfile \"a\"", {"a", "b"}, false},
-        {"// resultfile \"a\"\n/* resultfile \"b\" */ resultfile \"c\"", {"c"}, false},
-        {"x = \"resultfile\" resultfiles \"a\" resultfile2 \"b\"", {}, false},
-        {"resultfile\n\t/* here */ \"a\"", {"a"}, false},
-        {"resultfile (\"a\" \"b\")", {}, true},
-        {"resultfile (name)", {}, true},
-        {"zortst { s = \"resultfile\" }", {}, false},
-        {"/* unclosed resultfile \"a\"", {}, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        const zorrun::ScriptFileNames found = zorrun::scanFileNames(c.text);
-        std::vector<std::string> names;
-        for (const std::string& name : found.names)
-            names.push_back(std::filesystem::path(name).filename().string());
-        EXPECT_EQ(names, c.names);
-        EXPECT_EQ(found.unknown, c.unknown);
     }
 }
 

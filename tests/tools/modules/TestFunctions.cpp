@@ -30,7 +30,7 @@ void bigText() {
     Parse::getOutStore()["text"] = std::string(1 << 21, 'x').c_str();
 }
 
-// A test that takes a while, for runs long enough to show progress.
+// A test that takes a while, keeping its worker busy.
 void pause() {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 }
@@ -49,10 +49,6 @@ void throws() {
 
 void exitZero() {
     std::exit(0);
-}
-
-void exitThree() {
-    _exit(3);
 }
 
 // Longer than any test waits: the run is stopped from outside.
@@ -109,7 +105,6 @@ void meet() {
 ZorCall crashRegistration("crash", crash);
 ZorCall throwsRegistration("throws", throws);
 ZorCall exitZeroRegistration("exitZero", exitZero);
-ZorCall exitThreeRegistration("exitThree", exitThree);
 ZorCall sleepLongRegistration("sleepLong", sleepLong);
 ZorCall hogRegistration("hog", hog);
 ZorCall touchRegistration("touch", touch);
