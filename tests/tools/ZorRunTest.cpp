@@ -138,38 +138,41 @@ TEST_F(ZorRunTest, ModulesThatCannotBeUsedAreNamedAndScriptsStillRun) {
 class ZorRunWorkerTest : public zorruntest::ZorRunFixture {
 protected:
     // The test function under test stands at position 51, between two tests
-    // that pass; a passing script follows.
+    // that pass; a passing script with a file of its own follows.
     std::string badScript(const std::string& function) {
-        write("pass.txt", "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\n");
+        write("pass.txt", "resultfile \"pass_out.txt\"\nzortst { a = 1 verify: a == 1 }\n");
         return write("bad.txt", "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\n" +
                                     function + " { }\nzortst { }\n");
     }
 };
 
-// Each case goes on with the next script and exits 2; the report stays valid.
+// Each case goes on with the next script and exits 2, with one worker or
+// several; the report stays valid.
 TEST_F(ZorRunWorkerTest, TestFunctionsThatEndOrThrowFailTheirScriptOnly) {
     struct Case {
-        std::string function, lines, error, summary;
+        std::string function, jobs, lines, error, summary;
     };
     const std::string ended = "bad.txt: script ended early: the process exited with status ";
+    const std::string oneFailed = "tests: 3, passed: 2, failed: 1";
     const Case cases[] = {
-        {"crash", "", "bad.txt: test function crashed: SIGSEGV in crash 51\n",
-         "tests: 3, passed: 2, failed: 1"},
-        {"exitZero", "", ended + "0 inside exitZero 51\n", "tests: 3, passed: 2, failed: 1"},
+        {"crash", "2", "", "bad.txt: test function crashed: SIGSEGV in crash 51\n", oneFailed},
+        {"exitZero", "1", "", ended + "0 inside exitZero 51\n", oneFailed},
+        {"sleepLong", "2", "", "bad.txt: timed out after 1 s in sleepLong 51\n", oneFailed},
         // The script goes on after an exception: the test has its verdict.
-        {"throws", "throws 51 (bad.txt:3): FAIL (out.txt)\nzortst 61 (bad.txt:4): ok (out.txt)\n",
+        {"throws", "1",
+         "throws 51 (bad.txt:3): FAIL (out.txt)\nzortst 61 (bad.txt:4): ok (out.txt)\n",
          "bad.txt: test function threw: no session in throws 51\n",
          "tests: 4, passed: 3, failed: 1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.function);
-        auto run = zorRun({"--load", ZOR_TEST_MODULE, "--junit", "report.xml",
-                           badScript(c.function), "pass.txt"});
+        auto run = zorRun({"-j", c.jobs, "--timeout", "1", "--load", ZOR_TEST_MODULE, "--junit",
+                           "report.xml", badScript(c.function), "pass.txt"});
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.err, c.error);
         EXPECT_EQ(run.out, "== bad.txt\nzortst 20 (bad.txt:2): ok (out.txt)\n" + c.lines +
-                               "== pass.txt\nzortst 20 (pass.txt:2): ok (out.txt)\n" + c.summary +
-                               ", scripts with errors: 1\n");
+                               "== pass.txt\nzortst 25 (pass.txt:2): ok (pass_out.txt)\n" +
+                               c.summary + ", scripts with errors: 1\n");
         EXPECT_EQ(xmllint("--noout"), "");
         EXPECT_EQ(query("concat(//testcase[2]/@name, '|', //testcase[2]/error/@message, '|', "
                         "count(//testsuite), '|', //testsuite[1]/@errors)"),
