@@ -17,22 +17,19 @@ TEST_F(ZorRunReportTest, FailedTestsShowTheirEntriesAndEveryTestItsLine) {
         std::string record, details;
     };
     const Case cases[] = {
-        {"zortst { a = 1 verify: a == 2 }", "    expected a == 2, actual 1\n"},
         {"zortst { d = 0.30000000000000004 verify: d == 0.3 }",
          "    expected d == 0.3, actual 0.30000000000000004\n"},
         {"zortst { s = \"x\" verify: s == \"y\" n < 1 }",
          "    expected s == \"y\", actual \"x\"\n    expected n <  1, actual undefined\n"},
         {"zortst { t = 1 verify: t == \"1\" }", "    expected t == \"1\", actual int 1\n"},
-        {"nofunc { a = 1 verify: a == 1 }", "    no test function nofunc (did you mean --load?)\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.record);
         // A CR LF counts as one line break, as in the position.
         write("s.txt", "resultfile \"out.txt\"\r\n\r\n" + c.record + "\r\n");
-        const std::string name = c.record.substr(0, 6);
         auto run = zorRun({"s.txt"});
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.out, "== s.txt\n" + name + " 22 (s.txt:3): FAIL (out.txt)\n" + c.details +
+        EXPECT_EQ(run.out, "== s.txt\nzortst 22 (s.txt:3): FAIL (out.txt)\n" + c.details +
                                "tests: 1, passed: 0, failed: 1, scripts with errors: 0\n");
     }
 }
@@ -91,9 +88,7 @@ TEST_F(ZorRunReportTest, ColourOnlyOnATerminalOrWhenAsked) {
         bool coloured;
     } cases[] = {
         {{"-u", "NO_COLOR", ZORRUN_PATH, "s.txt"}, 1, true},
-        {{"NO_COLOR=", ZORRUN_PATH, "s.txt"}, 1, true},  // an empty NO_COLOR counts as unset
         {{"NO_COLOR=1", ZORRUN_PATH, "s.txt"}, 1, false},
-        {{"-u", "NO_COLOR", ZORRUN_PATH, "--color=never", "s.txt"}, 1, false},
         {{"NO_COLOR=1", ZORRUN_PATH, "--color", "always", "s.txt"}, 1, true},
         {{"-u", "NO_COLOR", ZORRUN_PATH, "s.txt"}, 0, false},
     };
