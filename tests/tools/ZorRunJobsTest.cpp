@@ -106,26 +106,25 @@ TEST_F(ZorRunJobsTest, ScriptsWithFilesOfTheirOwnRunAtOnce) {
 TEST_F(ZorRunJobsTest, ShardsCoverEveryScriptOnce) {
     std::vector<std::string> scripts;
     for (const char* name : {"g.txt", "b.txt", "e.txt", "a.txt", "f.txt", "c.txt", "d.txt"})
-        scripts.push_back(write(name, "resultfile \"" + std::string(name) +
-                                          ".out\"\nzortst { a = 1 verify: a == 1 }\n"));
+        scripts.push_back(
+            write(name, "resultfile \"" + std::string(name) + ".out\"\nzortst { }\n"));
     for (const int count : {3, 9}) {
-        SCOPED_TRACE(count);
-        std::multiset<std::string> seen;
+        std::string out;
         for (int index = 0; index < count; ++index) {
-            const std::string shard = std::to_string(index) + "/" + std::to_string(count);
-            std::vector<std::string> args{"--shard", shard};
+            std::vector<std::string> args{"--shard",
+                                          std::to_string(index) + "/" + std::to_string(count)};
             args.insert(args.end(), scripts.begin(), scripts.end());
             const auto run = zorRun(args);
-            EXPECT_EQ(run.status, 0);
-            if (index >= 7) {
-                EXPECT_TRUE(run.out.starts_with("shard " + shard + " has no scripts\n"));
-            }
-            const std::regex header("== (.*)\n");
-            for (std::sregex_iterator at(run.out.begin(), run.out.end(), header), end; at != end;
-                 ++at)
-                seen.insert((*at)[1]);
+            EXPECT_EQ(run.status, 0) << args[1];
+            out += run.out;
         }
-        EXPECT_EQ(seen, std::multiset<std::string>(scripts.begin(), scripts.end()));
+        // Each script heads its part once; the shards past the seventh have none.
+        for (const std::string& script : scripts) {
+            const std::size_t at = out.find("== " + script + "\n");
+            EXPECT_NE(at, std::string::npos) << script;
+            EXPECT_EQ(out.find("== " + script + "\n", at + 1), std::string::npos) << script;
+        }
+        EXPECT_EQ(out.find("shard 8/9 has no scripts\n") != std::string::npos, count == 9);
     }
 }
 

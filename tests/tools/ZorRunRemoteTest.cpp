@@ -88,7 +88,6 @@ TEST_F(ZorRunRemoteTest, BadAddressesOptionsAndUnreachableServersEndWithStatus2)
         {{"device.lan"}, "--remote expects HOST:PORT"},
         {{"host:65536"}, "--remote expects HOST:PORT"},
         {{"h:1", "--load", "a.so"}, "--load cannot be used with --remote"},
-        {{"h:1", "--list"}, "--list cannot be used with --remote"},
         {{"h:1", "--rerun-failed", "r.xml"},
          "--last-failed and --rerun-failed cannot be used with --remote"},
         {{"localhost:" + std::to_string(port)}, refused},

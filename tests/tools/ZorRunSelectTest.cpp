@@ -135,13 +135,11 @@ TEST_F(ZorRunSelectTest, LastFailedAndRerunFailedRunAgainWhatFailed) {
 TEST_F(ZorRunSelectTest, ExitFirstStopsAtTheFirstFailure) {
     write("s.txt", script);
     write("other.txt", other);
-    for (const std::vector<std::string>& mode :
-         {std::vector<std::string>{"--exit-first"}, std::vector<std::string>{"-x", "--no-fork"}}) {
-        SCOPED_TRACE(mode.back());
+    for (const bool inProcess : {false, true}) {
+        SCOPED_TRACE(inProcess ? "in process" : "in a worker");
         std::filesystem::remove(dir.file("out.txt"));
-        std::vector<std::string> args = mode;
-        args.insert(args.end(), {"s.txt", "other.txt"});
-        auto run = zorRun(args);
+        auto run = inProcess ? zorRun({"-x", "--no-fork", "s.txt", "other.txt"})
+                             : zorRun({"--exit-first", "s.txt", "other.txt"});
         EXPECT_EQ(run.out, "== s.txt\n" + first + login + summary(1, 1));
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(read("out.txt").find("zortst\r\n", 10), std::string::npos) << read("out.txt");

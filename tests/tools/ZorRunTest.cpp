@@ -108,14 +108,6 @@ TEST_F(ZorRunTest, BadArgumentsAndReportFilesAreRefusedBeforeAnythingRuns) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         left.insert(entry.path().filename().string());
     EXPECT_EQ(left, (std::set<std::string>{"folder", "foreign.xml", "link.txt", "s.txt"}));
-
-    // "--" ends the options; help wins over everything after it.
-    EXPECT_EQ(zorRun({"--", "--odd.txt"}).err,
-              "--odd.txt: cannot open script: No such file or directory\n");
-    auto help = zorRun({"s.txt", "--help", "--bogus"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Usage: ZorRun [options] SCRIPT...\n", 0), 0u);
-    EXPECT_EQ(zorRun({"--version"}).out, "ZorRun " ZORRUN_VERSION "\n");
 }
 
 TEST_F(ZorRunTest, ModulesThatCannotBeUsedAreNamedAndScriptsStillRun) {
