@@ -95,13 +95,6 @@ TEST_F(ZorRunJobsTest, ScriptsSharingAFileNeverRunAtOnce) {
     EXPECT_EQ(count, 12);
 }
 
-TEST_F(ZorRunJobsTest, ScriptsWithFilesOfTheirOwnRunAtOnce) {
-    write("m1.txt", "resultfile \"m1.out\"\nmeet { }\n");
-    write("m2.txt", "resultfile \"m2.out\"\nmeet { }\n");
-    const auto run = runJobs("2", {"m1.txt", "m2.txt"});
-    EXPECT_EQ(run.status, 0) << run.err;
-}
-
 // Shards split the scripts by sorted name; more shards than scripts leave some empty.
 TEST_F(ZorRunJobsTest, ShardsCoverEveryScriptOnce) {
     std::vector<std::string> scripts;

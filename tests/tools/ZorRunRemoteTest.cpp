@@ -46,8 +46,7 @@ TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
     for (const auto& args : runs) {
         SCOPED_TRACE(args[1]);
         const auto local = zorRun(args);
-        std::vector<std::string> remoteArgs{"--remote",   address(), "--junit",
-                                            "report.xml", "--json",  "report.json"};
+        std::vector<std::string> remoteArgs{"--remote", address(), "--junit", "report.xml"};
         remoteArgs.insert(remoteArgs.end(), args.begin(), args.end());
         const auto remote = zorRun(remoteArgs);
         EXPECT_EQ(remote.status, local.status);
@@ -61,13 +60,6 @@ TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
     EXPECT_EQ(read("fail_out.txt"), serverFile("fail_out.txt"));
     EXPECT_EQ(serverFile("pass.txt"), passing);
     EXPECT_EQ(query("string(//testsuite[@name='fail.txt']/@failures)"), "1");
-    // A remote verdict knows no position, line or duration.
-    EXPECT_NE(read("report.json")
-                  .find(R"({"name":"zortst","position":null,"file":"fail.txt","line":null,)"
-                        R"("verdict":"failed","duration":null,"outFile":"fail_out.txt",)"
-                        R"("failures":[]})"),
-              std::string::npos)
-        << read("report.json");
     const auto two = zorRun({"--remote", address(), "-k", "zortst", "fail.txt"});
     EXPECT_EQ(two.status, 2);
     EXPECT_EQ(
@@ -135,7 +127,7 @@ TEST_F(ZorRunRemoteTest, HostileAndSilentServersEndWithStatus2) {
         std::string reply;
         std::string message;
     } cases[] = {
-        {5500, remotetest::string("../evil.txt") + remotetest::counted("evil") + tail,
+        {0, remotetest::string("../evil.txt") + remotetest::counted("evil") + tail,
          "the test server named an output file outside this folder: ../evil.txt"},
         {0, remotetest::string("out.txt") + remotetest::number(0) + tail,
          "the test server's output file lacks 1 reports"},
@@ -157,11 +149,6 @@ TEST_F(ZorRunRemoteTest, HostileAndSilentServersEndWithStatus2) {
         const std::string reported = query("string(//error/@message)");
         EXPECT_TRUE(!reported.empty() && hostile.message.find(reported) != std::string::npos)
             << reported;
-        const std::string waiting =
-            "waiting for the test server at " + at + " (it serves one client at a time)\n";
-        EXPECT_EQ(result.err.find(waiting) != std::string::npos, hostile.pauseMs > 5000)
-            << result.err;
-        EXPECT_EQ(result.err.find(waiting), result.err.rfind(waiting));
     }
     EXPECT_FALSE(std::filesystem::exists(dir.path().parent_path() / "evil.txt"));
 }

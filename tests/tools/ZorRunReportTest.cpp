@@ -58,14 +58,14 @@ TEST_F(ZorRunReportTest, JsonReportFollowsItsSchema) {
 TEST_F(ZorRunReportTest, ColourOnlyOnATerminalOrWhenAsked) {
     write("s.txt", "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\n");
     const std::string greenOk = "\x1b[32mok\x1b[0m";
-    const auto shown = [&](const char* noColor, int onTerminal) {
+    const auto shown = [&](const char* noColor, bool onTerminal) {
         return zorruntest::runChild({"/usr/bin/env", "-u", "TERM", noColor, ZORRUN_PATH, "s.txt"},
                                     dir.path(), onTerminal)
             .out;
     };
-    EXPECT_NE(shown("NO_COLOR=", 1).find(greenOk), std::string::npos);
-    EXPECT_EQ(shown("NO_COLOR=1", 1).find("\x1b["), std::string::npos);
-    EXPECT_EQ(shown("NO_COLOR=", 0).find("\x1b["), std::string::npos);
+    EXPECT_NE(shown("NO_COLOR=", true).find(greenOk), std::string::npos);
+    EXPECT_EQ(shown("NO_COLOR=1", true).find("\x1b["), std::string::npos);
+    EXPECT_EQ(shown("NO_COLOR=", false).find("\x1b["), std::string::npos);
     EXPECT_EQ(zorRun({"--color=always", "s.txt"}).out,
               "== s.txt\nzortst 20 (s.txt:2): " + greenOk +
                   " (out.txt)\n\x1b[32mtests: 1, passed: 1, failed: 0, scripts with errors: "

@@ -130,21 +130,16 @@ TEST_F(ZorRunSelectTest, LastFailedAndRerunFailedRunAgainWhatFailed) {
     EXPECT_EQ(read(".zorrun/lastfailed"), kept + "broken.txt\t\ns.txt\tloginA 51\n");
 }
 
-// After the first failure no test runs and no report is written, in a worker
-// or in process, and the scripts after it do not run.
+// After the first failure no test runs and no report is written, and the
+// scripts after it do not run.
 TEST_F(ZorRunSelectTest, ExitFirstStopsAtTheFirstFailure) {
     write("s.txt", script);
     write("other.txt", other);
-    for (const bool inProcess : {false, true}) {
-        SCOPED_TRACE(inProcess ? "in process" : "in a worker");
-        std::filesystem::remove(dir.file("out.txt"));
-        auto run = inProcess ? zorRun({"-x", "--no-fork", "s.txt", "other.txt"})
-                             : zorRun({"--exit-first", "s.txt", "other.txt"});
-        EXPECT_EQ(run.out, "== s.txt\n" + first + login + summary(1, 1));
-        EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(read("out.txt").find("zortst\r\n", 10), std::string::npos) << read("out.txt");
-        EXPECT_FALSE(std::filesystem::exists(dir.file("other_out.txt")));
-    }
+    auto run = zorRun({"-x", "s.txt", "other.txt"});
+    EXPECT_EQ(run.out, "== s.txt\n" + first + login + summary(1, 1));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(read("out.txt").find("zortst\r\n", 10), std::string::npos) << read("out.txt");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("other_out.txt")));
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -87,21 +86,6 @@ void stay() {
     close(log);
 }
 
-// Leaves a mark in the current folder and waits for a second process to leave
-// one: two scripts meet only when they run at once. Throws when none comes.
-void meet() {
-    const std::string mark = "meet." + std::to_string(getpid());
-    close(open(mark.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
-    for (int round = 0; round < 2000; ++round) {
-        int marks = 0;
-        for (const auto& entry : std::filesystem::directory_iterator("."))
-            marks += entry.path().filename().string().starts_with("meet.");
-        if (marks >= 2) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    throw std::runtime_error("no other script ran meanwhile");
-}
-
 ZorCall crashRegistration("crash", crash);
 ZorCall throwsRegistration("throws", throws);
 ZorCall exitZeroRegistration("exitZero", exitZero);
@@ -112,6 +96,5 @@ ZorCall everyByteRegistration("everyByte", everyByte);
 ZorCall bigTextRegistration("bigText", bigText);
 ZorCall pauseRegistration("pause", pause);
 ZorCall stayRegistration("stay", stay);
-ZorCall meetRegistration("meet", meet);
 
 }  // namespace
