@@ -37,7 +37,6 @@ TEST_F(ZorRunSelectTest, PatternsSelectByGlobAndByTheLineATestStartsOn) {
         int status;
         std::string err = "";
     } cases[] = {
-        {{"-k", "zor*", "s.txt"}, "== s.txt\n" + first + third + summary(1, 1), 1},
         {{"-k", "s.txt:4", "s.txt"}, "== s.txt\n" + third + summary(0, 1), 1},
         {{"-k", "./s.txt:2", "-k", "login*", "--no-fork", "s.txt"},
          "== s.txt\n" + first + login + summary(1, 1),
@@ -46,7 +45,6 @@ TEST_F(ZorRunSelectTest, PatternsSelectByGlobAndByTheLineATestStartsOn) {
         {{"-k", "other.txt:2", "s.txt", "other.txt"},
          "== s.txt\n" + otherPassed + summary(1, 0),
          0},
-        {{"--filter", "loginA 51", "s.txt"}, "== s.txt\n" + login + summary(0, 1), 1},
         {{"-k", "nothing", "s.txt", "other.txt"},
          "== s.txt\n== other.txt\n" + summary(0, 0),
          2,
