@@ -1,7 +1,8 @@
-// What ZorServer takes from a worker and whom it lets in.
+// What ZorServer takes from a worker, its device and whom it lets in.
 #include <gtest/gtest.h>
 
 #include "AllowList.h"
+#include "DevicePanel.h"
 #include "WorkerMessage.h"
 
 // The worker's message is the one thing the server takes from a worker: it
@@ -32,6 +33,19 @@ TEST(ServerProtocolTest, AWorkerMessageIsTakenOnlyWhenWhole) {
         zorserver::encodeWorkerResult(zeroInName),
     };
     for (const std::string& candidate : bad) EXPECT_FALSE(zorserver::decodeWorkerResult(candidate));
+}
+
+// A worker's device state that the panel could not show is refused whole.
+TEST(ServerProtocolTest, TheDeviceTakesOnlyStatesItCanReach) {
+    zorserver::DevicePanel panel;
+    for (const zorserver::DeviceState& state :
+         {zorserver::DeviceState{std::string(31, 'x'), -1, ""},
+          {"a\nb", -1, ""},
+          {"", 4, ""},
+          {"", -2, ""}})
+        EXPECT_FALSE(panel.setState(state)) << state.line << state.pressedButton;
+    EXPECT_TRUE(panel.setState({"AB", 3, "CLR pressed (left)"}));
+    EXPECT_EQ(panel.pressed(), "CLR");
 }
 
 TEST(AllowListTest, RangesAdmitTheirPeersAndMalformedOnesAreRefused) {

@@ -26,11 +26,10 @@ struct ChildResult {
     std::string out, err;
 };
 
-// The program in dir with stdin from /dev/null, stdout on a pipe read as a CI
-// job reads it, or on a pseudo-terminal as in an interactive shell, read once
-// the child has ended, and stderr in a file. A file-size limit, when given,
-// holds in the child, whose SIGXFSZ is ignored so that a write past it fails
-// instead of ending the child.
+// The program in dir with stdin from /dev/null, stdout on a pipe as a CI job
+// reads it or on a pseudo-terminal as in a shell (read once the child ended),
+// stderr in a file. Under a file-size limit SIGXFSZ is ignored, so that a
+// write past it fails instead of ending the child.
 class PipedChild {
 public:
     PipedChild(std::vector<std::string> argv, const std::string& dir = "", bool onTerminal = false,

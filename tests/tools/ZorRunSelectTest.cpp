@@ -70,12 +70,15 @@ TEST_F(ZorRunSelectTest, PatternsSelectByGlobAndByTheLineATestStartsOn) {
 }
 
 // A crashed test is named by the record that ran, not by an earlier one of
-// the same name that the selection passed over.
+// the same name that the selection passed over or a comment holds.
 TEST_F(ZorRunSelectTest, CrashNamesTheSelectedRecord) {
-    write("crash.txt", "resultfile \"out.txt\"\ncrash { }\ncrash { }\n");
-    auto run = zorRun({"--load", ZOR_TEST_MODULE, "-k", "crash.txt:3", "crash.txt"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "crash.txt: test function crashed: SIGSEGV in crash 29\n");
+    write("crash.txt", "resultfile \"out.txt\"\n// crash { }\ncrash { }\ncrash { }\n");
+    for (const auto& [selected, named] : {std::pair{"*", "32"}, std::pair{"crash.txt:4", "41"}}) {
+        auto run = zorRun({"--load", ZOR_TEST_MODULE, "-k", selected, "crash.txt"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "crash.txt: test function crashed: SIGSEGV in crash " +
+                               std::string(named) + "\n");
+    }
 }
 
 TEST_F(ZorRunSelectTest, ListRunsNothingAndTouchesNoFile) {

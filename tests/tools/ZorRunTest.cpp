@@ -40,12 +40,6 @@ TEST_F(ZorRunTest, EachScriptIsJudgedByItsOwnTestsAndErrorsByTheirScript) {
                            "== missing.txt\n== broken.txt\nzortst 28 (broken.txt:2): ok "
                            "(broken_out.txt)\n" +
                            passLines + "== .\n" + summary(3, 1, 3));
-    // The library still appends the error text, then its closing line feed.
-    EXPECT_TRUE(read("broken_out.txt").ends_with("}\r\n\r\nparse error in line 3 ( }... )\n\n"));
-    // Quiet prints only failed tests, under their script.
-    auto quiet = zorRun({"-q", "pass.txt", "fail.txt"});
-    EXPECT_EQ(quiet.status, 1);
-    EXPECT_EQ(quiet.out, failed + summary(2, 1));
 }
 
 // Bad options, reports that cannot be drafted or would replace a script, and

@@ -42,10 +42,9 @@ struct CountingFiles : remote::DiskReplyFiles {
 
 class ZorServerTest : public zorruntest::ServerFixture {
 protected:
-    // Connects from the loopback address of the family to the server's TCP
-    // port. Every wait is bounded, so that a server that never lets go fails
-    // the test instead of hanging it; a small receive buffer makes a reply
-    // that is not read fill the way soon.
+    // Connects from the family's loopback address. Every wait is bounded, so a
+    // server that never lets go fails the test instead of hanging it; a small
+    // receive buffer fills soon with a reply that is not read.
     remote::WireSocket connect(const std::string& loopback = "127.0.0.1", int receiveBuffer = 0) {
         addrinfo hints{};
         hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
@@ -89,10 +88,9 @@ protected:
 
 }  // namespace
 
-// The script is stored under the last component of its name; length zero
-// runs the kept one, here with a filter (positions count a CR LF as one
-// character); event records bring back no output file, even after a run that
-// named one, and the device shows what they did.
+// A script is stored under its name's last component and a kept one runs with
+// a filter (a CR LF counts as one character); event records bring back no
+// output file, even after a run that named one, and move the device.
 TEST_F(ZorServerTest, RunsTheKeptScriptAndEventRecords) {
     startServer();
     remote::WireSocket connection = connect();
@@ -310,9 +308,8 @@ TEST_F(ZorServerTest, AScriptLongerThanTheClientsLimitIsRefused) {
     EXPECT_EQ(exchange(connection, script).outFile, "out.txt");
 }
 
-// With the server's files bounded as a full disk bounds them: a script that
-// cannot be stored leaves the kept one unrun, and a report that is cut is an
-// error, not a result.
+// With files bounded as by a full disk, a script that cannot be stored leaves
+// the kept one unrun, and a report that is cut is an error, not a result.
 TEST_F(ZorServerTest, WriteFailuresAreErrorReplies) {
     constexpr long limit = 64 * 1024;
     startServer({}, limit);
@@ -395,9 +392,9 @@ TEST_F(ZorServerTest, OnlyClientsOnTheAllowListAreServed) {
     }
 }
 
-// Bad arguments and modules end the server before it listens, and so does
-// listening beyond loopback without a list of who may connect, or with a range
-// that does not mean what it says (or `timeout` ends it).
+// Bad arguments and modules end the server before it listens (or `timeout` ends
+// it), as does listening beyond loopback with no allow list or a range that
+// does not mean what it says.
 TEST_F(ZorServerTest, BadArgumentsAndAnOpenDoorWithoutAllowListEndItWithStatus2) {
     const struct {
         std::vector<std::string> args;
@@ -506,8 +503,6 @@ TEST_F(ZorRunRemoteTest, BadAddressesOptionsAndUnreachableServersEndWithStatus2)
         {{"device.lan"}, "--remote expects HOST:PORT"},
         {{"host:65536"}, "--remote expects HOST:PORT"},
         {{"h:1", "--load", "a.so"}, "--load cannot be used with --remote"},
-        {{"h:1", "--rerun-failed", "r.xml"},
-         "--last-failed and --rerun-failed cannot be used with --remote"},
         {{"localhost:" + std::to_string(port)}, refused},
         {{"no-such-host.invalid:6500"}, "cannot resolve the server's name"},
     };
@@ -538,9 +533,8 @@ TEST_F(ZorRunRemoteTest, AFixedScriptPassesWithoutDeletingTheFormerReports) {
               "tests: 2, passed: 2, failed: 0, scripts with errors: 0\n");
 }
 
-// A server that answers late, with a name outside the folder, with no file
-// for a run that reached tests, or not at all within the time-out: each is
-// said, and none passes for a verdict.
+// A server that names a file outside the folder, sends none for a run that
+// reached tests, or does not answer in time: each is said, none is a verdict.
 TEST_F(ZorRunRemoteTest, HostileAndSilentServersEndWithStatus2) {
     write("s.txt", simple);
     write("out.txt", "zortst\r\n{\r\n  verified:\r\n    a == 1\r\n  logged:\r\n}\r\n\r\n");

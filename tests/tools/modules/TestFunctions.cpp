@@ -1,5 +1,4 @@
-// Native test functions for the tests of ZorRun and ZorServer, loaded with
-// --load.
+// Native test functions that the tests of ZorRun and ZorServer load.
 #include <fcntl.h>
 #include <unistd.h>
 
