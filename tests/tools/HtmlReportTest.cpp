@@ -8,10 +8,6 @@
 
 namespace {
 
-using zorrun::HtmlRun;
-using zorrun::HtmlTest;
-using zorrun::HtmlVerdict;
-
 TEST(XmlTextTest, TextsBecomeXmlThatReadsBackWithoutLoss) {
     using zorrun::XmlPlace;
     const struct {
@@ -24,6 +20,8 @@ TEST(XmlTextTest, TextsBecomeXmlThatReadsBackWithoutLoss) {
         {"<&>\"'\t\r\n", XmlPlace::attribute, "&lt;&amp;&gt;&quot;&apos;&#x9;&#xD;&#xA;"},
         {std::string_view("\x01|\0|\x1F|\x1B", 7), XmlPlace::attribute,
          "\u2401|\u2400|\u241F|\u241B"},
+        {"caf\u00E9 \u20AC \U0001F600 \u007F", XmlPlace::content,
+         "caf\u00E9 \u20AC \U0001F600 \u007F"},
         // Latin-1, cut short, overlong, surrogate, U+FFFE, past U+10FFFF.
         {"\xE9 \xE2\x82 \xC0\x80 \xED\xA0\x80 \xEF\xBF\xBE \xF4\x90\x80\x80", XmlPlace::content,
          "&#xE9; &#xE2;&#x82; &#xC0;&#x80; &#xED;&#xA0;&#x80; &#xEF;&#xBF;&#xBE; "
@@ -69,12 +67,12 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
 // shows as text, in the markup and in the data alike.
 TEST(HtmlReportTest, RunTextsNeverBecomeMarkup) {
     const std::string payload = "<script>alert(1)</script>";
-    HtmlRun run;
+    zorrun::HtmlRun run;
     run.host = payload;
     run.commandLine = payload;
-    HtmlTest test;
+    zorrun::HtmlTest test;
     test.name = payload;
-    test.verdict = HtmlVerdict::failed;
+    test.verdict = zorrun::HtmlVerdict::failed;
     test.failedEntries = {{payload, payload}};
     test.report = payload;
     run.scripts.push_back({payload, {{2, 5, payload}}, {test}});

@@ -500,7 +500,6 @@ TEST_F(ZorRunRemoteTest, BadAddressesOptionsAndUnreachableServersEndWithStatus2)
         "cannot reach the test server: connection refused or failed (TCP port " +
         std::to_string(remote::tcpPortOf(port)) + ")";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"device.lan"}, "--remote expects HOST:PORT"},
         {{"host:65536"}, "--remote expects HOST:PORT"},
         {{"h:1", "--load", "a.so"}, "--load cannot be used with --remote"},
         {{"localhost:" + std::to_string(port)}, refused},
