@@ -273,7 +273,6 @@ TEST_F(ZorServerTest, ScriptsAndFilesBeyondTheLimitsAreRefused) {
         EXPECT_EQ(reply.errLine, send.error[0] ? 1 : 0);
         EXPECT_EQ(reply.outFile, send.error[0] ? "" : "out.txt");
     }
-    EXPECT_FALSE(fs::exists(serverDir.path() / "c.txt"));
 
     const remote::ExchangeReply large = exchange(connection, script, "", true, "b.txt");
     const std::size_t size = serverFile("out.txt").size();
@@ -469,7 +468,8 @@ TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
     for (const auto& args : runs) {
         SCOPED_TRACE(args[1]);
         const auto local = zorRun(args);
-        std::vector<std::string> remoteArgs{"--remote", address(), "--junit", "report.xml"};
+        std::vector<std::string> remoteArgs{"--remote",   address(), "--junit",
+                                            "report.xml", "--json",  "report.json"};
         remoteArgs.insert(remoteArgs.end(), args.begin(), args.end());
         const auto remote = zorRun(remoteArgs);
         EXPECT_EQ(remote.status, local.status);
@@ -483,6 +483,9 @@ TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
     EXPECT_EQ(read("fail_out.txt"), serverFile("fail_out.txt"));
     EXPECT_EQ(serverFile("pass.txt"), passing);
     EXPECT_EQ(query("string(//testsuite[@name='fail.txt']/@failures)"), "1");
+    // A remote verdict knows no position or line.
+    EXPECT_NE(read("report.json").find(R"("position":null,"file":"fail.txt","line":null,)"),
+              std::string::npos);
     const auto two = zorRun({"--remote", address(), "-k", "zortst", "fail.txt"});
     EXPECT_EQ(two.status, 2);
     EXPECT_EQ(
@@ -502,6 +505,7 @@ TEST_F(ZorRunRemoteTest, BadAddressesOptionsAndUnreachableServersEndWithStatus2)
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"host:65536"}, "--remote expects HOST:PORT"},
         {{"h:1", "--load", "a.so"}, "--load cannot be used with --remote"},
+        {{"h:1", "--rerun-failed", "r.xml"}, "--last-failed and --rerun-failed cannot be used"},
         {{"localhost:" + std::to_string(port)}, refused},
         {{"no-such-host.invalid:6500"}, "cannot resolve the server's name"},
     };
