@@ -1,15 +1,60 @@
-#include "HtmlRecorder.h"
+// Texts from a run, made safe for the XML, JSON and HTML reports, and the
+// page that shows a run.
 #include "HtmlReport.h"
+#include "JsonReport.h"
+#include "XmlText.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-
 namespace {
 
-using zorrun::HtmlRun;
-using zorrun::HtmlTest;
-using zorrun::HtmlVerdict;
+TEST(XmlTextTest, TextsBecomeXmlThatReadsBackWithoutLoss) {
+    using zorrun::XmlPlace;
+    const struct {
+        std::string_view text;
+        XmlPlace place;
+        const char* xml;
+    } cases[] = {
+        {"<&>\"' ]]>\t\r\n", XmlPlace::content, "&lt;&amp;&gt;\"' ]]&gt;\t\r\n"},
+        // Attribute normalisation would turn tabs and line breaks into blanks.
+        {"<&>\"'\t\r\n", XmlPlace::attribute, "&lt;&amp;&gt;&quot;&apos;&#x9;&#xD;&#xA;"},
+        {std::string_view("\x01|\0|\x1F|\x1B", 7), XmlPlace::attribute,
+         "\u2401|\u2400|\u241F|\u241B"},
+        {"caf\u00E9 \u20AC \U0001F600 \u007F", XmlPlace::content,
+         "caf\u00E9 \u20AC \U0001F600 \u007F"},
+        // Latin-1, cut short, overlong, surrogate, U+FFFE, past U+10FFFF.
+        {"\xE9 \xE2\x82 \xC0\x80 \xED\xA0\x80 \xEF\xBF\xBE \xF4\x90\x80\x80", XmlPlace::content,
+         "&#xE9; &#xE2;&#x82; &#xC0;&#x80; &#xED;&#xA0;&#x80; &#xEF;&#xBF;&#xBE; "
+         "&#xF4;&#x90;&#x80;&#x80;"},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        zorrun::appendXml(out, c.text, c.place);
+        EXPECT_EQ(out, c.xml) << c.text;
+    }
+}
+
+// The JSON report and the page's data escape alike (the page's own escapes of
+// markup are checked with the page). Bytes that are not valid UTF-8 read as
+// Latin-1.
+TEST(JsonStringTest, EscapesWhatJsonCannotHoldAndKeepsValidUtf8) {
+    const std::pair<std::string_view, const char*> cases[] = {
+        {"a\"b\\c", R"("a\"b\\c")"},
+        {std::string_view("\t\n\x01\0\x7F", 5), R"("\u0009\u000a\u0001\u0000\u007f")"},
+        {"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", "\"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\""},
+        // A lone continuation, an overlong slash, a surrogate, past U+10FFFF, cut short.
+        {"\x80 \xc0\xaf \xed\xa0\x80 \xf4\x90\x80\x80 \xe9 \xe2\x82",
+         R"("\u0080 \u00c0\u00af \u00ed\u00a0\u0080 \u00f4\u0090\u0080\u0080 \u00e9 \u00e2\u0082")"},
+    };
+    for (const auto& [text, escaped] : cases) {
+        SCOPED_TRACE(text);
+        std::string json, page;
+        zorrun::appendJsonString(json, text);
+        zorrun::appendPageJsonString(page, text);
+        EXPECT_EQ(json, escaped);
+        EXPECT_EQ(page, escaped);
+    }
+}
 
 std::size_t occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;
@@ -18,23 +63,16 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
     return count;
 }
 
-HtmlTest failedTest(std::string name, int position) {
-    HtmlTest test;
-    test.name = std::move(name);
-    test.position = position;
-    test.line = 3;
-    test.verdict = HtmlVerdict::failed;
-    return test;
-}
-
 // Every text a run brings (names, paths, values, reports, the command line)
 // shows as text, in the markup and in the data alike.
 TEST(HtmlReportTest, RunTextsNeverBecomeMarkup) {
     const std::string payload = "<script>alert(1)</script>";
-    HtmlRun run;
+    zorrun::HtmlRun run;
     run.host = payload;
     run.commandLine = payload;
-    HtmlTest test = failedTest(payload, 1);
+    zorrun::HtmlTest test;
+    test.name = payload;
+    test.verdict = zorrun::HtmlVerdict::failed;
     test.failedEntries = {{payload, payload}};
     test.report = payload;
     run.scripts.push_back({payload, {{2, 5, payload}}, {test}});
@@ -43,64 +81,6 @@ TEST(HtmlReportTest, RunTextsNeverBecomeMarkup) {
     EXPECT_EQ(occurrences(page, "<script>alert"), 0u);
     EXPECT_EQ(occurrences(page, "</script>"), 2u);  // the page's own two
     EXPECT_GE(occurrences(page, "&lt;script&gt;alert(1)&lt;/script&gt;"), 9u);
-}
-
-TEST(HtmlReportTest, CountsTakeScriptErrorsAndTestErrors) {
-    HtmlRun run;
-    HtmlTest passed = failedTest("a", 1);
-    passed.verdict = HtmlVerdict::passed;
-    HtmlTest crashed = failedTest("c", 3);
-    crashed.verdict = HtmlVerdict::error;
-    run.scripts.push_back({"one", {}, {passed, failedTest("b", 2), crashed}});
-    run.scripts.push_back({"two", {{1, 1, "cannot open"}, {0, 0, "no output file"}}, {passed}});
-    const zorrun::HtmlCounts counts = zorrun::countRun(run);
-    EXPECT_EQ((std::array{counts.tests, counts.passed, counts.failed, counts.errors}),
-              (std::array<long, 4>{4, 2, 1, 3}));
-    const std::string page = zorrun::renderHtmlReport(run);
-    EXPECT_NE(page.find("id=\"count-errors\"><span class=\"n\">3<"), std::string::npos);
-    EXPECT_NE(page.find("two:1:1</a>: cannot open"), std::string::npos);
-    EXPECT_NE(page.find("<a href=\"#script-2\">two</a>: no output file"), std::string::npos);
-    EXPECT_EQ(page.find("more failures"), std::string::npos);
-}
-
-// A run where everything fails must still give a page a browser opens: past
-// the limit, failures travel as data for the tables.
-TEST(HtmlReportTest, ManyFailuresPastTheLimitTravelAsData) {
-    HtmlRun run;
-    run.scripts.push_back({"many", {}, {}});
-    for (int i = 0; i < 1200; ++i) {
-        run.scripts[0].tests.push_back(failedTest("t", i));
-        run.scripts[0].tests.back().failedEntries = {{"x == 1", "2"}};
-    }
-    const std::string page = zorrun::renderHtmlReport(run);
-    EXPECT_EQ(occurrences(page, "<details open class=\"failure\""), 1000u);
-    EXPECT_NE(page.find("<p class=\"note\">200 more failures"), std::string::npos);
-    EXPECT_NE(page.find("\"1000\":[[[\"x == 1\",\"2\"]],\"\"]"), std::string::npos);
-    EXPECT_EQ(page.find("\"999\":"), std::string::npos);
-}
-
-// The output file keeps a huge report block whole; the page keeps its start,
-// cut between characters, with the verdict's line, time and entries.
-TEST(HtmlReportTest, AVerdictKeepsItsLineEntriesAndTheStartOfAHugeBlock) {
-    const std::string block = std::string(65535, 'x') + "\u00E9" + std::string(70000, 'y');
-    std::string entries;
-    zorrun::packFailedEntry(entries, "status == 200", "404");
-    zorrun::Verdict failed;
-    failed.name = "big";
-    failed.report = block;
-    failed.line = 7;
-    failed.failedEntries = entries;
-    zorrun::HtmlRecorder recorder;
-    recorder.beginScript("s.txt", 0);
-    recorder.addVerdict(failed, 1);
-    const HtmlTest& test = recorder.getRun().scripts[0].tests[0];
-    EXPECT_EQ(test.report, std::string(65535, 'x') +
-                               "\n[cut after 65535 bytes: the output file holds the whole text]\n");
-    EXPECT_EQ(test.seconds, 1);
-    EXPECT_EQ(test.line, 7);
-    ASSERT_EQ(test.failedEntries.size(), 1u);
-    EXPECT_EQ(test.failedEntries[0].expected + "|" + test.failedEntries[0].actual,
-              "status == 200|404");
 }
 
 }  // namespace

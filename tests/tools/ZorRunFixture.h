@@ -26,17 +26,14 @@ struct ChildResult {
     std::string out, err;
 };
 
-// The program in dir with stdin from /dev/null, stdout on a pipe read as a CI
-// job reads it and stderr in a file, but for the stream numbered onTerminal
-// (1 or 2), which goes to a pseudo-terminal as in an interactive shell and is
-// read once the child has ended. A file-size limit, when given, holds in the
-// child, whose SIGXFSZ is ignored so that a write past it fails instead of
-// ending the child.
+// The program in dir with stdin from /dev/null, stdout on a pipe as a CI job
+// reads it or on a pseudo-terminal as in a shell (read once the child ended),
+// stderr in a file. Under a file-size limit SIGXFSZ is ignored, so that a
+// write past it fails instead of ending the child.
 class PipedChild {
 public:
-    PipedChild(std::vector<std::string> argv, const std::string& dir = "", int onTerminal = 0,
-               long fileSizeLimit = -1)
-        : terminalStream(onTerminal) {
+    PipedChild(std::vector<std::string> argv, const std::string& dir = "", bool onTerminal = false,
+               long fileSizeLimit = -1) {
         int ends[2];
         EXPECT_EQ(pipe(ends), 0);
         terminal = onTerminal ? posix_openpt(O_RDWR | O_NOCTTY) : -1;
@@ -49,7 +46,7 @@ public:
             dup2(open("/dev/null", O_RDONLY), 0);
             dup2(ends[1], 1);
             dup2(open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-            if (onTerminal) dup2(open(terminalName.c_str(), O_WRONLY | O_NOCTTY), onTerminal);
+            if (onTerminal) dup2(open(terminalName.c_str(), O_WRONLY | O_NOCTTY), 1);
             close(ends[0]);
             if (fileSizeLimit >= 0) {
                 const rlimit limit{static_cast<rlim_t>(fileSizeLimit),
@@ -88,10 +85,9 @@ public:
         }
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         result.err = zortest::readFile(capture.file("err"));
-        if (terminalStream) {
-            std::string& shown = terminalStream == 1 ? result.out : result.err;
+        if (terminal >= 0) {
             fcntl(terminal, F_SETFL, O_NONBLOCK);
-            while (readSome(terminal, shown)) {
+            while (readSome(terminal, result.out)) {
             }
             close(terminal);
         }
@@ -107,7 +103,6 @@ private:
     }
 
     zortest::TempDir capture;
-    int terminalStream;
     int terminal = -1;
     pid_t pid = -1;
     int out = -1;
@@ -122,7 +117,7 @@ inline std::string summary(int passed, int failed, int errors = 0) {
 }
 
 inline ChildResult runChild(std::vector<std::string> argv, const std::string& dir = "",
-                            int onTerminal = 0) {
+                            bool onTerminal = false) {
     return PipedChild(std::move(argv), dir, onTerminal).finish();
 }
 
@@ -135,7 +130,7 @@ protected:
     std::string read(const std::string& name) const { return zortest::readFile(dir.file(name)); }
     ChildResult zorRun(std::vector<std::string> args, long fileSizeLimit = -1) const {
         args.insert(args.begin(), ZORRUN_PATH);
-        return PipedChild(args, dir.path().string(), 0, fileSizeLimit).finish();
+        return PipedChild(args, dir.path().string(), false, fileSizeLimit).finish();
     }
     // What xmllint says of the JUnit report, without the line feed it adds
     // after an --xpath answer.

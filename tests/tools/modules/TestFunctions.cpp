@@ -1,5 +1,4 @@
-// Native test functions for the tests of ZorRun and ZorServer, loaded with
-// --load.
+// Native test functions that the tests of ZorRun and ZorServer load.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -7,7 +6,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -30,7 +28,7 @@ void bigText() {
     Parse::getOutStore()["text"] = std::string(1 << 21, 'x').c_str();
 }
 
-// A test that takes a while, for runs long enough to show progress.
+// A test that takes a while, keeping its worker busy.
 void pause() {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 }
@@ -49,10 +47,6 @@ void throws() {
 
 void exitZero() {
     std::exit(0);
-}
-
-void exitThree() {
-    _exit(3);
 }
 
 // Longer than any test waits: the run is stopped from outside.
@@ -91,25 +85,9 @@ void stay() {
     close(log);
 }
 
-// Leaves a mark in the current folder and waits for a second process to leave
-// one: two scripts meet only when they run at once. Throws when none comes.
-void meet() {
-    const std::string mark = "meet." + std::to_string(getpid());
-    close(open(mark.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
-    for (int round = 0; round < 2000; ++round) {
-        int marks = 0;
-        for (const auto& entry : std::filesystem::directory_iterator("."))
-            marks += entry.path().filename().string().starts_with("meet.");
-        if (marks >= 2) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    throw std::runtime_error("no other script ran meanwhile");
-}
-
 ZorCall crashRegistration("crash", crash);
 ZorCall throwsRegistration("throws", throws);
 ZorCall exitZeroRegistration("exitZero", exitZero);
-ZorCall exitThreeRegistration("exitThree", exitThree);
 ZorCall sleepLongRegistration("sleepLong", sleepLong);
 ZorCall hogRegistration("hog", hog);
 ZorCall touchRegistration("touch", touch);
@@ -117,6 +95,5 @@ ZorCall everyByteRegistration("everyByte", everyByte);
 ZorCall bigTextRegistration("bigText", bigText);
 ZorCall pauseRegistration("pause", pause);
 ZorCall stayRegistration("stay", stay);
-ZorCall meetRegistration("meet", meet);
 
 }  // namespace
