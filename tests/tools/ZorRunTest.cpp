@@ -133,6 +133,7 @@ TEST_F(ZorRunWorkerTest, TestFunctionsThatEndOrThrowFailTheirScriptOnly) {
     const Case cases[] = {
         {"crash", "2", "", "bad.txt: test function crashed: SIGSEGV in crash 51\n", oneFailed},
         {"exitZero", "1", "", ended + "0 inside exitZero 51\n", oneFailed},
+        {"exitZero", "2", "", ended + "0 inside exitZero 51\n", oneFailed},
         {"sleepLong", "2", "", "bad.txt: timed out after 1 s in sleepLong 51\n", oneFailed},
         // The script goes on after an exception: the test has its verdict.
         {"throws", "1",
@@ -141,7 +142,7 @@ TEST_F(ZorRunWorkerTest, TestFunctionsThatEndOrThrowFailTheirScriptOnly) {
          "tests: 4, passed: 3, failed: 1"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.function);
+        SCOPED_TRACE(c.function + " -j " + c.jobs);
         auto run = zorRun({"-j", c.jobs, "--timeout", "1", "--load", ZOR_TEST_MODULE, "--junit",
                            "report.xml", badScript(c.function), "pass.txt"});
         EXPECT_EQ(run.status, 2);

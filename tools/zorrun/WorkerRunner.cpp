@@ -9,6 +9,7 @@
 #include <charconv>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "LibraryRun.h"
@@ -34,6 +35,25 @@ int filterPosition(const std::string& filter) {
     const char* end = filter.data() + filter.size();
     const auto [stop, failure] = std::from_chars(filter.data() + space + 1, end, position);
     return failure == std::errc() && stop == end ? position : -1;
+}
+
+// Beside other runners, only the streams test functions print to: the
+// others belong to threads of the supervisor, whose locks may have been held
+// at the fork, and their buffers (report files among them) were filled by the
+// supervisor, so the worker would write them a second time.
+void flushWorkerStreams(bool besideOthers) {
+    if (besideOthers) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+    } else {
+        std::fflush(nullptr);
+    }
+}
+
+// A test function that calls exit() ends the worker as its own end does.
+void leaveAsWorker(int status, void* besideOthers) {
+    flushWorkerStreams(*static_cast<const bool*>(besideOthers));
+    _exit(status);
 }
 
 }  // namespace
@@ -71,20 +91,13 @@ void WorkerRunner::work(const std::string& script, const std::string& filter) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != supervisor) _exit(1);
     channel.becomeWorker();
+    on_exit(leaveAsWorker, &besideOthers);
     {
         LibraryRun run(channel, withReports, &channel);
         run.select(selection, exitFirst);
         run.run(script, filter);
     }
-    // Beside other runners, only the streams test functions print to: the
-    // others belong to threads of the supervisor, whose locks may have been
-    // held at the fork.
-    if (besideOthers) {
-        std::fflush(stdout);
-        std::fflush(stderr);
-    } else {
-        std::fflush(nullptr);
-    }
+    flushWorkerStreams(besideOthers);
     _exit(0);
 }
 
