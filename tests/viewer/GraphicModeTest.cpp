@@ -110,6 +110,15 @@ TEST_F(GraphicModeTest, DeviceScreenIsDrawnAndKeptAsAPicture) {
     draw(new RectRecord(0, 0, width, 34, 1));
     color(255, 255, 255);
     draw(new TextRecord(10, 26, 2, "Carrier 7"));
+    draw(new TextRecord(width - 60, 22, 1, "12:41"));
+    color(90, 100, 120);
+    draw(new RectRecord(14, 74, width - 14, 214, 0));
+    const char* const buttons[] = {"Menu", "Call", "Back"};
+    for (int i = 0; i < 3; ++i) draw(new RectRecord(14 + i * 80, 430, 84 + i * 80, 460, 0));
+    color(230, 230, 240);
+    for (int i = 0; i < 3; ++i) draw(new TextRecord(26 + i * 80, 452, 1, buttons[i]));
+    draw(new TextRecord(14, 64, 1, "Signal, last 60 s"));
+    draw(new TextRecord(14, 254, 1, "Traffic"));
     color(120, 220, 140);
     for (int i = 0; i < 12; ++i) {
         draw(new LineRecord(14 + 20 * i, 160 + 40 * (i % 2), 34 + 20 * i, 200 - 40 * (i % 2)));
@@ -128,6 +137,7 @@ TEST_F(GraphicModeTest, DeviceScreenIsDrawnAndKeptAsAPicture) {
         draw(new TextRecord(208, 288 + 26 * i, 0, shares[i].legend));
     }
     draw(new ArcRecord(180, 350, 260, 410, 0, 27000, 0));
+    color(236, 176, 46);
     draw(new PolyRecord({width - 70, width - 30, width - 50}, {380, 380, 345}, 1));
 
     QTest::mouseMove(pane(), QPoint(120, 200));
