@@ -6,35 +6,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <string>
 #include <vector>
 
+#include "StoreTestSupport.h"
 #include "TempDir.h"
 #include "run/Parse.h"
-#include "store/DataMap.h"
-#include "store/StoreEl.h"
 
 namespace scripttest {
 
-// A record's elements in list order: "x=1 y=2.500000 s=\"t\"".
-inline std::string elementsOf(const DataMap& record) {
-    std::string elements;
-    for (const StoreEl* e = record.getData(nullptr); e; e = e->getNext()) {
-        const void* data = e->getData();
-        char number[400] = {};
-        if (e->getType() == StoreEl::typeInt)
-            std::to_chars(number, number + sizeof number - 1, *static_cast<const int*>(data));
-        else if (e->getType() == StoreEl::typeDouble)
-            std::to_chars(number, number + sizeof number - 1, *static_cast<const double*>(data),
-                          std::chars_format::fixed, 6);
-        const std::string value = *number
-                                      ? std::string(number)
-                                      : "\"" + std::string(static_cast<const char*>(data)) + "\"";
-        elements += (elements.empty() ? "" : " ") + std::string(e->getName()) + "=" + value;
-    }
-    return elements;
-}
+using storetest::elementsOf;
 
 // The position of the text's first occurrence, as the scanner counts it.
 inline int positionOf(const std::string& script, const std::string& text) {

@@ -12,7 +12,7 @@ TEST(RecordTest, LookUpsMatchWholeNamesAndTheListKeepsAdditionOrder) {
     std::string stem(600, 'k'), k2 = stem + "2";
     append(record, {{"z", 1}, {"a", 2}, {"B", 3}, {"\xe4", 4}, {"a", 5}, {"", 6}, {k2.c_str(), 7}});
     record.appElem(nullptr);
-    EXPECT_EQ(listing(record), (Listing{"z=1", "a=2", "B=3", "\xe4=4", "a=5", "=6", k2 + "=7"}));
+    EXPECT_EQ(elementsOf(record), "z=1 a=2 B=3 \xe4=4 a=5 =6 " + k2 + "=7");
     for (const std::string& name : Listing{"z", "B", "\xe4", "", k2}) {
         StoreEl* found = record.getData(name.c_str());
         EXPECT_TRUE(found && found->getName() == name) << name;
@@ -39,15 +39,15 @@ TEST(RecordTest, DeepCopyMergesRepeatedNamesAndSharesNothing) {
     DataMap copy;
     copy["old"] = 9;
     copy = source;
-    Listing expected{"x=2", "y='s'", longName + "='" + longValue + "'"};
-    EXPECT_EQ(listing(copy), expected);
+    const std::string expected = "x=2 y=\"s\" " + longName + "=\"" + longValue + "\"";
+    EXPECT_EQ(elementsOf(copy), expected);
     EXPECT_EQ(copy.getName(), std::string(499, 'n'));
     DataMap constructed(source);
     DataMap& alias = source;
     source = alias;
-    EXPECT_EQ(listing(source).size(), 4u);
+    EXPECT_EQ(elementsOf(source), "x=1 y=\"s\" " + longName + "=\"" + longValue + "\" x=2");
     source.clear();
-    EXPECT_EQ(listing(constructed), expected);
+    EXPECT_EQ(elementsOf(constructed), expected);
 }
 
 }  // namespace storetest

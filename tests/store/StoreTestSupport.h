@@ -1,35 +1,39 @@
-// Helpers shared by the record and value-reference tests.
+// Helpers shared by the store tests and the script fixture.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <string>
 #include <vector>
 
 #include "store/DataMap.h"
 #include "store/StoreCv.h"
 #include "store/StoreEl.h"
-#include "store/StoreInternals.h"
 
 namespace storetest {
 
 using Listing = std::vector<std::string>;
 
-// The record's elements in list order as "name=value" texts, with the value
-// shown by type: ints as numbers, doubles with a trailing 'd', strings quoted.
-inline Listing listing(const DataMap& record) {
-    Listing out;
+// A record's elements in list order, shown by type: "x=1 y=2.500000 s=\"t\"".
+// Numbers are shown the same under any locale.
+inline std::string elementsOf(const DataMap& record) {
+    std::string elements;
     for (const StoreEl* e = record.getData(nullptr); e; e = e->getNext()) {
-        std::string value = "?";
+        const void* data = e->getData();
+        char number[400] = {};
         if (e->getType() == StoreEl::typeInt)
-            value = std::to_string(zor::ElementAccess::intValue(*e));
+            std::to_chars(number, number + sizeof number - 1, *static_cast<const int*>(data));
         else if (e->getType() == StoreEl::typeDouble)
-            value = std::to_string(zor::ElementAccess::doubleValue(*e)) + "d";
-        else if (e->getType() == StoreEl::typeString)
-            value = "'" + std::string(static_cast<const char*>(e->getData())) + "'";
-        out.push_back(std::string(e->getName()) + "=" + value);
+            std::to_chars(number, number + sizeof number - 1, *static_cast<const double*>(data),
+                          std::chars_format::fixed, 6);
+        const std::string value = *number ? std::string(number)
+                                  : e->getType() == StoreEl::typeString
+                                      ? "\"" + std::string(static_cast<const char*>(data)) + "\""
+                                      : "?";
+        elements += (elements.empty() ? "" : " ") + std::string(e->getName()) + "=" + value;
     }
-    return out;
+    return elements;
 }
 
 // Appends int elements directly, so that repeated names stay repeated.
