@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "StoreTestSupport.h"
 #include "run/Parse.h"
 #include "store/DataMap.h"
 #include "store/StoreCv.h"
@@ -14,14 +15,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::vector<std::string> names(const DataMap& record, std::size_t count) {
-    std::vector<std::string> result;
-    for (StoreEl* element = record.getData(nullptr); element && result.size() < count;
-         element = element->getNext())
-        result.emplace_back(element->getName());
-    return result;
-}
 
 // Each test starts from an empty output store, a reset counter and no hook.
 class RunStateFixture : public ::testing::Test {
@@ -46,17 +39,21 @@ TEST_F(ResultGlobalsTest, ParenthesisedResultsBecomeGlobalsAndKeepTheirNewNames)
     globals["rate"] = "old";
     out["(rate)"] = 0.5;
     out["(a)b"] = 3;
+    std::string renamed = "(rate)=0.500000 (ab)=3";
     for (int i = 0; i < 40; ++i) {
-        out[("(r).m" + std::to_string(i)).c_str()] = i;
-        out[("(r-" + std::to_string(i) + ")").c_str()] = -i;
+        const std::string n = std::to_string(i), minus = std::to_string(-i);
+        out[("(r).m" + n).c_str()] = i;
+        out[("(r-" + n + ")").c_str()] = -i;
+        renamed += " (r.m" + n + ")=" + n + " (r-" + n + ")=" + minus;
     }
     Parse::addToGlobals(globals);
     Parse::addToGlobals(globals);  // finds the names changed and copies the same keys
     for (StoreEl* element = out.getData(nullptr); element; element = element->getNext())
         EXPECT_EQ(out.getData(element->getName()), element) << element->getName();
-    EXPECT_EQ(names(out, 4), (std::vector<std::string>{"(rate)", "(ab)", "(r.m0)", "(r-0)"}));
-    EXPECT_EQ(names(globals, 4), (std::vector<std::string>{"rate", "ab", "r.m0", "r-0"}));
-    EXPECT_EQ(static_cast<double>(globals["rate"]), 0.5);  // the old text gave way
+    EXPECT_EQ(storetest::elementsOf(out), renamed);
+    std::erase(renamed, '(');
+    std::erase(renamed, ')');
+    EXPECT_EQ(storetest::elementsOf(globals), renamed);  // the old text gave way
 }
 
 // Thread t starts after 20 t milliseconds: the wait's own count meets

@@ -14,13 +14,6 @@ using zor::ElementAccess;
 
 namespace {
 
-// Every test starts and ends with an empty pool, so block counts are exact.
-class ElementTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_EQ(ElementAccess::liveElements(), 0); }
-    void TearDown() override { EXPECT_EQ(ElementAccess::liveElements(), 0); }
-};
-
 bool inside(const StoreEl& element, const void* buffer) {
     auto* at = static_cast<const char*>(buffer);
     return at >= reinterpret_cast<const char*>(&element) &&
@@ -30,8 +23,9 @@ bool inside(const StoreEl& element, const void* buffer) {
 // Texts one character short of the inline buffers stay in them, longer ones get a
 // block: the line between must not let a text run past its buffer. Null texts
 // read as empty ones, and a null block is refused. A number written over a block
-// too small for it goes back to the inline buffer.
-TEST_F(ElementTest, TextsNeverOverrunTheirBuffers) {
+// too small for it goes back to the inline buffer. Nothing is left in the pool.
+TEST(ElementTest, TextsNeverOverrunTheirBuffers) {
+    ASSERT_EQ(ElementAccess::liveElements(), 0);
     for (auto [nameLength, inlined] : {std::pair{39u, true}, std::pair{40u, false}}) {
         std::string name(nameLength, 'n'), value(nameLength - 1, 'v');
         auto* e = new StoreEl(name.c_str(), value.c_str());
@@ -50,6 +44,7 @@ TEST_F(ElementTest, TextsNeverOverrunTheirBuffers) {
     EXPECT_TRUE(inside(*e, e->getData()));
     EXPECT_EQ(ElementAccess::doubleValue(*e), 1.5);
     delete e;
+    EXPECT_EQ(ElementAccess::liveElements(), 0);
 }
 
 // Threads make elements and bare heap blocks of the same texts, check that nothing else

@@ -9,7 +9,9 @@
 namespace storetest {
 
 // The element keeps its place in the list whatever type a value gives it.
-TEST(ValueRefTest, AssignmentsRetypeTheElementInPlace) {
+// Texts beyond the string heap's largest block are stored whole; wide texts are
+// narrowed to their low bytes up to the first unit whose low byte is 0.
+TEST(ValueRefTest, AssignmentsRetypeInPlaceAndStoreTextsWhole) {
     DataMap record;
     append(record, {{"first", 0}, {"a", 5}, {"last", 0}});
     record["a"] = "text";
@@ -20,13 +22,6 @@ TEST(ValueRefTest, AssignmentsRetypeTheElementInPlace) {
     record["a"] = "0123456789";  // a short text over a long one
     EXPECT_EQ(text(record["a"]), "0123456789");
     record["a"] = static_cast<const char*>(nullptr);
-    EXPECT_EQ(elementsOf(record), "first=0 a=\"\" last=0");
-}
-
-// Texts beyond the string heap's largest block are stored whole; wide texts are
-// narrowed to their low bytes up to the first unit whose low byte is 0.
-TEST(ValueRefTest, LongAndWideTextsAreStoredWhole) {
-    DataMap record;
     record["s"] = std::string(1000, 'b').c_str();
     record["s"] = std::string(2000, 'c').c_str();
     EXPECT_EQ(record.getData("s")->getLen(), 2001);
@@ -38,8 +33,8 @@ TEST(ValueRefTest, LongAndWideTextsAreStoredWhole) {
     record["cut"] = cut;
     record["high"] = high;
     record["null"] = static_cast<const unsigned short*>(nullptr);
-    EXPECT_EQ(elementsOf(record),
-              "s=\"short\" w=\"" + std::string(1500, 'a') + "\" cut=\"A\" high=\"A\" null=\"\"");
+    EXPECT_EQ(elementsOf(record), "first=0 a=\"\" last=0 s=\"short\" w=\"" +
+                                      std::string(1500, 'a') + "\" cut=\"A\" high=\"A\" null=\"\"");
 }
 
 // Missing elements and other types read as 0, 0.0 or "", and reading adds nothing.
