@@ -1,5 +1,4 @@
 // The file object, and the output lock between real processes.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -86,38 +85,6 @@ TEST_F(AdaptIOTest, AWritePhaseThatLostBytesTellsWhy) {
     });
     EXPECT_EQ(said, "[][][][File too large][][File too large]");
     EXPECT_EQ(zortest::readFile(path), std::string(1000, 'x'));
-}
-
-// A guard decides every open and delete by name: this one serves "in/NAME"
-// from the test's folder and refuses anything else.
-std::string guardDir;
-int testGuard(const char* name, int access) {
-    if (std::string(name).rfind("in/", 0) != 0) return -1;
-    const std::string inside = guardDir + "/" + (name + 3);
-    if (access == AdaptIO::accessDelete) return unlink(inside.c_str());
-    return open(inside.c_str(), access == AdaptIO::accessRead ? O_RDONLY : O_WRONLY | O_CREAT,
-                0666);
-}
-
-TEST_F(AdaptIOTest, AnInstalledGuardOpensAndDeletesForTheLibrary) {
-    guardDir = dir.path().string();
-    zortest::writeFile(path, "ab");
-    AdaptIO::setFileGuard(testGuard);
-    AdaptIO io;
-    EXPECT_EQ(io.openOut("in/file.txt"), 1);
-    io << "c";
-    io.closeOut();
-    EXPECT_EQ(io.openIn("in/file.txt"), 1);
-    EXPECT_EQ(io.getChar(), 'a');
-    io.closeIn();
-    EXPECT_EQ(zortest::readFile(path), "abc");
-    EXPECT_EQ(
-        io.openIn(path.c_str()) + io.openOut(path.c_str()) + AdaptIO::deleteFile(path.c_str()), 0);
-    EXPECT_EQ(AdaptIO::deleteFile("in/file.txt"), 1);
-    EXPECT_NE(access(path.c_str(), F_OK), 0);
-    AdaptIO::setFileGuard(nullptr);
-    EXPECT_EQ(io.openOut(path.c_str()), 1);  // unguarded again
-    io.closeOut();
 }
 
 // A lock file of the test's own, so that writers elsewhere on the machine
