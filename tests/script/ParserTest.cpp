@@ -51,6 +51,8 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
         // token that no rule accepts; the tests after it still run.
         {"a { x = 1 }\n// \xff\n/* \xff */ b { y = 2 }", "b: y=2"},
         {"a { x = 1 }\n\xff\nb { y = 2 }", "parse error in line 2 ( \xff... )\n", 11},
+        // A block comment left open is reported where it opened.
+        {"a { x = 1 }\n\n  /* open\nb { y = 2 }", "unterminated comment in line 3\n", 13},
         // Nested records are grafted at their closing brace; lists of records
         // and variables of the kinds the reference leaves out: a double, a list.
         {"{ r = 2.5 l[] { 7 { b = 8 } } }\nt { s { y = 2 d { z = 3 } } z = 4 c = (r) e = (l) "
