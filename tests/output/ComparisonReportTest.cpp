@@ -74,6 +74,8 @@ TEST(ReportTest, BlocksMatchTheApprovedTexts) {
         std::locale::global(std::locale::classic());
         const std::string text = zortest::readFile(dir.file("out.txt"));
         EXPECT_TRUE(zortest::matchesGolden(c.approved, text));
+        for (StoreEl* element = logged.getData(nullptr); element; element = element->getNext())
+            EXPECT_EQ(element->getMark(), 0) << element->getName();
     }
 }
 
