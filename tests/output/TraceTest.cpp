@@ -108,6 +108,7 @@ TEST_F(TraceScopeTest, DepthAndRootChooseTheTracedScopes) {
         std::string text;  // with the thread number 1234, or the approved file
     } cases[] = {
         {0, "", ""},
+        {-3, "", ""},
         {2, "", block("main", 1234, "    load()\n" + empty + "    run()\n" + empty)},
         {100, "run", block("run", 1234, "    step()\n" + empty)},
         {250, "main", "trace_scopes.txt"},  // 250 counts as 100: no limit
