@@ -91,7 +91,7 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
         SCOPED_TRACE(c.script.substr(0, 60));
         seen.clear();
         run(c.script);
-        std::string got = errorText();
+        std::string got = Parse::getErrString();
         EXPECT_EQ(Parse::getErrLine(),
                   got.empty() ? 0 : std::stoi(got.substr(got.find("in line ") + 8)));
         if (got.empty() && !seen.empty()) got = seen.back();
@@ -114,7 +114,7 @@ TEST_F(ParserTest, ScannerWithoutMemoryEndsTheParseWithAnError) {
     const std::string script = resultfile() + "t { }\n// " + std::string(20000, 'c') + "\nu { }\n";
     EXPECT_EQ(Parse::parseLoop(write("script.txt", script).c_str(), "", exhaustScannerMemory), 3);
     zor::scanState().allocationsFail = false;
-    EXPECT_EQ(errorText(), "out of memory (yylex::malloc) in line 3\n");
+    EXPECT_STREQ(Parse::getErrString(), "out of memory (yylex::malloc) in line 3\n");
     EXPECT_EQ(output(), "out of memory (yylex::malloc) in line 3\n\n");
     // The next parse finds the scanner whole again.
     EXPECT_EQ(run(resultfile() + script), 0);

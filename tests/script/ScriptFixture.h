@@ -74,7 +74,6 @@ protected:
     }
     std::string resultfile() const { return "resultfile \"" + dir.file("out.txt") + "\"\n"; }
     std::string output() const { return zortest::readFile(dir.file("out.txt")); }
-    static std::string errorText() { return Parse::getErrString(); }
 
     zortest::TempDir dir;
 };
