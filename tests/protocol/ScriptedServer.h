@@ -21,7 +21,6 @@ public:
     ScriptedServer();
     ~ScriptedServer();
 
-    int tcpPort() const { return port; }
     // The port a viewer enters to reach this server.
     int enteredPort() const { return remote::tcpPortOf(port); }
 
@@ -36,9 +35,9 @@ public:
     ScriptedServer& pause(int milliseconds);
     void start();
 
-    // Waits for the play to end; what the server received, in order.
+    // Wait for the play to end: what the server received, in order, and how
+    // many bytes the client took.
     std::string received();
-    // Waits for the play to end; how many bytes the client took.
     std::size_t sentCount();
 
 private:
