@@ -1,6 +1,5 @@
 // The main dialog's panes and fields as plain members, for the viewer logic
 // tests that drive the dialog's commands or the remote session without widgets.
-// The input file is "in.txt"; the graphic pane is never shown.
 #pragma once
 
 #include <string>
