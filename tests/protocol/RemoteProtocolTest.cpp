@@ -210,8 +210,9 @@ TEST_F(HostileServerTest, OverlongGarbageAndEndlessRepliesAreBounded) {
          "", 3, -1, "ab", 0},
         {number(0) + "99999999" + "some", "", 1, 0, broken, 0},
         {number(0) + number(0) + "99999999" + "0200", "", 1, 0, broken, 0},
-        {number(0) + number(0) + number(0) + number(1) + number(0) + "99999999", "", 1, 0, broken,
-         0},
+        {number(0) + number(0) + number(0) + number(1) + number(0) + "99999999" +
+             std::string(300, 'e'),
+         "", 1, 0, broken, 0},
         {number(0) + number(0), counted(point), 1, 0, broken, remote::maxDisplayBlocks},
         {number(0) + number(0), counted(point + std::string(1'000'000, '0')), 1, 0, broken,
          remote::maxDisplayBytes / 1'000'000},
