@@ -12,7 +12,9 @@
 
 // More than one read's worth, with a zero byte and a 0xFF, comes back whole;
 // a write that the file refuses after taking a part, and a failed read, fail.
-TEST(PosixFilesTest, WritesAndReadsAreWholeOrFail) {
+// A new file takes the former's place whether or not there was one; a move
+// that cannot happen is an error that says why.
+TEST(PosixFilesTest, WritesReadsAndReplacesAreWholeOrFail) {
     zortest::TempDir dir;
     std::string bytes(100'000, 'a');
     bytes[5] = '\0';
@@ -31,12 +33,7 @@ TEST(PosixFilesTest, WritesAndReadsAreWholeOrFail) {
     });
     EXPECT_EQ(said, strerror(EFBIG));
     EXPECT_EQ(std::filesystem::file_size(dir.file("g")), 1000u);
-}
 
-// The new file takes the former's place whether or not there was one; a move
-// that cannot happen is an error that says why.
-TEST(PosixFilesTest, ReplacingPutsTheNewFileInTheFormersPlace) {
-    zortest::TempDir dir;
     const int folder = open(dir.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     for (const std::string content : {"first", "second"}) {
         zortest::writeFile(dir.file("out_"), content);

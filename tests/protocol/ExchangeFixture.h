@@ -1,5 +1,4 @@
-// One exchange against a scripted server on loopback, the output file received
-// in a fresh folder that is the current one while the test runs.
+// One exchange against a scripted server on loopback, in a fresh current folder.
 #pragma once
 
 #include <gtest/gtest.h>

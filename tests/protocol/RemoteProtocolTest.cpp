@@ -1,10 +1,5 @@
-// The test server protocol: the wire elements, connecting, and exchanges with
-// a scripted server, then servers that break the protocol. The client never
-// reads past its buffers (the sanitizer build checks that), never leaves a cut
-// output file, and stays in step where it can.
-#include <sys/resource.h>
-#include <cstdlib>
-
+// The client side of the protocol against scripted servers: it never reads past its buffers
+// (the sanitizer build checks), never leaves a cut output file, and stays in step where it can.
 #include "ExchangeFixture.h"
 #include "display/ColorRecord.h"
 #include "display/ShapeRecords.h"
@@ -33,7 +28,6 @@ long entries(const fs::path& folder) {
     return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
 }
 
-// Two display blocks: two records, then one.
 const std::vector<std::string> blocks = {
     encoded(display::ColorRecord(1, 2, 3, 0), display::LineRecord(1, 2, 3, 4)),
     encoded(display::TextRecord(5, 6, 1, "hi"))};
@@ -41,48 +35,30 @@ const std::vector<std::string> blocks = {
 }  // namespace
 
 // Beyond seven places the digits fill the field and read back whole; a command
-// word matches with its zero byte only. Lenient reading is in a hostile reply.
-TEST(WireFieldTest, NumbersAndCommandWordsByteForByte) {
+// word matches with its zero byte only; the entered port has its bytes swapped.
+TEST(WireFieldTest, NumbersCommandWordsAndPortsByteForByte) {
     EXPECT_EQ(number(-1), std::string("-000001\0", 8));
     EXPECT_EQ(number(12'345'678), "12345678");
     EXPECT_EQ(fieldNumber(fieldOf("99999999")), 99'999'999);
     EXPECT_TRUE(isCommandWord(fieldOf(std::string("TSTSTOP\0", 8)), stopWord));
     EXPECT_FALSE(isCommandWord(fieldOf("TSTSTOPX"), stopWord));
-}
-
-TEST(PortRuleTest, TheTwoBytesOfTheEnteredPortAreSwapped) {
     EXPECT_EQ(tcpPortOf(6500), 25625);
     EXPECT_EQ(tcpPortOf(0x10000 + 0x1964), 0x6419);  // only the low 16 bits count
 }
 
-// Failed connects close their socket again: nothing is left open. A child
-// without a free descriptor cannot create the socket at all.
+// Failed connects close their socket again: nothing is left open.
 TEST(ConnectTest, FailuresAnswerTheirCodeAndLeaveNothingOpen) {
     const long before = entries("/proc/self/fd");
     WireSocket connection;
     EXPECT_EQ(openConnection("no-such-host.invalid", 6500, connection), noHost);
-    const int closedPort = remotetest::ScriptedServer().tcpPort();
-    EXPECT_EQ(openConnection("127.0.0.1", tcpPortOf(closedPort), connection), noConnection);
+    const int closedPort = remotetest::ScriptedServer().enteredPort();
+    EXPECT_EQ(openConnection("127.0.0.1", closedPort, connection), noConnection);
     EXPECT_EQ(entries("/proc/self/fd"), before);
-    const auto withoutDescriptors = [&connection] {
-        const rlimit none{0, 0};
-        setrlimit(RLIMIT_NOFILE, &none);
-        std::_Exit(openConnection("127.0.0.1", 6500, connection) == noSocket ? 0 : 1);
-    };
-    EXPECT_EXIT(withoutDescriptors(), ::testing::ExitedWithCode(0), "");
-}
-
-// Only the last component counts, so a script never lands outside the
-// server's folder.
-TEST(RequestReadingTest, AScriptIsStoredUnderTheLastComponentOfItsName) {
-    EXPECT_EQ(localInputName("../../etc/in2.txt"), "in2.txt");
-    EXPECT_EQ(localInputName("C:\\tests\\order.txt"), "order.txt");
-    EXPECT_EQ(localInputName("folder/"), "in.txt");
-    EXPECT_EQ(localInputName(".."), "in.txt");
 }
 
 // The reply comes one byte per send, so that elements are gathered from short
-// receives; the file spans several chunks.
+// receives; the file spans several chunks. A script too long for its length
+// field is refused before anything goes out.
 TEST_F(RemoteExchangeTest, RequestAndReplyGoByteForByte) {
     const std::string file = std::string(1200, 'r') + "\r\n";
     ScriptedServer server;
@@ -113,17 +89,14 @@ TEST_F(RemoteExchangeTest, RequestAndReplyGoByteForByte) {
     EXPECT_EQ(again.outFile, outFile);
     EXPECT_FALSE(again.outFileReceived);
     EXPECT_EQ(readFile(outFile), file);
-}
 
-TEST_F(RemoteExchangeTest, AScriptBeyondTheLengthFieldIsNotSent) {
     const std::string huge(remote::maxScriptLength + 1, 'x');
     request.script = huge;
-    ScriptedServer server;
-    server.receiveToEnd();
-    const remote::ExchangeReply result = exchange(server);
-    EXPECT_FALSE(result.finished);
-    EXPECT_EQ(result.errText, remote::scriptTooLongText);
-    EXPECT_EQ(server.received(), "");
+    ScriptedServer silent;
+    const remote::ExchangeReply refused = exchange(silent.receiveToEnd());
+    EXPECT_FALSE(refused.finished);
+    EXPECT_EQ(refused.errText, remote::scriptTooLongText);
+    EXPECT_EQ(silent.received(), "");
 }
 
 // The reply cut after every one of its bytes ends as a broken server, never
@@ -158,8 +131,12 @@ TEST_F(HostileServerTest, AConnectionEndingInsideAnyElementNeverCutsTheOutputFil
 // The server's name for the output file is taken only for a file beneath the
 // current folder ("work") other than the script, however the name or a link
 // tries to lead elsewhere. Any other name counts as none: its file is dropped,
-// the rest is read in step, and nothing changes, here or outside.
+// the rest is read in step, and nothing changes, here or outside. The server
+// in turn stores a script under the last component of its name only.
 TEST_F(HostileServerTest, NamesThatCannotBeAFileHereCountAsNone) {
+    EXPECT_EQ(localInputName("C:\\tests\\order.txt"), "order.txt");
+    EXPECT_EQ(localInputName("folder/"), "in.txt");
+    EXPECT_EQ(localInputName(".."), "in.txt");
     const fs::path outside = dir.path() / "outside";
     fs::create_directories(outside);
     fs::create_directories("work/sub");
@@ -207,63 +184,54 @@ TEST_F(HostileServerTest, NamesThatCannotBeAFileHereCountAsNone) {
     refused("in.tx", "in.tx");
 }
 
-// Fields the client must bound or read leniently, the rest read in step: an
-// error text beyond 263 characters keeps its start, a block is decoded from its
-// first 501 bytes, negative lengths count as none, and garbage in a number
-// field reads as the number it starts with after blanks and one sign, or 0.
-TEST_F(HostileServerTest, OverlongFieldsNegativeLengthsAndGarbageAreReadInStep) {
+// Read in step: an error text beyond 263 characters keeps its start, a block is
+// decoded from its first 501 bytes, negative lengths count as none, garbage in
+// a number reads as the number it starts with after blanks and one sign, or 0.
+// Bytes announced that never come, or display data beyond the block or byte
+// limit, end as a broken server (the latter closing after little more).
+TEST_F(HostileServerTest, OverlongGarbageAndEndlessRepliesAreBounded) {
     std::string big;  // 500 bytes of points, then 1500 more
     for (int i = 0; i < 50; ++i) big += encoded(display::PointRecord(i, i));
     big += std::string(1500, '0');
+    const std::string point = encoded(display::PointRecord(1, 2));
+    const std::string broken = remote::brokenServerText;
     const struct {
-        std::string reply;
+        std::string reply, endless;
         int line, position;
         std::string text;
         std::size_t shown;
     } cases[] = {
-        {reply("", "", {}, 7, 1, std::string(999, 'x')), 7, 1, std::string(263, 'x'), 0},
-        {reply("", "", {big, encoded(display::LineRecord(1, 1, 2, 2))}, 3, 4), 3, 4, "", 51},
-        {number(-5) + number(-1) + number(-3) + number(4) + number(2) + number(-7), 4, 2, "", 0},
+        {reply("", "", {}, 7, 1, std::string(999, 'x')), "", 7, 1, std::string(263, 'x'), 0},
+        {reply("", "", {big, encoded(display::LineRecord(1, 1, 2, 2))}, 3, 4), "", 3, 4, "", 51},
+        {number(-5) + number(-1) + number(-3) + number(4) + number(2) + number(-7), "", 4, 2, "",
+         0},
         {std::string("--000001") + "00000004" + "data" + "x\x01\x02\x03\x04\x05\x06\x07" +
              " +3abcde" + "-0000001" + "00000003" + "ab" + std::string(1, '\0'),
-         3, -1, "ab", 0},
+         "", 3, -1, "ab", 0},
+        {number(0) + "99999999" + "some", "", 1, 0, broken, 0},
+        {number(0) + number(0) + "99999999" + "0200", "", 1, 0, broken, 0},
+        {number(0) + number(0) + number(0) + number(1) + number(0) + "99999999" +
+             std::string(300, 'e'),
+         "", 1, 0, broken, 0},
+        {number(0) + number(0), counted(point), 1, 0, broken, remote::maxDisplayBlocks},
+        {number(0) + number(0), counted(point + std::string(1'000'000, '0')), 1, 0, broken,
+         remote::maxDisplayBytes / 1'000'000},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
-        display.clear();
-        const remote::ExchangeReply result = answer(c.reply);
-        EXPECT_TRUE(stoppedInStep());
-        EXPECT_EQ(result.outFile, "");
-        EXPECT_EQ(result.errLine, c.line);
-        EXPECT_EQ(result.errPos, c.position);
-        EXPECT_EQ(result.errText, c.text);
-        EXPECT_EQ(display.size(), c.shown);
-    }
-}
-
-// Announced bytes that never come end as a broken server. Display data without
-// end stops at the block or byte limit: the connection is closed, and the
-// client took little more than the limit (and what socket buffers hold).
-TEST_F(HostileServerTest, DataThatNeverComesOrNeverEndsLeavesABrokenServer) {
-    const std::string point = encoded(display::PointRecord(1, 2));
-    const struct {
-        std::string reply, endless;
-        std::size_t decoded;
-    } cases[] = {{number(0) + "99999999" + "some", "", 0},
-                 {number(0) + number(0) + "99999999" + "0200", "", 0},
-                 {number(0) + number(0) + number(0) + number(1) + number(0) + "99999999", "", 0},
-                 {number(0) + number(0), counted(point), remote::maxDisplayBlocks},
-                 {number(0) + number(0), counted(point + std::string(1'000'000, '0')),
-                  remote::maxDisplayBytes / 1'000'000}};
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "case " << &c - cases);
         display.clear();
         ScriptedServer server;
         server.receive(requestBytes().size()).send(c.reply);
         if (!c.endless.empty()) server.sendEndlessly(c.endless);
+        const bool inStep = c.text != broken;
+        if (inStep) server.receive(8);
         const remote::ExchangeReply result = exchange(server);
-        EXPECT_EQ(result.errText, remote::brokenServerText);
-        EXPECT_EQ(display.size(), c.decoded);
+        EXPECT_EQ(result.outFile, "");
+        EXPECT_EQ(result.errLine, c.line);
+        EXPECT_EQ(result.errPos, c.position);
+        EXPECT_EQ(result.errText, c.text);
+        EXPECT_EQ(display.size(), c.shown);
+        EXPECT_EQ(server.received(), requestBytes() + (inStep ? word("TSTSTOP") : ""));
         if (c.endless.empty()) continue;
         EXPECT_FALSE(result.finished);
         EXPECT_FALSE(connectionOpen);

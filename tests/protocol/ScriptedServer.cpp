@@ -83,11 +83,6 @@ std::string ScriptedServer::received() {
     return log;
 }
 
-std::size_t ScriptedServer::sentCount() {
-    if (player.joinable()) player.join();
-    return sent;
-}
-
 bool ScriptedServer::sendAll(int connection, const std::string& bytes) {
     for (std::size_t at = 0; at < bytes.size();) {
         const ssize_t n = ::send(connection, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);

@@ -1,8 +1,7 @@
-// A test server on loopback that plays what a test prepares: it accepts one
-// connection, receives and sends exactly the steps given, and records every
-// byte it received. Every wait is bounded, so a client that misbehaves ends
-// the play instead of hanging the test; the connection closes when the play
-// ends, which ends any receive the client still waits in.
+// A test server on loopback that accepts one connection, plays the receives
+// and sends a test prepares, and records every byte it received. Every wait is
+// bounded, and the connection closes when the play ends, so a client that
+// misbehaves never hangs the test.
 #pragma once
 
 #include <cstddef>
@@ -21,25 +20,23 @@ public:
     ScriptedServer();
     ~ScriptedServer();
 
-    int tcpPort() const { return port; }
     // The port a viewer enters to reach this server.
     int enteredPort() const { return remote::tcpPortOf(port); }
 
     // Steps, played in order once start() is called.
     ScriptedServer& receive(std::size_t count);
-    // Receives until the client closes the connection.
     ScriptedServer& receiveToEnd() { return receive(SIZE_MAX); }
     ScriptedServer& send(std::string bytes);
-    // Sends the bytes again and again until the client stops taking them.
     ScriptedServer& sendEndlessly(std::string bytes);
-    // Sends nothing for a while, as a busy server does.
     ScriptedServer& pause(int milliseconds);
     void start();
 
-    // Waits for the play to end; what the server received, in order.
+    // Wait for the play to end: the bytes received, and how many the client took.
     std::string received();
-    // Waits for the play to end; how many bytes the client took.
-    std::size_t sentCount();
+    std::size_t sentCount() {
+        received();
+        return sent;
+    }
 
 private:
     ScriptedServer& then(std::function<void(int connection)> step);

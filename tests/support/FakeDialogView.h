@@ -10,8 +10,8 @@ namespace zortest {
 
 class FakeDialogView : public viewer::DialogView {
 public:
-    std::string inputFileName() const override { return inputName; }
-    bool graphicMode() const override { return graphic; }
+    std::string inputFileName() const override { return "in.txt"; }
+    bool graphicMode() const override { return false; }
     std::string scriptText() const override { return script; }
     viewer::PaneSelection scriptSelection() const override { return selection; }
     void setScriptText(const std::string& text) override {
@@ -27,21 +27,16 @@ public:
         selection.text = script.substr(start, end - start);
     }
     void setOutputText(const std::string& text) override { output = text; }
-    void outputCaretToEnd() override { caretAtEnd = true; }
+    void outputCaretToEnd() override {}
     void setOutputField(const std::string& text) override { field = text; }
-    void clearDisplayList() override { ++displayClears; }
-    void repaintGraphic() override { ++repaints; }
+    void clearDisplayList() override {}
+    void repaintGraphic() override {}
 
-    std::string inputName = "in.txt";
-    bool graphic = false;
     std::string script;
     viewer::PaneSelection selection;
     bool modified = false;
     std::string output = "old output";
-    bool caretAtEnd = false;
     std::string field = "old field";
-    int displayClears = 0;
-    int repaints = 0;
 };
 
 }  // namespace zortest

@@ -14,7 +14,6 @@
 
 namespace zortest {
 
-// Returns the text the body returned in the child.
 inline std::string underFileLimit(rlim_t limit, const std::function<std::string()>& body) {
     int out[2];
     if (pipe(out) != 0) return "no pipe";

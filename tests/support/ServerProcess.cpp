@@ -62,14 +62,6 @@ ServerProcess::ServerProcess(const std::vector<std::string>& argv, const std::st
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
-ServerProcess::~ServerProcess() {
-    stop();
-}
-
-std::string ServerProcess::output() const {
-    return readFile(outFile) + readFile(errFile);
-}
-
 int ServerProcess::stop() {
     if (child <= 0) return -1;
     kill(child, SIGTERM);

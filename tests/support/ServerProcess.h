@@ -20,7 +20,7 @@ public:
     // files the server writes (RLIMIT_FSIZE, SIGXFSZ ignored) as a full disk.
     ServerProcess(const std::vector<std::string>& argv, const std::string& dir,
                   long maxFileSize = 0);
-    ~ServerProcess();
+    ~ServerProcess() { stop(); }
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
 
@@ -28,7 +28,7 @@ public:
     int viewerPort() const { return enteredPort; }
     int tcpPort() const { return listeningPort; }
     // What the server printed so far (stdout, then stderr).
-    std::string output() const;
+    std::string output() const { return readFile(outFile) + readFile(errFile); }
     // Ends the server now; its exit status, or -1 when a signal ended it.
     int stop();
 
