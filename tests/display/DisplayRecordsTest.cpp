@@ -97,10 +97,16 @@ TEST(DisplayBlockTest, RecordsAreTakenWholeWithinTheByteCountAndTheBlock) {
     EXPECT_EQ(dynamic_cast<const PolyRecord&>(list[2]).count(), 0);
     for (const char* count : {"0062", "9999", "0001"})
         EXPECT_EQ(decodeAll(list, std::string("06") + count + "00010002"), 0) << count;
-    // The text announces more characters than the 501 bytes hold.
-    const std::string pastBuffer =
-        encoded(PointRecord(0, 0)) + "079000000100020" + std::string(470, 'x') + '\0';
-    EXPECT_EQ(list.decodeBlock(blockOf(pastBuffer), blockSize), 10);
+    // A text that runs past the 501 bytes stops the block, whatever the byte
+    // count says, even where the memory beyond the buffer would complete it.
+    struct {
+        BlockBuffer block;
+        char beyond[14];
+    } padded;
+    static_assert(sizeof padded == blockSize + 14);
+    padded.block = blockOf(encoded(PointRecord(0, 0)) + "070490000100020" + std::string(476, 'x'));
+    std::memcpy(padded.beyond, "xxxxxxxxxxxxx", 14);
+    EXPECT_EQ(list.decodeBlock(padded.block, 100000), 10);
     EXPECT_EQ(list.size(), 4u);
 }
 
