@@ -1,6 +1,5 @@
-// The settings dialogs offscreen. The remote one against bound operations that
-// answer a given result: what it shows when it opens, and the word and check
-// box after each result of Apply; RemoteViewerTest has it with a real server.
+// The settings dialogs offscreen, the remote one against bound operations that
+// answer a given result (RemoteViewerTest has it with a real server).
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -33,7 +32,6 @@ struct RemoteDialog {
         dialog.show();
     }
     QLineEdit* field(const char* name) { return dialog.findChild<QLineEdit*>(name); }
-    QString status() { return field("status")->text(); }
     QCheckBox* box() { return dialog.findChild<QCheckBox*>("remoteCtrl"); }
     void apply() { QTest::mouseClick(dialog.findChild<QPushButton*>("apply"), Qt::LeftButton); }
 
@@ -59,7 +57,7 @@ TEST(NtOptionDlgTest, ApplyShowsTheResultsWordAndAdjustsTheBox) {
         RemoteDialog remote(row.result);
         remote.box()->setChecked(row.ticked);
         remote.apply();
-        EXPECT_EQ(remote.status(), row.word);
+        EXPECT_EQ(remote.field("status")->text(), row.word);
         EXPECT_EQ(remote.box()->isChecked(), row.boxAfter);
         EXPECT_EQ(remote.calls, std::vector<std::string>{(row.ticked ? "1" : "0") +
                                                          std::string(" localhost 6500")});
@@ -72,7 +70,7 @@ TEST(NtOptionDlgTest, OpensWithTheSettingsAndAppliesTheNameAndLeadingPortNumber)
     RemoteDialog remote(-6, {1, "device.lan", 6501});
     EXPECT_EQ(remote.field("server")->text() + remote.field("port")->text(), "device.lan6501");
     EXPECT_TRUE(remote.box()->isChecked());
-    EXPECT_EQ(remote.status(), "connected");
+    EXPECT_EQ(remote.field("status")->text(), "connected");
     remote.field("server")->setText(QString::fromLatin1("h\xF6st"));
     remote.field("port")->setText(" 77abc");
     remote.apply();

@@ -5,8 +5,6 @@
 #include <QCheckBox>
 #include <QTimer>
 
-#include <memory>
-
 #include "DeviceLine.h"
 #include "DialogFixture.h"
 #include "NtOptionDlg.h"
@@ -83,8 +81,8 @@ TEST_F(RemoteViewerTest, GraphicModeDrawsTheDeviceAndSendsItsEvents) {
 }
 
 // The server goes away: the run shows no output (the request cannot go out,
-// or the reply never comes) and ends the session, and the viewer runs locally
-// again.
+// or the reply never comes), the next pings notice, and the viewer runs
+// locally again.
 TEST_F(RemoteViewerTest, AVanishedServerLeavesTheViewerUsable) {
     applyRemote(true);
     server.stop();
@@ -92,6 +90,10 @@ TEST_F(RemoteViewerTest, AVanishedServerLeavesTheViewerUsable) {
     click("run");
     EXPECT_EQ(field("outputField"), "TestServer broken");
     EXPECT_EQ(output()->toPlainText(), "");
+    for (int tick = 0; tick < 20 && dialog.remoteSession().connected(); ++tick) {
+        dialog.remoteSession().pingTick();
+        QTest::qWait(10);
+    }
     EXPECT_FALSE(dialog.remoteSession().connected());
     // A broken server's run selects the first character, as an error at
     // position 0 does; the whole script runs again once it is deselected.

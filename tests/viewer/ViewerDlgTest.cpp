@@ -50,15 +50,13 @@ TEST_F(ViewerDlgTest, RunShowsTheReportOfTheEditedScriptAndIsKeptAsAPicture) {
 
 TEST_F(ViewerDlgTest, DialogAnswersDuringARunButStartsNoSecondRun) {
     script()->setPlainText("resultfile \"out.txt\"\nwaiter { a = 1 }\n");
-    bool clickedDuringRun = false;
+    // Without events during the run the test would wait in vain and time out.
     QTimer::singleShot(20, [&] {
-        clickedDuringRun = true;
         click("run");
         Parse::receivedNotification();
     });
     waitingRuns = 0;
     click("run");
-    EXPECT_TRUE(clickedDuringRun);
     EXPECT_EQ(waitingRuns, 1);
     EXPECT_FALSE(output()->toPlainText().contains("TIMEOUT"));
 }
@@ -86,7 +84,6 @@ TEST_F(ViewerDlgTest, KeysEditThePaneButNeverRunOrClose) {
     script()->setFocus();
     QTest::keyClick(script(), Qt::Key_Tab);
     EXPECT_EQ(script()->toPlainText(), "a\t");
-    EXPECT_TRUE(script()->hasFocus());
 
     for (const char* name : {"inputFile", "outputField", "searchText"}) {
         child<QLineEdit>(name)->setFocus();
