@@ -1,6 +1,5 @@
-// The settings dialogs offscreen. The remote one against bound operations that
-// answer a given result: what it shows when it opens, and the word and check
-// box after each result of Apply; RemoteViewerTest has it with a real server.
+// The settings dialogs offscreen, the remote one against bound operations that
+// answer a given result (RemoteViewerTest has it with a real server).
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -33,7 +32,6 @@ struct RemoteDialog {
         dialog.show();
     }
     QLineEdit* field(const char* name) { return dialog.findChild<QLineEdit*>(name); }
-    QString status() { return field("status")->text(); }
     QCheckBox* box() { return dialog.findChild<QCheckBox*>("remoteCtrl"); }
     void apply() { QTest::mouseClick(dialog.findChild<QPushButton*>("apply"), Qt::LeftButton); }
 
@@ -59,7 +57,7 @@ TEST(NtOptionDlgTest, ApplyShowsTheResultsWordAndAdjustsTheBox) {
         RemoteDialog remote(row.result);
         remote.box()->setChecked(row.ticked);
         remote.apply();
-        EXPECT_EQ(remote.status(), row.word);
+        EXPECT_EQ(remote.field("status")->text(), row.word);
         EXPECT_EQ(remote.box()->isChecked(), row.boxAfter);
         EXPECT_EQ(remote.calls, std::vector<std::string>{(row.ticked ? "1" : "0") +
                                                          std::string(" localhost 6500")});
@@ -72,7 +70,7 @@ TEST(NtOptionDlgTest, OpensWithTheSettingsAndAppliesTheNameAndLeadingPortNumber)
     RemoteDialog remote(-6, {1, "device.lan", 6501});
     EXPECT_EQ(remote.field("server")->text() + remote.field("port")->text(), "device.lan6501");
     EXPECT_TRUE(remote.box()->isChecked());
-    EXPECT_EQ(remote.status(), "connected");
+    EXPECT_EQ(remote.field("status")->text(), "connected");
     remote.field("server")->setText(QString::fromLatin1("h\xF6st"));
     remote.field("port")->setText(" 77abc");
     remote.apply();
@@ -87,27 +85,24 @@ TEST(NtOptionDlgTest, OpensWithTheSettingsAndAppliesTheNameAndLeadingPortNumber)
 // Apply and Return store the depth and root; Close and Escape keep the old ones.
 TEST(TraceOptionDlgTest, ApplyAndReturnStoreCloseAndEscapeKeep) {
     viewer::TraceSettings settings{"kept", 7};
-    const auto change = [&settings](int depth, const char* shown, auto finish) {
+    // Ended by the button, or without one by the key in the root field.
+    const auto change = [&settings](int depth, const char* shown, const char* button,
+                                    Qt::Key key = Qt::Key_unknown) {
         TraceOptionDlg dialog(settings);
         dialog.show();
         dialog.findChild<QSlider*>("Slider1")->setValue(depth);
         auto* root = dialog.findChild<QLineEdit*>("root");
         root->setText(QStringLiteral("outer"));
         EXPECT_EQ(dialog.findChild<QLineEdit*>("depth")->text(), shown);
-        finish(dialog, root);
+        if (button)
+            QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
+        else
+            QTest::keyClick(root, key);
         EXPECT_FALSE(dialog.isVisible());
         return std::to_string(settings.depth) + " " + settings.root;
     };
-    const auto click = [](const char* name) {
-        return [name](TraceOptionDlg& dialog, QLineEdit*) {
-            QTest::mouseClick(dialog.findChild<QPushButton*>(name), Qt::LeftButton);
-        };
-    };
-    const auto key = [](Qt::Key k) {
-        return [k](TraceOptionDlg&, QLineEdit* root) { QTest::keyClick(root, k); };
-    };
-    EXPECT_EQ(change(0, "NONE", click("close")), "7 kept");
-    EXPECT_EQ(change(100, "MAX", key(Qt::Key_Escape)), "7 kept");
-    EXPECT_EQ(change(42, "42", click("apply")), "42 outer");
-    EXPECT_EQ(change(3, "3", key(Qt::Key_Return)), "3 outer");
+    EXPECT_EQ(change(0, "NONE", "close"), "7 kept");
+    EXPECT_EQ(change(100, "MAX", nullptr, Qt::Key_Escape), "7 kept");
+    EXPECT_EQ(change(42, "42", "apply"), "42 outer");
+    EXPECT_EQ(change(3, "3", nullptr, Qt::Key_Return), "3 outer");
 }

@@ -21,7 +21,7 @@ namespace {
 class FakeLibrary : public LibraryAccess {
 public:
     bool hasRegistry() const override { return registry; }
-    void setTrace(const TraceSettings& settings) override { trace = settings; }
+    void setTrace(const TraceSettings&) override {}
     RunResult parse(const std::string& inputFile, const std::string& filter) override {
         ++runs;
         seenFilter = filter;
@@ -33,7 +33,6 @@ public:
     std::string lastOutFile() const override { return {}; }
 
     bool registry = true;
-    TraceSettings trace;
     RunResult result;
     int runs = 0;
     std::string seenFilter;
@@ -58,18 +57,16 @@ protected:
 
 }  // namespace
 
-// The run sees the edited pane, the selected test and the trace limits; the
-// input file gets its content back, or is created when there was none (a
-// stale backup is not restored over it).
+// The run sees the edited pane and the selected test; the input file gets its
+// content back, or is created when there was none (a stale backup is not
+// restored over it).
 TEST_F(ScriptCommandsTest, RunSeesTheEditedPaneAndRestoresOrCreatesTheInputFile) {
     writeFile("in.txt", "old script\r\n");
     view.script = "{t0}\n{t1}";
     view.selection = {6, 8, "t1"};
-    commands.traceSettings() = {"scope", 7};
     commands.runScript();
     EXPECT_EQ(library.seenInput, "{t0}\r\n{t1}");
     EXPECT_EQ(library.seenFilter, "t106");
-    EXPECT_EQ(library.trace.root + std::to_string(library.trace.depth), "scope7");
     EXPECT_EQ(readFile("in.txt"), "old script\r\n");
     EXPECT_FALSE(std::filesystem::exists("in.txt_"));
     std::filesystem::remove("in.txt");

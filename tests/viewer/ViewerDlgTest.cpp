@@ -13,7 +13,6 @@
 #include "run/Parse.h"
 #include "run/ZorCall.h"
 
-using zortest::readFile;
 using zortest::writeFile;
 
 namespace {
@@ -30,10 +29,9 @@ ZorCall waitingRegistration("waiter", waitingTest);
 
 using ViewerDlgTest = DialogFixture;
 
-// The run takes the edited pane and the trace settings; the input file gets
-// its content back. The dialog's picture is kept in the build folder.
+// The run takes the edited pane and the trace settings through the library.
+// The dialog's picture is kept in the build folder.
 TEST_F(ViewerDlgTest, RunShowsTheReportOfTheEditedScriptAndIsKeptAsAPicture) {
-    writeFile("in.txt", "saved script\r\n");
     dialog.commands().traceSettings() = {"scope", 0};
     script()->setPlainText(
         "// an order of three items, echoed back by zortst\n"
@@ -43,9 +41,7 @@ TEST_F(ViewerDlgTest, RunShowsTheReportOfTheEditedScriptAndIsKeptAsAPicture) {
     click("run");
     const QString report = output()->toPlainText();
     EXPECT_TRUE(report.contains("ERROR")) << report.toStdString();
-    EXPECT_FALSE(report.contains('\r'));
     EXPECT_TRUE(field("outputField").startsWith("order_out.txt (00:0"));
-    EXPECT_EQ(readFile("in.txt"), "saved script\r\n");
     EXPECT_EQ(output()->textCursor().position(), report.size());
     EXPECT_EQ(ParseOut::getTraceDepth(), 0);
     EXPECT_STREQ(ParseOut::getTraceRoot(), "scope");
@@ -53,19 +49,15 @@ TEST_F(ViewerDlgTest, RunShowsTheReportOfTheEditedScriptAndIsKeptAsAPicture) {
 }
 
 TEST_F(ViewerDlgTest, DialogAnswersDuringARunButStartsNoSecondRun) {
-    writeFile("in.txt", "saved");
     script()->setPlainText("resultfile \"out.txt\"\nwaiter { a = 1 }\n");
-    bool clickedDuringRun = false;
+    // Without events during the run the test would wait in vain and time out.
     QTimer::singleShot(20, [&] {
-        clickedDuringRun = true;
         click("run");
         Parse::receivedNotification();
     });
     waitingRuns = 0;
     click("run");
-    EXPECT_TRUE(clickedDuringRun);
     EXPECT_EQ(waitingRuns, 1);
-    EXPECT_EQ(readFile("in.txt"), "saved");
     EXPECT_FALSE(output()->toPlainText().contains("TIMEOUT"));
 }
 
@@ -92,7 +84,6 @@ TEST_F(ViewerDlgTest, KeysEditThePaneButNeverRunOrClose) {
     script()->setFocus();
     QTest::keyClick(script(), Qt::Key_Tab);
     EXPECT_EQ(script()->toPlainText(), "a\t");
-    EXPECT_TRUE(script()->hasFocus());
 
     for (const char* name : {"inputFile", "outputField", "searchText"}) {
         child<QLineEdit>(name)->setFocus();
