@@ -86,8 +86,9 @@ protected:
 }  // namespace
 
 // A script is stored under its name's last component and a kept one runs with
-// a filter (a CR LF counts as one character).
-TEST_F(ZorServerTest, RunsTheKeptScriptAndEventRecords) {
+// a filter (a CR LF counts as one character). Control characters from clients
+// are escaped in the log.
+TEST_F(ZorServerTest, RunsTheKeptScriptByItsFilter) {
     startServer();
     remote::WireSocket connection = connect();
     EXPECT_EQ(exchange(connection, script, "", true, "tests/../in.txt").outFile, "out.txt");
@@ -96,6 +97,17 @@ TEST_F(ZorServerTest, RunsTheKeptScriptAndEventRecords) {
     exchange(connection, "", "zortst0" + std::to_string(second), false);
     EXPECT_EQ(readFile("out.txt").find("a == 1"), std::string::npos);
     EXPECT_NE(readFile("out.txt").find("b == 3; [int b = 2] ERROR"), std::string::npos);
+
+    exchange(connection, script, "t\x1b]0;owned\a\nZorServer: forged \\ \xc2\x9b \xc3\xa9");
+    connection.close();
+    // The client has gone once the server logs so.
+    for (int wait = 0; wait < 1000 && !logged("disconnected"); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const std::string log = server->output();
+    EXPECT_NE(log.find("filter 't\\x1b]0;owned\\x07\\nZorServer: forged \\\\ \\u009b \xc3\xa9'"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.find_first_of("\x1b\a"), std::string::npos);
 }
 
 namespace {
@@ -251,21 +263,15 @@ TEST_F(ZorServerTest, ScriptsAndFilesBeyondTheLimitsAreRefused) {
     startServer({"--max-scripts", "2", "--max-send-bytes", "100"});
     remote::WireSocket connection = connect();
     const std::string small = "deletefile \"out.txt\"\r\nresultfile \"out.txt\"\r\nzortst { }\r\n";
-    const struct {
-        const char* name;
-        const char* error;
-    } sends[] = {
-        {"a.txt", ""},
-        {"b.txt", ""},
-        {"c.txt", "too many stored scripts (the limit is 2): c.txt not stored"},
-        {"a.txt", ""},
-    };
-    for (const auto& send : sends) {
-        SCOPED_TRACE(send.name);
-        const remote::ExchangeReply reply = exchange(connection, small, "", true, send.name);
-        EXPECT_EQ(reply.errText, send.error);
-        EXPECT_EQ(reply.errLine, send.error[0] ? 1 : 0);
-        EXPECT_EQ(reply.outFile, send.error[0] ? "" : "out.txt");
+    // A third name is refused; a stored one may be sent again.
+    for (const std::string name : {"a.txt", "b.txt", "c.txt", "a.txt"}) {
+        SCOPED_TRACE(name);
+        const bool refused = name == "c.txt";
+        const remote::ExchangeReply reply = exchange(connection, small, "", true, name);
+        EXPECT_EQ(reply.errText,
+                  refused ? "too many stored scripts (the limit is 2): c.txt not stored" : "");
+        EXPECT_EQ(reply.errLine, refused ? 1 : 0);
+        EXPECT_EQ(reply.outFile, refused ? "" : "out.txt");
     }
 
     const remote::ExchangeReply large = exchange(connection, script, "", true, "b.txt");
@@ -407,19 +413,4 @@ TEST_F(ZorServerTest, BadArgumentsAndAnOpenDoorWithoutAllowListEndItWithStatus2)
         EXPECT_EQ(result.status, 2) << each.message;
         EXPECT_NE(result.err.find(each.message), std::string::npos) << result.err;
     }
-}
-
-TEST_F(ZorServerTest, ControlCharactersFromClientsAreEscapedInTheLog) {
-    startServer({});
-    remote::WireSocket connection = connect();
-    exchange(connection, script, "t\x1b]0;owned\a\nZorServer: forged \\ \xc2\x9b \xc3\xa9");
-    connection.close();
-    // The client has gone once the server logs so.
-    for (int wait = 0; wait < 1000 && !logged("disconnected"); ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    const std::string log = server->output();
-    EXPECT_NE(log.find("filter 't\\x1b]0;owned\\x07\\nZorServer: forged \\\\ \\u009b \xc3\xa9'"),
-              std::string::npos)
-        << log;
-    EXPECT_EQ(log.find_first_of("\x1b\a"), std::string::npos);
 }
