@@ -143,7 +143,6 @@ protected:
         fs::create_symlink(outsideDir.path() / "victim.txt", serverDir.path() / "linkOut");
         fs::create_directory_symlink(outsideDir.path(), serverDir.path() / "dirLink");
     }
-    // Names that lead out of the server's folder.
     std::vector<std::string> namesOut() const {
         return {outsideDir.file("victim.txt"),
                 "../" + outsideDir.path().filename().string() + "/victim.txt", "linkOut",

@@ -9,7 +9,6 @@ With ZorRun, a run through the real program is checked as well.
 """
 import json
 import os
-import re
 import shutil
 import subprocess
 import sys
@@ -210,15 +209,8 @@ def check_zorrun_page(browser, zorrun, folder):
     result = subprocess.run([zorrun, "--html", "report.html", hostile, "broken.zor.txt"], cwd=work,
                             capture_output=True, text=True, timeout=120)
     check(result.returncode == 2, "ZorRun exits %d: %s" % (result.returncode, result.stderr))
-    summary = re.search(r"tests: (\d+), passed: (\d+), failed: (\d+), scripts with errors: (\d+)",
-                        result.stdout)
-    check(summary is not None, "ZorRun prints its summary: %r" % result.stdout)
-    if summary is None:
-        return
-    tests, passed, failed, with_errors = (int(n) for n in summary.groups())
     dom = Dom(browser.dump(os.path.join(work, "report.html")))
-    check_counts(dom, {"scripts": 2, "tests": tests, "passed": passed, "failed": failed,
-                       "errors": with_errors}, "ZorRun's page")
+    check_counts(dom, {"scripts": 2, "tests": 2, "passed": 1, "failed": 1, "errors": 1}, "ZorRun's page")
     check_self_contained(dom, "ZorRun's page")
     check(hostile in [e.text() for e in dom.all("span", "path")], "the hostile script name shows as text")
     pairs = list(zip([e.text() for e in dom.all("td", "expected")], [e.text() for e in dom.all("td", "actual")]))
