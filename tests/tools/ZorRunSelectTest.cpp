@@ -29,16 +29,23 @@ protected:
 
 // Unselected tests leave no report block; the statements around them still run.
 // After the first failure of -x no test runs and no report is written, and the
-// scripts after it do not run; the statements after it still do.
-TEST_F(ZorRunSelectTest, PatternsAndExitFirstSelectTheTestsThatRun) {
+// scripts after it do not run; the statements after it still do. --list runs
+// nothing and touches no file.
+TEST_F(ZorRunSelectTest, PatternsExitFirstAndListSelectTheTestsThatRun) {
     write("s.txt", script);
     write("other.txt", other);
+    write("broken.txt", "zortst { a = 1 }\nzortst { a = }\n");
     const struct {
         std::vector<std::string> args;
         std::string out;
         int status;
         std::string err = "";
     } cases[] = {
+        {{"--list", "s.txt", "broken.txt"},
+         "s.txt:2: zortst 20\ns.txt:3: loginA 51\ns.txt:4: zortst 67\nbroken.txt:1: zortst 0\n",
+         2,
+         "broken.txt:2:14: parse error in line 2 ( }... )\n"},
+        {{"--list", "-k", "zortst", "s.txt"}, "s.txt:2: zortst 20\ns.txt:4: zortst 67\n", 0},
         {{"-k", "s.txt:4", "s.txt"}, "== s.txt\n" + third + summary(0, 1), 1},
         {{"-k", "./s.txt:2", "-k", "login*", "--no-fork", "s.txt"},
          "== s.txt\n" + first + login + summary(1, 1),
@@ -67,7 +74,9 @@ TEST_F(ZorRunSelectTest, PatternsAndExitFirstSelectTheTestsThatRun) {
         EXPECT_EQ(run.err, err);
         EXPECT_EQ(run.status, status);
         // The library's own filter runs the selected test alone.
-        EXPECT_EQ(std::filesystem::exists(dir.file("gone.txt")), args[0] == "--filter");
+        EXPECT_EQ(std::filesystem::exists(dir.file("gone.txt")),
+                  args[0] == "--filter" || args[0] == "--list");
+        EXPECT_EQ(std::filesystem::exists(dir.file(".zorrun")), args[0] != "--list");
         EXPECT_EQ(read("out.txt").find("loginA") != std::string::npos,
                   out.find(login) != std::string::npos);
         EXPECT_EQ(read("out.txt").find("a == 3") != std::string::npos,
@@ -87,23 +96,6 @@ TEST_F(ZorRunSelectTest, CrashNamesTheSelectedRecord) {
         EXPECT_EQ(run.err, "crash.txt: test function crashed: SIGSEGV in crash " +
                                std::string(named) + "\n");
     }
-}
-
-TEST_F(ZorRunSelectTest, ListRunsNothingAndTouchesNoFile) {
-    write("s.txt", script);
-    write("gone.txt", "still here");
-    write("out.txt", "former report");
-    write("broken.txt", "zortst { a = 1 }\nzortst { a = }\n");
-    const auto run = zorRun({"--list", "s.txt", "broken.txt"});
-    EXPECT_EQ(
-        run.out,
-        "s.txt:2: zortst 20\ns.txt:3: loginA 51\ns.txt:4: zortst 67\nbroken.txt:1: zortst 0\n");
-    EXPECT_EQ(run.err, "broken.txt:2:14: parse error in line 2 ( }... )\n");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(zorRun({"--list", "-k", "zortst", "s.txt"}).out,
-              "s.txt:2: zortst 20\ns.txt:4: zortst 67\n");
-    EXPECT_EQ(read("gone.txt") + "|" + read("out.txt"), "still here|former report");
-    EXPECT_FALSE(std::filesystem::exists(dir.file(".zorrun")));
 }
 
 TEST_F(ZorRunSelectTest, LastFailedAndRerunFailedRunAgainWhatFailed) {

@@ -257,7 +257,9 @@ TEST_F(ZorServerTest, AFaultInATestFunctionEndsItsExchangeOnly) {
 }
 
 // A script that cannot be stored runs not at all, and an output file too
-// large to announce is not sent; the error says why.
+// large to announce is not sent; the error says why. A script beyond the
+// client's own limit is taken off the stream and refused, and the connection
+// stays in step for the next exchange.
 TEST_F(ZorServerTest, ScriptsAndFilesBeyondTheLimitsAreRefused) {
     startServer({"--max-scripts", "2", "--max-send-bytes", "100"});
     remote::WireSocket connection = connect();
@@ -273,19 +275,6 @@ TEST_F(ZorServerTest, ScriptsAndFilesBeyondTheLimitsAreRefused) {
         EXPECT_EQ(reply.outFile, refused ? "" : "out.txt");
     }
 
-    const remote::ExchangeReply large = exchange(connection, script, "", true, "b.txt");
-    const std::size_t size = serverFile("out.txt").size();
-    ASSERT_GT(size, 100u);
-    EXPECT_EQ(large.errLine, 1);
-    EXPECT_EQ(large.errText, "output file too large to send (" + std::to_string(size) + " bytes)");
-    EXPECT_EQ(receivedBytes, 0u);
-}
-
-// A script beyond the client's own limit is taken off the stream and refused,
-// and the connection stays in step for the next exchange.
-TEST_F(ZorServerTest, AScriptLongerThanTheClientsLimitIsRefused) {
-    startServer();
-    remote::WireSocket connection = connect();
     const std::string huge(10'000'000, ' ');
     const std::string request = remotetest::request(0, "", "huge.txt", &huge, "");
     connection.send(request.data(), request.size());
@@ -303,7 +292,13 @@ TEST_F(ZorServerTest, AScriptLongerThanTheClientsLimitIsRefused) {
                  "script too long for the test server (10000000 bytes; the limit is 9999999)");
     connection.sendWord(remote::stopWord);
     EXPECT_FALSE(fs::exists(serverDir.path() / "huge.txt"));
-    EXPECT_EQ(exchange(connection, script).outFile, "out.txt");
+
+    const remote::ExchangeReply large = exchange(connection, script, "", true, "b.txt");
+    const std::size_t size = serverFile("out.txt").size();
+    ASSERT_GT(size, 100u);
+    EXPECT_EQ(large.errLine, 1);
+    EXPECT_EQ(large.errText, "output file too large to send (" + std::to_string(size) + " bytes)");
+    EXPECT_EQ(receivedBytes, 0u);
 }
 
 // With files bounded as by a full disk, a script that cannot be stored leaves
