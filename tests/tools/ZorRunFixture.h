@@ -27,26 +27,20 @@ struct ChildResult {
 };
 
 // The program in dir with stdin from /dev/null, stdout on a pipe as a CI job
-// reads it or on a pseudo-terminal as in a shell (read once the child ended),
-// stderr in a file. Under a file-size limit SIGXFSZ is ignored, so that a
-// write past it fails instead of ending the child.
+// reads it, stderr in a file. Under a file-size limit SIGXFSZ is ignored, so
+// that a write past it fails instead of ending the child.
 class PipedChild {
 public:
-    PipedChild(std::vector<std::string> argv, const std::string& dir = "", bool onTerminal = false,
+    PipedChild(std::vector<std::string> argv, const std::string& dir = "",
                long fileSizeLimit = -1) {
         int ends[2];
         EXPECT_EQ(pipe(ends), 0);
-        terminal = onTerminal ? posix_openpt(O_RDWR | O_NOCTTY) : -1;
-        EXPECT_TRUE(!onTerminal ||
-                    (terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0));
-        const std::string terminalName = onTerminal ? ptsname(terminal) : "";
         const std::string errFile = capture.file("err");
         pid = fork();
         if (pid == 0) {
             dup2(open("/dev/null", O_RDONLY), 0);
             dup2(ends[1], 1);
             dup2(open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-            if (onTerminal) dup2(open(terminalName.c_str(), O_WRONLY | O_NOCTTY), 1);
             close(ends[0]);
             if (fileSizeLimit >= 0) {
                 const rlimit limit{static_cast<rlim_t>(fileSizeLimit),
@@ -85,12 +79,6 @@ public:
         }
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         result.err = zortest::readFile(capture.file("err"));
-        if (terminal >= 0) {
-            fcntl(terminal, F_SETFL, O_NONBLOCK);
-            while (readSome(terminal, result.out)) {
-            }
-            close(terminal);
-        }
         return result;
     }
 
@@ -103,7 +91,6 @@ private:
     }
 
     zortest::TempDir capture;
-    int terminal = -1;
     pid_t pid = -1;
     int out = -1;
     ChildResult result;
@@ -116,9 +103,8 @@ inline std::string summary(int passed, int failed, int errors = 0) {
            ", scripts with errors: " + std::to_string(errors) + "\n";
 }
 
-inline ChildResult runChild(std::vector<std::string> argv, const std::string& dir = "",
-                            bool onTerminal = false) {
-    return PipedChild(std::move(argv), dir, onTerminal).finish();
+inline ChildResult runChild(std::vector<std::string> argv, const std::string& dir = "") {
+    return PipedChild(std::move(argv), dir).finish();
 }
 
 class ZorRunFixture : public ::testing::Test {
@@ -130,7 +116,7 @@ protected:
     std::string read(const std::string& name) const { return zortest::readFile(dir.file(name)); }
     ChildResult zorRun(std::vector<std::string> args, long fileSizeLimit = -1) const {
         args.insert(args.begin(), ZORRUN_PATH);
-        return PipedChild(args, dir.path().string(), false, fileSizeLimit).finish();
+        return PipedChild(args, dir.path().string(), fileSizeLimit).finish();
     }
     // What xmllint says of the JUnit report, without the line feed it adds
     // after an --xpath answer.

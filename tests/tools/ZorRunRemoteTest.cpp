@@ -28,7 +28,9 @@ const std::string simple = "resultfile \"out.txt\"\r\nzortst { a = 1 verify: a =
 // A remote run says what a local run of the same scripts says, but for the
 // positions, lines and failed entries that only a local run knows: the
 // verdicts come from the output files the server sends, and a server runs one
-// test alone by its filter, or the whole script.
+// test alone by its filter, or the whole script. The server's output file
+// keeps the reports of earlier runs when a script does not delete it: only
+// those this run appended give its verdicts.
 TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
     startServer();
     write("pass.txt", passing);
@@ -36,7 +38,6 @@ TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
     const std::vector<std::string> runs[] = {
         {"missing.txt", "pass.txt", "fail.txt"},
         {"-k", "fail.txt:4", "fail.txt"},
-        {"-k", "none", "fail.txt"},
         {"-x", "fail.txt", "pass.txt"},
     };
     // A position with its place, and the failed entries under a test.
@@ -67,6 +68,18 @@ TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
     EXPECT_EQ(
         two.err,
         "fail.txt: -k takes 2 tests; a test server runs one test alone or the whole script\n");
+
+    const std::string head = "resultfile \"kept_out.txt\"\r\n{ limit = 2 }\r\n";
+    write("kept.txt", head + "zortst { a = 1 verify: a == 2 }\r\n");
+    EXPECT_EQ(zorRun({"--remote", address(), "kept.txt"}).status, 1);
+    write("kept.txt", head +
+                          "zortst { a = 2 verify: a == 2 }\r\n"
+                          "zortst { b = (limit) verify: b == 2 }\r\n");
+    const auto result = zorRun({"--remote", address(), "kept.txt"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out,
+              "== kept.txt\nzortst: ok (kept_out.txt)\nzortst: ok (kept_out.txt)\n"
+              "tests: 2, passed: 2, failed: 0, scripts with errors: 0\n");
 }
 
 // Addresses and options ZorRun refuses, and servers it cannot reach.
@@ -81,7 +94,6 @@ TEST_F(ZorRunRemoteTest, BadAddressesOptionsAndUnreachableServersEndWithStatus2)
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"host:65536"}, "--remote expects HOST:PORT"},
         {{"h:1", "--load", "a.so"}, "--load cannot be used with --remote"},
-        {{"h:1", "--rerun-failed", "r.xml"}, "--last-failed and --rerun-failed cannot be used"},
         {{"localhost:" + std::to_string(port)}, refused},
         {{"no-such-host.invalid:6500"}, "cannot resolve the server's name"},
     };
@@ -93,23 +105,6 @@ TEST_F(ZorRunRemoteTest, BadAddressesOptionsAndUnreachableServersEndWithStatus2)
         EXPECT_EQ(result.status, 2) << args[1];
         EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
     }
-}
-
-// The server's output file keeps the reports of earlier runs when a script
-// does not delete it: only those this run appended give its verdicts.
-TEST_F(ZorRunRemoteTest, AFixedScriptPassesWithoutDeletingTheFormerReports) {
-    startServer();
-    const std::string head = "resultfile \"kept_out.txt\"\r\n{ limit = 2 }\r\n";
-    write("kept.txt", head + "zortst { a = 1 verify: a == 2 }\r\n");
-    EXPECT_EQ(zorRun({"--remote", address(), "kept.txt"}).status, 1);
-    write("kept.txt", head +
-                          "zortst { a = 2 verify: a == 2 }\r\n"
-                          "zortst { b = (limit) verify: b == 2 }\r\n");
-    const auto result = zorRun({"--remote", address(), "kept.txt"});
-    EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out,
-              "== kept.txt\nzortst: ok (kept_out.txt)\nzortst: ok (kept_out.txt)\n"
-              "tests: 2, passed: 2, failed: 0, scripts with errors: 0\n");
 }
 
 // A server that names a file outside the folder, sends none for a run that

@@ -53,15 +53,19 @@ TEST_F(ZorRunReportTest, JsonReportFollowsItsSchema) {
               R"("outcome":"error","passed":0,"failed":0,"duration":0}]})");
 }
 
-// Colour on a pseudo-terminal, as in an interactive shell, unless NO_COLOR
-// says otherwise; none on a pipe, as a CI job reads it, unless asked.
+// Colour on a terminal (script(1) gives one), as in an interactive shell,
+// unless NO_COLOR says otherwise; none on a pipe, as a CI job reads it, unless
+// asked.
 TEST_F(ZorRunReportTest, ColourOnlyOnATerminalOrWhenAsked) {
     write("s.txt", "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\n");
     const std::string greenOk = "\x1b[32mok\x1b[0m";
-    const auto shown = [&](const char* noColor, bool onTerminal) {
-        return zorruntest::runChild({"/usr/bin/env", "-u", "TERM", noColor, ZORRUN_PATH, "s.txt"},
-                                    dir.path(), onTerminal)
-            .out;
+    const auto shown = [&](const std::string& noColor, bool onTerminal) {
+        const std::string command = "env -u TERM " + noColor + " " ZORRUN_PATH " s.txt";
+        if (onTerminal)
+            return zorruntest::runChild({"/usr/bin/script", "-qec", command, "/dev/null"},
+                                        dir.path())
+                .out;
+        return zorruntest::runChild({"/bin/sh", "-c", command}, dir.path()).out;
     };
     EXPECT_NE(shown("NO_COLOR=", true).find(greenOk), std::string::npos);
     EXPECT_EQ(shown("NO_COLOR=1", true).find("\x1b["), std::string::npos);
@@ -73,7 +77,8 @@ TEST_F(ZorRunReportTest, ColourOnlyOnATerminalOrWhenAsked) {
 }
 
 // Five tests: one passes, four fail, with texts that need escaping and a
-// block too large to take whole.
+// block too large to take whole. Then a broken script, a missing one and two
+// without an output file: the library makes no comparison, and says so.
 TEST_F(ZorRunReportTest, KnownScriptsGiveValidXmlWithTheirRecordsFailuresAndErrors) {
     const std::string known =
         "resultfile \"out.txt\"\n"
@@ -84,10 +89,17 @@ TEST_F(ZorRunReportTest, KnownScriptsGiveValidXmlWithTheirRecordsFailuresAndErro
         "bigText { verify: text == \"\" }\n";
     const std::string broken = "resultfile \"broken_out.txt\"\nzortst { a = 1 }\nzortst { a = }\n";
     const std::string oddName = write("a&b <\"c\">.txt", known);
+    write("none.txt", "zortst { a = 1 }\n");
+    write("nodir.txt", "resultfile \"nodir/out.txt\"\nzortst { }\n");
     auto run = zorRun({"--junit", "report.xml", "--load", ZOR_TEST_MODULE, oddName,
-                       write("broken.txt", broken), "missing.txt"});
+                       write("broken.txt", broken), "missing.txt", "none.txt", "nodir.txt"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(xmllint("--noout"), "");
+    EXPECT_TRUE(run.err.ends_with(
+        "none.txt: no output file: the script names no output file\n"
+        "nodir.txt: no output file nodir/out.txt: directory nodir does not exist\n"))
+        << run.err;
+    EXPECT_NE(run.out.find("zortst 0 (none.txt:1): FAIL (no output file)\n"), std::string::npos);
 
     const std::string suite = "//testsuite[1]", cases = suite + "/testcase";
     EXPECT_EQ(query("concat(" + suite + "/@name, '|', " + suite + "/@tests, ' ', " + suite +
@@ -97,7 +109,7 @@ TEST_F(ZorRunReportTest, KnownScriptsGiveValidXmlWithTheirRecordsFailuresAndErro
                     cases + "[1]/failure), '|', " + cases + "[3]/@name, '|', " + cases +
                     "[1]/@file, ':', " + cases + "[1]/@line, ' ', " + cases +
                     "[4]/@line, '|', count(//testcase[@time >= 0]))"),
-              oddName + "|zortst 20|0|nosuch 91|" + oddName + ":2 5|8");
+              oddName + "|zortst 20|0|nosuch 91|" + oddName + ":2 5|12");
     // Each failure carries its test's report block, a huge one cut with a note
     // (XML parsers read each CR LF of the block as one LF).
     EXPECT_EQ(query("string(" + cases + "[2]/failure)"),
@@ -117,21 +129,9 @@ TEST_F(ZorRunReportTest, KnownScriptsGiveValidXmlWithTheirRecordsFailuresAndErro
               "//testsuite[2]/testcase[2]/error, '|', //testsuite[3]/testcase/error/@message)"),
         "2 1|parse error in line 3 ( }... )|broken.txt:3:14: parse error in line 3 ( }... )\n"
         "line 3, position 56|cannot open script: No such file or directory");
-}
-
-TEST_F(ZorRunReportTest, FilesThatCannotBeWrittenAreErrors) {
-    // Without an output file the library makes no comparison, and says so.
-    write("none.txt", "zortst { a = 1 }\n");
-    auto run = zorRun({"--junit", "report.xml", "none.txt",
-                       write("nodir.txt", "resultfile \"nodir/out.txt\"\nzortst { }\n")});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err,
-              "none.txt: no output file: the script names no output file\n"
-              "nodir.txt: no output file nodir/out.txt: directory nodir does not exist\n");
-    EXPECT_NE(run.out.find("zortst 0 (none.txt:1): FAIL (no output file)\n"), std::string::npos);
-    EXPECT_EQ(query("string(//testsuite[2]/testcase[1]/failure)"),
-              "no comparison was made: the output file 'nodir/out.txt' could not be opened");
-    EXPECT_EQ(query("string(//testsuite[2]/testcase[2]/error/@message)"),
+    EXPECT_EQ(query("concat(//testsuite[5]/testcase[1]/failure, '|', "
+                    "//testsuite[5]/testcase[2]/error/@message)"),
+              "no comparison was made: the output file 'nodir/out.txt' could not be opened|"
               "no output file nodir/out.txt: directory nodir does not exist");
 }
 

@@ -28,15 +28,24 @@ protected:
 };
 
 // Unselected tests leave no report block; the statements around them still run.
-TEST_F(ZorRunSelectTest, PatternsSelectByGlobAndByTheLineATestStartsOn) {
+// After the first failure of -x no test runs and no report is written, and the
+// scripts after it do not run; the statements after it still do. --list runs
+// nothing and touches no file.
+TEST_F(ZorRunSelectTest, PatternsExitFirstAndListSelectTheTestsThatRun) {
     write("s.txt", script);
     write("other.txt", other);
+    write("broken.txt", "zortst { a = 1 }\nzortst { a = }\n");
     const struct {
         std::vector<std::string> args;
         std::string out;
         int status;
         std::string err = "";
     } cases[] = {
+        {{"--list", "s.txt", "broken.txt"},
+         "s.txt:2: zortst 20\ns.txt:3: loginA 51\ns.txt:4: zortst 67\nbroken.txt:1: zortst 0\n",
+         2,
+         "broken.txt:2:14: parse error in line 2 ( }... )\n"},
+        {{"--list", "-k", "zortst", "s.txt"}, "s.txt:2: zortst 20\ns.txt:4: zortst 67\n", 0},
         {{"-k", "s.txt:4", "s.txt"}, "== s.txt\n" + third + summary(0, 1), 1},
         {{"-k", "./s.txt:2", "-k", "login*", "--no-fork", "s.txt"},
          "== s.txt\n" + first + login + summary(1, 1),
@@ -53,19 +62,27 @@ TEST_F(ZorRunSelectTest, PatternsSelectByGlobAndByTheLineATestStartsOn) {
          "== s.txt\n" + summary(0, 0),
          2,
          "s.txt: the filter 'zortst 9999' selects no test\n"},
+        {{"-x", "s.txt", "other.txt"}, "== s.txt\n" + first + login + summary(1, 1), 1},
     };
     for (const auto& [args, out, status, err] : cases) {
         SCOPED_TRACE(args[1]);
         write("gone.txt", "");
         std::filesystem::remove(dir.file("out.txt"));
+        std::filesystem::remove(dir.file("other_out.txt"));
         const auto run = zorRun(args);
         EXPECT_EQ(run.out, out);
         EXPECT_EQ(run.err, err);
         EXPECT_EQ(run.status, status);
         // The library's own filter runs the selected test alone.
-        EXPECT_EQ(std::filesystem::exists(dir.file("gone.txt")), args[0] == "--filter");
+        EXPECT_EQ(std::filesystem::exists(dir.file("gone.txt")),
+                  args[0] == "--filter" || args[0] == "--list");
+        EXPECT_EQ(std::filesystem::exists(dir.file(".zorrun")), args[0] != "--list");
         EXPECT_EQ(read("out.txt").find("loginA") != std::string::npos,
                   out.find(login) != std::string::npos);
+        EXPECT_EQ(read("out.txt").find("a == 3") != std::string::npos,
+                  out.find(third) != std::string::npos);
+        EXPECT_EQ(read("other_out.txt").find("b == 1") != std::string::npos,
+                  out.find(otherPassed) != std::string::npos);
     }
 }
 
@@ -79,23 +96,6 @@ TEST_F(ZorRunSelectTest, CrashNamesTheSelectedRecord) {
         EXPECT_EQ(run.err, "crash.txt: test function crashed: SIGSEGV in crash " +
                                std::string(named) + "\n");
     }
-}
-
-TEST_F(ZorRunSelectTest, ListRunsNothingAndTouchesNoFile) {
-    write("s.txt", script);
-    write("gone.txt", "still here");
-    write("out.txt", "former report");
-    write("broken.txt", "zortst { a = 1 }\nzortst { a = }\n");
-    const auto run = zorRun({"--list", "s.txt", "broken.txt"});
-    EXPECT_EQ(
-        run.out,
-        "s.txt:2: zortst 20\ns.txt:3: loginA 51\ns.txt:4: zortst 67\nbroken.txt:1: zortst 0\n");
-    EXPECT_EQ(run.err, "broken.txt:2:14: parse error in line 2 ( }... )\n");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(zorRun({"--list", "-k", "zortst", "s.txt"}).out,
-              "s.txt:2: zortst 20\ns.txt:4: zortst 67\n");
-    EXPECT_EQ(read("gone.txt") + "|" + read("out.txt"), "still here|former report");
-    EXPECT_FALSE(std::filesystem::exists(dir.file(".zorrun")));
 }
 
 TEST_F(ZorRunSelectTest, LastFailedAndRerunFailedRunAgainWhatFailed) {
@@ -129,18 +129,6 @@ TEST_F(ZorRunSelectTest, LastFailedAndRerunFailedRunAgainWhatFailed) {
     write("broken.txt", "zortst { a = }\n");
     EXPECT_EQ(zorRun({"broken.txt"}).status, 2);
     EXPECT_EQ(read(".zorrun/lastfailed"), kept + "broken.txt\t\ns.txt\tloginA 51\n");
-}
-
-// After the first failure no test runs and no report is written, and the
-// scripts after it do not run.
-TEST_F(ZorRunSelectTest, ExitFirstStopsAtTheFirstFailure) {
-    write("s.txt", script);
-    write("other.txt", other);
-    auto run = zorRun({"-x", "s.txt", "other.txt"});
-    EXPECT_EQ(run.out, "== s.txt\n" + first + login + summary(1, 1));
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(read("out.txt").find("zortst\r\n", 10), std::string::npos) << read("out.txt");
-    EXPECT_FALSE(std::filesystem::exists(dir.file("other_out.txt")));
 }
 
 }  // namespace
