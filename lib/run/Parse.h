@@ -10,6 +10,8 @@
 
 #include "FixedText.h"
 #include "ZorExport.h"
+#include "output/Comparison.h"
+#include "script/ScriptOutline.h"
 
 class AdaptIO;
 class DataMap;
@@ -42,6 +44,16 @@ public:
     using TestSelector = int (*)(const char* name, int position);
     static void setTestSelector(TestSelector selector);
     static TestSelector getTestSelector();
+    // Hosts that report verdicts hear every comparison verData and closeLoop
+    // make as one value, the one the report block was written from. The
+    // observer only listens; a null observer removes it.
+    using ComparisonObserver = void (*)(const Comparison& comparison);
+    static void setComparisonObserver(ComparisonObserver observer);
+
+    // Reads a script without running it (see ScriptOutline): 0, the line of
+    // the first error, -1 while a run is busy or for a null argument, -2 when
+    // the script cannot be opened.
+    static int outlineScript(const char* scriptFile, ScriptOutline& outline);
 
     // The library's one shared file object.
     static AdaptIO& getIO();

@@ -1,0 +1,45 @@
+// What a script holds, read with the library's own scanner and parser and
+// without running anything: no callback, no test function, no file created,
+// written or deleted. Programs that need facts about a script (its tests,
+// where they stand, which files it writes) ask for its outline instead of
+// reading the language themselves.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct OutlineFile {
+    enum Kind { resultFile = 0, deleteFile = 1 };
+    Kind kind = resultFile;
+    // The name as the script spells it; "" when it is computed at run time
+    // (built from variables in parentheses).
+    std::string name;
+    bool computed = false;
+    int line = 0;  // the statement's line, from 1
+};
+
+struct OutlineRecord {
+    enum Kind { test = 0, global = 1, externTest = 2 };
+    Kind kind = test;
+    std::string name;   // "" for a global-variable record
+    int position = -1;  // as a filter names the test (a global record: its "{")
+    int line = 0;       // where the name stands (a global record: its "{"), from 1
+    int column = 0;     // from 1, in bytes
+    // Index into ScriptOutline::files of the resultfile statement in force
+    // when the record ends; -1 before any.
+    int outFile = -1;
+};
+
+struct ScriptOutline {
+    // Every record up to the first error, in the script's order.
+    std::vector<OutlineRecord> records;
+    // The resultfile and deletefile statements, in the script's order.
+    std::vector<OutlineFile> files;
+    // The first error, as a run reports it: its line (0 when none), its
+    // position and column of the offending token, and the library's text
+    // ("parse error in line 4 ( }... )\n"). Records after it are not reached.
+    int errorLine = 0;
+    int errorPos = 0;
+    int errorColumn = 0;
+    std::string errorText;
+};
