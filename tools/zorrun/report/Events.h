@@ -65,6 +65,9 @@ struct TestsNotRun {
     std::string script;
     int count = 0;
     std::string why;  // "after the crash", "after the time-out", "after -x"
+    // "NAME POSITION" of each, in the script's order, where the outline
+    // tells them; may be empty.
+    std::vector<std::string> tests;
 };
 
 struct ScriptEnd {
