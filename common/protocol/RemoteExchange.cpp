@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "protocol/VerdictCodec.h"
+
 namespace remote {
 
 namespace {
@@ -40,6 +42,9 @@ private:
     void receiveOutFile();
     bool receiveFileBytes(int length);
     bool receiveBlocks();
+    bool receiveVerdictBlock(const display::BlockBuffer& start, int kept, int length);
+    bool takeVerdicts();
+    bool overrun();
     void receiveError();
     void broken();
     ExchangeReply brokenOff();
@@ -49,6 +54,8 @@ private:
     display::DisplayList& display;
     ReplyFiles& files;
     ExchangeReply reply;
+    bool wantVerdicts = false;
+    VerdictReader verdicts;
     bool fileAnnounced = false;
     bool fileCreated = false;
     bool fileWhole = false;
@@ -59,6 +66,7 @@ ExchangeReply Exchange::run(const ExchangeRequest& request) {
         reply.errText = scriptTooLongText;
         return reply;
     }
+    wantVerdicts = request.wantVerdicts;
     if (!sendRequest(request)) return brokenOff();
     awaitReply(request);
     if (!receiveOutName(request.inputName)) return brokenOff();
@@ -69,11 +77,11 @@ ExchangeReply Exchange::run(const ExchangeRequest& request) {
     return reply;
 }
 
-// The leading number 0 is not counted: only what follows it must go out whole.
+// The leading number is not counted: only what follows it must go out whole.
 bool Exchange::sendRequest(const ExchangeRequest& request) {
     CorkScope corked(socket);
     std::size_t sent = socket.sendWord(execWord);
-    socket.sendNumber(0);
+    socket.sendNumber(request.wantVerdicts ? verdictsWish : 0);
     sent += socket.sendNumber(request.traceDepth);
     sent += socket.sendString(request.traceRoot);
     sent += socket.sendString(request.inputName);
@@ -138,8 +146,8 @@ bool Exchange::receiveFileBytes(int length) {
 
 // A block is decoded from its first bytes that fit the buffer; one that did
 // not arrive whole, or of which nothing decodes, ends the blocks. False when
-// the blocks went beyond the limits: the connection is closed then, since
-// the rest of the reply is not waited for.
+// the blocks went beyond the limits, or their verdicts were not sound: the
+// connection is closed then, since the rest of the reply is not waited for.
 bool Exchange::receiveBlocks() {
     display::BlockBuffer block{};
     int length = 0;
@@ -147,16 +155,45 @@ bool Exchange::receiveBlocks() {
     long bytes = 0;
     while (socket.receiveNumber(length) && length > 0) {
         bytes += length;
-        if (++blocks > maxDisplayBlocks || bytes > maxDisplayBytes) {
-            socket.close();
-            broken();
-            return false;
-        }
+        if (++blocks > maxDisplayBlocks || bytes > maxDisplayBytes) return overrun();
         const int kept = std::min(length, display::blockSize);
-        const bool whole = socket.receive(block.data(), kept) && socket.skip(length - kept);
+        // The tag comes first, so that a verdict block beyond its bound is
+        // refused before its bytes are waited for.
+        const int head = wantVerdicts ? std::min(kept, static_cast<int>(verdictTag.size())) : kept;
+        bool whole = socket.receive(block.data(), head);
+        if (whole && isVerdictBlock(std::string_view(block.data(), head))) {
+            if (!receiveVerdictBlock(block, head, length)) return overrun();
+            continue;
+        }
+        whole =
+            whole && socket.receive(block.data() + head, kept - head) && socket.skip(length - kept);
         if (display.decodeBlock(block, whole ? kept : 0) <= 0) break;
     }
+    return !wantVerdicts || takeVerdicts();
+}
+
+bool Exchange::receiveVerdictBlock(const display::BlockBuffer& start, int kept, int length) {
+    const auto size = static_cast<std::size_t>(length);
+    if (size - verdictTag.size() > maxVerdictBlockBytes) return false;
+    std::string bytes(start.data(), static_cast<std::size_t>(kept));
+    bytes.resize(size);
+    return socket.receive(bytes.data() + kept, size - kept) && verdicts.take(bytes);
+}
+
+// Verdicts that began must have come to their end.
+bool Exchange::takeVerdicts() {
+    if (!verdicts.sawAny()) return true;
+    if (!verdicts.ended()) return overrun();
+    reply.verdictsSent = true;
+    reply.verdicts = std::move(verdicts.getVerdicts());
+    reply.runEnd = verdicts.getEnd();
     return true;
+}
+
+bool Exchange::overrun() {
+    socket.close();
+    broken();
+    return false;
 }
 
 void Exchange::receiveError() {

@@ -2,13 +2,14 @@
 // the reply that brings back the output file, the display blocks of the
 // device's screen and the error state.
 //
-// client to server: "TSTEXEC", a number 0, the trace depth, the trace root,
+// client to server: "TSTEXEC", a number 0 (1 asks for verdicts), the trace depth, the trace root,
 //   the input file name, the script as counted bytes (n = 0: the server runs
 //   the copy it keeps), the filter;
 // server to client: the output file name, the output file as counted bytes,
 //   display blocks as counted bytes up to one of length 0 or less, the error
 //   line, the error position and, when both line and length are above 0, the
-//   error text;
+//   error text; a server that gives verdicts, when asked, sends them first
+//   among the display blocks (protocol/VerdictCodec.h);
 // client to server: "TSTSTOP".
 #pragma once
 
@@ -16,8 +17,10 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "display/DisplayList.h"
+#include "protocol/RemoteVerdicts.h"
 #include "protocol/ReplyFiles.h"
 #include "protocol/WireFields.h"
 #include "protocol/WireSocket.h"
@@ -53,6 +56,8 @@ struct ExchangeRequest {
     // False sends n = 0: the server runs the script it kept from before.
     bool sendScript = true;
     std::string filter;
+    // Sends 1 for 0: a server that gives verdicts adds them to the reply.
+    bool wantVerdicts = false;
     // Called once when no reply has come slowReplyMs after the request went out.
     std::function<void()> slowReplyNotice;
 };
@@ -78,6 +83,14 @@ struct ExchangeReply {
     // ends as a broken server (errLine 1, brokenServerText). A script too
     // long to send is refused before anything goes out.
     bool finished = false;
+    // Only when verdicts were asked for: true when the server sent them
+    // whole, with their end; false when it sent none, as a server does that
+    // gives none. Verdict blocks that are malformed, beyond their bound, or
+    // without their end make the exchange broken, as display data beyond the
+    // limits does, and leave this false.
+    bool verdictsSent = false;
+    std::vector<RemoteVerdict> verdicts;
+    RemoteRunEnd runEnd;
 };
 
 // Runs one exchange on the connection. Display blocks are decoded into the

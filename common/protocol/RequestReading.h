@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "protocol/RemoteVerdicts.h"
 #include "protocol/WireSocket.h"
 
 namespace remote {
@@ -22,7 +23,8 @@ public:
 };
 
 struct ServerRequest {
-    // The number field before the trace depth: reserved, sent as 0, not used.
+    // The number field before the trace depth: verdictsWish asks for the
+    // run's verdicts; any other value for none, as before there were any.
     int reserved = 0;
     int traceDepth = 0;
     std::string traceRoot;
@@ -34,6 +36,8 @@ struct ServerRequest {
     // Why a script that came is not stored; the exchange then runs nothing.
     std::string storeError;
     std::string filter;
+
+    bool wantsVerdicts() const { return reserved == verdictsWish; }
 };
 
 // Reads the request and hands a sent script to the receiver. False when the
