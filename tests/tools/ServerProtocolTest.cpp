@@ -3,7 +3,10 @@
 
 #include "AllowList.h"
 #include "DevicePanel.h"
+#include "ScriptLines.h"
 #include "WorkerMessage.h"
+#include "WorkerStream.h"
+#include "protocol/VerdictCodec.h"
 
 // The worker's message is the one thing the server takes from a worker: it
 // comes back whole, and anything cut, padded or out of bounds counts as none.
@@ -81,4 +84,51 @@ TEST(AllowListTest, RangesAdmitTheirPeersAndMalformedOnesAreRefused) {
         EXPECT_FALSE(zorserver::parseAddressRange(text, range, reason)) << text;
         EXPECT_FALSE(reason.empty()) << text;
     }
+}
+
+// Frames are taken as they arrive, split anywhere; a verdict that does not
+// read back, or bytes that start no frame, spoil the stream.
+TEST(ServerProtocolTest, AWorkerStreamTakesSoundFramesOnly) {
+    remote::RemoteVerdict started;
+    started.name = "crash";
+    started.position = 40;
+    started.outcome = remote::VerdictOutcome::error;
+    remote::RemoteVerdict judged = started;
+    judged.name = "zortst";
+    const std::string result = zorserver::encodeWorkerResult({});
+    const std::string frames =
+        zorserver::encodeFrame(zorserver::FrameKind::judged, remote::encodeVerdict(judged)) +
+        zorserver::encodeFrame(zorserver::FrameKind::started, remote::encodeVerdict(started));
+    zorserver::WorkerStream stream;
+    for (const char byte : frames + result) stream.feed(std::string_view(&byte, 1));
+    EXPECT_EQ(stream.state(), zorserver::WorkerStream::State::done);
+    EXPECT_EQ(stream.result(), result);
+    ASSERT_EQ(stream.judged().size(), 1U);
+    EXPECT_EQ(stream.judged()[0].name, "zortst");
+    ASSERT_TRUE(stream.running());
+    EXPECT_EQ(stream.running()->name, "crash");
+
+    const std::string bad[] = {
+        zorserver::encodeFrame(zorserver::FrameKind::judged, "{\"name\":1}"),
+        zorserver::encodeFrame(zorserver::FrameKind::runEnd, "[]"),
+        "ZORQ" + frames.substr(4),
+        frames + result + "x",
+        frames.substr(0, 4) + std::string(4, '\xff'),
+    };
+    for (const std::string& bytes : bad) {
+        zorserver::WorkerStream spoiled;
+        EXPECT_EQ(spoiled.feed(bytes), zorserver::WorkerStream::State::damaged) << bytes;
+    }
+}
+
+// Positions count the bytes without line feeds; a look-up behind the last
+// one starts again from the top.
+TEST(ServerProtocolTest, ScriptLinesFollowPositionsBothWays) {
+    zorserver::ScriptLines lines("ab\r\n\ncd\nef");
+    EXPECT_EQ(lines.lineOf(4), 3);  // "ab\r" and "c" come before "d"
+    EXPECT_EQ(lines.lineOf(5), 4);
+    EXPECT_EQ(lines.lineOf(0), 1);
+    EXPECT_EQ(lines.lineOf(3), 3);
+    EXPECT_EQ(lines.lineOf(7), 0);
+    EXPECT_EQ(lines.lineOf(-1), 0);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FolderAccess.h"
+#include "protocol/VerdictCodec.h"
 #include "protocol/WireFields.h"
 
 namespace zorserver {
@@ -17,6 +18,15 @@ namespace {
 
 // The server is not bound to the client's 500-byte chunks.
 constexpr std::size_t chunkSize = 64 * 1024;
+
+bool sendBlocks(remote::WireSocket& client, const std::vector<std::string>& blocks) {
+    for (const std::string& block : blocks) {
+        if (client.sendNumber(static_cast<int>(block.size())) != remote::fieldSize ||
+            client.send(block.data(), block.size()) != block.size())
+            return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -82,12 +92,10 @@ bool sendReply(remote::WireSocket& client, const ServerReply& reply, ReplyFile& 
                : client.sendNumber(0) != remote::fieldSize) ||
         !file.send(client, fileBytes))
         return false;
-    for (const std::string& block : reply.blocks) {
-        if (client.sendNumber(static_cast<int>(block.size())) != remote::fieldSize ||
-            client.send(block.data(), block.size()) != block.size())
-            return false;
-    }
-    if (client.sendNumber(0) != remote::fieldSize ||
+    if (reply.verdictsWanted &&
+        !sendBlocks(client, remote::verdictBlocks(reply.verdicts, reply.runEnd)))
+        return false;
+    if (!sendBlocks(client, reply.blocks) || client.sendNumber(0) != remote::fieldSize ||
         client.sendNumber(reply.errLine) != remote::fieldSize ||
         client.sendNumber(reply.errPos) != remote::fieldSize)
         return false;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/RemoteVerdicts.h"
 #include "protocol/WireSocket.h"
 
 namespace zorserver {
@@ -19,6 +20,11 @@ struct ServerReply {
     int errLine = 0;
     int errPos = 0;
     std::string errText;
+    // Asked for by the client: they go before the display blocks, so that a
+    // display block that does not decode cannot hide them.
+    bool verdictsWanted = false;
+    std::vector<remote::RemoteVerdict> verdicts;
+    remote::RemoteRunEnd runEnd;
 };
 
 // An error of the server's own, on line 1, unless the run had an error of its

@@ -76,6 +76,8 @@ RunOutcome runRequest(const remote::ServerRequest& request) {
     outcome.reply.errLine = Parse::getErrLine();
     outcome.reply.errPos = Parse::getErrPos();
     outcome.reply.errText = Parse::getErrString();
+    outcome.end = {
+        true, outcome.code, outcome.reply.errLine, outcome.reply.errPos, outcome.reply.errText, 0};
     if (!refusedName.empty())
         setServerError(outcome.reply, "file outside the server's folder: " + refusedName);
     if (!writeFailure.empty()) setServerError(outcome.reply, writeFailure);

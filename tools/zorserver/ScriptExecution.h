@@ -10,6 +10,8 @@ namespace zorserver {
 struct RunOutcome {
     int code = 0;  // parseLoop's result
     ServerReply reply;
+    // The library's own end of the run, before the server's errors.
+    remote::RemoteRunEnd end;
 };
 
 // From now on the library opens, creates and deletes files for the process

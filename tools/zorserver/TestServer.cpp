@@ -43,8 +43,9 @@ std::string describe(const remote::ServerRequest& request, const ServerReply& re
 
 // A script that could not be stored runs not at all: neither in part nor as
 // the copy kept from before.
-ServerReply unstoredRun(const std::string& reason) {
+ServerReply unstoredRun(const std::string& reason, bool verdictsWanted) {
     ServerReply reply;
+    reply.verdictsWanted = verdictsWanted;
     setServerError(reply, reason);
     reply.blocks = displayBlocks(device().picture());
     return reply;
@@ -117,8 +118,9 @@ bool TestServer::serveExchange(remote::WireSocket& client) {
     }
     const Clock::time_point start = Clock::now();
     const WorkerSettings settings{folderFd, maxMemory, runTimeout, {client.descriptor(), listenFd}};
-    ServerReply reply = request.storeError.empty() ? runInWorker(request, settings)
-                                                   : unstoredRun(request.storeError);
+    ServerReply reply = request.storeError.empty()
+                            ? runInWorker(request, settings)
+                            : unstoredRun(request.storeError, request.wantsVerdicts());
     const Clock::duration runTime = Clock::now() - start;
     ReplyFile file(folderFd, reply.outFile);
     admitReplyFile(reply, file, maxSendBytes);

@@ -17,9 +17,12 @@
 #include "DeviceFunctions.h"
 #include "Sandbox.h"
 #include "ScriptExecution.h"
+#include "VerdictRecorder.h"
 #include "WorkerMessage.h"
+#include "WorkerStream.h"
 #include "ZorLib.h"
 #include "host/PosixFiles.h"
+#include "protocol/VerdictCodec.h"
 
 namespace zorserver {
 
@@ -48,7 +51,9 @@ void enterWorker(const WorkerSettings& settings, pid_t server) {
 [[noreturn]] void runWorker(const remote::ServerRequest& request, const WorkerSettings& settings,
                             pid_t server, int resultFd) {
     enterWorker(settings, server);
+    if (request.wantsVerdicts()) reportVerdicts(resultFd, settings.folderFd, request.scriptFile);
     const RunOutcome outcome = runRequest(request);
+    if (request.wantsVerdicts()) reportRunEnd(outcome.end);
     WorkerResult result;
     result.outFile = outcome.reply.outFile;
     result.errLine = outcome.reply.errLine;
@@ -80,12 +85,12 @@ public:
     Waiter(const Waiter&) = delete;
     Waiter& operator=(const Waiter&) = delete;
 
-    bool wait(std::string& message);
+    bool wait(WorkerStream& stream);
 
 private:
     int pollTimeout() const;
     // False once nothing more is to come through the pipe.
-    bool take(std::string& message);
+    bool take(WorkerStream& stream);
 
     pid_t pid;
     int pipeFd;
@@ -99,23 +104,25 @@ int Waiter::pollTimeout() const {
     return static_cast<int>(std::max<long long>(0, left.count()));
 }
 
-bool Waiter::take(std::string& message) {
+// A worker whose frames are not sound is ended: left writing into a pipe
+// that nobody reads, it would hold the server until the run's time-out.
+bool Waiter::take(WorkerStream& stream) {
     char chunk[4096];
     for (;;) {
         const ssize_t got = read(pipeFd, chunk, sizeof chunk);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0 && errno == EAGAIN) return true;
         if (got <= 0) return false;
-        message.append(chunk, static_cast<std::size_t>(got));
-        const std::size_t whole = announcedLength(message);
-        if (message.size() > maxWorkerMessage || (whole > 0 && message.size() >= whole))
-            return false;
+        const WorkerStream::State state =
+            stream.feed(std::string_view(chunk, static_cast<std::size_t>(got)));
+        if (state == WorkerStream::State::damaged) kill(pid, SIGKILL);
+        if (state != WorkerStream::State::reading) return false;
     }
 }
 
 // The worker may leave children that hold the pipe open: its own end, seen
 // through the process descriptor, ends the reading as well.
-bool Waiter::wait(std::string& message) {
+bool Waiter::wait(WorkerStream& stream) {
     bool reading = true;
     bool running = true;
     while (reading || running) {
@@ -126,10 +133,10 @@ bool Waiter::wait(std::string& message) {
         const int ready = poll(watched, 2, pollTimeout());
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) return false;
-        if (watched[0].revents != 0) reading = take(message);
+        if (watched[0].revents != 0) reading = take(stream);
         if (watched[1].revents != 0) {
             running = false;
-            if (reading) take(message);
+            if (reading) take(stream);
             reading = false;
         }
     }
@@ -173,20 +180,45 @@ int collect(pid_t worker, bool inTime) {
     return status;
 }
 
-ServerReply superviseWorker(pid_t worker, int resultFd, const WorkerSettings& settings) {
-    std::string message;
-    Waiter waiter(worker, resultFd, settings.runTimeout);
-    const bool inTime = waiter.wait(message);
-    const int status = collect(worker, inTime);
-    close(resultFd);
-    if (!inTime)
-        return failedRun("run timed out after " + std::to_string(settings.runTimeout) + " s");
+ServerReply endedRun(const WorkerStream& stream, int status, bool inTime, int runTimeout) {
+    if (!inTime) return failedRun("run timed out after " + std::to_string(runTimeout) + " s");
+    if (stream.state() == WorkerStream::State::damaged)
+        return failedRun("the worker sent a damaged result");
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
-        if (const std::optional<WorkerResult> result = decodeWorkerResult(message))
+        if (const std::optional<WorkerResult> result = decodeWorkerResult(stream.result()))
             return replyOf(*result);
-        if (!message.empty()) return failedRun("the worker sent a damaged result");
+        if (!stream.result().empty()) return failedRun("the worker sent a damaged result");
     }
     return failedRun(endOfWorker(status));
+}
+
+// A run that never returned leaves the test that was running as an error,
+// with what ended it.
+void addVerdicts(ServerReply& reply, WorkerStream& stream) {
+    reply.verdictsWanted = true;
+    reply.verdicts = std::move(stream.judged());
+    reply.runEnd = stream.runEnd().value_or(remote::RemoteRunEnd{});
+    reply.runEnd.dropped = stream.dropped();
+    if (reply.runEnd.returned || !stream.running()) return;
+    remote::RemoteVerdict crashed = *stream.running();
+    crashed.outcome = remote::VerdictOutcome::error;
+    crashed.reason = reply.errText;
+    crashed.seconds =
+        std::chrono::duration<double>(WorkerStream::Clock::now() - stream.runningSince()).count();
+    remote::boundVerdict(crashed);
+    reply.verdicts.push_back(std::move(crashed));
+}
+
+ServerReply superviseWorker(pid_t worker, int resultFd, const WorkerSettings& settings,
+                            bool verdicts) {
+    WorkerStream stream;
+    Waiter waiter(worker, resultFd, settings.runTimeout);
+    const bool inTime = waiter.wait(stream);
+    const int status = collect(worker, inTime);
+    close(resultFd);
+    ServerReply reply = endedRun(stream, status, inTime, settings.runTimeout);
+    if (verdicts) addVerdicts(reply, stream);
+    return reply;
 }
 
 ServerReply workerReply(const remote::ServerRequest& request, const WorkerSettings& settings) {
@@ -209,13 +241,16 @@ ServerReply workerReply(const remote::ServerRequest& request, const WorkerSettin
     }
     setpgid(worker, worker);
     fcntl(ends[0], F_SETFL, O_NONBLOCK);
-    return superviseWorker(worker, ends[0], settings);
+    return superviseWorker(worker, ends[0], settings, request.wantsVerdicts());
 }
 
 }  // namespace
 
 ServerReply runInWorker(const remote::ServerRequest& request, const WorkerSettings& settings) {
     ServerReply reply = workerReply(request, settings);
+    // Even a worker that could not start answers with its (empty) verdicts:
+    // the client must not take this server for one that gives none.
+    reply.verdictsWanted = request.wantsVerdicts();
     reply.blocks = displayBlocks(device().picture());
     return reply;
 }

@@ -7,10 +7,11 @@ namespace zorserver {
 
 namespace {
 
-// "ZORW", then the whole length, both in the host's byte order: the two ends
-// are one program on one machine.
-constexpr std::string_view magic = "ZORW";
-constexpr std::size_t headerSize = magic.size() + sizeof(std::uint32_t);
+// The magic word, then the whole length, both in the host's byte order: the
+// two ends are one program on one machine.
+constexpr std::string_view magics[] = {"ZORS", "ZORV", "ZORE", "ZORW"};
+constexpr std::string_view magic = magics[static_cast<int>(FrameKind::result)];
+constexpr std::size_t headerSize = frameHeaderSize;
 
 void putWord(std::string& out, std::uint32_t word) {
     out.append(reinterpret_cast<const char*>(&word), sizeof word);
@@ -53,6 +54,26 @@ private:
 
 }  // namespace
 
+std::string encodeFrame(FrameKind kind, std::string_view body) {
+    std::string frame(magics[static_cast<int>(kind)]);
+    putWord(frame, static_cast<std::uint32_t>(headerSize + body.size()));
+    frame.append(body);
+    return frame;
+}
+
+bool frameHeader(std::string_view bytes, FrameKind& kind, std::size_t& length) {
+    if (bytes.size() < headerSize) return false;
+    for (int index = 0; index < 4; ++index) {
+        if (bytes.substr(0, magic.size()) != magics[index]) continue;
+        std::uint32_t word = 0;
+        std::memcpy(&word, bytes.data() + magic.size(), sizeof word);
+        kind = static_cast<FrameKind>(index);
+        length = word;
+        return true;
+    }
+    return false;
+}
+
 std::string encodeWorkerResult(const WorkerResult& result) {
     std::string body;
     putWord(body, static_cast<std::uint32_t>(result.errLine));
@@ -62,10 +83,10 @@ std::string encodeWorkerResult(const WorkerResult& result) {
     putText(body, result.errText, maxErrorText);
     putText(body, result.device.line, maxDeviceText);
     putText(body, result.device.lastEvent, maxDeviceText);
-    std::string message(magic);
-    putWord(message, static_cast<std::uint32_t>(headerSize + body.size()));
-    return message + body;
+    return encodeFrame(FrameKind::result, body);
 }
+
+namespace {
 
 std::size_t announcedLength(std::string_view bytes) {
     std::uint32_t length = 0;
@@ -73,6 +94,8 @@ std::size_t announcedLength(std::string_view bytes) {
     std::memcpy(&length, bytes.data() + magic.size(), sizeof length);
     return length;
 }
+
+}  // namespace
 
 std::optional<WorkerResult> decodeWorkerResult(std::string_view message) {
     const std::size_t whole = announcedLength(message);

@@ -1,7 +1,8 @@
 // The one message a worker sends back after its run: the reply's fields and
 // the device's state. The server trusts nothing else from a worker, and this
 // only once it is checked: a message that is cut, padded or out of its
-// bounds counts as none.
+// bounds counts as none. A worker asked for verdicts sends frames before it
+// (WorkerStream.h), checked as strictly.
 #pragma once
 
 #include <cstddef>
@@ -28,11 +29,19 @@ constexpr std::size_t maxDeviceText = 1024;
 // No valid message is longer.
 constexpr std::size_t maxWorkerMessage = 64 + maxOutFileName + maxErrorText + 2 * maxDeviceText;
 
-std::string encodeWorkerResult(const WorkerResult& result);
+// The frames a worker sends, each a magic word and its whole length: "ZORS"
+// as a test starts, "ZORV" as the library judges it and "ZORE" when the run
+// returns, each with one JSON text (protocol/VerdictCodec.h); "ZORW", its
+// result, comes last.
+enum class FrameKind { started, judged, runEnd, result };
+constexpr std::size_t frameHeaderSize = 8;
 
-// The whole length that a message starting with these bytes announces, once
-// its header is in; 0 before that or for a header that is not a message's.
-std::size_t announcedLength(std::string_view bytes);
+std::string encodeFrame(FrameKind kind, std::string_view body);
+// The kind and whole length of the frame these bytes start with, once its
+// header is in; false before that or for a header that is no frame's.
+bool frameHeader(std::string_view bytes, FrameKind& kind, std::size_t& length);
+
+std::string encodeWorkerResult(const WorkerResult& result);
 
 std::optional<WorkerResult> decodeWorkerResult(std::string_view message);
 

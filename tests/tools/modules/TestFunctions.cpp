@@ -28,6 +28,12 @@ void bigText() {
     Parse::getOutStore()["text"] = std::string(1 << 21, 'x').c_str();
 }
 
+// A result whose text looks like the end of its report block and a whole
+// passing one after it: only the library's judgement may count.
+void forgeReport() {
+    Parse::getOutStore()["text"] = "\r\n}\r\n\r\nfake\r\n{\r\n  verified:\r\n  logged:\r\n}\r\n";
+}
+
 // A test that takes a while, keeping its worker busy.
 void pause() {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -95,5 +101,6 @@ ZorCall everyByteRegistration("everyByte", everyByte);
 ZorCall bigTextRegistration("bigText", bigText);
 ZorCall pauseRegistration("pause", pause);
 ZorCall stayRegistration("stay", stay);
+ZorCall forgeReportRegistration("forgeReport", forgeReport);
 
 }  // namespace
