@@ -1,6 +1,7 @@
 #include "script/FileNames.h"
 
 #include "script/Names.h"
+#include "script/Outline.h"
 #include "script/Variables.h"
 #include "store/DataMap.h"
 #include "store/StoreCv.h"
@@ -19,6 +20,7 @@ int appendPart(ScriptText& parts, const char* suffix) {
 
 // The text of the variable named by path, or null when it is not a text.
 const char* textVariable(const ScriptText& path) {
+    if (outlining()) return computedPart;
     DataMap& variables = variableRecord();
     if (variables.getType(path.text) != textType) return nullptr;
     return variables[path.text];

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "script/Scanner.h"
 #include "script/ScriptText.h"
 
 class DataMap;
@@ -28,6 +29,10 @@ struct ParseState {
     // in-data or expected data, or the global variables.
     DataMap* targetStores = nullptr;
     std::int32_t recordPos = 0;
+    // Where the current top-level record's name stands (a global-variable
+    // record: its "{"). recordPos stays what filters and hosts have always
+    // seen, which an extern record leaves as the record before it set it.
+    TokenPlace recordPlace{};
     bool verifyMode = false;
     bool externMode = false;
 };

@@ -1,6 +1,7 @@
 #include "script/RecordBodies.h"
 
 #include "run/Parse.h"
+#include "script/Outline.h"
 #include "script/ParseState.h"
 #include "script/ScanState.h"
 
@@ -8,7 +9,8 @@ namespace zor {
 
 void openTestBody() {
     ++parseState().level;
-    scanState().markerOn = true;
+    // Markers are results, and an outline stores none.
+    scanState().markerOn = !outlining();
 }
 
 void closeTestBody() {
@@ -16,13 +18,13 @@ void closeTestBody() {
 }
 
 void targetInputStore() {
-    parseState().targetStores = Parse::getInStore();
+    parseState().targetStores = outlining() ? nullptr : Parse::getInStore();
 }
 
 void beginVerifyEntries() {
     ParseState& state = parseState();
     state.verifyMode = true;
-    state.targetStores = Parse::getVerStore();
+    state.targetStores = outlining() ? nullptr : Parse::getVerStore();
 }
 
 void endVerifyEntries() {
@@ -38,7 +40,7 @@ void closeGlobalBody() {
 }
 
 void targetGlobalVariables() {
-    parseState().targetStores = globalVars();
+    parseState().targetStores = outlining() ? nullptr : globalVars();
 }
 
 }  // namespace zor

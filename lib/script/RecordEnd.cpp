@@ -4,6 +4,7 @@
 
 #include "run/Parse.h"
 #include "script/Numbers.h"
+#include "script/Outline.h"
 #include "script/ParseState.h"
 #include "store/DataMap.h"
 #include "store/StoreCv.h"
@@ -87,6 +88,10 @@ int graftNestedRecord(const ParseState& state) {
 int endRecord() {
     const ParseState& state = parseState();
     if (state.level >= 1) return graftNestedRecord(state);
+    if (outlining()) {
+        outlineRecord(state);
+        return 0;
+    }
     if (state.levelNames[0].text[0] != '\0') return endNamedRecord(state);
     return endGlobalVariables(state);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "script/CommentBlanker.h"
+#include "script/Scanner.h"
 #include "script/ScriptText.h"
 
 class AdaptIO;
@@ -18,6 +19,8 @@ struct ScanState {
     std::int64_t charsRead = 0;
     std::int64_t charsBefore = 0;
     std::int32_t lineNo = 1;
+    // Offset of the current line's first character, for columns.
+    std::int64_t lineStart = 0;
     // The reader's block comment state and its last two characters.
     CommentBlanker reader;
     // Set by the record-body actions: line comments become line markers.
@@ -31,6 +34,13 @@ struct ScanState {
     // Where the last number token stood, for the error of its conversion.
     std::int32_t numberLine = 1;
     std::int32_t numberPos = 0;
+    // The kind of the token before the current one, where the latest
+    // "resultfile", "deletefile" or "extern" stood and where the token after
+    // it stood (an extern record's name): the parser has long passed them
+    // when the statement's action runs.
+    int previousToken = 0;
+    TokenPlace keywordPlace{};
+    TokenPlace afterKeyword{};
     // The value of the last valued token.
     ScriptText tokenValue{};
     // Set by tests only: every allocation of the scanner fails, as it would

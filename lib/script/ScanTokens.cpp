@@ -35,6 +35,18 @@ void setTokenValue(const char* text, std::size_t length) {
     value.text[length] = '\0';
 }
 
+bool isStatementKeyword(int token) {
+    return token == TOK_RESULTFILE || token == TOK_DELETEFILE || token == TOK_EXTERN;
+}
+
+int noteKeywordPlaces(int token) {
+    ScanState& scan = scanState();
+    if (isStatementKeyword(token)) scan.keywordPlace = currentPlace();
+    if (isStatementKeyword(scan.previousToken)) scan.afterKeyword = currentPlace();
+    scan.previousToken = token;
+    return token;
+}
+
 }  // namespace
 
 int nextToken() {
@@ -42,7 +54,7 @@ int nextToken() {
     scan.tokenTextEmptied = false;
     if (scan.atEnd) return TOK_YYEOF;
     try {
-        return scanNext();
+        return noteKeywordPlaces(scanNext());
     } catch (const ScanFailure&) {
         // The input ends here with an error of its own; the token handed back
         // is one that no rule accepts, so the parse stops at once. The buffer
@@ -92,6 +104,14 @@ void lineComment(const char* text) {
 void lineFeed() {
     ScanState& scan = scanState();
     if (scan.lineNo < INT32_MAX) ++scan.lineNo;
+    scan.lineStart = tokenEnd();
+}
+
+TokenPlace currentPlace() {
+    const ScanState& scan = scanState();
+    const std::int64_t column = tokenStart() - scan.lineStart + 1;
+    return {currentPos(), scan.lineNo,
+            static_cast<std::int32_t>(std::min<std::int64_t>(column, INT32_MAX))};
 }
 
 int endOfInput() {

@@ -22,6 +22,15 @@ void emptyTokenText();
 // break counted as one character.
 std::int32_t currentPos();
 
+// Where a token stands: its position, its line and its column (from 1, in
+// bytes, counted from the line's first character).
+struct TokenPlace {
+    std::int32_t position = 0;
+    std::int32_t line = 0;
+    std::int32_t column = 0;
+};
+TokenPlace currentPlace();
+
 // --- used by the rules of Scanner.l ---
 
 // Thrown by the generated scanner when its buffer cannot be had or grown;
@@ -42,8 +51,12 @@ int hexToken(const char* text, std::size_t length);
 // A line comment, with its line feed or ended by the end of the input: a line
 // marker when markers are on.
 void lineComment(const char* text);
-// A line feed outside a comment.
+// A line feed outside a block comment, the last character of the current token.
 void lineFeed();
+// Offsets in the input, in characters read, of the current token's first
+// character and of the one after its last.
+std::int64_t tokenStart();
+std::int64_t tokenEnd();
 // The end of the input: every further token is the end too. A block comment
 // still open there is an error reported where it opened, and the token handed
 // back is one that no rule accepts.

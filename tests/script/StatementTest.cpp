@@ -69,7 +69,7 @@ TEST_F(StatementTest, FilteredRunsKeepTheVariablesAndMaySelectAVariableRecord) {
 }
 
 // Running deletes files, passing over one that cannot be deleted; providing
-// deletes nothing.
+// deletes nothing, also after a run.
 TEST_F(StatementTest, ExternRecordsAndDeletionsAreForProvidersAndRunsOnly) {
     const std::string file = write("file.txt", "x");
     const std::string script = "resultfile \"/nonexistent-folder/ext.txt\"\ndeletefile \"" + file +
@@ -81,6 +81,10 @@ TEST_F(StatementTest, ExternRecordsAndDeletionsAreForProvidersAndRunsOnly) {
     run(script);
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_EQ(Parse::getErrLine(), 0);
+    write("file.txt", "x");
+    EXPECT_EQ(Parse::readLoop(dir.file("script.txt").c_str(), "ext"), 0);
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(elementsOf(Parse::getInStore()[0]), "a=1 s.b=\"t\"");
 }
 
 TEST_F(StatementTest, ParseThatStoppedInsideANestedValueLeavesNothingBehind) {
