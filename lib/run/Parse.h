@@ -115,5 +115,6 @@ private:
     static int (*dispatchHook)();
     static int32_t verifyResult;
     static VerifyObserver verifyObserver;
+    static ComparisonObserver comparisonObserver;
     static TestSelector testSelector;
 };
