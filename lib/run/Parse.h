@@ -46,7 +46,8 @@ public:
     static TestSelector getTestSelector();
     // Hosts that report verdicts hear every comparison verData and closeLoop
     // make as one value, the one the report block was written from. The
-    // observer only listens; a null observer removes it.
+    // value is the library's and lasts for the call only; the next comparison
+    // reuses it. The observer only listens; a null observer removes it.
     using ComparisonObserver = void (*)(const Comparison& comparison);
     static void setComparisonObserver(ComparisonObserver observer);
 
@@ -115,5 +116,6 @@ private:
     static int (*dispatchHook)();
     static int32_t verifyResult;
     static VerifyObserver verifyObserver;
+    static ComparisonObserver comparisonObserver;
     static TestSelector testSelector;
 };

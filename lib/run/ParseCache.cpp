@@ -44,6 +44,9 @@ int Parse::readLoop(const char* scriptFile, const char* testName) {
     zor::copyText(fileName, sizeof fileName, scriptFile);
     if (extend) std::strcat(fileName, defaultExtension);
     zor::copyText(filterName, entryNameSize, testName);
+    // The provider parse runs no test: a callback left by an earlier run would
+    // run its records, delete its files and keep the extern records uncached.
+    callBack = nullptr;
 
     int result = -1;
     std::time_t modified;

@@ -1,4 +1,5 @@
 // Running a whole script: parseLoop, and the comparisons that append reports.
+#include "output/CompareRecords.h"
 #include "run/AdaptIO.h"
 #include "run/Parse.h"
 #include "run/TextCopy.h"
@@ -14,6 +15,14 @@ bool appendText(AdaptIO& io, const char* file, const char* text) {
     io << text;
     io.closeOut();
     return io.getWriteError()[0] == '\0';
+}
+
+// Where the block of the current comparison went, and why not whole.
+Comparison& noteDelivery(AdaptIO& io, bool opened, const char* file) {
+    Comparison& comparison = zor::currentComparison();
+    comparison.outFile = opened ? file : "";
+    comparison.writeError = opened ? io.getWriteError() : "the output file could not be opened";
+    return comparison;
 }
 
 }  // namespace
@@ -53,16 +62,21 @@ int Parse::parseLoop(const char* inputFile, const char* filter, int (*callback)(
     return result;
 }
 
+// Without the file the comparison is still made, so that an observer hears
+// what failed; the writer swallows the block and the result is a failure.
 int Parse::verData(int pass, DataMap& actual) {
     AdaptIO& io = getIO();
-    int result = 1;
-    if (io.openOut(outFileName)) {
-        result = verStore[0].differ(io, actual, pass);
-        io.closeOut();
-        // A report cut short would hide what it failed to say.
-        if (io.getWriteError()[0] != '\0') result = 1;
-    }
+    const bool opened = io.openOut(outFileName) != 0;
+    int result = verStore[0].differ(io, actual, pass);
+    if (opened) io.closeOut();
+    Comparison& comparison = noteDelivery(io, opened, outFileName);
+    // A report cut short would hide what it failed to say.
+    if (!comparison.writeError.empty()) result = 1;
     if (result == 1) verifyResult = 1;
+    comparison.position = zor::recordPosition();
+    comparison.result = result;
+    // The value first: a verdict observer may compare again and so refill it.
+    if (comparisonObserver) comparisonObserver(comparison);
     if (verifyObserver) verifyObserver(verStore[0].getName(), zor::recordPosition(), pass, result);
     return result;
 }
@@ -71,6 +85,12 @@ Parse::VerifyObserver Parse::verifyObserver = nullptr;
 
 void Parse::setVerifyObserver(VerifyObserver observer) {
     verifyObserver = observer;
+}
+
+Parse::ComparisonObserver Parse::comparisonObserver = nullptr;
+
+void Parse::setComparisonObserver(ComparisonObserver observer) {
+    comparisonObserver = observer;
 }
 
 Parse::TestSelector Parse::testSelector = nullptr;
@@ -87,12 +107,17 @@ int Parse::closeLoop() {
     if (pState == 1 || outFileName[0] == 0 || filterName[0] == 0) return 0;
     AdaptIO& io = getIO();
     // Without the file the comparison still runs; the writer swallows its text.
-    const int opened = io.openOut(outFileName);
+    const bool opened = io.openOut(outFileName) != 0;
     verStore[0].setName(filterName);
     int result = verStore[0].differ(io, outStore, 1);
     if (opened) io.closeOut();
+    Comparison& comparison = noteDelivery(io, opened, outFileName);
     // A report cut short is no pass, whatever the entries said.
-    if (opened && io.getWriteError()[0] != 0) result = 1;
+    if (opened && !comparison.writeError.empty()) result = 1;
+    // The provider way names its test without a position.
+    comparison.position = -1;
+    comparison.result = result;
+    if (comparisonObserver) comparisonObserver(comparison);
     outStore.clear();
     filterName[0] = 0;
     return result;

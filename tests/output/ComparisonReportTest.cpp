@@ -1,15 +1,21 @@
 // The comparison report: every operator and type, hexadecimal names, echoed
-// comments, the pass flag and a comma-decimal locale, against approved blocks.
+// comments, the pass flag and a comma-decimal locale, against approved blocks;
+// and the comparison value that hosts hear, from both run entry points.
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <functional>
 #include <locale>
 #include <sstream>
 #include <string>
 
+#include "FileLimit.h"
 #include "Golden.h"
+#include "output/CompareRecords.h"
 #include "run/AdaptIO.h"
+#include "run/Parse.h"
 #include "store/DataMap.h"
+#include "store/StoreCv.h"
 #include "store/StoreEl.h"
 
 namespace {
@@ -74,9 +80,121 @@ TEST(ReportTest, BlocksMatchTheApprovedTexts) {
         std::locale::global(std::locale::classic());
         const std::string text = zortest::readFile(dir.file("out.txt"));
         EXPECT_TRUE(zortest::matchesGolden(c.approved, text));
+        EXPECT_EQ(zor::currentComparison().block, text);
         for (StoreEl* element = logged.getData(nullptr); element; element = element->getNext())
             EXPECT_EQ(element->getMark(), 0) << element->getName();
     }
+}
+
+Comparison heard;
+void keep(const Comparison& comparison) {
+    heard = comparison;
+}
+
+// In a child process, so that failed verifications do not stick to this one.
+std::string observedInChild(rlim_t limit, const std::function<std::string()>& body) {
+    return zortest::underFileLimit(limit, [&] {
+        Parse::setComparisonObserver(keep);
+        return body();
+    });
+}
+
+std::string describe(const Comparison& c) {
+    std::string text = c.name + " " + std::to_string(c.pass) + " " + std::to_string(c.result) +
+                       " [" + c.writeError + "]\n";
+    for (const ComparisonEntry& e : c.entries)
+        text += e.path + " " + e.op + " " + e.expected + " | " + e.actual + " | " +
+                e.expectedExact + " | " + e.actualExact + (e.held ? " held\n" : " failed\n");
+    return text;
+}
+
+std::string blockCheck(const std::string& file) {
+    return heard.block == zortest::readFile(file) ? "" : "the block is not what the file got\n";
+}
+
+int logA() {
+    Parse::getOutStore()["a"] = 1;
+    return 1;
+}
+
+TEST(ComparisonTest, ValueCarriesEveryEntryInTheReportsSpelling) {
+    zortest::TempDir dir;
+    const std::string said = observedInChild(RLIM_INFINITY, [&] {
+        DataMap& expected = Parse::getVerStore()[0];
+        expected.setName("mixed");
+        fill(expected,
+             "==count:3;<=time:2.5;==missing:1;==code:404;==0x1f:31;==sum:0.3;!=name:'abc';"
+             "==word:'abc';>=big:1.5;==weird:1;==odd:2");
+        expected.getData("==odd")->setType(7);
+        DataMap logged;
+        fill(logged,
+             "count:3;time:2.5;code:'404';0x1f:30;sum:0.30000000000000004;name:'abd';"
+             "word:'abd';big:1.5;weird:5");
+        logged.getData("weird")->setType(9);
+        Parse::setLastOutFile(dir.file("out.txt").c_str());
+        const int result = Parse::verData(1, logged);
+        return std::to_string(result) + " " + describe(heard) + blockCheck(dir.file("out.txt")) +
+               heard.block.substr(heard.block.find("    weird"));
+    });
+    EXPECT_EQ(said,
+              "1 mixed 1 1 []\n"
+              "count == 3 | 3 | 3 | 3 held\n"
+              "time <= 2.500000 | 2.500000 | 2.500000 | 2.500000 held\n"
+              "missing == 1 | undefined | 1 | undefined failed\n"
+              "code == 404 | char* \"404\" | 404 | char* \"404\" failed\n"
+              "0x1f == 0x1f | 0x1e | 0x1f | 0x1e failed\n"
+              "sum == 0.300000 | 0.300000 | 0.3 | 0.30000000000000004 failed\n"
+              "name != \"abc\" | \"abd\" | \"abc\" | \"abd\" held\n"
+              "word == \"abc\" | \"abd\" | \"abc\" | \"abd\" failed\n"
+              "big >= 1.500000 | 1.500000 | 1.500000 | 1.500000 held\n"
+              "weird == 1 | unknown type | 1 | unknown type failed\n"
+              // A logged value of no known type is named, never read as a text.
+              "    weird == 1; [unknown type weird] ERROR\r\n"
+              "unknown type: odd\r\n  logged:\r\n}\r\n\r\n");
+}
+
+// A block that did not go into the output file whole fails the test, and the
+// value says why, from both entry points.
+TEST(ComparisonTest, AReportNotWrittenWholeFailsInTheValue) {
+    zortest::TempDir dir;
+    const std::string out = dir.file("out.txt");
+    const std::string script = dir.file("s.txt");
+    zortest::writeFile(script, "resultfile \"" + out + "\"\nt { verify: a == 1 }\n" +
+                                   "extern p { verify: a == 1 }\n");
+    auto verdict = [] {
+        return heard.name + " " + std::to_string(heard.result) + " " + heard.outFile + " [" +
+               heard.writeError + "] " + std::to_string(heard.entries.size()) + "\n";
+    };
+    const std::string said = observedInChild(10, [&] {
+        Parse::parseLoop(script.c_str(), "", logA);
+        std::string text = verdict();
+        Parse::readLoop(script.c_str(), "p");
+        Parse::getOutStore()["a"] = 1;
+        const int closed = Parse::closeLoop();
+        text += std::to_string(closed) + " " + verdict();
+        Parse::setLastOutFile(dir.file("absent/out.txt").c_str());
+        Parse::getVerStore()[0].setName("u");
+        const int verified = Parse::verData(1, Parse::getOutStore());
+        return text + std::to_string(verified) + " " + verdict();
+    });
+    EXPECT_EQ(said, "t 1 " + out + " [File too large] 1\n1 p 1 " + out +
+                        " [File too large] 1\n1 u 1  [the output file could not be opened] 1\n");
+}
+
+TEST(ComparisonTest, TheProviderWayDeliversItsComparison) {
+    zortest::TempDir dir;
+    const std::string out = dir.file("out.txt");
+    const std::string script = dir.file("s.txt");
+    const std::string text = "resultfile \"" + out + "\"\nfirst { }\nextern p { verify: a == 1 }\n";
+    zortest::writeFile(script, text);
+    const std::string said = observedInChild(RLIM_INFINITY, [&] {
+        Parse::readLoop(script.c_str(), "p");
+        Parse::getOutStore()["a"] = 2;
+        const int result = Parse::closeLoop();
+        return std::to_string(result) + " " + std::to_string(heard.position) + " " +
+               describe(heard) + blockCheck(out);
+    });
+    EXPECT_EQ(said, "1 -1 p 1 1 []\na == 1 | 2 | 1 | 2 failed\n");
 }
 
 }  // namespace

@@ -132,6 +132,7 @@ TEST_F(RunDriverTest, TheLockFileIsNoOutputFile) {
 TEST_F(RunDriverTest, RunAppendsTheApprovedReports) {
     EXPECT_EQ(runInChild(resultfile() + runBody, runRegistered), -4);
     EXPECT_TRUE(zortest::matchesGolden("run_script.txt", output()));
+    EXPECT_EQ(output(), blocks() + "\n");
 }
 
 // Observing is listening only: the observed run appends the approved bytes and
@@ -142,6 +143,7 @@ TEST_F(VerifyObserverTest, ObservedRunWritesAndReturnsWhatAnUnobservedOneDoes) {
     const std::string text = resultfile() + flagsBody;
     EXPECT_EQ(runInChild(text, passFlagByName, "", listen), -4);
     EXPECT_TRUE(zortest::matchesGolden("run_pass_flags.txt", output()));
+    EXPECT_EQ(output(), blocks() + "\n");
     const int failed = Parse::adjustLine(static_cast<int>(text.find("failed")), 2);
     const int passed = Parse::adjustLine(static_cast<int>(text.find("passed")), 4);
     EXPECT_EQ(zortest::readFile(heardFile), "failed " + std::to_string(failed) + " 0 1\npassed " +
@@ -208,6 +210,20 @@ TEST_F(RunDriverTest, ProviderServesTestsFromTheCacheWhileTheFileIsUnchanged) {
     provide("admin", parsed + 5, 3, "admin");
     Parse::parseLoop(write("empty.txt", "").c_str(), "", nullptr);
     provide("guest", parsed - 100, 3, "guest");
+}
+
+// The callback of an earlier run stays out of the provider's parse: there it
+// would run the script's tests, delete its files and cache no extern record.
+TEST_F(RunDriverTest, ProviderAfterARunRunsNothingOfTheScript) {
+    const std::string kept = write("kept.txt", "x");
+    const std::string file =
+        write("provider.txt",
+              resultfile() + "deletefile \"" + kept + "\"\np { }\nextern p { user = \"guest\" }\n");
+    Parse::parseLoop(write("empty.txt", "").c_str(), "", passFlagByName);
+    EXPECT_EQ(Parse::readLoop(file.c_str(), "p"), 0);
+    EXPECT_STREQ(static_cast<char*>(in["user"]), "guest");
+    EXPECT_EQ(zortest::readFile(kept), "x");
+    EXPECT_EQ(output(), "");
 }
 
 }  // namespace

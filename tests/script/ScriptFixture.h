@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,12 @@ public:
         return -1;
     }
 
+    // The report blocks of the comparison values, appended in a child run.
+    static inline std::string blocksFile;
+    static void keepBlock(const Comparison& comparison) {
+        std::ofstream(blocksFile, std::ios::app | std::ios::binary) << comparison.block;
+    }
+
 protected:
     ScriptFixture() { seen.clear(); }
 
@@ -56,10 +63,12 @@ protected:
                    Parse::VerifyObserver observer = nullptr) {
         const std::string path = write("script.txt", script);
         const std::string clean = write("clean.txt", "resultfile \"" + dir.file("c.txt") + "\"\n");
+        blocksFile = dir.file("blocks.txt");
         const pid_t child = fork();
         if (child == 0) {
             alarm(60);  // a run that never ends must not hold the machine's writers
             Parse::setVerifyObserver(observer);
+            Parse::setComparisonObserver(keepBlock);
             const int code = Parse::parseLoop(path.c_str(), filter.c_str(), callback);
             const int later = Parse::parseLoop(clean.c_str(), "", nullptr);
             _exit(later == (Parse::getLastVerifyResult() ? -4 : 0) ? code + 128 : 99 + 128);
@@ -74,6 +83,9 @@ protected:
     }
     std::string resultfile() const { return "resultfile \"" + dir.file("out.txt") + "\"\n"; }
     std::string output() const { return zortest::readFile(dir.file("out.txt")); }
+    // The blocks the values of a child run carried, which the output file
+    // must hold as they are, ahead of the run's closing line feed.
+    std::string blocks() const { return zortest::readFile(dir.file("blocks.txt")); }
 
     zortest::TempDir dir;
 };
