@@ -60,9 +60,6 @@ int Parse::readLoop(const char* scriptFile, const char* testName) {
     } else if (!io.openIn(fileName)) {
         cachedFile[0] = 0;
     } else {
-        // A provider's parse runs nothing, whatever callback an earlier run left:
-        // with one it would delete the script's files and cache no record.
-        callBack = nullptr;
         // An error still caches the file: the next call of it reuses the parse.
         runParser(io);
         result = errLine;
