@@ -3,7 +3,6 @@
 
 #include "AllowList.h"
 #include "DevicePanel.h"
-#include "ScriptLines.h"
 #include "WorkerMessage.h"
 #include "WorkerStream.h"
 #include "protocol/VerdictCodec.h"
@@ -121,14 +120,3 @@ TEST(ServerProtocolTest, AWorkerStreamTakesSoundFramesOnly) {
     }
 }
 
-// Positions count the bytes without line feeds; a look-up behind the last
-// one starts again from the top.
-TEST(ServerProtocolTest, ScriptLinesFollowPositionsBothWays) {
-    zorserver::ScriptLines lines("ab\r\n\ncd\nef");
-    EXPECT_EQ(lines.lineOf(4), 3);  // "ab\r" and "c" come before "d"
-    EXPECT_EQ(lines.lineOf(5), 4);
-    EXPECT_EQ(lines.lineOf(0), 1);
-    EXPECT_EQ(lines.lineOf(3), 3);
-    EXPECT_EQ(lines.lineOf(7), 0);
-    EXPECT_EQ(lines.lineOf(-1), 0);
-}

@@ -4,10 +4,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <optional>
+#include <unordered_map>
 
-#include "FolderAccess.h"
-#include "ScriptLines.h"
 #include "WorkerMessage.h"
 #include "ZorLib.h"
 #include "host/PosixFiles.h"
@@ -22,7 +20,8 @@ using Clock = std::chrono::steady_clock;
 
 struct Recorder {
     int fd = -1;
-    ScriptLines lines;
+    // Where each test's name stands, by position, from the script's outline.
+    std::unordered_map<int, int> lines;
     // Set from a test's start to its verdict: a record of globals is
     // compared without a test function.
     bool calledBack = false;
@@ -30,6 +29,11 @@ struct Recorder {
 };
 
 Recorder recorder;
+
+int lineOf(int position) {
+    const auto found = recorder.lines.find(position);
+    return found == recorder.lines.end() ? 0 : found->second;
+}
 
 void send(FrameKind kind, const remote::RemoteVerdict& verdict) {
     host::writeAll(recorder.fd, encodeFrame(kind, remote::encodeVerdict(verdict)));
@@ -40,7 +44,7 @@ int started(const char* name, int position) {
     remote::RemoteVerdict verdict;
     verdict.name = name ? name : "";
     verdict.position = position;
-    verdict.line = recorder.lines.lineOf(position);
+    verdict.line = lineOf(position);
     verdict.outcome = remote::VerdictOutcome::error;
     verdict.outFile = Parse::getLastOutFile();
     remote::boundVerdict(verdict);
@@ -72,13 +76,13 @@ void judged(const Comparison& comparison) {
     remote::RemoteVerdict verdict;
     verdict.name = comparison.name;
     verdict.position = comparison.position;
-    verdict.line = recorder.lines.lineOf(comparison.position);
+    verdict.line = lineOf(comparison.position);
     verdict.outcome = remote::VerdictOutcome::failed;
     verdict.outFile = comparison.outFile;
     for (const ComparisonEntry& entry : comparison.entries) {
         if (!entry.held)
             verdict.entries.push_back(
-                {entry.path + " " + entry.op + " " + entry.expected, entry.actual});
+                {entry.path + " " + entry.op + " " + entry.expectedExact, entry.actualExact});
     }
     explain(comparison, verdict);
     if (recorder.calledBack)
@@ -88,40 +92,24 @@ void judged(const Comparison& comparison) {
     send(FrameKind::judged, verdict);
 }
 
-// Until the library hands out its comparison value, the verify observer
-// tells the verdict without its entries; with the value, judged listens to
-// Parse::setComparisonObserver instead.
-void compared(const char* name, int position, int pass, int result) {
-    Comparison comparison;
-    comparison.name = name ? name : "";
-    comparison.position = position;
-    comparison.pass = pass;
-    comparison.result = result;
-    comparison.outFile = Parse::getLastOutFile();
-    const char* writeError = Parse::getIO().getWriteError();
-    comparison.writeError = writeError ? writeError : "";
-    judged(comparison);
-}
-
-void listenToJudge() {
-    Parse::setVerifyObserver(compared);
-}
-
-std::string scriptText(int folderFd, const std::string& scriptFile) {
-    const int fd = openBeneath(folderFd, scriptFile, O_RDONLY | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return std::string();
-    const std::optional<std::string> text = host::readAll(fd);
-    close(fd);
-    return text.value_or(std::string());
+// The outline is read before the run starts: the parse it makes is the
+// run's own scanner and parser, with nothing run.
+void outlineLines(const std::string& scriptFile) {
+    ScriptOutline outline;
+    recorder.lines.clear();
+    if (Parse::outlineScript(scriptFile.c_str(), outline) < 0) return;
+    for (const OutlineRecord& record : outline.records)
+        if (record.kind == OutlineRecord::test)
+            recorder.lines.emplace(record.position, record.line);
 }
 
 }  // namespace
 
-void reportVerdicts(int resultFd, int folderFd, const std::string& scriptFile) {
+void reportVerdicts(int resultFd, const std::string& scriptFile) {
     recorder.fd = resultFd;
-    recorder.lines = ScriptLines(scriptText(folderFd, scriptFile));
+    outlineLines(scriptFile);
     Parse::setTestSelector(started);
-    listenToJudge();
+    Parse::setComparisonObserver(judged);
 }
 
 void reportRunEnd(const remote::RemoteRunEnd& end) {

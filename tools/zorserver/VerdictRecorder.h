@@ -10,8 +10,8 @@
 namespace zorserver {
 
 // Listens to the library for the rest of the worker's life; the frames go
-// into resultFd, the script's lines come from its file in the folder.
-void reportVerdicts(int resultFd, int folderFd, const std::string& scriptFile);
+// into resultFd, the lines of its tests from its outline.
+void reportVerdicts(int resultFd, const std::string& scriptFile);
 
 // Sent once the library returned from the run.
 void reportRunEnd(const remote::RemoteRunEnd& end);

@@ -51,7 +51,7 @@ void enterWorker(const WorkerSettings& settings, pid_t server) {
 [[noreturn]] void runWorker(const remote::ServerRequest& request, const WorkerSettings& settings,
                             pid_t server, int resultFd) {
     enterWorker(settings, server);
-    if (request.wantsVerdicts()) reportVerdicts(resultFd, settings.folderFd, request.scriptFile);
+    if (request.wantsVerdicts()) reportVerdicts(resultFd, request.scriptFile);
     const RunOutcome outcome = runRequest(request);
     if (request.wantsVerdicts()) reportRunEnd(outcome.end);
     WorkerResult result;
