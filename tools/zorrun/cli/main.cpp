@@ -1,5 +1,6 @@
 // ZorRun: runs test scripts from a terminal or a CI job and reports every
-// test's verdict, a summary, optional JUnit XML and an exit status.
+// test's verdict, a summary, optional JUnit XML, JSON and a report page, and
+// an exit status. Runners emit events; every report is a reporter of them.
 #include <sys/stat.h>
 #include <unistd.h>
 #include <chrono>
@@ -9,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Console.h"
+#include "ConsoleReport.h"
 #include "HtmlRecorder.h"
 #include "JUnitReport.h"
 #include "JsonReport.h"
@@ -20,12 +21,13 @@
 #include "ParallelRun.h"
 #include "ProgressLine.h"
 #include "RemoteRunner.h"
-#include "RunSummary.h"
-#include "ScriptReport.h"
+#include "ReporterList.h"
+#include "ScriptEvents.h"
 #include "Shards.h"
 #include "StopSignals.h"
 #include "TestList.h"
 #include "TestSelection.h"
+#include "Totals.h"
 #include "WorkerRunner.h"
 #include "ZorLib.h"
 #include "host/ModuleLoader.h"
@@ -44,145 +46,140 @@ void applyTrace(const RunOptions& options) {
         ParseOut::setTraceDepth(100);
 }
 
-void loadModules(const RunOptions& options, Console& console, RunSummary& summary) {
+void loadModules(const RunOptions& options, Console& console, Totals& totals) {
     for (const std::string& module : options.modules) {
         std::string reason;
         if (host::loadModule(module, reason)) continue;
         console.error(module + ": cannot load module: " + reason);
-        summary.addSetupError();
+        totals.addSetupError();
     }
 }
 
-bool nameFits(const std::string& script, ScriptReport& report) {
+bool nameFits(const std::string& script, ScriptEvents& events) {
     if (script.size() < static_cast<std::size_t>(Parse::entryNameSize)) return true;
-    report.cannotRun("name longer than 255 characters");
+    events.cannotRun("name longer than 255 characters");
     return false;
 }
 
+// What every local and remote run shares: where the events go, and what
+// decides that -x ends the run.
+struct Run {
+    const RunOptions& options;
+    ReporterList& reporters;
+    Totals& totals;
+    Console& console;
+    TestSelection* selection;
+    bool withReports;
+};
+
 // -x: a failed test or an error leaves the remaining scripts unrun.
-bool endsRun(const RunOptions& options, const ScriptOutcome& outcome) {
-    return options.exitFirst && (outcome.failed > 0 || outcome.error);
+bool endsRun(const Run& run) {
+    return run.options.exitFirst && run.totals.scriptFailed();
 }
 
 // Debuggers follow the process they started: there the tests run.
-void runInProcess(const RunOptions& options, ScriptReport& report, bool withReports,
-                  RunSummary& summary, TestSelection* selection) {
-    LibraryRun run(report, withReports);
-    run.select(selection, options.exitFirst);
-    for (const ScriptJob& job : listJobs(options.scripts, options.repeat)) {
-        report.setRunSuffix(job.runSuffix);
-        report.begin(job.script, options.filter);
-        if (nameFits(job.script, report)) run.run(job.script, options.filter);
-        const ScriptOutcome outcome = report.end();
-        summary.addScript(outcome);
-        if (endsRun(options, outcome)) return;
+void runInProcess(const Run& run) {
+    ScriptEvents events(run.reporters);
+    LibraryRun library(events, run.withReports);
+    library.select(run.selection, run.options.exitFirst);
+    int index = 0;
+    for (const ScriptJob& job : listJobs(run.options.scripts, run.options.repeat)) {
+        events.begin(job.script, job.script + job.runSuffix, index++, run.options.filter);
+        if (nameFits(job.script, events)) library.run(job.script, run.options.filter);
+        events.end();
+        if (endsRun(run)) return;
     }
 }
 
 // A stop ends the script that runs; the next one stands in the report as
 // interrupted, so that a stopped run never looks complete.
-void runInWorkers(const RunOptions& options, ScriptReport& report, bool withReports,
-                  RunSummary& summary, TestSelection* selection) {
-    WorkerRunner runner(report, withReports);
-    runner.setTimeout(options.timeoutSeconds);
-    runner.select(selection, options.exitFirst);
-    for (const ScriptJob& job : listJobs(options.scripts, options.repeat)) {
-        report.setRunSuffix(job.runSuffix);
-        report.begin(job.script, options.filter);
+void runInWorkers(const Run& run) {
+    ScriptEvents events(run.reporters);
+    WorkerRunner runner(events, run.withReports);
+    runner.setTimeout(run.options.timeoutSeconds);
+    runner.select(run.selection, run.options.exitFirst);
+    runner.setAfterReceive([&run] { run.console.flush(); });
+    int index = 0;
+    for (const ScriptJob& job : listJobs(run.options.scripts, run.options.repeat)) {
+        events.begin(job.script, job.script + job.runSuffix, index++, run.options.filter);
         if (const int signal = stopSignal()) {
-            report.interrupted("interrupted by " + signalName(signal) + " before it started");
-            summary.addScript(report.end());
+            events.scriptError("interrupted by " + signalName(signal) + " before it started");
+            events.end();
             return;
         }
-        if (nameFits(job.script, report)) runner.run(job.script, options.filter);
-        const ScriptOutcome outcome = report.end();
-        summary.addScript(outcome);
-        if (endsRun(options, outcome)) return;
+        if (nameFits(job.script, events)) runner.run(job.script, run.options.filter);
+        events.end();
+        if (endsRun(run)) return;
     }
+}
+
+// Scripts side by side tell their events whole, in the command line's order;
+// their lines go out in one write each, past stdio, whose buffer a worker
+// started meanwhile would inherit and write a second time.
+void runSideBySide(const Run& run, HtmlRecorder* html) {
+    run.console.batchLines();
+    const std::vector<WorkerSpan> spans =
+        runInParallel(listJobs(run.options.scripts, run.options.repeat), run.options,
+                      run.withReports, run.selection, run.reporters);
+    if (!html) return;
+    for (const WorkerSpan& span : spans)
+        html->addSpan({span.worker, span.script, span.start, span.end});
 }
 
 // The supervisor must not touch the library's shared file object before it
 // starts workers: they would share the descriptor of its output lock, and a
 // worker dying inside a write phase would leave the lock taken.
-void runLocally(const RunOptions& options, Console& console, ProgressLine& progress,
-                JUnitReport* junit, HtmlRecorder* html, RunSummary& summary,
-                TestSelection* selection, JsonReport* json) {
-    loadModules(options, console, summary);
+void runLocally(const Run& run, HtmlRecorder* html) {
+    loadModules(run.options, run.console, run.totals);
     watchOutputLock();
-    ScriptReport report(console, progress, junit, json);
-    FailureLog failures(readLastFailed(lastFailedPath));
-    report.setFailureLog(&failures);
-    report.setHtml(html);
-    const bool withReports = junit != nullptr || html != nullptr;
-    if (options.inProcess) {
-        runInProcess(options, report, withReports, summary, selection);
-    } else if (options.jobs > 1) {
-        runInParallel(listJobs(options.scripts, options.repeat), options, junit, html, summary,
-                      selection, failures, json);
+    if (run.options.inProcess) {
+        runInProcess(run);
+    } else if (run.options.jobs > 1) {
+        runSideBySide(run, html);
     } else {
         // The supervisor sends the lines on each time it has read the ring.
-        if (isatty(STDOUT_FILENO) != 1) console.batchLines();
-        runInWorkers(options, report, withReports, summary, selection);
+        if (isatty(STDOUT_FILENO) != 1) run.console.batchLines();
+        runInWorkers(run);
     }
-    std::string reason;
-    if (!failures.save(lastFailedFolder, lastFailedPath, reason))
-        console.error(std::string(lastFailedPath) + ": cannot keep the failed tests: " + reason);
 }
 
 // The filter that asks a test server for the one test of the script that the
 // selection takes; false when it takes none (the script is not sent) or
 // several, which a server cannot run alone.
-bool remoteFilter(const std::string& script, const RunOptions& options, TestSelection* selection,
-                  Console& console, JUnitReport* junit, HtmlRecorder* html, ScriptOutcome& refused,
-                  std::string& filter, JsonReport* json) {
-    filter = options.filter;
-    if (!selection) return true;
+bool remoteFilter(const std::string& script, const Run& run, ScriptEvents& events,
+                  std::string& filter) {
+    filter = run.options.filter;
+    if (!run.selection) return true;
     std::vector<ListedTest> tests;
     std::string error;
-    if (selectedTests(script, options.filter, selection, tests, error) && tests.size() == 1) {
+    if (selectedTests(script, run.options.filter, run.selection, tests, error) &&
+        tests.size() == 1) {
         filter = tests[0].name + " " + std::to_string(tests[0].position);
         return true;
     }
-    console.beginScript(script);
     if (error.empty() && tests.size() > 1)
         error = script + ": -k takes " + std::to_string(tests.size()) +
                 " tests; a test server runs one test alone or the whole script";
     if (error.empty()) return false;
-    console.error(error);
-    refused.error = true;
-    if (junit) {
-        junit->beginSuite(script);
-        junit->addError(error, error);
-        junit->endSuite(0);
-    }
-    if (json) {
-        json->beginScript(script);
-        json->addError(error);
-        json->endScript(refused, 0);
-    }
-    if (html) {
-        html->beginScript(script, -1);
-        html->addScriptError(0, 0, error);
-    }
+    const std::string named = script + ": ";
+    events.scriptError(error.starts_with(named) ? error.substr(named.size()) : error);
     return false;
 }
 
 // A server that cannot be reached fails each script in turn, so that every
 // script is accounted for.
-void runRemote(const RunOptions& options, Console& console, JUnitReport* junit, HtmlRecorder* html,
-               RunSummary& summary, TestSelection* selection, JsonReport* json) {
-    RemoteRunner runner(options.remoteHost, options.remotePort, console, junit);
-    runner.setTimeout(options.timeoutSeconds);
-    runner.setJson(json);
-    runner.setHtml(html);
-    for (const ScriptJob& job : listJobs(options.scripts, options.repeat)) {
-        const std::string& script = job.script;
+void runRemote(const Run& run) {
+    ScriptEvents events(run.reporters);
+    RemoteRunner runner(run.options.remoteHost, run.options.remotePort, events);
+    runner.setTimeout(run.options.timeoutSeconds);
+    runner.setNotice([&run](const std::string& text) { run.console.error(text); });
+    int index = 0;
+    for (const ScriptJob& job : listJobs(run.options.scripts, run.options.repeat)) {
+        events.begin(job.script, job.script + job.runSuffix, index++, run.options.filter);
         std::string filter;
-        ScriptOutcome outcome;
-        if (remoteFilter(script, options, selection, console, junit, html, outcome, filter, json))
-            outcome = runner.run(script, filter);
-        summary.addScript(outcome);
-        if (endsRun(options, outcome)) return;
+        if (remoteFilter(job.script, run, events, filter)) runner.run(job.script, filter);
+        events.end();
+        if (endsRun(run)) return;
     }
 }
 
@@ -201,43 +198,10 @@ bool reportIsAScript(const RunOptions& options, const std::string& reportFile) {
     return false;
 }
 
-// As a shell would read it back: words with other characters than these in
-// single quotes.
-std::string commandLineText(int argc, char** argv) {
-    static const char plain[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-+=/.,:@%";
-    std::string text;
-    for (int i = 0; i < argc; ++i) {
-        const std::string word = i == 0 ? "ZorRun" : argv[i];
-        if (i) text += ' ';
-        if (!word.empty() && word.find_first_not_of(plain) == std::string::npos) {
-            text += word;
-            continue;
-        }
-        text += '\'';
-        for (char c : word) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        text += '\'';
-    }
-    return text;
-}
-
 std::string hostName() {
     char name[HOST_NAME_MAX + 1] = {};
     if (gethostname(name, sizeof name - 1) != 0) return "";
     return name;
-}
-
-// The page is written last, once the summary's counts are final.
-void writeHtml(const RunOptions& options, HtmlRun& page, std::time_t started, double seconds,
-               const std::string& commandLine, Console& console, RunSummary& summary) {
-    page.startTime = started;
-    page.seconds = seconds;
-    page.host = hostName();
-    page.commandLine = commandLine;
-    std::string reason;
-    if (writeHtmlReport(options.htmlFile, page, reason)) return;
-    console.error(options.htmlFile + ": cannot write HTML report: " + reason);
-    summary.addSetupError();
 }
 
 // The failed tests to run again, when some of them are in these scripts; as
@@ -262,27 +226,75 @@ bool selectFailed(const RunOptions& options, TestSelection& selection, Console& 
     return true;
 }
 
-// Each listed test counts as passed, so a selection that lists none is told
-// apart as it is in a run.
 int listAll(const RunOptions& options, TestSelection* selection, Console& console) {
-    RunSummary summary;
+    int listed = 0;
+    bool whole = true;
     for (const std::string& script : options.scripts)
-        summary.addScript(listTests(script, options.filter, selection, console));
-    if ((selection || !options.filter.empty()) && summary.getTests() == 0) {
-        if (summary.exitStatus() != host::exitError) console.error("no test is selected");
+        whole = listTests(script, options.filter, selection, console, listed) && whole;
+    if (!whole) return host::exitError;
+    if ((selection || !options.filter.empty()) && listed == 0) {
+        console.error("no test is selected");
         return host::exitError;
     }
-    return summary.exitStatus();
+    return host::exitPassed;
 }
 
-int run(const RunOptions& options, const std::string& commandLine) {
+// Reports that cannot be written are refused before any script runs.
+bool reportFilesUsable(const RunOptions& options, Console& console) {
+    const std::pair<const std::string&, const char*> reports[] = {
+        {options.junitFile, "JUnit"}, {options.jsonFile, "JSON"}, {options.htmlFile, "HTML"}};
+    for (const auto& [file, kind] : reports) {
+        if (file.empty() || !reportIsAScript(options, file)) continue;
+        console.error(file + ": cannot write " + kind + " report: it is one of the scripts");
+        return false;
+    }
+    std::string reason;
+    if (options.htmlFile.empty() || canWriteHtmlReport(options.htmlFile, reason)) return true;
+    console.error(options.htmlFile + ": cannot write HTML report: " + reason);
+    return false;
+}
+
+bool openReport(const std::string& file, const char* kind, bool opened, Console& console,
+                const std::string& reason) {
+    if (file.empty() || opened) return true;
+    console.error(file + ": cannot write " + kind + " report: " + reason);
+    return false;
+}
+
+// A report file that a write failed in leaves its former file and fails the run.
+void closeReports(const RunOptions& options, JUnitReport& junit, JsonReport& json, Console& console,
+                  Totals& totals) {
+    std::string reason;
+    if (!junit.close(reason)) {
+        console.error(options.junitFile + ": JUnit report incomplete: " + reason);
+        totals.addSetupError();
+    }
+    if (!json.close(reason)) {
+        console.error(options.jsonFile + ": JSON report incomplete: " + reason);
+        totals.addSetupError();
+    }
+}
+
+// The page is written last, once the counts are final.
+void writeHtml(const RunOptions& options, const HtmlRecorder& recorder, Console& console,
+               Totals& totals) {
+    std::string reason;
+    if (writeHtmlReport(options.htmlFile, recorder.getRun(), reason)) return;
+    console.error(options.htmlFile + ": cannot write HTML report: " + reason);
+    totals.addSetupError();
+}
+
+void keepFailures(const FailureLog& failures, Console& console) {
+    std::string reason;
+    if (!failures.save(lastFailedFolder, lastFailedPath, reason))
+        console.error(std::string(lastFailedPath) + ": cannot keep the failed tests: " + reason);
+}
+
+int run(const RunOptions& options, const std::vector<std::string>& arguments) {
     const std::time_t started = std::time(nullptr);
     const auto startedSteady = std::chrono::steady_clock::now();
     ProgressLine progress(stderr, isatty(STDERR_FILENO) == 1);
     Console console(options.quiet, progress, colorWanted(options.color));
-    JUnitReport junit;
-    JsonReport json;
-    std::string reason;
     TestSelection selection;
     for (const std::string& pattern : options.selectPatterns) selection.addPattern(pattern);
     if (!selectFailed(options, selection, console)) return host::exitError;
@@ -290,66 +302,55 @@ int run(const RunOptions& options, const std::string& commandLine) {
     if (options.list) return listAll(options, selecting, console);
     // Only a supervisor has a worker to stop; the other runs end as before.
     if (options.remotePort < 0 && !options.inProcess) catchStopSignals();
-    if (!options.junitFile.empty() && reportIsAScript(options, options.junitFile)) {
-        console.error(options.junitFile + ": cannot write JUnit report: it is one of the scripts");
+    if (!reportFilesUsable(options, console)) return host::exitError;
+    JUnitReport junit;
+    JsonReport json;
+    std::string reason;
+    if (!openReport(options.junitFile, "JUnit",
+                    options.junitFile.empty() || junit.open(options.junitFile, reason), console,
+                    reason) ||
+        !openReport(options.jsonFile, "JSON",
+                    options.jsonFile.empty() || json.open(options.jsonFile, reason), console,
+                    reason))
         return host::exitError;
-    }
-    if (!options.htmlFile.empty() && reportIsAScript(options, options.htmlFile)) {
-        console.error(options.htmlFile + ": cannot write HTML report: it is one of the scripts");
-        return host::exitError;
-    }
-    if (!options.htmlFile.empty() && !canWriteHtmlReport(options.htmlFile, reason)) {
-        console.error(options.htmlFile + ": cannot write HTML report: " + reason);
-        return host::exitError;
-    }
-    HtmlRecorder recorder;
-    HtmlRecorder* html = options.htmlFile.empty() ? nullptr : &recorder;
-    if (!options.junitFile.empty() && !junit.open(options.junitFile, reason)) {
-        console.error(options.junitFile + ": cannot write JUnit report: " + reason);
-        return host::exitError;
-    }
-    if (!options.jsonFile.empty() && reportIsAScript(options, options.jsonFile)) {
-        console.error(options.jsonFile + ": cannot write JSON report: it is one of the scripts");
-        return host::exitError;
-    }
-    if (!options.jsonFile.empty() && !json.open(options.jsonFile, reason)) {
-        console.error(options.jsonFile + ": cannot write JSON report: " + reason);
-        return host::exitError;
-    }
-    RunSummary summary;
+
+    Totals totals;
+    ConsoleReport consoleReport(console, progress);
+    HtmlRecorder html;
+    FailureLog failures(readLastFailed(lastFailedPath));
+    const bool remote = options.remotePort >= 0;
+    ReporterList reporters;
+    reporters.add(totals);
+    reporters.add(consoleReport);
+    if (junit.isOpen()) reporters.add(junit);
+    if (json.isOpen()) reporters.add(json);
+    if (!options.htmlFile.empty()) reporters.add(html);
+    // Remote runs leave the failures of local ones as they were.
+    if (!remote) reporters.add(failures);
+
     if (options.shardCount > 0 && options.scripts.empty())
         std::printf("shard %d/%d has no scripts\n", options.shardIndex, options.shardCount);
     applyTrace(options);
-    if (options.remotePort >= 0) {
-        runRemote(options, console, junit.isOpen() ? &junit : nullptr, html, summary, selecting,
-                  json.isOpen() ? &json : nullptr);
-    } else {
-        runLocally(options, console, progress, junit.isOpen() ? &junit : nullptr, html, summary,
-                   selecting, json.isOpen() ? &json : nullptr);
-    }
-    if ((selecting || !options.filter.empty()) && summary.getTests() == 0) {
+    reporters.runStart({arguments, started, hostName(), options.jobs});
+    const Run run{options, reporters, totals,
+                  console, selecting, junit.isOpen() || !options.htmlFile.empty()};
+    if (remote)
+        runRemote(run);
+    else
+        runLocally(run, options.htmlFile.empty() ? nullptr : &html);
+    if ((selecting || !options.filter.empty()) && totals.getTests() == 0) {
         // An error already said why nothing ran.
-        if (selecting && summary.exitStatus() != host::exitError)
+        if (selecting && totals.exitStatus() != host::exitError)
             console.error("no test is selected");
-        summary.addSetupError();
+        totals.addSetupError();
     }
-    console.summary(summary.text(), summary.exitStatus() == host::exitPassed);
-    if (!junit.close(reason)) {
-        console.error(options.junitFile + ": JUnit report incomplete: " + reason);
-        summary.addSetupError();
-    }
-    if (!json.close(reason)) {
-        console.error(options.jsonFile + ": JSON report incomplete: " + reason);
-        summary.addSetupError();
-    }
-    if (html) {
-        const std::chrono::duration<double> seconds =
-            std::chrono::steady_clock::now() - startedSteady;
-        writeHtml(options, recorder.getRun(), started, seconds.count(), commandLine, console,
-                  summary);
-    }
-    if (const int signal = stopSignal()) return 128 + signal;
-    return summary.exitStatus();
+    totals.setStopSignal(stopSignal());
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - startedSteady;
+    reporters.runEnd({totals.get(seconds.count())});
+    closeReports(options, junit, json, console, totals);
+    if (!remote) keepFailures(failures, console);
+    if (!options.htmlFile.empty()) writeHtml(options, html, console, totals);
+    return totals.exitStatus();
 }
 
 }  // namespace
@@ -374,5 +375,5 @@ int main(int argc, char** argv) {
     }
     if (options.shardCount > 0)
         options.scripts = shardScripts(options.scripts, options.shardIndex, options.shardCount);
-    return run(options, commandLineText(argc, argv));
+    return run(options, std::vector<std::string>(argv, argv + argc));
 }

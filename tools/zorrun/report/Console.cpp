@@ -6,7 +6,6 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <utility>
 
 namespace zorrun {
 
@@ -36,27 +35,12 @@ void appendNumber(std::string& out, int number) {
 }  // namespace
 
 void Console::put(std::FILE* stream, std::string_view text) {
-    if (batching && !holding && stream == stdout) {
+    if (batching && stream == stdout) {
         pending += text;
         if (pending.size() >= batchBytes) sendPending();
-    } else if (!holding) {
-        std::fwrite(text.data(), 1, text.size(), stream);
-    } else if (!held.empty() && held.back().stream == stream) {
-        held.back().text += text;
     } else {
-        held.push_back({stream, std::string(text)});
+        std::fwrite(text.data(), 1, text.size(), stream);
     }
-}
-
-std::vector<Console::HeldText> Console::takeHeld() {
-    return std::exchange(held, {});
-}
-
-// Without stdio: workers start meanwhile, and a stream's lock held at that
-// moment would stay held in the worker for good.
-void Console::writeHeld(const std::vector<HeldText>& held) {
-    for (const HeldText& piece : held)
-        writeWhole(piece.stream == stderr ? STDERR_FILENO : STDOUT_FILENO, piece.text);
 }
 
 void Console::batchLines() {
@@ -100,8 +84,10 @@ void Console::printHeader() {
 
 // A line goes out in one piece, so that a reader of a pipe never sees half of
 // it, and at once, so that it waits for no later test.
-void Console::testLine(std::string_view name, int position, bool passed, std::string_view outFile,
-                       int line, std::string_view details) {
+void Console::testLine(std::string_view name, int position, Outcome outcome,
+                       std::string_view outFile, int line, std::string_view details,
+                       std::string_view reason) {
+    const bool passed = outcome == Outcome::passed;
     if (quiet && passed) return;
     if (!headerPrinted) printHeader();
     progress.hide();
@@ -119,20 +105,32 @@ void Console::testLine(std::string_view name, int position, bool passed, std::st
     }
     lineText += ": ";
     if (color) lineText += passed ? green : red;
-    lineText += passed ? "ok" : "FAIL";
+    lineText += passed ? "ok" : outcome == Outcome::failed ? "FAIL" : "ERROR";
     if (color) lineText += plain;
-    lineText += " (";
-    lineText += outFile.empty() ? "no output file" : outFile;
-    lineText += ")\n";
+    if (outcome == Outcome::error) {
+        lineText += ' ';
+        lineText += reason;
+    } else {
+        lineText += " (";
+        lineText += outFile.empty() ? "no output file" : outFile;
+        lineText += ')';
+    }
+    lineText += '\n';
     lineText += details;
     put(stdout, lineText);
-    if (flushEachLine && !holding) std::fflush(stdout);
+    if (flushEachLine) std::fflush(stdout);
+}
+
+void Console::note(std::string_view lines) {
+    if (!headerPrinted) printHeader();
+    progress.hide();
+    put(stdout, lines);
+    if (flushEachLine) std::fflush(stdout);
 }
 
 // stdout is flushed first, so that an error stands after the tests that ran
 // before it when both streams go to one place.
 void Console::error(std::string_view line) {
-    if (holding) return put(stderr, std::string(line) + '\n');
     progress.hide();
     flush();
     put(stderr, std::string(line) + '\n');
@@ -140,7 +138,6 @@ void Console::error(std::string_view line) {
 }
 
 void Console::flush() {
-    if (holding) return;
     if (!pending.empty()) sendPending();
     std::fflush(stdout);
 }

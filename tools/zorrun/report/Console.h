@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "Events.h"
 #include "ProgressLine.h"
 
 namespace zorrun {
@@ -19,12 +19,15 @@ public:
     Console(bool quiet, ProgressLine& progress, bool color = false);
 
     void beginScript(std::string_view script);
-    // "login 57 (order.txt:17): ok (out.txt)" or "... FAIL (out.txt)",
-    // followed by details (whole lines) in the same write. A position below 0
-    // (a remote run) or a line of 0 is not known and left out:
-    // "login: ok (out.txt)".
-    void testLine(std::string_view name, int position, bool passed, std::string_view outFile,
-                  int line = 0, std::string_view details = {});
+    // "login 57 (order.txt:17): ok (out.txt)", "... FAIL (out.txt)" or
+    // "... ERROR reason", followed by details (whole lines) in the same write.
+    // A position below 0 (a remote run) or a line of 0 is not known and left
+    // out: "login: ok (out.txt)".
+    void testLine(std::string_view name, int position, Outcome outcome, std::string_view outFile,
+                  int line = 0, std::string_view details = {}, std::string_view reason = {});
+    // Lines that belong to the script begun last but to no test, such as
+    // "    2 tests not run after the crash"; shown even when quiet.
+    void note(std::string_view lines);
     // One line on stderr, as given.
     void error(std::string_view line);
     // passed colours the summary as a success.
@@ -36,19 +39,6 @@ public:
     // flush, each whole, instead of in a write each: for runs whose flushes
     // come often anyway.
     void batchLines();
-
-    // Text for one stream, kept while the console is held.
-    struct HeldText {
-        std::FILE* stream;
-        std::string text;
-    };
-    // From now on the console keeps what it would print, in order, so that a
-    // script that runs beside others can be printed whole when its turn comes.
-    void hold() { holding = true; }
-    std::vector<HeldText> takeHeld();
-    // Writes held text out, each piece in one write; stdout's buffer must be
-    // empty.
-    static void writeHeld(const std::vector<HeldText>& held);
 
 private:
     void printHeader();
@@ -62,10 +52,8 @@ private:
     std::string script;
     std::string lineText;
     bool headerPrinted = false;
-    bool holding = false;
     bool batching = false;
     std::string pending;
-    std::vector<HeldText> held;
 };
 
 // Whether stdout gets colour under --color MODE ("auto", "always", "never"):

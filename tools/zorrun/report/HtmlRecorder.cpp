@@ -1,6 +1,6 @@
 #include "HtmlRecorder.h"
 
-#include <string>
+#include "TestText.h"
 
 namespace zorrun {
 
@@ -20,67 +20,83 @@ std::string shortened(std::string_view text, std::size_t limit) {
            " bytes: the output file holds the whole text]\n";
 }
 
+HtmlVerdict verdictOf(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::passed:
+            return HtmlVerdict::passed;
+        case Outcome::failed:
+            return HtmlVerdict::failed;
+        case Outcome::error:
+            return HtmlVerdict::error;
+    }
+    return HtmlVerdict::error;
+}
+
+// An error reads its reason first, then the block the test left, if any.
+std::string reportOf(const TestResult& event) {
+    if (event.outcome == Outcome::passed) return "";
+    const std::string block = shortened(event.reportBlock, maxReportShown);
+    if (event.outcome == Outcome::failed) return block.empty() ? event.reason : block;
+    const std::string message = placedReason(event);
+    return block.empty() ? message : message + "\n" + block;
+}
+
 }  // namespace
 
-void HtmlRecorder::beginScript(std::string_view path, double startSeconds) {
+std::string commandLineText(const std::vector<std::string>& arguments) {
+    static const char plain[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-+=/.,:@%";
+    std::string text;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string word = i == 0 ? "ZorRun" : arguments[i];
+        if (i) text += ' ';
+        if (!word.empty() && word.find_first_not_of(plain) == std::string::npos) {
+            text += word;
+            continue;
+        }
+        text += '\'';
+        for (char c : word) text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        text += '\'';
+    }
+    return text;
+}
+
+void HtmlRecorder::runStart(const RunStart& event) {
+    run.startTime = event.startTime;
+    run.host = event.host;
+    run.commandLine = commandLineText(event.arguments);
+}
+
+void HtmlRecorder::scriptStart(const ScriptStart& event) {
     run.scripts.emplace_back();
-    run.scripts.back().path = path;
-    lastSeconds = startSeconds;
+    run.scripts.back().path = event.script;
 }
 
-// A test's time runs from the previous verdict, or from its script's start;
-// a time below 0 is not known (the verdicts of a remote run come all at once).
-HtmlTest& HtmlRecorder::addTest(std::string_view name, int position, HtmlVerdict verdict,
-                                double nowSeconds) {
-    if (run.scripts.empty()) beginScript("", nowSeconds);
-    HtmlTest& test = run.scripts.back().tests.emplace_back();
-    test.name = name;
-    test.position = position;
-    test.verdict = verdict;
-    if (nowSeconds < 0) return test;
-    test.seconds = nowSeconds >= lastSeconds ? nowSeconds - lastSeconds : -1;
-    lastSeconds = nowSeconds;
-    return test;
+HtmlScript& HtmlRecorder::current() {
+    if (run.scripts.empty()) run.scripts.emplace_back();
+    return run.scripts.back();
 }
 
-// The verdict's own time, where the run measured one, is the test's.
-void HtmlRecorder::addVerdict(const Verdict& verdict, double nowSeconds) {
-    HtmlTest& test =
-        addTest(verdict.name, verdict.position,
-                verdict.passed ? HtmlVerdict::passed : HtmlVerdict::failed, nowSeconds);
-    test.line = verdict.line;
-    if (verdict.seconds >= 0) test.seconds = verdict.seconds;
-    if (verdict.passed) return;
-    test.report = shortened(verdict.report, maxReportShown);
-    std::string_view packed = verdict.failedEntries;
-    for (FailedEntry entry; nextFailedEntry(packed, entry);) {
+void HtmlRecorder::testResult(const TestResult& event) {
+    HtmlTest& test = current().tests.emplace_back();
+    test.name = event.name;
+    test.position = event.position;
+    test.line = event.line;
+    test.verdict = verdictOf(event.outcome);
+    test.seconds = event.seconds;
+    test.report = reportOf(event);
+    for (const FailedEntry& entry : event.entries) {
         test.failedEntries.push_back(
             {shortened(entry.expected, maxEntryShown), shortened(entry.actual, maxEntryShown)});
     }
 }
 
-void HtmlRecorder::addTestError(std::string_view name, int position, int line,
-                                std::string_view message, std::string_view detail,
-                                double nowSeconds) {
-    HtmlTest& test = addTest(name, position, HtmlVerdict::error, nowSeconds);
-    test.line = line;
-    test.report = message;
-    if (!detail.empty() && detail != message) {
-        test.report += '\n';
-        test.report += shortened(detail, maxReportShown);
-    }
+void HtmlRecorder::scriptError(const ScriptError& event) {
+    current().errors.push_back({event.line, event.column, event.text});
 }
 
-HtmlScript HtmlRecorder::takeScript() {
-    if (run.scripts.empty()) return {};
-    HtmlScript script = std::move(run.scripts.back());
-    run.scripts.pop_back();
-    return script;
-}
-
-void HtmlRecorder::addScriptError(int line, int column, std::string_view text) {
-    if (run.scripts.empty()) run.scripts.emplace_back();
-    run.scripts.back().errors.push_back({line, column, std::string(text)});
+void HtmlRecorder::testsNotRun(const TestsNotRun& event) {
+    current().notRun += event.count;
 }
 
 }  // namespace zorrun

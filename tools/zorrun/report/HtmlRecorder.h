@@ -1,41 +1,38 @@
-// Keeps what the report page shows of a run, as the verdicts come: the page is
-// written once the run is over, from the same stream as the console lines and
-// the JUnit report.
+// Keeps what the report page shows of a run, from the events every report
+// hears: the page is written once the run is over.
 #pragma once
 
-#include <string_view>
-#include <utility>
+#include <string>
+#include <vector>
 
+#include "Events.h"
 #include "HtmlReport.h"
-#include "Verdict.h"
 
 namespace zorrun {
 
-// Times are in seconds on one steady clock; below 0 when not known.
-class HtmlRecorder {
+class HtmlRecorder : public Reporter {
 public:
-    void beginScript(std::string_view path, double startSeconds);
-    void addVerdict(const Verdict& verdict, double nowSeconds);
-    // A test that ended in an error of its own: a report that did not go in
-    // whole, an exception, a crash, a stop.
-    void addTestError(std::string_view name, int position, int line, std::string_view message,
-                      std::string_view detail, double nowSeconds);
-    // line 0: an error without a place in the script.
-    void addScriptError(int line, int column, std::string_view text);
+    void runStart(const RunStart& event) override;
+    void scriptStart(const ScriptStart& event) override;
+    void testResult(const TestResult& event) override;
+    void scriptError(const ScriptError& event) override;
+    void testsNotRun(const TestsNotRun& event) override;
+    void runEnd(const RunEnd& event) override { run.seconds = event.totals.seconds; }
 
-    // Scripts run side by side are recorded apart, then put in the run's
-    // order: the script recorded last leaves this recorder whole.
-    HtmlScript takeScript();
-    void addScript(HtmlScript script) { run.scripts.push_back(std::move(script)); }
+    // What the workers ran when, for the timeline; not an event, as only a
+    // run with several workers has one.
     void addSpan(const HtmlWorkerSpan& span) { run.spans.push_back(span); }
 
-    HtmlRun& getRun() { return run; }
+    const HtmlRun& getRun() const { return run; }
 
 private:
-    HtmlTest& addTest(std::string_view name, int position, HtmlVerdict verdict, double nowSeconds);
+    HtmlScript& current();
 
     HtmlRun run;
-    double lastSeconds = 0;
 };
+
+// The command line as a shell would read it back, program first: words with
+// other characters than the plain ones in single quotes.
+std::string commandLineText(const std::vector<std::string>& arguments);
 
 }  // namespace zorrun

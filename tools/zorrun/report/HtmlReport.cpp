@@ -113,16 +113,20 @@ void appendCount(std::string& out, const char* id, long count, const char* word)
 }
 
 void appendBar(std::string& out, const HtmlCounts& counts) {
-    const long whole = counts.passed + counts.failed + counts.errors;
+    const long whole = counts.passed + counts.failed + counts.errors + counts.notRun;
     out += "<div class=\"bar\" role=\"img\" aria-label=\"";
     appendNumber(out, counts.passed);
     out += " passed, ";
     appendNumber(out, counts.failed);
     out += " failed, ";
     appendNumber(out, counts.errors);
-    out += " errors\">";
-    const std::pair<const char*, long> parts[] = {
-        {"passed", counts.passed}, {"failed", counts.failed}, {"error", counts.errors}};
+    out += " errors, ";
+    appendNumber(out, counts.notRun);
+    out += " not run\">";
+    const std::pair<const char*, long> parts[] = {{"passed", counts.passed},
+                                                  {"failed", counts.failed},
+                                                  {"error", counts.errors},
+                                                  {"notrun", counts.notRun}};
     for (const auto& [verdict, count] : parts) {
         if (count == 0) continue;
         out += "<span class=\"";
@@ -141,13 +145,16 @@ void appendFact(std::string& out, const char* term, std::string_view value) {
 }
 
 void appendSummary(std::string& out, const HtmlRun& run, const HtmlCounts& counts) {
-    const bool clean = counts.failed == 0 && counts.errors == 0;
+    const bool clean = counts.failed == 0 && counts.errors == 0 && counts.notRun == 0 &&
+                       counts.scriptsWithErrors == 0;
     out += clean ? "<div class=\"counts passed\">" : "<div class=\"counts failed\">";
     appendCount(out, "scripts", static_cast<long>(run.scripts.size()), "scripts");
     appendCount(out, "tests", counts.tests, "tests");
     appendCount(out, "passed", counts.passed, "passed");
     appendCount(out, "failed", counts.failed, "failed");
     appendCount(out, "errors", counts.errors, "errors");
+    appendCount(out, "notrun", counts.notRun, "not run");
+    appendCount(out, "scripterrors", counts.scriptsWithErrors, "scripts with errors");
     out += "</div>\n";
     appendBar(out, counts);
     std::string seconds;
@@ -310,7 +317,9 @@ void appendScriptSection(std::string& out, const HtmlScript& script, std::size_t
     long passed = 0;
     for (const HtmlTest& test : script.tests) passed += test.verdict == HtmlVerdict::passed;
     const long tests = static_cast<long>(script.tests.size());
-    const char* outcome = !script.errors.empty() ? "error" : passed < tests ? "failed" : "passed";
+    bool erred = !script.errors.empty() || script.notRun > 0;
+    for (const HtmlTest& test : script.tests) erred = erred || test.verdict == HtmlVerdict::error;
+    const char* outcome = erred ? "error" : passed < tests ? "failed" : "passed";
     out += "<section class=\"script\" id=\"script-";
     appendNumber(out, static_cast<long>(s + 1));
     out += "\"><h3><span class=\"verdict ";
@@ -414,7 +423,8 @@ void appendPart(std::string& out, std::string_view part, const HtmlRun& run,
 HtmlCounts countRun(const HtmlRun& run) {
     HtmlCounts counts;
     for (const HtmlScript& script : run.scripts) {
-        counts.errors += static_cast<long>(script.errors.size());
+        counts.scriptsWithErrors += script.errors.empty() ? 0 : 1;
+        counts.notRun += script.notRun;
         for (const HtmlTest& test : script.tests) {
             ++counts.tests;
             counts.passed += test.verdict == HtmlVerdict::passed;

@@ -42,6 +42,7 @@ struct HtmlScript {
     std::string path;
     std::vector<HtmlScriptError> errors;
     std::vector<HtmlTest> tests;
+    int notRun = 0;  // tests the script did not reach after a crash
 };
 
 // One script run by one worker, in seconds from the start of the run.
@@ -61,13 +62,15 @@ struct HtmlRun {
     std::vector<HtmlWorkerSpan> spans;  // shown as a timeline when more than one worker ran
 };
 
-// The counts the page shows, taken from the tests themselves. A script error
-// counts once for each error, as does a test that ended in one.
+// The counts the page shows, as the console's summary counts them: tests =
+// passed + failed + errors, each test once; script errors count their scripts.
 struct HtmlCounts {
     long tests = 0;
     long passed = 0;
     long failed = 0;
     long errors = 0;
+    long notRun = 0;
+    long scriptsWithErrors = 0;
 };
 HtmlCounts countRun(const HtmlRun& run);
 

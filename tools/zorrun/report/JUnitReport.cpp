@@ -1,8 +1,8 @@
 #include "JUnitReport.h"
 
 #include <charconv>
-#include <cstdlib>
 
+#include "TestText.h"
 #include "XmlText.h"
 
 namespace zorrun {
@@ -16,12 +16,12 @@ void appendNumber(std::string& out, int number) {
 
 void appendSeconds(std::string& out, double seconds) {
     char text[32];
-    out.append(text,
-               std::to_chars(text, text + sizeof text, seconds, std::chars_format::fixed, 3).ptr);
+    out.append(text, std::to_chars(text, text + sizeof text, seconds > 0 ? seconds : 0.0,
+                                   std::chars_format::fixed, 3)
+                         .ptr);
 }
 
-// Unmeasured time (a remote run, a test that got no verdict) counts as 0, so
-// that every testcase has one.
+// Unmeasured time (a remote run) counts as 0, so that every testcase has one.
 void appendCaseSeconds(std::string& out, double seconds) {
     char text[32];
     out.append(text, std::to_chars(text, text + sizeof text, seconds > 0 ? seconds : 0.0,
@@ -29,103 +29,108 @@ void appendCaseSeconds(std::string& out, double seconds) {
                          .ptr);
 }
 
-void appendTestName(std::string& out, std::string_view name, int position) {
-    appendXml(out, name, XmlPlace::attribute);
-    if (position < 0) return;
-    out += ' ';
-    appendNumber(out, position);
+std::string caseName(const std::string& name, int position) {
+    std::string out;
+    appendXml(out, testName(name, position), XmlPlace::attribute);
+    return out;
 }
 
 }  // namespace
 
 JUnitReport::~JUnitReport() {
     if (body) std::fclose(body);
-    body = nullptr;
-    std::free(bodyMemory);
+    if (suites) std::fclose(suites);
 }
 
 bool JUnitReport::open(const std::string& path, std::string& reason) {
     if (!file.open(path, reason)) return false;
-    file.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites>\n");
+    suites = std::tmpfile();
+    if (!suites) file.writeFailed();
     return true;
 }
 
-bool JUnitReport::openInMemory() {
-    inMemory = true;
-    return file.openInMemory();
-}
-
-bool JUnitReport::takeSuites(std::string& suites) {
-    return file.takeText(suites);
-}
-
-void JUnitReport::addSuites(std::string_view suites) {
-    file.write(suites);
-}
-
-void JUnitReport::beginSuite(std::string_view script) {
+void JUnitReport::scriptStart(const ScriptStart& event) {
     suiteName.clear();
-    appendXml(suiteName, script, XmlPlace::attribute);
-    tests = failures = errors = 0;
-    if (!body) body = inMemory ? open_memstream(&bodyMemory, &bodySize) : std::tmpfile();
+    appendXml(suiteName, event.runName, XmlPlace::attribute);
+    script = event.script;
+    suite = Counts();
+    if (!body) body = std::tmpfile();
     if (!body) file.writeFailed();
 }
 
 // file and line are the attributes that CI servers read to point at a test;
 // the file is the script, as given.
-void JUnitReport::beginCase(std::string_view name, const CaseFacts& facts) {
+void JUnitReport::beginCase(std::string_view name, int line, double seconds) {
     scratch = "    <testcase classname=\"";
     scratch += suiteName;
     scratch += "\" name=\"";
     scratch += name;
     scratch += "\" file=\"";
     scratch += suiteName;
-    if (facts.line > 0) {
+    if (line > 0) {
         scratch += "\" line=\"";
-        appendNumber(scratch, facts.line);
+        appendNumber(scratch, line);
     }
     scratch += "\" time=\"";
-    appendCaseSeconds(scratch, facts.seconds);
+    appendCaseSeconds(scratch, seconds);
     scratch += '"';
+    ++suite.tests;
 }
 
-void JUnitReport::addPassed(std::string_view name, int position, const CaseFacts& facts) {
-    std::string testName;
-    appendTestName(testName, name, position);
-    beginCase(testName, facts);
-    scratch += "/>\n";
-    writeBody(scratch);
-    ++tests;
-}
-
-void JUnitReport::addFailed(std::string_view name, int position, std::string_view reportBlock,
-                            const CaseFacts& facts) {
-    std::string testName;
-    appendTestName(testName, name, position);
-    beginCase(testName, facts);
+// A failure without a block of its own (no function for the test) carries
+// its reason instead.
+void JUnitReport::testResult(const TestResult& event) {
+    if (event.outcome == Outcome::error) {
+        const std::string message = placedReason(event);
+        addErrorCase(caseName(event.name, event.position), "test error", message,
+                     event.reportBlock.empty() ? script + ": " + message : event.reportBlock,
+                     event.line, event.seconds);
+        return;
+    }
+    beginCase(caseName(event.name, event.position), event.line, event.seconds);
+    if (event.outcome == Outcome::passed) {
+        scratch += "/>\n";
+        writeBody(scratch);
+        return;
+    }
     scratch += ">\n      <failure message=\"verification failed\" type=\"verification\">";
-    appendXml(scratch, reportBlock, XmlPlace::content);
+    appendXml(scratch, event.reportBlock.empty() ? event.reason : event.reportBlock,
+              XmlPlace::content);
     scratch += "</failure>\n    </testcase>\n";
     writeBody(scratch);
-    ++tests;
-    ++failures;
+    ++suite.failures;
 }
 
-void JUnitReport::addError(std::string_view message, std::string_view detail) {
-    addErrorCase("script error", "script error", message, detail, {});
+// A stop stands as an "interrupted" testcase, so that a stopped run never
+// reads as complete; other script errors as a testcase of their own.
+void JUnitReport::scriptError(const ScriptError& event) {
+    const std::string detail = placedText(event);
+    const std::string whole = event.line > 0 ? detail : event.script + ": " + detail;
+    if (event.text.starts_with("interrupted by "))
+        return addErrorCase("interrupted", "test error", "interrupted", whole, 0, -1);
+    addErrorCase("script error", "script error", event.text, whole, 0, -1);
 }
 
-void JUnitReport::addTestError(std::string_view name, int position, std::string_view message,
-                               std::string_view detail, const CaseFacts& facts) {
-    std::string testName;
-    appendTestName(testName, name, position);
-    addErrorCase(testName, "test error", message, detail, facts);
+void JUnitReport::testsNotRun(const TestsNotRun& event) {
+    for (int i = 0; i < event.count; ++i) {
+        const std::string name = static_cast<std::size_t>(i) < event.tests.size()
+                                     ? event.tests[static_cast<std::size_t>(i)]
+                                     : "not run " + std::to_string(i + 1);
+        std::string escaped;
+        appendXml(escaped, name, XmlPlace::attribute);
+        beginCase(escaped, 0, 0);
+        scratch += ">\n      <skipped message=\"";
+        appendXml(scratch, "not run " + event.why, XmlPlace::attribute);
+        scratch += "\"/>\n    </testcase>\n";
+        writeBody(scratch);
+        ++suite.skipped;
+    }
 }
 
 void JUnitReport::addErrorCase(std::string_view testName, std::string_view type,
-                               std::string_view message, std::string_view detail,
-                               const CaseFacts& facts) {
-    beginCase(testName, facts);
+                               std::string_view message, std::string_view detail, int line,
+                               double seconds) {
+    beginCase(testName, line, seconds);
     scratch += ">\n      <error message=\"";
     appendXml(scratch, message, XmlPlace::attribute);
     scratch += "\" type=\"";
@@ -134,52 +139,72 @@ void JUnitReport::addErrorCase(std::string_view testName, std::string_view type,
     appendXml(scratch, detail, XmlPlace::content);
     scratch += "</error>\n    </testcase>\n";
     writeBody(scratch);
-    ++tests;
-    ++errors;
+    ++suite.errors;
 }
 
 void JUnitReport::writeBody(const std::string& text) {
     if (!body || std::fwrite(text.data(), 1, text.size(), body) != text.size()) file.writeFailed();
 }
 
-// The suite's counts stand in its opening tag, so its testcases wait in the
-// body file until they are known, then follow it.
-void JUnitReport::endSuite(double seconds) {
+void JUnitReport::appendCounts(std::string& out, const Counts& counts) {
+    out += "tests=\"";
+    appendNumber(out, counts.tests);
+    out += "\" failures=\"";
+    appendNumber(out, counts.failures);
+    out += "\" errors=\"";
+    appendNumber(out, counts.errors);
+    out += "\" skipped=\"";
+    appendNumber(out, counts.skipped);
+    out += '"';
+}
+
+// Copies what from holds to the end of to (or of the report when to is
+// null), and empties from for its next use.
+void JUnitReport::moveInto(std::FILE*& from, std::FILE* to) {
+    if (!from) return;
+    std::rewind(from);
+    char chunk[1 << 16];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, from)) > 0) {
+        if (!to)
+            file.write(std::string_view(chunk, got));
+        else if (std::fwrite(chunk, 1, got, to) != got)
+            file.writeFailed();
+    }
+    if (std::ferror(from)) file.writeFailed();
+    std::fclose(from);
+    from = nullptr;
+}
+
+void JUnitReport::scriptEnd(const ScriptEnd& event) {
     if (!file.isOpen()) return;
     scratch = "  <testsuite name=\"";
     scratch += suiteName;
-    scratch += "\" tests=\"";
-    appendNumber(scratch, tests);
-    scratch += "\" failures=\"";
-    appendNumber(scratch, failures);
-    scratch += "\" errors=\"";
-    appendNumber(scratch, errors);
-    scratch += "\" skipped=\"0\" time=\"";
-    appendSeconds(scratch, seconds);
+    scratch += "\" ";
+    appendCounts(scratch, suite);
+    scratch += " time=\"";
+    appendSeconds(scratch, event.seconds);
     scratch += "\">\n";
-    file.write(scratch);
-    if (body && inMemory) {
-        if (std::fclose(body) != 0) file.writeFailed();
-        body = nullptr;
-        file.write(std::string_view(bodyMemory, bodySize));
-        std::free(bodyMemory);
-        bodyMemory = nullptr;
-    }
-    if (body) {
-        std::rewind(body);
-        char chunk[1 << 16];
-        std::size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, body)) > 0) {
-            file.write(std::string_view(chunk, got));
-        }
-        std::fclose(body);
-        body = nullptr;
-    }
-    file.write("  </testsuite>\n");
+    if (!suites || std::fwrite(scratch.data(), 1, scratch.size(), suites) != scratch.size())
+        file.writeFailed();
+    moveInto(body, suites);
+    const std::string_view end = "  </testsuite>\n";
+    if (!suites || std::fwrite(end.data(), 1, end.size(), suites) != end.size()) file.writeFailed();
+    all.tests += suite.tests;
+    all.failures += suite.failures;
+    all.errors += suite.errors;
+    all.skipped += suite.skipped;
 }
 
 bool JUnitReport::close(std::string& reason) {
     if (!file.isOpen()) return true;
+    scratch = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites ";
+    appendCounts(scratch, all);
+    scratch += " time=\"";
+    appendSeconds(scratch, allSeconds);
+    scratch += "\">\n";
+    file.write(scratch);
+    moveInto(suites, nullptr);
     file.write("</testsuites>\n");
     return file.commit(reason);
 }

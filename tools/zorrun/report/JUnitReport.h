@@ -1,7 +1,8 @@
 // JUnit XML as CI servers read it: one testsuite per script, one testcase per
-// test record run, a failure carrying the record's report block, an error for
-// a script error. Passed tests are written out as they come, so the report
-// holds nothing per passed test in memory. The report is drafted beside its
+// test result (passed, a failure carrying the record's report block, or an
+// error), one error testcase per script error and one skipped testcase per
+// test that did not run. Testcases are written out as they come, so the
+// report holds nothing per test in memory. The report is drafted beside its
 // file and takes the file's place only when it is complete.
 #pragma once
 
@@ -9,21 +10,15 @@
 #include <string>
 #include <string_view>
 
+#include "Events.h"
 #include "ReplacedFile.h"
 
 namespace zorrun {
 
-// Where a testcase's test stands in its script and how long it ran: a line of
-// 0 and seconds below 0 are not known.
-struct CaseFacts {
-    int line = 0;
-    double seconds = -1;
-};
-
-class JUnitReport {
+class JUnitReport : public Reporter {
 public:
     JUnitReport() = default;
-    ~JUnitReport();
+    ~JUnitReport() override;
     JUnitReport(const JUnitReport&) = delete;
     JUnitReport& operator=(const JUnitReport&) = delete;
 
@@ -31,50 +26,44 @@ public:
     bool open(const std::string& path, std::string& reason);
     bool isOpen() const { return file.isOpen(); }
 
-    // Suites only, kept in memory, for a script that runs beside others: its
-    // suites join the file's report in the command line's order.
-    bool openInMemory();
-    // The suites ended since the last call; false when a write failed.
-    bool takeSuites(std::string& suites);
-    void addSuites(std::string_view suites);
-
-    void beginSuite(std::string_view script);
-    // A test is named by its record's name and position, "login 57": the
-    // text that, given as a filter, runs that test alone. A position below 0
-    // is not known (a remote run): the name stands alone.
-    void addPassed(std::string_view name, int position, const CaseFacts& facts = {});
-    void addFailed(std::string_view name, int position, std::string_view reportBlock,
-                   const CaseFacts& facts = {});
-    // A script error: a testcase of its own, so that CI servers show it.
-    void addError(std::string_view message, std::string_view detail);
-    // A test that got no verdict of its own (its function crashed or threw),
-    // or the end of a run that did not finish (position below 0).
-    void addTestError(std::string_view name, int position, std::string_view message,
-                      std::string_view detail, const CaseFacts& facts = {});
-    void endSuite(double seconds);
+    void scriptStart(const ScriptStart& event) override;
+    void testResult(const TestResult& event) override;
+    void scriptError(const ScriptError& event) override;
+    void testsNotRun(const TestsNotRun& event) override;
+    void scriptEnd(const ScriptEnd& event) override;
+    void runEnd(const RunEnd& event) override { allSeconds = event.totals.seconds; }
 
     // Ends the document and puts it in the file's place; false with a reason
     // when a write failed somewhere (a full disk), and the former file stays.
     bool close(std::string& reason);
 
 private:
-    void beginCase(std::string_view name, const CaseFacts& facts);
+    struct Counts {
+        int tests = 0;
+        int failures = 0;
+        int errors = 0;
+        int skipped = 0;
+    };
+
+    void beginCase(std::string_view name, int line, double seconds);
     void addErrorCase(std::string_view testName, std::string_view type, std::string_view message,
-                      std::string_view detail, const CaseFacts& facts);
+                      std::string_view detail, int line, double seconds);
     void writeBody(const std::string& text);
+    void moveInto(std::FILE*& from, std::FILE* to);
+    static void appendCounts(std::string& out, const Counts& counts);
 
     ReplacedFile file;
-    // In memory, the testcases wait in memory too: a worker that exits
-    // flushes its copy of every stream, and a file's offset is shared.
-    bool inMemory = false;
-    char* bodyMemory = nullptr;
-    std::size_t bodySize = 0;
-    std::FILE* body = nullptr;  // the open suite's testcases, until its counts are known
+    // The counts stand in the opening tags, so the suites wait in one
+    // temporary file and the open suite's testcases in another.
+    std::FILE* suites = nullptr;
+    std::FILE* body = nullptr;
+    bool bodyFailed = false;
     std::string suiteName;
+    std::string script;
     std::string scratch;
-    int tests = 0;
-    int failures = 0;
-    int errors = 0;
+    Counts suite;
+    Counts all;
+    double allSeconds = 0;
 };
 
 }  // namespace zorrun

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "Verdict.h"
+#include "TestText.h"
 
 namespace zorrun {
 
@@ -62,22 +62,43 @@ void appendField(std::string& out, std::string_view name, std::string_view text)
     appendJsonString(out, text);
 }
 
-void appendEntries(std::string& out, std::string_view packed) {
+void appendEntries(std::string& out, const std::vector<FailedEntry>& entries) {
     out += ",\"failures\":[";
-    FailedEntry entry;
-    for (bool first = true; nextFailedEntry(packed, entry); first = false) {
-        out += first ? "{\"expected\":" : ",{\"expected\":";
-        appendJsonString(out, entry.expected);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        out += i ? ",{\"expected\":" : "{\"expected\":";
+        appendJsonString(out, entries[i].expected);
         out += ",\"actual\":";
-        appendJsonString(out, entry.actual);
+        appendJsonString(out, entries[i].actual);
         out += '}';
     }
     out += ']';
 }
 
-const char* outcomeWord(const ScriptOutcome& outcome) {
-    if (outcome.error) return "error";
-    return outcome.failed > 0 ? "failed" : "passed";
+const char* verdictWord(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::passed:
+            return "passed";
+        case Outcome::failed:
+            return "failed";
+        case Outcome::error:
+            return "error";
+    }
+    return "error";
+}
+
+void appendCount(std::string& out, const char* name, int count, bool first = false) {
+    out += first ? "\"" : ",\"";
+    out += name;
+    out += "\":";
+    appendNumber(out, count);
+}
+
+std::string isoTime(std::time_t time) {
+    std::tm parts{};
+    gmtime_r(&time, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
 }
 
 }  // namespace
@@ -111,27 +132,10 @@ bool JsonReport::open(const std::string& path, std::string& reason) {
     return true;
 }
 
-// Every script in memory starts with its comma; the report that takes it in
-// drops the comma when the script comes first.
-bool JsonReport::openInMemory() {
-    firstScript = false;
-    return file.openInMemory();
-}
-
-bool JsonReport::takeScripts(std::string& scripts) {
-    return file.takeText(scripts);
-}
-
-void JsonReport::addScripts(std::string_view scripts) {
-    if (scripts.empty()) return;
-    if (firstScript && scripts.front() == ',') scripts.remove_prefix(1);
-    firstScript = false;
-    file.write(scripts);
-}
-
-void JsonReport::beginScript(std::string_view name) {
-    script = name;
+void JsonReport::scriptStart(const ScriptStart& event) {
+    script = event.script;
     errors.clear();
+    passed = failed = erred = notRun = 0;
     scratch = firstScript ? "\n{\"path\":" : ",\n{\"path\":";
     appendJsonString(scratch, script);
     scratch += ",\"tests\":[";
@@ -140,7 +144,8 @@ void JsonReport::beginScript(std::string_view name) {
     firstTest = true;
 }
 
-void JsonReport::addTest(const JsonTest& test) {
+void JsonReport::testResult(const TestResult& test) {
+    ++(test.outcome == Outcome::passed ? passed : test.outcome == Outcome::failed ? failed : erred);
     scratch = firstTest ? "\n {\"name\":" : ",\n {\"name\":";
     firstTest = false;
     appendJsonString(scratch, test.name);
@@ -149,41 +154,64 @@ void JsonReport::addTest(const JsonTest& test) {
     appendField(scratch, "file", script);
     scratch += ",\"line\":";
     test.line > 0 ? appendNumber(scratch, test.line) : void(scratch += "null");
-    appendField(scratch, "verdict", test.verdict);
+    appendField(scratch, "verdict", verdictWord(test.outcome));
     scratch += ",\"duration\":";
     appendSeconds(scratch, test.seconds);
     appendField(scratch, "outFile", test.outFile);
-    appendEntries(scratch, test.failedEntries);
-    if (!test.message.empty()) appendField(scratch, "message", test.message);
+    appendEntries(scratch, test.entries);
+    const std::string message = placedReason(test);
+    if (!message.empty()) appendField(scratch, "message", message);
     scratch += '}';
     file.write(scratch);
 }
 
-void JsonReport::addError(std::string_view message) {
-    errors.emplace_back(message);
+void JsonReport::scriptError(const ScriptError& event) {
+    errors.push_back(placedText(event));
 }
 
-void JsonReport::endScript(const ScriptOutcome& outcome, double seconds) {
+void JsonReport::scriptEnd(const ScriptEnd& event) {
     scratch = "],\"errors\":[";
     for (std::size_t i = 0; i < errors.size(); ++i) {
         if (i > 0) scratch += ',';
         appendJsonString(scratch, errors[i]);
     }
+    const bool error = erred > 0 || notRun > 0 || !errors.empty();
     scratch += "],\"outcome\":\"";
-    scratch += outcomeWord(outcome);
-    scratch += "\",\"passed\":";
-    appendNumber(scratch, outcome.passed);
-    scratch += ",\"failed\":";
-    appendNumber(scratch, outcome.failed);
+    scratch += error ? "error" : failed > 0 ? "failed" : "passed";
+    scratch += '"';
+    appendCount(scratch, "passed", passed);
+    appendCount(scratch, "failed", failed);
+    appendCount(scratch, "notRun", notRun);
     scratch += ",\"duration\":";
-    appendSeconds(scratch, seconds);
+    appendSeconds(scratch, event.seconds);
     scratch += '}';
     file.write(scratch);
 }
 
+void JsonReport::runEnd(const RunEnd& event) {
+    const RunTotals& totals = event.totals;
+    scratch = "\n],\"totals\":{";
+    appendCount(scratch, "tests", totals.tests, true);
+    appendCount(scratch, "passed", totals.passed);
+    appendCount(scratch, "failed", totals.failed);
+    appendCount(scratch, "errors", totals.errors);
+    appendCount(scratch, "notRun", totals.notRun);
+    appendCount(scratch, "scriptsWithErrors", totals.scriptsWithErrors);
+    scratch += "},\"startTime\":";
+    appendJsonString(scratch, isoTime(startTime));
+    scratch += ",\"duration\":";
+    appendSeconds(scratch, totals.seconds);
+    appendCount(scratch, "exitStatus", totals.exitStatus);
+    scratch += "}\n";
+    file.write(scratch);
+    ended = true;
+}
+
+// A run that never ended (stopped before its end was told) still leaves a
+// document that reads.
 bool JsonReport::close(std::string& reason) {
     if (!file.isOpen()) return true;
-    file.write("\n]}\n");
+    if (!ended) file.write("\n]}\n");
     return file.commit(reason);
 }
 

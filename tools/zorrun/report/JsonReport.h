@@ -1,48 +1,34 @@
 // The verdicts as JSON, in the schema the README documents: one object per
-// script with its tests. Tests are written out as they come, so the report
-// holds nothing per test in memory; the file takes its place only when the
-// report is complete.
+// script with its tests, then the run's totals. Tests are written out as they
+// come, so the report holds nothing per test in memory; the file takes its
+// place only when the report is complete.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "Events.h"
 #include "ReplacedFile.h"
-#include "RunSummary.h"
 
 namespace zorrun {
 
-struct JsonTest {
-    std::string_view name;
-    int position = -1;         // below 0: not known
-    int line = 0;              // 0: not known
-    std::string_view verdict;  // "passed", "failed" or "error"
-    double seconds = -1;       // below 0: not measured
-    std::string_view outFile;
-    std::string_view failedEntries;  // packed (see packFailedEntry)
-    std::string_view message;        // why it failed or erred, when no entry tells
-};
-
-class JsonReport {
+class JsonReport : public Reporter {
 public:
     bool open(const std::string& path, std::string& reason);
     bool isOpen() const { return file.isOpen(); }
-    // A report kept in memory, whose scripts another report takes in turn:
-    // takeScripts hands on the scripts ended since the last call, false when
-    // a write failed; addScripts appends them as they were written.
-    bool openInMemory();
-    bool takeScripts(std::string& scripts);
-    void addScripts(std::string_view scripts);
 
-    void beginScript(std::string_view script);
-    void addTest(const JsonTest& test);
-    // What went wrong in the script outside its tests' verdicts.
-    void addError(std::string_view message);
-    void endScript(const ScriptOutcome& outcome, double seconds);
+    void runStart(const RunStart& event) override { startTime = event.startTime; }
+    void scriptStart(const ScriptStart& event) override;
+    void testResult(const TestResult& event) override;
+    void scriptError(const ScriptError& event) override;
+    void testsNotRun(const TestsNotRun& event) override { notRun += event.count; }
+    void scriptEnd(const ScriptEnd& event) override;
+    void runEnd(const RunEnd& event) override;
 
-    // Ends the document and puts it in the file's place; false with a reason
-    // when a write failed, and the former file stays.
+    // Puts the report in the file's place; false with a reason when a write
+    // failed, and the former file stays.
     bool close(std::string& reason);
 
 private:
@@ -50,8 +36,14 @@ private:
     std::string scratch;
     std::string script;
     std::vector<std::string> errors;
+    int passed = 0;
+    int failed = 0;
+    int erred = 0;
+    int notRun = 0;
     bool firstScript = true;
     bool firstTest = true;
+    bool ended = false;
+    std::time_t startTime = 0;
 };
 
 // text as a JSON string, quotes included. Valid UTF-8 stays as it is; a byte

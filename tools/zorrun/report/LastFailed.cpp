@@ -187,45 +187,33 @@ FailedTests readLastFailed(const std::string& path) {
     return failed;
 }
 
-FailedTests FailureLog::scriptEntries(const std::string& script) const {
-    FailedTests entries;
-    const auto found = tests.find(scriptKey(script));
-    if (found != tests.end()) entries.insert(*found);
-    return entries;
-}
-
-void FailureLog::setScriptEntries(const std::string& script, const FailedTests& entries) {
-    const std::string scriptsKey = scriptKey(script);
-    tests.erase(scriptsKey);
-    const auto found = entries.find(scriptsKey);
-    if (found != entries.end()) tests.insert(*found);
-}
-
-void FailureLog::beginScript(const std::string& script) {
-    key = scriptKey(script);
+void FailureLog::scriptStart(const ScriptStart& event) {
+    key = scriptKey(event.script);
     failedHere = false;
+    errorHere = false;
 }
 
-void FailureLog::verdict(const std::string& name, int position, bool passed) {
-    if (passed) {
+void FailureLog::testResult(const TestResult& event) {
+    if (event.outcome == Outcome::error) errorHere = true;
+    if (event.outcome == Outcome::passed) {
         const auto found = tests.find(key);
-        if (found != tests.end()) found->second.erase({name, position});
+        if (found != tests.end()) found->second.erase({event.name, event.position});
         return;
     }
-    tests[key].insert({position < 0 ? "" : name, position});
+    tests[key].insert({event.position < 0 ? "" : event.name, event.position});
     failedHere = true;
 }
 
 // A script that ran through without an error has had its whole-script mark
 // answered, by the tests it ran.
-void FailureLog::endScript(bool error) {
-    if (error && !failedHere) {
+void FailureLog::scriptEnd(const ScriptEnd&) {
+    if (errorHere && !failedHere) {
         tests[key].insert({"", -1});
         return;
     }
     const auto found = tests.find(key);
     if (found == tests.end()) return;
-    if (!error) found->second.erase({"", -1});
+    if (!errorHere) found->second.erase({"", -1});
     if (found->second.empty()) tests.erase(found);
 }
 

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "Events.h"
 #include "TestSelection.h"
 
 namespace zorrun {
@@ -27,28 +28,26 @@ bool readJUnitFailures(const std::string& path, FailedTests& failed, std::string
 
 // The verdicts of this run, merged into the previous run's failures: a test
 // with a verdict now takes it, tests and scripts that did not run keep theirs.
-class FailureLog {
+class FailureLog : public Reporter {
 public:
     explicit FailureLog(FailedTests previous) : tests(std::move(previous)) {}
 
-    void beginScript(const std::string& script);
-    void verdict(const std::string& name, int position, bool passed);
+    void scriptStart(const ScriptStart& event) override;
+    void testResult(const TestResult& event) override;
+    void scriptError(const ScriptError&) override { errorHere = true; }
+    void testsNotRun(const TestsNotRun&) override { errorHere = true; }
     // A script that ended with an error but no failed test runs whole next time.
-    void endScript(bool error);
+    void scriptEnd(const ScriptEnd&) override;
 
     // Writes the file beside its place and renames it over it, so that a run
     // stopped halfway leaves the former one; false with a reason.
     bool save(const std::string& folder, const std::string& path, std::string& reason) const;
 
-    // A script run beside others logs into a log of its own, started from
-    // the script's entries here, which then take their place.
-    FailedTests scriptEntries(const std::string& script) const;
-    void setScriptEntries(const std::string& script, const FailedTests& entries);
-
 private:
     FailedTests tests;
     std::string key;
     bool failedHere = false;
+    bool errorHere = false;
 };
 
 }  // namespace zorrun

@@ -6,30 +6,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 
 namespace zorrun {
 
 ReplacedFile::~ReplacedFile() {
     if (!file) return;
     std::fclose(file);
-    if (draftPath.empty()) {
-        std::free(memory);
-    } else {
-        unlink(draftPath.c_str());
-    }
-}
-
-bool ReplacedFile::openInMemory() {
-    file = open_memstream(&memory, &memorySize);
-    return file != nullptr;
-}
-
-bool ReplacedFile::takeText(std::string& text) {
-    if (std::fflush(file) != 0) failed = true;
-    text.assign(memory, memorySize);
-    std::rewind(file);
-    return !std::exchange(failed, false);
+    unlink(draftPath.c_str());
 }
 
 // The draft gets the mode that creating the file itself would have given it.

@@ -19,10 +19,6 @@ public:
 
     // Creates the draft; false with a reason when it cannot.
     bool open(const std::string& path, std::string& reason);
-    // A text in memory instead, never committed; takeText hands on what was
-    // written since the last call, false when a write failed.
-    bool openInMemory();
-    bool takeText(std::string& text);
     bool isOpen() const { return file != nullptr; }
     void write(std::string_view text);
     // The draft, for writers that copy into it; a failed write is noted with
@@ -38,8 +34,6 @@ private:
     std::string draftPath;
     std::FILE* file = nullptr;
     bool failed = false;
-    char* memory = nullptr;
-    std::size_t memorySize = 0;
 };
 
 }  // namespace zorrun

@@ -73,6 +73,7 @@ void LibraryRun::verdict(const char* name, int position, int pass, int result) {
     verdict.writeError = Parse::getIO().getWriteError();
     verdict.passed = result == 0 && verdict.writeError.empty();
     verdict.seconds = secondsSinceLast();
+    verdict.at = std::chrono::duration<double>(lastVerdictTime.time_since_epoch()).count();
     verdict.line = lines.lineOf(position);
     // A record of globals is compared without a test function.
     const char* message = calledBack ? escapedException() : nullptr;
@@ -80,11 +81,21 @@ void LibraryRun::verdict(const char* name, int position, int pass, int result) {
     // Looked up again only for a failed test, so that passing ones pay nothing.
     verdict.unknownFunction = calledBack && !verdict.passed && !message &&
                               ZorCall::getFunc(Parse::getInStore()->getName()) == nullptr;
+    takeComparison(verdict, pass);
+    calledBack = false;
+    if (exitFirst && (!verdict.passed || !verdict.threw.empty())) failedOnce = true;
+    listener.verdict(verdict);
+    if (watch) watch->testEnded();
+}
+
+// What the comparison found, beyond passed or not: the entries that did not
+// hold and the test's report block. The one place that reads them from the
+// library, so that a comparison value from it can take over here alone.
+void LibraryRun::takeComparison(Verdict& verdict, int pass) {
     // A record of globals is compared against the globals, not the logged record.
     const bool comparedLogged = calledBack;
-    calledBack = false;
     failedEntries.clear();
-    if (!verdict.passed && comparedLogged && !message && !verdict.unknownFunction) {
+    if (!verdict.passed && comparedLogged && verdict.threw.empty() && !verdict.unknownFunction) {
         collectFailedEntries(Parse::getVerStore()[0], Parse::getOutStore(), failedEntries);
         verdict.failedEntries = failedEntries;
     }
@@ -92,9 +103,6 @@ void LibraryRun::verdict(const char* name, int position, int pass, int result) {
         report = failureReport(Parse::getLastOutFile(), pass);
         verdict.report = report;
     }
-    if (exitFirst && (!verdict.passed || !verdict.threw.empty())) failedOnce = true;
-    listener.verdict(verdict);
-    if (watch) watch->testEnded();
 }
 
 // Without an output file the comparison was never made.
@@ -108,7 +116,7 @@ std::string LibraryRun::failureReport(const char* outFile, int pass) {
 void LibraryRun::run(const std::string& script, const std::string& filter) {
     lines.open(script);
     lastVerdictTime = std::chrono::steady_clock::now();
-    ScriptEnd end;
+    ParseEnd end;
     if (selection) selection->beginScript(script);
     end.code = Parse::parseLoop(script.c_str(), filter.c_str(), testCallback);
     end.errLine = Parse::getErrLine();
@@ -116,7 +124,7 @@ void LibraryRun::run(const std::string& script, const std::string& filter) {
     end.errString = Parse::getErrString();
     end.lastOutFile = Parse::getLastOutFile();
     if (end.code == -3) end.writeError = Parse::getIO().getWriteError();
-    listener.scriptEnd(end);
+    listener.parseEnded(end);
 }
 
 }  // namespace zorrun

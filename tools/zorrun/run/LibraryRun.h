@@ -44,6 +44,7 @@ private:
     static int testCallback();
 
     void verdict(const char* name, int position, int pass, int result);
+    void takeComparison(Verdict& verdict, int pass);
     std::string failureReport(const char* outFile, int pass);
     double secondsSinceLast();
 

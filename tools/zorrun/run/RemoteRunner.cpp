@@ -227,48 +227,26 @@ private:
     std::thread watch;
 };
 
-Verdict remoteVerdict(const ReportBlock& block) {
-    Verdict verdict;
-    verdict.name = block.name;
-    verdict.passed = block.passed;
-    verdict.report = block.text;
-    return verdict;
-}
-
 }  // namespace
 
-RemoteRunner::RemoteRunner(std::string serverName, int port, Console& out, JUnitReport* report)
-    : server(std::move(serverName)), portNumber(port), console(out), junit(report) {}
+RemoteRunner::RemoteRunner(std::string serverName, int port, ScriptEvents& scriptEvents)
+    : server(std::move(serverName)), portNumber(port), events(scriptEvents) {}
 
 bool RemoteRunner::connect() {
     if (connection.isOpen()) return true;
     const int result = remote::openConnection(server, portNumber, connection);
     if (result == remote::connectedResult) return true;
-    console.error(server + ":" + std::to_string(portNumber) +
-                  ": cannot reach the test server: " + connectFailure(result, portNumber));
+    events.scriptError(server + ":" + std::to_string(portNumber) +
+                       ": cannot reach the test server: " + connectFailure(result, portNumber));
     return false;
 }
 
-ScriptOutcome RemoteRunner::run(const std::string& script, const std::string& filter) {
-    outcome = ScriptOutcome();
-    console.beginScript(script);
-    if (junit) junit->beginSuite(script);
-    if (json) json->beginScript(script);
-    if (html) html->beginScript(script, -1);
-    const auto start = std::chrono::steady_clock::now();
+void RemoteRunner::run(const std::string& script, const std::string& filter) {
     if (const std::optional<std::string> bytes = readWhole(script)) {
-        if (connect()) {
-            exchange(script, *bytes, filter);
-        } else {
-            outcome.error = true;
-        }
+        if (connect()) exchange(script, *bytes, filter);
     } else {
-        fileError(script, "cannot open script: " + unreadableReason(script));
+        events.scriptError("cannot open script: " + unreadableReason(script));
     }
-    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-    if (junit) junit->endSuite(seconds.count());
-    if (json) json->endScript(outcome, seconds.count());
-    return outcome;
 }
 
 // A broken or aborted exchange leaves the stream out of step: the next script
@@ -283,8 +261,9 @@ void RemoteRunner::exchange(const std::string& script, const std::string& bytes,
     request.script = bytes;
     request.filter = filter;
     request.slowReplyNotice = [this] {
-        console.error("waiting for the test server at " + server + ":" +
-                      std::to_string(portNumber) + " (it serves one client at a time)");
+        if (notice)
+            notice("waiting for the test server at " + server + ":" + std::to_string(portNumber) +
+                   " (it serves one client at a time)");
     };
     display::DisplayList picture;
     remote::DiskReplyFiles files;
@@ -294,71 +273,53 @@ void RemoteRunner::exchange(const std::string& script, const std::string& bytes,
     // A reply complete before the connection was shut down still counts.
     if (deadline.hasPassed()) connection.close();
     if (deadline.hasPassed() && broken) {
-        return fileError(script, "timed out after " + std::to_string(timeoutSeconds) +
-                                     " s waiting for the test server");
+        return events.scriptError("timed out after " + std::to_string(timeoutSeconds) +
+                                  " s waiting for the test server");
     }
     if (broken) {
         connection.close();
         const bool refused =
             !reply.finished && !reply.errText.empty() && reply.errText != remote::brokenServerText;
-        fileError(script, refused ? withoutLineEnd(reply.errText)
-                                  : "the test server broke off the exchange");
+        events.scriptError(refused ? withoutLineEnd(reply.errText)
+                                   : "the test server broke off the exchange");
     } else if (reply.errLine >= 1) {
         scriptError(script, reply.errLine, reply.errPos, reply.errText);
     }
-    if (!reply.outsideName.empty()) fileError(script, remote::outsideNameText + reply.outsideName);
+    if (!reply.outsideName.empty()) events.scriptError(remote::outsideNameText + reply.outsideName);
     if (!local.known || local.errLine != std::max(reply.errLine, 0)) {
-        if (!broken) fileError(script, unknownReports(local, reply.errLine));
+        if (!broken) events.scriptError(unknownReports(local, reply.errLine));
     } else if (local.reports > 0) {
-        reportTests(script, reply, local.reports);
+        reportTests(reply, local.reports);
     } else if (reply.outFile.empty() && reply.outsideName.empty() && !broken) {
-        fileError(script, "no output file: the test server sent none");
+        events.scriptError("no output file: the test server sent none");
     }
 }
 
 // Without a file from this exchange, the file here holds none of this run's
-// reports, whatever it held before.
-void RemoteRunner::reportTests(const std::string& script, const remote::ExchangeReply& reply,
-                               int reached) {
+// reports, whatever it held before. A remote verdict knows no position, line
+// or time: the server sends the file, not when each test ended.
+void RemoteRunner::reportTests(const remote::ExchangeReply& reply, int reached) {
     const std::string text =
         reply.outFileReceived ? readWhole(reply.outFile).value_or(std::string()) : std::string();
     const std::vector<ReportBlock> blocks = reportBlocks(text);
     const std::size_t count = static_cast<std::size_t>(reached);
     if (blocks.size() < count)
-        fileError(script, "the test server's output file lacks " +
-                              std::to_string(count - blocks.size()) + " reports");
+        events.scriptError("the test server's output file lacks " +
+                           std::to_string(count - blocks.size()) + " reports");
     for (std::size_t i = blocks.size() - std::min(count, blocks.size()); i < blocks.size(); ++i) {
-        const ReportBlock& block = blocks[i];
-        block.passed ? ++outcome.passed : ++outcome.failed;
-        console.testLine(block.name, -1, block.passed, reply.outFile);
-        if (junit && block.passed) junit->addPassed(block.name, -1);
-        if (junit && !block.passed) junit->addFailed(block.name, -1, block.text);
-        if (json)
-            json->addTest(
-                {block.name, -1, 0, block.passed ? "passed" : "failed", -1, reply.outFile, {}, {}});
-        if (html) html->addVerdict(remoteVerdict(block), -1);
+        Verdict verdict;
+        verdict.name = blocks[i].name;
+        verdict.passed = blocks[i].passed;
+        verdict.report = blocks[i].text;
+        verdict.outFile = reply.outFile;
+        events.verdict(verdict);
     }
 }
 
 void RemoteRunner::scriptError(const std::string& script, int line, int position,
                                const std::string& text) {
-    const std::string message = withoutLineEnd(text);
     const int column = errorColumn(script, line, position);
-    const std::string where =
-        script + ":" + std::to_string(line) + ":" + std::to_string(column > 0 ? column : position);
-    console.error(where + ": " + message);
-    outcome.error = true;
-    if (junit) junit->addError(message, where + ": " + message);
-    if (json) json->addError(where + ": " + message);
-    if (html) html->addScriptError(line, column > 0 ? column : position, message);
-}
-
-void RemoteRunner::fileError(const std::string& file, const std::string& message) {
-    console.error(file + ": " + message);
-    outcome.error = true;
-    if (junit) junit->addError(message, file + ": " + message);
-    if (json) json->addError(message);
-    if (html) html->addScriptError(0, 0, message);
+    events.scriptError(withoutLineEnd(text), line, column > 0 ? column : position);
 }
 
 }  // namespace zorrun

@@ -3,13 +3,10 @@
 // working directory, and the report blocks in it give the verdicts.
 #pragma once
 
+#include <functional>
 #include <string>
 
-#include "Console.h"
-#include "HtmlRecorder.h"
-#include "JUnitReport.h"
-#include "JsonReport.h"
-#include "RunSummary.h"
+#include "ScriptEvents.h"
 #include "protocol/RemoteExchange.h"
 #include "protocol/WireSocket.h"
 
@@ -17,34 +14,28 @@ namespace zorrun {
 
 class RemoteRunner {
 public:
-    // junit may be null.
-    RemoteRunner(std::string serverName, int port, Console& console, JUnitReport* junit);
+    RemoteRunner(std::string serverName, int port, ScriptEvents& events);
 
-    // Connects when no connection is open; false, with the reason printed,
-    // when the server cannot be reached.
+    // Connects when no connection is open; false, with the reason told as the
+    // script's error, when the server cannot be reached.
     bool connect();
     // Seconds a whole exchange may take; 0 for no limit.
     void setTimeout(int seconds) { timeoutSeconds = seconds; }
-    // The JSON report that hears the verdicts too; null for none.
-    void setJson(JsonReport* report) { json = report; }
-    // The report page's recorder, when the run writes one; null by default.
-    void setHtml(HtmlRecorder* recorder) { html = recorder; }
-    ScriptOutcome run(const std::string& script, const std::string& filter);
+    // Where a notice that is no verdict goes ("waiting for the test server").
+    void setNotice(std::function<void(const std::string&)> call) { notice = std::move(call); }
+    // Runs the script begun on events, which the caller also ends.
+    void run(const std::string& script, const std::string& filter);
 
 private:
     void exchange(const std::string& script, const std::string& bytes, const std::string& filter);
-    void reportTests(const std::string& script, const remote::ExchangeReply& reply, int reached);
+    void reportTests(const remote::ExchangeReply& reply, int reached);
     void scriptError(const std::string& script, int line, int position, const std::string& text);
-    void fileError(const std::string& file, const std::string& message);
 
     std::string server;
     int portNumber;
-    Console& console;
-    JUnitReport* junit;
-    JsonReport* json = nullptr;
-    HtmlRecorder* html = nullptr;
+    ScriptEvents& events;
+    std::function<void(const std::string&)> notice;
     remote::WireSocket connection;
-    ScriptOutcome outcome;
     int timeoutSeconds = 0;
 };
 

@@ -83,18 +83,17 @@ bool selectedTests(const std::string& script, const std::string& filter, TestSel
     return false;
 }
 
-ScriptOutcome listTests(const std::string& script, const std::string& filter,
-                        TestSelection* selection, Console& console) {
-    ScriptOutcome outcome;
+bool listTests(const std::string& script, const std::string& filter, TestSelection* selection,
+               Console& console, int& listed) {
     std::vector<ListedTest> tests;
     std::string error;
-    outcome.error = !selectedTests(script, filter, selection, tests, error);
+    const bool whole = selectedTests(script, filter, selection, tests, error);
     for (const ListedTest& test : tests) {
         std::printf("%s:%d: %s %d\n", script.c_str(), test.line, test.name.c_str(), test.position);
-        ++outcome.passed;
+        ++listed;
     }
-    if (outcome.error) console.error(error);
-    return outcome;
+    if (!whole) console.error(error);
+    return whole;
 }
 
 }  // namespace zorrun

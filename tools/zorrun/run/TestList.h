@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "Console.h"
-#include "RunSummary.h"
 #include "TestSelection.h"
 
 namespace zorrun {
@@ -24,8 +23,9 @@ bool selectedTests(const std::string& script, const std::string& filter, TestSel
                    std::vector<ListedTest>& tests, std::string& error);
 
 // Prints "FILE:LINE: NAME POSITION" for each test the filter and selection
-// (which may be null) take; each listed test counts as passed in the outcome.
-ScriptOutcome listTests(const std::string& script, const std::string& filter,
-                        TestSelection* selection, Console& console);
+// (which may be null) take, and adds them to listed; false, with the error
+// on the console, when the script cannot be read whole.
+bool listTests(const std::string& script, const std::string& filter, TestSelection* selection,
+               Console& console, int& listed);
 
 }  // namespace zorrun

@@ -6,16 +6,11 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "Events.h"
 
 namespace zorrun {
-
-// One entry of a failed comparison: the expected entry with its operator
-// ("status == 200") and the logged value ("404", "undefined"), as the report
-// shows them.
-struct FailedEntry {
-    std::string_view expected;
-    std::string_view actual;
-};
 
 // Failed entries travel packed in one text, each text ended by a zero byte:
 // no text the library holds contains one.
@@ -25,16 +20,18 @@ inline void packFailedEntry(std::string& packed, std::string_view expected,
     packed.append(actual).push_back('\0');
 }
 
-// Takes the next entry off the front of packed; false when none is left whole.
-inline bool nextFailedEntry(std::string_view& packed, FailedEntry& entry) {
-    const std::size_t first = packed.find('\0');
-    const std::size_t second =
-        first == std::string_view::npos ? first : packed.find('\0', first + 1);
-    if (second == std::string_view::npos) return false;
-    entry.expected = packed.substr(0, first);
-    entry.actual = packed.substr(first + 1, second - first - 1);
-    packed.remove_prefix(second + 1);
-    return true;
+// Every entry that is whole in packed, in order.
+inline std::vector<FailedEntry> unpackFailedEntries(std::string_view packed) {
+    std::vector<FailedEntry> entries;
+    for (;;) {
+        const std::size_t first = packed.find('\0');
+        const std::size_t second =
+            first == std::string_view::npos ? first : packed.find('\0', first + 1);
+        if (second == std::string_view::npos) return entries;
+        entries.push_back({std::string(packed.substr(0, first)),
+                           std::string(packed.substr(first + 1, second - first - 1))});
+        packed.remove_prefix(second + 1);
+    }
 }
 
 struct Verdict {
@@ -54,6 +51,9 @@ struct Verdict {
     // From the previous verdict or the script's start to this one; below 0
     // when not measured.
     double seconds = -1;
+    // When the verdict came, on the steady clock, which every process reads
+    // alike: a test that gets none is timed from here.
+    double at = 0;
     // The test's name registers no function, so its record was never run.
     bool unknownFunction = false;
     // A failed test's entries, packed (see packFailedEntry).
@@ -61,7 +61,7 @@ struct Verdict {
 };
 
 // Parse::parseLoop's result code and the run state it left behind.
-struct ScriptEnd {
+struct ParseEnd {
     int code = 0;
     int errLine = 0;
     int errPos = 0;
@@ -73,7 +73,7 @@ struct ScriptEnd {
 class VerdictListener {
 public:
     virtual void verdict(const Verdict& verdict) = 0;
-    virtual void scriptEnd(const ScriptEnd& end) = 0;
+    virtual void parseEnded(const ParseEnd& end) = 0;
 
 protected:
     ~VerdictListener() = default;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ctime>
 #include <new>
+#include <string_view>
 
 namespace zorrun {
 
@@ -27,8 +28,9 @@ constexpr std::size_t largestThrowText = 4096;
 constexpr int batchMessages = 256;
 constexpr std::size_t batchBytes = 64u << 10;
 
-enum MessageKind : char { verdictMessage = 'V', endMessage = 'E' };
-constexpr std::size_t headerSize = 5;  // the length, then the kind
+enum MessageKind : char { verdictMessage = 'V', endKind = 'E' };
+// The length, the kind, the sequence number and the sender's process id.
+constexpr std::size_t headerSize = 13;
 
 void putNumber(std::string& out, std::int32_t number) {
     char bytes[4];
@@ -134,6 +136,12 @@ bool VerdictChannel::prepare(std::string& reason) {
     shared->testName[0] = '\0';
     scriptEnded = false;
     expected = 0;
+    taken = 0;
+    nextSequence = 0;
+    foreign = false;
+    endCode = 0;
+    published = -1;
+    reached = -1;
     return true;
 }
 
@@ -141,10 +149,13 @@ void VerdictChannel::becomeWorker() {
     closeEnd(wakeRead);
     unannounced = 0;
     unannouncedBytes = 0;
+    sent = 0;
+    verdictsSent = 0;
 }
 
-void VerdictChannel::becomeSupervisor() {
+void VerdictChannel::becomeSupervisor(pid_t workerId) {
     closeEnd(wakeWrite);
+    worker = workerId;
 }
 
 void VerdictChannel::closePipe() {
@@ -169,32 +180,51 @@ void VerdictChannel::testEnded() {
     shared->testRunning.store(0, std::memory_order_release);
 }
 
+// The sender is asked for each message, not remembered: the child of a fork
+// sends under its own id.
+void VerdictChannel::beginMessage(char kind) {
+    message.assign(headerSize, kind);
+    const std::int32_t sequence = sent++;
+    const auto sender = static_cast<std::int32_t>(getpid());
+    std::memcpy(message.data() + 5, &sequence, sizeof sequence);
+    std::memcpy(message.data() + 9, &sender, sizeof sender);
+}
+
 void VerdictChannel::verdict(const Verdict& verdict) {
-    message.assign(headerSize, verdictMessage);
+    beginMessage(verdictMessage);
     putNumber(message, verdict.position);
     putNumber(message, verdict.pass);
     putNumber(message, verdict.passed ? 1 : 0);
     putNumber(message, verdict.line);
     putNumber(message, verdict.unknownFunction ? 1 : 0);
     putSeconds(message, verdict.seconds);
+    putSeconds(message, verdict.at);
     putText(message, verdict.name);
     putText(message, verdict.outFile);
     putText(message, verdict.report);
     putText(message, verdict.writeError);
     putText(message, verdict.threw.substr(0, largestThrowText));
     putText(message, verdict.failedEntries);
+    ++verdictsSent;
     publish();
     if (!verdict.passed || unannounced >= batchMessages || unannouncedBytes >= batchBytes) wake();
 }
 
-void VerdictChannel::scriptEnd(const ScriptEnd& end) {
-    message.assign(headerSize, endMessage);
-    putNumber(message, end.code);
-    putNumber(message, end.errLine);
-    putNumber(message, end.errPos);
-    putText(message, end.errString);
-    putText(message, end.lastOutFile);
-    putText(message, end.writeError);
+void VerdictChannel::parseEnded(const ParseEnd& end) {
+    endMessage.clear();
+    putNumber(endMessage, end.code);
+    putNumber(endMessage, end.errLine);
+    putNumber(endMessage, end.errPos);
+    putText(endMessage, end.errString);
+    putText(endMessage, end.lastOutFile);
+    putText(endMessage, end.writeError);
+}
+
+void VerdictChannel::publishEnd(int testsReached) {
+    beginMessage(endKind);
+    putNumber(message, verdictsSent);
+    putNumber(message, testsReached);
+    message += endMessage;
     publish();
     wake();
 }
@@ -261,27 +291,30 @@ bool VerdictChannel::takeWakeUps() {
 // Each message is copied out of the shared memory before it is read, so a
 // worker that writes over it cannot change it while it is checked. A message
 // may arrive in parts; one that a dead worker left unfinished never arrives.
+// The supervisor keeps its own count of what it took: a ring whose counts
+// went back or jumped was written over.
 bool VerdictChannel::receive(VerdictListener& listener) {
-    std::uint64_t tail = shared->tail.load(std::memory_order_relaxed);
     const std::uint64_t head = shared->head.load(std::memory_order_acquire);
-    if (head < tail || head - tail > ringSize) return false;
-    while (tail < head) {
+    if (shared->tail.load(std::memory_order_relaxed) != taken || head < taken ||
+        head - taken > ringSize)
+        return false;
+    while (taken < head) {
         if (expected == 0) {
             std::int32_t size = 0;
-            if (head - tail < sizeof size) break;
-            copyOut(tail, reinterpret_cast<char*>(&size), sizeof size);
+            if (head - taken < sizeof size) break;
+            copyOut(taken, reinterpret_cast<char*>(&size), sizeof size);
             if (size < static_cast<std::int32_t>(headerSize) ||
                 static_cast<std::size_t>(size) > largestMessage)
                 return false;
             expected = static_cast<std::size_t>(size);
             message.clear();
         }
-        const std::size_t part = std::min<std::uint64_t>(head - tail, expected - message.size());
+        const std::size_t part = std::min<std::uint64_t>(head - taken, expected - message.size());
         const std::size_t had = message.size();
         message.resize(had + part);
-        copyOut(tail, message.data() + had, part);
-        tail += part;
-        shared->tail.store(tail, std::memory_order_release);
+        copyOut(taken, message.data() + had, part);
+        taken += part;
+        shared->tail.store(taken, std::memory_order_release);
         if (message.size() < expected) break;
         expected = 0;
         if (!dispatch(listener)) return false;
@@ -289,28 +322,45 @@ bool VerdictChannel::receive(VerdictListener& listener) {
     return true;
 }
 
+// A message from another process is set aside whole, whatever it says; one
+// of the worker's own out of sequence means some were lost or written over.
 bool VerdictChannel::dispatch(VerdictListener& listener) {
-    MessageReader reader(std::string_view(message).substr(headerSize));
-    if (message[4] == verdictMessage) {
-        Verdict verdict;
-        verdict.position = reader.number();
-        verdict.pass = reader.number();
-        verdict.passed = reader.number() != 0;
-        verdict.line = reader.number();
-        verdict.unknownFunction = reader.number() != 0;
-        verdict.seconds = reader.seconds();
-        verdict.name = reader.text();
-        verdict.outFile = reader.text();
-        verdict.report = reader.text();
-        verdict.writeError = reader.text();
-        verdict.threw = reader.text();
-        verdict.failedEntries = reader.text();
-        if (!reader.isWhole()) return false;
-        listener.verdict(verdict);
+    std::int32_t sequence = 0, sender = 0;
+    std::memcpy(&sequence, message.data() + 5, sizeof sequence);
+    std::memcpy(&sender, message.data() + 9, sizeof sender);
+    if (sender != worker) {
+        foreign = true;
         return true;
     }
-    if (message[4] != endMessage) return false;
-    ScriptEnd end;
+    if (sequence != nextSequence++) return false;
+    MessageReader reader(std::string_view(message).substr(headerSize));
+    if (message[4] == endKind)
+        return dispatchEnd(std::string_view(message).substr(headerSize), listener);
+    if (message[4] != verdictMessage) return false;
+    Verdict verdict;
+    verdict.position = reader.number();
+    verdict.pass = reader.number();
+    verdict.passed = reader.number() != 0;
+    verdict.line = reader.number();
+    verdict.unknownFunction = reader.number() != 0;
+    verdict.seconds = reader.seconds();
+    verdict.at = reader.seconds();
+    verdict.name = reader.text();
+    verdict.outFile = reader.text();
+    verdict.report = reader.text();
+    verdict.writeError = reader.text();
+    verdict.threw = reader.text();
+    verdict.failedEntries = reader.text();
+    if (!reader.isWhole()) return false;
+    listener.verdict(verdict);
+    return true;
+}
+
+bool VerdictChannel::dispatchEnd(std::string_view body, VerdictListener& listener) {
+    MessageReader reader(body);
+    published = reader.number();
+    reached = reader.number();
+    ParseEnd end;
     end.code = reader.number();
     end.errLine = reader.number();
     end.errPos = reader.number();
@@ -318,8 +368,9 @@ bool VerdictChannel::dispatch(VerdictListener& listener) {
     end.lastOutFile = reader.text();
     end.writeError = reader.text();
     if (!reader.isWhole()) return false;
+    endCode = end.code;
     scriptEnded = true;
-    listener.scriptEnd(end);
+    listener.parseEnded(end);
     return true;
 }
 

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +14,8 @@
 #include "LibraryRun.h"
 #include "RecordPositions.h"
 #include "StopSignals.h"
+#include "TestReach.h"
+#include "TestText.h"
 
 namespace zorrun {
 
@@ -26,16 +27,6 @@ namespace {
 // to end, and the supervisor looks more often.
 constexpr int lookInterval = 50;
 constexpr int lookIntervalAtEnd = 1;
-
-// The position in a filter "login 404"; -1 when it has none.
-int filterPosition(const std::string& filter) {
-    const std::size_t space = filter.rfind(' ');
-    int position = -1;
-    if (space == std::string::npos) return -1;
-    const char* end = filter.data() + filter.size();
-    const auto [stop, failure] = std::from_chars(filter.data() + space + 1, end, position);
-    return failure == std::errc() && stop == end ? position : -1;
-}
 
 // Beside other runners, only the streams test functions print to: the
 // others belong to threads of the supervisor, whose locks may have been held
@@ -56,14 +47,30 @@ void leaveAsWorker(int status, void* besideOthers) {
     _exit(status);
 }
 
+std::string endingOf(int status) {
+    return WIFSIGNALED(status) ? "died from " + signalName(WTERMSIG(status))
+                               : "exited with status " + std::to_string(WEXITSTATUS(status));
+}
+
 }  // namespace
 
-WorkerRunner::WorkerRunner(ScriptReport& scriptReport, bool reports)
-    : report(scriptReport), withReports(reports), supervisor(getpid()) {}
+// Where a worker stopped: inside a test (running), after one, or before the
+// first; reached lists the tests its run would reach, when known.
+struct WorkerRunner::Stop {
+    bool running = false;
+    std::string name;
+    int position = -1;
+    std::string where;  // " inside login 404", " after login 404", " before the first test"
+    bool known = false;
+    std::vector<ListedTest> reached;
+};
+
+WorkerRunner::WorkerRunner(ScriptEvents& scriptEvents, bool reports)
+    : events(scriptEvents), withReports(reports), supervisor(getpid()) {}
 
 void WorkerRunner::run(const std::string& script, const std::string& filter) {
     std::string reason;
-    if (!channel.prepare(reason)) return report.cannotRun("cannot start a worker: " + reason);
+    if (!channel.prepare(reason)) return events.cannotRun("cannot start a worker: " + reason);
     // Output still in a buffer would be written twice, once by each process.
     // Beside other runners, stdout is empty, and touching it could leave its
     // lock held in another runner's worker.
@@ -72,10 +79,10 @@ void WorkerRunner::run(const std::string& script, const std::string& filter) {
     if (worker < 0) {
         reason = std::strerror(errno);
         channel.closePipe();
-        return report.cannotRun("cannot start a worker: " + reason);
+        return events.cannotRun("cannot start a worker: " + reason);
     }
     if (worker == 0) work(script, filter);
-    channel.becomeSupervisor();
+    channel.becomeSupervisor(worker);
     judgeEnd(supervise(worker), script, filter);
 }
 
@@ -85,7 +92,9 @@ void WorkerRunner::select(TestSelection* tests, bool firstFailureEnds) {
 }
 
 // The worker leaves by _exit: the supervisor's buffers and objects are not
-// its to flush or destroy.
+// its to flush or destroy. The tests the run reached are counted once the
+// run is over and its observer gone, so that the count hears no verdict;
+// under -x the run stops early by design and is not counted.
 void WorkerRunner::work(const std::string& script, const std::string& filter) {
     restoreStopSignals();
     prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -97,6 +106,9 @@ void WorkerRunner::work(const std::string& script, const std::string& filter) {
         run.select(selection, exitFirst);
         run.run(script, filter);
     }
+    const int reached =
+        exitFirst ? -1 : static_cast<int>(testsReached(script, filter, selection).size());
+    channel.publishEnd(reached);
     flushWorkerStreams(besideOthers);
     _exit(0);
 }
@@ -107,32 +119,37 @@ int WorkerRunner::supervise(pid_t worker) {
     damaged = false;
     timedOut = false;
     limitFrom = std::chrono::steady_clock::now();
-    verdictsSeen = report.getTestsRun();
+    verdictsSeen = 0;
     for (;;) {
         if (stopSignal()) kill(worker, SIGKILL);
         pollfd wake{channel.wakeDescriptor(), POLLIN, 0};
         poll(&wake, 1, wake.fd >= 0 ? lookInterval : lookIntervalAtEnd);
         if (wake.revents != 0) channel.takeWakeUps();
-        if (!damaged && !channel.receive(report)) {
+        if (!damaged && !channel.receive(events)) {
             damaged = true;
             kill(worker, SIGKILL);
         }
-        report.flush();
+        received();
         if (!timedOut && timeRanOut()) kill(worker, SIGKILL);
         if (waitpid(worker, &status, WNOHANG) == worker) break;
     }
-    if (!damaged && !channel.receive(report)) damaged = true;
+    endedAt = steadySeconds();
+    if (!damaged && !channel.receive(events)) damaged = true;
     channel.closePipe();
-    report.flush();
+    received();
     return status;
+}
+
+void WorkerRunner::received() {
+    if (afterReceive) afterReceive();
 }
 
 // The time limit runs from the last verdict heard, which is at most one look
 // interval late.
 bool WorkerRunner::timeRanOut() {
     const auto now = std::chrono::steady_clock::now();
-    if (report.getTestsRun() != verdictsSeen) {
-        verdictsSeen = report.getTestsRun();
+    if (events.getVerdicts() != verdictsSeen) {
+        verdictsSeen = events.getVerdicts();
         limitFrom = now;
     }
     timedOut = timeoutSeconds > 0 && now - limitFrom >= std::chrono::seconds(timeoutSeconds);
@@ -140,54 +157,106 @@ bool WorkerRunner::timeRanOut() {
 }
 
 void WorkerRunner::judgeEnd(int status, const std::string& script, const std::string& filter) {
-    if (damaged) return report.scriptError("the worker's messages are damaged");
-    if (channel.hasScriptEnd()) return;
-    std::string name;
-    int position = -1;
-    const std::string where = whereStopped(name, position, script, filter);
+    if (damaged) events.scriptError("the worker's messages are damaged");
+    if (channel.heardOthers())
+        events.scriptError(
+            "verdicts from another process: a test function forked and its "
+            "child went on with the script");
+    if (channel.hasScriptEnd()) return checkEnd(status);
+    judgeStop(status, script, filter);
+}
+
+// The worker said it ended; what it said must agree with what arrived and
+// with how it ended.
+void WorkerRunner::checkEnd(int status) {
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        events.scriptError("the worker " + endingOf(status) + " after the script's end");
+    const int heard = events.getVerdicts();
+    if (channel.getPublished() != heard)
+        events.scriptError("verdicts lost: the worker published " +
+                           std::to_string(channel.getPublished()) + ", " + std::to_string(heard) +
+                           " arrived");
+    // In a fresh worker, only this script's verifications can have failed.
+    if (channel.getEndCode() == -4 && events.getFailedVerdicts() == 0)
+        events.scriptError("the library reports a failed verification that no verdict told");
+    if (!events.hasError() && channel.getReached() > heard)
+        events.scriptError("verdicts lost: the run reached " +
+                           std::to_string(channel.getReached()) + " tests, " +
+                           std::to_string(heard) + " verdicts arrived");
+}
+
+// No end message: the worker was stopped, killed or ended inside the script.
+void WorkerRunner::judgeStop(int status, const std::string& script, const std::string& filter) {
+    const Stop stop = whereStopped(script, filter);
     if (const int signal = stopSignal())
-        return report.interrupted("interrupted by " + signalName(signal) + where);
-    const bool running = channel.runningTest(name);
+        return events.scriptError("interrupted by " + signalName(signal) + stop.where);
+    const double seconds = endedAt - events.getLastAt();
     const std::string limit = "timed out after " + std::to_string(timeoutSeconds) + " s";
-    if (timedOut && running)
-        return report.testError(name, position, limit + " in " + testName(name, position));
-    if (timedOut) return report.scriptError(limit + where);
-    const std::string ending = WIFSIGNALED(status)
-                                   ? "died from " + signalName(WTERMSIG(status))
-                                   : "exited with status " + std::to_string(WEXITSTATUS(status));
-    if (running && WIFSIGNALED(status)) {
-        report.testError(name, position,
-                         "test function crashed: " + signalName(WTERMSIG(status)) + " in " +
-                             testName(name, position));
-    } else if (running) {
-        report.testError(name, position, "script ended early: the process " + ending + where);
+    std::string why = timedOut              ? "after the time-out"
+                      : WIFSIGNALED(status) ? "after the crash"
+                                            : "after the exit";
+    if (timedOut && stop.running) {
+        events.testError(stop.name, stop.position, limit, seconds);
+    } else if (timedOut) {
+        events.scriptError(limit + stop.where);
+    } else if (stop.running && WIFSIGNALED(status)) {
+        events.testError(stop.name, stop.position,
+                         "test function crashed: " + signalName(WTERMSIG(status)), seconds);
+    } else if (stop.running) {
+        events.testError(stop.name, stop.position,
+                         "script ended early: the process " + endingOf(status), seconds);
     } else {
-        report.scriptError("script ended early: the process " + ending + where);
+        events.scriptError("script ended early: the process " + endingOf(status) + stop.where);
     }
+    tellNotRun(stop, why);
+}
+
+// The tests after the one that stopped, or after the last verdict.
+void WorkerRunner::tellNotRun(const Stop& stop, const std::string& why) {
+    if (!stop.known) return;
+    std::string last;
+    int after = -1;
+    if (stop.running)
+        after = stop.position;
+    else if (events.lastVerdict(last, after) == false)
+        after = -1;
+    std::vector<std::string> names;
+    for (const ListedTest& test : stop.reached) {
+        if (test.position > after) names.push_back(test.name + " " + std::to_string(test.position));
+    }
+    const int count = static_cast<int>(names.size());
+    events.notRun(count, why, std::move(names));
 }
 
 // " inside login 404", " after login 404" or " before the first test". The
-// running test's position is its filter's, or found in the script after the
-// last verdict's.
-std::string WorkerRunner::whereStopped(std::string& name, int& position, const std::string& script,
-                                       const std::string& filter) {
+// running test is the first the run reaches after the last verdict with its
+// name; the script is read for it when the run's tests cannot be told.
+WorkerRunner::Stop WorkerRunner::whereStopped(const std::string& script,
+                                              const std::string& filter) {
+    Stop stop;
     std::string last;
     int lastPosition = -1;
-    const bool anyVerdict = report.lastVerdict(last, lastPosition);
-    if (channel.runningTest(name)) {
-        position = !filter.empty() ? filterPosition(filter)
-                                   : findTestRecord(script, anyVerdict ? lastPosition : -1, name);
-        // Records of that name that the selection passed over did not run.
-        if (selection && filter.empty()) selection->beginScript(script);
-        while (selection && filter.empty() && position >= 0 &&
-               !selection->selects(name.c_str(), position))
-            position = findTestRecord(script, position, name);
-        return " inside " + testName(name, position);
+    const bool anyVerdict = events.lastVerdict(last, lastPosition);
+    stop.known = testsReachedApart(script, filter, selection, stop.reached);
+    stop.running = channel.runningTest(stop.name);
+    if (stop.running) {
+        const int after = anyVerdict ? lastPosition : -1;
+        for (const ListedTest& test : stop.reached) {
+            if (test.position > after && test.name == stop.name) {
+                stop.position = test.position;
+                break;
+            }
+        }
+        if (stop.position < 0) stop.position = findTestRecord(script, after, stop.name);
+        stop.where = " inside " + testName(stop.name, stop.position);
+        return stop;
     }
-    if (!anyVerdict) return " before the first test";
-    name = last;
-    position = lastPosition;
-    return " after " + testName(name, position);
+    if (!anyVerdict) {
+        stop.where = " before the first test";
+        return stop;
+    }
+    stop.where = " after " + testName(last, lastPosition);
+    return stop;
 }
 
 }  // namespace zorrun
