@@ -28,7 +28,7 @@ struct RunStart {
 };
 
 struct ScriptStart {
-    std::string script;   // the path as given
+    std::string script;  // the path as given
     std::string runName;  // the path, with " (run 2/3)" under --repeat
     int index = 0;        // from 0, in command-line order (repeats counted)
 };
@@ -54,7 +54,7 @@ struct TestResult {
 // opened, a report that cannot be written, an interruption.
 struct ScriptError {
     std::string script;
-    int line = 0;  // 0: no place in the script
+    int line = 0;    // 0: no place in the script
     int column = 0;
     std::string text;  // the library's text without its line end, or ZorRun's
     std::string hint;  // a note that names the cause, or ""
