@@ -175,6 +175,31 @@ TEST_F(ZorRunWorkerTest, TestFunctionsThatEndOrThrowAreErrorsEverywhere) {
     }
 }
 
+// A test function that forks and whose child goes on with the script, or one
+// that writes over the worker's messages: what arrives cannot be trusted, so
+// the script has an error and its unheard tests did not run; never a pass.
+TEST_F(ZorRunWorkerTest, ForeignOrDamagedVerdictsAreErrors) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"forkChild",
+         "bad.txt: verdicts from another process: a test function forked and its child went on "
+         "with the script\nbad.txt: script ended early: the process died from SIGSEGV after "
+         "zortst 20\n"},
+        {"scribble", "bad.txt: the worker's messages are damaged\n"},
+    };
+    for (const auto& [function, err] : cases) {
+        SCOPED_TRACE(function);
+        for (const std::string jobs : {"1", "2"}) {
+            auto run =
+                zorRun({"-j", jobs, "--load", ZOR_TEST_MODULE, badScript(function), "pass.txt"});
+            EXPECT_EQ(run.status, 2);
+            EXPECT_EQ(run.err, err);
+            EXPECT_EQ(run.out.find(function + " 51 (bad.txt:3): ok"), std::string::npos) << run.out;
+            EXPECT_NE(run.out.find("tests not run after the "), std::string::npos) << run.out;
+            EXPECT_NE(run.out.find("scripts with errors: 1\n"), std::string::npos) << run.out;
+        }
+    }
+}
+
 TEST_F(ZorRunWorkerTest, StopSignalEndsTheRunWithAValidReport) {
     write("slow.txt", "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\nsleepLong { }\n");
     write("pass.txt", "resultfile \"out.txt\"\nzortst { }\n");

@@ -156,8 +156,13 @@ bool WorkerRunner::timeRanOut() {
     return timedOut;
 }
 
+// Once its messages are damaged, nothing more the worker said can be trusted:
+// the tests that told no verdict did not run, as far as anyone can tell.
 void WorkerRunner::judgeEnd(int status, const std::string& script, const std::string& filter) {
-    if (damaged) events.scriptError("the worker's messages are damaged");
+    if (damaged) {
+        events.scriptError("the worker's messages are damaged");
+        return tellNotRun(whereStopped(script, filter), "after the damaged messages");
+    }
     if (channel.heardOthers())
         events.scriptError(
             "verdicts from another process: a test function forked and its "
