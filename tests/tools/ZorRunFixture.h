@@ -97,10 +97,12 @@ private:
 };
 
 // ZorRun's last line.
-inline std::string summary(int passed, int failed, int errors = 0) {
-    return "tests: " + std::to_string(passed + failed) + ", passed: " + std::to_string(passed) +
-           ", failed: " + std::to_string(failed) +
-           ", scripts with errors: " + std::to_string(errors) + "\n";
+inline std::string summary(int passed, int failed, int scriptsWithErrors = 0, int errors = 0,
+                           int notRun = 0) {
+    return "tests: " + std::to_string(passed + failed + errors) +
+           ", passed: " + std::to_string(passed) + ", failed: " + std::to_string(failed) +
+           ", errors: " + std::to_string(errors) + ", not run: " + std::to_string(notRun) +
+           ", scripts with errors: " + std::to_string(scriptsWithErrors) + "\n";
 }
 
 inline ChildResult runChild(std::vector<std::string> argv, const std::string& dir = "") {

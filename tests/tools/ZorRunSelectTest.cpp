@@ -59,7 +59,7 @@ TEST_F(ZorRunSelectTest, PatternsExitFirstAndListSelectTheTestsThatRun) {
          2,
          "no test is selected\n"},
         {{"--filter=zortst 9999", "s.txt"},
-         "== s.txt\n" + summary(0, 0),
+         "== s.txt\n" + summary(0, 0, 1),
          2,
          "s.txt: the filter 'zortst 9999' selects no test\n"},
         {{"-x", "s.txt", "other.txt"}, "== s.txt\n" + first + login + summary(1, 1), 1},

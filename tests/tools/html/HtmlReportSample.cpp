@@ -45,7 +45,7 @@ HtmlRun failuresRun() {
     HtmlTest crashed = makeTest("logout", 500, 21, HtmlVerdict::error, -1);
     crashed.report = "the test function crashed (Segmentation fault)";
     login.tests.push_back(crashed);
-    HtmlScript broken{"broken.zor.txt", {{4, 12, "syntax error, unexpected '}'"}}, {}};
+    HtmlScript broken{"broken.zor.txt", {{4, 12, "syntax error, unexpected '}'"}}, {}, 2};
     broken.tests.push_back(makeTest("setup", 1, 2, HtmlVerdict::passed, 0.001));
     run.scripts = {order, login, broken};
     run.spans = {{1, 0, 0.0, 2.4}, {2, 1, 0.0, 1.1}, {2, 2, 1.1, 1.3}};
@@ -91,7 +91,9 @@ int main(int argc, char** argv) {
     }
     const HtmlCounts counts = countRun(run);
     std::printf(
-        "{\"scripts\": %zu, \"tests\": %ld, \"passed\": %ld, \"failed\": %ld, \"errors\": %ld}\n",
-        run.scripts.size(), counts.tests, counts.passed, counts.failed, counts.errors);
+        "{\"scripts\": %zu, \"tests\": %ld, \"passed\": %ld, \"failed\": %ld, \"errors\": %ld, "
+        "\"notRun\": %ld, \"scriptsWithErrors\": %ld}\n",
+        run.scripts.size(), counts.tests, counts.passed, counts.failed, counts.errors,
+        counts.notRun, counts.scriptsWithErrors);
     return 0;
 }

@@ -1,0 +1,379 @@
+// ZorRun: runs test scripts from a terminal or a CI job and reports every
+// test's verdict, a summary, optional JUnit XML, JSON and a report page, and
+// an exit status. Runners emit events; every report is a reporter of them.
+#include <sys/stat.h>
+#include <unistd.h>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "ConsoleReport.h"
+#include "HtmlRecorder.h"
+#include "JUnitReport.h"
+#include "JsonReport.h"
+#include "LastFailed.h"
+#include "LibraryRun.h"
+#include "LockNotices.h"
+#include "Options.h"
+#include "ParallelRun.h"
+#include "ProgressLine.h"
+#include "RemoteRunner.h"
+#include "ReporterList.h"
+#include "ScriptEvents.h"
+#include "Shards.h"
+#include "StopSignals.h"
+#include "TestList.h"
+#include "TestSelection.h"
+#include "Totals.h"
+#include "WorkerRunner.h"
+#include "ZorLib.h"
+#include "host/ModuleLoader.h"
+
+namespace {
+
+using namespace zorrun;
+
+// Without either option nothing is traced, as in any batch run; a root alone
+// means the whole tree below it.
+void applyTrace(const RunOptions& options) {
+    if (options.traceRoot) ParseOut::setTraceRoot(options.traceRoot->c_str());
+    if (options.traceDepth)
+        ParseOut::setTraceDepth(*options.traceDepth);
+    else if (options.traceRoot)
+        ParseOut::setTraceDepth(100);
+}
+
+void loadModules(const RunOptions& options, Console& console, Totals& totals) {
+    for (const std::string& module : options.modules) {
+        std::string reason;
+        if (host::loadModule(module, reason)) continue;
+        console.error(module + ": cannot load module: " + reason);
+        totals.addSetupError();
+    }
+}
+
+bool nameFits(const std::string& script, ScriptEvents& events) {
+    if (script.size() < static_cast<std::size_t>(Parse::entryNameSize)) return true;
+    events.cannotRun("name longer than 255 characters");
+    return false;
+}
+
+// What every local and remote run shares: where the events go, and what
+// decides that -x ends the run.
+struct Run {
+    const RunOptions& options;
+    ReporterList& reporters;
+    Totals& totals;
+    Console& console;
+    TestSelection* selection;
+    bool withReports;
+};
+
+// -x: a failed test or an error leaves the remaining scripts unrun.
+bool endsRun(const Run& run) {
+    return run.options.exitFirst && run.totals.scriptFailed();
+}
+
+// Debuggers follow the process they started: there the tests run.
+void runInProcess(const Run& run) {
+    ScriptEvents events(run.reporters);
+    LibraryRun library(events, run.withReports);
+    library.select(run.selection, run.options.exitFirst);
+    int index = 0;
+    for (const ScriptJob& job : listJobs(run.options.scripts, run.options.repeat)) {
+        events.begin(job.script, job.script + job.runSuffix, index++, run.options.filter);
+        if (nameFits(job.script, events)) library.run(job.script, run.options.filter);
+        events.end();
+        if (endsRun(run)) return;
+    }
+}
+
+// A stop ends the script that runs; the next one stands in the report as
+// interrupted, so that a stopped run never looks complete.
+void runInWorkers(const Run& run) {
+    ScriptEvents events(run.reporters);
+    WorkerRunner runner(events, run.withReports);
+    runner.setTimeout(run.options.timeoutSeconds);
+    runner.select(run.selection, run.options.exitFirst);
+    runner.setAfterReceive([&run] { run.console.flush(); });
+    int index = 0;
+    for (const ScriptJob& job : listJobs(run.options.scripts, run.options.repeat)) {
+        events.begin(job.script, job.script + job.runSuffix, index++, run.options.filter);
+        if (const int signal = stopSignal()) {
+            events.scriptError("interrupted by " + signalName(signal) + " before it started");
+            events.end();
+            return;
+        }
+        if (nameFits(job.script, events)) runner.run(job.script, run.options.filter);
+        events.end();
+        if (endsRun(run)) return;
+    }
+}
+
+// Scripts side by side tell their events whole, in the command line's order;
+// their lines go out in one write each, past stdio, whose buffer a worker
+// started meanwhile would inherit and write a second time.
+void runSideBySide(const Run& run, HtmlRecorder* html) {
+    run.console.batchLines();
+    const std::vector<WorkerSpan> spans =
+        runInParallel(listJobs(run.options.scripts, run.options.repeat), run.options,
+                      run.withReports, run.selection, run.reporters);
+    if (!html) return;
+    for (const WorkerSpan& span : spans)
+        html->addSpan({span.worker, span.script, span.start, span.end});
+}
+
+// The supervisor must not touch the library's shared file object before it
+// starts workers: they would share the descriptor of its output lock, and a
+// worker dying inside a write phase would leave the lock taken.
+void runLocally(const Run& run, HtmlRecorder* html) {
+    loadModules(run.options, run.console, run.totals);
+    watchOutputLock();
+    if (run.options.inProcess) {
+        runInProcess(run);
+    } else if (run.options.jobs > 1) {
+        runSideBySide(run, html);
+    } else {
+        // The supervisor sends the lines on each time it has read the ring.
+        if (isatty(STDOUT_FILENO) != 1) run.console.batchLines();
+        runInWorkers(run);
+    }
+}
+
+// The filter that asks a test server for the one test of the script that the
+// selection takes; false when it takes none (the script is not sent) or
+// several, which a server cannot run alone.
+bool remoteFilter(const std::string& script, const Run& run, ScriptEvents& events,
+                  std::string& filter) {
+    filter = run.options.filter;
+    if (!run.selection) return true;
+    std::vector<ListedTest> tests;
+    std::string error;
+    if (selectedTests(script, run.options.filter, run.selection, tests, error) &&
+        tests.size() == 1) {
+        filter = tests[0].name + " " + std::to_string(tests[0].position);
+        return true;
+    }
+    if (error.empty() && tests.size() > 1)
+        error = script + ": -k takes " + std::to_string(tests.size()) +
+                " tests; a test server runs one test alone or the whole script";
+    if (error.empty()) return false;
+    const std::string named = script + ": ";
+    events.scriptError(error.starts_with(named) ? error.substr(named.size()) : error);
+    return false;
+}
+
+// A server that cannot be reached fails each script in turn, so that every
+// script is accounted for.
+void runRemote(const Run& run) {
+    ScriptEvents events(run.reporters);
+    RemoteRunner runner(run.options.remoteHost, run.options.remotePort, events);
+    runner.setTimeout(run.options.timeoutSeconds);
+    runner.setNotice([&run](const std::string& text) { run.console.error(text); });
+    int index = 0;
+    for (const ScriptJob& job : listJobs(run.options.scripts, run.options.repeat)) {
+        events.begin(job.script, job.script + job.runSuffix, index++, run.options.filter);
+        std::string filter;
+        if (remoteFilter(job.script, run, events, filter)) runner.run(job.script, filter);
+        events.end();
+        if (endsRun(run)) return;
+    }
+}
+
+// A report takes its file's place at the end: a script under that name would
+// be lost.
+bool reportIsAScript(const RunOptions& options, const std::string& reportFile) {
+    struct stat report;
+    const bool exists = stat(reportFile.c_str(), &report) == 0;
+    for (const std::string& script : options.scripts) {
+        struct stat status;
+        if (script == reportFile) return true;
+        if (exists && stat(script.c_str(), &status) == 0 && status.st_dev == report.st_dev &&
+            status.st_ino == report.st_ino)
+            return true;
+    }
+    return false;
+}
+
+std::string hostName() {
+    char name[HOST_NAME_MAX + 1] = {};
+    if (gethostname(name, sizeof name - 1) != 0) return "";
+    return name;
+}
+
+// The failed tests to run again, when some of them are in these scripts; as
+// with pytest, a run with none runs every test and says so.
+bool selectFailed(const RunOptions& options, TestSelection& selection, Console& console) {
+    FailedTests failed;
+    std::string reason;
+    if (options.lastFailed) {
+        failed = readLastFailed(lastFailedPath);
+    } else if (!options.rerunFailedFile.empty() &&
+               !readJUnitFailures(options.rerunFailedFile, failed, reason)) {
+        console.error(options.rerunFailedFile + ": cannot rerun failed tests: " + reason);
+        return false;
+    }
+    if (!options.lastFailed && options.rerunFailedFile.empty()) return true;
+    for (const std::string& script : options.scripts) {
+        if (!failed.count(scriptKey(script))) continue;
+        selection.setFailed(std::move(failed));
+        return true;
+    }
+    console.summary("no failed tests to run again: running every test");
+    return true;
+}
+
+int listAll(const RunOptions& options, TestSelection* selection, Console& console) {
+    int listed = 0;
+    bool whole = true;
+    for (const std::string& script : options.scripts)
+        whole = listTests(script, options.filter, selection, console, listed) && whole;
+    if (!whole) return host::exitError;
+    if ((selection || !options.filter.empty()) && listed == 0) {
+        console.error("no test is selected");
+        return host::exitError;
+    }
+    return host::exitPassed;
+}
+
+// Reports that cannot be written are refused before any script runs.
+bool reportFilesUsable(const RunOptions& options, Console& console) {
+    const std::pair<const std::string&, const char*> reports[] = {
+        {options.junitFile, "JUnit"}, {options.jsonFile, "JSON"}, {options.htmlFile, "HTML"}};
+    for (const auto& [file, kind] : reports) {
+        if (file.empty() || !reportIsAScript(options, file)) continue;
+        console.error(file + ": cannot write " + kind + " report: it is one of the scripts");
+        return false;
+    }
+    std::string reason;
+    if (options.htmlFile.empty() || canWriteHtmlReport(options.htmlFile, reason)) return true;
+    console.error(options.htmlFile + ": cannot write HTML report: " + reason);
+    return false;
+}
+
+bool openReport(const std::string& file, const char* kind, bool opened, Console& console,
+                const std::string& reason) {
+    if (file.empty() || opened) return true;
+    console.error(file + ": cannot write " + kind + " report: " + reason);
+    return false;
+}
+
+// A report file that a write failed in leaves its former file and fails the run.
+void closeReports(const RunOptions& options, JUnitReport& junit, JsonReport& json, Console& console,
+                  Totals& totals) {
+    std::string reason;
+    if (!junit.close(reason)) {
+        console.error(options.junitFile + ": JUnit report incomplete: " + reason);
+        totals.addSetupError();
+    }
+    if (!json.close(reason)) {
+        console.error(options.jsonFile + ": JSON report incomplete: " + reason);
+        totals.addSetupError();
+    }
+}
+
+// The page is written last, once the counts are final.
+void writeHtml(const RunOptions& options, const HtmlRecorder& recorder, Console& console,
+               Totals& totals) {
+    std::string reason;
+    if (writeHtmlReport(options.htmlFile, recorder.getRun(), reason)) return;
+    console.error(options.htmlFile + ": cannot write HTML report: " + reason);
+    totals.addSetupError();
+}
+
+void keepFailures(const FailureLog& failures, Console& console) {
+    std::string reason;
+    if (!failures.save(lastFailedFolder, lastFailedPath, reason))
+        console.error(std::string(lastFailedPath) + ": cannot keep the failed tests: " + reason);
+}
+
+int run(const RunOptions& options, const std::vector<std::string>& arguments) {
+    const std::time_t started = std::time(nullptr);
+    const auto startedSteady = std::chrono::steady_clock::now();
+    ProgressLine progress(stderr, isatty(STDERR_FILENO) == 1);
+    Console console(options.quiet, progress, colorWanted(options.color));
+    TestSelection selection;
+    for (const std::string& pattern : options.selectPatterns) selection.addPattern(pattern);
+    if (!selectFailed(options, selection, console)) return host::exitError;
+    TestSelection* const selecting = selection.isActive() ? &selection : nullptr;
+    if (options.list) return listAll(options, selecting, console);
+    // Only a supervisor has a worker to stop; the other runs end as before.
+    if (options.remotePort < 0 && !options.inProcess) catchStopSignals();
+    if (!reportFilesUsable(options, console)) return host::exitError;
+    JUnitReport junit;
+    JsonReport json;
+    std::string reason;
+    if (!openReport(options.junitFile, "JUnit",
+                    options.junitFile.empty() || junit.open(options.junitFile, reason), console,
+                    reason) ||
+        !openReport(options.jsonFile, "JSON",
+                    options.jsonFile.empty() || json.open(options.jsonFile, reason), console,
+                    reason))
+        return host::exitError;
+
+    Totals totals;
+    ConsoleReport consoleReport(console, progress);
+    HtmlRecorder html;
+    FailureLog failures(readLastFailed(lastFailedPath));
+    const bool remote = options.remotePort >= 0;
+    ReporterList reporters;
+    reporters.add(totals);
+    reporters.add(consoleReport);
+    if (junit.isOpen()) reporters.add(junit);
+    if (json.isOpen()) reporters.add(json);
+    if (!options.htmlFile.empty()) reporters.add(html);
+    // Remote runs leave the failures of local ones as they were.
+    if (!remote) reporters.add(failures);
+
+    if (options.shardCount > 0 && options.scripts.empty())
+        std::printf("shard %d/%d has no scripts\n", options.shardIndex, options.shardCount);
+    applyTrace(options);
+    reporters.runStart({arguments, started, hostName(), options.jobs});
+    const Run run{options, reporters, totals,
+                  console, selecting, junit.isOpen() || !options.htmlFile.empty()};
+    if (remote)
+        runRemote(run);
+    else
+        runLocally(run, options.htmlFile.empty() ? nullptr : &html);
+    if ((selecting || !options.filter.empty()) && totals.getTests() == 0) {
+        // An error already said why nothing ran.
+        if (selecting && totals.exitStatus() != host::exitError)
+            console.error("no test is selected");
+        totals.addSetupError();
+    }
+    totals.setStopSignal(stopSignal());
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - startedSteady;
+    reporters.runEnd({totals.get(seconds.count())});
+    closeReports(options, junit, json, console, totals);
+    if (!remote) keepFailures(failures, console);
+    if (!options.htmlFile.empty()) writeHtml(options, html, console, totals);
+    return totals.exitStatus();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    RunOptions options;
+    std::string error;
+    switch (parseOptions(args, options, error)) {
+        case Command::help:
+            std::fputs(usageText(), stdout);
+            return host::exitPassed;
+        case Command::version:
+            std::printf("ZorRun %s\n", ZORRUN_VERSION);
+            return host::exitPassed;
+        case Command::badArguments:
+            std::fprintf(stderr, "ZorRun: %s\nTry 'ZorRun --help' for more information.\n",
+                         error.c_str());
+            return host::exitError;
+        case Command::run:
+            break;
+    }
+    if (options.shardCount > 0)
+        options.scripts = shardScripts(options.scripts, options.shardIndex, options.shardCount);
+    return run(options, std::vector<std::string>(argv, argv + argc));
+}

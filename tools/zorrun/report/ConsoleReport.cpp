@@ -1,0 +1,75 @@
+#include "ConsoleReport.h"
+
+#include "TestText.h"
+#include "Totals.h"
+
+namespace zorrun {
+
+namespace {
+
+// A failed test's lines under its verdict: each failed entry, or why there
+// are none.
+void describeFailure(const TestResult& result, std::string& out) {
+    out.clear();
+    if (result.outcome != Outcome::failed) return;
+    if (!result.reason.empty()) {
+        out = "    " + result.reason + "\n";
+        return;
+    }
+    for (const FailedEntry& entry : result.entries) {
+        out += "    expected ";
+        out += entry.expected;
+        out += ", actual ";
+        out += entry.actual;
+        out += '\n';
+    }
+}
+
+}  // namespace
+
+ConsoleReport::ConsoleReport(Console& out, ProgressLine& progressLine)
+    : console(out), progress(progressLine) {}
+
+void ConsoleReport::scriptStart(const ScriptStart& event) {
+    console.beginScript(event.runName);
+    lastWriteError.clear();
+}
+
+// An error also stands on stderr, where CI logs look for it; a full disk
+// fails every test after it, so each reason is named there once.
+void ConsoleReport::testResult(const TestResult& event) {
+    describeFailure(event, details);
+    console.testLine(event.name, event.position, event.outcome, event.outFile, event.line, details,
+                     event.reason);
+    progress.update(++testsRun);
+    if (event.outcome != Outcome::error) return;
+    const std::string message = placedReason(event);
+    if (message.starts_with("cannot write the report")) {
+        if (message != lastWriteError) console.error(message);
+        lastWriteError = message;
+        return;
+    }
+    console.error(event.script + ": " + message);
+}
+
+void ConsoleReport::scriptError(const ScriptError& event) {
+    const std::string place = errorPlace(event);
+    console.error((place.empty() ? event.script : place) + ": " + event.text);
+    if (!event.hint.empty()) console.error(place + ": note: " + event.hint);
+}
+
+void ConsoleReport::testsNotRun(const TestsNotRun& event) {
+    if (event.count <= 0) return;
+    console.note("    " + std::to_string(event.count) + (event.count == 1 ? " test" : " tests") +
+                 " not run " + event.why + "\n");
+}
+
+void ConsoleReport::scriptEnd(const ScriptEnd&) {
+    console.flush();
+}
+
+void ConsoleReport::runEnd(const RunEnd& event) {
+    console.summary(totalsText(event.totals), event.totals.exitStatus == 0);
+}
+
+}  // namespace zorrun

@@ -1,0 +1,32 @@
+// The console as a reporter: a header per script, a line per test (ok, FAIL
+// with its failed entries, ERROR with its reason), the tests that did not
+// run, errors on stderr, and the summary from the run's totals.
+#pragma once
+
+#include <string>
+
+#include "Console.h"
+#include "Events.h"
+
+namespace zorrun {
+
+class ConsoleReport : public Reporter {
+public:
+    ConsoleReport(Console& console, ProgressLine& progress);
+
+    void scriptStart(const ScriptStart& event) override;
+    void testResult(const TestResult& event) override;
+    void scriptError(const ScriptError& event) override;
+    void testsNotRun(const TestsNotRun& event) override;
+    void scriptEnd(const ScriptEnd& event) override;
+    void runEnd(const RunEnd& event) override;
+
+private:
+    Console& console;
+    ProgressLine& progress;
+    std::string details;
+    std::string lastWriteError;
+    long testsRun = 0;
+};
+
+}  // namespace zorrun

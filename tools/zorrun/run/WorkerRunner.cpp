@@ -1,0 +1,267 @@
+#include "WorkerRunner.h"
+
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "LibraryRun.h"
+#include "RecordPositions.h"
+#include "StopSignals.h"
+#include "TestReach.h"
+#include "TestText.h"
+
+namespace zorrun {
+
+namespace {
+
+// Milliseconds the supervisor waits for a wake-up before it looks at the ring
+// anyway: the verdicts that a slow test holds back in an unfinished batch
+// appear this late. Once the worker's end of the pipe is closed, it is about
+// to end, and the supervisor looks more often.
+constexpr int lookInterval = 50;
+constexpr int lookIntervalAtEnd = 1;
+
+// Beside other runners, only the streams test functions print to: the
+// others belong to threads of the supervisor, whose locks may have been held
+// at the fork, and their buffers (report files among them) were filled by the
+// supervisor, so the worker would write them a second time.
+void flushWorkerStreams(bool besideOthers) {
+    if (besideOthers) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+    } else {
+        std::fflush(nullptr);
+    }
+}
+
+// A test function that calls exit() ends the worker as its own end does.
+void leaveAsWorker(int status, void* besideOthers) {
+    flushWorkerStreams(*static_cast<const bool*>(besideOthers));
+    _exit(status);
+}
+
+std::string endingOf(int status) {
+    return WIFSIGNALED(status) ? "died from " + signalName(WTERMSIG(status))
+                               : "exited with status " + std::to_string(WEXITSTATUS(status));
+}
+
+}  // namespace
+
+// Where a worker stopped: inside a test (running), after one, or before the
+// first; reached lists the tests its run would reach, when known.
+struct WorkerRunner::Stop {
+    bool running = false;
+    std::string name;
+    int position = -1;
+    std::string where;  // " inside login 404", " after login 404", " before the first test"
+    bool known = false;
+    std::vector<ListedTest> reached;
+};
+
+WorkerRunner::WorkerRunner(ScriptEvents& scriptEvents, bool reports)
+    : events(scriptEvents), withReports(reports), supervisor(getpid()) {}
+
+void WorkerRunner::run(const std::string& script, const std::string& filter) {
+    std::string reason;
+    if (!channel.prepare(reason)) return events.cannotRun("cannot start a worker: " + reason);
+    // Output still in a buffer would be written twice, once by each process.
+    // Beside other runners, stdout is empty, and touching it could leave its
+    // lock held in another runner's worker.
+    if (!besideOthers) std::fflush(nullptr);
+    const pid_t worker = fork();
+    if (worker < 0) {
+        reason = std::strerror(errno);
+        channel.closePipe();
+        return events.cannotRun("cannot start a worker: " + reason);
+    }
+    if (worker == 0) work(script, filter);
+    channel.becomeSupervisor(worker);
+    judgeEnd(supervise(worker), script, filter);
+}
+
+void WorkerRunner::select(TestSelection* tests, bool firstFailureEnds) {
+    selection = tests;
+    exitFirst = firstFailureEnds;
+}
+
+// The worker leaves by _exit: the supervisor's buffers and objects are not
+// its to flush or destroy. The tests the run reached are counted once the
+// run is over and its observer gone, so that the count hears no verdict;
+// under -x the run stops early by design and is not counted.
+void WorkerRunner::work(const std::string& script, const std::string& filter) {
+    restoreStopSignals();
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != supervisor) _exit(1);
+    channel.becomeWorker();
+    on_exit(leaveAsWorker, &besideOthers);
+    {
+        LibraryRun run(channel, withReports, &channel);
+        run.select(selection, exitFirst);
+        run.run(script, filter);
+    }
+    const int reached =
+        exitFirst ? -1 : static_cast<int>(testsReached(script, filter, selection).size());
+    channel.publishEnd(reached);
+    flushWorkerStreams(besideOthers);
+    _exit(0);
+}
+
+// The worker's wait status once it has ended, and every message it published.
+int WorkerRunner::supervise(pid_t worker) {
+    int status = 0;
+    damaged = false;
+    timedOut = false;
+    limitFrom = std::chrono::steady_clock::now();
+    verdictsSeen = 0;
+    for (;;) {
+        if (stopSignal()) kill(worker, SIGKILL);
+        pollfd wake{channel.wakeDescriptor(), POLLIN, 0};
+        poll(&wake, 1, wake.fd >= 0 ? lookInterval : lookIntervalAtEnd);
+        if (wake.revents != 0) channel.takeWakeUps();
+        if (!damaged && !channel.receive(events)) {
+            damaged = true;
+            kill(worker, SIGKILL);
+        }
+        received();
+        if (!timedOut && timeRanOut()) kill(worker, SIGKILL);
+        if (waitpid(worker, &status, WNOHANG) == worker) break;
+    }
+    endedAt = steadySeconds();
+    if (!damaged && !channel.receive(events)) damaged = true;
+    channel.closePipe();
+    received();
+    return status;
+}
+
+void WorkerRunner::received() {
+    if (afterReceive) afterReceive();
+}
+
+// The time limit runs from the last verdict heard, which is at most one look
+// interval late.
+bool WorkerRunner::timeRanOut() {
+    const auto now = std::chrono::steady_clock::now();
+    if (events.getVerdicts() != verdictsSeen) {
+        verdictsSeen = events.getVerdicts();
+        limitFrom = now;
+    }
+    timedOut = timeoutSeconds > 0 && now - limitFrom >= std::chrono::seconds(timeoutSeconds);
+    return timedOut;
+}
+
+// Once its messages are damaged, nothing more the worker said can be trusted:
+// the tests that told no verdict did not run, as far as anyone can tell.
+void WorkerRunner::judgeEnd(int status, const std::string& script, const std::string& filter) {
+    if (damaged) {
+        events.scriptError("the worker's messages are damaged");
+        return tellNotRun(whereStopped(script, filter), "after the damaged messages");
+    }
+    if (channel.heardOthers())
+        events.scriptError(
+            "verdicts from another process: a test function forked and its "
+            "child went on with the script");
+    if (channel.hasScriptEnd()) return checkEnd(status);
+    judgeStop(status, script, filter);
+}
+
+// The worker said it ended; what it said must agree with what arrived and
+// with how it ended.
+void WorkerRunner::checkEnd(int status) {
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        events.scriptError("the worker " + endingOf(status) + " after the script's end");
+    const int heard = events.getVerdicts();
+    if (channel.getPublished() != heard)
+        events.scriptError("verdicts lost: the worker published " +
+                           std::to_string(channel.getPublished()) + ", " + std::to_string(heard) +
+                           " arrived");
+    // In a fresh worker, only this script's verifications can have failed.
+    if (channel.getEndCode() == -4 && events.getFailedVerdicts() == 0)
+        events.scriptError("the library reports a failed verification that no verdict told");
+    if (!events.hasError() && channel.getReached() > heard)
+        events.scriptError("verdicts lost: the run reached " +
+                           std::to_string(channel.getReached()) + " tests, " +
+                           std::to_string(heard) + " verdicts arrived");
+}
+
+// No end message: the worker was stopped, killed or ended inside the script.
+void WorkerRunner::judgeStop(int status, const std::string& script, const std::string& filter) {
+    const Stop stop = whereStopped(script, filter);
+    if (const int signal = stopSignal())
+        return events.scriptError("interrupted by " + signalName(signal) + stop.where);
+    const double seconds = endedAt - events.getLastAt();
+    const std::string limit = "timed out after " + std::to_string(timeoutSeconds) + " s";
+    std::string why = timedOut              ? "after the time-out"
+                      : WIFSIGNALED(status) ? "after the crash"
+                                            : "after the exit";
+    if (timedOut && stop.running) {
+        events.testError(stop.name, stop.position, limit, seconds);
+    } else if (timedOut) {
+        events.scriptError(limit + stop.where);
+    } else if (stop.running && WIFSIGNALED(status)) {
+        events.testError(stop.name, stop.position,
+                         "test function crashed: " + signalName(WTERMSIG(status)), seconds);
+    } else if (stop.running) {
+        events.testError(stop.name, stop.position,
+                         "script ended early: the process " + endingOf(status), seconds);
+    } else {
+        events.scriptError("script ended early: the process " + endingOf(status) + stop.where);
+    }
+    tellNotRun(stop, why);
+}
+
+// The tests after the one that stopped, or after the last verdict.
+void WorkerRunner::tellNotRun(const Stop& stop, const std::string& why) {
+    if (!stop.known) return;
+    std::string last;
+    int after = -1;
+    if (stop.running)
+        after = stop.position;
+    else if (events.lastVerdict(last, after) == false)
+        after = -1;
+    std::vector<std::string> names;
+    for (const ListedTest& test : stop.reached) {
+        if (test.position > after) names.push_back(test.name + " " + std::to_string(test.position));
+    }
+    const int count = static_cast<int>(names.size());
+    events.notRun(count, why, std::move(names));
+}
+
+// " inside login 404", " after login 404" or " before the first test". The
+// running test is the first the run reaches after the last verdict with its
+// name; the script is read for it when the run's tests cannot be told.
+WorkerRunner::Stop WorkerRunner::whereStopped(const std::string& script,
+                                              const std::string& filter) {
+    Stop stop;
+    std::string last;
+    int lastPosition = -1;
+    const bool anyVerdict = events.lastVerdict(last, lastPosition);
+    stop.known = testsReachedApart(script, filter, selection, stop.reached);
+    stop.running = channel.runningTest(stop.name);
+    if (stop.running) {
+        const int after = anyVerdict ? lastPosition : -1;
+        for (const ListedTest& test : stop.reached) {
+            if (test.position > after && test.name == stop.name) {
+                stop.position = test.position;
+                break;
+            }
+        }
+        if (stop.position < 0) stop.position = findTestRecord(script, after, stop.name);
+        stop.where = " inside " + testName(stop.name, stop.position);
+        return stop;
+    }
+    if (!anyVerdict) {
+        stop.where = " before the first test";
+        return stop;
+    }
+    stop.where = " after " + testName(last, lastPosition);
+    return stop;
+}
+
+}  // namespace zorrun

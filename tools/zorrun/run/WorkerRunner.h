@@ -1,0 +1,68 @@
+// Runs each script in a worker process started from ZorRun after the modules
+// are loaded, and watches it: a test function that crashes, exits or hangs
+// until ZorRun is stopped ends that script with an error, never ZorRun. What
+// the worker tells is checked against what it should have told, so that a
+// verdict lost on the way is an error, never a pass.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ScriptEvents.h"
+#include "TestList.h"
+#include "TestSelection.h"
+#include "VerdictChannel.h"
+
+namespace zorrun {
+
+class WorkerRunner {
+public:
+    // With reports, failed tests' report blocks travel with their verdicts.
+    WorkerRunner(ScriptEvents& events, bool withReports);
+
+    // Seconds one test may run before its worker is killed; 0 for no limit.
+    void setTimeout(int seconds) { timeoutSeconds = seconds; }
+    // Other threads start workers too: this runner leaves stdio alone.
+    void runBesideOthers() { besideOthers = true; }
+    // Called each time the messages that arrived have been told on, so that
+    // the console sends its lines on while the script still runs.
+    void setAfterReceive(std::function<void()> call) { afterReceive = std::move(call); }
+
+    void run(const std::string& script, const std::string& filter);
+    // What the workers' runs select; see LibraryRun::select.
+    void select(TestSelection* selection, bool exitFirst);
+
+private:
+    struct Stop;
+
+    [[noreturn]] void work(const std::string& script, const std::string& filter);
+    int supervise(pid_t worker);
+    void received();
+    void judgeEnd(int status, const std::string& script, const std::string& filter);
+    void checkEnd(int status);
+    void judgeStop(int status, const std::string& script, const std::string& filter);
+    bool timeRanOut();
+    Stop whereStopped(const std::string& script, const std::string& filter);
+    void tellNotRun(const Stop& stop, const std::string& why);
+
+    ScriptEvents& events;
+    bool withReports;
+    VerdictChannel channel;
+    pid_t supervisor;
+    std::function<void()> afterReceive;
+    std::chrono::steady_clock::time_point limitFrom;
+    double endedAt = 0;
+    long verdictsSeen = 0;
+    bool damaged = false;
+    int timeoutSeconds = 0;
+    bool timedOut = false;
+    bool besideOthers = false;
+    TestSelection* selection = nullptr;
+    bool exitFirst = false;
+};
+
+}  // namespace zorrun
