@@ -18,6 +18,7 @@ import sys
 import time
 import xml.etree.ElementTree as ElementTree
 
+sys.dont_write_bytecode = True  # the source folder stays clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from report_page_test import Browser, Dom  # noqa: E402
 
