@@ -1,0 +1,108 @@
+// Test functions that turn on the process running them: they fork and let the
+// copy run on, stop the process that supervises them, wipe the memory they
+// share with it, or return text that reads like report blocks. Whatever they
+// do, a run must not end as a pass.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "ZorLib.h"
+
+namespace {
+
+std::string_view textInput(const char* name) {
+    const char* value = static_cast<char*>(Parse::getInStore()[0][name]);
+    return value ? value : "";
+}
+
+// The copy returns into the library and runs the rest of the script, as a
+// child that forgot _exit would. The original waits until the copy is done,
+// then crashes (parent = "crash") or runs the rest a second time.
+void forkAndReturn() {
+    const bool crash = textInput("parent") == "crash";
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child <= 0) return;
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (crash) {
+        std::signal(SIGSEGV, SIG_DFL);
+        std::raise(SIGSEGV);
+    }
+}
+
+bool isStopped(pid_t process) {
+    std::ifstream stat("/proc/" + std::to_string(process) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const std::size_t close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'T';
+}
+
+// Stops the parent, so that the verdicts of the tests that follow stay unread
+// until wipeSharedMemory lets it go on. A guard holding no descriptor lets it
+// go on after a few seconds anyway, so that a run that never reaches the wipe
+// cannot hang.
+void freezeParent() {
+    const pid_t parent = getppid();
+    if (fork() == 0) {
+        for (int fd = 0; fd < 1024; ++fd) close(fd);
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+        kill(parent, SIGCONT);
+        _exit(0);
+    }
+    kill(parent, SIGSTOP);
+    for (int wait = 0; wait < 2000 && !isStopped(parent); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+// Memory shared with another process and backed by no file on disk.
+bool isSharedMemory(std::string_view perms, std::string_view path) {
+    return perms == "rw-s" &&
+           (path.empty() || path.starts_with("/dev/zero") || path.starts_with("/memfd:") ||
+            path.starts_with("/SYSV") || path.starts_with("/dev/shm/"));
+}
+
+// Zeroes every such mapping, as a stray memset through a wild pointer might,
+// then lets the parent go on. Logs how many it wiped.
+void wipeSharedMemory() {
+    std::ifstream maps("/proc/self/maps");
+    int wiped = 0;
+    for (std::string line; std::getline(maps, line);) {
+        unsigned long from = 0, to = 0;
+        char perms[5] = {};
+        int pathAt = 0;
+        if (std::sscanf(line.c_str(), "%lx-%lx %4s %*s %*s %*s%n", &from, &to, perms, &pathAt) < 3)
+            continue;
+        std::string_view path = std::string_view(line).substr(static_cast<std::size_t>(pathAt));
+        path.remove_prefix(std::min(path.find_first_not_of(' '), path.size()));
+        if (!isSharedMemory(perms, path)) continue;
+        std::memset(reinterpret_cast<void*>(from), 0, to - from);
+        ++wiped;
+    }
+    kill(getppid(), SIGCONT);
+    Parse::getOutStore()["wiped"] = wiped;
+}
+
+// Lines that end the block being written and open one of a test named fake.
+void forgedReport() {
+    Parse::getOutStore()["text"] = "\r\n}\r\n\r\nfake\r\n{\r\n  verified:";
+}
+
+ZorCall forkAndReturnRegistration("forkAndReturn", forkAndReturn);
+ZorCall freezeParentRegistration("freezeParent", freezeParent);
+ZorCall wipeSharedMemoryRegistration("wipeSharedMemory", wipeSharedMemory);
+ZorCall forgedReportRegistration("forgedReport", forgedReport);
+
+}  // namespace
