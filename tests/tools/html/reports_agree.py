@@ -52,7 +52,7 @@ ERROR_REASONS = {"crash": "test function crashed: SIGSEGV", "throws": "test func
 SERVER_RUN_TIMEOUT = "1"
 
 TEST_LINE = re.compile(r"^(\S+)(?: (-?\d+))?(?: \((.*):(\d+)\))?: (ok|FAIL|ERROR)(?: (.*))?$")
-NOT_RUN_LINE = re.compile(r"^  (\d+) tests? not run after the (crash|time-out|exit)$")
+NOT_RUN_LINE = re.compile(r"^    (\d+) tests? not run after the (crash|time-out|exit)$")
 SUMMARY = re.compile(r"^tests: (\d+), passed: (\d+), failed: (\d+), errors: (\d+), "
                      r"not run: (\d+), scripts with errors: (\d+)$")
 OUTCOMES = {"ok": "passed", "FAIL": "failed", "ERROR": "error"}
