@@ -6,6 +6,7 @@
 #include "run/AdaptIO.h"
 #include "run/ErrorColumn.h"
 #include "run/Parse.h"
+#include "script/ErrorReport.h"
 #include "script/Outline.h"
 
 namespace {
@@ -38,6 +39,7 @@ int Parse::outlineScript(const char* scriptFile, ScriptOutline& outline) {
     outline.errorLine = errLine;
     outline.errorPos = errLine != 0 ? errPos : 0;
     outline.errorText = errString;
+    if (errLine != 0) outline.errorToken = zor::reportedToken();
     outline.errorColumn = zor::errorColumn(io, scriptFile, errLine, errPos);
     std::memcpy(errString, runErrString, sizeof errString);
     errLine = runErrLine;

@@ -13,6 +13,7 @@ namespace zor {
 namespace {
 
 bool reported = false;
+char reportedTokenText[maxErrorLength + 1] = {};
 
 // Builds a text within maxErrorLength characters.
 class ErrorText {
@@ -45,6 +46,9 @@ void reportErrorAt(const char* message, const char* detail, std::int32_t line,
     char lineText[16] = {};
     std::to_chars(lineText, lineText + sizeof lineText - 1, line);
     const char* token = tokenText();
+    const std::size_t tokenLength = std::min(std::strlen(token), std::size_t{maxErrorLength});
+    std::memcpy(reportedTokenText, token, tokenLength);
+    reportedTokenText[tokenLength] = '\0';
 
     std::size_t fixed = std::strlen(message) + std::strlen(" in line ") + std::strlen(lineText) + 1;
     if (detail != nullptr) fixed += std::strlen(" ()");
@@ -90,6 +94,11 @@ int failActionAt(const char* message, const char* detail, std::int32_t line,
 
 void resetErrorReport() {
     reported = false;
+    reportedTokenText[0] = '\0';
+}
+
+const char* reportedToken() {
+    return reportedTokenText;
 }
 
 }  // namespace zor

@@ -30,4 +30,8 @@ int failActionAt(const char* message, const char* detail, std::int32_t line, std
 // Forgets the previous parse's report; called when a parse starts.
 void resetErrorReport();
 
+// The token the reported error stands at, as the scanner took it (cut to the
+// error text's size); "" for an error of an action or when none was reported.
+const char* reportedToken();
+
 }  // namespace zor

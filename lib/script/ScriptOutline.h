@@ -42,4 +42,8 @@ struct ScriptOutline {
     int errorPos = 0;
     int errorColumn = 0;
     std::string errorText;
+    // The token the error stands at, as the scanner took it: a lone "\"" is
+    // a string that a character it cannot hold (or the line's end) kept from
+    // closing. "" for an error that no token caused.
+    std::string errorToken;
 };

@@ -53,6 +53,36 @@ TEST_F(ZorRunTest, EachScriptIsJudgedByItsOwnTestsAndErrorsByTheirScript) {
                   summary(3, 1, 3));
 }
 
+// The console shows the library's own verdicts: a bound that holds passes
+// with no entry, one that does not names it; past 20 failed entries the rest
+// are counted, not dropped; a string the scanner could not close gets its
+// note at the error's column.
+TEST_F(ZorRunTest, TheConsoleShowsTheLibrarysVerdictsAndErrors) {
+    std::string values, checks;
+    for (char name = 'a'; name <= 'w'; ++name) {
+        values += std::string(1, name) + " = 1 ";
+        checks += std::string(" ") + name + " == 2";
+    }
+    write("s.txt",
+          "resultfile \"out.txt\"\nzortst { a = 5 verify: a <= 5 }\n"
+          "zortst { a = 6 verify: a <= 5 }\nzortst { " +
+              values + "verify:" + checks + " }\n");
+    write("bad.txt", "resultfile \"bad_out.txt\"\nzortst { s = \"caf\xc3\xa9\" }\n");
+    const auto run = zorRun({"--load", ZOR_TEST_MODULE, "s.txt", "bad.txt"});
+    EXPECT_EQ(run.status, 2);
+    std::string entries;
+    for (char name = 'a'; name <= 't'; ++name)
+        entries += std::string("    expected ") + name + " == 2, actual 1\n";
+    EXPECT_EQ(run.out,
+              "== s.txt\nzortst 20 (s.txt:2): ok (out.txt)\n"
+              "zortst 51 (s.txt:3): FAIL (out.txt)\n    expected a <= 5, actual 6\n"
+              "zortst 82 (s.txt:4): FAIL (out.txt)\n" +
+                  entries + "    ... and 3 more\n== bad.txt\n" + summary(1, 2, 1));
+    EXPECT_EQ(run.err,
+              "bad.txt:2:14: parse error in line 2 ( \"... )\n"
+              "bad.txt:2:14: note: strings hold printable ASCII characters except \" and `\n");
+}
+
 // Bad options, reports that cannot be drafted or would replace a script, and
 // failed-test lists that are not ZorRun's own stop the run before any script
 // runs; no draft is left behind.

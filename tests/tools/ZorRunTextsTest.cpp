@@ -1,7 +1,6 @@
 // What ZorRun writes and reads back: texts made safe for the XML, JSON and HTML
-// reports and the page that shows a run; the lines that positions stand on, the
-// verdicts of an output file's report blocks for remote runs, and the failures
-// it keeps for --last-failed.
+// reports and the page that shows a run; the verdicts of an output file's
+// report blocks for remote runs, and the failures it keeps for --last-failed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +9,6 @@
 #include "HtmlReport.h"
 #include "JsonReport.h"
 #include "LastFailed.h"
-#include "RecordPositions.h"
 #include "ReportBlocks.h"
 #include "TempDir.h"
 #include "TestSelection.h"
@@ -233,20 +231,6 @@ TEST(TestSelectionTest, FailuresKeptInTheFileComeBackAsTheyWere) {
     // A file of another format holds no failures.
     zortest::writeFile(path, "a.txt\tlogin 57\n");
     EXPECT_TRUE(zorrun::readLastFailed(path).empty());
-}
-
-// Positions leave out line feeds, so a CR LF counts as one character. The
-// file is read a piece at a time: lines past the first piece count alike.
-TEST(LineCounterTest, PositionsFindTheirLinesInOrderAndAgain) {
-    zortest::TempDir dir;
-    std::string text = "ab\ncd\r\n\n";
-    for (int i = 0; i < 20000; ++i) text += "x\n";
-    zortest::writeFile(dir.file("s.txt"), text);
-    zorrun::LineCounter lines;
-    lines.open(dir.file("s.txt"));
-    const std::pair<int, int> asked[] = {{2, 2},         {5, 4},     {1, 1}, {9005, 9004},
-                                         {20004, 20003}, {20005, 0}, {-1, 0}};
-    for (const auto& [position, line] : asked) EXPECT_EQ(lines.lineOf(position), line) << position;
 }
 
 TEST(ReportBlocksTest, EachBlockIsJudgedByItsEntriesAndItsClosingLine) {

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zorrun {
 
-// The hint for an error on the given line of the script, or "" when none helps.
-std::string errorHint(const std::string& script, int line);
+// The hint for an error at the given token (ScriptOutline::errorToken), or ""
+// when none helps.
+std::string errorHint(std::string_view errorToken);
 
 }  // namespace zorrun

@@ -7,8 +7,8 @@ namespace zorrun {
 
 namespace {
 
-// A failed test's lines under its verdict: each failed entry, or why there
-// are none.
+// A failed test's lines under its verdict: each failed entry shown, how many
+// more there are, or why there are none.
 void describeFailure(const TestResult& result, std::string& out) {
     out.clear();
     if (result.outcome != Outcome::failed) return;
@@ -23,6 +23,8 @@ void describeFailure(const TestResult& result, std::string& out) {
         out += entry.actual;
         out += '\n';
     }
+    if (result.moreEntries > 0)
+        out += "    ... and " + std::to_string(result.moreEntries) + " more\n";
 }
 
 }  // namespace

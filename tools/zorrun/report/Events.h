@@ -28,7 +28,7 @@ struct RunStart {
 };
 
 struct ScriptStart {
-    std::string script;  // the path as given
+    std::string script;   // the path as given
     std::string runName;  // the path, with " (run 2/3)" under --repeat
     int index = 0;        // from 0, in command-line order (repeats counted)
 };
@@ -43,7 +43,8 @@ struct TestResult {
     // crashed: SIGSEGV in crash 94", "no test function x (did you mean
     // --load?)"); "" otherwise.
     std::string reason;
-    std::vector<FailedEntry> entries;  // every entry that did not hold
+    std::vector<FailedEntry> entries;  // the first entries that did not hold
+    int moreEntries = 0;               // how many more did not hold
     std::string reportBlock;           // the block in the output file, when known
     double seconds = -1;               // from the previous result or the script's start
     std::string outFile;
@@ -54,7 +55,7 @@ struct TestResult {
 // opened, a report that cannot be written, an interruption.
 struct ScriptError {
     std::string script;
-    int line = 0;    // 0: no place in the script
+    int line = 0;  // 0: no place in the script
     int column = 0;
     std::string text;  // the library's text without its line end, or ZorRun's
     std::string hint;  // a note that names the cause, or ""

@@ -89,6 +89,9 @@ void HtmlRecorder::testResult(const TestResult& event) {
         test.failedEntries.push_back(
             {shortened(entry.expected, maxEntryShown), shortened(entry.actual, maxEntryShown)});
     }
+    if (event.moreEntries > 0)
+        test.failedEntries.push_back(
+            {"... and " + std::to_string(event.moreEntries) + " more", ""});
 }
 
 void HtmlRecorder::scriptError(const ScriptError& event) {

@@ -159,6 +159,10 @@ void JsonReport::testResult(const TestResult& test) {
     appendSeconds(scratch, test.seconds);
     appendField(scratch, "outFile", test.outFile);
     appendEntries(scratch, test.entries);
+    if (test.moreEntries > 0) {
+        scratch += ",\"moreFailures\":";
+        appendNumber(scratch, test.moreEntries);
+    }
     const std::string message = placedReason(test);
     if (!message.empty()) appendField(scratch, "message", message);
     scratch += '}';

@@ -1,7 +1,8 @@
 #include "LibraryRun.h"
 
-#include "FailedEntries.h"
-#include "ScriptFiles.h"
+#include "FailedEntryText.h"
+#include "Outlines.h"
+#include "TestReach.h"
 #include "ZorLib.h"
 #include "host/RunCallback.h"
 
@@ -11,45 +12,45 @@ namespace {
 
 // The library calls back through plain functions; they reach the run here.
 LibraryRun* activeRun = nullptr;
-TestWatch* activeWatch = nullptr;
 
 // A failed test's report block goes into the JUnit file up to this size.
 constexpr std::size_t reportLimit = 1 << 20;
 
 }  // namespace
 
-LibraryRun::LibraryRun(VerdictListener& verdicts, bool withReports, TestWatch* testWatch)
-    : listener(verdicts), watch(testWatch) {
-    if (withReports) reportCopy = std::make_unique<ReportCopy>();
+LibraryRun::LibraryRun(VerdictListener& verdicts, bool reports, TestWatch* testWatch)
+    : listener(verdicts), watch(testWatch), withReports(reports) {
     activeRun = this;
-    activeWatch = watch;
-    Parse::setVerifyObserver(heardVerdict);
+    Parse::setComparisonObserver(heardComparison);
+    Parse::setTestSelector(selectTest);
 }
 
 LibraryRun::~LibraryRun() {
-    Parse::setVerifyObserver(nullptr);
+    Parse::setComparisonObserver(nullptr);
     Parse::setTestSelector(nullptr);
     activeRun = nullptr;
-    activeWatch = nullptr;
 }
 
-void LibraryRun::heardVerdict(const char* name, int position, int pass, int result) {
-    if (activeRun) activeRun->verdict(name, position, pass, result);
+void LibraryRun::heardComparison(const Comparison& comparison) {
+    if (activeRun) activeRun->verdict(comparison);
 }
 
+// Asked just before a test runs: a crash from here to its verdict is the
+// test's, which the watch then names with its position.
 int LibraryRun::selectTest(const char* name, int position) {
     if (!activeRun || activeRun->failedOnce) return 0;
-    return !activeRun->selection || activeRun->selection->selects(name, position) ? 1 : 0;
+    LibraryRun& run = *activeRun;
+    if (run.selection && !run.selection->selects(name, position)) return 0;
+    if (run.watch) run.watch->testStarts(name, position);
+    return 1;
 }
 
 void LibraryRun::select(TestSelection* tests, bool firstFailureEnds) {
     selection = tests;
     exitFirst = firstFailureEnds;
-    Parse::setTestSelector(selection || exitFirst ? selectTest : nullptr);
 }
 
 int LibraryRun::testCallback() {
-    if (activeWatch) activeWatch->testStarts(Parse::getInStore()->getName());
     if (activeRun) activeRun->calledBack = true;
     return runCallback();
 }
@@ -61,60 +62,63 @@ double LibraryRun::secondsSinceLast() {
     return seconds.count();
 }
 
-// The comparison has closed the output file, so its write error is this
-// block's. A block that did not go in whole fails its test whatever the
-// comparison found.
-void LibraryRun::verdict(const char* name, int position, int pass, int result) {
+// The comparison's result already fails a block that did not go in whole.
+// Without an output file the test fails, its entries compared all the same:
+// the verdict names the file the script chose, and the run's end says why
+// there is none.
+void LibraryRun::verdict(const Comparison& comparison) {
     Verdict verdict;
-    verdict.name = name;
-    verdict.position = position;
-    verdict.pass = pass;
-    verdict.outFile = Parse::getLastOutFile();
-    verdict.writeError = Parse::getIO().getWriteError();
-    verdict.passed = result == 0 && verdict.writeError.empty();
+    const bool opened = !comparison.outFile.empty();
+    outFile = opened ? comparison.outFile : Parse::getLastOutFile();
+    verdict.name = comparison.name;
+    verdict.position = comparison.position;
+    verdict.pass = comparison.pass;
+    verdict.outFile = outFile;
+    if (opened) verdict.writeError = comparison.writeError;
+    verdict.passed = comparison.result == 0 && opened && comparison.writeError.empty();
     verdict.seconds = secondsSinceLast();
     verdict.at = std::chrono::duration<double>(lastVerdictTime.time_since_epoch()).count();
-    verdict.line = lines.lineOf(position);
+    verdict.line = outline ? lineOf(*outline, comparison.position) : 0;
     // A record of globals is compared without a test function.
     const char* message = calledBack ? escapedException() : nullptr;
     if (message) verdict.threw = message;
     // Looked up again only for a failed test, so that passing ones pay nothing.
     verdict.unknownFunction = calledBack && !verdict.passed && !message &&
-                              ZorCall::getFunc(Parse::getInStore()->getName()) == nullptr;
-    takeComparison(verdict, pass);
+                              ZorCall::getFunc(comparison.name.c_str()) == nullptr;
+    takeEntries(comparison, verdict);
+    takeReport(comparison, opened, verdict);
     calledBack = false;
     if (exitFirst && (!verdict.passed || !verdict.threw.empty())) failedOnce = true;
     listener.verdict(verdict);
     if (watch) watch->testEnded();
 }
 
-// What the comparison found, beyond passed or not: the entries that did not
-// hold and the test's report block. The one place that reads them from the
-// library, so that a comparison value from it can take over here alone.
-void LibraryRun::takeComparison(Verdict& verdict, int pass) {
-    // A record of globals is compared against the globals, not the logged record.
-    const bool comparedLogged = calledBack;
+// Entries say why a test failed only where nothing else does.
+void LibraryRun::takeEntries(const Comparison& comparison, Verdict& verdict) {
     failedEntries.clear();
-    if (!verdict.passed && comparedLogged && verdict.threw.empty() && !verdict.unknownFunction) {
-        collectFailedEntries(Parse::getVerStore()[0], Parse::getOutStore(), failedEntries);
-        verdict.failedEntries = failedEntries;
-    }
-    if (reportCopy && !verdict.passed && verdict.writeError.empty()) {
-        report = failureReport(Parse::getLastOutFile(), pass);
+    if (verdict.passed || !verdict.threw.empty() || verdict.unknownFunction) return;
+    verdict.moreEntries = packFailedEntries(comparison, failedEntries);
+    verdict.failedEntries = failedEntries;
+}
+
+void LibraryRun::takeReport(const Comparison& comparison, bool opened, Verdict& verdict) {
+    if (!withReports || verdict.passed || !verdict.writeError.empty()) return;
+    if (!opened) {
+        report = "no comparison was made: the output file '" + outFile + "' could not be opened";
         verdict.report = report;
+        return;
     }
+    report.assign(comparison.block, 0, reportLimit);
+    if (comparison.block.size() > reportLimit)
+        report += "\n[report cut after " + std::to_string(reportLimit) + " bytes]\n";
+    verdict.report = report;
 }
 
-// Without an output file the comparison was never made.
-std::string LibraryRun::failureReport(const char* outFile, int pass) {
-    if (fileSize(outFile) < 0)
-        return std::string("no comparison was made: the output file '") + outFile +
-               "' could not be opened";
-    return reportCopy->make(pass, reportLimit);
-}
-
-void LibraryRun::run(const std::string& script, const std::string& filter) {
-    lines.open(script);
+void LibraryRun::run(const std::string& script, const std::string& filter,
+                     const ScriptOutline* given) {
+    ScriptOutline own;
+    if (!given) outlineOf(script, own);
+    outline = given ? given : &own;
     lastVerdictTime = std::chrono::steady_clock::now();
     ParseEnd end;
     if (selection) selection->beginScript(script);
@@ -122,9 +126,14 @@ void LibraryRun::run(const std::string& script, const std::string& filter) {
     end.errLine = Parse::getErrLine();
     end.errPos = Parse::getErrPos();
     end.errString = Parse::getErrString();
+    if (outline->errorLine == end.errLine && outline->errorPos == end.errPos) {
+        end.errColumn = outline->errorColumn;
+        end.errToken = outline->errorToken;
+    }
     end.lastOutFile = Parse::getLastOutFile();
     if (end.code == -3) end.writeError = Parse::getIO().getWriteError();
     listener.parseEnded(end);
+    outline = nullptr;
 }
 
 }  // namespace zorrun

@@ -1,22 +1,22 @@
 // Runs one script through the library in this process, with the callback every
 // host shares, and tells a listener each verdict and how the script ended.
+// Every verdict is the library's comparison, taken as it is.
 #pragma once
 
 #include <chrono>
-#include <memory>
 #include <string>
 
-#include "RecordPositions.h"
-#include "ReportCopy.h"
 #include "TestSelection.h"
 #include "Verdict.h"
+#include "output/Comparison.h"
+#include "script/ScriptOutline.h"
 
 namespace zorrun {
 
-// Hears when a test function is about to run, and when its test has its verdict.
+// Hears which test is about to run, and when its test has its verdict.
 class TestWatch {
 public:
-    virtual void testStarts(const char* name) = 0;
+    virtual void testStarts(const char* name, int position) = 0;
     virtual void testEnded() = 0;
 
 protected:
@@ -32,29 +32,33 @@ public:
     LibraryRun(const LibraryRun&) = delete;
     LibraryRun& operator=(const LibraryRun&) = delete;
 
-    // The script's name must be shorter than Parse::entryNameSize.
-    void run(const std::string& script, const std::string& filter);
+    // The script's name must be shorter than Parse::entryNameSize. Each
+    // verdict's line comes from the script's outline: the one given, or one
+    // asked for here.
+    void run(const std::string& script, const std::string& filter,
+             const ScriptOutline* outline = nullptr);
     // Only the tests the selection takes run (all without one); with exitFirst,
     // none after the first that failed. The selection must outlive the run.
     void select(TestSelection* selection, bool exitFirst);
 
 private:
-    static void heardVerdict(const char* name, int position, int pass, int result);
+    static void heardComparison(const Comparison& comparison);
     static int selectTest(const char* name, int position);
     static int testCallback();
 
-    void verdict(const char* name, int position, int pass, int result);
-    void takeComparison(Verdict& verdict, int pass);
-    std::string failureReport(const char* outFile, int pass);
+    void verdict(const Comparison& comparison);
+    void takeEntries(const Comparison& comparison, Verdict& verdict);
+    void takeReport(const Comparison& comparison, bool opened, Verdict& verdict);
     double secondsSinceLast();
 
     VerdictListener& listener;
     TestWatch* watch;
-    std::unique_ptr<ReportCopy> reportCopy;  // with reports only
+    bool withReports;
     std::string report;
-    bool calledBack = false;  // a test function ran since the last verdict
     std::string failedEntries;
-    LineCounter lines;
+    std::string outFile;
+    bool calledBack = false;  // a test function ran since the last verdict
+    const ScriptOutline* outline = nullptr;
     std::chrono::steady_clock::time_point lastVerdictTime;
     TestSelection* selection = nullptr;
     bool exitFirst = false;

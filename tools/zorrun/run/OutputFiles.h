@@ -1,24 +1,33 @@
-// The files a script writes or deletes, found before it runs so that scripts
-// sharing one never run at the same time. The scan follows the library's
-// scanner: comments and strings are skipped as it skips them, and only a
-// "resultfile" or "deletefile" token counts.
+// The files a script writes or deletes, from its outline, so that scripts
+// sharing one never run at the same time. A file is known by what it is, not
+// by how it is spelled: two names that reach one file (a symbolic link, "..")
+// are one.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "script/ScriptOutline.h"
+
 namespace zorrun {
 
 struct ScriptFileNames {
-    // Absolute and without "." or "..", so that two spellings of one file match.
+    // Each file's identity (see fileIdentity), sorted, each once.
     std::vector<std::string> names;
-    // A name made of variables, or a script that cannot be read: it may touch
-    // any file.
+    // A name computed at run time, or a script that cannot be read: it may
+    // touch any file.
     bool unknown = false;
 };
 
-ScriptFileNames scanFileNames(const std::string& scriptText);
-ScriptFileNames findFileNames(const std::string& script);
+// An existing file is its device and inode, reached through every symbolic
+// link; a file not yet there is the device and inode of its resolved folder
+// and its last name part. A name whose folder cannot be reached stays as it
+// is spelled, made absolute.
+std::string fileIdentity(const std::string& name);
+
+// The script itself counts among its files, so that its repeated runs keep
+// their order. outlined is what outlining it answered.
+ScriptFileNames scriptFiles(const std::string& script, const ScriptOutline& outline, int outlined);
 
 // Two scripts must not run at the same time.
 bool shareFiles(const ScriptFileNames& first, const ScriptFileNames& second);

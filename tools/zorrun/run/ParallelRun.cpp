@@ -4,11 +4,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <filesystem>
+#include <map>
 #include <mutex>
 #include <thread>
 
 #include "EventList.h"
+#include "Outlines.h"
 #include "ScriptEvents.h"
 #include "StopSignals.h"
 #include "WorkerRunner.h"
@@ -71,17 +72,18 @@ private:
     bool stopped = false;
 };
 
-// A script counts among its own files, so that its repeated runs keep their
-// order.
+// Found before any worker starts, each script once however often it repeats.
 std::vector<ScriptFileNames> Jobs::fileNames(const std::vector<ScriptJob>& list) {
+    std::map<std::string, ScriptFileNames> found;
     std::vector<ScriptFileNames> names;
     for (const ScriptJob& job : list) {
-        ScriptFileNames found = findFileNames(job.script);
-        std::error_code error;
-        const std::string self =
-            std::filesystem::absolute(job.script, error).lexically_normal().string();
-        found.names.insert(std::lower_bound(found.names.begin(), found.names.end(), self), self);
-        names.push_back(std::move(found));
+        auto known = found.find(job.script);
+        if (known == found.end()) {
+            ScriptOutline outline;
+            const int outlined = outlineOf(job.script, outline);
+            known = found.emplace(job.script, scriptFiles(job.script, outline, outlined)).first;
+        }
+        names.push_back(known->second);
     }
     return names;
 }

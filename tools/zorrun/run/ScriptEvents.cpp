@@ -1,8 +1,8 @@
 #include "ScriptEvents.h"
 
 #include "ErrorHint.h"
-#include "RecordPositions.h"
 #include "ScriptFiles.h"
+#include "TestReach.h"
 
 namespace zorrun {
 
@@ -34,6 +34,7 @@ void judge(const Verdict& verdict, TestResult& result) {
     if (verdict.unknownFunction)
         result.reason = "no test function " + std::string(verdict.name) + " (did you mean --load?)";
     result.entries = unpackFailedEntries(verdict.failedEntries);
+    result.moreEntries = verdict.moreEntries;
 }
 
 }  // namespace
@@ -73,16 +74,13 @@ void ScriptEvents::verdict(const Verdict& verdict) {
     out.testResult(result);
 }
 
-// The test got no verdict, so its line is found here, on this rare path.
 void ScriptEvents::testError(const std::string& name, int position, const std::string& reason,
                              double seconds) {
     TestResult result;
     result.script = script;
     result.name = name;
     result.position = position;
-    LineCounter lines;
-    if (position >= 0) lines.open(script);
-    result.line = position >= 0 ? lines.lineOf(position) : 0;
+    result.line = outline ? lineOf(*outline, position) : 0;
     result.outcome = Outcome::error;
     result.reason = reason;
     result.seconds = seconds;
@@ -119,10 +117,13 @@ void ScriptEvents::reportCode(const ParseEnd& end) {
                 (end.writeError.empty() ? unwritableReason(outFile) : std::string(end.writeError)));
 }
 
+// An error only a run meets (an undefined variable) has no column from the
+// outline: it is placed by its position alone.
 void ScriptEvents::syntaxError(const ParseEnd& end) {
-    const int column = errorColumn(script, end.errLine, end.errPos);
+    const int column =
+        end.errColumn > 0 ? end.errColumn : errorColumn(script, end.errLine, end.errPos);
     scriptError(withoutLineEnd(end.errString), end.errLine, column > 0 ? column : end.errPos,
-                errorHint(script, end.errLine));
+                errorHint(end.errToken));
 }
 
 void ScriptEvents::end() {

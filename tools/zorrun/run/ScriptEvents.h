@@ -10,6 +10,7 @@
 
 #include "Events.h"
 #include "Verdict.h"
+#include "script/ScriptOutline.h"
 
 namespace zorrun {
 
@@ -19,6 +20,10 @@ public:
 
     void begin(const std::string& script, const std::string& runName, int index,
                const std::string& filter);
+    // The outline of the script that runs, for the lines of tests that got no
+    // verdict and the place of an error; null when there is none. It must
+    // outlive its use.
+    void setOutline(const ScriptOutline* scriptOutline) { outline = scriptOutline; }
     void verdict(const Verdict& verdict) override;
     void parseEnded(const ParseEnd& end) override;
     // A test that got no verdict of its own: its function crashed, ended the
@@ -47,6 +52,7 @@ private:
     void syntaxError(const ParseEnd& end);
 
     Reporter& out;
+    const ScriptOutline* outline = nullptr;
     std::string script;
     std::string filter;
     std::chrono::steady_clock::time_point start;

@@ -1,25 +1,36 @@
-// Which tests a run of a script reaches: the one question that the runners
-// ask of a script before or after running it, to name the tests a crash left
-// unrun and to find verdicts that never arrived.
+// Which tests a run of a script reaches: asked of the script's outline by the
+// supervisor, to name the tests a crash left unrun and to find verdicts that
+// never arrived.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "TestList.h"
 #include "TestSelection.h"
+#include "script/ScriptOutline.h"
 
 namespace zorrun {
 
-// The tests the filter and the selection (which may be null) take, in the
-// script's order; those before an error that stops the script.
-std::vector<ListedTest> testsReached(const std::string& script, const std::string& filter,
-                                     TestSelection* selection);
+struct ReachedTest {
+    std::string name;
+    int position = -1;
+    int line = 0;
+};
 
-// The same, asked in a short-lived process of its own, so that the library's
-// state in this one stays untouched (workers are forked from it); false when
-// that process cannot tell.
-bool testsReachedApart(const std::string& script, const std::string& filter,
-                       TestSelection* selection, std::vector<ListedTest>& tests);
+struct TestReach {
+    // false where the outline cannot tell: the script could not be read, or
+    // a filter names the one test the run may reach.
+    bool known = false;
+    std::vector<ReachedTest> tests;  // in the script's order
+};
+
+// The test records the selection (which may be null) takes, those before the
+// error that stops the script. The selection begins the script.
+TestReach testsReached(const std::string& script, const ScriptOutline& outline, int outlined,
+                       const std::string& filter, TestSelection* selection);
+
+// The line the test record at position stands on; 0 when the outline has no
+// record there.
+int lineOf(const ScriptOutline& outline, int position);
 
 }  // namespace zorrun

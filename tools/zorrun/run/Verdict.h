@@ -56,8 +56,10 @@ struct Verdict {
     double at = 0;
     // The test's name registers no function, so its record was never run.
     bool unknownFunction = false;
-    // A failed test's entries, packed (see packFailedEntry).
+    // A failed test's entries, packed (see packFailedEntry), and how many
+    // more did not hold than it carries.
     std::string_view failedEntries;
+    int moreEntries = 0;
 };
 
 // Parse::parseLoop's result code and the run state it left behind.
@@ -66,6 +68,10 @@ struct ParseEnd {
     int errLine = 0;
     int errPos = 0;
     std::string_view errString;
+    // Where the script's outline meets the same error: its column (0 when
+    // the outline does not meet it) and the token it stands at.
+    int errColumn = 0;
+    std::string_view errToken;
     std::string_view lastOutFile;
     std::string_view writeError;
 };

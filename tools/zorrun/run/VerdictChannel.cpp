@@ -103,6 +103,7 @@ struct VerdictChannel::Shared {
     std::atomic<std::uint64_t> head;  // bytes the worker has published
     std::atomic<std::uint64_t> tail;  // bytes the supervisor has taken
     std::atomic<int> testRunning;
+    int testPosition;
     char testName[nameSize];
     char ring[ringSize];
 };
@@ -133,6 +134,7 @@ bool VerdictChannel::prepare(std::string& reason) {
     shared->head.store(0);
     shared->tail.store(0);
     shared->testRunning.store(0);
+    shared->testPosition = -1;
     shared->testName[0] = '\0';
     scriptEnded = false;
     expected = 0;
@@ -141,7 +143,6 @@ bool VerdictChannel::prepare(std::string& reason) {
     foreign = false;
     endCode = 0;
     published = -1;
-    reached = -1;
     return true;
 }
 
@@ -169,10 +170,11 @@ void VerdictChannel::closeEnd(int& end) {
 }
 
 // A name the library gives is shorter than the field; the bound only guards.
-void VerdictChannel::testStarts(const char* name) {
+void VerdictChannel::testStarts(const char* name, int position) {
     const std::size_t length = strnlen(name, nameSize - 1);
     std::memcpy(shared->testName, name, length);
     shared->testName[length] = '\0';
+    shared->testPosition = position;
     shared->testRunning.store(1, std::memory_order_release);
 }
 
@@ -205,26 +207,23 @@ void VerdictChannel::verdict(const Verdict& verdict) {
     putText(message, verdict.writeError);
     putText(message, verdict.threw.substr(0, largestThrowText));
     putText(message, verdict.failedEntries);
+    putNumber(message, verdict.moreEntries);
     ++verdictsSent;
     publish();
     if (!verdict.passed || unannounced >= batchMessages || unannouncedBytes >= batchBytes) wake();
 }
 
 void VerdictChannel::parseEnded(const ParseEnd& end) {
-    endMessage.clear();
-    putNumber(endMessage, end.code);
-    putNumber(endMessage, end.errLine);
-    putNumber(endMessage, end.errPos);
-    putText(endMessage, end.errString);
-    putText(endMessage, end.lastOutFile);
-    putText(endMessage, end.writeError);
-}
-
-void VerdictChannel::publishEnd(int testsReached) {
     beginMessage(endKind);
     putNumber(message, verdictsSent);
-    putNumber(message, testsReached);
-    message += endMessage;
+    putNumber(message, end.code);
+    putNumber(message, end.errLine);
+    putNumber(message, end.errPos);
+    putText(message, end.errString);
+    putNumber(message, end.errColumn);
+    putText(message, end.errToken);
+    putText(message, end.lastOutFile);
+    putText(message, end.writeError);
     publish();
     wake();
 }
@@ -351,6 +350,7 @@ bool VerdictChannel::dispatch(VerdictListener& listener) {
     verdict.writeError = reader.text();
     verdict.threw = reader.text();
     verdict.failedEntries = reader.text();
+    verdict.moreEntries = reader.number();
     if (!reader.isWhole()) return false;
     listener.verdict(verdict);
     return true;
@@ -359,12 +359,13 @@ bool VerdictChannel::dispatch(VerdictListener& listener) {
 bool VerdictChannel::dispatchEnd(std::string_view body, VerdictListener& listener) {
     MessageReader reader(body);
     published = reader.number();
-    reached = reader.number();
     ParseEnd end;
     end.code = reader.number();
     end.errLine = reader.number();
     end.errPos = reader.number();
     end.errString = reader.text();
+    end.errColumn = reader.number();
+    end.errToken = reader.text();
     end.lastOutFile = reader.text();
     end.writeError = reader.text();
     if (!reader.isWhole()) return false;
@@ -374,9 +375,10 @@ bool VerdictChannel::dispatchEnd(std::string_view body, VerdictListener& listene
     return true;
 }
 
-bool VerdictChannel::runningTest(std::string& name) const {
+bool VerdictChannel::runningTest(std::string& name, int& position) const {
     if (shared->testRunning.load(std::memory_order_acquire) == 0) return false;
     name.assign(shared->testName, strnlen(shared->testName, nameSize - 1));
+    position = shared->testPosition;
     return true;
 }
 

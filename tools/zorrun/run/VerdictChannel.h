@@ -32,14 +32,10 @@ public:
 
     // Worker, right after it started.
     void becomeWorker();
-    void testStarts(const char* name) override;
+    void testStarts(const char* name, int position) override;
     void testEnded() override;
     void verdict(const Verdict& verdict) override;
-    // Kept until publishEnd, so that the worker can still count the tests
-    // the run reached (a second pass through the library) before it says so.
     void parseEnded(const ParseEnd& end) override;
-    // reached: the tests the run reached, or -1 when not known.
-    void publishEnd(int reached);
 
     // Supervisor, right after the worker started.
     void becomeSupervisor(pid_t worker);
@@ -54,13 +50,12 @@ public:
     // Messages that came from another process than the worker (the child of
     // a fork in a test function), all ignored.
     bool heardOthers() const { return foreign; }
-    // What the end message said: the library's result, the verdicts the
-    // worker published and the tests its run reached (-1: not known).
+    // What the end message said: the library's result and the verdicts the
+    // worker published.
     int getEndCode() const { return endCode; }
     int getPublished() const { return published; }
-    int getReached() const { return reached; }
-    // The test function that was running when the worker stopped, if any.
-    bool runningTest(std::string& name) const;
+    // The test that was running when the worker stopped, if any.
+    bool runningTest(std::string& name, int& position) const;
     // Closes what is left of the pipe, once the worker has ended or did not start.
     void closePipe();
 
@@ -81,9 +76,7 @@ private:
     int wakeRead = -1;
     int wakeWrite = -1;
     std::string message;  // the one being built or taken apart
-    // Worker: the parse's end, held until publishEnd, and the count of
-    // messages and verdicts published.
-    std::string endMessage;
+    // Worker: the count of messages and verdicts published.
     std::int32_t sent = 0;
     std::int32_t verdictsSent = 0;
     // Supervisor: where it has read to, the sequence number it expects next,
@@ -94,7 +87,6 @@ private:
     bool foreign = false;
     int endCode = 0;
     int published = -1;
-    int reached = -1;
     int unannounced = 0;  // messages published since the last wake-up
     std::size_t unannouncedBytes = 0;
     bool scriptEnded = false;

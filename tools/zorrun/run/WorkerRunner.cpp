@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "LibraryRun.h"
-#include "RecordPositions.h"
+#include "Outlines.h"
 #include "StopSignals.h"
 #include "TestReach.h"
 #include "TestText.h"
@@ -55,14 +55,12 @@ std::string endingOf(int status) {
 }  // namespace
 
 // Where a worker stopped: inside a test (running), after one, or before the
-// first; reached lists the tests its run would reach, when known.
+// first.
 struct WorkerRunner::Stop {
     bool running = false;
     std::string name;
     int position = -1;
     std::string where;  // " inside login 404", " after login 404", " before the first test"
-    bool known = false;
-    std::vector<ListedTest> reached;
 };
 
 WorkerRunner::WorkerRunner(ScriptEvents& scriptEvents, bool reports)
@@ -71,19 +69,29 @@ WorkerRunner::WorkerRunner(ScriptEvents& scriptEvents, bool reports)
 void WorkerRunner::run(const std::string& script, const std::string& filter) {
     std::string reason;
     if (!channel.prepare(reason)) return events.cannotRun("cannot start a worker: " + reason);
+    outline(script, filter);
     // Output still in a buffer would be written twice, once by each process.
     // Beside other runners, stdout is empty, and touching it could leave its
     // lock held in another runner's worker.
     if (!besideOthers) std::fflush(nullptr);
-    const pid_t worker = fork();
+    const pid_t worker = forkOutsideOutlines();
     if (worker < 0) {
         reason = std::strerror(errno);
         channel.closePipe();
+        events.setOutline(nullptr);
         return events.cannotRun("cannot start a worker: " + reason);
     }
     if (worker == 0) work(script, filter);
     channel.becomeSupervisor(worker);
-    judgeEnd(supervise(worker), script, filter);
+    judgeEnd(supervise(worker));
+    events.setOutline(nullptr);
+}
+
+// The outline uses a file object of its own, never the library's shared one,
+// which the workers would inherit.
+void WorkerRunner::outline(const std::string& script, const std::string& filter) {
+    const int outlined = outlineReach(script, filter, selection, scriptOutline, reach);
+    events.setOutline(outlined < 0 ? nullptr : &scriptOutline);
 }
 
 void WorkerRunner::select(TestSelection* tests, bool firstFailureEnds) {
@@ -92,9 +100,7 @@ void WorkerRunner::select(TestSelection* tests, bool firstFailureEnds) {
 }
 
 // The worker leaves by _exit: the supervisor's buffers and objects are not
-// its to flush or destroy. The tests the run reached are counted once the
-// run is over and its observer gone, so that the count hears no verdict;
-// under -x the run stops early by design and is not counted.
+// its to flush or destroy.
 void WorkerRunner::work(const std::string& script, const std::string& filter) {
     restoreStopSignals();
     prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -104,11 +110,8 @@ void WorkerRunner::work(const std::string& script, const std::string& filter) {
     {
         LibraryRun run(channel, withReports, &channel);
         run.select(selection, exitFirst);
-        run.run(script, filter);
+        run.run(script, filter, &scriptOutline);
     }
-    const int reached =
-        exitFirst ? -1 : static_cast<int>(testsReached(script, filter, selection).size());
-    channel.publishEnd(reached);
     flushWorkerStreams(besideOthers);
     _exit(0);
 }
@@ -158,21 +161,22 @@ bool WorkerRunner::timeRanOut() {
 
 // Once its messages are damaged, nothing more the worker said can be trusted:
 // the tests that told no verdict did not run, as far as anyone can tell.
-void WorkerRunner::judgeEnd(int status, const std::string& script, const std::string& filter) {
+void WorkerRunner::judgeEnd(int status) {
     if (damaged) {
         events.scriptError("the worker's messages are damaged");
-        return tellNotRun(whereStopped(script, filter), "after the damaged messages");
+        return tellNotRun(whereStopped(), "after the damaged messages");
     }
     if (channel.heardOthers())
         events.scriptError(
             "verdicts from another process: a test function forked and its "
             "child went on with the script");
     if (channel.hasScriptEnd()) return checkEnd(status);
-    judgeStop(status, script, filter);
+    judgeStop(status);
 }
 
-// The worker said it ended; what it said must agree with what arrived and
-// with how it ended.
+// The worker said it ended; what it said must agree with what arrived, with
+// how it ended and with the tests the outline says its run reaches. Under -x
+// the run stops early by design, so its reach is not counted.
 void WorkerRunner::checkEnd(int status) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         events.scriptError("the worker " + endingOf(status) + " after the script's end");
@@ -184,15 +188,15 @@ void WorkerRunner::checkEnd(int status) {
     // In a fresh worker, only this script's verifications can have failed.
     if (channel.getEndCode() == -4 && events.getFailedVerdicts() == 0)
         events.scriptError("the library reports a failed verification that no verdict told");
-    if (!events.hasError() && channel.getReached() > heard)
-        events.scriptError("verdicts lost: the run reached " +
-                           std::to_string(channel.getReached()) + " tests, " +
-                           std::to_string(heard) + " verdicts arrived");
+    const int reached = static_cast<int>(reach.tests.size());
+    if (!events.hasError() && reach.known && !exitFirst && reached > heard)
+        events.scriptError("verdicts lost: the run reached " + std::to_string(reached) +
+                           " tests, " + std::to_string(heard) + " verdicts arrived");
 }
 
 // No end message: the worker was stopped, killed or ended inside the script.
-void WorkerRunner::judgeStop(int status, const std::string& script, const std::string& filter) {
-    const Stop stop = whereStopped(script, filter);
+void WorkerRunner::judgeStop(int status) {
+    const Stop stop = whereStopped();
     if (const int signal = stopSignal())
         return events.scriptError("interrupted by " + signalName(signal) + stop.where);
     const double seconds = endedAt - events.getLastAt();
@@ -218,7 +222,7 @@ void WorkerRunner::judgeStop(int status, const std::string& script, const std::s
 
 // The tests after the one that stopped, or after the last verdict.
 void WorkerRunner::tellNotRun(const Stop& stop, const std::string& why) {
-    if (!stop.known) return;
+    if (!reach.known) return;
     std::string last;
     int after = -1;
     if (stop.running)
@@ -226,41 +230,28 @@ void WorkerRunner::tellNotRun(const Stop& stop, const std::string& why) {
     else if (events.lastVerdict(last, after) == false)
         after = -1;
     std::vector<std::string> names;
-    for (const ListedTest& test : stop.reached) {
+    for (const ReachedTest& test : reach.tests) {
         if (test.position > after) names.push_back(test.name + " " + std::to_string(test.position));
     }
     const int count = static_cast<int>(names.size());
     events.notRun(count, why, std::move(names));
 }
 
-// " inside login 404", " after login 404" or " before the first test". The
-// running test is the first the run reaches after the last verdict with its
-// name; the script is read for it when the run's tests cannot be told.
-WorkerRunner::Stop WorkerRunner::whereStopped(const std::string& script,
-                                              const std::string& filter) {
+// " inside login 404", " after login 404" or " before the first test": the
+// worker names the test it started with its position.
+WorkerRunner::Stop WorkerRunner::whereStopped() {
     Stop stop;
     std::string last;
     int lastPosition = -1;
     const bool anyVerdict = events.lastVerdict(last, lastPosition);
-    stop.known = testsReachedApart(script, filter, selection, stop.reached);
-    stop.running = channel.runningTest(stop.name);
+    stop.running = channel.runningTest(stop.name, stop.position);
     if (stop.running) {
-        const int after = anyVerdict ? lastPosition : -1;
-        for (const ListedTest& test : stop.reached) {
-            if (test.position > after && test.name == stop.name) {
-                stop.position = test.position;
-                break;
-            }
-        }
-        if (stop.position < 0) stop.position = findTestRecord(script, after, stop.name);
         stop.where = " inside " + testName(stop.name, stop.position);
-        return stop;
-    }
-    if (!anyVerdict) {
+    } else if (!anyVerdict) {
         stop.where = " before the first test";
-        return stop;
+    } else {
+        stop.where = " after " + testName(last, lastPosition);
     }
-    stop.where = " after " + testName(last, lastPosition);
     return stop;
 }
 

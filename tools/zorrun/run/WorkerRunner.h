@@ -13,9 +13,10 @@
 #include <vector>
 
 #include "ScriptEvents.h"
-#include "TestList.h"
+#include "TestReach.h"
 #include "TestSelection.h"
 #include "VerdictChannel.h"
+#include "script/ScriptOutline.h"
 
 namespace zorrun {
 
@@ -39,19 +40,24 @@ public:
 private:
     struct Stop;
 
+    void outline(const std::string& script, const std::string& filter);
     [[noreturn]] void work(const std::string& script, const std::string& filter);
     int supervise(pid_t worker);
     void received();
-    void judgeEnd(int status, const std::string& script, const std::string& filter);
+    void judgeEnd(int status);
     void checkEnd(int status);
-    void judgeStop(int status, const std::string& script, const std::string& filter);
+    void judgeStop(int status);
     bool timeRanOut();
-    Stop whereStopped(const std::string& script, const std::string& filter);
+    Stop whereStopped();
     void tellNotRun(const Stop& stop, const std::string& why);
 
     ScriptEvents& events;
     bool withReports;
     VerdictChannel channel;
+    // The script's outline and the tests its run reaches, found before the
+    // worker starts: the worker takes its lines from the same outline.
+    ScriptOutline scriptOutline;
+    TestReach reach;
     pid_t supervisor;
     std::function<void()> afterReceive;
     std::chrono::steady_clock::time_point limitFrom;
