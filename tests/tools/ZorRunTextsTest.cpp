@@ -219,22 +219,6 @@ TEST(HtmlReportTest, RunTextsNeverBecomeMarkup) {
     EXPECT_GE(occurrences(page, "&lt;script&gt;alert(1)&lt;/script&gt;"), 9u);
 }
 
-// Paths with the separators of the format in them come back whole.
-TEST(TestSelectionTest, FailuresKeptInTheFileComeBackAsTheyWere) {
-    zortest::TempDir dir;
-    const std::string path = dir.file("lastfailed");
-    zorrun::FailedTests before;
-    before["odd\tname\\with\nbreaks.txt"] = {{"login", 57}, {"", -1}};
-    before["a.txt"] = {{"x.y", 0}};
-    zorrun::FailureLog log(before);
-    std::string reason;
-    ASSERT_TRUE(log.save(dir.file("folder"), path, reason)) << reason;
-    EXPECT_EQ(zorrun::readLastFailed(path), before);
-    // A file of another format holds no failures.
-    zortest::writeFile(path, "a.txt\tlogin 57\n");
-    EXPECT_TRUE(zorrun::readLastFailed(path).empty());
-}
-
 // Positions leave out line feeds, so a CR LF counts as one character. The
 // file is read a piece at a time: lines past the first piece count alike.
 TEST(LineCounterTest, PositionsFindTheirLinesInOrderAndAgain) {

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "ScriptCharacters.h"
-#include "TestSelection.h"
+#include "ScriptFiles.h"
 
 namespace zorrun {
 
