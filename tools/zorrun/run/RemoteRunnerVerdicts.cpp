@@ -112,7 +112,8 @@ void tellNotRun(const RemoteScript& script, std::size_t told, const std::string&
     std::vector<std::string> tests;
     for (std::size_t i = told; i < script.reached.size(); ++i)
         tests.push_back(testLabel(script.reached[i].name, script.reached[i].position));
-    events.notRun(static_cast<int>(tests.size()), why, std::move(tests));
+    const int count = static_cast<int>(tests.size());
+    events.notRun(count, why, std::move(tests));
 }
 
 void tellVerdicts(const remote::ExchangeReply& reply, const RemoteScript& script,
