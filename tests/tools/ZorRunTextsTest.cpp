@@ -11,7 +11,6 @@
 #include "JsonReport.h"
 #include "LastFailed.h"
 #include "RecordPositions.h"
-#include "ReportBlocks.h"
 #include "TempDir.h"
 #include "TestSelection.h"
 #include "Totals.h"
@@ -231,30 +230,6 @@ TEST(LineCounterTest, PositionsFindTheirLinesInOrderAndAgain) {
     const std::pair<int, int> asked[] = {{2, 2},         {5, 4},     {1, 1}, {9005, 9004},
                                          {20004, 20003}, {20005, 0}, {-1, 0}};
     for (const auto& [position, line] : asked) EXPECT_EQ(lines.lineOf(position), line) << position;
-}
-
-TEST(ReportBlocksTest, EachBlockIsJudgedByItsEntriesAndItsClosingLine) {
-    const std::string passed =
-        "login\r\n{\r\n  // first test\r\n  verified:\r\n    status == 0\r\n  logged:\r\n"
-        "    extra = 7\r\n}\r\n\r\n";
-    const std::string entryFailed =
-        "price\r\n{\r\n  verified:\r\n    total == 3; [int total = 4] ERROR\r\n  "
-        "logged:\r\n}\r\n\r\n";
-    const std::string closedFailed = "ship\r\n{\r\n  verified:\r\n  logged:\r\n} [ERROR]\r\n\r\n";
-    // A trace block and an error text between the blocks are passed over, an
-    // ERROR in a logged value fails nothing, and a block cut short is no verdict.
-    const std::string loggedError =
-        "t\r\n{\r\n  verified:\r\n  logged:\r\n    note = \"x] ERROR\r\n}\r\n\r\n";
-    const std::string file = passed + "trace line\n{\n}\n" + entryFailed + closedFailed +
-                             "syntax error in line 9\n\n" + loggedError +
-                             "u\r\n{\r\n  verified:\r\n";
-    const auto blocks = zorrun::reportBlocks(file);
-    std::string judged;
-    for (const auto& block : blocks)
-        judged += block.name + (block.passed ? " passed, " : " failed, ");
-    EXPECT_EQ(judged, "login passed, price failed, ship failed, t passed, ");
-    ASSERT_FALSE(blocks.empty());
-    EXPECT_EQ(blocks[0].text, passed.substr(0, passed.size() - 2));
 }
 
 }  // namespace

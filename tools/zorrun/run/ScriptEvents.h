@@ -20,6 +20,8 @@ public:
     void begin(const std::string& script, const std::string& runName, int index,
                const std::string& filter);
     void verdict(const Verdict& verdict) override;
+    // A test judged elsewhere (on a test server), told as it was judged.
+    void testResult(TestResult result);
     void parseEnded(const ParseEnd& end) override;
     // A test that got no verdict of its own: its function crashed, ended the
     // process or ran out of time. reason names why, without the test.
