@@ -267,18 +267,12 @@ std::set<RecordedTest> FailureLog::identified(const std::string& script,
 
 // A recorded failure that matches no test of a script that ran without an
 // error is gone: the run said so and ran the script whole.
-void FailureLog::mergeRun(const std::string& script, const ScriptRun& run,
-                          RecordedFailures& out) const {
-    ScriptOutline found;
-    if (!outline || !outline(run.script, found)) found = ScriptOutline();
-    const std::vector<OutlineRecord>& records = found.records;
-    std::set<RecordedTest> tests;
-    if (run.whole) tests.insert(RecordedTest());
+void FailureLog::keepUnanswered(const std::string& script, const ScriptRun& run,
+                                const std::vector<OutlineRecord>& records,
+                                std::set<RecordedTest>& tests) const {
     const auto before = previous.find(script);
-    const std::vector<RecordedTest> list =
-        before == previous.end()
-            ? std::vector<RecordedTest>()
-            : std::vector<RecordedTest>(before->second.begin(), before->second.end());
+    if (before == previous.end()) return;
+    const std::vector<RecordedTest> list(before->second.begin(), before->second.end());
     const std::vector<int> indexes = findRecordedTests(records, list);
     for (std::size_t i = 0; i < list.size(); ++i) {
         if (list[i].isWholeScript()) continue;
@@ -290,11 +284,20 @@ void FailureLog::mergeRun(const std::string& script, const ScriptRun& run,
         if (!run.verdicts.count({record.name, record.position}))
             tests.insert(identify(records, indexes[i]));
     }
+}
+
+void FailureLog::mergeRun(const std::string& script, const ScriptRun& run,
+                          RecordedFailures& out) const {
+    ScriptOutline found;
+    if (!outline || !outline(run.script, found)) found = ScriptOutline();
+    std::set<RecordedTest> tests;
+    if (run.whole) tests.insert(RecordedTest());
+    keepUnanswered(script, run, found.records, tests);
     for (const auto& [test, verdict] : run.verdicts) {
         if (!verdict.failed) continue;
-        const int index = findTestRecord(records, test.first, test.second);
+        const int index = findTestRecord(found.records, test.first, test.second);
         tests.insert(index < 0 ? RecordedTest{test.first, 0, verdict.line, test.second}
-                               : identify(records, index));
+                               : identify(found.records, index));
     }
     if (!tests.empty()) out[script] = std::move(tests);
 }

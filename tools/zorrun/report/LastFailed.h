@@ -71,6 +71,9 @@ private:
 
     ScriptRun& current() { return runs[key]; }
     void mergeRun(const std::string& script, const ScriptRun& run, RecordedFailures& out) const;
+    void keepUnanswered(const std::string& script, const ScriptRun& run,
+                        const std::vector<OutlineRecord>& records,
+                        std::set<RecordedTest>& tests) const;
     std::set<RecordedTest> identified(const std::string& script,
                                       const std::set<RecordedTest>& tests) const;
 
