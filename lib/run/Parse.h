@@ -55,6 +55,10 @@ public:
     // the first error, -1 while a run is busy or for a null argument, -2 when
     // the script cannot be opened.
     static int outlineScript(const char* scriptFile, ScriptOutline& outline);
+    // Whether a run with this filter reaches the test record of that name and
+    // position; an empty filter takes every test. Hosts that choose tests from
+    // an outline ask here rather than read filters themselves.
+    static bool filterTakes(const char* filter, const char* name, int position);
 
     // The library's one shared file object.
     static AdaptIO& getIO();

@@ -97,3 +97,8 @@ int endRecord() {
 }
 
 }  // namespace zor
+
+bool Parse::filterTakes(const char* filter, const char* name, int position) {
+    if (!filter || !name) return false;
+    return filter[0] == '\0' || zor::filterSelects(filter, name, position);
+}

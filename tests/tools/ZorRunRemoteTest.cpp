@@ -7,12 +7,22 @@
 #include "ScriptedServer.h"
 #include "ZorRunFixture.h"
 #include "protocol/PortRule.h"
+#include "protocol/VerdictCodec.h"
 
 namespace {
 
 class ZorRunRemoteTest : public zorruntest::ServerFixture {
 protected:
     std::string address() const { return "localhost:" + std::to_string(server->viewerPort()); }
+
+    // ZorRun against a server that answers the request for script with reply.
+    zorruntest::ChildResult playedRun(const std::string& script, const std::string& reply) {
+        const std::size_t requestSize = remotetest::request(0, "", "s.txt", &script, "").size();
+        remotetest::ScriptedServer scripted;
+        scripted.receive(requestSize).send(reply).receive(8);
+        scripted.start();
+        return zorRun({"--remote", "127.0.0.1:" + std::to_string(scripted.enteredPort()), "s.txt"});
+    }
 };
 
 const std::string passing =
@@ -23,14 +33,45 @@ const std::string failing =
     "zortst { a = 1 verify: a == 1 }\r\nzortst { b = 1 verify: b == 2 }\r\n";
 const std::string simple = "resultfile \"out.txt\"\r\nzortst { a = 1 verify: a == 1 }\r\n";
 
+// Two tests, at positions 42 and 74, the second failing.
+const std::string testA = "zortst { a = 1 verify: a == 1 }\r\n";
+const std::string testB = "zortst { b = 1 verify: b == 2 }\r\n";
+const std::string fresh = "deletefile \"out.txt\"\r\nresultfile \"out.txt\"\r\n" + testA + testB;
+const std::string blockA = "zortst\r\n{\r\n  verified:\r\n    a == 1\r\n  logged:\r\n}\r\n\r\n";
+const std::string blockB =
+    "zortst\r\n{\r\n  verified:\r\n    b == 2; [int b = 1] ERROR\r\n  logged:\r\n}\r\n\r\n";
+
+// The end of a reply: no more display blocks, then the error, if any.
+std::string replyEnd(const std::string& errText = "") {
+    using remotetest::number;
+    if (errText.empty()) return number(0) + number(0) + number(0) + number(0);
+    return number(0) + number(1) + number(0) + remotetest::string(errText);
+}
+
+remote::RemoteVerdict verdict(const std::string& name, int position, bool passed) {
+    remote::RemoteVerdict made;
+    made.name = name;
+    made.position = position;
+    made.outcome = passed ? remote::VerdictOutcome::passed : remote::VerdictOutcome::failed;
+    made.outFile = "out.txt";
+    return made;
+}
+
+// The verdict blocks as the display blocks of a reply.
+std::string verdictReply(const std::vector<remote::RemoteVerdict>& verdicts,
+                         const remote::RemoteRunEnd& end) {
+    std::string bytes;
+    for (const std::string& block : remote::verdictBlocks(verdicts, end))
+        bytes += remotetest::counted(block);
+    return bytes;
+}
+
 }  // namespace
 
-// A remote run says what a local run of the same scripts says, but for the
-// positions, lines and failed entries that only a local run knows: the
-// verdicts come from the output files the server sends, and a server runs one
-// test alone by its filter, or the whole script. The server's output file
-// keeps the reports of earlier runs when a script does not delete it: only
-// those this run appended give its verdicts.
+// A remote run says what a local run of the same scripts says, positions,
+// lines and failed entries included: the verdicts are the server's, and a
+// server runs one test alone by its filter, or the whole script. The reports
+// of earlier runs that the server's output file keeps change nothing.
 TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
     startServer();
     write("pass.txt", passing);
@@ -40,8 +81,6 @@ TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
         {"-k", "fail.txt:4", "fail.txt"},
         {"-x", "fail.txt", "pass.txt"},
     };
-    // A position with its place, and the failed entries under a test.
-    const std::regex localOnly(" [0-9]+ \\([^)]*\\)|\n    [^\n]*");
     for (const auto& args : runs) {
         SCOPED_TRACE(args[1]);
         const auto local = zorRun(args);
@@ -51,7 +90,7 @@ TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
         const auto remote = zorRun(remoteArgs);
         EXPECT_EQ(remote.status, local.status);
         EXPECT_EQ(remote.err, local.err);
-        EXPECT_EQ(remote.out, std::regex_replace(local.out, localOnly, ""));
+        EXPECT_EQ(remote.out, local.out);
         // The server ran the one test the filter names, and no other.
         if (args[1] == "fail.txt:4") {
             EXPECT_EQ(serverFile("fail_out.txt").find("a == 1"), std::string::npos);
@@ -60,8 +99,7 @@ TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
     EXPECT_EQ(read("fail_out.txt"), serverFile("fail_out.txt"));
     EXPECT_EQ(serverFile("pass.txt"), passing);
     EXPECT_EQ(query("string(//testsuite[@name='fail.txt']/@failures)"), "1");
-    // A remote verdict knows no position or line.
-    EXPECT_NE(read("report.json").find(R"("position":null,"file":"fail.txt","line":null,)"),
+    EXPECT_NE(read("report.json").find(R"("position":84,"file":"fail.txt","line":4,)"),
               std::string::npos);
     const auto two = zorRun({"--remote", address(), "-k", "zortst", "fail.txt"});
     EXPECT_EQ(two.status, 2);
@@ -77,8 +115,10 @@ TEST_F(ZorRunRemoteTest, RemoteRunsSayWhatLocalRunsSay) {
                           "zortst { b = (limit) verify: b == 2 }\r\n");
     const auto result = zorRun({"--remote", address(), "kept.txt"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "== kept.txt\nzortst: ok (kept_out.txt)\nzortst: ok (kept_out.txt)\n" +
-                              zorruntest::summary(2, 0));
+    EXPECT_EQ(result.out,
+              "== kept.txt\nzortst 40 (kept.txt:3): ok (kept_out.txt)\n"
+              "zortst 72 (kept.txt:4): ok (kept_out.txt)\n" +
+                  zorruntest::summary(2, 0));
 }
 
 // Addresses and options ZorRun refuses, and servers it cannot reach.
@@ -122,7 +162,7 @@ TEST_F(ZorRunRemoteTest, HostileAndSilentServersEndWithStatus2) {
         {0, remotetest::string("../evil.txt") + remotetest::counted("evil") + tail,
          "the test server named an output file outside this folder: ../evil.txt"},
         {0, remotetest::string("out.txt") + remotetest::number(0) + tail,
-         "the test server's output file lacks 1 reports"},
+         "cannot judge this run: the test server sent no output file"},
         {3000, "", "s.txt: timed out after 1 s waiting for the test server\n"},
     };
     for (const auto& hostile : cases) {
@@ -143,4 +183,81 @@ TEST_F(ZorRunRemoteTest, HostileAndSilentServersEndWithStatus2) {
             << reported;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.path().parent_path() / "evil.txt"));
+}
+
+// A server that sends no verdicts is judged from its output file only where
+// the file can tell this run's reports: one file, named in the script, not
+// deleted after a test, one block for each test in the script's order and
+// nothing else. Otherwise the run says why it cannot judge.
+TEST_F(ZorRunRemoteTest, AServerWithoutVerdictsIsJudgedOnlyWhereItsFileCanTell) {
+    const std::string file = remotetest::string("out.txt");
+    const std::string kept = "resultfile \"out.txt\"\r\n" + testA + testB;
+    const struct {
+        std::string script, outFile, error;
+    } refused[] = {
+        {"resultfile \"a.txt\"\r\n" + testA + "resultfile \"out.txt\"\r\n" + testB, blockA + blockB,
+         "the script writes to 2 output files"},
+        {"{ name = \"o\" }\r\nresultfile (\"out\" (name)) \r\n" + testA, blockA,
+         "the script names an output file at run time"},
+        {kept + "deletefile \"out.txt\"\r\n", blockA + blockB,
+         "the output file is deleted after a test"},
+        {kept, blockA + blockA + blockB, "the output file holds 3 report blocks for 2 tests"},
+        {kept, blockA + "other" + blockB.substr(6),
+         "report block 2 is not the report of zortst 53"},
+        {kept, blockA + blockB + "zortst\r\n{\r\n",
+         "the output file holds text that is no report after its last block"},
+    };
+    for (const auto& run : refused) {
+        SCOPED_TRACE(run.error);
+        write("s.txt", run.script);
+        const auto result =
+            playedRun(run.script, file + remotetest::counted(run.outFile) + replyEnd());
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find("s.txt: cannot judge this run: " + run.error), std::string::npos)
+            << result.err;
+        EXPECT_EQ(result.out.find(": ok"), std::string::npos) << result.out;
+    }
+    write("s.txt", fresh);
+    const auto judged = playedRun(fresh, file + remotetest::counted(blockA + blockB) + replyEnd());
+    EXPECT_EQ(judged.status, 1) << judged.err;
+    EXPECT_EQ(judged.out,
+              "== s.txt\nzortst 42 (s.txt:3): ok (out.txt)\nzortst 74 (s.txt:4): FAIL (out.txt)\n"
+              "    expected b == 2, actual 1\n" +
+                  zorruntest::summary(1, 1));
+}
+
+// Verdicts that name a test the script does not reach there (one it does not
+// hold, one told twice), fewer verdicts
+// than the run reached, and a run that ended outside any test: none passes,
+// and the tests after the last verdict are not run.
+TEST_F(ZorRunRemoteTest, VerdictsThatAreForgedOrLostDoNotPass) {
+    write("s.txt", fresh);
+    const std::string file = remotetest::string("out.txt") + remotetest::number(0);
+    const remote::RemoteRunEnd returned{true, 0, 0, 0, "", 0};
+    const remote::RemoteRunEnd crashed{false, 0, 0, 0, "", 0};
+    const struct {
+        std::string reply, error, notRun;
+    } cases[] = {
+        {verdictReply({verdict("zortst", 42, true), verdict("fake", 9, true)}, returned) +
+             replyEnd(),
+         "s.txt: the test server sent a verdict for fake 9", ""},
+        {verdictReply({verdict("zortst", 42, true), verdict("zortst", 42, false)}, returned) +
+             replyEnd(),
+         "s.txt: the test server sent a verdict for zortst 42", ""},
+        {verdictReply({verdict("zortst", 42, true)}, returned) + replyEnd(),
+         "s.txt: verdicts lost: the run reached 2 tests, 1 verdicts arrived", ""},
+        {verdictReply({verdict("zortst", 42, true)}, crashed) +
+             replyEnd("test function crashed: SIGSEGV"),
+         "s.txt: test function crashed: SIGSEGV after zortst 42",
+         "    1 test not run after the crash\n"},
+    };
+    for (const auto& run : cases) {
+        SCOPED_TRACE(run.error);
+        const auto result = playedRun(fresh, file + run.reply);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find(run.error), std::string::npos) << result.err;
+        EXPECT_EQ(result.out.find("fake"), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("zortst 42 (s.txt:3): ok"), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find(run.notRun), std::string::npos) << result.out << result.err;
+    }
 }

@@ -3,6 +3,8 @@
 
 #include <filesystem>
 
+#include "LastFailed.h"
+#include "TestSelection.h"
 #include "ZorRunFixture.h"
 
 namespace {
@@ -46,6 +48,9 @@ TEST_F(ZorRunSelectTest, PatternsExitFirstAndListSelectTheTestsThatRun) {
          2,
          "broken.txt:2:14: parse error in line 2 ( }... )\n"},
         {{"--list", "-k", "zortst", "s.txt"}, "s.txt:2: zortst 20\ns.txt:4: zortst 67\n", 0},
+        // The library's filter rules: the name need only begin the filter.
+        {{"--list", "--filter=zortst 67", "s.txt"}, "s.txt:4: zortst 67\n", 0},
+        {{"--list", "-k", "s.txt:1", "-k", "s.txt:3", "s.txt"}, "s.txt:3: loginA 51\n", 0},
         {{"-k", "s.txt:4", "s.txt"}, "== s.txt\n" + third + summary(0, 1), 1},
         {{"-k", "./s.txt:2", "-k", "login*", "--no-fork", "s.txt"},
          "== s.txt\n" + first + login + summary(1, 1),
@@ -101,10 +106,10 @@ TEST_F(ZorRunSelectTest, CrashNamesTheSelectedRecord) {
 TEST_F(ZorRunSelectTest, LastFailedAndRerunFailedRunAgainWhatFailed) {
     write("s.txt", script);
     write("other.txt", other);
-    const std::string kept = "# ZorRun last failed 1: SCRIPT<TAB>NAME POSITION\n";
+    const std::string kept = "# ZorRun last failed 2: SCRIPT<TAB>NAME<TAB>ORDINAL<TAB>LINE\n";
     auto all = zorRun({"--junit", "report.xml", "s.txt", "other.txt"});
     EXPECT_EQ(all.status, 1);
-    EXPECT_EQ(read(".zorrun/lastfailed"), kept + "s.txt\tloginA 51\ns.txt\tzortst 67\n");
+    EXPECT_EQ(read(".zorrun/lastfailed"), kept + "s.txt\tloginA\t1\t3\ns.txt\tzortst\t2\t4\n");
     // The failures of ZorRun's JUnit report run again alike.
     auto rerun = zorRun({"--rerun-failed", "report.xml", "s.txt", "other.txt"});
     EXPECT_EQ(rerun.out, "== s.txt\n" + login + third + "== other.txt\n" + summary(0, 2));
@@ -118,7 +123,7 @@ TEST_F(ZorRunSelectTest, LastFailedAndRerunFailedRunAgainWhatFailed) {
           "loginA { a = 1 }\nzortst { a = 2 verify: a == 2 }\n");
     EXPECT_EQ(zorRun({"--last-failed", "s.txt"}).out,
               "== s.txt\n" + login + "zortst 67 (s.txt:4): ok (out.txt)\n" + summary(1, 1));
-    EXPECT_EQ(read(".zorrun/lastfailed"), kept + "s.txt\tloginA 51\n");
+    EXPECT_EQ(read(".zorrun/lastfailed"), kept + "s.txt\tloginA\t1\t3\n");
 
     // With no failure among the scripts every test runs, as pytest does.
     auto none = zorRun({"--last-failed", "other.txt"});
@@ -128,7 +133,118 @@ TEST_F(ZorRunSelectTest, LastFailedAndRerunFailedRunAgainWhatFailed) {
     // A script error outside any test makes the whole script run again.
     write("broken.txt", "zortst { a = }\n");
     EXPECT_EQ(zorRun({"broken.txt"}).status, 2);
-    EXPECT_EQ(read(".zorrun/lastfailed"), kept + "broken.txt\t\ns.txt\tloginA 51\n");
+    EXPECT_EQ(read(".zorrun/lastfailed"), kept + "broken.txt\t\ns.txt\tloginA\t1\t3\n");
+}
+
+// Edits above a failed test move it: a test of the same name added before it,
+// a comment, a test removed. It is found again by its place among the tests
+// of its name, and a failure that matches nothing runs its script whole.
+TEST_F(ZorRunSelectTest, RecordedFailuresFollowTheirTestsThroughEdits) {
+    const std::string head = "resultfile \"out.txt\"\n";
+    const std::string pass = "zortst { a = 1 verify: a == 1 }\n";
+    const std::string fail = "zortst { a = 2 verify: a == 3 }\n";
+    write("s.txt", head + pass + fail + pass);
+    EXPECT_EQ(zorRun({"s.txt"}).status, 1);
+    write("s.txt", head + "// moved\nloginB { a = 1 }\n" + pass + "\n" + fail + pass);
+    auto moved = zorRun({"--last-failed", "s.txt"});
+    EXPECT_EQ(moved.out,
+              "== s.txt\nzortst 75 (s.txt:6): FAIL (out.txt)\n"
+              "    expected a == 3, actual 2\n" +
+                  summary(0, 1));
+    EXPECT_EQ(moved.err, "");
+    EXPECT_EQ(
+        read(".zorrun/lastfailed"),
+        "# ZorRun last failed 2: SCRIPT<TAB>NAME<TAB>ORDINAL<TAB>LINE\ns.txt\tzortst\t2\t6\n");
+
+    // Past the tests of its name, the nearest line of that name takes it.
+    write(".zorrun/lastfailed",
+          "# ZorRun last failed 2: SCRIPT<TAB>NAME<TAB>ORDINAL<TAB>LINE\ns.txt\tzortst\t9\t6\n");
+    EXPECT_EQ(zorRun({"--last-failed", "s.txt"}).out.find("zortst 75 (s.txt:6): FAIL"), 9u);
+
+    // The first format still reads, by position; what matches nothing is said,
+    // runs its script whole, and is forgotten once the script ran cleanly.
+    write(".zorrun/lastfailed",
+          "# ZorRun last failed 1: SCRIPT<TAB>NAME POSITION\ns.txt\tzortst 75\ns.txt\tgone 5\n"
+          "other.txt\tzortst 26\n");
+    write("other.txt", other);
+    auto whole = zorRun({"--last-failed", "s.txt", "other.txt"});
+    EXPECT_EQ(whole.err,
+              "1 recorded failure no longer matches a test in s.txt: running that script whole\n");
+    EXPECT_EQ(whole.out.find("loginB 28 (s.txt:3): FAIL"), 9u) << whole.out;
+    EXPECT_NE(whole.out.find("== other.txt\n" + otherPassed.substr(13)), std::string::npos);
+    EXPECT_EQ(read(".zorrun/lastfailed"),
+              "# ZorRun last failed 2: SCRIPT<TAB>NAME<TAB>ORDINAL<TAB>LINE\n"
+              "s.txt\tloginB\t1\t3\ns.txt\tzortst\t2\t6\n");
+    write(".zorrun/lastfailed",
+          "# ZorRun last failed 2: SCRIPT<TAB>NAME<TAB>ORDINAL<TAB>LINE\ns.txt\tgone\t1\t1\n"
+          "s.txt\tother\t2\t0\n");
+    EXPECT_EQ(zorRun({"--last-failed", "s.txt"}).err,
+              "2 recorded failures no longer match a test in s.txt: running that script whole\n");
+}
+
+// A JUnit testcase is its name and position; moved, it is the nearest line of
+// its name that no other testcase of the report still holds.
+TEST_F(ZorRunSelectTest, RerunFailedFindsAMovedTestcase) {
+    const std::string head = "resultfile \"out.txt\"\n";
+    const std::string pass = "zortst { a = 1 verify: a == 1 }\n";
+    const std::string fail = "zortst { a = 2 verify: a == 3 }\n";
+    write("s.txt", head + pass + fail);
+    EXPECT_EQ(zorRun({"--junit", "report.xml", "s.txt"}).status, 1);
+    write("s.txt", head + pass + "// a comment longer than the line it moves the test by\n" + fail);
+    auto rerun = zorRun({"--rerun-failed", "report.xml", "s.txt"});
+    EXPECT_EQ(rerun.out,
+              "== s.txt\nzortst 105 (s.txt:4): FAIL (out.txt)\n"
+              "    expected a == 3, actual 2\n" +
+                  summary(0, 1));
+}
+
+TEST(TestIdentityTest, RecordedTestsFindTheirRecords) {
+    auto test = [](std::string name, int position, int line) {
+        OutlineRecord record;
+        record.name = std::move(name);
+        record.position = position;
+        record.line = line;
+        return record;
+    };
+    std::vector<OutlineRecord> records = {test("a", 10, 2), test("b", 20, 3), test("a", 30, 4),
+                                          test("a", 40, 6)};
+    records.push_back(test("a", 50, 7));
+    records.back().kind = OutlineRecord::externTest;
+    using zorrun::RecordedTest;
+    const std::pair<RecordedTest, int> asked[] = {
+        {{"a", 2, 0, -1}, 2},   // by ordinal
+        {{"a", 0, 0, 40}, 3},   // by position
+        {{"a", 0, 5, 31}, 2},   // lines 4 and 6 as near: the nearer position
+        {{"a", 7, 3, -1}, 0},   // past the records of its name: the nearest line
+        {{"b", 0, 0, 99}, -1},  // neither position nor line
+        {{"c", 1, 3, -1}, -1},  // no record of that name
+        {{}, -1}};              // the whole script
+    for (const auto& [recorded, index] : asked)
+        EXPECT_EQ(zorrun::findRecordedTest(records, recorded), index) << recorded.name;
+    // Exact matches, and the other testcases of a report, take their records
+    // first: two moved tests do not end on one record.
+    EXPECT_EQ(zorrun::findRecordedTests(records, {{"a", 0, 5, 31}, {"a", 2, 0, -1}}),
+              (std::vector<int>{3, 2}));
+    EXPECT_EQ(zorrun::findRecordedTests(records, {{"a", 0, 5, 31}}, {{"a", 0, 4, 30}}),
+              std::vector<int>{3});
+    EXPECT_EQ(zorrun::identify(records, 3), (RecordedTest{"a", 3, 6, 40}));
+}
+
+// Paths with the separators of the format in them come back whole, and tests
+// of scripts that did not run keep their entries.
+TEST(LastFailedTest, FailuresKeptInTheFileComeBackAsTheyWere) {
+    zortest::TempDir dir;
+    const std::string path = dir.file("lastfailed");
+    zorrun::RecordedFailures before;
+    before["odd\tname\\with\nbreaks.txt"] = {{"login", 2, 57, -1}, {}};
+    before["a.txt"] = {{"x.y", 1, 1, -1}};
+    zorrun::FailureLog log(before, {});
+    std::string reason;
+    ASSERT_TRUE(log.save(dir.file("folder"), path, reason)) << reason;
+    EXPECT_EQ(zorrun::readLastFailed(path), before);
+    // A file of another format holds no failures.
+    zortest::writeFile(path, "a.txt\tlogin 57\n");
+    EXPECT_TRUE(zorrun::readLastFailed(path).empty());
 }
 
 }  // namespace

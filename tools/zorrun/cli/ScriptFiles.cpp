@@ -48,6 +48,20 @@ long fileSize(const char* path) {
     return static_cast<long>(status.st_size);
 }
 
+// A stream iterator would throw where the script is a folder.
+std::string readScriptText(const std::string& path) {
+    std::string text;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return text;
+    char chunk[1 << 16];
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
+        text.append(chunk, got);
+    }
+    if (std::ferror(file)) text.clear();
+    std::fclose(file);
+    return text;
+}
+
 std::string unreadableReason(const std::string& path) {
     struct stat status;
     if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return "is a directory";

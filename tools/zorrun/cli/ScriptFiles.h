@@ -12,6 +12,9 @@ namespace zorrun {
 // 0 when the script or the line cannot be read.
 int errorColumn(const std::string& script, int line, int position);
 
+// A script's text, or empty when it cannot be read.
+std::string readScriptText(const std::string& path);
+
 // Size of the file in bytes, or -1 when it cannot be examined.
 long fileSize(const char* path);
 

@@ -5,10 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace zorrun {
 
@@ -27,38 +24,6 @@ bool readLine(const std::string& text, int& line) {
 }
 
 }  // namespace
-
-ScriptLines::ScriptLines(const std::string& text) {
-    lineStarts.push_back(0);
-    int position = 0;
-    for (const char c : text) {
-        if (c == '\n')
-            lineStarts.push_back(position);
-        else
-            ++position;
-    }
-}
-
-// An empty line starts where the next one does; a test never starts on one,
-// so the last line starting at or before the position is the test's.
-int ScriptLines::lineOf(int position) const {
-    const auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), position);
-    return static_cast<int>(after - lineStarts.begin());
-}
-
-// A stream iterator would throw where the script is a folder.
-std::string readScriptText(const std::string& path) {
-    std::string text;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return text;
-    char chunk[1 << 16];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
-        text.append(chunk, got);
-    }
-    if (std::ferror(file)) text.clear();
-    std::fclose(file);
-    return text;
-}
 
 std::string scriptKey(const std::string& script) {
     return std::filesystem::path(script).lexically_normal().string();
@@ -81,12 +46,15 @@ void TestSelection::setFailed(FailedTests tests) {
     failedOnly = true;
 }
 
-void TestSelection::beginScript(const std::string& script) {
-    linesHere.clear();
+std::vector<int> TestSelection::linesOf(const std::string& script) const {
+    std::vector<int> lines;
     for (const Place& place : places) {
-        if (place.file == script || sameFile(place.file, script)) linesHere.push_back(place.line);
+        if (place.file == script || sameFile(place.file, script)) lines.push_back(place.line);
     }
-    lines = ScriptLines(linesHere.empty() ? std::string() : readScriptText(script));
+    return lines;
+}
+
+void TestSelection::beginFailed(const std::string& script) {
     failedHere = nullptr;
     wholeScript = false;
     if (!failedOnly) return;
@@ -94,6 +62,23 @@ void TestSelection::beginScript(const std::string& script) {
     if (found == failed.end()) return;
     failedHere = &found->second;
     wholeScript = failedHere->count({"", -1}) > 0;
+}
+
+void TestSelection::beginScript(const std::string& script) {
+    ScriptOutline read;
+    if (!linesOf(script).empty() && outliner) outliner(script, read);
+    beginScript(script, read);
+}
+
+void TestSelection::beginScript(const std::string& script, const ScriptOutline& read) {
+    placedHere.clear();
+    const std::vector<int> lines = linesOf(script);
+    for (const OutlineRecord& record : read.records) {
+        if (record.kind == OutlineRecord::test &&
+            std::find(lines.begin(), lines.end(), record.line) != lines.end())
+            placedHere.insert({record.name, record.position});
+    }
+    beginFailed(script);
 }
 
 // Patterns select together; failed tests narrow what they select.
@@ -104,9 +89,55 @@ bool TestSelection::selects(const char* name, int position) const {
     for (const std::string& glob : globs) {
         if (fnmatch(glob.c_str(), name, 0) == 0) return true;
     }
-    if (linesHere.empty()) return false;
-    const int line = lines.lineOf(position);
-    return std::find(linesHere.begin(), linesHere.end(), line) != linesHere.end();
+    return placedHere.count({name, position}) > 0;
+}
+
+namespace {
+
+// The tests a script's recorded failures name now; those that match none are
+// counted, and make the script run whole.
+std::set<std::pair<std::string, int>> findInScript(const std::set<RecordedTest>& recorded,
+                                                   const std::set<RecordedTest>& known,
+                                                   const std::vector<OutlineRecord>& records,
+                                                   int& unmatched) {
+    const std::vector<RecordedTest> tests(recorded.begin(), recorded.end());
+    const std::vector<int> found = findRecordedTests(records, tests, known);
+    std::set<std::pair<std::string, int>> selected;
+    for (std::size_t i = 0; i < tests.size(); ++i) {
+        if (found[i] >= 0) {
+            selected.insert({tests[i].name, records[static_cast<std::size_t>(found[i])].position});
+            continue;
+        }
+        if (!tests[i].isWholeScript()) ++unmatched;
+        selected.insert({"", -1});
+    }
+    return selected;
+}
+
+}  // namespace
+
+// A script that cannot be read runs whole, to say why.
+FailedTests findFailedTests(const RecordedFailures& recorded,
+                            const std::vector<std::string>& scripts, const Outliner& outline,
+                            std::map<std::string, int>& unmatched, const RecordedFailures& known) {
+    FailedTests found;
+    for (const std::string& script : scripts) {
+        const std::string key = scriptKey(script);
+        const auto entry = recorded.find(key);
+        if (entry == recorded.end() || found.count(key)) continue;
+        ScriptOutline read;
+        if (!outline || !outline(script, read)) {
+            found[key].insert({"", -1});
+            continue;
+        }
+        int missing = 0;
+        const auto others = known.find(key);
+        found[key] = findInScript(entry->second,
+                                  others == known.end() ? std::set<RecordedTest>() : others->second,
+                                  read.records, missing);
+        if (missing > 0) unmatched[script] = missing;
+    }
+    return found;
 }
 
 }  // namespace zorrun

@@ -9,29 +9,20 @@
 #include <utility>
 #include <vector>
 
+#include "TestIdentity.h"
+
 namespace zorrun {
 
-// The line a position of the library stands on: the library counts every byte
-// but the line feeds, so a position is the byte offset less the lines before.
-class ScriptLines {
-public:
-    explicit ScriptLines(const std::string& text);
-    int lineOf(int position) const;
-
-private:
-    std::vector<int> lineStarts;  // the position each line starts at
-};
-
-// A script's text, or empty when it cannot be read.
-std::string readScriptText(const std::string& path);
-
-// The tests an earlier run left failed: by script, each as name and position.
-// An empty name stands for the whole script (it ended with an error outside any
-// test), whose every test runs again.
+// The tests an earlier run left failed, as this run names them: by script,
+// each as name and position. An empty name stands for the whole script, whose
+// every test runs again.
 using FailedTests = std::map<std::string, std::set<std::pair<std::string, int>>>;
 
 class TestSelection {
 public:
+    // The outliner tells the lines that FILE:LINE patterns name.
+    explicit TestSelection(Outliner outline = {}) : outliner(std::move(outline)) {}
+
     // A pattern is FILE:LINE when the text before its last colon names a file
     // that is there and the rest is a line number; otherwise a glob.
     void addPattern(const std::string& pattern);
@@ -39,8 +30,10 @@ public:
     bool hasPatterns() const { return !globs.empty() || !places.empty(); }
     bool isActive() const { return hasPatterns() || failedOnly; }
 
-    // Called before each script's parse; the script's name as ZorRun was given it.
+    // Called before each script's parse; the script's name as ZorRun was given
+    // it, and its outline where the caller has read it already.
     void beginScript(const std::string& script);
+    void beginScript(const std::string& script, const ScriptOutline& outline);
     bool selects(const char* name, int position) const;
 
 private:
@@ -49,14 +42,17 @@ private:
         int line;
     };
 
+    std::vector<int> linesOf(const std::string& script) const;
+    void beginFailed(const std::string& script);
+
+    Outliner outliner;
     std::vector<std::string> globs;
     std::vector<Place> places;
     bool failedOnly = false;
     FailedTests failed;
 
-    // The script begun last.
-    std::vector<int> linesHere;  // the lines of places that name this script
-    ScriptLines lines{""};
+    // The script begun last: the tests on the lines that places name there.
+    std::set<std::pair<std::string, int>> placedHere;
     const std::set<std::pair<std::string, int>>* failedHere = nullptr;
     bool wholeScript = false;
 };
@@ -64,5 +60,14 @@ private:
 // The key a script is known by in a failed-tests list: its path, lexically
 // normalised, so that "./a.txt" and "a.txt" agree.
 std::string scriptKey(const std::string& script);
+
+// The tests of the given scripts that the recorded failures name, found in
+// each script as it is now; known holds the other tests of the same record,
+// which the failures cannot be. A script with a recorded failure that matches
+// no test runs whole; unmatched counts those failures by script, as given.
+FailedTests findFailedTests(const RecordedFailures& recorded,
+                            const std::vector<std::string>& scripts, const Outliner& outline,
+                            std::map<std::string, int>& unmatched,
+                            const RecordedFailures& known = {});
 
 }  // namespace zorrun

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 #include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -204,25 +205,38 @@ std::string hostName() {
     return name;
 }
 
+// A recorded failure that matches no test any more never leaves its script
+// unrun: the script runs whole, and ZorRun says so.
+void sayUnmatched(const std::map<std::string, int>& unmatched, Console& console) {
+    for (const auto& [script, count] : unmatched) {
+        console.error(std::to_string(count) +
+                      (count == 1 ? " recorded failure no longer matches"
+                                  : " recorded failures no longer match") +
+                      " a test in " + script + ": running that script whole");
+    }
+}
+
 // The failed tests to run again, when some of them are in these scripts; as
 // with pytest, a run with none runs every test and says so.
 bool selectFailed(const RunOptions& options, TestSelection& selection, Console& console) {
-    FailedTests failed;
+    RecordedFailures recorded, passed;
     std::string reason;
     if (options.lastFailed) {
-        failed = readLastFailed(lastFailedPath);
+        recorded = readLastFailed(lastFailedPath);
     } else if (!options.rerunFailedFile.empty() &&
-               !readJUnitFailures(options.rerunFailedFile, failed, reason)) {
+               !readJUnitFailures(options.rerunFailedFile, recorded, passed, reason)) {
         console.error(options.rerunFailedFile + ": cannot rerun failed tests: " + reason);
         return false;
     }
     if (!options.lastFailed && options.rerunFailedFile.empty()) return true;
-    for (const std::string& script : options.scripts) {
-        if (!failed.count(scriptKey(script))) continue;
-        selection.setFailed(std::move(failed));
+    std::map<std::string, int> unmatched;
+    FailedTests failed = findFailedTests(recorded, options.scripts, outlineOf, unmatched, passed);
+    if (failed.empty()) {
+        console.summary("no failed tests to run again: running every test");
         return true;
     }
-    console.summary("no failed tests to run again: running every test");
+    sayUnmatched(unmatched, console);
+    selection.setFailed(std::move(failed));
     return true;
 }
 
@@ -295,7 +309,7 @@ int run(const RunOptions& options, const std::vector<std::string>& arguments) {
     const auto startedSteady = std::chrono::steady_clock::now();
     ProgressLine progress(stderr, isatty(STDERR_FILENO) == 1);
     Console console(options.quiet, progress, colorWanted(options.color));
-    TestSelection selection;
+    TestSelection selection(outlineOf);
     for (const std::string& pattern : options.selectPatterns) selection.addPattern(pattern);
     if (!selectFailed(options, selection, console)) return host::exitError;
     TestSelection* const selecting = selection.isActive() ? &selection : nullptr;
@@ -317,7 +331,7 @@ int run(const RunOptions& options, const std::vector<std::string>& arguments) {
     Totals totals;
     ConsoleReport consoleReport(console, progress);
     HtmlRecorder html;
-    FailureLog failures(readLastFailed(lastFailedPath));
+    FailureLog failures(readLastFailed(lastFailedPath), outlineOf);
     const bool remote = options.remotePort >= 0;
     ReporterList reporters;
     reporters.add(totals);

@@ -7,20 +7,40 @@ namespace zorrun {
 
 namespace {
 
+// A logged value is the test function's: its line ends and escape sequences
+// would forge console lines (a verdict, a summary) or drive the terminal.
+std::string shown(const std::string& value) {
+    static const char hex[] = "0123456789abcdef";
+    std::string text;
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            text += "\\n";
+        } else if (c == '\r') {
+            text += "\\r";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            text.append("\\x").append(1, hex[byte >> 4]).append(1, hex[byte & 15]);
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
 // A failed test's lines under its verdict: each failed entry shown, how many
 // more there are, or why there are none.
 void describeFailure(const TestResult& result, std::string& out) {
     out.clear();
     if (result.outcome != Outcome::failed) return;
     if (!result.reason.empty()) {
-        out = "    " + result.reason + "\n";
+        out = "    " + shown(result.reason) + "\n";
         return;
     }
     for (const FailedEntry& entry : result.entries) {
         out += "    expected ";
-        out += entry.expected;
+        out += shown(entry.expected);
         out += ", actual ";
-        out += entry.actual;
+        out += shown(entry.actual);
         out += '\n';
     }
     if (result.moreEntries > 0)

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -10,11 +11,16 @@
 #include <string_view>
 #include <utility>
 
+#include "TestSelection.h"
+
 namespace zorrun {
 
 namespace {
 
-constexpr const char* formatLine = "# ZorRun last failed 1: SCRIPT<TAB>NAME POSITION";
+// The first line names the format; the first format is still read.
+constexpr std::string_view formatLine =
+    "# ZorRun last failed 2: SCRIPT<TAB>NAME<TAB>ORDINAL<TAB>LINE";
+constexpr std::string_view firstFormatLine = "# ZorRun last failed 1: SCRIPT<TAB>NAME POSITION";
 
 std::string escapePath(const std::string& path) {
     std::string out;
@@ -44,28 +50,37 @@ std::string unescapePath(const std::string& text) {
     return out;
 }
 
-// "login 57" into its name and position; a name without a position is -1.
-void splitTestName(const std::string& text, std::string& name, int& position) {
-    const std::size_t space = text.rfind(' ');
-    position = -1;
-    name = text;
-    if (space == std::string::npos) return;
-    const char* end = text.data() + text.size();
+// A whole number and nothing else; -1 otherwise.
+int readCount(std::string_view text) {
     int number = -1;
-    const auto [stop, failure] = std::from_chars(text.data() + space + 1, end, number);
-    if (failure != std::errc() || stop != end || number < 0) return;
-    name = text.substr(0, space);
-    position = number;
+    const char* end = text.data() + text.size();
+    const auto [stop, failure] = std::from_chars(text.data(), end, number);
+    return !text.empty() && failure == std::errc() && stop == end && number >= 0 ? number : -1;
 }
 
-// A failed test named without a position cannot be found again: its script
-// runs whole.
-void addFailure(FailedTests& failed, const std::string& script, const std::string& test) {
-    std::string name;
-    int position = -1;
-    splitTestName(test, name, position);
-    if (position < 0) name.clear();
-    failed[scriptKey(script)].insert({name, position});
+// "login 57" as a name and position. A failed test named without a position
+// cannot be found again: it stands for its whole script.
+RecordedTest namedTest(const std::string& text, int line) {
+    const std::size_t space = text.rfind(' ');
+    const int position = space == std::string::npos ? -1 : readCount(text.substr(space + 1));
+    if (position < 0) return {};
+    return {text.substr(0, space), 0, line, position};
+}
+
+// "NAME\tORDINAL\tLINE", or "" for a whole script; false when the line is
+// not of that shape.
+bool readIdentity(const std::string& text, RecordedTest& test) {
+    test = RecordedTest();
+    if (text.empty()) return true;
+    const std::size_t lineTab = text.rfind('\t');
+    const std::size_t ordinalTab = lineTab == 0 || lineTab == std::string::npos
+                                       ? std::string::npos
+                                       : text.rfind('\t', lineTab - 1);
+    if (ordinalTab == std::string::npos || ordinalTab == 0) return false;
+    test.name = text.substr(0, ordinalTab);
+    test.ordinal = readCount(text.substr(ordinalTab + 1, lineTab - ordinalTab - 1));
+    test.line = readCount(text.substr(lineTab + 1));
+    return test.ordinal >= 0 && test.line >= 0;
 }
 
 std::string readWhole(const std::string& path, bool& readable) {
@@ -130,7 +145,8 @@ bool attribute(std::string_view tag, std::string_view name, std::string& value) 
 // ZorRun's reports open with this declaration and a testsuites element, and
 // every testcase names its suite as its classname: other writers' reports
 // name a class there.
-bool readJUnitFailures(const std::string& path, FailedTests& failed, std::string& reason) {
+bool readJUnitFailures(const std::string& path, RecordedFailures& failed, RecordedFailures& passed,
+                       std::string& reason) {
     bool readable = false;
     const std::string text = readWhole(path, readable);
     if (!readable) {
@@ -147,7 +163,7 @@ bool readJUnitFailures(const std::string& path, FailedTests& failed, std::string
         const std::size_t close = text.find('>', at);
         if (close == std::string::npos) break;
         const std::string_view tag(text.data() + at, close - at);
-        std::string classname, name;
+        std::string classname, name, line;
         if (tag.starts_with("<testsuite ")) {
             attribute(tag, "name", suite);
         } else if (tag.starts_with("<testcase ")) {
@@ -156,65 +172,143 @@ bool readJUnitFailures(const std::string& path, FailedTests& failed, std::string
                 reason = "not a JUnit report written by ZorRun";
                 return false;
             }
-            if (tag.ends_with("/")) continue;
-            const std::size_t end = text.find("</testcase>", close);
+            attribute(tag, "line", line);
+            const RecordedTest test = namedTest(name, std::max(readCount(line), 0));
+            const std::size_t end = tag.ends_with("/") ? close : text.find("</testcase>", close);
             const std::string_view body(text.data() + close,
                                         end == std::string::npos ? 0 : end - close);
-            if (body.find("<failure") != std::string_view::npos ||
-                body.find("<error") != std::string_view::npos)
-                addFailure(failed, suite, name == "script error" ? "" : name);
+            const bool failing = body.find("<failure") != std::string_view::npos ||
+                                 body.find("<error") != std::string_view::npos;
+            if (failing || !test.isWholeScript())
+                (failing ? failed : passed)[scriptKey(suite)].insert(test);
         }
         at = close;
     }
     return true;
 }
 
-FailedTests readLastFailed(const std::string& path) {
-    FailedTests failed;
+RecordedFailures readLastFailed(const std::string& path) {
+    RecordedFailures failed;
     bool readable = false;
     const std::string text = readWhole(path, readable);
     std::size_t at = text.find('\n');
-    if (at == std::string::npos || text.compare(0, at, formatLine) != 0) return failed;
+    const std::string_view first = std::string_view(text).substr(0, at);
+    const bool firstFormat = first == firstFormatLine;
+    if (at == std::string::npos || (first != formatLine && !firstFormat)) return failed;
     while (++at < text.size()) {
         std::size_t end = text.find('\n', at);
         if (end == std::string::npos) end = text.size();
         const std::string line = text.substr(at, end - at);
-        const std::size_t tab = line.find('\t');
-        if (tab != std::string::npos)
-            addFailure(failed, unescapePath(line.substr(0, tab)), line.substr(tab + 1));
         at = end;
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        RecordedTest test;
+        const std::string rest = line.substr(tab + 1);
+        if (firstFormat)
+            test = namedTest(rest, 0);
+        else if (!readIdentity(rest, test))
+            continue;
+        failed[unescapePath(line.substr(0, tab))].insert(test);
     }
     return failed;
 }
 
 void FailureLog::scriptStart(const ScriptStart& event) {
     key = scriptKey(event.script);
-    failedHere = false;
-    errorHere = false;
+    const bool first = !runs.count(key);
+    ScriptRun& run = current();
+    run.script = event.script;
+    if (first) {
+        const auto found = previous.find(key);
+        run.whole = found != previous.end() && found->second.count(RecordedTest());
+    }
+    run.failedHere = false;
+    run.errorHere = false;
 }
 
+// A failure that names no test stands for its whole script, as an error does.
 void FailureLog::testResult(const TestResult& event) {
-    if (event.outcome == Outcome::error) errorHere = true;
-    if (event.outcome == Outcome::passed) {
-        const auto found = tests.find(key);
-        if (found != tests.end()) found->second.erase({event.name, event.position});
-        return;
-    }
-    tests[key].insert({event.position < 0 ? "" : event.name, event.position});
-    failedHere = true;
+    ScriptRun& run = current();
+    if (event.outcome == Outcome::error || (event.position < 0 && event.outcome != Outcome::passed))
+        run.errorHere = true;
+    if (event.position < 0) return;
+    const bool failed = event.outcome != Outcome::passed;
+    run.verdicts[{event.name, event.position}] = {failed, event.line};
+    if (failed) run.failedHere = true;
 }
 
 // A script that ran through without an error has had its whole-script mark
 // answered, by the tests it ran.
 void FailureLog::scriptEnd(const ScriptEnd&) {
-    if (errorHere && !failedHere) {
-        tests[key].insert({"", -1});
-        return;
+    ScriptRun& run = current();
+    if (run.errorHere) run.errored = true;
+    if (run.errorHere && !run.failedHere)
+        run.whole = true;
+    else if (!run.errorHere)
+        run.whole = false;
+}
+
+// Failures kept in the first format are known by position only; they are
+// found in the script as it is now, where that still can be done.
+std::set<RecordedTest> FailureLog::identified(const std::string& script,
+                                              const std::set<RecordedTest>& tests) const {
+    const bool firstFormat = std::any_of(tests.begin(), tests.end(), [](const RecordedTest& test) {
+        return !test.isWholeScript() && test.ordinal == 0 && test.position >= 0;
+    });
+    ScriptOutline found;
+    if (!firstFormat || !outline || !outline(script, found)) return tests;
+    const std::vector<RecordedTest> list(tests.begin(), tests.end());
+    const std::vector<int> indexes = findRecordedTests(found.records, list);
+    std::set<RecordedTest> out;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        out.insert(indexes[i] < 0 ? list[i] : identify(found.records, indexes[i]));
+    return out;
+}
+
+// A recorded failure that matches no test of a script that ran without an
+// error is gone: the run said so and ran the script whole.
+void FailureLog::keepUnanswered(const std::string& script, const ScriptRun& run,
+                                const std::vector<OutlineRecord>& records,
+                                std::set<RecordedTest>& tests) const {
+    const auto before = previous.find(script);
+    if (before == previous.end()) return;
+    const std::vector<RecordedTest> list(before->second.begin(), before->second.end());
+    const std::vector<int> indexes = findRecordedTests(records, list);
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (list[i].isWholeScript()) continue;
+        if (indexes[i] < 0) {
+            if (run.errored) tests.insert(list[i]);
+            continue;
+        }
+        const OutlineRecord& record = records[static_cast<std::size_t>(indexes[i])];
+        if (!run.verdicts.count({record.name, record.position}))
+            tests.insert(identify(records, indexes[i]));
     }
-    const auto found = tests.find(key);
-    if (found == tests.end()) return;
-    if (!errorHere) found->second.erase({"", -1});
-    if (found->second.empty()) tests.erase(found);
+}
+
+void FailureLog::mergeRun(const std::string& script, const ScriptRun& run,
+                          RecordedFailures& out) const {
+    ScriptOutline found;
+    if (!outline || !outline(run.script, found)) found = ScriptOutline();
+    std::set<RecordedTest> tests;
+    if (run.whole) tests.insert(RecordedTest());
+    keepUnanswered(script, run, found.records, tests);
+    for (const auto& [test, verdict] : run.verdicts) {
+        if (!verdict.failed) continue;
+        const int index = findTestRecord(found.records, test.first, test.second);
+        tests.insert(index < 0 ? RecordedTest{test.first, 0, verdict.line, test.second}
+                               : identify(found.records, index));
+    }
+    if (!tests.empty()) out[script] = std::move(tests);
+}
+
+RecordedFailures FailureLog::merged() const {
+    RecordedFailures out;
+    for (const auto& [script, tests] : previous) {
+        if (!runs.count(script)) out[script] = identified(script, tests);
+    }
+    for (const auto& [script, run] : runs) mergeRun(script, run, out);
+    return out;
 }
 
 bool FailureLog::save(const std::string& folder, const std::string& path,
@@ -224,10 +318,12 @@ bool FailureLog::save(const std::string& folder, const std::string& path,
         return false;
     }
     std::string text = std::string(formatLine) + "\n";
-    for (const auto& [script, failed] : tests) {
-        for (const auto& [name, position] : failed) {
+    for (const auto& [script, failed] : merged()) {
+        for (const RecordedTest& test : failed) {
             text += escapePath(script) + "\t";
-            if (!name.empty()) text += name + " " + std::to_string(position);
+            if (!test.isWholeScript())
+                text += test.name + "\t" + std::to_string(test.ordinal) + "\t" +
+                        std::to_string(test.line);
             text += "\n";
         }
     }

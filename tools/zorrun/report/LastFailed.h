@@ -2,16 +2,20 @@
 // for --last-failed, and those of a JUnit report ZorRun wrote, for
 // --rerun-failed.
 //
-// The file is text, one test a line, "SCRIPT\tNAME POSITION", after a first
-// line that names the format; a line "SCRIPT\t" stands for a script that ended
-// with an error outside any test. In the script's path a backslash, tab or
-// line feed is written "\\", "\t" or "\n".
+// The file is text: a first line that names the format, then one test a line,
+// "SCRIPT\tNAME\tORDINAL\tLINE" (see TestIdentity.h); a line "SCRIPT\t" stands
+// for a script that ended with an error outside any test. In the script's path
+// a backslash, tab or line feed is written "\\", "\t" or "\n". Files of the
+// first format, "SCRIPT\tNAME POSITION", are still read.
 #pragma once
 
+#include <map>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "Events.h"
-#include "TestSelection.h"
+#include "TestIdentity.h"
 
 namespace zorrun {
 
@@ -20,22 +24,27 @@ inline constexpr const char* lastFailedFolder = ".zorrun";
 inline constexpr const char* lastFailedPath = ".zorrun/lastfailed";
 
 // Reads the file; no file, or a file of another format, holds no failures.
-FailedTests readLastFailed(const std::string& path);
+RecordedFailures readLastFailed(const std::string& path);
 
-// Takes the failed tests and errors of the given JUnit report; false with a
+// Takes the failed tests and errors of the given JUnit report, each by name,
+// position and line, and in passed the testcases that passed; false with a
 // reason when it cannot be read or ZorRun did not write it.
-bool readJUnitFailures(const std::string& path, FailedTests& failed, std::string& reason);
+bool readJUnitFailures(const std::string& path, RecordedFailures& failed, RecordedFailures& passed,
+                       std::string& reason);
 
 // The verdicts of this run, merged into the previous run's failures: a test
 // with a verdict now takes it, tests and scripts that did not run keep theirs.
+// Each failure is kept by what survives an edit, read from the scripts'
+// outlines once the run is over.
 class FailureLog : public Reporter {
 public:
-    explicit FailureLog(FailedTests previous) : tests(std::move(previous)) {}
+    FailureLog(RecordedFailures before, Outliner outliner)
+        : previous(std::move(before)), outline(std::move(outliner)) {}
 
     void scriptStart(const ScriptStart& event) override;
     void testResult(const TestResult& event) override;
-    void scriptError(const ScriptError&) override { errorHere = true; }
-    void testsNotRun(const TestsNotRun&) override { errorHere = true; }
+    void scriptError(const ScriptError&) override { current().errorHere = true; }
+    void testsNotRun(const TestsNotRun&) override { current().errorHere = true; }
     // A script that ended with an error but no failed test runs whole next time.
     void scriptEnd(const ScriptEnd&) override;
 
@@ -43,11 +52,35 @@ public:
     // stopped halfway leaves the former one; false with a reason.
     bool save(const std::string& folder, const std::string& path, std::string& reason) const;
 
+    // What save writes, by script.
+    RecordedFailures merged() const;
+
 private:
-    FailedTests tests;
+    struct Verdict {
+        bool failed = false;
+        int line = 0;
+    };
+    struct ScriptRun {
+        std::string script;                                       // as given, to read its outline
+        std::map<std::pair<std::string, int>, Verdict> verdicts;  // by name and position
+        bool whole = false;                                       // the whole script runs next time
+        bool errored = false;                                     // a run of it ended with an error
+        bool failedHere = false;
+        bool errorHere = false;
+    };
+
+    ScriptRun& current() { return runs[key]; }
+    void mergeRun(const std::string& script, const ScriptRun& run, RecordedFailures& out) const;
+    void keepUnanswered(const std::string& script, const ScriptRun& run,
+                        const std::vector<OutlineRecord>& records,
+                        std::set<RecordedTest>& tests) const;
+    std::set<RecordedTest> identified(const std::string& script,
+                                      const std::set<RecordedTest>& tests) const;
+
+    RecordedFailures previous;
+    Outliner outline;
+    std::map<std::string, ScriptRun> runs;  // by scriptKey
     std::string key;
-    bool failedHere = false;
-    bool errorHere = false;
 };
 
 }  // namespace zorrun

@@ -117,11 +117,11 @@ void LibraryRun::takeReport(const Comparison& comparison, bool opened, Verdict& 
 void LibraryRun::run(const std::string& script, const std::string& filter,
                      const ScriptOutline* given) {
     ScriptOutline own;
-    if (!given) outlineOf(script, own);
+    if (!given) guardedOutline(script, own);
     outline = given ? given : &own;
     lastVerdictTime = std::chrono::steady_clock::now();
     ParseEnd end;
-    if (selection) selection->beginScript(script);
+    if (selection) selection->beginScript(script, *outline);
     end.code = Parse::parseLoop(script.c_str(), filter.c_str(), testCallback);
     end.errLine = Parse::getErrLine();
     end.errPos = Parse::getErrPos();

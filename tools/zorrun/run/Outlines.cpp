@@ -17,7 +17,7 @@ std::mutex& outlineLock() {
 
 }  // namespace
 
-int outlineOf(const std::string& script, ScriptOutline& outline) {
+int guardedOutline(const std::string& script, ScriptOutline& outline) {
     const std::lock_guard hold(outlineLock());
     return Parse::outlineScript(script.c_str(), outline);
 }

@@ -16,7 +16,7 @@ namespace zorrun {
 
 // 0, the line of the script's first error, or below 0 when the script cannot
 // be read (see Parse::outlineScript).
-int outlineOf(const std::string& script, ScriptOutline& outline);
+int guardedOutline(const std::string& script, ScriptOutline& outline);
 
 // The outline and the tests a run of the script reaches by it, in one step:
 // the selection is shared by every thread that starts workers.

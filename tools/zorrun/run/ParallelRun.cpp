@@ -80,7 +80,7 @@ std::vector<ScriptFileNames> Jobs::fileNames(const std::vector<ScriptJob>& list)
         auto known = found.find(job.script);
         if (known == found.end()) {
             ScriptOutline outline;
-            const int outlined = outlineOf(job.script, outline);
+            const int outlined = guardedOutline(job.script, outline);
             known = found.emplace(job.script, scriptFiles(job.script, outline, outlined)).first;
         }
         names.push_back(known->second);

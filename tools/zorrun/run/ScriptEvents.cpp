@@ -74,6 +74,16 @@ void ScriptEvents::verdict(const Verdict& verdict) {
     out.testResult(result);
 }
 
+void ScriptEvents::testResult(TestResult result) {
+    result.script = script;
+    ++verdicts;
+    if (result.outcome != Outcome::passed) ++failedVerdicts;
+    lastName = result.name;
+    lastPosition = result.position;
+    lastAt = steadySeconds();
+    out.testResult(result);
+}
+
 void ScriptEvents::testError(const std::string& name, int position, const std::string& reason,
                              double seconds) {
     TestResult result;

@@ -25,6 +25,8 @@ public:
     // outlive its use.
     void setOutline(const ScriptOutline* scriptOutline) { outline = scriptOutline; }
     void verdict(const Verdict& verdict) override;
+    // A test judged elsewhere (on a test server), told as it was judged.
+    void testResult(TestResult result);
     void parseEnded(const ParseEnd& end) override;
     // A test that got no verdict of its own: its function crashed, ended the
     // process or ran out of time. reason names why, without the test.

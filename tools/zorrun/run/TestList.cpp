@@ -1,9 +1,5 @@
 #include "TestList.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 
 #include "ScriptFiles.h"
@@ -13,73 +9,51 @@ namespace zorrun {
 
 namespace {
 
-// The pass the guard and the selector serve; they are plain functions.
-struct Listing {
-    std::string script;
-    TestSelection* selection = nullptr;
-    std::vector<ListedTest> tests;
-};
-Listing* listing = nullptr;
-
-// The script alone may be read: resultfile and deletefile statements, the
-// comparison and the closing line feed are all refused.
-int readScriptOnly(const char* name, int access) {
-    if (!listing || access != AdaptIO::accessRead || listing->script != name) {
-        errno = EACCES;
-        return -1;
-    }
-    return open(name, O_RDONLY | O_CLOEXEC);
-}
-
-int recordAndRefuse(const char* name, int position) {
-    if (listing && (!listing->selection || listing->selection->selects(name, position)))
-        listing->tests.push_back({name, position, 0});
-    return 0;
-}
-
-// Never called: every test is refused before its function would run.
-int noTestFunction() {
-    return -1;
-}
-
 std::string withoutLineEnd(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     return text;
 }
 
+// "FILE:LINE:COLUMN: text" as a run reports the script's error.
+std::string errorLine(const std::string& script, const ScriptOutline& outline) {
+    const int column = outline.errorColumn > 0 ? outline.errorColumn : outline.errorPos;
+    return script + ":" + std::to_string(outline.errorLine) + ":" + std::to_string(column) + ": " +
+           withoutLineEnd(outline.errorText);
+}
+
 }  // namespace
+
+bool outlineOf(const std::string& script, ScriptOutline& outline) {
+    return Parse::outlineScript(script.c_str(), outline) >= 0;
+}
 
 bool selectedTests(const std::string& script, const std::string& filter, TestSelection* selection,
                    std::vector<ListedTest>& tests, std::string& error) {
+    tests.clear();
     if (script.size() >= static_cast<std::size_t>(Parse::entryNameSize)) {
         error = script + ": cannot run script: name longer than 255 characters";
         return false;
     }
-    Listing pass{script, selection, {}};
-    listing = &pass;
-    if (selection) selection->beginScript(script);
-    AdaptIO::setFileGuard(readScriptOnly);
-    Parse::setTestSelector(recordAndRefuse);
-    // Without a writable output file the parse ends in -3, as expected here.
-    const int code = Parse::parseLoop(script.c_str(), filter.c_str(), noTestFunction);
-    Parse::setTestSelector(nullptr);
-    AdaptIO::setFileGuard(nullptr);
-    listing = nullptr;
-    const ScriptLines lines(readScriptText(script));
-    for (ListedTest& test : pass.tests) test.line = lines.lineOf(test.position);
-    tests = std::move(pass.tests);
+    ScriptOutline outline;
+    const int code = Parse::outlineScript(script.c_str(), outline);
     if (code == -2) {
         error = script + ": cannot open script: " + unreadableReason(script);
-    } else if (code == -1) {
-        error = script + ": cannot run script: the library is busy";
-    } else if (Parse::getErrLine() >= 1) {
-        const int column = errorColumn(script, Parse::getErrLine(), Parse::getErrPos());
-        error = script + ":" + std::to_string(Parse::getErrLine()) + ":" +
-                std::to_string(column > 0 ? column : Parse::getErrPos()) + ": " +
-                withoutLineEnd(Parse::getErrString());
-    } else {
-        return true;
+        return false;
     }
+    if (code == -1) {
+        error = script + ": cannot run script: the library is busy";
+        return false;
+    }
+    if (selection) selection->beginScript(script, outline);
+    for (const OutlineRecord& record : outline.records) {
+        if (record.kind != OutlineRecord::test ||
+            !Parse::filterTakes(filter.c_str(), record.name.c_str(), record.position) ||
+            (selection && !selection->selects(record.name.c_str(), record.position)))
+            continue;
+        tests.push_back({record.name, record.position, record.line});
+    }
+    if (outline.errorLine < 1) return true;
+    error = errorLine(script, outline);
     return false;
 }
 

@@ -1,5 +1,5 @@
-// --list: every test a script would run, found by a pass over it in which no
-// test function runs and no file is created, written or deleted.
+// --list and -k: every test a script would run, told by the script's outline,
+// so that no test function runs and no file is created, written or deleted.
 #pragma once
 
 #include <string>
@@ -15,6 +15,10 @@ struct ListedTest {
     int position;
     int line;
 };
+
+// The library's outline of a script; false when it cannot be opened or the
+// library is busy with a run.
+bool outlineOf(const std::string& script, ScriptOutline& outline);
 
 // The tests the filter and the selection (which may be null) take, in the
 // script's order; false with an error line when the script cannot be read or

@@ -11,7 +11,7 @@ TestReach testsReached(const std::string& script, const ScriptOutline& outline, 
     TestReach reach;
     if (outlined < 0 || !filter.empty()) return reach;
     reach.known = true;
-    if (selection) selection->beginScript(script);
+    if (selection) selection->beginScript(script, outline);
     for (const OutlineRecord& record : outline.records) {
         if (record.kind != OutlineRecord::test) continue;
         if (selection && !selection->selects(record.name.c_str(), record.position)) continue;
