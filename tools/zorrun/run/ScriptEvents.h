@@ -21,8 +21,7 @@ public:
     void begin(const std::string& script, const std::string& runName, int index,
                const std::string& filter);
     // The outline of the script that runs, for the lines of tests that got no
-    // verdict and the place of an error; null when there is none. It must
-    // outlive its use.
+    // verdict of their own; null when there is none. It must outlive its use.
     void setOutline(const ScriptOutline* scriptOutline) { outline = scriptOutline; }
     void verdict(const Verdict& verdict) override;
     // A test judged elsewhere (on a test server), told as it was judged.
