@@ -14,6 +14,7 @@
 
 #include "Latin1Text.h"
 #include "NtOptionDlg.h"
+#include "PaneText.h"
 #include "RemoteLink.h"
 #include "TraceOptionDlg.h"
 #include "run/Parse.h"
@@ -60,8 +61,12 @@ ViewerDlg::ViewerDlg(viewer::LibraryAccess& library, QWidget* parent)
     searchPane = outputSearch.get();
 
     setWindowIcon(programIcon());
+    connect(inputField, &QLineEdit::textChanged, this, &ViewerDlg::updateTitle);
+    connect(scriptPane->document(), &QTextDocument::modificationChanged, this,
+            &QWidget::setWindowModified);
+    connect(scriptPane->document(), &QTextDocument::contentsChanged, this,
+            [this] { unsentEdits = true; });
     inputField->setText(defaultInput);
-    setWindowTitle(QStringLiteral("ZorViewer 1.56B"));
     setMinimumSize(viewer::minimumWidth, viewer::minimumHeight);
     move(0, 0);
     resize(895, 670);
@@ -69,6 +74,8 @@ ViewerDlg::ViewerDlg(viewer::LibraryAccess& library, QWidget* parent)
 
     qApp->installEventFilter(this);
     Parse::setDispatchHook(dispatchPendingEvent);
+    // What a first Save writes must be what the user saw.
+    if (QFileInfo::exists(defaultInput)) scriptCommands.loadInput();
 }
 
 ViewerDlg::~ViewerDlg() {
@@ -81,7 +88,7 @@ void ViewerDlg::run() {
 }
 
 void ViewerDlg::reread() {
-    scriptCommands.loadInput();
+    if (scriptCommands.settleEdits()) scriptCommands.loadInput();
 }
 
 void ViewerDlg::save() {
@@ -96,16 +103,16 @@ void ViewerDlg::clearLog() {
 }
 
 void ViewerDlg::newScript() {
-    if (scriptCommands.busy()) return;
+    if (!scriptCommands.settleEdits()) return;
     inputField->setText(defaultInput);
     if (!graphicShown) outputPane->clear();
     outputField->clear();
-    scriptPane->clear();
+    scriptCommands.startNew();
     clearDisplayList();
 }
 
 void ViewerDlg::open() {
-    if (scriptCommands.busy()) return;
+    if (!scriptCommands.settleEdits()) return;
     const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), fileFilter);
     if (takeChosenFile(path)) scriptCommands.loadInput();
 }
@@ -114,11 +121,16 @@ void ViewerDlg::saveAs() {
     if (scriptCommands.busy()) return;
     const QString path = QFileDialog::getSaveFileName(this, QString(), QString(), fileFilter,
                                                       nullptr, QFileDialog::DontConfirmOverwrite);
-    if (takeChosenFile(path)) scriptCommands.saveInput(inputFileName());
+    const QString formerDir = QDir::currentPath();
+    const QString formerName = inputField->text();
+    if (!takeChosenFile(path) || scriptCommands.saveInput(inputFileName())) return;
+    // A refused or failed save leaves the pane with the file it came from.
+    QDir::setCurrent(formerDir);
+    inputField->setText(formerName);
 }
 
 void ViewerDlg::exitViewer() {
-    if (scriptCommands.busy()) return;
+    if (!scriptCommands.settleEdits()) return;
     clearDisplayList();
     done(QDialog::Accepted);
 }
@@ -184,7 +196,11 @@ bool ViewerDlg::takeChosenFile(const QString& path) {
     return true;
 }
 
+void ViewerDlg::updateTitle() {
+    setWindowTitle(inputField->text() + QStringLiteral("[*] - ZorViewer 1.56B"));
+}
+
 void ViewerDlg::search(viewer::SearchDirection direction) {
     const bool showsGraphic = graphicShown && searchPane == outputSearch.get();
-    viewer::search(searchPane, showsGraphic, latin1Text(searchField->text()), direction);
+    viewer::search(searchPane, showsGraphic, searchPane->encode(searchField->text()), direction);
 }

@@ -75,7 +75,10 @@ private:
     bool graphicMode() const override;
     std::string scriptText() const override;
     viewer::PaneSelection scriptSelection() const override;
-    void setScriptText(const std::string& text) override;
+    void setScriptText(const std::string& text, viewer::TextEncoding encoding) override;
+    std::string unencodableCharacter() const override;
+    bool scriptUnsaved() const override;
+    void setScriptSaved() override;
     bool scriptModified() const override;
     void markScriptModified() override;
     void clearScriptModified() override;
@@ -85,6 +88,8 @@ private:
     void setOutputField(const std::string& text) override;
     void clearDisplayList() override;
     void repaintGraphic() override;
+    viewer::UnsavedAnswer askUnsaved(const std::string& question) override;
+    bool confirm(const std::string& question) override;
 
     void createControls();
     void createButtons();
@@ -104,6 +109,7 @@ private:
     // Takes the chosen file's folder as the working directory and its bare
     // name as the input file; false when the dialog was cancelled.
     bool takeChosenFile(const QString& path);
+    void updateTitle();
 
     viewer::ScriptCommands scriptCommands;
     viewer::PaneLayout paneLayout;
@@ -117,7 +123,10 @@ private:
     std::unique_ptr<PlainTextPane> scriptSearch;
     std::unique_ptr<PlainTextPane> outputSearch;
     // The pane that the search acts on: the one last clicked.
-    viewer::TextPane* searchPane = nullptr;
+    PlainTextPane* searchPane = nullptr;
+    // Edits the test server has not been sent yet; the document's own
+    // modified flag is the unsaved mark of the title.
+    bool unsentEdits = false;
 
     QPlainTextEdit* scriptPane;
     QStackedWidget* outputStack;
