@@ -42,6 +42,7 @@ public:
         questions.push_back(question);
         return confirmAnswer;
     }
+    void setStatus(const std::string& text) override { status = text; }
     void clearDisplayList() override {}
     void repaintGraphic() override {}
 
@@ -56,6 +57,7 @@ public:
     bool confirmAnswer = false;
     std::string output = "old output";
     std::string field = "old field";
+    std::string status;
 };
 
 }  // namespace zortest

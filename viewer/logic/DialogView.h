@@ -51,6 +51,9 @@ public:
     virtual void outputCaretToEnd() = 0;
     virtual void setOutputField(const std::string& text) = 0;
 
+    // The status line under the panes.
+    virtual void setStatus(const std::string& text) = 0;
+
     // Questions to the user. The first about unsaved edits, the second a
     // yes or no before a file is replaced.
     virtual UnsavedAnswer askUnsaved(const std::string& question) = 0;

@@ -1,12 +1,14 @@
 #include "ScriptCommands.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <optional>
 
 #include "DialogView.h"
 #include "EventRecords.h"
 #include "RunFilter.h"
+#include "RunStatus.h"
 #include "RunTimeText.h"
 #include "ScriptFile.h"
 
@@ -30,6 +32,10 @@ std::string filterOf(const PaneSelection& selection) {
     const std::string_view text =
         std::string_view(selection.text).substr(0, static_cast<size_t>(filterLimit));
     return buildFilter(text, selection.start);
+}
+
+std::string testNameOf(const PaneSelection& selection) {
+    return selection.text.substr(0, selection.text.find_first_of("\r\n"));
 }
 
 }  // namespace
@@ -144,9 +150,12 @@ void ScriptCommands::run(const std::string& inputFile, bool eventRun) {
     const std::string filter = eventRun ? std::string() : filterOf(view.scriptSelection());
     library.setTrace(trace);
     const std::time_t started = std::time(nullptr);
+    const auto clockStarted = std::chrono::steady_clock::now();
 
     RunResult result;
-    if (remote && remote->connected()) {
+    const bool remoteRun = remote && remote->connected();
+    const std::string where = remoteRun ? remote->address() : "local";
+    if (remoteRun) {
         result = remote->remoteRun(inputFile, filter, eventRun);
         if (!eventRun) library.setLastOutFile(result.outFile);
     } else {
@@ -161,6 +170,12 @@ void ScriptCommands::run(const std::string& inputFile, bool eventRun) {
         view.setOutputField(result.notice.empty()
                                 ? result.outFile + formatRunTime(std::time(nullptr) - started)
                                 : result.notice);
+    if (!eventRun) {
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - clockStarted;
+        const PaneSelection selection = view.scriptSelection();
+        const std::string name = filter.empty() ? std::string() : testNameOf(selection);
+        view.setStatus(runStatusText({where, name, selection.start, &result, took.count()}));
+    }
     showResult(result, eventRun);
     if (filter.empty() && !eventRun) view.outputCaretToEnd();
     if (result.errLine != 0 && result.errPos != -1) selectError(result.errPos);

@@ -5,12 +5,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStatusBar>
 
 #include "Latin1Text.h"
 #include "NtOptionDlg.h"
@@ -85,6 +87,7 @@ ViewerDlg::~ViewerDlg() {
 
 void ViewerDlg::run() {
     scriptCommands.runScript();
+    showConnection();
 }
 
 void ViewerDlg::reread() {
@@ -159,6 +162,23 @@ void ViewerDlg::showTraceSettings() {
 void ViewerDlg::showRemoteSettings() {
     if (scriptCommands.busy()) return;
     remoteDialog->exec();
+    showConnection();
+}
+
+// A server lost between runs is announced when the ping finds it gone, so
+// that the next run is not quietly local.
+void ViewerDlg::showConnection() {
+    const QString now =
+        serverSession.connected() ? fileNameText(serverSession.address()) : QString();
+    if (now == connectedTo) return;
+    if (now.isEmpty()) {
+        const QString lost = tr("connection to %1 lost: runs are local").arg(connectedTo);
+        connectionLabel->setText(lost);
+        if (!scriptCommands.busy()) statusLine->showMessage(lost);
+    } else {
+        connectionLabel->setText(tr("remote %1").arg(now));
+    }
+    connectedTo = now;
 }
 
 // Runs go to the test server while it is connected; the settings dialog
@@ -166,6 +186,7 @@ void ViewerDlg::showRemoteSettings() {
 // runs the ping timer and the event runs.
 void ViewerDlg::createRemote() {
     remoteLink = new RemoteLink(serverSession, scriptCommands, this);
+    connect(remoteLink, &RemoteLink::pinged, this, &ViewerDlg::showConnection);
     scriptCommands.setRemote(&serverSession);
     remoteDialog = new NtOptionDlg(this);
     remoteDialog->bind(

@@ -24,7 +24,9 @@ class QMenu;
 class QMouseEvent;
 class QPlainTextEdit;
 class QPushButton;
+class QLabel;
 class QSlider;
+class QStatusBar;
 class QStackedWidget;
 class RemoteLink;
 
@@ -61,6 +63,8 @@ public slots:
     void showTextlog();
     void showGraphic();
     void splitPanes();
+    // The connection label; a connection found lost is announced.
+    void showConnection();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -86,6 +90,7 @@ private:
     void setOutputText(const std::string& text) override;
     void outputCaretToEnd() override;
     void setOutputField(const std::string& text) override;
+    void setStatus(const std::string& text) override;
     void clearDisplayList() override;
     void repaintGraphic() override;
     viewer::UnsavedAnswer askUnsaved(const std::string& question) override;
@@ -127,6 +132,8 @@ private:
     // Edits the test server has not been sent yet; the document's own
     // modified flag is the unsaved mark of the title.
     bool unsentEdits = false;
+    // The server the last look at the connection found connected; empty: local.
+    QString connectedTo;
 
     QPlainTextEdit* scriptPane;
     QStackedWidget* outputStack;
@@ -148,6 +155,8 @@ private:
     QPushButton* runButton;
     QPushButton* clearLogButton;
     QSlider* splitSlider;
+    QStatusBar* statusLine;
+    QLabel* connectionLabel;
     QMenu* fileMenu;
     QMenu* settingsMenu;
     QAction* textlogAction;

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTextBlock>
 
 #include "GraphicPane.h"
@@ -70,6 +71,10 @@ void ViewerDlg::outputCaretToEnd() {
 
 void ViewerDlg::setOutputField(const std::string& text) {
     outputField->setText(decodeShown(text));
+}
+
+void ViewerDlg::setStatus(const std::string& text) {
+    statusLine->showMessage(decodeShown(text));
 }
 
 void ViewerDlg::clearDisplayList() {
