@@ -17,14 +17,28 @@
 #include "TempDir.h"
 #include "ViewerDlg.h"
 
+// The working directory changes before the dialog is made, which loads an
+// in.txt found there, and is restored after it is gone.
+class WorkingDir {
+public:
+    explicit WorkingDir(const std::filesystem::path& path)
+        : previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~WorkingDir() { std::filesystem::current_path(previous); }
+    WorkingDir(const WorkingDir&) = delete;
+    WorkingDir& operator=(const WorkingDir&) = delete;
+
+private:
+    std::filesystem::path previous;
+};
+
 class DialogFixture : public ::testing::Test {
 protected:
-    DialogFixture() : previousDir(std::filesystem::current_path()), dialog(library) {
-        std::filesystem::current_path(dir.path());
+    DialogFixture() : workingDir(dir.path()), dialog(library) {
         dialog.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     }
-    ~DialogFixture() override { std::filesystem::current_path(previousDir); }
 
     template <class Widget>
     Widget* child(const char* name) {
@@ -54,7 +68,7 @@ protected:
     }
 
     zortest::TempDir dir;
-    std::filesystem::path previousDir;
+    WorkingDir workingDir;
     viewer::LinkedLibrary library;
     ViewerDlg dialog;
 };

@@ -1,8 +1,11 @@
 // The main dialog offscreen, running scripts through the library in this process.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <filesystem>
@@ -93,4 +96,37 @@ TEST_F(ViewerDlgTest, KeysEditThePaneButNeverRunOrClose) {
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(field("outputField"), "");  // a run would have said why it has no output
+}
+
+// The status line tells a passed, a failed and a broken run apart, and a
+// selection that names no test from a run of that test.
+TEST_F(ViewerDlgTest, TheStatusLineSaysWhereWhatAndHowEachRunEnded) {
+    const auto statusAfterRun = [&](const char* text) {
+        script()->setPlainText(text);
+        click("run");
+        return child<QStatusBar>("status")->currentMessage().toStdString();
+    };
+    const char* header = "resultfile \"out.txt\"\n";
+    const std::string passing = std::string(header) + "zortst { a = 1 verify: a == 1 }\n";
+    const std::string failing = passing + "zortst { a = 1 verify: a == 2 }\n";
+    EXPECT_THAT(statusAfterRun(passing.c_str()),
+                ::testing::MatchesRegex("local \\| all tests \\| 1 passed, 0 failed, 0 errors \\| "
+                                        "[0-9]+\\.[0-9][0-9] s"));
+    EXPECT_THAT(statusAfterRun(failing.c_str()),
+                ::testing::StartsWith("local | all tests | 1 passed, 1 failed, 0 errors | "));
+    EXPECT_THAT(statusAfterRun("zortst { a = }\n"),
+                ::testing::StartsWith("local | all tests | 0 passed, 0 failed, 1 error | "));
+    script()->setPlainText(QString::fromStdString(failing));
+    const int second = static_cast<int>(failing.rfind("zortst"));
+    selectScript(second, second + 6);
+    click("run");
+    EXPECT_THAT(child<QStatusBar>("status")->currentMessage().toStdString(),
+                ::testing::StartsWith("local | test zortst at " + std::to_string(second) +
+                                      " | 0 passed, 1 failed, 0 errors"));
+    selectScript(1, 3);
+    click("run");
+    EXPECT_THAT(child<QStatusBar>("status")->currentMessage().toStdString(),
+                ::testing::StartsWith(
+                    "local | nothing ran: the selection matches no test | 0 passed, 0 failed"));
+    EXPECT_EQ(child<QLabel>("connection")->text(), "local");
 }

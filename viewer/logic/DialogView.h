@@ -4,7 +4,12 @@
 
 #include <string>
 
+#include "TextForm.h"
+
 namespace viewer {
+
+// The answers to the question about unsaved edits.
+enum class UnsavedAnswer { save, discard, cancel };
 
 struct PaneSelection {
     int start = 0;
@@ -21,10 +26,18 @@ public:
     // Whether the output pane shows the graphic display instead of text.
     virtual bool graphicMode() const = 0;
 
-    // Script pane: one byte per character, line breaks as '\n'.
+    // Script pane: its text in the pane's encoding, line breaks as '\n'.
+    // Positions are byte offsets in that text, as the library counts them.
     virtual std::string scriptText() const = 0;
     virtual PaneSelection scriptSelection() const = 0;
-    virtual void setScriptText(const std::string& text) = 0;
+    virtual void setScriptText(const std::string& text, TextEncoding encoding) = 0;
+    // The first character of the pane that its encoding cannot hold, in
+    // UTF-8; empty when every character fits.
+    virtual std::string unencodableCharacter() const = 0;
+    // The unsaved mark: whether the pane differs from what was last read or
+    // saved. Setting the text or saving clears it.
+    virtual bool scriptUnsaved() const = 0;
+    virtual void setScriptSaved() = 0;
     // The modified mark: whether the script changed since it was last sent to
     // a test server. Editing the pane sets it too.
     virtual bool scriptModified() const = 0;
@@ -37,6 +50,14 @@ public:
     virtual void setOutputText(const std::string& text) = 0;
     virtual void outputCaretToEnd() = 0;
     virtual void setOutputField(const std::string& text) = 0;
+
+    // The status line under the panes.
+    virtual void setStatus(const std::string& text) = 0;
+
+    // Questions to the user. The first about unsaved edits, the second a
+    // yes or no before a file is replaced.
+    virtual UnsavedAnswer askUnsaved(const std::string& question) = 0;
+    virtual bool confirm(const std::string& question) = 0;
 
     // The graphic display: its list of drawing records, and its repaint.
     virtual void clearDisplayList() = 0;

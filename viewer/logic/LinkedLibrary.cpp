@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/RunCallback.h"
+#include "output/Comparison.h"
 #include "output/ParseOut.h"
 #include "run/AdaptIO.h"
 #include "run/Parse.h"
@@ -16,6 +17,13 @@ namespace {
 // object keeps the reason only until its next write phase, so each report's
 // is looked at as soon as it is written.
 std::string lostReport;
+// parseLoop's answer when the run went through but a verification failed,
+// which the comparisons already count.
+constexpr int verificationFailed = -4;
+// The verdicts of the run in progress, from the comparisons the reports were
+// written from.
+RunCounts runCounts;
+int reachedTests = 0;
 
 std::string writeFailure() {
     const char* reason = Parse::getIO().getWriteError();
@@ -25,6 +33,15 @@ std::string writeFailure() {
 
 void noteLostReport(const char*, int, int, int) {
     if (lostReport.empty()) lostReport = writeFailure();
+}
+
+void countComparison(const Comparison& comparison) {
+    ++(comparison.result == 0 ? runCounts.passed : runCounts.failed);
+}
+
+int countReached(const char*, int) {
+    ++reachedTests;
+    return 1;
 }
 
 }  // namespace
@@ -41,8 +58,14 @@ void LinkedLibrary::setTrace(const TraceSettings& trace) {
 RunResult LinkedLibrary::parse(const std::string& inputFile, const std::string& filter) {
     RunResult result;
     lostReport.clear();
+    runCounts = RunCounts();
+    reachedTests = 0;
     Parse::setVerifyObserver(noteLostReport);
+    Parse::setComparisonObserver(countComparison);
+    Parse::setTestSelector(countReached);
     result.code = Parse::parseLoop(inputFile.c_str(), filter.c_str(), runCallback);
+    Parse::setTestSelector(nullptr);
+    Parse::setComparisonObserver(nullptr);
     Parse::setVerifyObserver(nullptr);
     // The error text and the closing line feed are the run's last write phase.
     result.notice = lostReport.empty() ? writeFailure() : lostReport;
@@ -50,6 +73,10 @@ RunResult LinkedLibrary::parse(const std::string& inputFile, const std::string& 
     result.errText = Parse::getErrString();
     result.errLine = Parse::getErrLine();
     result.errPos = Parse::getErrPos();
+    if (result.errLine != 0 || (result.code < 0 && result.code != verificationFailed))
+        ++runCounts.errors;
+    result.counts = runCounts;
+    result.reached = reachedTests;
     return result;
 }
 

@@ -98,6 +98,7 @@ viewer::RunResult RemoteSession::remoteRun(const std::string& inputFile, const s
     request.script = script;
     request.sendScript = eventRun || view.scriptModified();
     request.filter = filter;
+    request.wantVerdicts = !eventRun;
     DiskReplyFiles files;
     const ExchangeReply reply = runExchange(socket, request, displayList, files);
     if (reply.finished && !eventRun) view.clearScriptModified();
@@ -109,7 +110,21 @@ viewer::RunResult RemoteSession::remoteRun(const std::string& inputFile, const s
     result.errLine = reply.errLine;
     result.errPos = reply.errPos;
     if (!reply.outsideName.empty()) result.notice = outsideNameText + reply.outsideName;
+    if (reply.verdictsSent) takeVerdicts(reply, result);
     return result;
+}
+
+// The server's verdicts, as a local run counts its comparisons.
+void RemoteSession::takeVerdicts(const ExchangeReply& reply, viewer::RunResult& result) {
+    viewer::RunCounts counts;
+    for (const RemoteVerdict& verdict : reply.verdicts) {
+        if (verdict.outcome == VerdictOutcome::passed) ++counts.passed;
+        if (verdict.outcome == VerdictOutcome::failed) ++counts.failed;
+        if (verdict.outcome == VerdictOutcome::error) ++counts.errors;
+    }
+    if (counts.errors == 0 && (result.errLine != 0 || reply.runEnd.code < 0)) counts.errors = 1;
+    result.counts = counts;
+    result.reached = static_cast<int>(reply.verdicts.size());
 }
 
 // The pane goes out as it is saved, with "\r\n" line breaks.

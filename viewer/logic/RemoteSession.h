@@ -8,6 +8,7 @@
 #include "RemoteHost.h"
 #include "RunEngines.h"
 #include "protocol/ClientSocket.h"
+#include "protocol/RemoteExchange.h"
 #include "protocol/WireSocket.h"
 
 namespace display {
@@ -44,6 +45,7 @@ public:
 
     // Runs go to the server whenever the state is not disconnected.
     bool connected() const override { return state != disconnectedState; }
+    std::string address() const override { return server + ':' + std::to_string(portNumber); }
     viewer::RunResult remoteRun(const std::string& inputFile, const std::string& filter,
                                 bool eventRun) override;
 
@@ -52,6 +54,7 @@ private:
     int disconnect(const std::string& serverName, int port);
     void startPingTimer();
     void stopPingTimer();
+    void takeVerdicts(const ExchangeReply& reply, viewer::RunResult& result);
     std::string scriptBytes(const std::string& inputFile, bool eventRun) const;
 
     viewer::DialogView& view;

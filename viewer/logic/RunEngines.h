@@ -2,11 +2,20 @@
 // server that the viewer is connected to.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "TraceSettings.h"
 
 namespace viewer {
+
+// The verdicts of the tests a run reached; a script error or a failure of
+// the library counts as one error.
+struct RunCounts {
+    int passed = 0;
+    int failed = 0;
+    int errors = 0;
+};
 
 // What a run leaves behind for the viewer to show.
 struct RunResult {
@@ -18,6 +27,9 @@ struct RunResult {
     // Why the output file is missing or incomplete, shown in the output field
     // in place of its name: the run's verdicts cannot all be read from it.
     std::string notice;
+    // Nothing when a test server sent no verdicts.
+    std::optional<RunCounts> counts;
+    int reached = -1;  // tests the filter let through; -1 when not known
 };
 
 // The library's run entry points, as the viewer uses them.
@@ -38,6 +50,8 @@ class RemoteAccess {
 public:
     virtual ~RemoteAccess() = default;
     virtual bool connected() const = 0;
+    // The server as "host:port".
+    virtual std::string address() const = 0;
     // Hands the script to the server and stores the output file it sends back.
     // A normal run sends the script pane, an event run the event file.
     virtual RunResult remoteRun(const std::string& inputFile, const std::string& filter,

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "RunEngines.h"
+#include "ScriptOrigin.h"
 #include "TraceSettings.h"
 
 namespace viewer {
@@ -25,10 +26,21 @@ public:
     // as an event run. Nothing happens while a run is in progress (it may be
     // reading the event file) or when the file cannot be written.
     void runEvent(const std::string& record);
-    // Reloads the input file into the script pane.
-    void loadInput();
-    // Writes the script pane to the file; on failure the output pane says so.
-    void saveInput(const std::string& name);
+    // Reloads the input file into the script pane, showing it in its own
+    // encoding. A file that cannot be read leaves the pane as it is and the
+    // output field says so; the answer is whether the file was loaded.
+    bool loadInput();
+    // Writes the script pane to the file in the encoding and line ends it was
+    // read with. It asks before replacing a file whose content the pane never
+    // held or that changed on disk since, and refuses a character the
+    // encoding cannot hold; on failure the output pane says why. The answer
+    // is whether the file was written.
+    bool saveInput(const std::string& name);
+    // Asks Save / Discard / Cancel while the pane holds unsaved edits; the
+    // answer is whether the caller may go on and replace the pane's text.
+    bool settleEdits();
+    // An empty pane for a new script, saved later in UTF-8 with line feeds.
+    void startNew();
 
     // While a run is in progress the dialog keeps handling events, so that a
     // test waiting for notifications sees them; no second run and no file
@@ -46,12 +58,17 @@ private:
     RunResult runLocally(const std::string& inputFile, const std::string& filter, bool eventRun);
     void showResult(const RunResult& result, bool eventRun);
     void selectError(int errPos);
-    void writeInput(const std::string& name);
+    void writeRunCopy(const std::string& inputFile, bool newFile);
+    bool writeInput(const std::string& name);
+    bool mayReplace(const std::string& name);
+    // Why the pane cannot be written as it is; empty when it can.
+    std::string unwritableText() const;
 
     DialogView& view;
     LibraryAccess& library;
     RemoteAccess* remote = nullptr;
     TraceSettings trace;
+    ScriptOrigin origin;
     bool running = false;
 };
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstring>
 
 #include "host/PosixFiles.h"
 #include "run/AdaptIO.h"
@@ -33,18 +34,21 @@ void keepMode(int fd, const std::string& target) {
     if (stat(target.c_str(), &status) == 0) fchmod(fd, status.st_mode & 07777);
 }
 
-// Writes bytes to a sibling file and renames it over the target.
-bool replaceFile(const std::string& name, std::string_view bytes) {
-    if (name.empty() || name.size() > nameLimit) return false;
+// Writes bytes to a sibling file and renames it over the target; the answer
+// is 0 or the system's error number of the step that failed.
+int replaceFile(const std::string& name, std::string_view bytes) {
+    if (name.empty()) return ENOENT;
+    if (name.size() > nameLimit) return ENAMETOOLONG;
     std::string tempName;
     const int fd = createSibling(name, tempName);
-    if (fd < 0) return false;
+    if (fd < 0) return errno;
     keepMode(fd, name);
-    const bool written = host::writeAll(fd, bytes);
-    const bool closed = close(fd) == 0;
-    if (written && closed && rename(tempName.c_str(), name.c_str()) == 0) return true;
+    int failure = host::writeAll(fd, bytes) ? 0 : (errno != 0 ? errno : EIO);
+    if (close(fd) != 0 && failure == 0) failure = errno;
+    if (failure == 0 && rename(tempName.c_str(), name.c_str()) == 0) return 0;
+    if (failure == 0) failure = errno;
     unlink(tempName.c_str());
-    return false;
+    return failure;
 }
 
 // Read with plain reads rather than AdaptIO::getChar, which answers the byte
@@ -80,16 +84,21 @@ std::string withCrLf(std::string_view text) {
 }
 
 bool writePaneText(const std::string& name, std::string_view text) {
-    return replaceFile(name, withCrLf(text));
+    return replaceFile(name, withCrLf(text)) == 0;
 }
 
 bool writeFileBytes(const std::string& name, std::string_view bytes) {
-    return replaceFile(name, bytes);
+    return replaceFile(name, bytes) == 0;
+}
+
+std::string writeFileReason(const std::string& name, std::string_view bytes) {
+    const int failure = replaceFile(name, bytes);
+    return failure == 0 ? std::string() : std::strerror(failure);
 }
 
 bool copyFile(const std::string& from, const std::string& to) {
     const std::optional<std::string> bytes = readFileBytes(from);
-    return bytes && replaceFile(to, *bytes);
+    return bytes && replaceFile(to, *bytes) == 0;
 }
 
 bool removeFile(const std::string& name) {

@@ -1,5 +1,5 @@
 // Reading and writing the files the viewer shows: scripts and output files.
-// Text is 8-bit and kept byte for byte; only line ends are converted.
+// Text is kept byte for byte; only line ends are converted.
 #pragma once
 
 #include <optional>
@@ -27,6 +27,10 @@ bool writePaneText(const std::string& name, std::string_view text);
 
 // Writes the bytes as they are, with the same all-or-nothing replacement.
 bool writeFileBytes(const std::string& name, std::string_view bytes);
+
+// The same replacement; the answer is empty on success, otherwise the
+// system's reason ("Permission denied").
+std::string writeFileReason(const std::string& name, std::string_view bytes);
 
 // Copies a file over another, replacing it only when the copy is complete.
 bool copyFile(const std::string& from, const std::string& to);

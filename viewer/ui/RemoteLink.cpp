@@ -7,7 +7,10 @@ RemoteLink::RemoteLink(remote::RemoteSession& session, viewer::ScriptCommands& c
                        QObject* parent)
     : QObject(parent), scriptCommands(commands) {
     pingTimer.setInterval(remote::pingIntervalMs);
-    connect(&pingTimer, &QTimer::timeout, this, [&session] { session.pingTick(); });
+    connect(&pingTimer, &QTimer::timeout, this, [this, &session] {
+        session.pingTick();
+        emit pinged();
+    });
 }
 
 void RemoteLink::startPingTimer() {

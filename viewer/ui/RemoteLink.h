@@ -27,6 +27,10 @@ public:
 
     bool pingTimerActive() const { return pingTimer.isActive(); }
 
+signals:
+    // After each ping, which may have found the server gone.
+    void pinged();
+
 private:
     viewer::ScriptCommands& scriptCommands;
     QTimer pingTimer;

@@ -5,15 +5,18 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStatusBar>
 
 #include "Latin1Text.h"
 #include "NtOptionDlg.h"
+#include "PaneText.h"
 #include "RemoteLink.h"
 #include "TraceOptionDlg.h"
 #include "run/Parse.h"
@@ -60,8 +63,12 @@ ViewerDlg::ViewerDlg(viewer::LibraryAccess& library, QWidget* parent)
     searchPane = outputSearch.get();
 
     setWindowIcon(programIcon());
+    connect(inputField, &QLineEdit::textChanged, this, &ViewerDlg::updateTitle);
+    connect(scriptPane->document(), &QTextDocument::modificationChanged, this,
+            &QWidget::setWindowModified);
+    connect(scriptPane->document(), &QTextDocument::contentsChanged, this,
+            [this] { unsentEdits = true; });
     inputField->setText(defaultInput);
-    setWindowTitle(QStringLiteral("ZorViewer 1.56B"));
     setMinimumSize(viewer::minimumWidth, viewer::minimumHeight);
     move(0, 0);
     resize(895, 670);
@@ -69,6 +76,8 @@ ViewerDlg::ViewerDlg(viewer::LibraryAccess& library, QWidget* parent)
 
     qApp->installEventFilter(this);
     Parse::setDispatchHook(dispatchPendingEvent);
+    // What a first Save writes must be what the user saw.
+    if (QFileInfo::exists(defaultInput)) scriptCommands.loadInput();
 }
 
 ViewerDlg::~ViewerDlg() {
@@ -78,10 +87,11 @@ ViewerDlg::~ViewerDlg() {
 
 void ViewerDlg::run() {
     scriptCommands.runScript();
+    showConnection();
 }
 
 void ViewerDlg::reread() {
-    scriptCommands.loadInput();
+    if (scriptCommands.settleEdits()) scriptCommands.loadInput();
 }
 
 void ViewerDlg::save() {
@@ -96,16 +106,16 @@ void ViewerDlg::clearLog() {
 }
 
 void ViewerDlg::newScript() {
-    if (scriptCommands.busy()) return;
+    if (!scriptCommands.settleEdits()) return;
     inputField->setText(defaultInput);
     if (!graphicShown) outputPane->clear();
     outputField->clear();
-    scriptPane->clear();
+    scriptCommands.startNew();
     clearDisplayList();
 }
 
 void ViewerDlg::open() {
-    if (scriptCommands.busy()) return;
+    if (!scriptCommands.settleEdits()) return;
     const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), fileFilter);
     if (takeChosenFile(path)) scriptCommands.loadInput();
 }
@@ -114,11 +124,16 @@ void ViewerDlg::saveAs() {
     if (scriptCommands.busy()) return;
     const QString path = QFileDialog::getSaveFileName(this, QString(), QString(), fileFilter,
                                                       nullptr, QFileDialog::DontConfirmOverwrite);
-    if (takeChosenFile(path)) scriptCommands.saveInput(inputFileName());
+    const QString formerDir = QDir::currentPath();
+    const QString formerName = inputField->text();
+    if (!takeChosenFile(path) || scriptCommands.saveInput(inputFileName())) return;
+    // A refused or failed save leaves the pane with the file it came from.
+    QDir::setCurrent(formerDir);
+    inputField->setText(formerName);
 }
 
 void ViewerDlg::exitViewer() {
-    if (scriptCommands.busy()) return;
+    if (!scriptCommands.settleEdits()) return;
     clearDisplayList();
     done(QDialog::Accepted);
 }
@@ -147,6 +162,23 @@ void ViewerDlg::showTraceSettings() {
 void ViewerDlg::showRemoteSettings() {
     if (scriptCommands.busy()) return;
     remoteDialog->exec();
+    showConnection();
+}
+
+// A server lost between runs is announced when the ping finds it gone, so
+// that the next run is not quietly local.
+void ViewerDlg::showConnection() {
+    const QString now =
+        serverSession.connected() ? fileNameText(serverSession.address()) : QString();
+    if (now == connectedTo) return;
+    if (now.isEmpty()) {
+        const QString lost = tr("connection to %1 lost: runs are local").arg(connectedTo);
+        connectionLabel->setText(lost);
+        if (!scriptCommands.busy()) statusLine->showMessage(lost);
+    } else {
+        connectionLabel->setText(tr("remote %1").arg(now));
+    }
+    connectedTo = now;
 }
 
 // Runs go to the test server while it is connected; the settings dialog
@@ -154,6 +186,7 @@ void ViewerDlg::showRemoteSettings() {
 // runs the ping timer and the event runs.
 void ViewerDlg::createRemote() {
     remoteLink = new RemoteLink(serverSession, scriptCommands, this);
+    connect(remoteLink, &RemoteLink::pinged, this, &ViewerDlg::showConnection);
     scriptCommands.setRemote(&serverSession);
     remoteDialog = new NtOptionDlg(this);
     remoteDialog->bind(
@@ -184,7 +217,11 @@ bool ViewerDlg::takeChosenFile(const QString& path) {
     return true;
 }
 
+void ViewerDlg::updateTitle() {
+    setWindowTitle(inputField->text() + QStringLiteral("[*] - ZorViewer 1.56B"));
+}
+
 void ViewerDlg::search(viewer::SearchDirection direction) {
     const bool showsGraphic = graphicShown && searchPane == outputSearch.get();
-    viewer::search(searchPane, showsGraphic, latin1Text(searchField->text()), direction);
+    viewer::search(searchPane, showsGraphic, searchPane->encode(searchField->text()), direction);
 }

@@ -24,7 +24,9 @@ class QMenu;
 class QMouseEvent;
 class QPlainTextEdit;
 class QPushButton;
+class QLabel;
 class QSlider;
+class QStatusBar;
 class QStackedWidget;
 class RemoteLink;
 
@@ -61,6 +63,8 @@ public slots:
     void showTextlog();
     void showGraphic();
     void splitPanes();
+    // The connection label; a connection found lost is announced.
+    void showConnection();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -75,7 +79,10 @@ private:
     bool graphicMode() const override;
     std::string scriptText() const override;
     viewer::PaneSelection scriptSelection() const override;
-    void setScriptText(const std::string& text) override;
+    void setScriptText(const std::string& text, viewer::TextEncoding encoding) override;
+    std::string unencodableCharacter() const override;
+    bool scriptUnsaved() const override;
+    void setScriptSaved() override;
     bool scriptModified() const override;
     void markScriptModified() override;
     void clearScriptModified() override;
@@ -83,8 +90,11 @@ private:
     void setOutputText(const std::string& text) override;
     void outputCaretToEnd() override;
     void setOutputField(const std::string& text) override;
+    void setStatus(const std::string& text) override;
     void clearDisplayList() override;
     void repaintGraphic() override;
+    viewer::UnsavedAnswer askUnsaved(const std::string& question) override;
+    bool confirm(const std::string& question) override;
 
     void createControls();
     void createButtons();
@@ -104,6 +114,7 @@ private:
     // Takes the chosen file's folder as the working directory and its bare
     // name as the input file; false when the dialog was cancelled.
     bool takeChosenFile(const QString& path);
+    void updateTitle();
 
     viewer::ScriptCommands scriptCommands;
     viewer::PaneLayout paneLayout;
@@ -117,7 +128,12 @@ private:
     std::unique_ptr<PlainTextPane> scriptSearch;
     std::unique_ptr<PlainTextPane> outputSearch;
     // The pane that the search acts on: the one last clicked.
-    viewer::TextPane* searchPane = nullptr;
+    PlainTextPane* searchPane = nullptr;
+    // Edits the test server has not been sent yet; the document's own
+    // modified flag is the unsaved mark of the title.
+    bool unsentEdits = false;
+    // The server the last look at the connection found connected; empty: local.
+    QString connectedTo;
 
     QPlainTextEdit* scriptPane;
     QStackedWidget* outputStack;
@@ -139,6 +155,8 @@ private:
     QPushButton* runButton;
     QPushButton* clearLogButton;
     QSlider* splitSlider;
+    QStatusBar* statusLine;
+    QLabel* connectionLabel;
     QMenu* fileMenu;
     QMenu* settingsMenu;
     QAction* textlogAction;

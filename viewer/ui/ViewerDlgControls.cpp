@@ -4,12 +4,14 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QStatusBar>
 
 #include <algorithm>
 
@@ -26,6 +28,8 @@ constexpr int rowTop = 20;
 constexpr int rowHeight = 24;
 constexpr int sliderTop = 56;
 constexpr int sliderHeight = 20;
+// The status line below the buttons.
+constexpr int statusHeight = 22;
 
 // Tab stops every 18 dialog template units; a unit is a quarter of the
 // dialog font's average character width.
@@ -103,6 +107,12 @@ void ViewerDlg::createControls() {
     splitSlider->setValue(50);
     splitSlider->setTickPosition(QSlider::NoTicks);
     placeRow(splitSlider, sliderTop, sliderHeight);
+    statusLine = new QStatusBar(this);
+    statusLine->setObjectName(QStringLiteral("status"));
+    statusLine->setSizeGripEnabled(false);
+    connectionLabel = new QLabel(tr("local"), statusLine);
+    connectionLabel->setObjectName(QStringLiteral("connection"));
+    statusLine->addPermanentWidget(connectionLabel);
     createButtons();
 }
 
@@ -158,7 +168,8 @@ void ViewerDlg::createMenus() {
 
 void ViewerDlg::layoutControls(int width, int height) {
     const viewer::DialogLayout layout =
-        paneLayout.resize(width, height, splitSlider->y() + splitSlider->height());
+        paneLayout.resize(width, height - statusHeight, splitSlider->y() + splitSlider->height());
+    statusLine->setGeometry(0, height - statusHeight, width, statusHeight);
     placeEdges(splitSlider, layout.slider);
     placeEdges(fileButton, layout.fileButton);
     placeEdges(settingsButton, layout.settingsButton);

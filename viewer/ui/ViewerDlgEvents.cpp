@@ -87,7 +87,7 @@ void ViewerDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void ViewerDlg::closeEvent(QCloseEvent* event) {
-    if (scriptCommands.busy()) {
+    if (!scriptCommands.settleEdits()) {
         event->ignore();
         return;
     }

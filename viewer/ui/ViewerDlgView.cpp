@@ -1,10 +1,14 @@
 // The main dialog as its commands see it.
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTextBlock>
 
 #include "GraphicPane.h"
 #include "Latin1Text.h"
+#include "PaneText.h"
 #include "ViewerDlg.h"
 
 std::string ViewerDlg::inputFileName() const {
@@ -21,23 +25,36 @@ std::string ViewerDlg::scriptText() const {
 
 viewer::PaneSelection ViewerDlg::scriptSelection() const {
     const QTextCursor cursor = scriptPane->textCursor();
-    return {cursor.selectionStart(), cursor.selectionEnd(), latin1Text(cursor.selectedText())};
+    return {scriptSearch->selectionStart(), scriptSearch->selectionEnd(),
+            scriptSearch->encode(cursor.selectedText())};
 }
 
-void ViewerDlg::setScriptText(const std::string& text) {
-    scriptPane->setPlainText(fromLatin1Text(text));
+void ViewerDlg::setScriptText(const std::string& text, viewer::TextEncoding encoding) {
+    scriptSearch->setText(text, encoding);
 }
 
-bool ViewerDlg::scriptModified() const {
+std::string ViewerDlg::unencodableCharacter() const {
+    return scriptSearch->unencodable();
+}
+
+bool ViewerDlg::scriptUnsaved() const {
     return scriptPane->document()->isModified();
 }
 
+void ViewerDlg::setScriptSaved() {
+    scriptPane->document()->setModified(false);
+}
+
+bool ViewerDlg::scriptModified() const {
+    return unsentEdits;
+}
+
 void ViewerDlg::markScriptModified() {
-    scriptPane->document()->setModified(true);
+    unsentEdits = true;
 }
 
 void ViewerDlg::clearScriptModified() {
-    scriptPane->document()->setModified(false);
+    unsentEdits = false;
 }
 
 void ViewerDlg::selectScript(int start, int end) {
@@ -45,7 +62,7 @@ void ViewerDlg::selectScript(int start, int end) {
 }
 
 void ViewerDlg::setOutputText(const std::string& text) {
-    outputPane->setPlainText(fromLatin1Text(text));
+    outputSearch->setText(text, shownEncoding(text));
 }
 
 void ViewerDlg::outputCaretToEnd() {
@@ -53,7 +70,11 @@ void ViewerDlg::outputCaretToEnd() {
 }
 
 void ViewerDlg::setOutputField(const std::string& text) {
-    outputField->setText(fromLatin1Text(text));
+    outputField->setText(decodeShown(text));
+}
+
+void ViewerDlg::setStatus(const std::string& text) {
+    statusLine->showMessage(decodeShown(text));
 }
 
 void ViewerDlg::clearDisplayList() {
@@ -62,4 +83,26 @@ void ViewerDlg::clearDisplayList() {
 
 void ViewerDlg::repaintGraphic() {
     if (graphicShown) graphicPane->update();
+}
+
+// Escape answers Cancel; Save is the default, as it loses nothing.
+viewer::UnsavedAnswer ViewerDlg::askUnsaved(const std::string& question) {
+    QMessageBox box(QMessageBox::Warning, windowTitle(), decodeShown(question),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+        case QMessageBox::Save:
+            return viewer::UnsavedAnswer::save;
+        case QMessageBox::Discard:
+            return viewer::UnsavedAnswer::discard;
+        default:
+            return viewer::UnsavedAnswer::cancel;
+    }
+}
+
+bool ViewerDlg::confirm(const std::string& question) {
+    QMessageBox box(QMessageBox::Warning, windowTitle(), decodeShown(question),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
