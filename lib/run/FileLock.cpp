@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <algorithm>
 #include <cerrno>
-#include <vector>
 
 #include "run/OutputLock.h"
 
@@ -12,7 +11,11 @@ namespace zor {
 
 namespace {
 
-thread_local std::vector<int> heldFiles;
+// Plain arrays: a thread's last trace is written by a thread-local object's
+// destructor, after thread-local objects with destructors may be gone.
+constexpr int mostHeld = 64;
+thread_local int heldFiles[mostHeld];
+thread_local int heldCount = 0;
 thread_local int machinePhases = 0;
 
 bool sameFile(const struct stat& a, int fd) {
@@ -23,8 +26,8 @@ bool sameFile(const struct stat& a, int fd) {
 // Only asked once the lock was found taken, so the common phase pays nothing.
 bool heldByThisThread(int fd) {
     struct stat status;
-    if (heldFiles.empty() || fstat(fd, &status) != 0) return false;
-    return std::any_of(heldFiles.begin(), heldFiles.end(),
+    if (heldCount == 0 || fstat(fd, &status) != 0) return false;
+    return std::any_of(heldFiles, heldFiles + heldCount,
                        [&](int held) { return held != fd && sameFile(status, held); });
 }
 
@@ -40,13 +43,17 @@ FileTurn takeFileLock(int fd, const char* name) {
     return FileTurn::taken;
 }
 
+// Beyond mostHeld files at once a thread would only lose the quick refusal.
 void noteFileHeld(int fd) {
-    heldFiles.push_back(fd);
+    if (heldCount < mostHeld) heldFiles[heldCount++] = fd;
 }
 
 void noteFileReleased(int fd) {
-    const auto found = std::find(heldFiles.begin(), heldFiles.end(), fd);
-    if (found != heldFiles.end()) heldFiles.erase(found);
+    int* const end = heldFiles + heldCount;
+    int* const found = std::find(heldFiles, end, fd);
+    if (found == end) return;
+    std::copy(found + 1, end, found);
+    --heldCount;
 }
 
 int machinePhasesOfThisThread() {

@@ -93,7 +93,7 @@ TEST_F(ZorRunOutputLockTest, NothingReachesTheLockFile) {
                                                          {"/tmp/./ZorSem.lock", lockReason},
                                                          {"link", lockReason},
                                                          {"fifo", "it is not a regular file"},
-                                                         {".", "it is not a regular file"}};
+                                                         {".", "Is a directory"}};
     for (const auto& [path, reason] : paths)
         for (const auto& [option, kind] :
              {std::pair{"--junit", "JUnit"}, {"--json", "JSON"}, {"--html", "HTML"}}) {

@@ -33,6 +33,8 @@ std::string reportPathProblem(const std::string& file, const std::string& lockFi
         return "it is the output lock file " + lockFile;
     if (!lockFile.empty() && samePlace(file, lockFile))
         return "it is the output lock file " + lockFile;
+    // Said as the open would say it, which the report page's check does.
+    if (exists && S_ISDIR(report.st_mode)) return "Is a directory";
     if (exists && !S_ISREG(report.st_mode)) return "it is not a regular file";
     return "";
 }

@@ -7,7 +7,7 @@
 namespace zorrun {
 
 // Why file cannot take a report, or "": an existing file other than a regular
-// one (a FIFO, a device, a folder), or the library's output lock file, reached
+// one (a folder, a FIFO, a device), or the library's output lock file, reached
 // by any path or link (replacing it would leave running writers serialised on
 // a file that nobody else opens).
 std::string reportPathProblem(const std::string& file, const std::string& lockFile);
