@@ -18,10 +18,18 @@ Two more comparisons follow, each measured in the same run:
   floor, append_floor.cpp built here: one open with O_APPEND, one write of a
   record's size and one close per test (target at most 2 times the floor).
 
+- pair: two independent ZorRun processes, each in its own folder with its own
+  100,000-test script and output file, side by side against one alone; the
+  figure is the wall-time ratio (target at most 1.15).
+- shared: two ZorRun processes of 20,000 tests each writing one shared
+  output file side by side; the figures are the whole blocks in the file
+  (target 40,000), the tests that failed (target 0) and the text that is no
+  whole block (target 0).
+
 Usage (from the project root, after a release build):
   python3 bench/tools/zorrun_bench.py [--zorrun build/tools/zorrun/ZorRun]
       [--gen bench/tools/gen_script.py] [--sizes 10000 100000] [--repeat 3]
-      [--only modes|jobs|floor]
+      [--only modes|jobs|floor|pair|shared]
 """
 
 import argparse
@@ -146,6 +154,71 @@ def floor_bench(a, tests=100000):
                   best["floor"] * 1e6 / tests, best["zorrun"] / best["floor"]))
 
 
+def side_by_side(commands, keep_output=False):
+    """Starts every (args, folder) at once; the wall time until all have ended,
+    their exit statuses and (with keep_output) what they printed."""
+    start = time.perf_counter()
+    sink = subprocess.PIPE if keep_output else subprocess.DEVNULL
+    procs = [subprocess.Popen(args, cwd=folder, stdout=sink, stderr=sink, text=True)
+             for args, folder in commands]
+    ended = [(p.returncode, out or "") for p in procs for out, _ in [p.communicate()]]
+    return time.perf_counter() - start, ended
+
+
+def pair_bench(a, tests=100000):
+    """One run alone against two unrelated runs at once, alternating."""
+    with tempfile.TemporaryDirectory(prefix="zorrun-pair-") as root:
+        folders = [os.path.join(root, name) for name in ("one", "two")]
+        for folder in folders:
+            generate(a.gen, tests, 0, folder)
+        best = {"alone": None, "pair": None}
+        for _ in range(a.repeat):
+            for name, used in (("alone", folders[:1]), ("pair", folders)):
+                for folder in folders:
+                    out = os.path.join(folder, "zor_out.txt")
+                    if os.path.exists(out):
+                        os.remove(out)
+                seconds, _ = side_by_side([([a.zorrun, "cases.zor.txt"], f) for f in used])
+                best[name] = seconds if best[name] is None else min(best[name], seconds)
+        print("pair: %d tests each: one alone %.3f s, two side by side %.3f s, ratio %.2fx" % (
+            tests, best["alone"], best["pair"], best["pair"] / best["alone"]))
+
+
+def whole_blocks(text):
+    """The number of whole report blocks and the bytes that belong to none."""
+    blocks, stray = 0, 0
+    for part in text.split("\r\n\r\n"):
+        part = part.strip("\n")
+        if not part:
+            continue
+        lines = part.split("\r\n")
+        if len(lines) >= 3 and lines[1] == "{" and lines[-1].startswith("}") and \
+                all(not l.startswith("zortst") for l in lines[1:]):
+            blocks += 1
+        else:
+            stray += len(part)
+    return blocks, stray
+
+
+def shared_bench(a, tests=20000):
+    """Two runs writing one output file at once: every block whole, no failure."""
+    with tempfile.TemporaryDirectory(prefix="zorrun-shared-") as folder:
+        generate(a.gen, tests, 0, folder)
+        with open(os.path.join(folder, "cases.zor.txt")) as f:
+            text = f.read()
+        with open(os.path.join(folder, "other.zor.txt"), "w") as f:
+            f.write(text)
+        seconds, ended = side_by_side([([a.zorrun, "--quiet", name], folder)
+                                       for name in ("cases.zor.txt", "other.zor.txt")], True)
+        with open(os.path.join(folder, "zor_out.txt"), newline="") as f:
+            blocks, stray = whole_blocks(f.read())
+        summaries = " | ".join(out.strip().splitlines()[-1] if out.strip() else "?"
+                               for _, out in ended)
+        print("shared: 2 x %d tests on one file in %.3f s: %d whole blocks, %d bytes outside "
+              "blocks, exit %s (%s)" % (tests, seconds, blocks, stray,
+                                         "/".join(str(code) for code, _ in ended), summaries))
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     root = os.path.dirname(os.path.dirname(here))
@@ -157,13 +230,17 @@ def main():
     ap.add_argument("--fail-every", type=int, default=0,
                     help="make every M-th test fail (their report blocks go into the JUnit file)")
     ap.add_argument("--repeat", type=int, default=3, help="runs per configuration; the best counts")
-    ap.add_argument("--only", choices=("modes", "jobs", "floor"))
+    ap.add_argument("--only", choices=("modes", "jobs", "floor", "pair", "shared"))
     a = ap.parse_args()
     a.zorrun = os.path.abspath(a.zorrun)
     if a.only in (None, "jobs"):
         jobs_bench(a)
     if a.only in (None, "floor"):
         floor_bench(a)
+    if a.only in (None, "pair"):
+        pair_bench(a)
+    if a.only in (None, "shared"):
+        shared_bench(a)
     if a.only not in (None, "modes"):
         return 0
 

@@ -10,12 +10,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "run/FileLock.h"
 #include "run/NumberText.h"
 #include "run/OutputLock.h"
 
 namespace {
 
 std::atomic<AdaptIO::FileGuard> fileGuard{nullptr};
+std::atomic<AdaptIO::LockMode> lockMode{AdaptIO::lockMachineWide};
 
 // Copies a file name into a name field; names that do not fit are refused
 // rather than cut into the name of another file.
@@ -59,8 +61,8 @@ int openForAppending(const char* name) {
     return open(name, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
 }
 
-// Readers share a file and keep writers out; a writer keeps everybody out.
-// The locks do not wait: a file in use by the other side cannot be opened.
+// Readers share a file and keep writers out. A reader does not wait: a file
+// that is being written cannot be opened for reading.
 bool shareFile(int fd, int mode) {
     while (flock(fd, mode | LOCK_NB) != 0) {
         if (errno != EINTR) return false;
@@ -87,81 +89,144 @@ bool isDirectory(int fd) {
     return fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool isFile(int fd, unsigned long device, unsigned long inode) {
+// A name that reaches the lock file, by any path or link: deleting it would
+// leave running writers serialised on a file that nobody else opens.
+bool reachesLockFile(const char* name) {
     struct stat status;
-    return fstat(fd, &status) == 0 && status.st_dev == device && status.st_ino == inode;
+    return lstat(name, &status) == 0 && zor::isOutputLockFile(status.st_dev, status.st_ino, 0);
+}
+
+int openLock(unsigned long& device, unsigned long& inode) {
+    const int lock = zor::openOutputLock();
+    struct stat status;
+    if (lock >= 0 && fstat(lock, &status) == 0) {
+        device = status.st_dev;
+        inode = status.st_ino;
+    }
+    return lock;
 }
 
 }  // namespace
 
+// Only hosts that serialise machine-wide open the lock file, and they open it
+// here, before a host may wall its process off from the shared directory.
 AdaptIO::AdaptIO()
     : outFileName{},
       inFileName{},
       inFile(-1),
       outFile(-1),
-      outputLock(zor::openOutputLock()),
+      outputLock(-1),
       lockDevice(0),
       lockInode(0),
+      holdsMachineLock(false),
+      holdsFileLock(false),
       inPos(0),
       inEnd(0),
       outUsed(0),
       writeError{} {
-    struct stat status;
-    if (outputLock >= 0 && fstat(outputLock, &status) == 0) {
-        lockDevice = status.st_dev;
-        lockInode = status.st_ino;
-    }
+    if (lockMode.load() == lockMachineWide) outputLock = openLock(lockDevice, lockInode);
 }
 
-// Closing the lock's descriptor drops a lock still held, so an object
-// destroyed inside its write phase does not block the machine's other writers.
+// The phase's bytes go in before its locks are dropped; closing the lock's
+// descriptor drops the machine-wide lock, should the phase still hold it.
 AdaptIO::~AdaptIO() {
-    zor::closeOutputLock(outputLock);
     closeIn();
-    flushOutput();
-    closeFile(outFile);
+    endPhase();
+    if (holdsMachineLock) zor::addMachinePhase(-1);
+    zor::closeOutputLock(outputLock);
 }
 
 int AdaptIO::openIn(const char* name) {
     closeIn();
     if (!takeName(inFileName, name)) return 0;
     inFile = openForReading(inFileName);
-    if (inFile >= 0 && !isDirectory(inFile) && shareFile(inFile, LOCK_SH)) return 1;
+    if (inFile >= 0 && !isDirectory(inFile) && shareFile(inFile, LOCK_SH)) {
+        zor::noteFileHeld(inFile);  // a write of it by this thread would wait for itself
+        return 1;
+    }
     closeFile(inFile);
     inFileName[0] = '\0';
     return 0;
 }
 
+// The machine-wide lock is taken before the file's, and a phase that holds a
+// file's lock without it never waits for it, so no two writers can wait for
+// each other. The waits come after the open, so a file that cannot be opened
+// never blocks.
 int AdaptIO::openOut(const char* name) {
-    if (outFile >= 0) {  // the lock stays taken, as the caller still owns the write phase
-        flushOutput();
-        closeFile(outFile);
-    }
+    if (outFile >= 0) endPhase();  // the machine-wide lock stays: the caller still owns the phase
     writeError[0] = '\0';
-    if (!takeName(outFileName, name)) return 0;
-    outFile = openForAppending(outFileName);
-    const bool isLock = outputLock >= 0 && outFile >= 0 && isFile(outFile, lockDevice, lockInode);
-    if (outFile < 0 || isLock || !shareFile(outFile, LOCK_EX)) {
-        closeFile(outFile);
-        outFileName[0] = '\0';
-        return 0;
+    if (takeName(outFileName, name)) outFile = openForAppending(outFileName);
+    if (outFile >= 0 && !refusedAsLockFile() && takeMachineLock() &&
+        zor::takeFileLock(outFile, outFileName) == zor::FileTurn::taken) {
+        zor::noteFileHeld(outFile);
+        holdsFileLock = true;
+        return 1;
     }
-    // The wait comes after the open, so a file that cannot be opened never blocks.
-    zor::takeOutputLock(outputLock);
-    return 1;
+    closeOut();
+    return 0;
 }
 
 void AdaptIO::closeIn() {
+    if (inFile >= 0) zor::noteFileReleased(inFile);
     closeFile(inFile);
     inFileName[0] = '\0';
     inPos = inEnd = 0;
 }
 
 void AdaptIO::closeOut() {
-    flushOutput();
-    if (const int error = closeFile(outFile)) noteWriteError(error);
+    if (const int error = endPhase()) noteWriteError(error);
     outFileName[0] = '\0';
+    if (!holdsMachineLock) return;
     zor::releaseOutputLock(outputLock);
+    zor::addMachinePhase(-1);
+    holdsMachineLock = false;
+}
+
+// Closes the output file, which drops its lock; the errno of a failed close.
+int AdaptIO::endPhase() {
+    flushOutput();
+    if (holdsFileLock) zor::noteFileReleased(outFile);
+    holdsFileLock = false;
+    return closeFile(outFile);
+}
+
+// Writing into the lock file would take the very lock that machine-wide
+// phases wait for, and hide the report where nobody reads it. Only the lock's
+// identity is compared; its name may be reached through any path or link.
+bool AdaptIO::refusedAsLockFile() {
+    struct stat status;
+    if (fstat(outFile, &status) != 0) return false;
+    const bool isLock = outputLock >= 0 && outputLock != outFile
+                            ? status.st_dev == lockDevice && status.st_ino == lockInode
+                            : zor::isOutputLockFile(status.st_dev, status.st_ino, status.st_size);
+    if (isLock) std::snprintf(writeError, sizeof writeError, "it is the output lock file");
+    return isLock;
+}
+
+// Returns false only to refuse the phase; a lock file that cannot be had
+// leaves the phase unserialised, as getLockError tells hosts.
+bool AdaptIO::takeMachineLock() {
+    if (lockMode.load() != lockMachineWide || holdsMachineLock ||
+        zor::machinePhasesOfThisThread() > 0)
+        return true;
+    // The output file taking the lock's number tells, without a system call,
+    // that the lock was closed behind the object's back (by code that closes
+    // what it did not open); a closed number fails to lock. Either way the
+    // number is no longer ours to close. None yet: the mode changed since the
+    // object was made, or the lock file was unusable then.
+    const bool ours = outputLock >= 0 && outputLock != outFile;
+    if (ours && zor::takeOutputLock(outputLock)) return noteMachineLock();
+    outputLock = openLock(lockDevice, lockInode);
+    if (outputLock < 0 || !zor::takeOutputLock(outputLock)) return true;
+    noteMachineLock();
+    return !refusedAsLockFile();  // the lock's identity is known only now
+}
+
+bool AdaptIO::noteMachineLock() {
+    zor::addMachinePhase(1);
+    holdsMachineLock = true;
+    return true;
 }
 
 bool AdaptIO::refillInput() {
@@ -221,7 +286,7 @@ AdaptIO& AdaptIO::operator<<(double number) {
 }
 
 int AdaptIO::deleteFile(const char* name) {
-    if (!name || !name[0]) return 0;
+    if (!name || !name[0] || reachesLockFile(name)) return 0;
     if (FileGuard guard = fileGuard.load()) return guard(name, accessDelete) == 0 ? 1 : 0;
     return unlink(name) == 0 ? 1 : 0;
 }
@@ -238,8 +303,24 @@ const char* AdaptIO::getLockError() {
     return zor::outputLockError();
 }
 
+const char* AdaptIO::getLockPath() {
+    return zor::outputLockPath();
+}
+
 void AdaptIO::setLockWaitHook(void (*hook)(int holderPid)) {
     zor::setLockWaitHook(hook);
+}
+
+void AdaptIO::setFileWaitHook(void (*hook)(const char* file, int holderPid)) {
+    zor::setFileWaitHook(hook);
+}
+
+void AdaptIO::setLockMode(LockMode mode) {
+    lockMode.store(mode);
+}
+
+AdaptIO::LockMode AdaptIO::getLockMode() {
+    return lockMode.load();
 }
 
 // Writes collect in the buffer; closeOut() puts them into the file before the

@@ -1,5 +1,6 @@
-// AdaptIO: reads one input file byte by byte and appends to one output file,
-// holding the machine-wide output lock for every write phase.
+// AdaptIO: reads one input file byte by byte and appends to one output file.
+// A write phase (openOut to closeOut) holds the output file's own lock, and by
+// default the machine-wide output lock as well.
 #pragma once
 
 #include "ZorExport.h"
@@ -48,7 +49,8 @@ public:
     // Why the current write phase lost bytes: the errno text of a failed or
     // short write (after the usual retries) or of a failed close; the empty
     // text when every byte went in. openOut starts a new phase and clears it;
-    // the text stays readable after closeOut until the next openOut.
+    // the text stays readable after closeOut until the next openOut. An
+    // openOut refused because the file is the output lock file says so here.
     const char* getWriteError() const;
 
     // What the library asks of a file guard.
@@ -66,10 +68,24 @@ public:
     // "" when the machine-wide lock file is usable, otherwise "PATH: reason";
     // without it write phases go on unserialised, which hosts may warn of.
     static const char* getLockError();
+    // The machine-wide lock file's path, which no output file may reach.
+    static const char* getLockPath();
     // Called once, on the waiting thread, when one wait for the output lock
     // has lasted 2 s, with the holder's pid (0 when unknown); the wait then
     // goes on. None is installed by default, and a null hook removes it.
     static void setLockWaitHook(void (*hook)(int holderPid));
+    // The same for a wait for an output file that another writer has, with
+    // the file's name.
+    static void setFileWaitHook(void (*hook)(const char* file, int holderPid));
+
+    // Which locks a write phase takes, for every object of the process. Every
+    // phase waits for the output file's own lock, so writers of one file take
+    // turns whichever mode each of them is in. lockMachineWide (the default)
+    // also waits for the machine-wide lock, so that at most one phase on the
+    // machine runs at a time; lockPerFile leaves unrelated files side by side.
+    enum LockMode { lockMachineWide = 0, lockPerFile = 1 };
+    static void setLockMode(LockMode mode);
+    static LockMode getLockMode();
 
 private:
     friend int zor::readInputBytes(AdaptIO& io, char* out, int max, bool& ended);
@@ -80,6 +96,10 @@ private:
     void writeBytes(const char* bytes, long count);
     void flushOutput();
     void noteWriteError(int error);
+    bool refusedAsLockFile();
+    bool takeMachineLock();
+    bool noteMachineLock();
+    int endPhase();
 
     char outFileName[nameSize];
     char inFileName[nameSize];
@@ -90,6 +110,10 @@ private:
     // take the lock that its own write phase then waits for.
     unsigned long lockDevice;
     unsigned long lockInode;
+    // This object's phase holds the machine-wide lock (an outer phase of the
+    // same thread may hold it instead), and its output file's lock.
+    bool holdsMachineLock;
+    bool holdsFileLock;
     int inPos;
     int inEnd;
     int outUsed;

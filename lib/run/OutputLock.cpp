@@ -22,6 +22,7 @@ constexpr const char* machineLockPath = "/tmp/ZorSem.lock";
 std::atomic<const char*> lockPath{machineLockPath};
 
 std::atomic<LockWaitHook> waitHook{nullptr};
+std::atomic<FileWaitHook> fileWaitHook{nullptr};
 std::atomic<int> waitNoticeMs{2000};
 // The longest pause between two tries of a watched wait: a lock freed during
 // a pause stays unused until its end.
@@ -54,30 +55,37 @@ bool isRegularFile(int fd) {
     return fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
 }
 
-bool waitWithoutBlocking(int lock) {
+enum class Try { taken, busy, broken };
+
+// broken: the descriptor cannot be locked at all (closed, or not a file).
+Try tryLock(int lock) {
     while (flock(lock, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        return errno == EWOULDBLOCK ? Try::busy : Try::broken;
+    }
+    return Try::taken;
+}
+
+bool waitBlocking(int lock) {
+    while (flock(lock, LOCK_EX) != 0) {
         if (errno != EINTR) return false;
     }
     return true;
 }
 
-void waitBlocking(int lock) {
-    while (flock(lock, LOCK_EX) != 0 && errno == EINTR) {
-    }
-}
-
-// Tries the lock with growing pauses until the notice time has passed; true
-// once it is ours.
-bool waitForNotice(int lock) {
+// Tries the lock with growing pauses until the notice time has passed; busy
+// when it is still taken then.
+Try waitForNotice(int lock) {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(waitNoticeMs.load());
     int pauseUs = 5;
-    while (std::chrono::steady_clock::now() < deadline) {
+    Try state = tryLock(lock);
+    while (state == Try::busy && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::microseconds(pauseUs));
-        if (waitWithoutBlocking(lock)) return true;
+        state = tryLock(lock);
         pauseUs = std::min(pauseUs * 2, longestPauseUs);
     }
-    return false;
+    return state;
 }
 
 // A line of /proc/locks: "1: FLOCK  ADVISORY  WRITE 1234 08:01:5678 0 EOF";
@@ -131,13 +139,21 @@ const char* outputLockError() {
     return text;
 }
 
-void takeOutputLock(int lock) {
-    if (lock < 0) return;
+bool waitForLock(int fd, const char* file) {
     const LockWaitHook hook = waitHook.load();
-    if (!hook) return waitBlocking(lock);
-    if (waitWithoutBlocking(lock) || waitForNotice(lock)) return;
-    hook(lockHolder(lock));
-    waitBlocking(lock);
+    const FileWaitHook fileHook = fileWaitHook.load();
+    if (file ? !fileHook : !hook) return waitBlocking(fd);
+    const Try state = waitForNotice(fd);
+    if (state != Try::busy) return state == Try::taken;
+    if (file)
+        fileHook(file, lockHolder(fd));
+    else
+        hook(lockHolder(fd));
+    return waitBlocking(fd);
+}
+
+bool takeOutputLock(int lock) {
+    return lock < 0 || waitForLock(lock, nullptr);
 }
 
 void releaseOutputLock(int lock) {
@@ -150,6 +166,22 @@ void closeOutputLock(int lock) {
 
 void setLockWaitHook(LockWaitHook hook) {
     waitHook.store(hook);
+}
+
+void setFileWaitHook(FileWaitHook hook) {
+    fileWaitHook.store(hook);
+}
+
+bool isOutputLockFile(unsigned long device, unsigned long inode, long size) {
+    thread_local const char* lookedAt = nullptr;
+    thread_local struct stat lock {};
+    thread_local bool found = false;
+    const char* path = outputLockPath();
+    if (path != lookedAt || size == 0) {
+        found = stat(path, &lock) == 0;
+        lookedAt = path;
+    }
+    return found && lock.st_dev == device && lock.st_ino == inode;
 }
 
 void setLockWaitNotice(int milliseconds) {

@@ -15,7 +15,9 @@ namespace zor {
 int openOutputLock();
 // Waits without a time limit until the lock is ours. With a wait hook set, a
 // wait that lasts the notice time calls the hook once before waiting on.
-void takeOutputLock(int lock);
+// False when the descriptor cannot be locked at all (it was closed behind the
+// object's back): the caller opens the lock again.
+bool takeOutputLock(int lock);
 void releaseOutputLock(int lock);
 void closeOutputLock(int lock);
 
@@ -24,6 +26,20 @@ const char* outputLockError();
 
 using LockWaitHook = void (*)(int holderPid);
 void setLockWaitHook(LockWaitHook hook);
+
+// The same for the lock of an output file, which the hook is told the name of.
+using FileWaitHook = void (*)(const char* file, int holderPid);
+void setFileWaitHook(FileWaitHook hook);
+
+// Waits without a time limit until the exclusive lock on fd is ours; file
+// names the output file, or is null for the machine-wide lock, and chooses
+// the hook. False when fd cannot be locked at all.
+bool waitForLock(int fd, const char* file);
+
+// Whether the file is the lock file that the current path names. The lock's
+// identity is looked up again for an empty file, which is what a lock file
+// that was made since the last look would be.
+bool isOutputLockFile(unsigned long device, unsigned long inode, long size);
 
 // The pid of the process holding a lock on the file of the descriptor, as
 // /proc/locks shows it; 0 when unknown.

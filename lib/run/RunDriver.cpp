@@ -21,7 +21,9 @@ bool appendText(AdaptIO& io, const char* file, const char* text) {
 Comparison& noteDelivery(AdaptIO& io, bool opened, const char* file) {
     Comparison& comparison = zor::currentComparison();
     comparison.outFile = opened ? file : "";
-    comparison.writeError = opened ? io.getWriteError() : "the output file could not be opened";
+    // A file refused for a reason of its own (the lock file) says which.
+    const char* reason = io.getWriteError();
+    comparison.writeError = opened || reason[0] ? reason : "the output file could not be opened";
     return comparison;
 }
 

@@ -42,7 +42,9 @@ void enterWorker(const WorkerSettings& settings, pid_t server) {
     if (getppid() != server) _exit(127);
     for (const int fd : settings.closedInWorker) close(fd);
     limitAddressSpace(settings.maxMemory);
-    // Built before the walls: it creates the output lock when missing.
+    // Requests in their own folders never share a file: each file's own lock
+    // keeps its writers apart, and no request waits for another's.
+    AdaptIO::setLockMode(AdaptIO::lockPerFile);
     Parse::getIO();
     confineWritesToFolder(settings.folderFd, outputLockFile);
     confineLibraryFiles(settings.folderFd);

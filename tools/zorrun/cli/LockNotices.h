@@ -1,11 +1,12 @@
-// What ZorRun tells the user about the machine-wide output lock: once when it
-// cannot serialise writers, and whenever one wait for it lasts long.
+// How ZorRun's runs lock their output files, and what it tells the user when
+// a wait for one lasts long.
 #pragma once
 
 namespace zorrun {
 
-// Warns on stderr when the lock file is unusable, then listens for long waits
-// (in this process and in the workers it starts).
+// Locks each output file alone, without the machine-wide lock, so that runs of
+// unrelated files never wait for each other, and listens for long waits (in
+// this process and in the workers it starts).
 void watchOutputLock();
 
 }  // namespace zorrun

@@ -22,6 +22,7 @@
 #include "ParallelRun.h"
 #include "ProgressLine.h"
 #include "RemoteRunner.h"
+#include "ReportPaths.h"
 #include "ReporterList.h"
 #include "ScriptEvents.h"
 #include "Shards.h"
@@ -258,8 +259,12 @@ bool reportFilesUsable(const RunOptions& options, Console& console) {
     const std::pair<const std::string&, const char*> reports[] = {
         {options.junitFile, "JUnit"}, {options.jsonFile, "JSON"}, {options.htmlFile, "HTML"}};
     for (const auto& [file, kind] : reports) {
-        if (file.empty() || !reportIsAScript(options, file)) continue;
-        console.error(file + ": cannot write " + kind + " report: it is one of the scripts");
+        if (file.empty()) continue;
+        const std::string problem = reportIsAScript(options, file)
+                                        ? "it is one of the scripts"
+                                        : reportPathProblem(file, AdaptIO::getLockPath());
+        if (problem.empty()) continue;
+        console.error(file + ": cannot write " + kind + " report: " + problem);
         return false;
     }
     std::string reason;
