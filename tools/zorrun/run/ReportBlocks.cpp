@@ -85,14 +85,17 @@ std::optional<ReportBlock> readBlock(std::string_view& rest) {
 
 ReportFile readReportFile(std::string_view file) {
     ReportFile read;
-    read.rest = file;
+    std::string_view unread = file;
     for (;;) {
-        std::string_view rest = read.rest;
+        std::string_view rest = unread;
         std::optional<ReportBlock> block = readBlock(rest);
-        if (!block) return read;
+        if (!block) break;
         read.blocks.push_back(std::move(*block));
-        read.rest = rest;
+        unread = rest;
     }
+    // A copy: the file's text need not outlive what was read from it.
+    read.rest = std::string(unread);
+    return read;
 }
 
 }  // namespace zorrun

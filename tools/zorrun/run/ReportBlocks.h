@@ -21,7 +21,7 @@ struct ReportBlock {
 
 struct ReportFile {
     std::vector<ReportBlock> blocks;
-    std::string_view rest;  // the text after the last whole block
+    std::string rest;  // the text after the last whole block
 };
 
 // Each block: a name line, "{", comment lines, "  verified:", entry lines
