@@ -29,6 +29,7 @@ struct ComparisonEntry {
 struct Comparison {
     std::string name;   // the test record's name ("" in no comparison yet)
     int position = -1;  // its position, as a filter names it; -1 when not known
+    int line = 0;       // the line its name stands on, from 1; 0 when not known
     int pass = 1;       // the pass flag the comparison was made with
     // What Parse::verData answers: 0 the test passed, 1 it failed (an entry
     // that did not hold, a pass flag of 0, or a report not written whole).

@@ -76,6 +76,7 @@ int Parse::verData(int pass, DataMap& actual) {
     if (!comparison.writeError.empty()) result = 1;
     if (result == 1) verifyResult = 1;
     comparison.position = zor::recordPosition();
+    comparison.line = zor::recordLine();
     comparison.result = result;
     // The value first: a verdict observer may compare again and so refill it.
     if (comparisonObserver) comparisonObserver(comparison);
@@ -118,6 +119,7 @@ int Parse::closeLoop() {
     if (opened && !comparison.writeError.empty()) result = 1;
     // The provider way names its test without a position.
     comparison.position = -1;
+    comparison.line = 0;
     comparison.result = result;
     if (comparisonObserver) comparisonObserver(comparison);
     outStore.clear();

@@ -58,7 +58,10 @@ void outlineRecord(const ParseState& state) {
     record.line = state.recordPlace.line;
     record.column = state.recordPlace.column;
     record.outFile = resultFileInForce;
-    current->records.push_back(std::move(record));
+    if (current->takeRecord)
+        current->takeRecord(record);
+    else
+        current->records.push_back(std::move(record));
 }
 
 }  // namespace zor

@@ -16,6 +16,10 @@ int recordPosition() {
     return parseState().recordPos;
 }
 
+int recordLine() {
+    return parseState().recordPlace.line;
+}
+
 int openLevel(const char* name) {
     ParseState& state = parseState();
     if (state.level >= deepestLevel) return failAction("nesting too deep", name);

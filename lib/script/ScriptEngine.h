@@ -22,5 +22,7 @@ void scanRelease();
 void* stackBuffer(int stack, std::size_t bytes);
 // Position of the current top-level record (the test being run).
 int recordPosition();
+// The line on which the current record's name (or its "{") stands, from 1.
+int recordLine();
 
 }  // namespace zor

@@ -5,6 +5,7 @@
 // reading the language themselves.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ struct OutlineRecord {
 struct ScriptOutline {
     // Every record up to the first error, in the script's order.
     std::vector<OutlineRecord> records;
+    // A reader that needs each record only once may take them as they are
+    // read instead: records then stays empty, and a large script costs no
+    // memory per record. Set before the call; the outline keeps it.
+    std::function<void(const OutlineRecord&)> takeRecord;
     // The resultfile and deletefile statements, in the script's order.
     std::vector<OutlineFile> files;
     // The first error, as a run reports it: its line (0 when none), its

@@ -115,16 +115,12 @@ TEST(TestReachTest, TestRecordsTheSelectionTakesInOrder) {
         record(OutlineRecord::test, "logout", 50, 7), record(OutlineRecord::test, "login", 80, 9)};
     zorrun::TestReach reach = zorrun::testsReached("s.txt", outline, 0, "", nullptr);
     ASSERT_TRUE(reach.known);
-    ASSERT_EQ(reach.tests.size(), 3u);
-    EXPECT_EQ(reach.tests[2].name, "login");
-    EXPECT_EQ(reach.tests[2].position, 80);
-    EXPECT_EQ(reach.tests[2].line, 9);
+    EXPECT_EQ(reach.tests, (std::vector<int>{1, 3, 4}));
 
     zorrun::TestSelection selection;
     selection.addPattern("logo*");
     reach = zorrun::testsReached("s.txt", outline, 0, "", &selection);
-    ASSERT_EQ(reach.tests.size(), 1u);
-    EXPECT_EQ(reach.tests[0].position, 50);
+    EXPECT_EQ(reach.tests, std::vector<int>{3});
 
     EXPECT_FALSE(zorrun::testsReached("s.txt", outline, 0, "login 10", nullptr).known);
     EXPECT_FALSE(zorrun::testsReached("s.txt", outline, -2, "", nullptr).known);

@@ -233,8 +233,18 @@ void FailureLog::testResult(const TestResult& event) {
         run.errorHere = true;
     if (event.position < 0) return;
     const bool failed = event.outcome != Outcome::passed;
+    // A pass matters only where it answers a failure kept from before: a
+    // large suite that passes keeps nothing per test.
+    if (!failed && !answersPrevious(event.name)) return;
     run.verdicts[{event.name, event.position}] = {failed, event.line};
     if (failed) run.failedHere = true;
+}
+
+bool FailureLog::answersPrevious(const std::string& name) const {
+    const auto before = previous.find(key);
+    if (before == previous.end()) return false;
+    return std::any_of(before->second.begin(), before->second.end(),
+                       [&](const RecordedTest& test) { return test.name == name; });
 }
 
 // A script that ran through without an error has had its whole-script mark
@@ -288,8 +298,12 @@ void FailureLog::keepUnanswered(const std::string& script, const ScriptRun& run,
 
 void FailureLog::mergeRun(const std::string& script, const ScriptRun& run,
                           RecordedFailures& out) const {
+    // Only a script with failures, new or kept, needs its records read again.
+    const bool anyFailed = std::any_of(run.verdicts.begin(), run.verdicts.end(),
+                                       [](const auto& verdict) { return verdict.second.failed; });
     ScriptOutline found;
-    if (!outline || !outline(run.script, found)) found = ScriptOutline();
+    if ((anyFailed || previous.count(script)) && (!outline || !outline(run.script, found)))
+        found = ScriptOutline();
     std::set<RecordedTest> tests;
     if (run.whole) tests.insert(RecordedTest());
     keepUnanswered(script, run, found.records, tests);

@@ -70,6 +70,7 @@ private:
     };
 
     ScriptRun& current() { return runs[key]; }
+    bool answersPrevious(const std::string& name) const;
     void mergeRun(const std::string& script, const ScriptRun& run, RecordedFailures& out) const;
     void keepUnanswered(const std::string& script, const ScriptRun& run,
                         const std::vector<OutlineRecord>& records,

@@ -78,7 +78,9 @@ void LibraryRun::verdict(const Comparison& comparison) {
     verdict.passed = comparison.result == 0 && opened && comparison.writeError.empty();
     verdict.seconds = secondsSinceLast();
     verdict.at = std::chrono::duration<double>(lastVerdictTime.time_since_epoch()).count();
-    verdict.line = outline ? lineOf(*outline, comparison.position) : 0;
+    verdict.line = comparison.line > 0 ? comparison.line
+                   : outline           ? lineOf(*outline, comparison.position)
+                                       : 0;
     // A record of globals is compared without a test function.
     const char* message = calledBack ? escapedException() : nullptr;
     if (message) verdict.threw = message;
@@ -116,8 +118,11 @@ void LibraryRun::takeReport(const Comparison& comparison, bool opened, Verdict& 
 
 void LibraryRun::run(const std::string& script, const std::string& filter,
                      const ScriptOutline* given) {
+    // Lines come with the library's verdicts: the outline is read before
+    // the run only for a selection, and after it only to place an error.
     ScriptOutline own;
-    if (!given) guardedOutline(script, own);
+    const bool selecting = selection && selection->isActive();
+    if (!given && selecting) guardedOutline(script, own);
     outline = given ? given : &own;
     lastVerdictTime = std::chrono::steady_clock::now();
     ParseEnd end;
@@ -126,6 +131,10 @@ void LibraryRun::run(const std::string& script, const std::string& filter,
     end.errLine = Parse::getErrLine();
     end.errPos = Parse::getErrPos();
     end.errString = Parse::getErrString();
+    if (end.errLine > 0 && outline->errorLine != end.errLine) {
+        guardedOutline(script, own);
+        outline = &own;
+    }
     if (outline->errorLine == end.errLine && outline->errorPos == end.errPos) {
         end.errColumn = outline->errorColumn;
         end.errToken = outline->errorToken;

@@ -12,11 +12,14 @@ TestReach testsReached(const std::string& script, const ScriptOutline& outline, 
     if (outlined < 0 || !filter.empty()) return reach;
     reach.known = true;
     if (selection) selection->beginScript(script, outline);
-    for (const OutlineRecord& record : outline.records) {
+    const auto& records = outline.records;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const OutlineRecord& record = records[i];
         if (record.kind != OutlineRecord::test) continue;
         if (selection && !selection->selects(record.name.c_str(), record.position)) continue;
-        reach.tests.push_back({record.name, record.position, record.line});
+        reach.tests.push_back(static_cast<int>(i));
     }
+    reach.count = static_cast<int>(reach.tests.size());
     return reach;
 }
 

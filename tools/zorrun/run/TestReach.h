@@ -11,17 +11,14 @@
 
 namespace zorrun {
 
-struct ReachedTest {
-    std::string name;
-    int position = -1;
-    int line = 0;
-};
-
 struct TestReach {
     // false where the outline cannot tell: the script could not be read, or
     // a filter names the one test the run may reach.
     bool known = false;
-    std::vector<ReachedTest> tests;  // in the script's order
+    // Indexes of the outline's test records, in the script's order: a large
+    // script's names are kept once, in its outline.
+    std::vector<int> tests;
+    int count = 0;  // how many; where only the count was asked, tests stays empty
 };
 
 // The test records the selection (which may be null) takes, those before the

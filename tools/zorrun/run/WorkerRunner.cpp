@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "LibraryRun.h"
 #include "Outlines.h"
@@ -69,7 +70,16 @@ WorkerRunner::WorkerRunner(ScriptEvents& scriptEvents, bool reports)
 void WorkerRunner::run(const std::string& script, const std::string& filter) {
     std::string reason;
     if (!channel.prepare(reason)) return events.cannotRun("cannot start a worker: " + reason);
-    outline(script, filter);
+    // A selection is asked inside the worker, which needs the outline there;
+    // otherwise the supervisor reads it while the worker runs, on another
+    // core, and needs it only once the worker has ended.
+    const bool outlineFirst = selection && selection->isActive();
+    if (outlineFirst) {
+        outline(script, filter);
+    } else {
+        scriptOutline = ScriptOutline();
+        reach = TestReach();
+    }
     // Output still in a buffer would be written twice, once by each process.
     // Beside other runners, stdout is empty, and touching it could leave its
     // lock held in another runner's worker.
@@ -83,15 +93,40 @@ void WorkerRunner::run(const std::string& script, const std::string& filter) {
     }
     if (worker == 0) work(script, filter);
     channel.becomeSupervisor(worker);
-    judgeEnd(supervise(worker));
+    std::thread outliner;
+    if (!outlineFirst)
+        outliner = std::thread([this, &script, &filter] { countReach(script, filter); });
+    const int status = supervise(worker);
+    if (outliner.joinable()) outliner.join();
+    // A run that did not end as it should is told with its tests' names and
+    // lines, which only the whole outline holds.
+    if (!outlineFirst && !endedWhole(status)) outline(script, filter);
+    events.setOutline(outlined < 0 ? nullptr : &scriptOutline);
+    judgeEnd(status);
     events.setOutline(nullptr);
 }
 
 // The outline uses a file object of its own, never the library's shared one,
 // which the workers would inherit.
 void WorkerRunner::outline(const std::string& script, const std::string& filter) {
-    const int outlined = outlineReach(script, filter, selection, scriptOutline, reach);
-    events.setOutline(outlined < 0 ? nullptr : &scriptOutline);
+    outlined = outlineReach(script, filter, selection, scriptOutline, reach);
+}
+
+// Without a selection every test record counts; their names are not kept.
+void WorkerRunner::countReach(const std::string& script, const std::string& filter) {
+    int tests = 0;
+    scriptOutline.takeRecord = [&tests](const OutlineRecord& record) {
+        if (record.kind == OutlineRecord::test) ++tests;
+    };
+    outlined = guardedOutline(script, scriptOutline);
+    scriptOutline.takeRecord = nullptr;
+    reach = TestReach();
+    reach.known = outlined >= 0 && filter.empty();
+    reach.count = tests;
+}
+
+bool WorkerRunner::endedWhole(int status) const {
+    return !damaged && channel.hasScriptEnd() && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 void WorkerRunner::select(TestSelection* tests, bool firstFailureEnds) {
@@ -188,7 +223,7 @@ void WorkerRunner::checkEnd(int status) {
     // In a fresh worker, only this script's verifications can have failed.
     if (channel.getEndCode() == -4 && events.getFailedVerdicts() == 0)
         events.scriptError("the library reports a failed verification that no verdict told");
-    const int reached = static_cast<int>(reach.tests.size());
+    const int reached = reach.count;
     if (!events.hasError() && reach.known && !exitFirst && reached > heard)
         events.scriptError("verdicts lost: the run reached " + std::to_string(reached) +
                            " tests, " + std::to_string(heard) + " verdicts arrived");
@@ -230,7 +265,8 @@ void WorkerRunner::tellNotRun(const Stop& stop, const std::string& why) {
     else if (events.lastVerdict(last, after) == false)
         after = -1;
     std::vector<std::string> names;
-    for (const ReachedTest& test : reach.tests) {
+    for (const int index : reach.tests) {
+        const OutlineRecord& test = scriptOutline.records[static_cast<std::size_t>(index)];
         if (test.position > after) names.push_back(test.name + " " + std::to_string(test.position));
     }
     const int count = static_cast<int>(names.size());

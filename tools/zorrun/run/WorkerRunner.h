@@ -41,6 +41,8 @@ private:
     struct Stop;
 
     void outline(const std::string& script, const std::string& filter);
+    void countReach(const std::string& script, const std::string& filter);
+    bool endedWhole(int status) const;
     [[noreturn]] void work(const std::string& script, const std::string& filter);
     int supervise(pid_t worker);
     void received();
@@ -58,6 +60,7 @@ private:
     // worker starts: the worker takes its lines from the same outline.
     ScriptOutline scriptOutline;
     TestReach reach;
+    int outlined = -1;  // what reading the outline answered
     pid_t supervisor;
     std::function<void()> afterReceive;
     std::chrono::steady_clock::time_point limitFrom;
