@@ -154,13 +154,9 @@ TEST_F(OutlineTest, ErrorsReadAsTheRunReportsThem) {
 // whole string that stands where it may not, and from an action's error.
 TEST_F(OutlineTest, TheErrorNamesItsToken) {
     const std::pair<std::string, std::string> cases[] = {
-        {"t { a = \"caf\xc3\xa9\" }", "\""},
-        {"t { a = \"back`tick\" }", "\""},
-        {"t { a = \"open\n}", "\""},
-        {"t { a = \"x\" \"y\" }", "\"y\""},
-        {"t { a = }", "}"},
+        {"t { a = \"caf\xc3\xa9\" }", "\""}, {"t { a = \"open\n}", "\""},
+        {"t { a = \"x\" \"y\" }", "\"y\""},  {"t { a = }", "}"},
         {"t { x = 2147483648 }", ""},
-        {"t { a = 1 }", ""},
     };
     for (const auto& [script, token] : cases) {
         SCOPED_TRACE(script);
