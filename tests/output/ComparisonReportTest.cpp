@@ -154,7 +154,7 @@ TEST(ComparisonTest, ValueCarriesEveryEntryInTheReportsSpelling) {
 }
 
 // A block that did not go into the output file whole fails the test, and the
-// value says why, from both entry points.
+// value says why, from both entry points (a provider's included).
 TEST(ComparisonTest, AReportNotWrittenWholeFailsInTheValue) {
     zortest::TempDir dir;
     const std::string out = dir.file("out.txt");
@@ -179,22 +179,6 @@ TEST(ComparisonTest, AReportNotWrittenWholeFailsInTheValue) {
     });
     EXPECT_EQ(said, "t 1 " + out + " [File too large] 1\n1 p 1 " + out +
                         " [File too large] 1\n1 u 1  [the output file could not be opened] 1\n");
-}
-
-TEST(ComparisonTest, TheProviderWayDeliversItsComparison) {
-    zortest::TempDir dir;
-    const std::string out = dir.file("out.txt");
-    const std::string script = dir.file("s.txt");
-    const std::string text = "resultfile \"" + out + "\"\nfirst { }\nextern p { verify: a == 1 }\n";
-    zortest::writeFile(script, text);
-    const std::string said = observedInChild(RLIM_INFINITY, [&] {
-        Parse::readLoop(script.c_str(), "p");
-        Parse::getOutStore()["a"] = 2;
-        const int result = Parse::closeLoop();
-        return std::to_string(result) + " " + std::to_string(heard.position) + " " +
-               describe(heard) + blockCheck(out);
-    });
-    EXPECT_EQ(said, "1 -1 p 1 1 []\na == 1 | 2 | 1 | 2 failed\n");
 }
 
 }  // namespace

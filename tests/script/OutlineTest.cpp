@@ -150,27 +150,6 @@ TEST_F(OutlineTest, ErrorsReadAsTheRunReportsThem) {
     }
 }
 
-// The error's token tells a string that could not close (a lone quote) from a
-// whole string that stands where it may not, and from an action's error.
-TEST_F(OutlineTest, TheErrorNamesItsToken) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"t { a = \"caf\xc3\xa9\" }", "\""},
-        {"t { a = \"back`tick\" }", "\""},
-        {"t { a = \"open\n}", "\""},
-        {"t { a = \"x\" \"y\" }", "\"y\""},
-        {"t { a = }", "}"},
-        {"t { x = 2147483648 }", ""},
-        {"t { a = 1 }", ""},
-    };
-    for (const auto& [script, token] : cases) {
-        SCOPED_TRACE(script);
-        const std::string path = write("script.txt", script);
-        ScriptOutline result;
-        Parse::outlineScript(path.c_str(), result);
-        EXPECT_EQ(result.errorToken, token);
-    }
-}
-
 TEST_F(OutlineTest, NothingIsRunCreatedDeletedOrWritten) {
     run("t { }");  // a run leaves its callback behind
     const std::string old = write("old.txt", "kept");

@@ -119,4 +119,3 @@ TEST(ServerProtocolTest, AWorkerStreamTakesSoundFramesOnly) {
         EXPECT_EQ(spoiled.feed(bytes), zorserver::WorkerStream::State::damaged) << bytes;
     }
 }
-

@@ -1,6 +1,5 @@
 // What ZorRun makes of the library's facts: a failed comparison's entries as
-// the console shows them, the files two scripts share, and the tests a run
-// reaches by a script's outline.
+// the console shows them, and the names that reach one output file.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,7 +8,6 @@
 #include "FailedEntryText.h"
 #include "OutputFiles.h"
 #include "TempDir.h"
-#include "TestReach.h"
 #include "Verdict.h"
 
 namespace {
@@ -17,15 +15,6 @@ namespace {
 ComparisonEntry entry(const std::string& path, const std::string& expected,
                       const std::string& actual, bool held = false) {
     return {path, "<=", expected, actual, expected, actual, held};
-}
-
-OutlineRecord record(OutlineRecord::Kind kind, const std::string& name, int position, int line) {
-    OutlineRecord made;
-    made.kind = kind;
-    made.name = name;
-    made.position = position;
-    made.line = line;
-    return made;
 }
 
 }  // namespace
@@ -80,54 +69,4 @@ TEST(OutputFilesTest, NamesThatReachOneFileAreOne) {
     EXPECT_TRUE(same("out.txt", "alias.txt"));
     EXPECT_TRUE(same("out.txt", "sub/hard.txt"));
     EXPECT_FALSE(same("out.txt", "sub/x.txt"));
-}
-
-// A script shares with another when one file of each is one, its own file
-// included; a computed name or an unreadable script shares with every other.
-TEST(OutputFilesTest, ScriptsShareThroughAnyOneFile) {
-    zortest::TempDir dir;
-    ScriptOutline writesA, writesB, computes;
-    writesA.files.push_back({OutlineFile::resultFile, dir.file("a.txt"), false, 1});
-    writesB.files.push_back({OutlineFile::deleteFile, dir.file("b.txt"), false, 1});
-    writesB.files.push_back({OutlineFile::resultFile, dir.file("./a.txt"), false, 2});
-    computes.files.push_back({OutlineFile::resultFile, "", true, 1});
-    const auto files = [&](const char* script, const ScriptOutline& outline, int outlined = 0) {
-        return zorrun::scriptFiles(dir.file(script), outline, outlined);
-    };
-    const ScriptOutline none;
-    EXPECT_TRUE(zorrun::shareFiles(files("1.txt", writesA), files("2.txt", writesB)));
-    EXPECT_FALSE(zorrun::shareFiles(files("1.txt", writesA), files("2.txt", none)));
-    EXPECT_TRUE(zorrun::shareFiles(files("1.txt", none), files("1.txt", none)));
-    EXPECT_FALSE(zorrun::shareFiles(files("1.txt", none), files("b.txt", none)));
-    EXPECT_TRUE(zorrun::shareFiles(files("1.txt", none), files("2.txt", computes)));
-    EXPECT_TRUE(zorrun::shareFiles(files("1.txt", none), files("2.txt", none, -2)));
-    EXPECT_TRUE(zorrun::shareFiles(files("a.txt", none), files("2.txt", writesA)));
-}
-
-// Only test records count, those the selection takes; under a filter the
-// outline cannot tell, and neither for a script that could not be read.
-// Lines are found by a record's exact position.
-TEST(TestReachTest, TestRecordsTheSelectionTakesInOrder) {
-    ScriptOutline outline;
-    outline.records = {
-        record(OutlineRecord::global, "", 0, 1), record(OutlineRecord::test, "login", 10, 2),
-        record(OutlineRecord::externTest, "cached", 30, 4),
-        record(OutlineRecord::test, "logout", 50, 7), record(OutlineRecord::test, "login", 80, 9)};
-    zorrun::TestReach reach = zorrun::testsReached("s.txt", outline, 0, "", nullptr);
-    ASSERT_TRUE(reach.known);
-    EXPECT_EQ(reach.tests, (std::vector<int>{1, 3, 4}));
-
-    zorrun::TestSelection selection;
-    selection.addPattern("logo*");
-    reach = zorrun::testsReached("s.txt", outline, 0, "", &selection);
-    EXPECT_EQ(reach.tests, std::vector<int>{3});
-
-    EXPECT_FALSE(zorrun::testsReached("s.txt", outline, 0, "login 10", nullptr).known);
-    EXPECT_FALSE(zorrun::testsReached("s.txt", outline, -2, "", nullptr).known);
-
-    EXPECT_EQ(zorrun::lineOf(outline, 50), 7);
-    EXPECT_EQ(zorrun::lineOf(outline, 0), 1);
-    EXPECT_EQ(zorrun::lineOf(outline, 51), 0);
-    EXPECT_EQ(zorrun::lineOf(outline, 81), 0);
-    EXPECT_EQ(zorrun::lineOf(outline, -1), 0);
 }

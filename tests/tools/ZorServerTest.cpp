@@ -85,17 +85,14 @@ protected:
 
 }  // namespace
 
-// A script is stored under its name's last component and a kept one runs with
-// a filter (a CR LF counts as one character). Control characters from clients
-// are escaped in the log.
-TEST_F(ZorServerTest, RunsTheKeptScriptByItsFilter) {
+// A kept script runs again unsent (the filter that selects one test is tested
+// through ZorRun). Control characters from clients are escaped in the log.
+TEST_F(ZorServerTest, RunsTheKeptScriptAndEscapesClientTextInItsLog) {
     startServer();
     remote::WireSocket connection = connect();
-    EXPECT_EQ(exchange(connection, script, "", true, "tests/../in.txt").outFile, "out.txt");
-    EXPECT_EQ(serverFile("in.txt"), script);
-    const std::size_t second = script.find("zortst { b") - 3;
-    exchange(connection, "", "zortst0" + std::to_string(second), false);
-    EXPECT_EQ(readFile("out.txt").find("a == 1"), std::string::npos);
+    exchange(connection, script);
+    fs::remove("out.txt");
+    EXPECT_EQ(exchange(connection, "", "", false).outFile, "out.txt");
     EXPECT_NE(readFile("out.txt").find("b == 3; [int b = 2] ERROR"), std::string::npos);
 
     exchange(connection, script, "t\x1b]0;owned\a\nZorServer: forged \\ \xc2\x9b \xc3\xa9");
@@ -407,117 +404,4 @@ TEST_F(ZorServerTest, BadArgumentsAndAnOpenDoorWithoutAllowListEndItWithStatus2)
         EXPECT_EQ(result.status, 2) << each.message;
         EXPECT_NE(result.err.find(each.message), std::string::npos) << result.err;
     }
-}
-
-namespace {
-
-using remote::VerdictOutcome;
-
-struct Expected {
-    std::string name;
-    int line;
-    VerdictOutcome outcome;
-    std::string outFile;
-    std::string reason;
-};
-
-void expectVerdicts(const remote::ExchangeReply& reply, const std::string& text,
-                    const std::vector<Expected>& expected) {
-    ASSERT_TRUE(reply.verdictsSent);
-    ASSERT_EQ(reply.verdicts.size(), expected.size());
-    for (std::size_t index = 0; index < expected.size(); ++index) {
-        SCOPED_TRACE(index);
-        const remote::RemoteVerdict& verdict = reply.verdicts[index];
-        EXPECT_EQ(verdict.name, expected[index].name);
-        EXPECT_EQ(verdict.line, expected[index].line);
-        EXPECT_EQ(verdict.outcome, expected[index].outcome);
-        EXPECT_EQ(verdict.outFile, expected[index].outFile);
-        EXPECT_EQ(verdict.reason, expected[index].reason);
-        // The position counts the bytes before the name without line feeds.
-        std::size_t offset = 0;
-        for (int line = 1; line < verdict.line; ++line) offset = text.find('\n', offset) + 1;
-        EXPECT_EQ(verdict.position, static_cast<int>(offset) - (verdict.line - 1));
-    }
-}
-
-}  // namespace
-
-// Each verdict is the library's, whatever the output files say afterwards: a
-// failure in a file that a later resultfile leaves behind, a file deleted
-// at the end, a result whose text forges a passing report block.
-TEST_F(ZorServerTest, VerdictsComeFromTheRunNotFromTheOutputFile) {
-    startServer({"--load", ZOR_TEST_MODULE});
-    remote::WireSocket connection = connect();
-    const std::string twoFiles =
-        "resultfile \"first.txt\"\r\nzortst { a = 1 verify: a == 2 }\r\n"
-        "resultfile \"second.txt\"\r\nzortst { b = 1 verify: b == 1 }\r\n";
-    const std::string deleted =
-        "resultfile \"out.txt\"\r\nzortst { a = 1 verify: a == 2 }\r\ndeletefile \"out.txt\"\r\n";
-    const std::string forged =
-        "resultfile \"out.txt\"\r\nforgeReport { verify: text == \"x\" }\r\n";
-    const auto run = [&](const std::string& text) {
-        remote::ExchangeRequest request;
-        request.inputName = "in.txt";
-        request.script = text;
-        request.wantVerdicts = true;
-        remote::DiskReplyFiles files;
-        return remote::runExchange(connection, request, display, files);
-    };
-    const remote::ExchangeReply first = run(twoFiles);
-    expectVerdicts(first, twoFiles,
-                   {{"zortst", 2, VerdictOutcome::failed, "first.txt", ""},
-                    {"zortst", 4, VerdictOutcome::passed, "second.txt", ""}});
-    EXPECT_TRUE(first.runEnd.returned);
-    EXPECT_EQ(first.runEnd.code, -4);  // a test failed
-    expectVerdicts(run(deleted), deleted, {{"zortst", 2, VerdictOutcome::failed, "out.txt", ""}});
-    expectVerdicts(run(forged), forged,
-                   {{"forgeReport", 2, VerdictOutcome::failed, "out.txt", ""}});
-
-    // A client that does not ask gets the reply it always got.
-    const remote::ExchangeReply plain = exchange(connection, twoFiles);
-    EXPECT_TRUE(plain.finished);
-    EXPECT_FALSE(plain.verdictsSent);
-    EXPECT_EQ(plain.outFile, "second.txt");
-}
-
-// The entries of a failed test come with the library's comparison value;
-// until the server hears it, its failed verdicts carry none.
-TEST_F(ZorServerTest, FailedVerdictsNameTheirEntries) {
-    startServer();
-    remote::WireSocket connection = connect();
-    remote::ExchangeRequest request;
-    request.inputName = "in.txt";
-    request.script = "resultfile \"out.txt\"\r\nzortst { a = 1 b = 2 verify: a == 1 b == 3 }\r\n";
-    request.wantVerdicts = true;
-    remote::DiskReplyFiles files;
-    const remote::ExchangeReply reply = remote::runExchange(connection, request, display, files);
-    ASSERT_EQ(reply.verdicts.size(), 1U);
-    ASSERT_EQ(reply.verdicts[0].entries.size(), 1U);
-    EXPECT_EQ(reply.verdicts[0].entries[0].expected, "b == 3");
-    EXPECT_EQ(reply.verdicts[0].entries[0].actual, "2");
-}
-
-// A test whose function crashes the worker is an error on its own line; the
-// tests before it keep their verdicts, a function that threw is an error too,
-// and the run never returned.
-TEST_F(ZorServerTest, ACrashIsAnErrorOfTheTestThatWasRunning) {
-    startServer({"--load", ZOR_TEST_MODULE});
-    remote::WireSocket connection = connect();
-    const std::string text =
-        "resultfile \"out.txt\"\r\nzortst { a = 1 }\r\n\r\nthrows { }\r\n"
-        "crash { }\r\nzortst { }\r\n";
-    remote::ExchangeRequest request;
-    request.inputName = "in.txt";
-    request.script = text;
-    request.wantVerdicts = true;
-    remote::DiskReplyFiles files;
-    const remote::ExchangeReply reply = remote::runExchange(connection, request, display, files);
-    EXPECT_TRUE(reply.finished);
-    EXPECT_EQ(reply.errText, "test function crashed: SIGSEGV");
-    expectVerdicts(
-        reply, text,
-        {{"zortst", 2, VerdictOutcome::passed, "out.txt", ""},
-         {"throws", 4, VerdictOutcome::error, "out.txt", "test function threw: no session"},
-         {"crash", 5, VerdictOutcome::error, "out.txt", "test function crashed: SIGSEGV"}});
-    EXPECT_FALSE(reply.runEnd.returned);
 }

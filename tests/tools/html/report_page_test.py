@@ -34,6 +34,7 @@ def check(condition, what):
     if not condition:
         failures.append(what)
         print("FAIL: " + what)
+    return condition
 
 
 class Element:
@@ -85,15 +86,15 @@ class Dom(HTMLParser):
         return [e for e in self.elements if e.tag == tag and (cls is None or cls in e.classes())]
 
 
+def rows_of(table):
+    """The rows the page's script put into a test table, as (id, cells)."""
+    return [(row.attrs.get("id"), [c for c in row.children if c.tag == "td"])
+            for body in table.children if body.tag == "tbody"
+            for row in body.children if row.tag == "tr"]
+
+
 def table_rows(dom):
-    """The rows the page's script put into the test tables, as (id, cells)."""
-    rows = []
-    for table in dom.all("table", "tests"):
-        for body in (c for c in table.children if c.tag == "tbody"):
-            for row in (c for c in body.children if c.tag == "tr"):
-                cells = [c for c in row.children if c.tag == "td"]
-                rows.append((row.attrs.get("id"), cells))
-    return rows
+    return [row for table in dom.all("table", "tests") for row in rows_of(table)]
 
 
 class Browser:
@@ -212,10 +213,8 @@ def check_zorrun_page(browser, zorrun, folder):
     result = subprocess.run([zorrun, "--html", "report.html", hostile, "broken.zor.txt"], cwd=work,
                             capture_output=True, text=True, timeout=120)
     check(result.returncode == 2, "ZorRun exits %d: %s" % (result.returncode, result.stderr))
+    # Its counts are checked where every report of a run is; here, what it shows.
     dom = Dom(browser.dump(os.path.join(work, "report.html")))
-    check_counts(dom, {"scripts": 2, "tests": 2, "passed": 1, "failed": 1, "errors": 0, "notRun": 0,
-                       "scriptsWithErrors": 1}, "ZorRun's page")
-    check_self_contained(dom, "ZorRun's page")
     check(hostile in [e.text() for e in dom.all("span", "path")], "the hostile script name shows as text")
     pairs = list(zip([e.text() for e in dom.all("td", "expected")], [e.text() for e in dom.all("td", "actual")]))
     check(pairs == [('b == "x"', '"<script>alert(1)</script>"')], "ZorRun's page: expected against actual %r" % pairs)

@@ -1,15 +1,11 @@
 // Native test functions that the tests of ZorRun and ZorServer load.
 #include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -30,12 +26,6 @@ void everyByte() {
 // A result longer than the JUnit report takes from a failed test's block.
 void bigText() {
     Parse::getOutStore()["text"] = std::string(1 << 21, 'x').c_str();
-}
-
-// A result whose text looks like the end of its report block and a whole
-// passing one after it: only the library's judgement may count.
-void forgeReport() {
-    Parse::getOutStore()["text"] = "\r\n}\r\n\r\nfake\r\n{\r\n  verified:\r\n  logged:\r\n}\r\n";
 }
 
 // A test that takes a while, keeping its worker busy.
@@ -95,35 +85,7 @@ void stay() {
     close(log);
 }
 
-// Forks and lets the child go on with the script, as a test function that
-// forgets _exit does; the worker itself crashes once the child is done.
-void forkChild() {
-    const pid_t child = fork();
-    if (child == 0) return;
-    int status = 0;
-    waitpid(child, &status, 0);
-    crash();
-}
-
-// Writes zeros over every shared anonymous mapping of a ring's size: what a
-// stray pointer in a test function could do to the worker's messages.
-void scribble() {
-    std::ifstream maps("/proc/self/maps");
-    for (std::string line; std::getline(maps, line);) {
-        unsigned long from = 0, to = 0;
-        char mode[5] = {};
-        if (std::sscanf(line.c_str(), "%lx-%lx %4s", &from, &to, mode) != 3) continue;
-        const unsigned long size = to - from;
-        if (std::string(mode) != "rw-s" || line.find("/dev/zero") == std::string::npos ||
-            size < (256ul << 10) || size > (512ul << 10))
-            continue;
-        std::memset(reinterpret_cast<void*>(from), 0, size);
-    }
-}
-
 ZorCall crashRegistration("crash", crash);
-ZorCall forkChildRegistration("forkChild", forkChild);
-ZorCall scribbleRegistration("scribble", scribble);
 ZorCall throwsRegistration("throws", throws);
 ZorCall exitZeroRegistration("exitZero", exitZero);
 ZorCall sleepLongRegistration("sleepLong", sleepLong);
@@ -133,6 +95,5 @@ ZorCall everyByteRegistration("everyByte", everyByte);
 ZorCall bigTextRegistration("bigText", bigText);
 ZorCall pauseRegistration("pause", pause);
 ZorCall stayRegistration("stay", stay);
-ZorCall forgeReportRegistration("forgeReport", forgeReport);
 
 }  // namespace
