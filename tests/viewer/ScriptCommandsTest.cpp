@@ -138,107 +138,22 @@ TEST_F(ScriptCommandsTest, EventsAndCommandsDuringARunAreRefused) {
     EXPECT_EQ(library.runs, 1);
 }
 
-// A file goes back in the encoding and line ends it was read with, through a
-// temporary file that keeps its mode; a new script gets line feeds.
+// A file goes back in the line ends it was read with, through a temporary file
+// that keeps its mode; a new script gets line feeds.
 TEST_F(ScriptCommandsTest, SaveWritesBackTheFormTheFileWasReadIn) {
-    const std::string files[] = {"a\r\nb\t\xE4\xFF\r\n",
-                                 "Gr\xC3\xBC\xC3\x9F"
-                                 "e\nzwei\n",
-                                 ""};
-    for (const std::string& bytes : files) {
-        writeFile("in.txt", bytes);
-        std::filesystem::permissions("in.txt", std::filesystem::perms(0640));
-        EXPECT_TRUE(commands.loadInput());
-        EXPECT_FALSE(view.unsaved);
-        EXPECT_TRUE(view.modified);  // still to be sent to a test server
-        view.script += "x\n";
-        EXPECT_TRUE(commands.saveInput("in.txt"));
-        EXPECT_EQ(readFile("in.txt"), bytes + (bytes.starts_with("a\r") ? "x\r\n" : "x\n"));
-        EXPECT_EQ(std::filesystem::status("in.txt").permissions(), std::filesystem::perms(0640));
-    }
-    EXPECT_EQ(view.encoding, TextEncoding::utf8);
+    writeFile("in.txt", "a\r\nb\t\xE4\xFF\r\n");
+    std::filesystem::permissions("in.txt", std::filesystem::perms(0640));
+    EXPECT_TRUE(commands.loadInput());
+    EXPECT_TRUE(view.modified);  // still to be sent to a test server
+    view.script += "x\n";
+    EXPECT_TRUE(commands.saveInput("in.txt"));
+    EXPECT_EQ(readFile("in.txt"), "a\r\nb\t\xE4\xFF\r\nx\r\n");
+    EXPECT_EQ(std::filesystem::status("in.txt").permissions(), std::filesystem::perms(0640));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."),
                             std::filesystem::directory_iterator()),
               1);
-    EXPECT_TRUE(view.questions.empty());
     commands.startNew();
     view.script = "n\nm";
     EXPECT_TRUE(commands.saveInput("new.txt"));
     EXPECT_EQ(readFile("new.txt"), "n\nm");
-}
-
-// Save never replaces, unasked, a file that holds work the pane does not have:
-// one the pane never held, or one another program changed since.
-TEST_F(ScriptCommandsTest, SaveAsksBeforeReplacingWorkThePaneDoesNotHold) {
-    writeFile("in.txt", "theirs");
-    view.script = "mine";
-    EXPECT_FALSE(commands.saveInput("in.txt"));
-    ASSERT_EQ(view.questions.size(), 1u);
-    EXPECT_EQ(readFile("in.txt"), "theirs");
-    EXPECT_TRUE(commands.loadInput());
-    writeFile("in.txt", "changed by another program");
-    view.script = "mine";
-    EXPECT_FALSE(commands.saveInput("in.txt"));
-    EXPECT_EQ(readFile("in.txt"), "changed by another program");
-    EXPECT_EQ(view.questions.size(), 2u);
-    view.confirmAnswer = true;
-    EXPECT_TRUE(commands.saveInput("in.txt"));
-    EXPECT_EQ(readFile("in.txt"), "mine");
-    // Once saved, the file is the pane's own again.
-    view.script = "mine too";
-    EXPECT_TRUE(commands.saveInput("in.txt"));
-    EXPECT_EQ(view.questions.size(), 3u);
-}
-
-// A failed save gives the system's reason; a character the file's encoding
-// cannot hold is refused, never written as "?", and a run refuses it too.
-TEST_F(ScriptCommandsTest, AFailedSaveSaysWhyAndLeavesTheFileAlone) {
-    view.script = "new";
-    for (const std::string& name : {std::string("missing/in.txt"), std::string(300, 'n')}) {
-        EXPECT_FALSE(commands.saveInput(name));
-        EXPECT_TRUE(view.output.starts_with("cannot write " + name + ": ")) << view.output;
-        std::error_code tooLong;
-        EXPECT_FALSE(std::filesystem::exists(name, tooLong));
-    }
-    EXPECT_EQ(view.output, "cannot write " + std::string(300, 'n') + ": File name too long");
-    writeFile("in.txt", "\xE4 latin\r\n");
-    EXPECT_TRUE(commands.loadInput());
-    EXPECT_EQ(view.encoding, TextEncoding::latin1);
-    view.unfit = "\xE2\x82\xAC";
-    view.unsaved = true;
-    EXPECT_FALSE(commands.saveInput("in.txt"));
-    EXPECT_EQ(view.output,
-              "cannot write in.txt: \"\xE2\x82\xAC\" cannot be written in Latin-1, the file's "
-              "encoding");
-    EXPECT_TRUE(view.unsaved);
-    commands.runScript();
-    EXPECT_EQ(library.runs, 0);
-    EXPECT_TRUE(view.field.starts_with("cannot run in.txt: ")) << view.field;
-    EXPECT_EQ(readFile("in.txt"), "\xE4 latin\r\n");
-}
-
-// ReRead of a file that is gone keeps the pane, which may be its only copy.
-// Unsaved edits are saved, dropped or kept as the user answers.
-TEST_F(ScriptCommandsTest, EditsSurviveAMissingFileAndTheQuestion) {
-    view.script = "only copy";
-    EXPECT_FALSE(commands.loadInput());
-    EXPECT_EQ(view.field, "file not found in.txt");
-    EXPECT_EQ(view.script, "only copy");
-
-    EXPECT_TRUE(commands.settleEdits());  // nothing unsaved
-    view.unsaved = true;
-    EXPECT_FALSE(commands.settleEdits());
-    view.unsavedAnswer = UnsavedAnswer::discard;
-    EXPECT_TRUE(commands.settleEdits());
-    EXPECT_FALSE(std::filesystem::exists("in.txt"));
-    view.unsavedAnswer = UnsavedAnswer::save;
-    EXPECT_TRUE(commands.settleEdits());
-    EXPECT_EQ(readFile("in.txt"), "only copy");
-    EXPECT_FALSE(view.unsaved);
-    // A save that fails keeps the caller from dropping the text.
-    std::filesystem::remove("in.txt");
-    std::filesystem::create_directory("in.txt");
-    view.unsaved = true;
-    EXPECT_FALSE(commands.settleEdits());
-    EXPECT_EQ(view.questions.size(), 4u);
 }
