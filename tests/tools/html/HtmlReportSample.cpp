@@ -75,6 +75,23 @@ HtmlRun largeRun() {
     return run;
 }
 
+// A sample has no run to take its counts from: they are counted here, as the
+// run's totals count them.
+RunTotals countRun(const HtmlRun& run) {
+    RunTotals counts;
+    for (const HtmlScript& script : run.scripts) {
+        counts.scriptsWithErrors += script.errors.empty() ? 0 : 1;
+        counts.notRun += script.notRun;
+        for (const HtmlTest& test : script.tests) {
+            ++counts.tests;
+            counts.passed += test.verdict == HtmlVerdict::passed;
+            counts.failed += test.verdict == HtmlVerdict::failed;
+            counts.errors += test.verdict == HtmlVerdict::error;
+        }
+    }
+    return counts;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,16 +100,17 @@ int main(int argc, char** argv) {
         std::fputs("usage: ZorHtmlSample failures|large OUTPUT.html\n", stderr);
         return 2;
     }
-    const HtmlRun run = kind == "large" ? largeRun() : failuresRun();
+    HtmlRun run = kind == "large" ? largeRun() : failuresRun();
+    run.totals = countRun(run);
     std::string reason;
     if (!writeHtmlReport(argv[2], run, reason)) {
         std::fprintf(stderr, "%s: %s\n", argv[2], reason.c_str());
         return 1;
     }
-    const HtmlCounts counts = countRun(run);
+    const RunTotals& counts = run.totals;
     std::printf(
-        "{\"scripts\": %zu, \"tests\": %ld, \"passed\": %ld, \"failed\": %ld, \"errors\": %ld, "
-        "\"notRun\": %ld, \"scriptsWithErrors\": %ld}\n",
+        "{\"scripts\": %zu, \"tests\": %d, \"passed\": %d, \"failed\": %d, \"errors\": %d, "
+        "\"notRun\": %d, \"scriptsWithErrors\": %d}\n",
         run.scripts.size(), counts.tests, counts.passed, counts.failed, counts.errors,
         counts.notRun, counts.scriptsWithErrors);
     return 0;

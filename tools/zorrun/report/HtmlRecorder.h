@@ -17,7 +17,10 @@ public:
     void testResult(const TestResult& event) override;
     void scriptError(const ScriptError& event) override;
     void testsNotRun(const TestsNotRun& event) override;
-    void runEnd(const RunEnd& event) override { run.seconds = event.totals.seconds; }
+    void runEnd(const RunEnd& event) override {
+        run.seconds = event.totals.seconds;
+        run.totals = event.totals;
+    }
 
     // What the workers ran when, for the timeline; not an event, as only a
     // run with several workers has one.

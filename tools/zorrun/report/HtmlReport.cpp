@@ -112,8 +112,8 @@ void appendCount(std::string& out, const char* id, long count, const char* word)
     out += "</div>";
 }
 
-void appendBar(std::string& out, const HtmlCounts& counts) {
-    const long whole = counts.passed + counts.failed + counts.errors + counts.notRun;
+void appendBar(std::string& out, const RunTotals& counts) {
+    const long whole = 0L + counts.passed + counts.failed + counts.errors + counts.notRun;
     out += "<div class=\"bar\" role=\"img\" aria-label=\"";
     appendNumber(out, counts.passed);
     out += " passed, ";
@@ -144,7 +144,7 @@ void appendFact(std::string& out, const char* term, std::string_view value) {
     out += "</dd>";
 }
 
-void appendSummary(std::string& out, const HtmlRun& run, const HtmlCounts& counts) {
+void appendSummary(std::string& out, const HtmlRun& run, const RunTotals& counts) {
     const bool clean = counts.failed == 0 && counts.errors == 0 && counts.notRun == 0 &&
                        counts.scriptsWithErrors == 0;
     out += clean ? "<div class=\"counts passed\">" : "<div class=\"counts failed\">";
@@ -392,7 +392,7 @@ void appendData(std::string& out, const HtmlRun& run, const std::vector<std::vec
 }
 
 void appendPart(std::string& out, std::string_view part, const HtmlRun& run,
-                const HtmlCounts& counts, std::vector<std::vector<bool>>& shown) {
+                const RunTotals& counts, std::vector<std::vector<bool>>& shown) {
     if (part == "title") {
         out += "ZorRun report: ";
         appendNumber(out, counts.failed + counts.errors);
@@ -420,21 +420,6 @@ void appendPart(std::string& out, std::string_view part, const HtmlRun& run,
 
 }  // namespace
 
-HtmlCounts countRun(const HtmlRun& run) {
-    HtmlCounts counts;
-    for (const HtmlScript& script : run.scripts) {
-        counts.scriptsWithErrors += script.errors.empty() ? 0 : 1;
-        counts.notRun += script.notRun;
-        for (const HtmlTest& test : script.tests) {
-            ++counts.tests;
-            counts.passed += test.verdict == HtmlVerdict::passed;
-            counts.failed += test.verdict == HtmlVerdict::failed;
-            counts.errors += test.verdict == HtmlVerdict::error;
-        }
-    }
-    return counts;
-}
-
 // In JSON, "<" stands only inside strings.
 void appendPageJsonString(std::string& out, std::string_view text) {
     std::string json;
@@ -450,7 +435,7 @@ void appendPageJsonString(std::string& out, std::string_view text) {
 // The template's places are marked <!--zor:NAME-->; the template is the
 // project's own, so a mark that is never closed simply ends the page.
 std::string renderHtmlReport(const HtmlRun& run) {
-    const HtmlCounts counts = countRun(run);
+    const RunTotals& counts = run.totals;
     std::vector<std::vector<bool>> shown(run.scripts.size());
     const std::string_view page = html::reportTemplate();
     static constexpr std::string_view open = "<!--zor:";

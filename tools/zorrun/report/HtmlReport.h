@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "Events.h"
+
 namespace zorrun {
 
 enum class HtmlVerdict { passed, failed, error };
@@ -60,19 +62,9 @@ struct HtmlRun {
     std::string commandLine;
     std::vector<HtmlScript> scripts;
     std::vector<HtmlWorkerSpan> spans;  // shown as a timeline when more than one worker ran
+    // The run's counts as every report shows them, from the run's end.
+    RunTotals totals;
 };
-
-// The counts the page shows, as the console's summary counts them: tests =
-// passed + failed + errors, each test once; script errors count their scripts.
-struct HtmlCounts {
-    long tests = 0;
-    long passed = 0;
-    long failed = 0;
-    long errors = 0;
-    long notRun = 0;
-    long scriptsWithErrors = 0;
-};
-HtmlCounts countRun(const HtmlRun& run);
 
 // The whole page.
 std::string renderHtmlReport(const HtmlRun& run);
