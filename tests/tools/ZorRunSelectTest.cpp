@@ -143,19 +143,10 @@ TEST_F(ZorRunSelectTest, RecordedFailuresFollowTheirTestsThroughEdits) {
     const std::string head = "resultfile \"out.txt\"\n";
     const std::string pass = "zortst { a = 1 verify: a == 1 }\n";
     const std::string fail = "zortst { a = 2 verify: a == 3 }\n";
-    write("s.txt", head + pass + fail + pass);
-    EXPECT_EQ(zorRun({"s.txt"}).status, 1);
+    // A comment, a blank line and a test added above a failed test move it (a
+    // failure recorded before the edit is the false-pass check's).
     write("s.txt", head + "// moved\nloginB { a = 1 }\n" + pass + "\n" + fail + pass);
-    auto moved = zorRun({"--last-failed", "s.txt"});
-    EXPECT_EQ(moved.out,
-              "== s.txt\nzortst 75 (s.txt:6): FAIL (out.txt)\n"
-              "    expected a == 3, actual 2\n" +
-                  summary(0, 1));
-    EXPECT_EQ(moved.err, "");
-    EXPECT_EQ(
-        read(".zorrun/lastfailed"),
-        "# ZorRun last failed 2: SCRIPT<TAB>NAME<TAB>ORDINAL<TAB>LINE\ns.txt\tzortst\t2\t6\n");
-
+    std::filesystem::create_directory(dir.file(".zorrun"));
     // Past the tests of its name, the nearest line of that name takes it.
     write(".zorrun/lastfailed",
           "# ZorRun last failed 2: SCRIPT<TAB>NAME<TAB>ORDINAL<TAB>LINE\ns.txt\tzortst\t9\t6\n");
