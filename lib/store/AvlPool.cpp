@@ -1,6 +1,9 @@
-// The tree's node pool: blocks of poolBlockSlots slots taken from the heap in one
-// call each, whose first slot chains the blocks. Freed nodes are reused last
-// freed first; untouched slots of the newest block are handed out in order.
+// The tree's node pool: blocks taken from the heap in one call each, whose
+// first slot chains the blocks and keeps the block's size. A tree's first block
+// is small and each next one twice the last, up to poolBlockSlots: most trees
+// hold a record's few fields, and zero-filling a full block for each of them
+// cost more than the whole run's parsing. Freed nodes are reused last freed
+// first; untouched slots of the newest block are handed out in order.
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,6 +19,14 @@ AVL_ITEM* linkIn(const AVL_ITEM* slot) {
 
 void setLink(AVL_ITEM* slot, AVL_ITEM* link) {
     slot->data = reinterpret_cast<LOCAL_DAT*>(link);
+}
+
+constexpr int firstBlockSlots = 8;
+
+int nextBlockSlots(const AVL_ITEM* newest) {
+    if (newest == nullptr) return firstBlockSlots;
+    return newest->balance * 2 < AVL_TREE::poolBlockSlots ? newest->balance * 2
+                                                          : AVL_TREE::poolBlockSlots;
 }
 
 }  // namespace
@@ -47,14 +58,16 @@ void AVL_TREE::avl_clear() {
 
 AVL_ITEM* AVL_TREE::avl_new() {
     if (poolNext == poolEnd) {
+        const int slots = nextBlockSlots(poolBlocks);
         // Zero-filled, so that an untouched slot is told from a freed one by its link.
-        auto* block = static_cast<AVL_ITEM*>(std::calloc(poolBlockSlots, sizeof(AVL_ITEM)));
+        auto* block = static_cast<AVL_ITEM*>(std::calloc(slots, sizeof(AVL_ITEM)));
         if (block == nullptr)
             zor::avlFatal(zor::avlPoolExhausted, "AVL_TREE: node pool cannot grow\n");
         setLink(block, poolBlocks);
+        block->balance = slots;
         poolBlocks = block;
         poolNext = block + 1;
-        poolEnd = block + poolBlockSlots;
+        poolEnd = block + slots;
     }
     AVL_ITEM* slot = poolNext;
     AVL_ITEM* link = linkIn(slot);

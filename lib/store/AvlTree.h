@@ -51,7 +51,7 @@ struct ZORLIB_API AVL_ITEM {
 
 class ZORLIB_API AVL_TREE {
 public:
-    // Slots per pool block; the first slot of a block is its header.
+    // The most slots of a pool block; the first slot of a block is its header.
     static constexpr int poolBlockSlots = 100;
 
     AVL_TREE() = default;
