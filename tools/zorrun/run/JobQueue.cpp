@@ -23,11 +23,16 @@ std::vector<ScriptJob> listJobs(const std::vector<std::string>& scripts, int rep
     return jobs;
 }
 
-JobQueue::JobQueue(std::vector<ScriptFileNames> jobFiles)
-    : files(std::move(jobFiles)), state(files.size(), waiting) {}
+JobQueue::JobQueue(std::size_t jobCount) : state(jobCount, waiting) {
+    files.reserve(jobCount);
+}
+
+void JobQueue::plan(ScriptFileNames jobFiles) {
+    if (files.size() < state.size()) files.push_back(std::move(jobFiles));
+}
 
 int JobQueue::take() {
-    const std::size_t end = std::min(state.size(), firstWaiting + lookAhead);
+    const std::size_t end = std::min(files.size(), firstWaiting + lookAhead);
     for (std::size_t job = firstWaiting; job < end; ++job) {
         if (state[job] != waiting) continue;
         bool free = true;

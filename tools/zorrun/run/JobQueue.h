@@ -19,12 +19,16 @@ struct ScriptJob {
 // Every run of every script, in the order a single job runs them.
 std::vector<ScriptJob> listJobs(const std::vector<std::string>& scripts, int repeat);
 
+// Jobs become known in order, as their scripts' files are found, so that
+// the first ones start while the later ones are still being read.
 class JobQueue {
 public:
-    explicit JobQueue(std::vector<ScriptFileNames> jobFiles);
+    explicit JobQueue(std::size_t jobCount);
 
-    // The first waiting job that shares no file with an earlier one not yet
-    // finished, now taken; -1 when none may start now.
+    // The files of the next job in order.
+    void plan(ScriptFileNames jobFiles);
+    // The first planned, waiting job that shares no file with an earlier one
+    // not yet finished, now taken; -1 when none may start now.
     int take();
     void finish(int job);
     bool allTaken() const { return firstWaiting >= state.size(); }

@@ -39,6 +39,23 @@ bool failedScript(const EventList& events) {
     return false;
 }
 
+// What one reading of a script's outline tells the jobs that run it.
+struct ScriptPlan {
+    ScriptFileNames files;
+    int tests = -1;  // its test records; -1 where the outline cannot tell
+};
+
+// The records are counted as they are read, not kept.
+ScriptPlan planScript(const std::string& script) {
+    ScriptOutline outline;
+    int tests = 0;
+    outline.takeRecord = [&tests](const OutlineRecord& record) {
+        if (record.kind == OutlineRecord::test) ++tests;
+    };
+    const int outlined = guardedOutline(script, outline);
+    return {scriptFiles(script, outline, outlined), outlined >= 0 ? tests : -1};
+}
+
 class Jobs {
 public:
     Jobs(const std::vector<ScriptJob>& list, const RunOptions& runOptions, bool reports,
@@ -47,18 +64,20 @@ public:
           options(runOptions),
           withReports(reports),
           selection(tests),
-          queue(fileNames(list)),
-          results(list.size()) {}
+          queue(list.size()),
+          results(list.size()),
+          testCounts(list.size(), -1) {}
 
+    void plan();
     void slot(int worker);
     std::vector<WorkerSpan> tellInOrder(Reporter& reporters);
 
 private:
-    static std::vector<ScriptFileNames> fileNames(const std::vector<ScriptJob>& list);
     int takeJob();
+    int plannedTests(int job);
     void finishJob(int job, JobResult&& result);
     double secondsSinceStart() const;
-    void runJob(int job, ScriptEvents& events, WorkerRunner& runner);
+    void runJob(int job, int tests, ScriptEvents& events, WorkerRunner& runner);
 
     const std::vector<ScriptJob>& jobs;
     const RunOptions& options;
@@ -69,23 +88,30 @@ private:
     std::condition_variable changed;
     JobQueue queue;
     std::vector<JobResult> results;
+    std::vector<int> testCounts;  // by job, once planned
     bool stopped = false;
 };
 
-// Found before any worker starts, each script once however often it repeats.
-std::vector<ScriptFileNames> Jobs::fileNames(const std::vector<ScriptJob>& list) {
-    std::map<std::string, ScriptFileNames> found;
-    std::vector<ScriptFileNames> names;
-    for (const ScriptJob& job : list) {
-        auto known = found.find(job.script);
-        if (known == found.end()) {
-            ScriptOutline outline;
-            const int outlined = guardedOutline(job.script, outline);
-            known = found.emplace(job.script, scriptFiles(job.script, outline, outlined)).first;
-        }
-        names.push_back(known->second);
+// Each script is read once however often it repeats, in the command line's
+// order, while the first ones already run: a job starts as soon as its own
+// files and those of the jobs before it are known.
+void Jobs::plan() {
+    std::map<std::string, ScriptPlan> found;
+    for (std::size_t job = 0; job < jobs.size(); ++job) {
+        const std::string& script = jobs[job].script;
+        auto known = found.find(script);
+        if (known == found.end()) known = found.emplace(script, planScript(script)).first;
+        const std::lock_guard lock(mutex);
+        if (stopped) break;
+        queue.plan(known->second.files);
+        testCounts[job] = known->second.tests;
+        changed.notify_all();
     }
-    return names;
+}
+
+int Jobs::plannedTests(int job) {
+    const std::lock_guard lock(mutex);
+    return testCounts[static_cast<std::size_t>(job)];
 }
 
 // -1 once no job is left to start.
@@ -113,7 +139,7 @@ void Jobs::finishJob(int job, JobResult&& result) {
 
 // A stop ends the scripts that run; each slot's next one stands in the
 // report as interrupted, and no other starts.
-void Jobs::runJob(int job, ScriptEvents& events, WorkerRunner& runner) {
+void Jobs::runJob(int job, int tests, ScriptEvents& events, WorkerRunner& runner) {
     const ScriptJob& script = jobs[static_cast<std::size_t>(job)];
     events.begin(script.script, script.script + script.runSuffix, job, options.filter);
     if (const int signal = stopSignal()) {
@@ -123,6 +149,7 @@ void Jobs::runJob(int job, ScriptEvents& events, WorkerRunner& runner) {
     } else if (script.script.size() >= static_cast<std::size_t>(Parse::entryNameSize)) {
         events.cannotRun("name longer than 255 characters");
     } else {
+        runner.knowTestCount(tests);
         runner.run(script.script, options.filter);
     }
     events.end();
@@ -141,7 +168,7 @@ void Jobs::slot(int worker) {
         JobResult result;
         result.span.worker = worker;
         result.span.start = secondsSinceStart();
-        runJob(job, events, runner);
+        runJob(job, plannedTests(job), events, runner);
         result.events = recorded.take();
         result.span.end = secondsSinceStart();
         finishJob(job, std::move(result));
@@ -178,6 +205,7 @@ std::vector<WorkerSpan> runInParallel(const std::vector<ScriptJob>& jobs, const 
     std::fflush(stdout);
     const std::size_t slots = std::min(jobs.size(), static_cast<std::size_t>(options.jobs));
     std::vector<std::thread> threads;
+    threads.emplace_back([&run] { run.plan(); });
     for (std::size_t i = 0; i < slots; ++i)
         threads.emplace_back([&run, i] { run.slot(static_cast<int>(i) + 1); });
     std::vector<WorkerSpan> spans = run.tellInOrder(reporters);

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "LibraryRun.h"
 #include "Outlines.h"
@@ -74,11 +75,18 @@ void WorkerRunner::run(const std::string& script, const std::string& filter) {
     // otherwise the supervisor reads it while the worker runs, on another
     // core, and needs it only once the worker has ended.
     const bool outlineFirst = selection && selection->isActive();
+    const int counted = std::exchange(knownTests, -1);
+    const bool countKnown = !outlineFirst && counted >= 0 && filter.empty();
     if (outlineFirst) {
         outline(script, filter);
     } else {
         scriptOutline = ScriptOutline();
         reach = TestReach();
+    }
+    if (countKnown) {
+        outlined = 0;
+        reach.known = true;
+        reach.count = counted;
     }
     // Output still in a buffer would be written twice, once by each process.
     // Beside other runners, stdout is empty, and touching it could leave its
@@ -94,7 +102,7 @@ void WorkerRunner::run(const std::string& script, const std::string& filter) {
     if (worker == 0) work(script, filter);
     channel.becomeSupervisor(worker);
     std::thread outliner;
-    if (!outlineFirst)
+    if (!outlineFirst && !countKnown)
         outliner = std::thread([this, &script, &filter] { countReach(script, filter); });
     const int status = supervise(worker);
     if (outliner.joinable()) outliner.join();

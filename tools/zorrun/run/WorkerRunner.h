@@ -34,6 +34,10 @@ public:
     void setAfterReceive(std::function<void()> call) { afterReceive = std::move(call); }
 
     void run(const std::string& script, const std::string& filter);
+    // The test records of the next run's script, counted from its outline
+    // beforehand, so that the run needs no second reading of it; a selection
+    // or a filter still asks the outline itself.
+    void knowTestCount(int tests) { knownTests = tests; }
     // What the workers' runs select; see LibraryRun::select.
     void select(TestSelection* selection, bool exitFirst);
 
@@ -55,6 +59,7 @@ private:
 
     ScriptEvents& events;
     bool withReports;
+    int knownTests = -1;
     VerdictChannel channel;
     // The script's outline and the tests its run reaches, found before the
     // worker starts: the worker takes its lines from the same outline.
