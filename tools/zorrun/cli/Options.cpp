@@ -1,5 +1,8 @@
 #include "Options.h"
 
+#include <sched.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <map>
@@ -127,9 +130,20 @@ bool readNumber(std::string_view text, int low, int high, int& number) {
     return failure == std::errc() && stop == end && number >= low && number <= high;
 }
 
+// The cores this process may use, which a container or taskset may narrow.
+int usableCores() {
+    cpu_set_t cores;
+    if (sched_getaffinity(0, sizeof cores, &cores) != 0) return 1;
+    return std::clamp(CPU_COUNT(&cores), 1, maxJobs);
+}
+
 bool setJobs(const std::string& value, RunOptions& options, std::string& error) {
+    if (value == "auto") {
+        options.jobs = usableCores();
+        return true;
+    }
     if (readNumber(value, 1, maxJobs, options.jobs)) return true;
-    error = "--jobs expects a number from 1 to 64, not '" + value + "'";
+    error = "--jobs expects a number from 1 to 64 or auto, not '" + value + "'";
     return false;
 }
 
@@ -242,6 +256,7 @@ Command parseOptions(const std::vector<std::string>& args, RunOptions& options,
             if (!option->second(value, options, error)) return Command::badArguments;
         }
     }
+    if (options.scripts.empty()) options.scripts = options.defaultScripts;
     if (options.scripts.empty()) return bad(error, "no script given");
     if (options.remotePort >= 0 && !options.modules.empty())
         return bad(error, "--load cannot be used with --remote: the test server runs the tests");
@@ -258,8 +273,12 @@ Command parseOptions(const std::vector<std::string>& args, RunOptions& options,
 }
 
 const char* usageText() {
-    return "Usage: ZorRun [options] SCRIPT...\n"
+    return "Usage: ZorRun [options] [SCRIPT|FOLDER]...\n"
            "Runs test scripts through ZorLib and reports every test's verdict.\n"
+           "A FOLDER stands for the scripts beneath it named *.zor.txt. Without\n"
+           "scripts, ZorRun runs the suite of the nearest zorrun.toml, whose keys\n"
+           "(modules, scripts, pattern, timeout, jobs, junit, json, html, color)\n"
+           "give default options; the command line wins.\n"
            "\n"
            "Options:\n"
            "  --load MODULE.so   load a shared module of native test functions (repeatable)\n"
@@ -288,8 +307,9 @@ const char* usageText() {
            "                     run only the tests that failed in a JUnit report ZorRun\n"
            "                     wrote\n"
            "  -x, --exit-first   stop after the first failed test or error\n"
-           "  -j, --jobs N       run up to N scripts at once (1 to 64, default 1); scripts\n"
-           "                     that write the same file still run one after the other\n"
+           "  -j, --jobs N       run up to N scripts at once (1 to 64, or auto for one a\n"
+           "                     core; default 1); scripts that write the same file\n"
+           "                     still run one after the other\n"
            "  --shard I/COUNT    run only shard I (0 to COUNT-1) of the sorted scripts;\n"
            "                     also read from ZOR_SHARD_INDEX and ZOR_TOTAL_SHARDS\n"
            "  --timeout SECONDS  end a script whose test runs longer than SECONDS\n"

@@ -9,6 +9,8 @@ namespace zorrun {
 
 struct RunOptions {
     std::vector<std::string> scripts;
+    // What runs when the command line names no script: the project's suite.
+    std::vector<std::string> defaultScripts;
     std::vector<std::string> modules;
     std::string filter;
     std::optional<int> traceDepth;
@@ -34,7 +36,8 @@ struct RunOptions {
     std::string rerunFailedFile;
     // -x: no test runs after the first that failed.
     bool exitFirst = false;
-    // -j: scripts run at once, each in a worker of its own.
+    // -j: scripts run at once, each in a worker of its own ("auto": one per
+    // usable core).
     int jobs = 1;
     // --shard INDEX/COUNT (or ZOR_SHARD_INDEX and ZOR_TOTAL_SHARDS); count 0
     // when the run is not sharded.

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace zorrun {
 
@@ -37,6 +39,15 @@ std::string reportPathProblem(const std::string& file, const std::string& lockFi
     if (exists && S_ISDIR(report.st_mode)) return "Is a directory";
     if (exists && !S_ISREG(report.st_mode)) return "it is not a regular file";
     return "";
+}
+
+bool makeReportFolder(const std::string& file, std::string& reason) {
+    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    std::error_code error;
+    if (folder.empty() || std::filesystem::is_directory(folder, error)) return true;
+    std::filesystem::create_directories(folder, error);
+    if (error) reason = error.message();
+    return !error;
 }
 
 }  // namespace zorrun

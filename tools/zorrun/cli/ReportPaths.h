@@ -12,4 +12,8 @@ namespace zorrun {
 // a file that nobody else opens).
 std::string reportPathProblem(const std::string& file, const std::string& lockFile);
 
+// Creates the folders a report's path names that are not there yet, as a CI
+// job's "--junit reports/unit.xml" expects; false with the system's reason.
+bool makeReportFolder(const std::string& file, std::string& reason);
+
 }  // namespace zorrun

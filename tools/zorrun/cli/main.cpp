@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ConsoleReport.h"
+#include "Discovery.h"
 #include "HtmlRecorder.h"
 #include "JUnitReport.h"
 #include "JsonReport.h"
@@ -21,6 +22,7 @@
 #include "Options.h"
 #include "ParallelRun.h"
 #include "ProgressLine.h"
+#include "ProjectFile.h"
 #include "RemoteRunner.h"
 #include "ReportPaths.h"
 #include "ReporterList.h"
@@ -48,13 +50,18 @@ void applyTrace(const RunOptions& options) {
         ParseOut::setTraceDepth(100);
 }
 
-void loadModules(const RunOptions& options, Console& console, Totals& totals) {
+// A suite whose test functions are missing would only fail test after test
+// and append those reports to its output files: the run ends before it.
+bool loadModules(const RunOptions& options, Console& console) {
+    bool loaded = true;
     for (const std::string& module : options.modules) {
         std::string reason;
         if (host::loadModule(module, reason)) continue;
         console.error(module + ": cannot load module: " + reason);
-        totals.addSetupError();
+        loaded = false;
     }
+    if (!loaded) console.error("no script ran: every module must load");
+    return loaded;
 }
 
 bool nameFits(const std::string& script, ScriptEvents& events) {
@@ -132,7 +139,6 @@ void runSideBySide(const Run& run, HtmlRecorder* html) {
 // starts workers: they would share the descriptor of its output lock, and a
 // worker dying inside a write phase would leave the lock taken.
 void runLocally(const Run& run, HtmlRecorder* html) {
-    loadModules(run.options, run.console, run.totals);
     watchOutputLock();
     if (run.options.inProcess) {
         runInProcess(run);
@@ -260,10 +266,10 @@ bool reportFilesUsable(const RunOptions& options, Console& console) {
         {options.junitFile, "JUnit"}, {options.jsonFile, "JSON"}, {options.htmlFile, "HTML"}};
     for (const auto& [file, kind] : reports) {
         if (file.empty()) continue;
-        const std::string problem = reportIsAScript(options, file)
-                                        ? "it is one of the scripts"
-                                        : reportPathProblem(file, AdaptIO::getLockPath());
-        if (problem.empty()) continue;
+        std::string problem = reportIsAScript(options, file)
+                                  ? "it is one of the scripts"
+                                  : reportPathProblem(file, AdaptIO::getLockPath());
+        if (problem.empty() && makeReportFolder(file, problem)) continue;
         console.error(file + ": cannot write " + kind + " report: " + problem);
         return false;
     }
@@ -322,6 +328,7 @@ int run(const RunOptions& options, const std::vector<std::string>& arguments) {
     // Only a supervisor has a worker to stop; the other runs end as before.
     if (options.remotePort < 0 && !options.inProcess) catchStopSignals();
     if (!reportFilesUsable(options, console)) return host::exitError;
+    if (options.remotePort < 0 && !loadModules(options, console)) return host::exitError;
     JUnitReport junit;
     JsonReport json;
     std::string reason;
@@ -374,10 +381,33 @@ int run(const RunOptions& options, const std::vector<std::string>& arguments) {
 
 }  // namespace
 
+// Asking for help or the version needs no project file.
+bool needsProject(const std::vector<std::string>& args) {
+    for (const std::string& arg : args) {
+        if (arg == "--") return true;
+        if (arg == "-h" || arg == "--help" || arg == "--version") return false;
+    }
+    return true;
+}
+
+int badArguments(const std::string& error) {
+    std::fprintf(stderr, "ZorRun: %s\nTry 'ZorRun --help' for more information.\n", error.c_str());
+    return host::exitError;
+}
+
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc);
     RunOptions options;
     std::string error;
+    ProjectFile project;
+    if (needsProject(args)) {
+        if (!findProjectFile(project, error)) {
+            std::fprintf(stderr, "ZorRun: %s\n", error.c_str());
+            return host::exitError;
+        }
+        args = withProjectArguments(project, args);
+        options.defaultScripts = project.scripts;
+    }
     switch (parseOptions(args, options, error)) {
         case Command::help:
             std::fputs(usageText(), stdout);
@@ -386,11 +416,13 @@ int main(int argc, char** argv) {
             std::printf("ZorRun %s\n", ZORRUN_VERSION);
             return host::exitPassed;
         case Command::badArguments:
-            std::fprintf(stderr, "ZorRun: %s\nTry 'ZorRun --help' for more information.\n",
-                         error.c_str());
-            return host::exitError;
+            return badArguments(error);
         case Command::run:
             break;
+    }
+    if (!discoverScripts(options.scripts, project.pattern, error)) {
+        std::fprintf(stderr, "ZorRun: %s\n", error.c_str());
+        return host::exitError;
     }
     if (options.shardCount > 0)
         options.scripts = shardScripts(options.scripts, options.shardIndex, options.shardCount);
