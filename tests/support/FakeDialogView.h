@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DialogView.h"
@@ -26,14 +27,11 @@ public:
     bool scriptModified() const override { return modified; }
     void markScriptModified() override { modified = true; }
     void clearScriptModified() override { modified = false; }
-    void selectScript(int start, int end) override {
-        selection.start = start;
-        selection.end = end;
-        selection.text = script.substr(start, end - start);
-    }
+    void markScript(int start, int end) override { errorMark = {start, end}; }
     void setOutputText(const std::string& text) override { output = text; }
     void outputCaretToEnd() override {}
     void setOutputField(const std::string& text) override { field = text; }
+    void markFailures(const std::vector<viewer::RunFailure>& marked) override { failures = marked; }
     viewer::UnsavedAnswer askUnsaved(const std::string& question) override {
         questions.push_back(question);
         return unsavedAnswer;
@@ -48,6 +46,8 @@ public:
 
     std::string script;
     viewer::PaneSelection selection;
+    std::pair<int, int> errorMark{0, 0};
+    std::vector<viewer::RunFailure> failures;
     bool modified = false;
     bool unsaved = false;
     viewer::TextEncoding encoding = viewer::TextEncoding::latin1;

@@ -25,6 +25,7 @@ class FakeHost : public RemoteHost {
 public:
     void startPingTimer() override { timerRunning = true; }
     void stopPingTimer() override { timerRunning = false; }
+    void connectionClosed() override {}
     void runEvent(const std::string& record) override {
         events.push_back(record);
         if (session) {

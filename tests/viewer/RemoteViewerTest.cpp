@@ -1,9 +1,16 @@
 // ZorViewer against ZorServer, offscreen, as a new user meets them: connect
 // through the remote settings dialog, run the script and a selected test on
 // the server, and use graphic mode on the simulated device.
+#include <gmock/gmock.h>
+
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
+#include <QStatusBar>
 #include <QTimer>
+
+#include <string>
+#include <vector>
 
 #include "DeviceLine.h"
 #include "DialogFixture.h"
@@ -23,11 +30,18 @@ const QString twoTests = QStringLiteral(
 // Button A of the device: its filled face, away from its label.
 const QPoint buttonA(36, 116);
 
+std::vector<std::string> serverArgs(std::vector<std::string> options) {
+    options.insert(options.begin(), {ZORSERVER_PATH, "--port", "0"});
+    return options;
+}
+
 class RemoteViewerTest : public DialogFixture {
 protected:
-    RemoteViewerTest() : server({ZORSERVER_PATH, "--port", "0"}, serverDir.path().string()) {
+    explicit RemoteViewerTest(std::vector<std::string> options = {})
+        : server(serverArgs(std::move(options)), serverDir.path().string()) {
         EXPECT_TRUE(server.started()) << server.output();
     }
+    std::string status() { return child<QStatusBar>("status")->currentMessage().toStdString(); }
 
     // Opens "&Remote...", fills it in, applies and closes it: what a user does.
     QString applyRemote(bool connect) {
@@ -48,6 +62,11 @@ protected:
 
     zortest::TempDir serverDir;
     zortest::ServerProcess server;
+};
+
+class SmallReplyViewerTest : public RemoteViewerTest {
+protected:
+    SmallReplyViewerTest() : RemoteViewerTest({"--max-send-bytes", "100"}) {}
 };
 
 }  // namespace
@@ -86,6 +105,7 @@ TEST_F(RemoteViewerTest, GraphicModeDrawsTheDeviceAndSendsItsEvents) {
 TEST_F(RemoteViewerTest, AVanishedServerLeavesTheViewerUsable) {
     applyRemote(true);
     server.stop();
+    zortest::writeFile("out.txt", "an earlier run's report");
     script()->setPlainText(twoTests);
     click("run");
     EXPECT_EQ(field("outputField"), "TestServer broken");
@@ -95,10 +115,37 @@ TEST_F(RemoteViewerTest, AVanishedServerLeavesTheViewerUsable) {
         QTest::qWait(10);
     }
     EXPECT_FALSE(dialog.remoteSession().connected());
-    // A broken server's run selects the first character, as an error at
-    // position 0 does; the whole script runs again once it is deselected.
-    selectScript(0, 0);
+    // A broken server's run marks the first character, as an error at
+    // position 0 does, without selecting it: the whole script runs.
     click("run");
     EXPECT_TRUE(field("outputField").startsWith("out.txt")) << field("outputField").toStdString();
     EXPECT_TRUE(output()->toPlainText().contains("b == 2"));
+}
+
+// Nobody runs anything: the server closing the connection is seen at once,
+// long before the next ping.
+TEST_F(RemoteViewerTest, ALostServerIsAnnouncedWhenItGoes) {
+    applyRemote(true);
+    EXPECT_EQ(child<QLabel>("connection")->text(),
+              QStringLiteral("remote localhost:%1").arg(server.viewerPort()));
+    server.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.remoteSession().connected(), 1500);
+    EXPECT_THAT(status(), ::testing::HasSubstr("lost: runs are local"));
+    EXPECT_THAT(child<QLabel>("connection")->text().toStdString(),
+                ::testing::HasSubstr("lost: runs are local"));
+}
+
+// The server refuses to send the report: the error stands whole in the field,
+// its tooltip and the status line, and the local file of an earlier run is
+// not shown in its place.
+TEST_F(SmallReplyViewerTest, AFileTheServerDidNotSendIsNeverShown) {
+    zortest::writeFile("out.txt", "an earlier run's report");
+    script()->setPlainText(twoTests);
+    applyRemote(true);
+    click("run");
+    EXPECT_EQ(output()->toPlainText(), "");
+    EXPECT_TRUE(field("outputField").startsWith("output file too large to send ("))
+        << field("outputField").toStdString();
+    EXPECT_EQ(child<QLineEdit>("outputField")->toolTip(), field("outputField"));
+    EXPECT_THAT(status(), ::testing::EndsWith(field("outputField").toStdString()));
 }

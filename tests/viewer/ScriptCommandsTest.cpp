@@ -76,7 +76,7 @@ TEST_F(ScriptCommandsTest, RunSeesTheEditedPaneAndRestoresOrCreatesTheInputFile)
     EXPECT_EQ(readFile("in.txt"), "fresh");
 }
 
-// The error's character is selected, held within the pane's text. A notice
+// The error's character is marked, held within the pane's text. A notice
 // says why the output file is cut or missing: it takes the field in place of
 // the file's name, whether the file can be shown or not.
 TEST_F(ScriptCommandsTest, TheFieldExplainsAMissingOutputAnErrorOrANotice) {
@@ -89,8 +89,7 @@ TEST_F(ScriptCommandsTest, TheFieldExplainsAMissingOutputAnErrorOrANotice) {
         library.result.errPos = pos;
         commands.runScript();
         EXPECT_EQ(view.field, "syntax error in line 1");
-        EXPECT_EQ(view.selection.start, start);
-        EXPECT_EQ(view.selection.end, end);
+        EXPECT_EQ(view.errorMark, std::pair(start, end));
     }
     writeFile("out.txt", "cut\r\n\xFF report");
     for (const std::string shown : {"out.txt", ""}) {

@@ -81,12 +81,12 @@ TEST_F(ViewerDlgTest, OpenTakesTheChosenFolderAsWorkingDirectory) {
     EXPECT_EQ(std::filesystem::current_path(), dir.path() / "scripts");
 }
 
-// Tab is typed into the pane; Return and Escape neither run nor close.
+// Ctrl+Tab is typed into the pane; Return and Escape neither run nor close.
 TEST_F(ViewerDlgTest, KeysEditThePaneButNeverRunOrClose) {
     script()->setPlainText("ab");
     selectScript(1, 2);
     script()->setFocus();
-    QTest::keyClick(script(), Qt::Key_Tab);
+    QTest::keyClick(script(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(script()->toPlainText(), "a\t");
 
     for (const char* name : {"inputFile", "outputField", "searchText"}) {

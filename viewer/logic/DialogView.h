@@ -3,7 +3,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "RunEngines.h"
 #include "TextForm.h"
 
 namespace viewer {
@@ -43,13 +45,18 @@ public:
     virtual bool scriptModified() const = 0;
     virtual void markScriptModified() = 0;
     virtual void clearScriptModified() = 0;
-    // Selects the characters [start, end) of the script pane.
-    virtual void selectScript(int start, int end) = 0;
+    // Marks the characters [start, end) of the script pane as the place of
+    // the run's error and puts the caret there, selecting nothing: only a
+    // selection the user made picks a test. An empty range removes the mark.
+    virtual void markScript(int start, int end) = 0;
 
     // Output pane and the output field (field "Outputfile").
     virtual void setOutputText(const std::string& text) = 0;
     virtual void outputCaretToEnd() = 0;
     virtual void setOutputField(const std::string& text) = 0;
+    // Marks the failures in the output pane's text, the last run's (in its
+    // order) with their tests' lines.
+    virtual void markFailures(const std::vector<RunFailure>& failures) = 0;
 
     // The status line under the panes.
     virtual void setStatus(const std::string& text) = 0;

@@ -1,6 +1,7 @@
 #include "LinkedLibrary.h"
 
 #include <string>
+#include <utility>
 
 #include "host/RunCallback.h"
 #include "output/Comparison.h"
@@ -23,6 +24,7 @@ constexpr int verificationFailed = -4;
 // The verdicts of the run in progress, from the comparisons the reports were
 // written from.
 RunCounts runCounts;
+std::vector<RunFailure> runFailures;
 int reachedTests = 0;
 
 std::string writeFailure() {
@@ -37,6 +39,7 @@ void noteLostReport(const char*, int, int, int) {
 
 void countComparison(const Comparison& comparison) {
     ++(comparison.result == 0 ? runCounts.passed : runCounts.failed);
+    if (comparison.result != 0) runFailures.push_back({comparison.name, comparison.line});
 }
 
 int countReached(const char*, int) {
@@ -59,6 +62,7 @@ RunResult LinkedLibrary::parse(const std::string& inputFile, const std::string& 
     RunResult result;
     lostReport.clear();
     runCounts = RunCounts();
+    runFailures.clear();
     reachedTests = 0;
     Parse::setVerifyObserver(noteLostReport);
     Parse::setComparisonObserver(countComparison);
@@ -76,6 +80,7 @@ RunResult LinkedLibrary::parse(const std::string& inputFile, const std::string& 
     if (result.errLine != 0 || (result.code < 0 && result.code != verificationFailed))
         ++runCounts.errors;
     result.counts = runCounts;
+    result.failures = std::move(runFailures);
     result.reached = reachedTests;
     return result;
 }

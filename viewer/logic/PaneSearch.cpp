@@ -33,38 +33,57 @@ int findText(std::string_view text, std::string_view needle, int from, int to) {
     return from + static_cast<int>(found - range.begin());
 }
 
-void searchForward(TextPane& pane, std::string_view needle) {
-    const std::string text = pane.text();
-    const int size = static_cast<int>(text.size());
-    const int found = findText(text, needle, pane.selectionEnd(), size);
-    if (found < 0) {
-        pane.focusCaret(size);
-        return;
-    }
-    pane.select(found, found + static_cast<int>(needle.size()));
-}
+namespace {
 
-void searchBackward(TextPane& pane, std::string_view needle) {
-    const std::string text = pane.text();
-    const int limit = pane.selectionStart();
+int lastMatch(std::string_view text, std::string_view needle, int limit) {
     int last = -1;
     for (int found = findText(text, needle, 0, limit); found >= 0;
          found = findText(text, needle, found + 1, limit)) {
         last = found;
     }
-    if (last < 0) {
-        pane.focusCaret(0);
-        return;
-    }
-    pane.select(last, last + static_cast<int>(needle.size()));
+    return last;
 }
 
-void search(TextPane* pane, bool showsGraphic, std::string_view needle, SearchDirection direction) {
-    if (!pane || showsGraphic || needle.empty()) return;
-    if (direction == SearchDirection::forward) {
-        searchForward(*pane, needle);
-    } else {
-        searchBackward(*pane, needle);
+SearchOutcome markFound(TextPane& pane, int found, int length, bool wrapped) {
+    if (found < 0) return SearchOutcome::notFound;
+    pane.markMatch(found, found + length);
+    return wrapped ? SearchOutcome::wrapped : SearchOutcome::found;
+}
+
+}  // namespace
+
+SearchOutcome searchForward(TextPane& pane, std::string_view needle) {
+    const std::string text = pane.text();
+    const int size = static_cast<int>(text.size());
+    const int length = static_cast<int>(needle.size());
+    const int found = findText(text, needle, pane.markEnd(), size);
+    if (found >= 0) return markFound(pane, found, length, false);
+    return markFound(pane, findText(text, needle, 0, size), length, true);
+}
+
+SearchOutcome searchBackward(TextPane& pane, std::string_view needle) {
+    const std::string text = pane.text();
+    const int length = static_cast<int>(needle.size());
+    const int found = lastMatch(text, needle, pane.markStart());
+    if (found >= 0) return markFound(pane, found, length, false);
+    return markFound(pane, lastMatch(text, needle, static_cast<int>(text.size())), length, true);
+}
+
+SearchOutcome search(TextPane* pane, bool showsGraphic, std::string_view needle,
+                     SearchDirection direction) {
+    if (!pane || showsGraphic || needle.empty()) return SearchOutcome::notSearched;
+    return direction == SearchDirection::forward ? searchForward(*pane, needle)
+                                                 : searchBackward(*pane, needle);
+}
+
+std::string searchOutcomeText(SearchOutcome outcome, std::string_view needle) {
+    switch (outcome) {
+        case SearchOutcome::notFound:
+            return "not found: " + std::string(needle);
+        case SearchOutcome::wrapped:
+            return "search wrapped around: " + std::string(needle);
+        default:
+            return {};
     }
 }
 

@@ -15,6 +15,8 @@ public:
     // a running timer starts its interval afresh.
     virtual void startPingTimer() = 0;
     virtual void stopPingTimer() = 0;
+    // The session closed its connection: its descriptor is no longer one to watch.
+    virtual void connectionClosed() = 0;
     // Writes the record into the event script file and runs it as an event run.
     virtual void runEvent(const std::string& record) = 0;
 };

@@ -1,5 +1,7 @@
 #include "RemoteSession.h"
 
+#include <sys/socket.h>
+#include <cerrno>
 #include <optional>
 
 #include "DialogView.h"
@@ -16,6 +18,8 @@ namespace {
 
 // An event file is one short record; more is not taken.
 constexpr std::size_t eventScriptLimit = 499;
+
+const std::string noFileSentText = "the test server sent no output file for ";
 
 }  // namespace
 
@@ -49,7 +53,7 @@ int RemoteSession::connect(const std::string& serverName, int port) {
 
 int RemoteSession::disconnect(const std::string& serverName, int port) {
     stopPingTimer();
-    socket.close();
+    closeConnection();
     state = disconnectedState;
     server = serverName;
     portNumber = port;
@@ -69,6 +73,22 @@ void RemoteSession::pingTick() {
     if (state != connectedState || !pingTimer) return;
     if (socket.sendWord(pingToggle == 1 ? pingWord2 : pingWord1) == fieldSize) return;
     state = disconnectedState;
+    closeConnection();
+}
+
+bool RemoteSession::endIfClosed() {
+    if (state != connectedState || !pingTimer) return false;
+    char byte;
+    const ssize_t got = recv(socket.descriptor(), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (got > 0 || (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)))
+        return false;
+    state = disconnectedState;
+    closeConnection();
+    return true;
+}
+
+void RemoteSession::closeConnection() {
+    if (host) host->connectionClosed();
     socket.close();
 }
 
@@ -105,7 +125,11 @@ viewer::RunResult RemoteSession::remoteRun(const std::string& inputFile, const s
     // An exchange that closed the connection ends the session, as a failed ping does.
     if (!socket.isOpen()) state = disconnectedState;
     startPingTimer();
-    result.outFile = reply.outFile;
+    // A file the server did not send this time is an earlier run's: shown, it
+    // would pass for this run's report.
+    if (reply.outFileReceived) result.outFile = reply.outFile;
+    if (!reply.outFileReceived && !reply.outFile.empty() && reply.errText.empty())
+        result.notice = noFileSentText + reply.outFile;
     result.errText = reply.errText;
     result.errLine = reply.errLine;
     result.errPos = reply.errPos;
@@ -119,7 +143,10 @@ void RemoteSession::takeVerdicts(const ExchangeReply& reply, viewer::RunResult& 
     viewer::RunCounts counts;
     for (const RemoteVerdict& verdict : reply.verdicts) {
         if (verdict.outcome == VerdictOutcome::passed) ++counts.passed;
-        if (verdict.outcome == VerdictOutcome::failed) ++counts.failed;
+        if (verdict.outcome == VerdictOutcome::failed) {
+            ++counts.failed;
+            result.failures.push_back({verdict.name, verdict.line});
+        }
         if (verdict.outcome == VerdictOutcome::error) ++counts.errors;
     }
     if (counts.errors == 0 && (result.errLine != 0 || reply.runEnd.code < 0)) counts.errors = 1;

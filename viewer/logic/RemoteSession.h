@@ -42,6 +42,12 @@ public:
     bool queryRemote(const RemoteHost* parent, RemoteSettings& settings) const;
     // The timer's routine: the next ping word while connected.
     void pingTick();
+    // Between exchanges a server sends nothing, so a connection that turns
+    // readable then was closed or broken by the server: the session ends at
+    // once, and the answer is true. The connection's descriptor is the one to
+    // watch; -1 while there is none.
+    bool endIfClosed();
+    int descriptor() const { return socket.descriptor(); }
 
     // Runs go to the server whenever the state is not disconnected.
     bool connected() const override { return state != disconnectedState; }
@@ -54,6 +60,7 @@ private:
     int disconnect(const std::string& serverName, int port);
     void startPingTimer();
     void stopPingTimer();
+    void closeConnection();
     void takeVerdicts(const ExchangeReply& reply, viewer::RunResult& result);
     std::string scriptBytes(const std::string& inputFile, bool eventRun) const;
 

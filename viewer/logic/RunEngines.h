@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "TraceSettings.h"
 
@@ -15,6 +16,13 @@ struct RunCounts {
     int passed = 0;
     int failed = 0;
     int errors = 0;
+};
+
+// A test the run judged failed: its record's name and the script line the
+// name stands on (0 when not known), in the run's order.
+struct RunFailure {
+    std::string name;
+    int line = 0;
 };
 
 // What a run leaves behind for the viewer to show.
@@ -30,6 +38,7 @@ struct RunResult {
     // Nothing when a test server sent no verdicts.
     std::optional<RunCounts> counts;
     int reached = -1;  // tests the filter let through; -1 when not known
+    std::vector<RunFailure> failures;
 };
 
 // The library's run entry points, as the viewer uses them.

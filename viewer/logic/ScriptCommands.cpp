@@ -152,7 +152,9 @@ void ScriptCommands::run(const std::string& inputFile, bool eventRun) {
     const std::time_t started = std::time(nullptr);
     const auto clockStarted = std::chrono::steady_clock::now();
 
+    view.markScript(0, 0);
     RunResult result;
+    PaneRun paneRun;
     const bool remoteRun = remote && remote->connected();
     const std::string where = remoteRun ? remote->address() : "local";
     if (remoteRun) {
@@ -163,7 +165,7 @@ void ScriptCommands::run(const std::string& inputFile, bool eventRun) {
             view.setOutputField("no Server connected");
             return;
         }
-        result = runLocally(inputFile, filter, eventRun);
+        result = runLocally(inputFile, filter, eventRun, paneRun);
     }
 
     if (!eventRun)
@@ -174,23 +176,33 @@ void ScriptCommands::run(const std::string& inputFile, bool eventRun) {
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - clockStarted;
         const PaneSelection selection = view.scriptSelection();
         const std::string name = filter.empty() ? std::string() : testNameOf(selection);
-        view.setStatus(runStatusText({where, name, selection.start, &result, took.count()}));
+        view.setStatus(runStatusText({where, name, selection.start, &result, took.count(),
+                                      paneRun.refused, paneRun.diskFileRan}));
     }
     showResult(result, eventRun);
     if (filter.empty() && !eventRun) view.outputCaretToEnd();
-    if (result.errLine != 0 && result.errPos != -1) selectError(result.errPos);
+    if (result.errLine != 0 && result.errPos != -1) markError(result.errPos);
     view.repaintGraphic();
 }
 
 // A normal run runs the pane's current text: the input file is saved for the
-// run and gets its former content back afterwards.
+// run and gets its former content back afterwards. A file that cannot take
+// the pane's text runs as it is on disk, and the run says so.
 RunResult ScriptCommands::runLocally(const std::string& inputFile, const std::string& filter,
-                                     bool eventRun) {
+                                     bool eventRun, PaneRun& paneRun) {
     const std::string backup = inputFile + "_";
     bool backedUp = false;
     if (!eventRun) {
         backedUp = copyFile(inputFile, backup);
-        writeRunCopy(inputFile, !backedUp);
+        paneRun.refused = writeRunCopy(inputFile, !backedUp);
+    }
+    if (!paneRun.refused.empty()) {
+        // The file was never replaced, so its backup has nothing to give back.
+        if (backedUp) removeFile(backup);
+        backedUp = false;
+        const std::optional<std::string> onDisk = readPaneText(inputFile);
+        paneRun.diskFileRan = onDisk.has_value();
+        if (onDisk == view.scriptText()) paneRun.refused.clear();
     }
     RunResult result = library.parse(inputFile, filter);
     // Only this run's own backup is put back, and it is deleted only once it
@@ -202,14 +214,12 @@ RunResult ScriptCommands::runLocally(const std::string& inputFile, const std::st
 // The library counts positions in the "\r\n" form, whatever the file's own
 // line ends. A file that did not exist keeps the pane's text after the run,
 // so it is the pane's own and a later Save does not ask before replacing it.
-void ScriptCommands::writeRunCopy(const std::string& inputFile, bool newFile) {
+std::string ScriptCommands::writeRunCopy(const std::string& inputFile, bool newFile) {
     const std::string bytes = withCrLf(view.scriptText());
     const std::string why = writeFileReason(inputFile, bytes);
-    if (!why.empty()) {
-        view.setOutputText("cannot write " + inputFile + ": " + why);
-    } else if (newFile) {
-        origin.take(inputFile, bytes, origin.form());
-    }
+    if (!why.empty()) return "cannot write " + inputFile + ": " + why;
+    if (newFile) origin.take(inputFile, bytes, origin.form());
+    return {};
 }
 
 void ScriptCommands::showResult(const RunResult& result, bool eventRun) {
@@ -217,21 +227,26 @@ void ScriptCommands::showResult(const RunResult& result, bool eventRun) {
     if (!result.outFile.empty()) output = readPaneText(result.outFile);
     if (output) {
         view.setOutputText(*output);
+        view.markFailures(result.failures);
     } else if (!result.notice.empty()) {
         // The output field already says why.
     } else if (result.errText.empty()) {
         if (!eventRun) view.setOutputField("no ResultFile specified");
     } else {
-        // The error text ends with its line feed, which a one-line field cannot show.
-        view.setOutputField(result.errText.substr(0, result.errText.size() - 1));
+        // The library's error text ends with its line feed, which a one-line
+        // field cannot show, a broken server's with a space; a server's own
+        // error may end with neither, and keeps its last character.
+        std::string text = result.errText;
+        while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+        view.setOutputField(text);
     }
 }
 
 // The error's character, held within the pane's text.
-void ScriptCommands::selectError(int errPos) {
+void ScriptCommands::markError(int errPos) {
     const int length = static_cast<int>(view.scriptText().size());
     const int start = std::clamp(errPos, 0, length);
-    view.selectScript(start, std::min(start + 1, length));
+    view.markScript(start, std::min(start + 1, length));
 }
 
 }  // namespace viewer

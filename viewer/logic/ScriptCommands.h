@@ -54,11 +54,19 @@ public:
     void setRemote(RemoteAccess* server) { remote = server; }
 
 private:
+    // Whether a local run could take the pane's text.
+    struct PaneRun {
+        std::string refused;  // why not; empty when it could
+        bool diskFileRan = false;
+    };
+
     void run(const std::string& inputFile, bool eventRun);
-    RunResult runLocally(const std::string& inputFile, const std::string& filter, bool eventRun);
+    RunResult runLocally(const std::string& inputFile, const std::string& filter, bool eventRun,
+                         PaneRun& paneRun);
     void showResult(const RunResult& result, bool eventRun);
-    void selectError(int errPos);
-    void writeRunCopy(const std::string& inputFile, bool newFile);
+    void markError(int errPos);
+    // Why the input file cannot take the pane's text; empty when it took it.
+    std::string writeRunCopy(const std::string& inputFile, bool newFile);
     bool writeInput(const std::string& name);
     bool mayReplace(const std::string& name);
     // Why the pane cannot be written as it is; empty when it can.

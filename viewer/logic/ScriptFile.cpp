@@ -39,6 +39,8 @@ void keepMode(int fd, const std::string& target) {
 int replaceFile(const std::string& name, std::string_view bytes) {
     if (name.empty()) return ENOENT;
     if (name.size() > nameLimit) return ENAMETOOLONG;
+    // The rename would replace a file the user may not write as well.
+    if (faccessat(AT_FDCWD, name.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT) return errno;
     std::string tempName;
     const int fd = createSibling(name, tempName);
     if (fd < 0) return errno;

@@ -58,6 +58,7 @@ ViewerDlg::ViewerDlg(viewer::LibraryAccess& library, QWidget* parent)
     createControls();
     createMenus();
     createRemote();
+    createKeys();
     scriptSearch = std::make_unique<PlainTextPane>(scriptPane);
     outputSearch = std::make_unique<PlainTextPane>(outputPane);
     searchPane = outputSearch.get();
@@ -223,5 +224,8 @@ void ViewerDlg::updateTitle() {
 
 void ViewerDlg::search(viewer::SearchDirection direction) {
     const bool showsGraphic = graphicShown && searchPane == outputSearch.get();
-    viewer::search(searchPane, showsGraphic, searchPane->encode(searchField->text()), direction);
+    const std::string needle = searchPane->encode(searchField->text());
+    const std::string said = viewer::searchOutcomeText(
+        viewer::search(searchPane, showsGraphic, needle, direction), needle);
+    if (!said.empty()) statusLine->showMessage(decodeText(said, searchPane->encoding()));
 }

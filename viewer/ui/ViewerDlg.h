@@ -8,6 +8,7 @@
 #include <string>
 
 #include "DialogView.h"
+#include "FailureIndex.h"
 #include "PaneLayout.h"
 #include "PlainTextPane.h"
 #include "RemoteSession.h"
@@ -65,6 +66,11 @@ public slots:
     void splitPanes();
     // The connection label; a connection found lost is announced.
     void showConnection();
+    // The failed blocks of the output pane, and the test of the one at its caret.
+    void nextFailure();
+    void previousFailure();
+    void showFailedTest();
+    void focusSearch();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -86,10 +92,11 @@ private:
     bool scriptModified() const override;
     void markScriptModified() override;
     void clearScriptModified() override;
-    void selectScript(int start, int end) override;
+    void markScript(int start, int end) override;
     void setOutputText(const std::string& text) override;
     void outputCaretToEnd() override;
     void setOutputField(const std::string& text) override;
+    void markFailures(const std::vector<viewer::RunFailure>& failures) override;
     void setStatus(const std::string& text) override;
     void clearDisplayList() override;
     void repaintGraphic() override;
@@ -100,6 +107,11 @@ private:
     void createButtons();
     void createMenus();
     void createRemote();
+    void createKeys();
+    void chainFocus();
+    void showScriptPosition();
+    void showFailure(bool forward);
+    void showFailedTestAt(const QEvent& mouseEvent);
     void layoutControls(int width, int height);
     void setOutputMode(bool graphic);
     bool filterKey(QWidget* target, const QKeyEvent& key);
@@ -134,6 +146,7 @@ private:
     bool unsentEdits = false;
     // The server the last look at the connection found connected; empty: local.
     QString connectedTo;
+    viewer::FailureIndex failureIndex;
 
     QPlainTextEdit* scriptPane;
     QStackedWidget* outputStack;
@@ -157,6 +170,7 @@ private:
     QSlider* splitSlider;
     QStatusBar* statusLine;
     QLabel* connectionLabel;
+    QLabel* positionLabel;
     QMenu* fileMenu;
     QMenu* settingsMenu;
     QAction* textlogAction;

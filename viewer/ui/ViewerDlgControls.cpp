@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "GraphicPane.h"
+#include "NumberedPane.h"
 #include "ViewerDlg.h"
 
 namespace {
@@ -65,8 +66,9 @@ QLineEdit* newField(const char* name, QWidget* parent) {
     return field;
 }
 
-QPlainTextEdit* newPane(const char* name, QWidget* parent) {
-    auto* pane = new QPlainTextEdit(parent);
+template <class Pane = QPlainTextEdit>
+Pane* newPane(const char* name, QWidget* parent) {
+    auto* pane = new Pane(parent);
     pane->setObjectName(QLatin1String(name));
     pane->setLineWrapMode(QPlainTextEdit::NoWrap);
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -90,7 +92,7 @@ void ViewerDlg::createControls() {
     outputField->setReadOnly(true);
     searchField = newField("searchText", this);
 
-    scriptPane = newPane("script", this);
+    scriptPane = newPane<NumberedPane>("script", this);
     scriptPane->setTabStopDistance(tabStopUnits * QFontMetricsF(font()).averageCharWidth() / 4);
     outputPane = newPane("output", this);
     outputPane->setReadOnly(true);

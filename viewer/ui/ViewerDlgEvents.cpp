@@ -2,6 +2,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSlider>
 
@@ -20,8 +21,13 @@ bool ViewerDlg::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::KeyPress:
             return filterKey(target, *static_cast<QKeyEvent*>(event));
-        case QEvent::MouseButtonPress:
+        case QEvent::FocusIn:
+            noteClick(target);
+            return false;
         case QEvent::MouseButtonDblClick:
+            if (!graphicShown && within(target, outputPane)) showFailedTestAt(*event);
+            [[fallthrough]];
+        case QEvent::MouseButtonPress:
             noteClick(target);
             return graphicShown && recordMouse(target, event);
         case QEvent::MouseMove:
@@ -43,17 +49,22 @@ bool ViewerDlg::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-// Tab in the script pane and Return in a field keep their meaning in graphic
-// mode; every other key may be recorded before Escape and F1 are looked at.
+// Ctrl+Tab in the script pane and Return in a field or the output pane keep
+// their meaning in graphic mode; every other key may be recorded before
+// Escape and F1 are looked at.
 bool ViewerDlg::filterKey(QWidget* target, const QKeyEvent& key) {
     switch (key.key()) {
         case Qt::Key_Tab:
-            if (target != scriptPane) break;
+            if (target != scriptPane || !(key.modifiers() & Qt::ControlModifier)) break;
             scriptPane->insertPlainText(QStringLiteral("\t"));
             return true;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (target == inputField || target == outputField || target == searchField) return true;
+            if (target == searchField) searchForward();
+            if (target == outputPane) showFailedTest();
+            if (target == inputField || target == outputField || target == searchField ||
+                target == outputPane)
+                return true;
             break;
         default:
             break;
@@ -70,13 +81,19 @@ bool ViewerDlg::filterKey(QWidget* target, const QKeyEvent& key) {
     }
 }
 
-// The search acts on the pane last clicked.
+// The search acts on the pane last clicked or given the focus.
 void ViewerDlg::noteClick(QWidget* target) {
     if (within(target, scriptPane)) {
         searchPane = scriptSearch.get();
     } else if (!graphicShown && within(target, outputPane)) {
         searchPane = outputSearch.get();
     }
+}
+
+void ViewerDlg::showFailedTestAt(const QEvent& event) {
+    const auto& mouse = static_cast<const QMouseEvent&>(event);
+    outputPane->setTextCursor(outputPane->cursorForPosition(mouse.position().toPoint()));
+    showFailedTest();
 }
 
 void ViewerDlg::resizeEvent(QResizeEvent* event) {

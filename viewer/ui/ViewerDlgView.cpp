@@ -57,10 +57,6 @@ void ViewerDlg::clearScriptModified() {
     unsentEdits = false;
 }
 
-void ViewerDlg::selectScript(int start, int end) {
-    scriptSearch->select(start, end);
-}
-
 void ViewerDlg::setOutputText(const std::string& text) {
     outputSearch->setText(text, shownEncoding(text));
 }
@@ -69,8 +65,11 @@ void ViewerDlg::outputCaretToEnd() {
     outputPane->moveCursor(QTextCursor::End);
 }
 
+// A long error is cut by the field's width; the tooltip holds it whole.
 void ViewerDlg::setOutputField(const std::string& text) {
     outputField->setText(decodeShown(text));
+    outputField->setToolTip(outputField->text());
+    outputField->setCursorPosition(0);
 }
 
 void ViewerDlg::setStatus(const std::string& text) {
