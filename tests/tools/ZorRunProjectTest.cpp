@@ -102,3 +102,32 @@ TEST_F(ZorRunProjectTest, AModuleThatCannotLoadStopsTheRunBeforeAnyScript) {
 }
 
 }  // namespace
+
+// A test function's own failure is a failed test with its reason, told alike
+// on the console and in the report; inputs are never converted behind its back.
+TEST(ZorRunHelperTest, AFunctionFailsItsTestWithAReason) {
+    zortest::TempDir dir;
+    zortest::writeFile(dir.file("add.zor.txt"),
+                       "resultfile \"add_out.txt\"\n"
+                       "add { a = 2 b = 3 verify: sum == 5 }\n"
+                       "add { a = 2 verify: sum == 2 }\n"
+                       "add { a = \"2\" b = 1.5 verify: sum == 3 }\n");
+    const auto run =
+        zorruntest::PipedChild({ZORRUN_PATH, "--load", ZOR_EXAMPLE_MODULE, "add.zor.txt"},
+                               dir.path().string())
+            .finish();
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.out,
+              "== add.zor.txt\n"
+              "add 24 (add.zor.txt:2): ok (add_out.txt)\n"
+              "add 60 (add.zor.txt:3): FAIL (add_out.txt)\n"
+              "    expected sum == 2, actual undefined\n"
+              "    expected failure == \"\", actual \"input b is missing\"\n"
+              "add 90 (add.zor.txt:4): FAIL (add_out.txt)\n"
+              "    expected sum == 3, actual undefined\n"
+              "    expected failure == \"\", actual \"input a is a string, not an int; input b is "
+              "a double, not an int\"\n" +
+                  summary(1, 2));
+    EXPECT_NE(zortest::readFile(dir.file("add_out.txt")).find("failure == \"\""),
+              std::string::npos);
+}
