@@ -117,7 +117,9 @@ bool TestServer::serveExchange(remote::WireSocket& client) {
         return false;
     }
     const Clock::time_point start = Clock::now();
-    const WorkerSettings settings{folderFd, maxMemory, runTimeout, {client.descriptor(), listenFd}};
+    const WorkerSettings settings{folderFd,   maxMemory,
+                                  runTimeout, {client.descriptor(), listenFd},
+                                  workerUser, workerNamespaces};
     ServerReply reply = request.storeError.empty()
                             ? runInWorker(request, settings)
                             : unstoredRun(request.storeError, request.wantsVerdicts());
