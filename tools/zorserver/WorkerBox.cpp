@@ -72,12 +72,24 @@ int waitFor(pid_t child) {
     return status;
 }
 
-// The calling thread's children, as /proc numbers them: right for a keeper,
-// which shares the PID namespace that /proc shows.
+// A process's number in its own PID namespace, the keeper's: the last of
+// those that /proc lists, which numbers processes as its own namespace does.
+pid_t ownNumber(pid_t procNumber) {
+    std::ifstream status("/proc/" + std::to_string(procNumber) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (!line.starts_with("NSpid:")) continue;
+        const std::size_t last = line.find_last_of(" \t");
+        return static_cast<pid_t>(std::stol(line.substr(last + 1)));
+    }
+    return 0;
+}
+
+// The calling thread's children.
 std::vector<pid_t> childrenOfSelf() {
     std::ifstream list("/proc/thread-self/children");
     std::vector<pid_t> children;
-    for (pid_t pid = 0; list >> pid;) children.push_back(pid);
+    for (pid_t pid = 0; list >> pid;)
+        if (const pid_t own = ownNumber(pid); own > 0) children.push_back(own);
     return children;
 }
 
