@@ -120,3 +120,28 @@ TEST_F(WorkerBoxTest, AWorkerNeitherEndsTheServerNorOutlivesItsExchange) {
     const zorruntest::ChildResult next = run(tamper("write", "next.txt", "done"));
     EXPECT_EQ(next.status, 0) << next.out << next.err << server->output();
 }
+
+// Under root the worker's user must be able to write into the folder, and
+// root itself is no worker's user; not under root the option is refused.
+TEST_F(WorkerBoxTest, AWorkerUserThatCannotWriteTheFolderKeepsTheServerFromStarting) {
+    const bool root = geteuid() == 0;
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{}, "the worker's user nobody cannot create files in this folder"},
+        {{"--user", "root"}, "--user root: the worker must not run as root"},
+        {{"--user", "nobody"}, "the worker's user nobody cannot create files in this folder"},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(testing::PrintToString(each.args));
+        if (!root && each.args.empty()) continue;
+        std::vector<std::string> argv{"/usr/bin/timeout", "10", ZORSERVER_PATH, "--port", "0"};
+        argv.insert(argv.end(), each.args.begin(), each.args.end());
+        const zorruntest::ChildResult result = zorruntest::runChild(argv, outsideDir.path());
+        EXPECT_EQ(result.status, 2);
+        const std::string expected =
+            root ? each.message : "only a server run as root changes the worker's user";
+        EXPECT_NE(result.err.find(expected), std::string::npos) << result.err;
+    }
+}
