@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -57,11 +58,14 @@ bool mapOwnIds(uid_t uid, gid_t gid) {
 }
 
 // The next child of the caller is the first process of a new PID namespace.
+// The user namespace comes first and apart: one whose ids cannot be mapped
+// must not be followed by a PID namespace whose first process is the worker.
 bool enterNamespaces(int namespaces) {
     const uid_t uid = getuid();
     const gid_t gid = getgid();
-    if (unshare(namespaces) != 0) return false;
-    return (namespaces & CLONE_NEWUSER) == 0 || mapOwnIds(uid, gid);
+    if ((namespaces & CLONE_NEWUSER) != 0 && (unshare(CLONE_NEWUSER) != 0 || !mapOwnIds(uid, gid)))
+        return false;
+    return unshare(namespaces & ~CLONE_NEWUSER) == 0;
 }
 
 int waitFor(pid_t child) {
@@ -79,7 +83,7 @@ pid_t ownNumber(pid_t procNumber) {
     for (std::string line; std::getline(status, line);) {
         if (!line.starts_with("NSpid:")) continue;
         const std::size_t last = line.find_last_of(" \t");
-        return static_cast<pid_t>(std::stol(line.substr(last + 1)));
+        return static_cast<pid_t>(std::strtol(line.c_str() + last + 1, nullptr, 10));
     }
     return 0;
 }
