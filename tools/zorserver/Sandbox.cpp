@@ -1,12 +1,15 @@
 #include "Sandbox.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/landlock.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #include <cstdint>
+#include <cstring>
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
@@ -25,19 +28,24 @@ namespace {
 constexpr std::uint64_t referRight = 1ULL << 13;     // ABI 2
 constexpr std::uint64_t truncateRight = 1ULL << 14;  // ABI 3
 
-constexpr std::uint64_t makeRights = LANDLOCK_ACCESS_FS_MAKE_CHAR | LANDLOCK_ACCESS_FS_MAKE_DIR |
-                                     LANDLOCK_ACCESS_FS_MAKE_REG | LANDLOCK_ACCESS_FS_MAKE_SOCK |
-                                     LANDLOCK_ACCESS_FS_MAKE_FIFO | LANDLOCK_ACCESS_FS_MAKE_BLOCK |
+// Device nodes are handled, so that no rule lets a worker make one.
+constexpr std::uint64_t deviceRights = LANDLOCK_ACCESS_FS_MAKE_CHAR | LANDLOCK_ACCESS_FS_MAKE_BLOCK;
+constexpr std::uint64_t makeRights = LANDLOCK_ACCESS_FS_MAKE_DIR | LANDLOCK_ACCESS_FS_MAKE_REG |
+                                     LANDLOCK_ACCESS_FS_MAKE_SOCK | LANDLOCK_ACCESS_FS_MAKE_FIFO |
                                      LANDLOCK_ACCESS_FS_MAKE_SYM;
 constexpr std::uint64_t removeRights =
     LANDLOCK_ACCESS_FS_REMOVE_DIR | LANDLOCK_ACCESS_FS_REMOVE_FILE;
 
-std::uint64_t writeRights(long abi) {
+// What a worker may do beneath its folder.
+std::uint64_t folderRights(long abi) {
     std::uint64_t rights = LANDLOCK_ACCESS_FS_WRITE_FILE | makeRights | removeRights;
     if (abi >= 2) rights |= referRight;
     if (abi >= 3) rights |= truncateRight;
     return rights;
 }
+
+// /dev/shm, /dev/mqueue and the like hold no devices, and may hold many files.
+constexpr int deviceFolderDepth = 3;
 
 bool allowBeneath(int rulesetFd, int dirFd, std::uint64_t rights) {
     landlock_path_beneath_attr rule{};
@@ -55,6 +63,38 @@ void allow(int rulesetFd, const char* path, int flags, std::uint64_t rights) {
     close(fd);
 }
 
+bool isDeviceFolder(const char* name) {
+    return std::strcmp(name, "shm") != 0 && std::strcmp(name, "mqueue") != 0 &&
+           std::strcmp(name, "hugepages") != 0 && name[0] != '.';
+}
+
+// Each character device beneath the folder may be opened for writing, one
+// rule a node: block devices (disks) get none, and neither do the files that
+// a worker could leave in /dev/shm.
+void allowCharacterDevices(int rulesetFd, int dirFd, int depth) {
+    DIR* dir = fdopendir(dirFd);
+    if (!dir) {
+        close(dirFd);
+        return;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        struct stat status;
+        if (fstatat(dirFd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        const int flags = O_PATH | O_NOFOLLOW | O_CLOEXEC;
+        if (S_ISCHR(status.st_mode)) {
+            if (const int fd = openat(dirFd, entry->d_name, flags); fd >= 0) {
+                allowBeneath(rulesetFd, fd, LANDLOCK_ACCESS_FS_WRITE_FILE);
+                close(fd);
+            }
+        } else if (S_ISDIR(status.st_mode) && depth > 0 && isDeviceFolder(entry->d_name)) {
+            const int sub =
+                openat(dirFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (sub >= 0) allowCharacterDevices(rulesetFd, sub, depth - 1);
+        }
+    }
+    closedir(dir);
+}
+
 }  // namespace
 
 bool confineWritesToFolder(int folderFd, const char* sharedFile) {
@@ -62,14 +102,16 @@ bool confineWritesToFolder(int folderFd, const char* sharedFile) {
         syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION);
     if (abi < 1) return false;
     landlock_ruleset_attr ruleset{};
-    ruleset.handled_access_fs = writeRights(abi);
+    ruleset.handled_access_fs = folderRights(abi) | deviceRights;
     const int rulesetFd =
         static_cast<int>(syscall(SYS_landlock_create_ruleset, &ruleset, sizeof ruleset, 0));
     if (rulesetFd < 0) return false;
-    allow(rulesetFd, "/dev", O_DIRECTORY, LANDLOCK_ACCESS_FS_WRITE_FILE);
-    allow(rulesetFd, "/dev/shm", O_DIRECTORY, ruleset.handled_access_fs);
+    if (const int dev = open("/dev", O_RDONLY | O_DIRECTORY | O_CLOEXEC); dev >= 0)
+        allowCharacterDevices(rulesetFd, dev, deviceFolderDepth);
+    // Terminals opened after this point appear here.
+    allow(rulesetFd, "/dev/pts", O_DIRECTORY, LANDLOCK_ACCESS_FS_WRITE_FILE);
     allow(rulesetFd, sharedFile, O_NOFOLLOW, LANDLOCK_ACCESS_FS_WRITE_FILE);
-    const bool confined = allowBeneath(rulesetFd, folderFd, ruleset.handled_access_fs) &&
+    const bool confined = allowBeneath(rulesetFd, folderFd, folderRights(abi)) &&
                           prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
                           syscall(SYS_landlock_restrict_self, rulesetFd, 0) == 0;
     close(rulesetFd);

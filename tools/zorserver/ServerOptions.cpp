@@ -114,6 +114,10 @@ ServerCommand parseServerOptions(const std::vector<std::string>& args, ServerOpt
             if (!takeValue(args, i, "--max-scripts", value) ||
                 !parseNumber(value, options.maxScripts, 1, 1'000'000))
                 return bad(error, "--max-scripts expects a number from 1 to 1000000");
+        } else if (isOption(arg, "--user")) {
+            if (!takeValue(args, i, "--user", value) || value.empty())
+                return bad(error, "--user needs a user name");
+            options.workerUser = value;
         } else if (isOption(arg, "--max-send-bytes")) {
             if (!takeValue(args, i, "--max-send-bytes", value) ||
                 !parseNumber(value, options.maxSendBytes, 0L, 9'999'999L))
@@ -156,6 +160,9 @@ const char* serverUsageText() {
            "                     (default 4G; suffixes K, M, G, T)\n"
            "  --run-timeout N    end a run that takes more than N seconds (default 0: none)\n"
            "  --max-scripts N    keep at most N stored script names (default 100)\n"
+           "  --user NAME        under root, run scripts as this user (default: the\n"
+           "                     folder's owner, or nobody when root owns it), who must\n"
+           "                     be able to create files in the folder\n"
            "  -q, --quiet        print only the start-up lines and problems\n"
            "  -h, --help         print this help and exit\n"
            "  --version          print the version and exit\n"
@@ -165,7 +172,9 @@ const char* serverUsageText() {
            "registered under its name by a loaded module. One client is served at a\n"
            "time; the next is served once it disconnects. Each run happens in a process\n"
            "of its own, which writes, creates and deletes files in the current folder\n"
-           "only; a test function that crashes or hangs there ends that run alone.\n";
+           "only, changes no file's mode, owner, times or attributes, and cannot signal\n"
+           "the server; a test function that crashes or hangs there ends that run alone,\n"
+           "and whatever it started ends with the run.\n";
 }
 
 }  // namespace zorserver

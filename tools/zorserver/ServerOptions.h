@@ -25,6 +25,8 @@ struct ServerOptions {
     int runTimeout = 0;
     // Distinct names under which the server keeps scripts that clients sent.
     int maxScripts = 100;
+    // Under root, the user the workers run as; empty for the default.
+    std::string workerUser;
     // Larger output files are not sent; lowered only by tests.
     long maxSendBytes = 9'999'999;
 };

@@ -117,7 +117,12 @@ bool TestServer::serveExchange(remote::WireSocket& client) {
         return false;
     }
     const Clock::time_point start = Clock::now();
-    const WorkerSettings settings{folderFd, maxMemory, runTimeout, {client.descriptor(), listenFd}};
+    const WorkerSettings settings{.folderFd = folderFd,
+                                  .maxMemory = maxMemory,
+                                  .runTimeout = runTimeout,
+                                  .closedInWorker = {client.descriptor(), listenFd},
+                                  .user = workerUser,
+                                  .namespaces = workerNamespaces};
     ServerReply reply = request.storeError.empty()
                             ? runInWorker(request, settings)
                             : unstoredRun(request.storeError, request.wantsVerdicts());

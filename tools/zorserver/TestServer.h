@@ -10,14 +10,17 @@
 #include "ReplySending.h"
 #include "ScriptStore.h"
 #include "ServerOptions.h"
+#include "WorkerUser.h"
 #include "protocol/WireSocket.h"
 
 namespace zorserver {
 
 class TestServer {
 public:
-    // folder: a descriptor of the folder in which scripts are stored and run.
-    TestServer(int listener, int folder, const ServerOptions& options)
+    // folder: a descriptor of the folder in which scripts are stored and run;
+    // user and namespaces: what the workers run as and in (Worker.h).
+    TestServer(int listener, int folder, const ServerOptions& options, WorkerUser user,
+               int namespaces)
         : listenFd(listener),
           quietLog(options.quiet),
           folderFd(folder),
@@ -26,7 +29,9 @@ public:
           runTimeout(options.runTimeout),
           maxSendBytes(options.maxSendBytes),
           allowed(options.allowed),
-          idleTimeout(options.idleTimeout) {}
+          idleTimeout(options.idleTimeout),
+          workerUser(std::move(user)),
+          workerNamespaces(namespaces) {}
 
     // Serves clients until the process ends.
     [[noreturn]] void serveForever();
@@ -46,6 +51,8 @@ private:
     long maxSendBytes;
     std::vector<AddressRange> allowed;
     int idleTimeout;
+    WorkerUser workerUser;
+    int workerNamespaces;
 };
 
 }  // namespace zorserver

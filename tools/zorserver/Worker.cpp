@@ -17,7 +17,9 @@
 #include "DeviceFunctions.h"
 #include "Sandbox.h"
 #include "ScriptExecution.h"
+#include "SyscallFilter.h"
 #include "VerdictRecorder.h"
+#include "WorkerBox.h"
 #include "WorkerMessage.h"
 #include "WorkerStream.h"
 #include "ZorLib.h"
@@ -34,25 +36,38 @@ using Clock = std::chrono::steady_clock;
 // write phase, lies outside the folder.
 constexpr const char* outputLockFile = "/tmp/ZorSem.lock";
 
-// The walls go up before anything of the request runs.
-void enterWorker(const WorkerSettings& settings, pid_t server) {
-    // Its own process group, so that whatever it starts ends with it.
-    setpgid(0, 0);
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != server) _exit(127);
-    for (const int fd : settings.closedInWorker) close(fd);
+// Tells the server why the worker cannot run, through the same message a
+// run's end sends.
+[[noreturn]] void refuseToRun(int resultFd, const std::string& why) {
+    WorkerResult result;
+    result.errLine = 1;
+    result.errText = why;
+    result.device = device().getState();
+    host::writeAll(resultFd, encodeWorkerResult(result));
+    _exit(0);
+}
+
+// The walls go up before anything of the request runs; the user changes
+// after the library has opened what it keeps open.
+void enterWorker(const WorkerSettings& settings, pid_t keeper, int resultFd) {
+    if (!keepsItsKeeper(keeper)) _exit(127);
     limitAddressSpace(settings.maxMemory);
     // Requests in their own folders never share a file: each file's own lock
     // keeps its writers apart, and no request waits for another's.
     AdaptIO::setLockMode(AdaptIO::lockPerFile);
     Parse::getIO();
+    if (!becomeWorkerUser(settings.user))
+        refuseToRun(resultFd, "the worker cannot run as user " + settings.user.name + ": " +
+                                  std::strerror(errno));
+    if (!keepsItsKeeper(keeper)) _exit(127);
     confineWritesToFolder(settings.folderFd, outputLockFile);
+    blockMetadataCalls();
     confineLibraryFiles(settings.folderFd);
 }
 
 [[noreturn]] void runWorker(const remote::ServerRequest& request, const WorkerSettings& settings,
-                            pid_t server, int resultFd) {
-    enterWorker(settings, server);
+                            pid_t keeper, int resultFd) {
+    enterWorker(settings, keeper, resultFd);
     if (request.wantsVerdicts()) reportVerdicts(resultFd, request.scriptFile);
     const RunOutcome outcome = runRequest(request);
     if (request.wantsVerdicts()) reportRunEnd(outcome.end);
@@ -65,6 +80,19 @@ void enterWorker(const WorkerSettings& settings, pid_t server) {
     host::writeAll(resultFd, encodeWorkerResult(result));
     // Without exit's handlers: the statics are the server's, not the worker's.
     _exit(0);
+}
+
+// The keeper's process: out of the server's group and bound to its life.
+[[noreturn]] void runKeeper(const remote::ServerRequest& request, const WorkerSettings& settings,
+                            pid_t server, int resultFd, int statusFd) {
+    setpgid(0, 0);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != server) _exit(127);
+    for (const int fd : settings.closedInWorker) close(fd);
+    keepExchange(settings.namespaces, statusFd, [&](pid_t keeper) {
+        close(statusFd);
+        runWorker(request, settings, keeper, resultFd);
+    });
 }
 
 int pidfdOpen(pid_t pid) {
@@ -117,7 +145,7 @@ bool Waiter::take(WorkerStream& stream) {
         if (got <= 0) return false;
         const WorkerStream::State state =
             stream.feed(std::string_view(chunk, static_cast<std::size_t>(got)));
-        if (state == WorkerStream::State::damaged) kill(pid, SIGKILL);
+        if (state == WorkerStream::State::damaged) kill(pid, SIGTERM);
         if (state != WorkerStream::State::reading) return false;
     }
 }
@@ -172,14 +200,34 @@ ServerReply replyOf(const WorkerResult& result) {
     return reply;
 }
 
-// Collects the worker, then ends whatever it left running in its group.
-int collect(pid_t worker, bool inTime) {
-    if (!inTime) kill(worker, SIGKILL);
+// A keeper told to end ends the worker and all it started; one that does not
+// within this time is killed, and the worker with it.
+constexpr int keeperGraceMs = 2000;
+
+int waitForKeeper(pid_t keeper, bool inTime) {
     int status = 0;
-    while (waitpid(worker, &status, 0) < 0 && errno == EINTR) {
+    if (!inTime) {
+        kill(keeper, SIGTERM);
+        for (int waited = 0; waited < keeperGraceMs; waited += 10) {
+            if (waitpid(keeper, &status, WNOHANG) == keeper) return status;
+            usleep(10'000);
+        }
+        kill(keeper, SIGKILL);
     }
-    kill(-worker, SIGKILL);
+    while (waitpid(keeper, &status, 0) < 0 && errno == EINTR) {
+    }
     return status;
+}
+
+// The worker's own wait status, which its keeper passes on; the keeper's when
+// it ended before it could.
+int collect(pid_t keeper, bool inTime, int statusFd) {
+    const int keeperStatus = waitForKeeper(keeper, inTime);
+    kill(-keeper, SIGKILL);
+    int status = 0;
+    const bool passed = read(statusFd, &status, sizeof status) == sizeof status;
+    close(statusFd);
+    return passed ? status : keeperStatus;
 }
 
 ServerReply endedRun(const WorkerStream& stream, int status, bool inTime, int runTimeout) {
@@ -211,12 +259,12 @@ void addVerdicts(ServerReply& reply, WorkerStream& stream) {
     reply.verdicts.push_back(std::move(crashed));
 }
 
-ServerReply superviseWorker(pid_t worker, int resultFd, const WorkerSettings& settings,
-                            bool verdicts) {
+ServerReply superviseWorker(pid_t keeper, int resultFd, int statusFd,
+                            const WorkerSettings& settings, bool verdicts) {
     WorkerStream stream;
-    Waiter waiter(worker, resultFd, settings.runTimeout);
+    Waiter waiter(keeper, resultFd, settings.runTimeout);
     const bool inTime = waiter.wait(stream);
-    const int status = collect(worker, inTime);
+    const int status = collect(keeper, inTime, statusFd);
     close(resultFd);
     ServerReply reply = endedRun(stream, status, inTime, settings.runTimeout);
     if (verdicts) addVerdicts(reply, stream);
@@ -225,25 +273,35 @@ ServerReply superviseWorker(pid_t worker, int resultFd, const WorkerSettings& se
 
 ServerReply workerReply(const remote::ServerRequest& request, const WorkerSettings& settings) {
     int ends[2];
+    int statusEnds[2];
     if (pipe2(ends, O_CLOEXEC) != 0)
         return failedRun(std::string("cannot start a worker: ") + std::strerror(errno));
+    if (pipe2(statusEnds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        const int error = errno;
+        close(ends[0]);
+        close(ends[1]);
+        return failedRun(std::string("cannot start a worker: ") + std::strerror(error));
+    }
     // Buffered lines would be written twice, once by each process.
     std::fflush(nullptr);
     const pid_t server = getpid();
-    const pid_t worker = fork();
-    if (worker == 0) {
+    const pid_t keeper = fork();
+    if (keeper == 0) {
         close(ends[0]);
-        runWorker(request, settings, server, ends[1]);
+        close(statusEnds[0]);
+        runKeeper(request, settings, server, ends[1], statusEnds[1]);
     }
     const int error = errno;
     close(ends[1]);
-    if (worker < 0) {
+    close(statusEnds[1]);
+    if (keeper < 0) {
         close(ends[0]);
+        close(statusEnds[0]);
         return failedRun(std::string("cannot start a worker: ") + std::strerror(error));
     }
-    setpgid(worker, worker);
+    setpgid(keeper, keeper);
     fcntl(ends[0], F_SETFL, O_NONBLOCK);
-    return superviseWorker(worker, ends[0], settings, request.wantsVerdicts());
+    return superviseWorker(keeper, ends[0], statusEnds[0], settings, request.wantsVerdicts());
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // Each exchange's run happens in a worker process of its own, so that a test
 // function that crashes, exits, throws or hangs ends that exchange only. The
-// worker runs confined to the server's folder and bounded in memory; it
+// worker runs confined to the server's folder, bounded in memory, barred from
+// changing files' metadata (SyscallFilter.h), as an unprivileged user under a
+// root server, and in a process tree that ends with the exchange
+// (WorkerBox.h); it
 // hands back one checked message (WorkerMessage.h), from which the server
 // takes the reply and the simulated device's state, which thus outlives the
 // worker.
@@ -9,6 +12,7 @@
 #include <vector>
 
 #include "ReplySending.h"
+#include "WorkerUser.h"
 #include "protocol/RequestReading.h"
 
 namespace zorserver {
@@ -21,6 +25,9 @@ struct WorkerSettings {
     int runTimeout = 0;
     // Descriptors the worker has no business with (the client's socket).
     std::vector<int> closedInWorker;
+    WorkerUser user;
+    // What probeWorkerNamespaces found.
+    int namespaces = 0;
 };
 
 // Runs the request and answers the reply with the device's picture. When the

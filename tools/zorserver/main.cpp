@@ -14,6 +14,8 @@
 #include "Listener.h"
 #include "ServerOptions.h"
 #include "TestServer.h"
+#include "WorkerBox.h"
+#include "WorkerUser.h"
 #include "host/ExitStatus.h"
 #include "host/ModuleLoader.h"
 
@@ -64,6 +66,21 @@ std::string allowedText(const ServerOptions& options) {
     return text;
 }
 
+// One line on what separates workers from the server, and why where less.
+void logWorkerBox(const WorkerUser& user, int namespaces, const std::string& why) {
+    const std::string who = user.switches ? "as user " + user.name : "as the server's user";
+    if (namespaces != 0) {
+        std::printf("ZorServer: workers run %s, each in a PID namespace of its own\n", who.c_str());
+        return;
+    }
+    std::printf("ZorServer: workers run %s without a PID namespace of their own (%s): %s\n",
+                who.c_str(), why.c_str(),
+                user.switches
+                    ? "they cannot signal the server, and what they start ends with the run"
+                    : "a test function can signal the server; what it starts still ends "
+                      "with the run");
+}
+
 int serve(const ServerOptions& options) {
     const int folderFd = openServerFolder();
     if (folderFd < 0) return host::exitError;
@@ -74,6 +91,12 @@ int serve(const ServerOptions& options) {
         return host::exitError;
     }
     if (!mayListenOn(bind, options) || !loadModules(options)) return host::exitError;
+    WorkerUser user;
+    if (!chooseWorkerUser(options.workerUser, folderFd, user, reason)) {
+        std::fprintf(stderr, "ZorServer: %s\n", reason.c_str());
+        return host::exitError;
+    }
+    const int namespaces = probeWorkerNamespaces(reason);
     Listening listening;
     if (!startListening(bind, options.port, listening, reason)) {
         std::fprintf(stderr, "ZorServer: %s\n", reason.c_str());
@@ -83,7 +106,8 @@ int serve(const ServerOptions& options) {
     std::printf("ZorServer: clients may connect from %s\n", allowedText(options).c_str());
     std::printf("ZorServer: listening on %s TCP port %d; viewers enter port %d\n",
                 options.bindAddress.c_str(), listening.tcpPort, listening.enteredPort);
-    TestServer(listening.fd, folderFd, options).serveForever();
+    logWorkerBox(user, namespaces, reason);
+    TestServer(listening.fd, folderFd, options, user, namespaces).serveForever();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@ usage: reports_agree.py ZORRUN ZORSERVER TEST_MODULE WORK_FOLDER
 """
 import json
 import os
+import pwd
 import re
 import shutil
 import subprocess
@@ -194,10 +195,23 @@ def run_zorrun(zorrun, folder, options):
     return subprocess.run(command + list(SCRIPTS), cwd=folder, capture_output=True, text=True, timeout=120)
 
 
+def give_to_worker_user(folder):
+    """A server run as root runs scripts as nobody when root owns the folder:
+    the folder becomes nobody's, so that they may write there."""
+    if os.geteuid() != 0:
+        return
+    nobody = pwd.getpwnam("nobody")
+    for root, dirs, files in os.walk(folder):
+        for name in dirs + files:
+            os.lchown(os.path.join(root, name), nobody.pw_uid, nobody.pw_gid)
+    os.lchown(folder, nobody.pw_uid, nobody.pw_gid)
+
+
 def start_server(program, module, folder):
     """ZorServer in a folder of its own, on the port it picks; a run on it is
     bounded as a whole, not per test."""
     os.makedirs(folder, exist_ok=True)
+    give_to_worker_user(folder)
     with open(folder + ".log", "w") as log:
         process = subprocess.Popen([program, "--port", "0", "--load", module, "--run-timeout", "1"],
                                    cwd=folder, stdout=log, stderr=subprocess.STDOUT)

@@ -1,8 +1,14 @@
 // Test functions that turn on the process running them: they fork and let the
 // copy run on, stop the process that supervises them, wipe the memory they
-// share with it, or return text that reads like report blocks. Whatever they
-// do, a run must not end as a pass.
+// share with it, return text that reads like report blocks, reach for files'
+// metadata and devices, signal the server or leave a process behind.
+// Whatever they do, a run must not end as a pass.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/time.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -100,9 +106,65 @@ void forgedReport() {
     Parse::getOutStore()["text"] = "\r\n}\r\n\r\nfake\r\n{\r\n  verified:";
 }
 
+int openForWriting(const char* path) {
+    const int fd = open(path, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd >= 0) close(fd);
+    return fd;
+}
+
+// One call on the file named path, by op's name; 0 or -1 with errno.
+int reach(std::string_view op, const std::string& path) {
+    const char* file = path.c_str();
+    if (op == "chmod") return chmod(file, 0777);
+    if (op == "chown") return chown(file, getuid(), getgid());
+    if (op == "utimes") return utimes(file, nullptr);
+    if (op == "setxattr") return setxattr(file, "user.zor", "x", 1, 0);
+    if (op == "mknod") return mknod(file, S_IFCHR | 0666, makedev(1, 3));
+    if (op == "mkfifo") return mkfifo(file, 0644);
+    if (op == "write") return openForWriting(file);
+    if (op == "killParent") return kill(getppid(), SIGKILL);
+    if (op == "kill") return kill(static_cast<pid_t>(std::stol(path)), SIGKILL);
+    errno = EINVAL;
+    return -1;
+}
+
+// result: "done" when the call succeeded, else why not.
+void tamper() {
+    const std::string path(textInput("path"));
+    const int outcome = reach(textInput("op"), path);
+    Parse::getOutStore()["result"] = outcome >= 0 ? "done" : std::strerror(errno);
+}
+
+// A process in a session of its own that appends to path for half a minute;
+// returns once it has written.
+void leaveStray() {
+    const std::string path(textInput("path"));
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        setsid();
+        if (fork() == 0) {
+            for (int tick = 0; tick < 1500; ++tick) {
+                const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+                if (fd >= 0 && ::write(fd, "x", 1) < 0) _exit(1);
+                close(fd);
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        }
+        _exit(0);
+    }
+    waitpid(child, nullptr, 0);
+    struct stat written {};
+    for (int wait = 0; wait < 100 && (stat(path.c_str(), &written) != 0 || written.st_size == 0);
+         ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
 ZorCall forkAndReturnRegistration("forkAndReturn", forkAndReturn);
 ZorCall freezeParentRegistration("freezeParent", freezeParent);
 ZorCall wipeSharedMemoryRegistration("wipeSharedMemory", wipeSharedMemory);
 ZorCall forgedReportRegistration("forgedReport", forgedReport);
+ZorCall tamperRegistration("tamper", tamper);
+ZorCall leaveStrayRegistration("leaveStray", leaveStray);
 
 }  // namespace
