@@ -1,5 +1,7 @@
 #include "LockNotices.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 
 #include "ZorLib.h"
@@ -8,15 +10,23 @@ namespace zorrun {
 
 namespace {
 
-// Runs on the waiting thread, inside a write phase: stdio only, no allocation.
+int noticeDescriptor = STDERR_FILENO;
+
+// Runs on the waiting thread, inside a write phase: no allocation.
 void heardLongWait(const char* file, int holderPid) {
     if (holderPid > 0)
-        std::fprintf(stderr, "ZorRun: waiting for %s, which pid %d is writing\n", file, holderPid);
+        dprintf(noticeDescriptor, "ZorRun: waiting for %s, which pid %d is writing\n", file,
+                holderPid);
     else
-        std::fprintf(stderr, "ZorRun: waiting for %s, which another process is writing\n", file);
+        dprintf(noticeDescriptor, "ZorRun: waiting for %s, which another process is writing\n",
+                file);
 }
 
 }  // namespace
+
+void sendNoticesTo(int descriptor) {
+    if (descriptor >= 0) noticeDescriptor = descriptor;
+}
 
 void watchOutputLock() {
     AdaptIO::setLockMode(AdaptIO::lockPerFile);

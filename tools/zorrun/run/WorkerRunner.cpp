@@ -1,5 +1,6 @@
 #include "WorkerRunner.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "LibraryRun.h"
+#include "LockNotices.h"
 #include "Outlines.h"
 #include "StopSignals.h"
 #include "TestReach.h"
@@ -69,7 +71,8 @@ WorkerRunner::WorkerRunner(ScriptEvents& scriptEvents, bool reports)
 
 void WorkerRunner::run(const std::string& script, const std::string& filter) {
     std::string reason;
-    if (!channel.prepare(reason)) return events.cannotRun("cannot start a worker: " + reason);
+    if (!channel.prepare(reason) || !capture.prepare(reason))
+        return events.cannotRun("cannot start a worker: " + reason);
     // A selection is asked inside the worker, which needs the outline there;
     // otherwise the supervisor reads it while the worker runs, on another
     // core, and needs it only once the worker has ended.
@@ -93,10 +96,12 @@ void WorkerRunner::run(const std::string& script, const std::string& filter) {
     }
     if (worker == 0) work(script, filter);
     channel.becomeSupervisor(worker);
+    capture.becomeSupervisor();
     std::thread outliner;
     if (!outlineFirst)
         outliner = std::thread([this, &script, &filter] { countReach(script, filter); });
     const int status = supervise(worker);
+    events.captured(capture.finish());
     if (outliner.joinable()) outliner.join();
     // A run that did not end as it should is told with its tests' names and
     // lines, which only the whole outline holds.
@@ -141,6 +146,9 @@ void WorkerRunner::work(const std::string& script, const std::string& filter) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != supervisor) _exit(1);
     channel.becomeWorker();
+    // ZorRun's own notices (a wait for a file's lock) still reach the user.
+    sendNoticesTo(fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3));
+    capture.becomeWorker();
     on_exit(leaveAsWorker, &besideOthers);
     {
         LibraryRun run(channel, withReports, &channel);
@@ -160,9 +168,7 @@ int WorkerRunner::supervise(pid_t worker) {
     verdictsSeen = 0;
     for (;;) {
         if (stopSignal()) kill(worker, SIGKILL);
-        pollfd wake{channel.wakeDescriptor(), POLLIN, 0};
-        poll(&wake, 1, wake.fd >= 0 ? lookInterval : lookIntervalAtEnd);
-        if (wake.revents != 0) channel.takeWakeUps();
+        waitForWorker(channel.wakeDescriptor() >= 0 ? lookInterval : lookIntervalAtEnd);
         if (!damaged && !channel.receive(events)) {
             damaged = true;
             kill(worker, SIGKILL);
@@ -176,6 +182,14 @@ int WorkerRunner::supervise(pid_t worker) {
     channel.closePipe();
     received();
     return status;
+}
+
+// Until the worker wakes the supervisor, prints or the time is up.
+void WorkerRunner::waitForWorker(int milliseconds) {
+    pollfd wake[2] = {{channel.wakeDescriptor(), POLLIN, 0}, {capture.descriptor(), POLLIN, 0}};
+    poll(wake, 2, milliseconds);
+    if (wake[0].revents != 0) channel.takeWakeUps();
+    if (wake[1].revents != 0) capture.take();
 }
 
 void WorkerRunner::received() {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "OutputCapture.h"
 #include "ScriptEvents.h"
 #include "TestReach.h"
 #include "TestSelection.h"
@@ -45,6 +46,7 @@ private:
     bool endedWhole(int status) const;
     [[noreturn]] void work(const std::string& script, const std::string& filter);
     int supervise(pid_t worker);
+    void waitForWorker(int milliseconds);
     void received();
     void judgeEnd(int status);
     void checkEnd(int status);
@@ -56,6 +58,7 @@ private:
     ScriptEvents& events;
     bool withReports;
     VerdictChannel channel;
+    OutputCapture capture;
     // The script's outline and the tests its run reaches, found before the
     // worker starts: the worker takes its lines from the same outline.
     ScriptOutline scriptOutline;
