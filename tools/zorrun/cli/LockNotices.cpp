@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "TerminalText.h"
 #include "ZorLib.h"
 
 namespace zorrun {
@@ -12,14 +13,17 @@ namespace {
 
 int noticeDescriptor = STDERR_FILENO;
 
-// Runs on the waiting thread, inside a write phase: no allocation.
+// Runs on the waiting thread, inside a write phase: no allocation. The name
+// is the script's choice, shown terminal-safe.
 void heardLongWait(const char* file, int holderPid) {
+    char shown[4 * AdaptIO::nameSize + 1];
+    copyTerminalText(file, shown, sizeof shown);
     if (holderPid > 0)
-        dprintf(noticeDescriptor, "ZorRun: waiting for %s, which pid %d is writing\n", file,
+        dprintf(noticeDescriptor, "ZorRun: waiting for %s, which pid %d is writing\n", shown,
                 holderPid);
     else
         dprintf(noticeDescriptor, "ZorRun: waiting for %s, which another process is writing\n",
-                file);
+                shown);
 }
 
 }  // namespace

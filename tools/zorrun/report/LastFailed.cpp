@@ -429,7 +429,7 @@ bool FailureLog::save(const std::string& folder, const std::string& path,
         reason = std::strerror(errno);
         return false;
     }
-    const int folderFd = openKeepingFolder(folder, reason);
+    const int folderFd = openKeepingFolder(folderOf(path), reason);
     if (folderFd < 0) return false;
     std::string text = std::string(formatLine) + "\n";
     for (const auto& [script, failed] : merged()) {

@@ -14,5 +14,8 @@ namespace zorrun {
 // ("\xc2\x9b", "\xff"): some terminals act on them too. Well-formed UTF-8
 // text stays as it is.
 std::string terminalText(std::string_view text);
+// The same into out, cut to fit its size, with a terminating zero; the count
+// of characters written. For callers that must not allocate.
+std::size_t copyTerminalText(std::string_view text, char* out, std::size_t size);
 
 }  // namespace zorrun

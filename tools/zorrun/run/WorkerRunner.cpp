@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,7 +28,9 @@ namespace {
 // Milliseconds the supervisor waits for a wake-up before it looks at the ring
 // anyway: the verdicts that a slow test holds back in an unfinished batch
 // appear this late. Once the worker's end of the pipe is closed, it is about
-// to end, and the supervisor looks more often.
+// to end, and the supervisor looks more often, unless the worker's end itself
+// wakes it: a worker that closed its pipe and hangs must not keep the
+// supervisor busy.
 constexpr int lookInterval = 50;
 constexpr int lookIntervalAtEnd = 1;
 
@@ -49,6 +52,18 @@ void leaveAsWorker(int status, void* besideOthers) {
     flushWorkerStreams(*static_cast<const bool*>(besideOthers));
     _exit(status);
 }
+
+// A descriptor that becomes readable when the worker ends; -1 where the
+// kernel has none.
+struct WorkerEnd {
+    explicit WorkerEnd(pid_t worker) : fd(static_cast<int>(syscall(SYS_pidfd_open, worker, 0))) {}
+    ~WorkerEnd() {
+        if (fd >= 0) close(fd);
+    }
+    WorkerEnd(const WorkerEnd&) = delete;
+    WorkerEnd& operator=(const WorkerEnd&) = delete;
+    const int fd;
+};
 
 std::string endingOf(int status) {
     return WIFSIGNALED(status) ? "died from " + signalName(WTERMSIG(status))
@@ -166,9 +181,12 @@ int WorkerRunner::supervise(pid_t worker) {
     timedOut = false;
     limitFrom = std::chrono::steady_clock::now();
     verdictsSeen = 0;
+    const WorkerEnd ended(worker);
+    workerEnd = ended.fd;
     for (;;) {
         if (stopSignal()) kill(worker, SIGKILL);
-        waitForWorker(channel.wakeDescriptor() >= 0 ? lookInterval : lookIntervalAtEnd);
+        waitForWorker(channel.wakeDescriptor() >= 0 || ended.fd >= 0 ? lookInterval
+                                                                     : lookIntervalAtEnd);
         if (!damaged && !channel.receive(events)) {
             damaged = true;
             kill(worker, SIGKILL);
@@ -177,6 +195,7 @@ int WorkerRunner::supervise(pid_t worker) {
         if (!timedOut && timeRanOut()) kill(worker, SIGKILL);
         if (waitpid(worker, &status, WNOHANG) == worker) break;
     }
+    workerEnd = -1;
     endedAt = steadySeconds();
     if (!damaged && !channel.receive(events)) damaged = true;
     channel.closePipe();
@@ -186,8 +205,10 @@ int WorkerRunner::supervise(pid_t worker) {
 
 // Until the worker wakes the supervisor, prints or the time is up.
 void WorkerRunner::waitForWorker(int milliseconds) {
-    pollfd wake[2] = {{channel.wakeDescriptor(), POLLIN, 0}, {capture.descriptor(), POLLIN, 0}};
-    poll(wake, 2, milliseconds);
+    pollfd wake[3] = {{channel.wakeDescriptor(), POLLIN, 0},
+                      {capture.descriptor(), POLLIN, 0},
+                      {workerEnd, POLLIN, 0}};
+    poll(wake, 3, milliseconds);
     if (wake[0].revents != 0) channel.takeWakeUps();
     if (wake[1].revents != 0) capture.take();
 }

@@ -72,6 +72,7 @@ private:
     bool damaged = false;
     int timeoutSeconds = 0;
     bool timedOut = false;
+    int workerEnd = -1;  // readable once the worker has ended, while it is supervised
     bool besideOthers = false;
     TestSelection* selection = nullptr;
     bool exitFirst = false;
