@@ -93,7 +93,8 @@ void Console::testLine(std::string_view name, int position, Outcome outcome,
     if (quiet && passed) return;
     if (!headerPrinted) printHeader();
     progress.hide();
-    lineText = terminalText(name);
+    lineText.clear();
+    appendTerminalText(lineText, name);
     if (position >= 0) {
         lineText += ' ';
         appendNumber(lineText, position);
@@ -111,10 +112,10 @@ void Console::testLine(std::string_view name, int position, Outcome outcome,
     if (color) lineText += plain;
     if (outcome == Outcome::error) {
         lineText += ' ';
-        lineText += terminalText(reason);
+        appendTerminalText(lineText, reason);
     } else {
         lineText += " (";
-        lineText += outFile.empty() ? "no output file" : terminalText(outFile);
+        appendTerminalText(lineText, outFile.empty() ? "no output file" : outFile);
         lineText += ')';
     }
     lineText += '\n';

@@ -1,5 +1,7 @@
 #include "TerminalText.h"
 
+#include <algorithm>
+
 namespace zorrun {
 
 namespace {
@@ -74,6 +76,16 @@ std::string terminalText(std::string_view text) {
     std::string out(text.size() * 4 + 1, '\0');
     out.resize(copyTerminalText(text, out.data(), out.size()));
     return out;
+}
+
+void appendTerminalText(std::string& out, std::string_view text) {
+    const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x7f;
+    });
+    if (plain)
+        out.append(text);
+    else
+        out += terminalText(text);
 }
 
 }  // namespace zorrun

@@ -14,6 +14,8 @@ namespace zorrun {
 // ("\xc2\x9b", "\xff"): some terminals act on them too. Well-formed UTF-8
 // text stays as it is.
 std::string terminalText(std::string_view text);
+// The same, appended to out; plain ASCII text, the usual case, costs a scan.
+void appendTerminalText(std::string& out, std::string_view text);
 // The same into out, cut to fit its size, with a terminating zero; the count
 // of characters written. For callers that must not allocate.
 std::size_t copyTerminalText(std::string_view text, char* out, std::size_t size);
