@@ -49,6 +49,7 @@ CheckedScript::CheckedScript(const std::string& path) : readPath(path) {
     if (!problem.empty()) return;
     descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0 || fstat(descriptor, &status) != 0) return;
+    folder = S_ISDIR(status.st_mode);
     problem = scriptKindProblem(status.st_mode, status.st_size);
     if (problem.empty()) readPath = pathOf(descriptor, path);
 }

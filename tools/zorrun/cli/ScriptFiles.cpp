@@ -69,7 +69,6 @@ std::string readScriptText(const std::string& path) {
 // Never waits: a FIFO is told by its status, before any open.
 std::string unreadableReason(const std::string& path) {
     struct stat status;
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return "is a directory";
     if (stat(path.c_str(), &status) == 0) {
         const std::string problem = scriptKindProblem(status.st_mode, status.st_size);
         if (!problem.empty()) return problem;
