@@ -34,6 +34,11 @@ namespace {
 constexpr int lookInterval = 50;
 constexpr int lookIntervalAtEnd = 1;
 
+// After a stop, a worker that SIGKILL has not ended by then (one stuck in the
+// kernel, on a file system that does not answer) is left behind, so that the
+// stop still ends ZorRun.
+constexpr auto stopGrace = std::chrono::milliseconds(500);
+
 // Beside other runners, only the streams test functions print to: the
 // others belong to threads of the supervisor, whose locks may have been held
 // at the fork, and their buffers (report files among them) were filled by the
@@ -181,6 +186,7 @@ int WorkerRunner::supervise(pid_t worker) {
     timedOut = false;
     limitFrom = std::chrono::steady_clock::now();
     verdictsSeen = 0;
+    stopNoted = {};
     const WorkerEnd ended(worker);
     workerEnd = ended.fd;
     for (;;) {
@@ -194,6 +200,10 @@ int WorkerRunner::supervise(pid_t worker) {
         received();
         if (!timedOut && timeRanOut()) kill(worker, SIGKILL);
         if (waitpid(worker, &status, WNOHANG) == worker) break;
+        if (stopOutlasted()) {
+            status = SIGKILL;  // as if it had died from the kill
+            break;
+        }
     }
     workerEnd = -1;
     endedAt = steadySeconds();
@@ -201,6 +211,13 @@ int WorkerRunner::supervise(pid_t worker) {
     channel.closePipe();
     received();
     return status;
+}
+
+bool WorkerRunner::stopOutlasted() {
+    if (!stopSignal()) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (stopNoted == std::chrono::steady_clock::time_point{}) stopNoted = now;
+    return now - stopNoted >= stopGrace;
 }
 
 // Until the worker wakes the supervisor, prints or the time is up.

@@ -47,6 +47,7 @@ private:
     [[noreturn]] void work(const std::string& script, const std::string& filter);
     int supervise(pid_t worker);
     void waitForWorker(int milliseconds);
+    bool stopOutlasted();
     void received();
     void judgeEnd(int status);
     void checkEnd(int status);
@@ -67,6 +68,7 @@ private:
     pid_t supervisor;
     std::function<void()> afterReceive;
     std::chrono::steady_clock::time_point limitFrom;
+    std::chrono::steady_clock::time_point stopNoted;  // when a stop was first seen
     double endedAt = 0;
     long verdictsSeen = 0;
     bool damaged = false;
