@@ -1,10 +1,13 @@
 // What ZorRun makes of the library's facts: a failed comparison's entries as
-// the console shows them, and the names that reach one output file.
+// the console shows them, the names that reach one output file, and the file
+// a script's name leads to.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "CheckedScript.h"
 #include "FailedEntryText.h"
 #include "OutputFiles.h"
 #include "TempDir.h"
@@ -69,4 +72,26 @@ TEST(OutputFilesTest, NamesThatReachOneFileAreOne) {
     EXPECT_TRUE(same("out.txt", "alias.txt"));
     EXPECT_TRUE(same("out.txt", "sub/hard.txt"));
     EXPECT_FALSE(same("out.txt", "sub/x.txt"));
+}
+
+// The library reads the file that was checked, through its descriptor: a
+// file put in the script's place afterwards is never opened. A FIFO checked
+// is refused without waiting for a writer; a name that leads nowhere is left
+// to the library's own error.
+TEST(CheckedScriptTest, TheFileReadIsTheFileChecked) {
+    zortest::TempDir dir;
+    const std::string script = dir.file("a.txt");
+    zortest::writeFile(script, "checked\n");
+    const zorrun::CheckedScript checked(script);
+    EXPECT_EQ(checked.getProblem(), "");
+    std::filesystem::remove(script);
+    zortest::writeFile(script, "swapped\n");
+    EXPECT_EQ(zortest::readFile(checked.getPath()), "checked\n");
+
+    std::filesystem::remove(script);
+    ASSERT_EQ(mkfifo(script.c_str(), 0600), 0);
+    EXPECT_EQ(zorrun::CheckedScript(script).getProblem(), "is a FIFO, not a regular file");
+    const zorrun::CheckedScript missing(dir.file("missing.txt"));
+    EXPECT_EQ(missing.getProblem(), "");
+    EXPECT_EQ(missing.getPath(), dir.file("missing.txt"));
 }

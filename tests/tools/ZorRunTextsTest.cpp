@@ -4,6 +4,7 @@
 
 #include "HtmlReport.h"
 #include "JsonReport.h"
+#include "TerminalText.h"
 #include "Totals.h"
 #include "XmlText.h"
 
@@ -102,6 +103,19 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
 
 // Every text a run brings (names, paths, values, reports, the command line)
 // shows as text, in the markup and in the data alike.
+// What reaches the console: no control character, C1 control or stray byte
+// passes raw, and text in any script of UTF-8 stays readable.
+TEST(TerminalTextTest, ControlsAreSpelledOutAndUtf8Stays) {
+    using zorrun::terminalText;
+    EXPECT_EQ(terminalText("a\nb\tc\rd\x1b[2J\x7f\x01"), "a\\nb\\tc\\rd\\x1b[2J\\x7f\\x01");
+    EXPECT_EQ(terminalText("\xc2\x9b"
+                           "31m \xff \xe2\x82"),
+              "\\xc2\\x9b"
+              "31m \\xff \\xe2\\x82");
+    EXPECT_EQ(terminalText("caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x99\x82 \xc2\xa0"),
+              "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x99\x82 \xc2\xa0");
+}
+
 TEST(HtmlReportTest, RunTextsNeverBecomeMarkup) {
     const std::string payload = "<script>alert(1)</script>";
     zorrun::HtmlRun run;

@@ -1,8 +1,9 @@
 // Test functions that turn on the process running them: they fork and let the
 // copy run on, stop the process that supervises them, wipe the memory they
 // share with it, return text that reads like report blocks, reach for files'
-// metadata and devices, signal the server or leave a process behind.
-// Whatever they do, a run must not end as a pass.
+// metadata and devices, signal the server, leave a process behind or print
+// lines that read like ZorRun's own. Whatever they do, a run must not end as a
+// pass.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -160,6 +161,29 @@ void leaveStray() {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
+// Prints what would pass for ZorRun's own summary, and a sequence that
+// would clear the terminal.
+void forgeSummary() {
+    std::printf(
+        "tests: 99, passed: 99, failed: 0, errors: 0, not run: 0, scripts with errors: 0\n");
+    std::fflush(stdout);
+    std::fputs("\x1b[2Jcleared\n", stderr);
+}
+
+// Prints without end and takes no notice of SIGTERM: only SIGKILL ends it.
+// The file flooding.mark, for the test to wait on, tells that it has printed
+// more than a pipe holds, so that its reader has taken some.
+void flood() {
+    std::signal(SIGTERM, SIG_IGN);
+    const std::string line(199, 'y');
+    for (int i = 0; i < 1000; ++i) std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+    std::ofstream("flooding.mark") << "printed\n";
+    for (;;) std::printf("%s\n", line.c_str());
+}
+
+ZorCall forgeSummaryRegistration("forgeSummary", forgeSummary);
+ZorCall floodRegistration("flood", flood);
 ZorCall forkAndReturnRegistration("forkAndReturn", forkAndReturn);
 ZorCall freezeParentRegistration("freezeParent", freezeParent);
 ZorCall wipeSharedMemoryRegistration("wipeSharedMemory", wipeSharedMemory);

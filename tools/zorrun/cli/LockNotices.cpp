@@ -1,22 +1,36 @@
 #include "LockNotices.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 
+#include "TerminalText.h"
 #include "ZorLib.h"
 
 namespace zorrun {
 
 namespace {
 
-// Runs on the waiting thread, inside a write phase: stdio only, no allocation.
+int noticeDescriptor = STDERR_FILENO;
+
+// Runs on the waiting thread, inside a write phase: no allocation. The name
+// is the script's choice, shown terminal-safe.
 void heardLongWait(const char* file, int holderPid) {
+    char shown[4 * AdaptIO::nameSize + 1];
+    copyTerminalText(file, shown, sizeof shown);
     if (holderPid > 0)
-        std::fprintf(stderr, "ZorRun: waiting for %s, which pid %d is writing\n", file, holderPid);
+        dprintf(noticeDescriptor, "ZorRun: waiting for %s, which pid %d is writing\n", shown,
+                holderPid);
     else
-        std::fprintf(stderr, "ZorRun: waiting for %s, which another process is writing\n", file);
+        dprintf(noticeDescriptor, "ZorRun: waiting for %s, which another process is writing\n",
+                shown);
 }
 
 }  // namespace
+
+void sendNoticesTo(int descriptor) {
+    if (descriptor >= 0) noticeDescriptor = descriptor;
+}
 
 void watchOutputLock() {
     AdaptIO::setLockMode(AdaptIO::lockPerFile);

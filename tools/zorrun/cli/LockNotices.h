@@ -8,5 +8,8 @@ namespace zorrun {
 // unrelated files never wait for each other, and listens for long waits (in
 // this process and in the workers it starts).
 void watchOutputLock();
+// Where the notices go from now on: a worker, whose stderr is captured,
+// sends them to the stderr it started with. A descriptor below 0 is ignored.
+void sendNoticesTo(int descriptor);
 
 }  // namespace zorrun

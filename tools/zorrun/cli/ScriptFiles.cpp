@@ -1,5 +1,7 @@
 #include "ScriptFiles.h"
 
+#include "CheckedScript.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,7 +24,9 @@ std::string reasonOf(int error) {
 // the distance from the line's first character whatever the line ends are.
 int errorColumn(const std::string& script, int line, int position) {
     if (line < 1) return 0;
-    std::FILE* file = std::fopen(script.c_str(), "rb");
+    const CheckedScript checked(script);
+    if (!checked.getProblem().empty()) return 0;
+    std::FILE* file = std::fopen(checked.getPath().c_str(), "rb");
     if (!file) return 0;
     long offset = 0, lineStart = 0;
     int current = 1, c = 0;
@@ -62,10 +66,14 @@ std::string readScriptText(const std::string& path) {
     return text;
 }
 
+// Never waits: a FIFO is told by its status, before any open.
 std::string unreadableReason(const std::string& path) {
     struct stat status;
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return "is a directory";
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (stat(path.c_str(), &status) == 0) {
+        const std::string problem = scriptKindProblem(status.st_mode, status.st_size);
+        if (!problem.empty()) return problem;
+    }
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return reasonOf(errno);
     close(fd);
     return "in use by a writer";

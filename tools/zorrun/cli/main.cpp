@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "CheckedScript.h"
 #include "ConsoleReport.h"
 #include "Discovery.h"
 #include "HtmlRecorder.h"
@@ -260,6 +261,20 @@ int listAll(const RunOptions& options, TestSelection* selection, Console& consol
     return host::exitPassed;
 }
 
+// A script that would never end (a FIFO, a device) or that is past the size
+// limit is refused before anything reads any script. A folder, like a script
+// that is not there, is only that script's error.
+bool scriptsUsable(const RunOptions& options, Console& console) {
+    bool usable = true;
+    for (const std::string& script : options.scripts) {
+        const CheckedScript checked(script);
+        if (checked.getProblem().empty() || checked.isFolder()) continue;
+        console.error(script + ": cannot run script: " + checked.getProblem());
+        usable = false;
+    }
+    return usable;
+}
+
 // Reports that cannot be written are refused before any script runs.
 bool reportFilesUsable(const RunOptions& options, Console& console) {
     const std::pair<const std::string&, const char*> reports[] = {
@@ -320,6 +335,7 @@ int run(const RunOptions& options, const std::vector<std::string>& arguments) {
     const auto startedSteady = std::chrono::steady_clock::now();
     ProgressLine progress(stderr, isatty(STDERR_FILENO) == 1);
     Console console(options.quiet, progress, colorWanted(options.color));
+    if (!scriptsUsable(options, console)) return host::exitError;
     TestSelection selection(outlineOf);
     for (const std::string& pattern : options.selectPatterns) selection.addPattern(pattern);
     if (!selectFailed(options, selection, console)) return host::exitError;

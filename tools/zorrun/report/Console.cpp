@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "TerminalText.h"
+
 namespace zorrun {
 
 namespace {
@@ -71,7 +73,7 @@ Console::Console(bool isQuiet, ProgressLine& progressLine, bool withColor)
       flushEachLine(isatty(STDOUT_FILENO) != 1) {}
 
 void Console::beginScript(std::string_view name) {
-    script = name;
+    script = terminalText(name);
     headerPrinted = false;
     if (!quiet) printHeader();
 }
@@ -91,7 +93,8 @@ void Console::testLine(std::string_view name, int position, Outcome outcome,
     if (quiet && passed) return;
     if (!headerPrinted) printHeader();
     progress.hide();
-    lineText.assign(name);
+    lineText.clear();
+    appendTerminalText(lineText, name);
     if (position >= 0) {
         lineText += ' ';
         appendNumber(lineText, position);
@@ -109,10 +112,10 @@ void Console::testLine(std::string_view name, int position, Outcome outcome,
     if (color) lineText += plain;
     if (outcome == Outcome::error) {
         lineText += ' ';
-        lineText += reason;
+        appendTerminalText(lineText, reason);
     } else {
         lineText += " (";
-        lineText += outFile.empty() ? "no output file" : outFile;
+        appendTerminalText(lineText, outFile.empty() ? "no output file" : outFile);
         lineText += ')';
     }
     lineText += '\n';
@@ -133,7 +136,7 @@ void Console::note(std::string_view lines) {
 void Console::error(std::string_view line) {
     progress.hide();
     flush();
-    put(stderr, std::string(line) + '\n');
+    put(stderr, terminalText(line) + '\n');
     std::fflush(stderr);
 }
 

@@ -1,6 +1,8 @@
 // What ZorRun prints: per-test lines and the summary on stdout, errors on
 // stderr, each starting in column 1 even while a progress line is shown. Each
 // test's line is sent on whole, as soon as it is written or at the next flush.
+// Names, reasons and error lines are shown terminal-safe (TerminalText.h):
+// nothing a script or a test function chose can start a line of its own.
 #pragma once
 
 #include <cstdio>
@@ -28,7 +30,7 @@ public:
     // Lines that belong to the script begun last but to no test, such as
     // "    2 tests not run after the crash"; shown even when quiet.
     void note(std::string_view lines);
-    // One line on stderr, as given.
+    // One line on stderr, its control characters spelled out.
     void error(std::string_view line);
     // passed colours the summary as a success.
     void summary(std::string_view text, bool passed = true);
@@ -39,6 +41,7 @@ public:
     // flush, each whole, instead of in a write each: for runs whose flushes
     // come often anyway.
     void batchLines();
+    bool isQuiet() const { return quiet; }
 
 private:
     void printHeader();

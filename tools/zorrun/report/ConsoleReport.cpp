@@ -1,5 +1,6 @@
 #include "ConsoleReport.h"
 
+#include "TerminalText.h"
 #include "TestText.h"
 #include "Totals.h"
 
@@ -7,44 +8,39 @@ namespace zorrun {
 
 namespace {
 
-// A logged value is the test function's: its line ends and escape sequences
-// would forge console lines (a verdict, a summary) or drive the terminal.
-std::string shown(const std::string& value) {
-    static const char hex[] = "0123456789abcdef";
-    std::string text;
-    for (const char c : value) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\n') {
-            text += "\\n";
-        } else if (c == '\r') {
-            text += "\\r";
-        } else if (byte < 0x20 || byte == 0x7f) {
-            text.append("\\x").append(1, hex[byte >> 4]).append(1, hex[byte & 15]);
-        } else {
-            text += c;
-        }
-    }
-    return text;
-}
-
 // A failed test's lines under its verdict: each failed entry shown, how many
 // more there are, or why there are none.
 void describeFailure(const TestResult& result, std::string& out) {
     out.clear();
     if (result.outcome != Outcome::failed) return;
     if (!result.reason.empty()) {
-        out = "    " + shown(result.reason) + "\n";
+        out = "    " + terminalText(result.reason) + "\n";
         return;
     }
     for (const FailedEntry& entry : result.entries) {
         out += "    expected ";
-        out += shown(entry.expected);
+        out += terminalText(entry.expected);
         out += ", actual ";
-        out += shown(entry.actual);
+        out += terminalText(entry.actual);
         out += '\n';
     }
     if (result.moreEntries > 0)
         out += "    ... and " + std::to_string(result.moreEntries) + " more\n";
+}
+
+// "    captured output:" and each line of it under "    | ": whatever it
+// holds, no line of it starts where ZorRun's lines start.
+std::string capturedLines(const std::string& output) {
+    std::string lines = "    captured output:\n";
+    for (std::size_t at = 0; at < output.size();) {
+        std::size_t end = output.find('\n', at);
+        if (end == std::string::npos) end = output.size();
+        lines += "    | ";
+        lines += terminalText(std::string_view(output).substr(at, end - at));
+        lines += '\n';
+        at = end + 1;
+    }
+    return lines;
 }
 
 }  // namespace
@@ -55,6 +51,7 @@ ConsoleReport::ConsoleReport(Console& out, ProgressLine& progressLine)
 void ConsoleReport::scriptStart(const ScriptStart& event) {
     console.beginScript(event.runName);
     lastWriteError.clear();
+    scriptFailed = false;
 }
 
 // An error also stands on stderr, where CI logs look for it; a full disk
@@ -64,6 +61,7 @@ void ConsoleReport::testResult(const TestResult& event) {
     console.testLine(event.name, event.position, event.outcome, event.outFile, event.line, details,
                      event.reason);
     progress.update(++testsRun);
+    if (event.outcome != Outcome::passed) scriptFailed = true;
     if (event.outcome != Outcome::error) return;
     const std::string message = placedReason(event);
     if (message.starts_with("cannot write the report")) {
@@ -75,6 +73,7 @@ void ConsoleReport::testResult(const TestResult& event) {
 }
 
 void ConsoleReport::scriptError(const ScriptError& event) {
+    scriptFailed = true;
     const std::string place = errorPlace(event);
     console.error((place.empty() ? event.script : place) + ": " + event.text);
     if (!event.hint.empty()) console.error(place + ": note: " + event.hint);
@@ -82,11 +81,16 @@ void ConsoleReport::scriptError(const ScriptError& event) {
 
 void ConsoleReport::testsNotRun(const TestsNotRun& event) {
     if (event.count <= 0) return;
+    scriptFailed = true;
     console.note("    " + std::to_string(event.count) + (event.count == 1 ? " test" : " tests") +
                  " not run " + event.why + "\n");
 }
 
-void ConsoleReport::scriptEnd(const ScriptEnd&) {
+// A quiet console shows the output of scripts that failed only, as it shows
+// only their tests.
+void ConsoleReport::scriptEnd(const ScriptEnd& event) {
+    if (!event.output.empty() && (scriptFailed || !console.isQuiet()))
+        console.note(capturedLines(event.output));
     console.flush();
 }
 

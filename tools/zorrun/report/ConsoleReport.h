@@ -1,6 +1,7 @@
 // The console as a reporter: a header per script, a line per test (ok, FAIL
 // with its failed entries, ERROR with its reason), the tests that did not
-// run, errors on stderr, and the summary from the run's totals.
+// run, what the script's test functions printed, errors on stderr, and the
+// summary from the run's totals.
 #pragma once
 
 #include <string>
@@ -27,6 +28,7 @@ private:
     std::string details;
     std::string lastWriteError;
     long testsRun = 0;
+    bool scriptFailed = false;  // a test of the script did not pass, or it erred
 };
 
 }  // namespace zorrun

@@ -74,6 +74,9 @@ struct TestsNotRun {
 struct ScriptEnd {
     std::string script;
     double seconds = 0;
+    // What the script's test functions printed on stdout and stderr, where a
+    // worker ran it and its output was captured; "" otherwise.
+    std::string output;
 };
 
 // The counts, defined once: every test that started has one outcome.

@@ -188,6 +188,13 @@ void JUnitReport::scriptEnd(const ScriptEnd& event) {
     if (!suites || std::fwrite(scratch.data(), 1, scratch.size(), suites) != scratch.size())
         file.writeFailed();
     moveInto(body, suites);
+    if (!event.output.empty()) {
+        scratch = "    <system-out>";
+        appendXml(scratch, event.output, XmlPlace::content);
+        scratch += "</system-out>\n";
+        if (!suites || std::fwrite(scratch.data(), 1, scratch.size(), suites) != scratch.size())
+            file.writeFailed();
+    }
     const std::string_view end = "  </testsuite>\n";
     if (!suites || std::fwrite(end.data(), 1, end.size(), suites) != end.size()) file.writeFailed();
     all.tests += suite.tests;

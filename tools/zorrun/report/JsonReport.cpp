@@ -188,6 +188,7 @@ void JsonReport::scriptEnd(const ScriptEnd& event) {
     appendCount(scratch, "notRun", notRun);
     scratch += ",\"duration\":";
     appendSeconds(scratch, event.seconds);
+    if (!event.output.empty()) appendField(scratch, "output", event.output);
     scratch += '}';
     file.write(scratch);
 }

@@ -1,5 +1,6 @@
 #include "LastFailed.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <utility>
 
 #include "TestSelection.h"
+#include "pugixml.hpp"
 
 namespace zorrun {
 
@@ -21,6 +23,9 @@ namespace {
 constexpr std::string_view formatLine =
     "# ZorRun last failed 2: SCRIPT<TAB>NAME<TAB>ORDINAL<TAB>LINE";
 constexpr std::string_view firstFormatLine = "# ZorRun last failed 1: SCRIPT<TAB>NAME POSITION";
+
+// Files larger than this are not read back: a run's failures stay far below.
+constexpr long keptSizeLimit = 64L << 20;
 
 std::string escapePath(const std::string& path) {
     std::string out;
@@ -83,60 +88,170 @@ bool readIdentity(const std::string& text, RecordedTest& test) {
     return test.ordinal >= 0 && test.line >= 0;
 }
 
-std::string readWhole(const std::string& path, bool& readable) {
-    std::string text;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    readable = file != nullptr;
-    if (!file) return text;
-    char chunk[4096];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
-        text.append(chunk, got);
-    if (std::ferror(file)) readable = false;
-    std::fclose(file);
-    return text;
-}
-
-// The entities ZorRun writes in attributes; a character reference below 0x100
-// is that byte, as ZorRun wrote it.
-std::string xmlUnescape(std::string_view text) {
+// The entity or character reference at the start of text ("&amp;", "&#xE9;"),
+// appended as the character ZorRun wrote; its length, or 0 when there is none.
+// A character reference below 0x100 is that byte, as ZorRun wrote it.
+std::size_t appendReference(std::string_view text, std::string& out) {
     static const std::pair<std::string_view, char> named[] = {
         {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    for (const auto& [entity, c] : named) {
+        if (!text.starts_with(entity)) continue;
+        out += c;
+        return entity.size();
+    }
+    // No reference ZorRun writes is longer; looking further would make a
+    // value of many ampersands cost the square of its length.
+    const std::size_t semicolon = text.substr(0, 12).find(';');
+    if (!text.starts_with("&#") || semicolon == std::string_view::npos) return 0;
+    const bool hex = text.size() > 2 && text[2] == 'x';
+    unsigned code = 0;
+    std::from_chars(text.data() + (hex ? 3 : 2), text.data() + semicolon, code, hex ? 16 : 10);
+    out += static_cast<char>(code);
+    return semicolon + 1;
+}
+
+std::string xmlUnescape(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
-        bool replaced = false;
-        for (const auto& [entity, c] : named) {
-            if (text.substr(i, entity.size()) != entity) continue;
-            out += c;
-            i += entity.size();
-            replaced = true;
-            break;
-        }
-        const std::size_t semicolon = text.find(';', i);
-        if (!replaced && text.substr(i, 2) == "&#" && semicolon != std::string_view::npos) {
-            const bool hex = i + 2 < text.size() && text[i + 2] == 'x';
-            unsigned code = 0;
-            std::from_chars(text.data() + i + (hex ? 3 : 2), text.data() + semicolon, code,
-                            hex ? 16 : 10);
-            out += static_cast<char>(code);
-            i = semicolon + 1;
-            replaced = true;
-        }
-        if (!replaced) out += text[i++];
+        const std::size_t taken = text[i] == '&' ? appendReference(text.substr(i), out) : 0;
+        if (taken == 0) out += text[i];
+        i += taken == 0 ? 1 : taken;
     }
     return out;
 }
 
-// The value of an attribute in a start tag's text, unescaped; false when the
-// tag has none.
-bool attribute(std::string_view tag, std::string_view name, std::string& value) {
-    for (std::size_t at = 0; (at = tag.find(name, at)) != std::string_view::npos; ++at) {
-        const std::size_t quote = at + name.size() + 2;
-        if (at == 0 || tag[at - 1] != ' ' || tag.substr(at + name.size(), 2) != "=\"") continue;
-        const std::size_t end = tag.find('"', quote);
-        if (end == std::string_view::npos) return false;
-        value = xmlUnescape(tag.substr(quote, end - quote));
-        return true;
+// Reads at most limit bytes, and says so when there are more; false with a
+// reason.
+bool readBounded(int fd, long limit, std::string& text, std::string& reason) {
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) reason = std::strerror(errno);
+        if (got <= 0) break;
+        text.append(chunk, static_cast<std::size_t>(got));
+        if (static_cast<long>(text.size()) > limit) {
+            reason = "larger than " + std::to_string(limit) + " bytes";
+            break;
+        }
     }
+    return reason.empty();
+}
+
+// An attribute's value as ZorRun wrote it; the parser leaves references as
+// they are, so a reference to a byte that is no UTF-8 is that byte again.
+std::string attribute(const pugi::xml_node& node, const char* name) {
+    return xmlUnescape(node.attribute(name).value());
+}
+
+bool hasVerdictOf(const pugi::xml_node& testcase, const char* kind) {
+    return static_cast<bool>(testcase.child(kind));
+}
+
+// false when the testcase is not one ZorRun wrote in that suite.
+bool readTestCase(const pugi::xml_node& testcase, const std::string& suite,
+                  RecordedFailures& failed, RecordedFailures& passed) {
+    if (!testcase.attribute("classname") || !testcase.attribute("name") ||
+        attribute(testcase, "classname") != suite)
+        return false;
+    const int line = readCount(attribute(testcase, "line"));
+    const RecordedTest test = namedTest(attribute(testcase, "name"), std::max(line, 0));
+    const bool failing = hasVerdictOf(testcase, "failure") || hasVerdictOf(testcase, "error");
+    if (failing || !test.isWholeScript())
+        (failing ? failed : passed)[scriptKey(suite)].insert(test);
+    return true;
+}
+
+// A report larger than this is refused rather than read into memory: ZorRun's
+// reports of the largest suites stay far below it.
+constexpr long junitSizeLimit = 64L << 20;
+
+// The file's bytes, at most the limit; false with a reason.
+bool readReport(const std::string& path, std::string& text, std::string& reason) {
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat status;
+    if (fd < 0 || fstat(fd, &status) != 0) {
+        reason = std::strerror(errno);
+        if (fd >= 0) close(fd);
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) reason = "not a regular file";
+    if (S_ISREG(status.st_mode) && status.st_size > junitSizeLimit)
+        reason = "too large (" + std::to_string(status.st_size) + " bytes; the limit is " +
+                 std::to_string(junitSizeLimit) + ")";
+    if (reason.empty()) readBounded(fd, junitSizeLimit, text, reason);
+    close(fd);
+    return reason.empty();
+}
+
+// The folder that keeps the file, opened without following a link: a .zorrun
+// that is a link or a file would have the run write wherever it leads. -1
+// with a reason.
+int openKeepingFolder(const std::string& folder, std::string& reason) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) return fd;
+    const int error = errno;
+    struct stat status;
+    if (lstat(folder.c_str(), &status) == 0 && S_ISLNK(status.st_mode))
+        reason = folder + " is a symbolic link, not a folder";
+    else if (error == ENOTDIR)
+        reason = folder + " is not a folder";
+    else
+        reason = std::strerror(error);
+    return -1;
+}
+
+// "lastfailed" of ".zorrun/lastfailed".
+std::string leafOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+// The file's text, read only from a real folder and a regular file of at
+// most the limit; "" otherwise.
+std::string readKept(const std::string& path) {
+    std::string reason, text;
+    const int folder = openKeepingFolder(folderOf(path), reason);
+    if (folder < 0) return text;
+    const int fd = openat(folder, leafOf(path).c_str(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    close(folder);
+    struct stat status;
+    if (fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+        !readBounded(fd, keptSizeLimit, text, reason))
+        text.clear();
+    if (fd >= 0) close(fd);
+    return text;
+}
+
+bool writeAll(int fd, const std::string& text) {
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t wrote = write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+// Writes text beside the file and renames it over it, both inside the folder
+// opened once; false with a reason.
+bool replaceKept(int folder, const std::string& leaf, const std::string& text,
+                 std::string& reason) {
+    const std::string draft = leaf + ".tmp" + std::to_string(getpid());
+    unlinkat(folder, draft.c_str(), 0);
+    const int fd =
+        openat(folder, draft.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    bool written = fd >= 0 && writeAll(fd, text);
+    if (fd >= 0 && close(fd) != 0) written = false;
+    if (written && renameat(folder, draft.c_str(), folder, leaf.c_str()) == 0) return true;
+    reason = std::strerror(errno);
+    unlinkat(folder, draft.c_str(), 0);
     return false;
 }
 
@@ -144,53 +259,36 @@ bool attribute(std::string_view tag, std::string_view name, std::string& value) 
 
 // ZorRun's reports open with this declaration and a testsuites element, and
 // every testcase names its suite as its classname: other writers' reports
-// name a class there.
+// name a class there. The parser expands no entity, loads nothing and reads
+// in one pass; a report that is not well-formed was not written whole.
 bool readJUnitFailures(const std::string& path, RecordedFailures& failed, RecordedFailures& passed,
                        std::string& reason) {
-    bool readable = false;
-    const std::string text = readWhole(path, readable);
-    if (!readable) {
-        reason = std::strerror(errno);
-        return false;
-    }
+    std::string text;
+    if (!readReport(path, text, reason)) return false;
     const std::string_view opening = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites";
-    if (text.compare(0, opening.size(), opening) != 0) {
-        reason = "not a JUnit report written by ZorRun";
+    reason = "not a JUnit report written by ZorRun";
+    if (text.compare(0, opening.size(), opening) != 0) return false;
+    pugi::xml_document document;
+    const pugi::xml_parse_result parsed = document.load_buffer_inplace(
+        text.data(), text.size(), pugi::parse_minimal, pugi::encoding_utf8);
+    if (!parsed) {
+        reason = std::string("not well-formed XML: ") + parsed.description() + " at byte " +
+                 std::to_string(parsed.offset);
         return false;
     }
-    std::string suite;
-    for (std::size_t at = 0; (at = text.find('<', at)) != std::string::npos; ++at) {
-        const std::size_t close = text.find('>', at);
-        if (close == std::string::npos) break;
-        const std::string_view tag(text.data() + at, close - at);
-        std::string classname, name, line;
-        if (tag.starts_with("<testsuite ")) {
-            attribute(tag, "name", suite);
-        } else if (tag.starts_with("<testcase ")) {
-            if (!attribute(tag, "classname", classname) || classname != suite ||
-                !attribute(tag, "name", name)) {
-                reason = "not a JUnit report written by ZorRun";
-                return false;
-            }
-            attribute(tag, "line", line);
-            const RecordedTest test = namedTest(name, std::max(readCount(line), 0));
-            const std::size_t end = tag.ends_with("/") ? close : text.find("</testcase>", close);
-            const std::string_view body(text.data() + close,
-                                        end == std::string::npos ? 0 : end - close);
-            const bool failing = body.find("<failure") != std::string_view::npos ||
-                                 body.find("<error") != std::string_view::npos;
-            if (failing || !test.isWholeScript())
-                (failing ? failed : passed)[scriptKey(suite)].insert(test);
+    for (const pugi::xml_node& suiteNode : document.child("testsuites").children("testsuite")) {
+        const std::string suite = attribute(suiteNode, "name");
+        for (const pugi::xml_node& testcase : suiteNode.children("testcase")) {
+            if (!readTestCase(testcase, suite, failed, passed)) return false;
         }
-        at = close;
     }
+    reason.clear();
     return true;
 }
 
 RecordedFailures readLastFailed(const std::string& path) {
     RecordedFailures failed;
-    bool readable = false;
-    const std::string text = readWhole(path, readable);
+    const std::string text = readKept(path);
     std::size_t at = text.find('\n');
     const std::string_view first = std::string_view(text).substr(0, at);
     const bool firstFormat = first == firstFormatLine;
@@ -331,6 +429,8 @@ bool FailureLog::save(const std::string& folder, const std::string& path,
         reason = std::strerror(errno);
         return false;
     }
+    const int folderFd = openKeepingFolder(folderOf(path), reason);
+    if (folderFd < 0) return false;
     std::string text = std::string(formatLine) + "\n";
     for (const auto& [script, failed] : merged()) {
         for (const RecordedTest& test : failed) {
@@ -341,14 +441,9 @@ bool FailureLog::save(const std::string& folder, const std::string& path,
             text += "\n";
         }
     }
-    const std::string draft = path + ".tmp" + std::to_string(getpid());
-    std::FILE* file = std::fopen(draft.c_str(), "wb");
-    bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (file && std::fclose(file) != 0) written = false;
-    if (written && std::rename(draft.c_str(), path.c_str()) == 0) return true;
-    reason = std::strerror(errno);
-    std::remove(draft.c_str());
-    return false;
+    const bool replaced = replaceKept(folderFd, leafOf(path), text, reason);
+    close(folderFd);
+    return replaced;
 }
 
 }  // namespace zorrun

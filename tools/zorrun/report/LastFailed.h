@@ -48,8 +48,9 @@ public:
     // A script that ended with an error but no failed test runs whole next time.
     void scriptEnd(const ScriptEnd&) override;
 
-    // Writes the file beside its place and renames it over it, so that a run
-    // stopped halfway leaves the former one; false with a reason.
+    // Creates folder, writes the file beside its place and renames it over
+    // it, so that a run stopped halfway leaves the former one; false with a
+    // reason. The file's own folder must be a folder, not a link to one.
     bool save(const std::string& folder, const std::string& path, std::string& reason) const;
 
     // What save writes, by script.

@@ -1,5 +1,6 @@
 #include "LibraryRun.h"
 
+#include "CheckedScript.h"
 #include "FailedEntryText.h"
 #include "Outlines.h"
 #include "TestReach.h"
@@ -127,7 +128,12 @@ void LibraryRun::run(const std::string& script, const std::string& filter,
     lastVerdictTime = std::chrono::steady_clock::now();
     ParseEnd end;
     if (selection) selection->beginScript(script, *outline);
-    end.code = Parse::parseLoop(script.c_str(), filter.c_str(), testCallback);
+    // The library reads the file that was checked; one that may not be read
+    // stands as one it could not open, and the error says why.
+    const CheckedScript checked(script);
+    end.code = checked.getProblem().empty()
+                   ? Parse::parseLoop(checked.getPath().c_str(), filter.c_str(), testCallback)
+                   : -2;
     end.errLine = Parse::getErrLine();
     end.errPos = Parse::getErrPos();
     end.errString = Parse::getErrString();

@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "CheckedScript.h"
 #include "ZorLib.h"
 
 namespace zorrun {
@@ -17,15 +18,23 @@ std::mutex& outlineLock() {
 
 }  // namespace
 
+// A script that is no regular file, or too large, cannot be read, as far as
+// the outline goes; the run's error then says why.
+int outlineChecked(const std::string& script, ScriptOutline& outline) {
+    const CheckedScript checked(script);
+    if (!checked.getProblem().empty()) return -2;
+    return Parse::outlineScript(checked.getPath().c_str(), outline);
+}
+
 int guardedOutline(const std::string& script, ScriptOutline& outline) {
     const std::lock_guard hold(outlineLock());
-    return Parse::outlineScript(script.c_str(), outline);
+    return outlineChecked(script, outline);
 }
 
 int outlineReach(const std::string& script, const std::string& filter, TestSelection* selection,
                  ScriptOutline& outline, TestReach& reach) {
     const std::lock_guard hold(outlineLock());
-    const int outlined = Parse::outlineScript(script.c_str(), outline);
+    const int outlined = outlineChecked(script, outline);
     reach = testsReached(script, outline, outlined, filter, selection);
     return outlined;
 }

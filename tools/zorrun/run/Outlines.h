@@ -15,8 +15,11 @@
 namespace zorrun {
 
 // 0, the line of the script's first error, or below 0 when the script cannot
-// be read (see Parse::outlineScript).
+// be read (see Parse::outlineScript), which includes a script that is no
+// regular file or is past the size limit (see CheckedScript).
 int guardedOutline(const std::string& script, ScriptOutline& outline);
+// The same without the lock, where no other thread can be outlining.
+int outlineChecked(const std::string& script, ScriptOutline& outline);
 
 // The outline and the tests a run of the script reaches by it, in one step:
 // the selection is shared by every thread that starts workers.

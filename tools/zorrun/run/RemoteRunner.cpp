@@ -10,6 +10,7 @@
 #include <sstream>
 #include <thread>
 
+#include "CheckedScript.h"
 #include "RemoteRunnerFile.h"
 #include "RemoteRunnerScript.h"
 #include "RemoteRunnerVerdicts.h"
@@ -40,7 +41,9 @@ std::string connectFailure(int result, int port) {
 
 // The file's bytes as they are: a script goes out exactly as it is stored.
 std::optional<std::string> readWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    const CheckedScript checked(path);
+    if (!checked.getProblem().empty()) return std::nullopt;
+    std::ifstream in(checked.getPath(), std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream bytes;
     bytes << in.rdbuf();

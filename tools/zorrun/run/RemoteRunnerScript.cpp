@@ -1,5 +1,7 @@
 #include "RemoteRunnerScript.h"
 
+#include "Outlines.h"
+
 namespace zorrun {
 
 namespace {
@@ -29,7 +31,7 @@ std::vector<OutlineRecord> testsReached(const ScriptOutline& outline, const std:
 
 RemoteScript readRemoteScript(const std::string& script, const std::string& filter) {
     RemoteScript read;
-    read.known = Parse::outlineScript(script.c_str(), read.outline) >= 0;
+    read.known = outlineChecked(script, read.outline) >= 0;
     if (read.known) read.reached = testsReached(read.outline, filter);
     return read;
 }

@@ -37,6 +37,8 @@ public:
     void scriptError(const std::string& text, int line = 0, int column = 0,
                      const std::string& hint = "");
     void cannotRun(const std::string& reason) { scriptError("cannot run script: " + reason); }
+    // What the script's test functions printed, told with its end.
+    void captured(std::string text) { output = std::move(text); }
     void end();
 
     // What this script has told so far.
@@ -63,6 +65,7 @@ private:
     std::string lastName;
     int lastPosition = -1;
     double lastAt = 0;
+    std::string output;
 };
 
 // Seconds on the steady clock, which every process of the machine reads alike.

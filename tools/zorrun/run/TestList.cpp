@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "Outlines.h"
 #include "ScriptFiles.h"
+#include "TerminalText.h"
 #include "ZorLib.h"
 
 namespace zorrun {
@@ -24,7 +26,7 @@ std::string errorLine(const std::string& script, const ScriptOutline& outline) {
 }  // namespace
 
 bool outlineOf(const std::string& script, ScriptOutline& outline) {
-    return Parse::outlineScript(script.c_str(), outline) >= 0;
+    return outlineChecked(script, outline) >= 0;
 }
 
 bool selectedTests(const std::string& script, const std::string& filter, TestSelection* selection,
@@ -35,7 +37,7 @@ bool selectedTests(const std::string& script, const std::string& filter, TestSel
         return false;
     }
     ScriptOutline outline;
-    const int code = Parse::outlineScript(script.c_str(), outline);
+    const int code = outlineChecked(script, outline);
     if (code == -2) {
         error = script + ": cannot open script: " + unreadableReason(script);
         return false;
@@ -63,7 +65,8 @@ bool listTests(const std::string& script, const std::string& filter, TestSelecti
     std::string error;
     const bool whole = selectedTests(script, filter, selection, tests, error);
     for (const ListedTest& test : tests) {
-        std::printf("%s:%d: %s %d\n", script.c_str(), test.line, test.name.c_str(), test.position);
+        std::printf("%s:%d: %s %d\n", terminalText(script).c_str(), test.line,
+                    terminalText(test.name).c_str(), test.position);
         ++listed;
     }
     if (!whole) console.error(error);

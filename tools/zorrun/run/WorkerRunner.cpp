@@ -1,7 +1,9 @@
 #include "WorkerRunner.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +16,7 @@
 #include <utility>
 
 #include "LibraryRun.h"
+#include "LockNotices.h"
 #include "Outlines.h"
 #include "StopSignals.h"
 #include "TestReach.h"
@@ -26,9 +29,16 @@ namespace {
 // Milliseconds the supervisor waits for a wake-up before it looks at the ring
 // anyway: the verdicts that a slow test holds back in an unfinished batch
 // appear this late. Once the worker's end of the pipe is closed, it is about
-// to end, and the supervisor looks more often.
+// to end, and the supervisor looks more often, unless the worker's end itself
+// wakes it: a worker that closed its pipe and hangs must not keep the
+// supervisor busy.
 constexpr int lookInterval = 50;
 constexpr int lookIntervalAtEnd = 1;
+
+// After a stop, a worker that SIGKILL has not ended by then (one stuck in the
+// kernel, on a file system that does not answer) is left behind, so that the
+// stop still ends ZorRun.
+constexpr auto stopGrace = std::chrono::milliseconds(500);
 
 // Beside other runners, only the streams test functions print to: the
 // others belong to threads of the supervisor, whose locks may have been held
@@ -48,6 +58,18 @@ void leaveAsWorker(int status, void* besideOthers) {
     flushWorkerStreams(*static_cast<const bool*>(besideOthers));
     _exit(status);
 }
+
+// A descriptor that becomes readable when the worker ends; -1 where the
+// kernel has none.
+struct WorkerEnd {
+    explicit WorkerEnd(pid_t worker) : fd(static_cast<int>(syscall(SYS_pidfd_open, worker, 0))) {}
+    ~WorkerEnd() {
+        if (fd >= 0) close(fd);
+    }
+    WorkerEnd(const WorkerEnd&) = delete;
+    WorkerEnd& operator=(const WorkerEnd&) = delete;
+    const int fd;
+};
 
 std::string endingOf(int status) {
     return WIFSIGNALED(status) ? "died from " + signalName(WTERMSIG(status))
@@ -70,7 +92,8 @@ WorkerRunner::WorkerRunner(ScriptEvents& scriptEvents, bool reports)
 
 void WorkerRunner::run(const std::string& script, const std::string& filter) {
     std::string reason;
-    if (!channel.prepare(reason)) return events.cannotRun("cannot start a worker: " + reason);
+    if (!channel.prepare(reason) || !capture.prepare(reason))
+        return events.cannotRun("cannot start a worker: " + reason);
     // A selection is asked inside the worker, which needs the outline there;
     // otherwise the supervisor reads it while the worker runs, on another
     // core, and needs it only once the worker has ended.
@@ -101,10 +124,12 @@ void WorkerRunner::run(const std::string& script, const std::string& filter) {
     }
     if (worker == 0) work(script, filter);
     channel.becomeSupervisor(worker);
+    capture.becomeSupervisor();
     std::thread outliner;
     if (!outlineFirst && !countKnown)
         outliner = std::thread([this, &script, &filter] { countReach(script, filter); });
     const int status = supervise(worker);
+    events.captured(capture.finish());
     if (outliner.joinable()) outliner.join();
     // A run that did not end as it should is told with its tests' names and
     // lines, which only the whole outline holds.
@@ -149,6 +174,9 @@ void WorkerRunner::work(const std::string& script, const std::string& filter) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != supervisor) _exit(1);
     channel.becomeWorker();
+    // ZorRun's own notices (a wait for a file's lock) still reach the user.
+    sendNoticesTo(fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3));
+    capture.becomeWorker();
     on_exit(leaveAsWorker, &besideOthers);
     {
         LibraryRun run(channel, withReports, &channel);
@@ -166,11 +194,13 @@ int WorkerRunner::supervise(pid_t worker) {
     timedOut = false;
     limitFrom = std::chrono::steady_clock::now();
     verdictsSeen = 0;
+    stopNoted = {};
+    const WorkerEnd ended(worker);
+    workerEnd = ended.fd;
     for (;;) {
         if (stopSignal()) kill(worker, SIGKILL);
-        pollfd wake{channel.wakeDescriptor(), POLLIN, 0};
-        poll(&wake, 1, wake.fd >= 0 ? lookInterval : lookIntervalAtEnd);
-        if (wake.revents != 0) channel.takeWakeUps();
+        waitForWorker(channel.wakeDescriptor() >= 0 || ended.fd >= 0 ? lookInterval
+                                                                     : lookIntervalAtEnd);
         if (!damaged && !channel.receive(events)) {
             damaged = true;
             kill(worker, SIGKILL);
@@ -178,12 +208,34 @@ int WorkerRunner::supervise(pid_t worker) {
         received();
         if (!timedOut && timeRanOut()) kill(worker, SIGKILL);
         if (waitpid(worker, &status, WNOHANG) == worker) break;
+        if (stopOutlasted()) {
+            status = SIGKILL;  // as if it had died from the kill
+            break;
+        }
     }
+    workerEnd = -1;
     endedAt = steadySeconds();
     if (!damaged && !channel.receive(events)) damaged = true;
     channel.closePipe();
     received();
     return status;
+}
+
+bool WorkerRunner::stopOutlasted() {
+    if (!stopSignal()) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (stopNoted == std::chrono::steady_clock::time_point{}) stopNoted = now;
+    return now - stopNoted >= stopGrace;
+}
+
+// Until the worker wakes the supervisor, prints or the time is up.
+void WorkerRunner::waitForWorker(int milliseconds) {
+    pollfd wake[3] = {{channel.wakeDescriptor(), POLLIN, 0},
+                      {capture.descriptor(), POLLIN, 0},
+                      {workerEnd, POLLIN, 0}};
+    poll(wake, 3, milliseconds);
+    if (wake[0].revents != 0) channel.takeWakeUps();
+    if (wake[1].revents != 0) capture.take();
 }
 
 void WorkerRunner::received() {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "OutputCapture.h"
 #include "ScriptEvents.h"
 #include "TestReach.h"
 #include "TestSelection.h"
@@ -49,6 +50,8 @@ private:
     bool endedWhole(int status) const;
     [[noreturn]] void work(const std::string& script, const std::string& filter);
     int supervise(pid_t worker);
+    void waitForWorker(int milliseconds);
+    bool stopOutlasted();
     void received();
     void judgeEnd(int status);
     void checkEnd(int status);
@@ -61,6 +64,7 @@ private:
     bool withReports;
     int knownTests = -1;
     VerdictChannel channel;
+    OutputCapture capture;
     // The script's outline and the tests its run reaches, found before the
     // worker starts: the worker takes its lines from the same outline.
     ScriptOutline scriptOutline;
@@ -69,11 +73,13 @@ private:
     pid_t supervisor;
     std::function<void()> afterReceive;
     std::chrono::steady_clock::time_point limitFrom;
+    std::chrono::steady_clock::time_point stopNoted;  // when a stop was first seen
     double endedAt = 0;
     long verdictsSeen = 0;
     bool damaged = false;
     int timeoutSeconds = 0;
     bool timedOut = false;
+    int workerEnd = -1;  // readable once the worker has ended, while it is supervised
     bool besideOthers = false;
     TestSelection* selection = nullptr;
     bool exitFirst = false;
