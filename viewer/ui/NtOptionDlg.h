@@ -23,12 +23,16 @@ public:
                                                const std::string& serverName, int port)>;
     using QueryOperation =
         std::function<bool(const remote::RemoteHost* parentWindow, remote::RemoteSettings&)>;
+    // Takes the output folder the user typed; answers the folder as kept.
+    using FolderOperation = std::function<std::string(const std::string& folder)>;
 
     explicit NtOptionDlg(QWidget* parent = nullptr);
 
     // Until bound, the dialog reads "not available" and Apply does nothing.
     void bind(remote::RemoteHost* window, ConnectOperation connectOperation,
               QueryOperation queryOperation);
+    // Until bound, the output folder is not applied.
+    void bindOutputFolder(FolderOperation folderOperation);
 
 public slots:
     void apply();
@@ -38,14 +42,17 @@ protected:
 
 private:
     void showSettings();
+    void applyOutputFolder();
 
     remote::RemoteHost* parentWindow = nullptr;
     ConnectOperation connectTo;
     QueryOperation query;
+    FolderOperation setFolder;
 
     QLineEdit* serverField;
     QLineEdit* portField;
     QCheckBox* remoteBox;
+    QLineEdit* outputFolderField;
     QLineEdit* statusField;
     QPushButton* applyButton;
     QPushButton* closeButton;

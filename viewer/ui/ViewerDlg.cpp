@@ -197,6 +197,8 @@ void ViewerDlg::createRemote() {
         [this](const remote::RemoteHost* parent, remote::RemoteSettings& settings) {
             return serverSession.queryRemote(parent, settings);
         });
+    remoteDialog->bindOutputFolder(
+        [this](const std::string& folder) { return serverSession.setOutputFolder(folder); });
 }
 
 void ViewerDlg::showTextlog() {
