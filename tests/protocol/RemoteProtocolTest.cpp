@@ -254,10 +254,9 @@ TEST_F(HostileServerTest, OnlyNamesTheScriptNamesAreWritten) {
     for (const char* refused : {".", "", "../results", "/"})
         EXPECT_EQ(outputFolderName(refused), "") << refused;
 
-    const std::vector<OutlineFile> files = {
-        {OutlineFile::resultFile, "./out.txt", false, 1},
-        {OutlineFile::deleteFile, "gone.txt", false, 2},
-        {OutlineFile::resultFile, "", true, 3}};
+    const std::vector<OutlineFile> files = {{OutlineFile::resultFile, "./out.txt", false, 1},
+                                            {OutlineFile::deleteFile, "gone.txt", false, 2},
+                                            {OutlineFile::resultFile, "", true, 3}};
     EXPECT_FALSE(ReplyNameRule({files[0]}, "results").admits("results/r.txt"));
     request.replyNames = ReplyNameRule(files, "results");
     fs::create_directories("results");
@@ -265,8 +264,8 @@ TEST_F(HostileServerTest, OnlyNamesTheScriptNamesAreWritten) {
     const struct {
         std::string name;
         bool written;
-    } cases[] = {{"out.txt", true},          {"results/r.txt", true},   {"gone.txt", false},
-                 {".bashrc", false},         {"resultsX/r.txt", false}, {"results", false},
+    } cases[] = {{"out.txt", true},      {"results/r.txt", true},   {"gone.txt", false},
+                 {".bashrc", false},     {"resultsX/r.txt", false}, {"results", false},
                  {"a/../out.txt", false}};
     for (const auto& each : cases) {
         SCOPED_TRACE(each.name);
@@ -278,8 +277,8 @@ TEST_F(HostileServerTest, OnlyNamesTheScriptNamesAreWritten) {
         EXPECT_EQ(result.unnamedName, each.written || climbs ? "" : each.name);
         EXPECT_EQ(result.outsideName, climbs ? each.name : "");
         EXPECT_EQ(refusedNameNotice(result),
-                  each.written ? ""
-                               : std::string(climbs ? outsideNameText : unnamedNameText) +
-                                     each.name);
+                  each.written
+                      ? ""
+                      : std::string(climbs ? outsideNameText : unnamedNameText) + each.name);
     }
 }

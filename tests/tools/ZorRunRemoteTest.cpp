@@ -158,7 +158,8 @@ TEST_F(ZorRunRemoteTest, OnlyOutputFilesTheScriptNamesAreWritten) {
     const std::string script = "{ n = \"r\" }\r\nresultfile (\"results/\" (n) \".txt\")\r\n" +
                                std::string("resultfile \"out.txt\"\r\n") + testA;
     write("s.txt", script);
-    for (const char* folder : {"sub", "results", "elsewhere"}) std::filesystem::create_directory(folder);
+    for (const char* folder : {"sub", "results", "elsewhere"})
+        std::filesystem::create_directory(folder);
     const std::string outside = "the test server named an output file outside this folder: ";
     const std::string unnamed =
         "the test server named an output file that the script does not name: ";

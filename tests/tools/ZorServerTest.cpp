@@ -15,8 +15,8 @@
 
 #include "DeviceLine.h"
 #include "ScriptedServer.h"
-#include "ZorRunFixture.h"
 #include "ZorLib.h"
+#include "ZorRunFixture.h"
 #include "protocol/RemoteExchange.h"
 
 using zortest::readFile;

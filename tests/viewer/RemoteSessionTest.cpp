@@ -170,8 +170,7 @@ TEST_F(RemoteSessionTest, HostileRepliesAreNamedOrEndTheSession) {
         {string("../out.txt") + counted("x") + emptyReply().substr(16),
          "the test server named an output file outside this folder: ../out.txt", "", true},
         {string(".bashrc") + counted("x") + emptyReply().substr(16),
-         "the test server named an output file that the script does not name: .bashrc", "",
-         true},
+         "the test server named an output file that the script does not name: .bashrc", "", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);

@@ -16,7 +16,8 @@ constexpr long maxSendBytes = 9'999'999;
 // The server's errors for a name it refused, followed by the name.
 inline constexpr const char* outsideFolderText = "file outside the server's folder: ";
 inline constexpr const char* unsendableNameText = "output file name that no client takes: ";
-inline constexpr const char* linkedFileText = "file with more than one link in the server's folder: ";
+inline constexpr const char* linkedFileText =
+    "file with more than one link in the server's folder: ";
 
 struct ServerReply {
     // Empty: the run named no output file.

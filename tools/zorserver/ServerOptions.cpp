@@ -109,8 +109,9 @@ ServerCommand parseServerOptions(const std::vector<std::string>& args, ServerOpt
         } else if (isOption(arg, "--max-memory")) {
             if (!takeValue(args, i, "--max-memory", value) ||
                 !parseBytes(value, options.maxMemory) || options.maxMemory < minMaxMemory)
-                return bad(error,
-                           "--max-memory expects a number of bytes from 64M up, such as 512M or 4G");
+                return bad(
+                    error,
+                    "--max-memory expects a number of bytes from 64M up, such as 512M or 4G");
         } else if (isOption(arg, "--run-timeout")) {
             if (!takeValue(args, i, "--run-timeout", value) ||
                 !parseNumber(value, options.runTimeout, 0, 1'000'000))

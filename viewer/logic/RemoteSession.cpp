@@ -59,7 +59,7 @@ int RemoteSession::disconnect(const std::string& serverName, int port) {
 
 bool RemoteSession::queryRemote(const RemoteHost* parent, RemoteSettings& settings) const {
     if (!parent) return false;
-    settings = {state, server, portNumber, outputFolder};
+    settings = {state, server, portNumber};
     return true;
 }
 

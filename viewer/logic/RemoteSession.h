@@ -26,9 +26,6 @@ struct RemoteSettings {
     int state = disconnectedState;
     std::string serverName;
     int port = 0;
-    // Where output files whose names a script builds at run time may come
-    // back; "" takes none of them.
-    std::string outputFolder;
 };
 
 class RemoteSession : public viewer::RemoteAccess {
@@ -47,6 +44,9 @@ public:
     // time; a folder not beneath the current one is refused and clears it.
     // The folder as kept.
     std::string setOutputFolder(const std::string& folder);
+    // Where output files whose names a script builds at run time may come
+    // back; "" takes none of them.
+    const std::string& getOutputFolder() const { return outputFolder; }
     // The timer's routine: the next ping word while connected.
     void pingTick();
 

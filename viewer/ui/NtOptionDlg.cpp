@@ -59,8 +59,8 @@ NtOptionDlg::NtOptionDlg(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(remoteBox);
-    layout->addWidget(groupAround(tr("Output folder for file names built at run time"),
-                                  outputFolderField));
+    layout->addWidget(
+        groupAround(tr("Output folder for file names built at run time"), outputFolderField));
     layout->addWidget(groupAround(tr("Status"), statusField));
     layout->addLayout(buttons);
 }
@@ -72,8 +72,9 @@ void NtOptionDlg::bind(remote::RemoteHost* window, ConnectOperation connectOpera
     query = std::move(queryOperation);
 }
 
-void NtOptionDlg::bindOutputFolder(FolderOperation folderOperation) {
+void NtOptionDlg::bindOutputFolder(FolderOperation folderOperation, FolderQuery folderQuery) {
     setFolder = std::move(folderOperation);
+    queryFolder = std::move(folderQuery);
 }
 
 void NtOptionDlg::apply() {
@@ -113,6 +114,6 @@ void NtOptionDlg::showSettings() {
     serverField->setText(fromLatin1Text(settings.serverName));
     portField->setText(QString::number(settings.port));
     remoteBox->setChecked(settings.state == remote::connectedState);
-    outputFolderField->setText(fromLatin1Text(settings.outputFolder));
+    if (queryFolder) outputFolderField->setText(fromLatin1Text(queryFolder()));
     statusField->setText(QString::fromStdString(remote::stateWord(settings.state)));
 }

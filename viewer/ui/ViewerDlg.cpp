@@ -198,7 +198,8 @@ void ViewerDlg::createRemote() {
             return serverSession.queryRemote(parent, settings);
         });
     remoteDialog->bindOutputFolder(
-        [this](const std::string& folder) { return serverSession.setOutputFolder(folder); });
+        [this](const std::string& typed) { return serverSession.setOutputFolder(typed); },
+        [this] { return serverSession.getOutputFolder(); });
 }
 
 void ViewerDlg::showTextlog() {

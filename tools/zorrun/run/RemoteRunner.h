@@ -1,8 +1,8 @@
 // Runs scripts on a test server (--remote HOST:PORT) with the viewer's client:
 // each script file goes out whole, the output file comes back into the
-// working directory under a name the script gives it, and the server's verdicts, checked against the script
-// read here, are the run's. A server that sends none is judged from its
-// output file where that is sound.
+// working directory under a name the script gives it, and the server's
+// verdicts, checked against the script read here, are the run's. A server
+// that sends none is judged from its output file where that is sound.
 #pragma once
 
 #include <functional>
