@@ -64,29 +64,6 @@ TEST(NtOptionDlgTest, ApplyShowsTheResultsWordAndAdjustsTheBox) {
     }
 }
 
-// The output folder goes to the session as typed and shows as the session
-// keeps it: one not beneath the current folder is emptied, and the status
-// says so.
-TEST(NtOptionDlgTest, TheOutputFolderShowsAsTheSessionKeepsIt) {
-    RemoteDialog remote(1, {1, "localhost", 6500});
-    std::string kept = "kept";
-    remote.dialog.bindOutputFolder(
-        [&kept](const std::string& typed) { return kept = typed == "../up" ? "" : "results"; },
-        [&kept] { return kept; });
-    remote.dialog.hide();
-    remote.dialog.show();
-    EXPECT_EQ(remote.field("outputFolder")->text(), "kept");
-    remote.field("outputFolder")->setText("./results/");
-    remote.apply();
-    EXPECT_EQ(remote.field("outputFolder")->text(), "results");
-    EXPECT_EQ(remote.field("status")->text(), "connected");
-    remote.field("outputFolder")->setText("../up");
-    remote.apply();
-    EXPECT_EQ(remote.field("outputFolder")->text(), "");
-    EXPECT_EQ(remote.field("status")->text(),
-              "output folder refused: not beneath the current folder");
-}
-
 // Each opening shows the session's settings. The port is the number at the
 // start of its field; Return applies and keeps the dialog open, Escape closes it.
 TEST(NtOptionDlgTest, OpensWithTheSettingsAndAppliesTheNameAndLeadingPortNumber) {
