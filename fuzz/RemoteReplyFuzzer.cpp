@@ -84,6 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     remote::ExchangeRequest request;
     request.inputName = "in.txt";
     request.script = "t{}";
+    request.replyNames.allow("out.txt");
     display::DisplayList display;
     MemoryFiles files;
     const remote::ExchangeReply reply = remote::runExchange(client, request, display, files);
@@ -94,6 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(!files.open);
     check(files.replaced.empty() || files.replaced == reply.outFile);
     check(reply.outsideName.empty() || (reply.outFile.empty() && !files.created));
+    check(reply.unnamedName.empty() || (reply.outFile.empty() && !files.created));
+    check(files.accepted.empty() || request.replyNames.admits(files.accepted));
     // Display data beyond the limits ends the exchange and closes the stream.
     check(display.size() <= std::size_t{remote::maxDisplayBlocks} * remote::chunkSize);
     check(client.isOpen() || !reply.finished);

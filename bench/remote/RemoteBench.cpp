@@ -94,6 +94,7 @@ void remoteExchange(benchmark::State& state, const std::string& script) {
     remote::ExchangeRequest request;
     request.inputName = "bench.txt";
     request.script = script;
+    request.replyNames.allow("bench_out.txt");
     const std::size_t logStart = setup().server->output().size();
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {

@@ -38,7 +38,8 @@ private:
     bool sendRequest(const ExchangeRequest& request);
     bool sendScript(const ExchangeRequest& request);
     void awaitReply(const ExchangeRequest& request);
-    bool receiveOutName(const std::string& script);
+    bool receiveOutName(const ExchangeRequest& request);
+    void admitOutName(const ExchangeRequest& request);
     void receiveOutFile();
     bool receiveFileBytes(int length);
     bool receiveBlocks();
@@ -69,7 +70,7 @@ ExchangeReply Exchange::run(const ExchangeRequest& request) {
     wantVerdicts = request.wantVerdicts;
     if (!sendRequest(request)) return brokenOff();
     awaitReply(request);
-    if (!receiveOutName(request.inputName)) return brokenOff();
+    if (!receiveOutName(request)) return brokenOff();
     receiveOutFile();
     const bool inStep = receiveBlocks();
     if (inStep) receiveError();
@@ -106,16 +107,26 @@ void Exchange::awaitReply(const ExchangeRequest& request) {
 }
 
 // False aborts the exchange: an announced name that did not arrive whole.
-bool Exchange::receiveOutName(const std::string& script) {
+bool Exchange::receiveOutName(const ExchangeRequest& request) {
     int length = 0;
     if (!socket.receiveNumber(length) || length <= 0) return true;
     char name[outNameLimit];
     const int kept = std::min(length, outNameLimit);
     if (!socket.receive(name, kept) || !socket.skip(length - kept)) return false;
     if (length <= outNameLimit) reply.outFile = acceptedName(terminated(name, kept));
-    if (!reply.outFile.empty() && !files.accept(reply.outFile, script))
-        reply.outsideName = std::exchange(reply.outFile, std::string());
+    if (!reply.outFile.empty()) admitOutName(request);
     return true;
+}
+
+// A name that could be no file beneath this folder is told as outside it,
+// whatever the script names; the rule is asked before the disk is touched.
+void Exchange::admitOutName(const ExchangeRequest& request) {
+    if (normalReplyName(reply.outFile).empty())
+        reply.outsideName = std::exchange(reply.outFile, std::string());
+    else if (!request.replyNames.admits(reply.outFile))
+        reply.unnamedName = std::exchange(reply.outFile, std::string());
+    else if (!files.accept(reply.outFile, request.inputName))
+        reply.outsideName = std::exchange(reply.outFile, std::string());
 }
 
 // Without a name, or when the file cannot be made, the bytes are still taken.
@@ -243,6 +254,12 @@ void Exchange::finish(bool inStep) {
 }
 
 }  // namespace
+
+std::string refusedNameNotice(const ExchangeReply& reply) {
+    if (!reply.outsideName.empty()) return outsideNameText + reply.outsideName;
+    if (!reply.unnamedName.empty()) return unnamedNameText + reply.unnamedName;
+    return std::string();
+}
 
 ExchangeReply runExchange(WireSocket& connection, const ExchangeRequest& request,
                           display::DisplayList& display, ReplyFiles& files) {

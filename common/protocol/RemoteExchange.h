@@ -22,6 +22,7 @@
 #include "display/DisplayList.h"
 #include "protocol/RemoteVerdicts.h"
 #include "protocol/ReplyFiles.h"
+#include "protocol/ReplyNames.h"
 #include "protocol/WireFields.h"
 #include "protocol/WireSocket.h"
 
@@ -47,6 +48,8 @@ inline constexpr const char* brokenServerText = "TestServer broken ";
 inline constexpr const char* scriptTooLongText = "script too long for the test server\n";
 inline constexpr const char* outsideNameText =
     "the test server named an output file outside this folder: ";
+inline constexpr const char* unnamedNameText =
+    "the test server named an output file that the script does not name: ";
 
 struct ExchangeRequest {
     int traceDepth = 0;
@@ -56,6 +59,8 @@ struct ExchangeRequest {
     // False sends n = 0: the server runs the script it kept from before.
     bool sendScript = true;
     std::string filter;
+    // The output file names this client writes; by default none.
+    ReplyNameRule replyNames;
     // Sends 1 for 0: a server that gives verdicts adds them to the reply.
     bool wantVerdicts = false;
     // Called once when no reply has come slowReplyMs after the request went out.
@@ -71,6 +76,9 @@ struct ExchangeReply {
     // named the script being sent (ReplyFiles::accept): it counts as none and
     // its file was received and dropped.
     std::string outsideName;
+    // The name the server gave, when it stays beneath the current folder but
+    // the request's rule does not admit it: it, too, counts as none.
+    std::string unnamedName;
     // True when a file arrived whole and replaced the output file; false
     // when the server announced none (length 0), which leaves it alone.
     bool outFileReceived = false;
@@ -93,9 +101,14 @@ struct ExchangeReply {
     RemoteRunEnd runEnd;
 };
 
+// What the user is told of an output file name the reply named but that was
+// refused, with the name; "" when none was.
+std::string refusedNameNotice(const ExchangeReply& reply);
+
 // Runs one exchange on the connection. Display blocks are decoded into the
 // display list; the output file is received into the name followed by "_"
-// and moved over the output file once it arrived whole. A file length of 0
+// and moved over the output file once it arrived whole, when the request's
+// rule admits its name. A file length of 0
 // leaves an existing output file alone. The request's input name is the
 // script that the output file never replaces.
 ExchangeReply runExchange(WireSocket& connection, const ExchangeRequest& request,

@@ -48,6 +48,7 @@ protected:
         request.traceRoot = "Root";
         request.inputName = "in.txt";
         request.script = script;
+        request.replyNames.allow(outFile);
     }
     ~ExchangeFixture() override { std::filesystem::current_path(previousDir); }
 

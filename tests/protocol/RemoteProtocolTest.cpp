@@ -151,11 +151,13 @@ TEST_F(HostileServerTest, NamesThatCannotBeAFileHereCountAsNone) {
     fs::create_symlink("in.txt", "alias.txt");
     for (const std::string& name :
          {"sub/" + std::string(254, 'n'), std::string("sub/out.txt"), std::string("./kept.txt")}) {
+        request.replyNames.allow(name);
         EXPECT_EQ(answer(reply(name, "kept")).outFile, name);
         EXPECT_EQ(readFile(name), "kept");
     }
     const auto refused = [&](const std::string& name, const std::string& outsideName) {
         SCOPED_TRACE(name);
+        request.replyNames.allow(name);
         const remote::ExchangeReply result = answer(string(name) + counted("evil") + number(0) +
                                                     number(5) + number(6) + string("e\n"));
         EXPECT_TRUE(stoppedInStep());
@@ -236,5 +238,47 @@ TEST_F(HostileServerTest, OverlongGarbageAndEndlessRepliesAreBounded) {
         EXPECT_FALSE(result.finished);
         EXPECT_FALSE(connectionOpen);
         EXPECT_LT(server.sentCount(), std::size_t{remote::maxDisplayBytes} + (16u << 20));
+    }
+}
+
+// Only the names the script spells are written, compared in the one normal
+// form; a name built at run time comes back only beneath the folder the user
+// named, and only where the script builds one. Every other name is shown and
+// its file dropped, with nothing created.
+TEST_F(HostileServerTest, OnlyNamesTheScriptNamesAreWritten) {
+    EXPECT_EQ(normalReplyName("./a//b/./c.txt"), "a/b/c.txt");
+    for (const char* refused : {"", "/etc/x", "a/../b", "..", "a/", "a/.", "."})
+        EXPECT_EQ(normalReplyName(refused), "") << refused;
+    EXPECT_EQ(outputFolderName("results/"), "results");
+    EXPECT_EQ(outputFolderName((fs::current_path() / "results").string()), "results");
+    for (const char* refused : {".", "", "../results", "/"})
+        EXPECT_EQ(outputFolderName(refused), "") << refused;
+
+    const std::vector<OutlineFile> files = {{OutlineFile::resultFile, "./out.txt", false, 1},
+                                            {OutlineFile::deleteFile, "gone.txt", false, 2},
+                                            {OutlineFile::resultFile, "", true, 3}};
+    EXPECT_FALSE(ReplyNameRule({files[0]}, "results").admits("results/r.txt"));
+    request.replyNames = ReplyNameRule(files, "results");
+    fs::create_directories("results");
+    fs::create_directories("resultsX");
+    const struct {
+        std::string name;
+        bool written;
+    } cases[] = {{"out.txt", true},      {"results/r.txt", true},   {"gone.txt", false},
+                 {".bashrc", false},     {"resultsX/r.txt", false}, {"results", false},
+                 {"a/../out.txt", false}};
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.name);
+        const remote::ExchangeReply result = answer(reply(each.name, "kept"));
+        EXPECT_TRUE(stoppedInStep());
+        EXPECT_EQ(result.outFile, each.written ? each.name : "");
+        EXPECT_EQ(fs::is_regular_file(each.name), each.written);
+        const bool climbs = each.name.find("..") != std::string::npos;
+        EXPECT_EQ(result.unnamedName, each.written || climbs ? "" : each.name);
+        EXPECT_EQ(result.outsideName, climbs ? each.name : "");
+        EXPECT_EQ(refusedNameNotice(result),
+                  each.written
+                      ? ""
+                      : std::string(climbs ? outsideNameText : unnamedNameText) + each.name);
     }
 }

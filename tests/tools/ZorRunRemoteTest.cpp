@@ -16,12 +16,15 @@ protected:
     std::string address() const { return "localhost:" + std::to_string(server->viewerPort()); }
 
     // ZorRun against a server that answers the request for script with reply.
-    zorruntest::ChildResult playedRun(const std::string& script, const std::string& reply) {
+    zorruntest::ChildResult playedRun(const std::string& script, const std::string& reply,
+                                      std::vector<std::string> args = {}) {
         const std::size_t requestSize = remotetest::request(0, "", "s.txt", &script, "").size();
         remotetest::ScriptedServer scripted;
         scripted.receive(requestSize).send(reply).receive(8);
         scripted.start();
-        return zorRun({"--remote", "127.0.0.1:" + std::to_string(scripted.enteredPort()), "s.txt"});
+        args.insert(args.end(),
+                    {"--remote", "127.0.0.1:" + std::to_string(scripted.enteredPort()), "s.txt"});
+        return zorRun(args);
     }
 };
 
@@ -146,6 +149,55 @@ TEST_F(ZorRunRemoteTest, HostileAndSilentServersEndWithStatus2) {
             << reported;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.path().parent_path() / "evil.txt"));
+}
+
+// A server writes only the output files the script names, as it spells them,
+// and a name the script builds at run time only beneath --remote-output; any
+// other name is shown, its file dropped and nothing created.
+TEST_F(ZorRunRemoteTest, OnlyOutputFilesTheScriptNamesAreWritten) {
+    const std::string script = "{ n = \"r\" }\r\nresultfile (\"results/\" (n) \".txt\")\r\n" +
+                               std::string("resultfile \"out.txt\"\r\n") + testA;
+    write("s.txt", script);
+    for (const char* folder : {"sub", "results", "elsewhere"})
+        std::filesystem::create_directory(folder);
+    const std::string outside = "the test server named an output file outside this folder: ";
+    const std::string unnamed =
+        "the test server named an output file that the script does not name: ";
+    const std::vector<std::string> toResults = {"--remote-output", "results"};
+    const std::string up = "../" + dir.path().filename().string() + ".x";
+    const struct {
+        std::string name;
+        std::vector<std::string> args;
+        std::string refusal;  // empty: the file is written
+    } cases[] = {
+        {"out.txt", {}, ""},
+        {"results/r.txt", toResults, ""},
+        {".bashrc", toResults, unnamed},
+        {up, toResults, outside},
+        {"sub/../r2.txt", toResults, outside},
+        {"other.txt", toResults, unnamed},
+        {"elsewhere/r.txt", toResults, unnamed},
+        {"results/r.txt", {}, unnamed},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.name);
+        const auto result = playedRun(
+            script, remotetest::string(each.name) + remotetest::counted(blockA) + replyEnd(),
+            each.args);
+        EXPECT_EQ(std::filesystem::exists(each.name), each.refusal.empty());
+        if (each.refusal.empty()) {
+            std::filesystem::remove(each.name);
+            continue;
+        }
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find(each.refusal + each.name), std::string::npos) << result.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists("r2.txt"));
+    const auto outsideFolder = zorRun({"--remote", "h:1", "--remote-output", "..", "s.txt"});
+    EXPECT_EQ(outsideFolder.status, 2);
+    EXPECT_NE(outsideFolder.err.find("--remote-output expects a folder beneath the current folder"),
+              std::string::npos)
+        << outsideFolder.err;
 }
 
 // A server that sends no verdicts is judged from its output file only where

@@ -15,6 +15,7 @@
 
 #include "DeviceLine.h"
 #include "ScriptedServer.h"
+#include "ZorLib.h"
 #include "ZorRunFixture.h"
 #include "protocol/RemoteExchange.h"
 
@@ -59,6 +60,13 @@ protected:
         freeaddrinfo(found);
         return connection;
     }
+    // The names a client takes back, read from the script as ZorRun reads it.
+    static remote::ReplyNameRule namesOf(const std::string& text) {
+        zortest::writeFile("sent.txt", text);
+        ScriptOutline outline;
+        Parse::outlineScript("sent.txt", outline);
+        return remote::ReplyNameRule(outline.files, "");
+    }
     bool logged(const std::string& text) const {
         return server->output().find(text) != std::string::npos;
     }
@@ -70,6 +78,8 @@ protected:
         request.script = text;
         request.sendScript = send;
         request.filter = filter;
+        if (send) sentScript = text;
+        request.replyNames = namesOf(sentScript);
         CountingFiles files;
         display.clear();
         const remote::ExchangeReply reply =
@@ -79,6 +89,7 @@ protected:
     }
 
     display::DisplayList display;
+    std::string sentScript;  // the one the server keeps
     // The output file's bytes that the last exchange brought.
     std::size_t receivedBytes = 0;
 };
@@ -193,6 +204,53 @@ TEST_F(ConfinedServerTest, NamesThatLeadOutAreRefusedAndScriptsStayInside) {
     const remote::ExchangeReply kept = exchange(connection, "", "", false, "linkOut");
     EXPECT_EQ(kept.errLine, 1);
     EXPECT_EQ(kept.errText, outsideFolderText + "linkOut");
+}
+
+// A file with a second link may be one outside the folder: it is neither
+// written nor sent back, whether the run wrote to it or only named it. A name
+// that no client takes is refused as the client would refuse it.
+TEST_F(ConfinedServerTest, HardLinksAndNamesNoClientTakesAreRefused) {
+    std::error_code failed;
+    fs::create_hard_link(outsideDir.path() / "victim.txt", serverDir.path() / "linked.txt", failed);
+    if (failed) GTEST_SKIP() << "no hard link across these folders: " << failed.message();
+    fs::create_directory(serverDir.path() / "sub");
+    startServer();
+    remote::WireSocket connection = connect();
+    const struct {
+        std::string script, error;
+    } cases[] = {
+        {"resultfile \"linked.txt\"\r\nzortst { a = 1 }\r\n",
+         "file with more than one link in the server's folder: linked.txt"},
+        {"resultfile \"linked.txt\"\r\n",
+         "file with more than one link in the server's folder: linked.txt"},
+        {"resultfile \"sub/../r2.txt\"\r\nzortst { a = 1 }\r\n",
+         "output file name that no client takes: sub/../r2.txt"},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.script);
+        const remote::ExchangeReply reply = exchange(connection, each.script);
+        EXPECT_EQ(reply.errLine, 1);
+        EXPECT_EQ(reply.errText, each.error);
+        EXPECT_EQ(reply.outFile, "");
+        EXPECT_EQ(receivedBytes, 0u);
+        EXPECT_EQ(snapshot(outsideDir.path()), before);
+        EXPECT_FALSE(fs::exists(serverDir.path() / "r2.txt"));
+    }
+}
+
+// A script the server cannot run is an error reply, never an empty answer.
+TEST_F(ZorServerTest, AScriptTheServerCannotOpenIsAnError) {
+    startServer();
+    remote::WireSocket connection = connect();
+    const remote::ExchangeReply unknown = exchange(connection, "", "", false, "never.txt");
+    EXPECT_EQ(unknown.errLine, 1);
+    EXPECT_EQ(unknown.errText, "cannot open the script never.txt");
+    const remote::ExchangeReply longFilter = exchange(connection, script, std::string(256, 'f'));
+    EXPECT_EQ(longFilter.errLine, 1);
+    EXPECT_EQ(longFilter.errText,
+              "filter too long for the test server (256 characters; the limit is 255)");
+    EXPECT_TRUE(longFilter.finished);
+    EXPECT_EQ(exchange(connection, script, std::string(255, 'f')).errLine, 0);
 }
 
 // The kernel's wall holds for a module's own functions, which the library's
@@ -392,6 +450,7 @@ TEST_F(ZorServerTest, BadArgumentsAndAnOpenDoorWithoutAllowListEndItWithStatus2)
         {{"--bind", "0.0.0.0"}, "0.0.0.0 is not a loopback address"},
         {{"--bind", "::"}, "--allow ADDRESS[/BITS]"},
         {{"--allow", "10.1.2.3/8"}, "did you mean 10.0.0.0/8?"},
+        {{"--max-memory", "1"}, "--max-memory expects a number of bytes from 64M up"},
     };
     for (const auto& each : cases) {
         std::vector<std::string> argv{"/usr/bin/timeout", "10", ZORSERVER_PATH, "--port", "0"};

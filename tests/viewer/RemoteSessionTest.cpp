@@ -159,7 +159,8 @@ TEST_F(RemoteSessionTest, PingWordsAlternateAndAVanishedServerDisconnects) {
 // An exchange cut short sends no "TSTSTOP", keeps the modified mark, so that
 // the next run sends the pane again, and ends the session as a broken server
 // (a flood of display data ends the exchange the same way). A server that
-// names a file outside the folder has the run say so.
+// names a file outside the folder, or one the pane does not name, has the run
+// say so and writes nothing.
 TEST_F(RemoteSessionTest, HostileRepliesAreNamedOrEndTheSession) {
     const std::string paneRequest = sent(&paneBytes);
     const struct {
@@ -169,6 +170,8 @@ TEST_F(RemoteSessionTest, HostileRepliesAreNamedOrEndTheSession) {
         {number(20) + "short", "", remote::brokenServerText, false},
         {string("../out.txt") + counted("x") + emptyReply().substr(16),
          "the test server named an output file outside this folder: ../out.txt", "", true},
+        {string(".bashrc") + counted("x") + emptyReply().substr(16),
+         "the test server named an output file that the script does not name: .bashrc", "", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
@@ -180,6 +183,7 @@ TEST_F(RemoteSessionTest, HostileRepliesAreNamedOrEndTheSession) {
         ASSERT_EQ(connectTo(server), 1);
         const viewer::RunResult result = session.remoteRun("in.txt", "", false);
         EXPECT_EQ(result.outFile, "");
+        EXPECT_FALSE(std::filesystem::exists(".bashrc"));
         EXPECT_EQ(result.notice, c.notice);
         EXPECT_EQ(result.errText, c.errText);
         EXPECT_EQ(session.connected(), c.finished);

@@ -1,6 +1,7 @@
 #include "FolderAccess.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 
@@ -32,6 +33,11 @@ int removeBeneath(int folderFd, const std::string& name) {
 
 bool leadsOutside(int error) {
     return error == EXDEV;
+}
+
+bool isHardLinked(int fd) {
+    struct stat status {};
+    return fstat(fd, &status) != 0 || status.st_nlink > 1;
 }
 
 bool canOpenBeneath(int folderFd) {

@@ -22,6 +22,10 @@ int removeBeneath(int folderFd, const std::string& name);
 // Whether a failure of the two above means that the name leads out.
 bool leadsOutside(int error);
 
+// Whether the open file has more than one name: one may lie outside the
+// folder, where neither writing to it nor reading it back may reach.
+bool isHardLinked(int fd);
+
 // Whether this kernel resolves names beneath a folder (openat2, Linux 5.6).
 bool canOpenBeneath(int folderFd);
 

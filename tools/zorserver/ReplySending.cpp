@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FolderAccess.h"
+#include "protocol/ReplyNames.h"
 #include "protocol/VerdictCodec.h"
 #include "protocol/WireFields.h"
 
@@ -42,9 +43,14 @@ void setServerError(ServerReply& reply, const std::string& text) {
 ReplyFile::ReplyFile(int folderFd, const std::string& name) {
     if (name.empty()) return;
     fd = openBeneath(folderFd, name, O_RDONLY | O_NONBLOCK | O_NOCTTY);
-    outside = fd < 0 && zorserver::leadsOutside(errno);
+    if (fd < 0 && zorserver::leadsOutside(errno))
+        refusal = outsideFolderText + name;
+    else if (remote::normalReplyName(name).empty())
+        refusal = unsendableNameText + name;
     struct stat status {};
     if (fd >= 0 && (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))) drop();
+    if (fd >= 0 && refusal.empty() && isHardLinked(fd)) refusal = linkedFileText + name;
+    if (!refusal.empty()) drop();
     if (fd >= 0) bytes = static_cast<long>(status.st_size);
 }
 

@@ -13,6 +13,12 @@ namespace zorserver {
 // The largest output file that a number field with its zero byte announces.
 constexpr long maxSendBytes = 9'999'999;
 
+// The server's errors for a name it refused, followed by the name.
+inline constexpr const char* outsideFolderText = "file outside the server's folder: ";
+inline constexpr const char* unsendableNameText = "output file name that no client takes: ";
+inline constexpr const char* linkedFileText =
+    "file with more than one link in the server's folder: ";
+
 struct ServerReply {
     // Empty: the run named no output file.
     std::string outFile;
@@ -32,8 +38,9 @@ struct ServerReply {
 void setServerError(ServerReply& reply, const std::string& text);
 
 // The output file that a reply sends, opened beneath the folder before the
-// reply goes out. A name that leads out, or a file that is not a regular
-// one, counts as a file that is not there.
+// reply goes out. A name that leads out, that no client takes, or a file with
+// another link, is refused; a file that is not a regular one counts as a
+// file that is not there.
 class ReplyFile {
 public:
     ReplyFile(int folderFd, const std::string& name);
@@ -43,8 +50,8 @@ public:
 
     bool isOpen() const { return fd >= 0; }
     long size() const { return bytes; }
-    // Whether the name led out of the folder.
-    bool leadsOutside() const { return outside; }
+    // The server's error when the name was refused; "" when it was not.
+    const std::string& getRefusal() const { return refusal; }
     // Sends none of it: the reply announces length 0.
     void drop();
     // The length field and the bytes; false when the client went away.
@@ -54,7 +61,7 @@ public:
 private:
     int fd = -1;
     long bytes = 0;
-    bool outside = false;
+    std::string refusal;
 };
 
 // Sends the reply with the file's content; false when the client went away.

@@ -13,6 +13,9 @@ bool parsePort(const std::string& value, int& port) {
 }
 
 constexpr int maxIdleTimeout = 86'400;
+// Below this a worker cannot even map the library and its modules: every run
+// would end as a crash that no script caused.
+constexpr unsigned long long minMaxMemory = 64ULL << 20;
 
 bool parseSeconds(const std::string& value, int& seconds) {
     const char* end = value.data() + value.size();
@@ -104,8 +107,11 @@ ServerCommand parseServerOptions(const std::vector<std::string>& args, ServerOpt
                 return bad(error, "--load needs a module");
             options.modules.push_back(value);
         } else if (isOption(arg, "--max-memory")) {
-            if (!takeValue(args, i, "--max-memory", value) || !parseBytes(value, options.maxMemory))
-                return bad(error, "--max-memory expects a number of bytes, such as 512M or 4G");
+            if (!takeValue(args, i, "--max-memory", value) ||
+                !parseBytes(value, options.maxMemory) || options.maxMemory < minMaxMemory)
+                return bad(
+                    error,
+                    "--max-memory expects a number of bytes from 64M up, such as 512M or 4G");
         } else if (isOption(arg, "--run-timeout")) {
             if (!takeValue(args, i, "--run-timeout", value) ||
                 !parseNumber(value, options.runTimeout, 0, 1'000'000))
@@ -157,7 +163,7 @@ const char* serverUsageText() {
            "                     stalls that long (default 30); runs are not bounded\n"
            "  --load MODULE.so   load a shared module of native test functions (repeatable)\n"
            "  --max-memory BYTES the address space of the process that runs each script\n"
-           "                     (default 4G; suffixes K, M, G, T)\n"
+           "                     (default 4G, at least 64M; suffixes K, M, G, T)\n"
            "  --run-timeout N    end a run that takes more than N seconds (default 0: none)\n"
            "  --max-scripts N    keep at most N stored script names (default 100)\n"
            "  --user NAME        under root, run scripts as this user (default: the\n"

@@ -51,11 +51,11 @@ ServerReply unstoredRun(const std::string& reason, bool verdictsWanted) {
     return reply;
 }
 
-// The output file goes back only from inside the folder, and only when a
-// number field can announce its length.
+// The output file goes back only under a name the client takes, from inside
+// the folder, and only when a number field can announce its length.
 void admitReplyFile(ServerReply& reply, ReplyFile& file, long limit) {
-    if (file.leadsOutside()) {
-        setServerError(reply, "file outside the server's folder: " + reply.outFile);
+    if (!file.getRefusal().empty()) {
+        setServerError(reply, file.getRefusal());
         reply.outFile.clear();
     }
     if (file.size() > limit) {

@@ -7,6 +7,7 @@
 #include "DialogView.h"
 #include "EventRecords.h"
 #include "ScriptFile.h"
+#include "SentScriptNames.h"
 #include "display/DisplayList.h"
 #include "output/ParseOut.h"
 #include "protocol/ClientSocket.h"
@@ -66,6 +67,11 @@ bool RemoteSession::queryRemote(const RemoteHost* parent, RemoteSettings& settin
     return true;
 }
 
+std::string RemoteSession::setOutputFolder(const std::string& folder) {
+    outputFolder = outputFolderName(folder);
+    return outputFolder;
+}
+
 // A failed ping means the server has gone: the session is disconnected, and
 // the timer goes on ticking without sending until the next connection.
 void RemoteSession::pingTick() {
@@ -118,6 +124,7 @@ viewer::RunResult RemoteSession::remoteRun(const std::string& inputFile, const s
     request.script = script;
     request.sendScript = eventRun || view.scriptModified();
     request.filter = filter;
+    request.replyNames = viewer::sentScriptNames(script, outputFolder);
     request.wantVerdicts = !eventRun;
     DiskReplyFiles files;
     const ExchangeReply reply = runExchange(socket, request, displayList, files);
@@ -133,7 +140,7 @@ viewer::RunResult RemoteSession::remoteRun(const std::string& inputFile, const s
     result.errText = reply.errText;
     result.errLine = reply.errLine;
     result.errPos = reply.errPos;
-    if (!reply.outsideName.empty()) result.notice = outsideNameText + reply.outsideName;
+    result.notice = refusedNameNotice(reply);
     if (reply.verdictsSent) takeVerdicts(reply, result);
     return result;
 }

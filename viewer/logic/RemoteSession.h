@@ -40,6 +40,13 @@ public:
     int applyRemote(RemoteHost* parent, int wanted, const std::string& serverName, int port);
     // The state, server name and port; nothing without a parent.
     bool queryRemote(const RemoteHost* parent, RemoteSettings& settings) const;
+    // Takes the folder for output files whose names a script builds at run
+    // time; a folder not beneath the current one is refused and clears it.
+    // The folder as kept.
+    std::string setOutputFolder(const std::string& folder);
+    // Where output files whose names a script builds at run time may come
+    // back; "" takes none of them.
+    const std::string& getOutputFolder() const { return outputFolder; }
     // The timer's routine: the next ping word while connected.
     void pingTick();
     // Between exchanges a server sends nothing, so a connection that turns
@@ -70,6 +77,7 @@ private:
     int state = disconnectedState;
     std::string server = "localhost";
     int portNumber = 6500;
+    std::string outputFolder;
     RemoteHost* host = nullptr;
     bool pingTimer = false;
     int pingToggle = 1;

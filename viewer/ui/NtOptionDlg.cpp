@@ -32,6 +32,7 @@ NtOptionDlg::NtOptionDlg(QWidget* parent)
       serverField(newField("server")),
       portField(newField("port")),
       remoteBox(new QCheckBox(tr("&RemoteCtrl"))),
+      outputFolderField(newField("outputFolder")),
       statusField(newField("status")),
       applyButton(new QPushButton(tr("&Apply"))),
       closeButton(new QPushButton(tr("&Close"))) {
@@ -58,6 +59,8 @@ NtOptionDlg::NtOptionDlg(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(remoteBox);
+    layout->addWidget(
+        groupAround(tr("Output folder for file names built at run time"), outputFolderField));
     layout->addWidget(groupAround(tr("Status"), statusField));
     layout->addLayout(buttons);
 }
@@ -69,6 +72,11 @@ void NtOptionDlg::bind(remote::RemoteHost* window, ConnectOperation connectOpera
     query = std::move(queryOperation);
 }
 
+void NtOptionDlg::bindOutputFolder(FolderOperation folderOperation, FolderQuery folderQuery) {
+    setFolder = std::move(folderOperation);
+    queryFolder = std::move(folderQuery);
+}
+
 void NtOptionDlg::apply() {
     if (!connectTo) return;
     const int wanted = remoteBox->isChecked() ? 1 : 0;
@@ -77,6 +85,17 @@ void NtOptionDlg::apply() {
     const int result = connectTo(parentWindow, wanted, serverName, port);
     statusField->setText(QString::fromStdString(remote::statusWord(result)));
     remoteBox->setChecked(remote::boxAfterApply(result, remoteBox->isChecked()));
+    applyOutputFolder();
+}
+
+// A folder the session refuses empties the field, and the status says why.
+void NtOptionDlg::applyOutputFolder() {
+    if (!setFolder) return;
+    const std::string typed = latin1Text(outputFolderField->text());
+    const std::string kept = setFolder(typed);
+    outputFolderField->setText(fromLatin1Text(kept));
+    if (kept.empty() && !typed.empty())
+        statusField->setText(tr("output folder refused: not beneath the current folder"));
 }
 
 void NtOptionDlg::showEvent(QShowEvent* event) {
@@ -95,5 +114,6 @@ void NtOptionDlg::showSettings() {
     serverField->setText(fromLatin1Text(settings.serverName));
     portField->setText(QString::number(settings.port));
     remoteBox->setChecked(settings.state == remote::connectedState);
+    if (queryFolder) outputFolderField->setText(fromLatin1Text(queryFolder()));
     statusField->setText(QString::fromStdString(remote::stateWord(settings.state)));
 }

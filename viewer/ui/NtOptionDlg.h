@@ -23,12 +23,18 @@ public:
                                                const std::string& serverName, int port)>;
     using QueryOperation =
         std::function<bool(const remote::RemoteHost* parentWindow, remote::RemoteSettings&)>;
+    // Takes the output folder the user typed and answers it as kept; the
+    // query answers the one kept now.
+    using FolderOperation = std::function<std::string(const std::string& typed)>;
+    using FolderQuery = std::function<std::string()>;
 
     explicit NtOptionDlg(QWidget* parent = nullptr);
 
     // Until bound, the dialog reads "not available" and Apply does nothing.
     void bind(remote::RemoteHost* window, ConnectOperation connectOperation,
               QueryOperation queryOperation);
+    // Until bound, the output folder is neither shown nor applied.
+    void bindOutputFolder(FolderOperation folderOperation, FolderQuery folderQuery);
 
 public slots:
     void apply();
@@ -38,14 +44,18 @@ protected:
 
 private:
     void showSettings();
+    void applyOutputFolder();
 
     remote::RemoteHost* parentWindow = nullptr;
     ConnectOperation connectTo;
     QueryOperation query;
+    FolderOperation setFolder;
+    FolderQuery queryFolder;
 
     QLineEdit* serverField;
     QLineEdit* portField;
     QCheckBox* remoteBox;
+    QLineEdit* outputFolderField;
     QLineEdit* statusField;
     QPushButton* applyButton;
     QPushButton* closeButton;

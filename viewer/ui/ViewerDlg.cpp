@@ -198,6 +198,9 @@ void ViewerDlg::createRemote() {
         [this](const remote::RemoteHost* parent, remote::RemoteSettings& settings) {
             return serverSession.queryRemote(parent, settings);
         });
+    remoteDialog->bindOutputFolder(
+        [this](const std::string& typed) { return serverSession.setOutputFolder(typed); },
+        [this] { return serverSession.getOutputFolder(); });
 }
 
 void ViewerDlg::showTextlog() {

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <map>
 
+#include "protocol/ReplyNames.h"
+
 namespace zorrun {
 
 namespace {
@@ -100,7 +102,8 @@ bool setRerunFailed(const std::string& value, RunOptions& options, std::string& 
 // The test server takes one filter and runs whole scripts otherwise; -k maps
 // to that filter where it takes one test of a script.
 const char* remoteConflict(const RunOptions& options) {
-    if (options.remotePort < 0) return nullptr;
+    if (options.remotePort < 0)
+        return options.remoteOutput.empty() ? nullptr : "--remote-output needs --remote";
     if (options.list) return "--list cannot be used with --remote";
     if (options.lastFailed || !options.rerunFailedFile.empty())
         return "--last-failed and --rerun-failed cannot be used with --remote";
@@ -115,6 +118,13 @@ bool parseServerAddress(const std::string& address, std::string& host, int& port
     const char* end = address.data() + address.size();
     const auto [stop, failure] = std::from_chars(address.data() + colon + 1, end, port);
     return failure == std::errc() && stop == end && port >= 0 && port <= 0xFFFF;
+}
+
+bool setRemoteOutput(const std::string& value, RunOptions& options, std::string& error) {
+    options.remoteOutput = remote::outputFolderName(value);
+    if (!options.remoteOutput.empty()) return true;
+    error = "--remote-output expects a folder beneath the current folder, not '" + value + "'";
+    return false;
 }
 
 bool setRemote(const std::string& value, RunOptions& options, std::string& error) {
@@ -197,7 +207,7 @@ const std::map<std::string, Setter>& valueOptions() {
         {"-k", addPattern},        {"--rerun-failed", setRerunFailed},
         {"-j", setJobs},           {"--jobs", setJobs},     {"--shard", setShard},
         {"--timeout", setTimeout}, {"--repeat", setRepeat},
-        {"--html", setHtml},
+        {"--html", setHtml},       {"--remote-output", setRemoteOutput},
     };
     // clang-format on
     return table;
@@ -293,6 +303,11 @@ const char* usageText() {
            "  --remote HOST:PORT run the scripts on the test server at HOST, reached with\n"
            "                     the port a viewer enters (6500 is TCP port 25625); the\n"
            "                     output files come back into the current folder\n"
+           "  --remote-output DIR\n"
+           "                     let output files whose names a script builds at run\n"
+           "                     time come back beneath DIR (a folder beneath the\n"
+           "                     current one); other names come back only as the\n"
+           "                     script spells them\n"
            "  --no-fork          run the tests in ZorRun's own process, to debug test\n"
            "                     functions: a crash then ends ZorRun\n"
            "  -k PATTERN         run only the tests whose name matches the shell glob\n"

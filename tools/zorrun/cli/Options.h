@@ -23,6 +23,9 @@ struct RunOptions {
     // --remote HOST:PORT: the scripts run on that test server instead.
     std::string remoteHost;
     int remotePort = -1;
+    // --remote-output DIR: output files whose names a script builds at run
+    // time may come back beneath DIR, which lies beneath the current folder.
+    std::string remoteOutput;
     // --json FILE: the verdicts as JSON too.
     std::string jsonFile;
     // --color auto|always|never.

@@ -181,6 +181,7 @@ void runRemote(const Run& run) {
     ScriptEvents events(run.reporters);
     RemoteRunner runner(run.options.remoteHost, run.options.remotePort, events);
     runner.setTimeout(run.options.timeoutSeconds);
+    runner.setOutputFolder(run.options.remoteOutput);
     runner.setNotice([&run](const std::string& text) { run.console.error(text); });
     int index = 0;
     for (const ScriptJob& job : listJobs(run.options.scripts, run.options.repeat)) {

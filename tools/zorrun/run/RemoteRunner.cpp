@@ -122,6 +122,7 @@ void RemoteRunner::exchange(const std::string& script, const std::string& bytes,
     request.inputName = script;
     request.script = bytes;
     request.filter = filter;
+    request.replyNames = remote::ReplyNameRule(read.outline.files, outputFolder);
     request.wantVerdicts = true;
     request.slowReplyNotice = [this] {
         if (notice)
@@ -141,7 +142,8 @@ void RemoteRunner::exchange(const std::string& script, const std::string& bytes,
         return tellNotRun(read, 0, "after the time-out", events);
     }
     if (broken) return brokenOff(reply);
-    if (!reply.outsideName.empty()) events.scriptError(remote::outsideNameText + reply.outsideName);
+    if (const std::string refused = remote::refusedNameNotice(reply); !refused.empty())
+        events.scriptError(refused);
     if (reply.verdictsSent)
         tellVerdicts(reply, read, events);
     else
