@@ -69,8 +69,11 @@ void ViewerDlg::outputCaretToEnd() {
     outputPane->moveCursor(QTextCursor::End);
 }
 
+// The field is one short line; its tooltip holds a long error whole.
 void ViewerDlg::setOutputField(const std::string& text) {
-    outputField->setText(decodeShown(text));
+    const QString shown = decodeShown(text);
+    outputField->setText(shown);
+    outputField->setToolTip(shown);
 }
 
 void ViewerDlg::setStatus(const std::string& text) {
