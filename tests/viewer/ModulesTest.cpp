@@ -71,16 +71,3 @@ TEST_F(ModulesTest, SettingsAreRememberedBetweenSessions) {
     EXPECT_EQ(later.modules().paths(), std::vector<std::string>{ZOR_EXAMPLE_MODULE});
     EXPECT_EQ(later.geometry().size(), QSize(900, 700));
 }
-
-TEST_F(ModulesTest, StoredValuesThatDoNotFitKeepTheDialogsOwn) {
-    QSettings settings(settingsFile(), QSettings::IniFormat);
-    settings.setValue("remote/host", "");
-    settings.setValue("remote/port", 70000);
-    settings.setValue("trace/depth", "deep");
-    settings.setValue("modules", QStringList{"gone.so"});
-    restoreViewerSettings(dialog, settings);
-    EXPECT_EQ(dialog.remoteSession().address(), "localhost:6500");
-    EXPECT_EQ(dialog.commands().traceSettings().depth, 100);
-    EXPECT_TRUE(dialog.modules().paths().empty());
-    EXPECT_THAT(status(), StartsWith("gone.so: cannot load module: "));
-}

@@ -8,12 +8,20 @@ namespace viewer {
 
 ModuleList::ModuleList(ModuleLoader loader) : loadModule(std::move(loader)) {}
 
-std::string ModuleList::load(const std::string& path) {
+namespace {
+
+// A path that cannot be made absolute is kept as given.
+std::string absolutePath(const std::string& path) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    const std::string file = error ? path : absolute.lexically_normal().string();
-    std::string reason;
-    if (path.empty()) reason = "no file name";
+    return error ? path : absolute.lexically_normal().string();
+}
+
+}  // namespace
+
+std::string ModuleList::load(const std::string& path) {
+    std::string reason = path.empty() ? "no file name" : std::string();
+    const std::string file = absolutePath(path);
     if (!reason.empty() || !loadModule(file, reason))
         return path + ": cannot load module: " + reason;
     if (std::ranges::find(loaded, file) == loaded.end()) loaded.push_back(file);
