@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QStackedWidget>
+#include <QStatusBar>
 
 #include <memory>
 #include <string>
@@ -95,8 +96,38 @@ TEST_F(GraphicModeTest, ClicksAndKeysAreWrittenToTheEventFileAndRunAtOnce) {
                   key("pagedown"), key("tab"), key("a"), key(" "), key("apostrophe")}));
     EXPECT_EQ(script()->toPlainText(), "x\n");
     EXPECT_EQ(field("searchText"), "y");
+    EXPECT_EQ(child<QStatusBar>("status")->currentMessage().toStdString(), key("apostrophe"));
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_TRUE(run->hasFocus());
+}
+
+// Only keys that a script string can carry are sent: a control character,
+// the backquote or a character beyond ASCII would come back as a parse error
+// of the event file, shown in the output field and selected in the script.
+// They are swallowed all the same, so that none of them presses Run.
+TEST_F(GraphicModeTest, KeysTheRecordCannotCarryAreDroppedAndNeverRun) {
+    script()->setPlainText("resultfile \"out.txt\"\nzortst { a = 1 }\n");
+    showGraphic();
+    QTest::mouseClick(pane(), Qt::LeftButton, {}, QPoint(5, 6));
+    eventRuns.clear();
+    QWidget* run = child<QPushButton>("run");
+    std::vector<std::string> expected;
+    for (char32_t character = 1; character < 0x180; ++character) {
+        const QString text = QString::fromUcs4(&character, 1);
+        QTest::sendKeyEvent(QTest::Click, run, Qt::Key_unknown, text, Qt::NoModifier);
+        if (character >= 0x20 && character < 0x7F && character != U'`')
+            expected.push_back(std::string("keypress{x=5 y=6 key=\"") +
+                               (character == U'"' ? "apostrophe" : text.toStdString()) + "\"}");
+    }
+    QTest::sendKeyEvent(QTest::Click, run, Qt::Key_C, QStringLiteral("\x03"), Qt::ControlModifier);
+    for (const char* text : {"\u20ac", "\u2713", "e\u0301"})
+        QTest::sendKeyEvent(QTest::Click, run, Qt::Key_unknown, QString::fromUtf8(text),
+                            Qt::NoModifier);
+    expected.push_back("keypress{x=5 y=6 key=\"e\"}");
+    EXPECT_EQ(eventRuns, expected);
+    EXPECT_EQ(field("outputField"), "X:0005 Y:0006");
+    EXPECT_FALSE(script()->textCursor().hasSelection());
+    EXPECT_EQ(script()->toPlainText(), "resultfile \"out.txt\"\nzortst { a = 1 }\n");
 }
 
 // A device's screen drawn from every record kind. The dialog's picture is

@@ -65,7 +65,16 @@ TEST_F(ViewerDlgTest, DialogAnswersDuringARunButStartsNoSecondRun) {
     EXPECT_FALSE(output()->toPlainText().contains("TIMEOUT"));
 }
 
+// The former file's output and messages go with it. The output field's
+// tooltip holds its whole text, which the field may cut.
 TEST_F(ViewerDlgTest, OpenTakesTheChosenFolderAsWorkingDirectory) {
+    script()->setPlainText("zortst { a = 1 }\nzortst { b = }\n");
+    click("run");
+    EXPECT_TRUE(field("outputField").startsWith("parse error in line 2"));
+    EXPECT_EQ(child<QLineEdit>("outputField")->toolTip(), field("outputField"));
+    script()->setPlainText("resultfile \"out.txt\"\nzortst { a = 1 }\n");
+    click("run");
+    EXPECT_FALSE(output()->toPlainText().isEmpty());
     std::filesystem::create_directory("scripts");
     writeFile("scripts/order.txt", "order script\r\n");
     const QString chosen = QString::fromStdString((dir.path() / "scripts/order.txt").string());
@@ -79,6 +88,10 @@ TEST_F(ViewerDlgTest, OpenTakesTheChosenFolderAsWorkingDirectory) {
     EXPECT_EQ(field("inputFile"), "order.txt");
     EXPECT_EQ(script()->toPlainText(), "order script\n");
     EXPECT_EQ(std::filesystem::current_path(), dir.path() / "scripts");
+    EXPECT_EQ(output()->toPlainText(), "");
+    EXPECT_EQ(field("outputField"), "");
+    EXPECT_EQ(child<QLineEdit>("outputField")->toolTip(), "");
+    EXPECT_EQ(child<QStatusBar>("status")->currentMessage(), "");
 }
 
 // Ctrl+Tab is typed into the pane; Return and Escape neither run nor close.

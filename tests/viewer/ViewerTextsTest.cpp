@@ -1,10 +1,9 @@
-// The small texts of the viewer: the test filter, the run time and the event
-// records (their layout is checked by the graphic mode's clicks and keys).
+// The small texts of the viewer: the test filter and the run time (the event
+// records are checked by the graphic mode's clicks and keys).
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "EventRecords.h"
 #include "RunFilter.h"
 #include "RunTimeText.h"
 
@@ -24,11 +23,4 @@ TEST(RunTimeTextTest, MinutesAndSecondsWithHoursDroppedAndNoNegatives) {
     EXPECT_EQ(formatRunTime(75), " (01:15 min)");
     EXPECT_EQ(formatRunTime(3600 + 62), " (01:02 min)");
     EXPECT_EQ(formatRunTime(-5), " (00:00 min)");
-}
-
-TEST(EventRecordTest, TypedKeyNames) {
-    EXPECT_EQ(typedKeyName(U'\''), "'");
-    EXPECT_EQ(typedKeyName(0xE9), "\xE9");
-    for (char32_t swallowed : {0x60, 0xB0, 0xB4, 0xDF, 0xC4, 0xF6, 0xD6, 0xE4, 0xDC, 0xFC, 0x100})
-        EXPECT_EQ(typedKeyName(swallowed), std::nullopt) << static_cast<int>(swallowed);
 }

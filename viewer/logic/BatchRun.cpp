@@ -88,6 +88,24 @@ BatchArguments refuse(std::string error) {
     return arguments;
 }
 
+// "--load MODULE" or "--load=MODULE"; false when ARG is another argument.
+// A missing or empty name leaves the error.
+bool takeModule(int argc, const char* const* argv, int& i, BatchArguments& arguments) {
+    const std::string_view arg = argv[i];
+    constexpr std::string_view option = "--load";
+    std::string_view module;
+    if (arg == option) {
+        if (i + 1 < argc) module = argv[++i];
+    } else if (arg.starts_with("--load=")) {
+        module = arg.substr(option.size() + 1);
+    } else {
+        return false;
+    }
+    if (module.empty()) arguments.error = "--load needs a module file";
+    arguments.modules.emplace_back(module);
+    return true;
+}
+
 }  // namespace
 
 BatchArguments parseBatchArguments(int argc, const char* const* argv) {
@@ -100,6 +118,8 @@ BatchArguments parseBatchArguments(int argc, const char* const* argv) {
         } else if (!optionsEnded && (arg == "-h" || arg == "--help")) {
             arguments.command = BatchCommand::help;
             return arguments;
+        } else if (!optionsEnded && takeModule(argc, argv, i, arguments)) {
+            if (!arguments.error.empty()) return refuse(arguments.error);
         } else if (!optionsEnded && isOption(arg)) {
             return refuse("unknown option '" + arg + "'");
         } else if (named) {
@@ -115,7 +135,7 @@ BatchArguments parseBatchArguments(int argc, const char* const* argv) {
 }
 
 const char* batchUsageText() {
-    return "Usage: ZorViewer [SCRIPT]\n"
+    return "Usage: ZorViewer [--load MODULE.so]... [SCRIPT]\n"
            "Edits test scripts and runs them through ZorLib.\n"
            "\n"
            "Without SCRIPT the dialog opens. With SCRIPT every test of the script\n"
@@ -123,7 +143,10 @@ const char* batchUsageText() {
            "with '-' follows \"--\".\n"
            "\n"
            "Options:\n"
-           "  -h, --help  print this help and exit\n"
+           "  --load MODULE.so  load native test functions from a shared module\n"
+           "                    (repeatable; a batch run that cannot load one\n"
+           "                    ends with status 2 before the script runs)\n"
+           "  -h, --help        print this help and exit\n"
            "\n"
            "Messages of a batch run go to stderr, a script error as\n"
            "FILE:LINE:COLUMN: text; when an X display answers they are shown in\n"
@@ -149,6 +172,20 @@ BatchOutcome runBatch(LibraryAccess& library, const std::string& scriptFile) {
         outcome.errorLines.push_back(verificationFailure(scriptFile, result.outFile));
     outcome.status = exitStatus(result.code);
     return outcome;
+}
+
+BatchOutcome runBatch(LibraryAccess& library, ModuleList& modules,
+                      const BatchArguments& arguments) {
+    BatchOutcome outcome;
+    for (const std::string& module : arguments.modules) {
+        const std::string failure = modules.load(module);
+        if (!failure.empty()) tell(outcome, failure, failure);
+    }
+    if (!outcome.errorLines.empty()) {
+        outcome.status = host::exitError;
+        return outcome;
+    }
+    return runBatch(library, arguments.scriptFile);
 }
 
 }  // namespace viewer

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "ModuleList.h"
 #include "RunEngines.h"
 #include "host/ExitStatus.h"
 
@@ -14,12 +15,15 @@ enum class BatchCommand { dialog, help, run, badArguments };
 struct BatchArguments {
     BatchCommand command = BatchCommand::dialog;
     std::string scriptFile;
+    // "--load MODULE" or "--load=MODULE", in the order given, for the dialog
+    // as for a batch run.
+    std::vector<std::string> modules;
     std::string error;  // why the arguments are refused
 };
 
 // The arguments after the program's name: none opens the dialog, "-h" or
 // "--help" asks for the usage, and one script name runs that script; "--"
-// lets a name that begins with '-' follow.
+// lets a name that begins with '-' follow. "--load" may be repeated.
 BatchArguments parseBatchArguments(int argc, const char* const* argv);
 
 const char* batchUsageText();
@@ -37,5 +41,9 @@ struct BatchOutcome {
 
 // Runs every test of the script without trace limits.
 BatchOutcome runBatch(LibraryAccess& library, const std::string& scriptFile);
+// Loads the arguments' modules first; a module that cannot be loaded ends the
+// run with exitError before the script runs, so that its output file is not
+// filled with tests that find no function.
+BatchOutcome runBatch(LibraryAccess& library, ModuleList& modules, const BatchArguments& arguments);
 
 }  // namespace viewer

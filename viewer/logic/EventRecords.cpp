@@ -1,15 +1,16 @@
 #include "EventRecords.h"
 
-#include <algorithm>
 #include <cstdio>
 
 namespace viewer {
 
 namespace {
 
-// Characters that the device's keyboard cannot send, swallowed unrecorded.
-constexpr char32_t swallowedCharacters[] = {0x60, 0xB0, 0xB4, 0xDF, 0xC4,
-                                            0xF6, 0xD6, 0xE4, 0xDC, 0xFC};
+// A key name is a script string: printable ASCII without the backquote. Any
+// other byte would make the server refuse the whole record as a parse error.
+constexpr char32_t firstPrintable = 0x20;
+constexpr char32_t lastPrintable = 0x7E;
+constexpr char32_t backquote = 0x60;
 
 }  // namespace
 
@@ -32,7 +33,7 @@ std::string mousePositionText(int x, int y) {
 }
 
 std::optional<std::string> typedKeyName(char32_t character) {
-    if (character > 0xFF || std::ranges::count(swallowedCharacters, character) != 0)
+    if (character < firstPrintable || character > lastPrintable || character == backquote)
         return std::nullopt;
     if (character == U'"') return "apostrophe";
     return std::string(1, static_cast<char>(character));

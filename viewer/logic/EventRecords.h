@@ -21,9 +21,9 @@ std::string keyPressEvent(int x, int y, std::string_view keyName);
 std::string mousePositionText(int x, int y);
 
 // The key name that a typed character is recorded under, or nothing for the
-// characters that are swallowed: the grave and acute accents, the degree sign,
-// the sharp s, the umlaut letters, and every character beyond one byte. The
-// double quote, which would end the quoted name, is "apostrophe".
+// characters that are swallowed: control characters such as Ctrl+C's, the
+// backquote, and every character beyond ASCII (accents, umlauts, the sharp s).
+// The double quote, which would end the quoted name, is "apostrophe".
 std::optional<std::string> typedKeyName(char32_t character);
 
 }  // namespace viewer

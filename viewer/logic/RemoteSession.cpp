@@ -61,6 +61,12 @@ int RemoteSession::disconnect(const std::string& serverName, int port) {
     return disconnectedResult;
 }
 
+void RemoteSession::setServer(const std::string& serverName, int port) {
+    if (state != disconnectedState) return;
+    server = serverName;
+    portNumber = port;
+}
+
 bool RemoteSession::queryRemote(const RemoteHost* parent, RemoteSettings& settings) const {
     if (!parent) return false;
     settings = {state, server, portNumber};

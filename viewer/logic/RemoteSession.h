@@ -56,6 +56,12 @@ public:
     bool endIfClosed();
     int descriptor() const { return socket.descriptor(); }
 
+    // The server and port that the settings dialog offers, remembered between
+    // sessions; a connected session keeps the ones it is connected to.
+    const std::string& getServer() const { return server; }
+    int getPortNumber() const { return portNumber; }
+    void setServer(const std::string& serverName, int port);
+
     // Runs go to the server whenever the state is not disconnected.
     bool connected() const override { return state != disconnectedState; }
     std::string address() const override { return server + ':' + std::to_string(portNumber); }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSettings>
 
 #include <cstdio>
 
@@ -10,7 +11,9 @@
 #include "Latin1Text.h"
 #include "LinkedLibrary.h"
 #include "ViewerDlg.h"
+#include "ViewerSettings.h"
 #include "host/ExitStatus.h"
+#include "host/ModuleLoader.h"
 
 int ViewerApp::exec(int argc, char** argv) {
     const viewer::BatchArguments arguments = viewer::parseBatchArguments(argc, argv);
@@ -23,18 +26,19 @@ int ViewerApp::exec(int argc, char** argv) {
                          arguments.error.c_str());
             return host::exitError;
         case viewer::BatchCommand::run:
-            return runBatch(argv, arguments.scriptFile);
+            return runBatch(argv, arguments);
         case viewer::BatchCommand::dialog:
             break;
     }
-    return runDialog(argc, argv);
+    return runDialog(argc, argv, arguments.modules);
 }
 
 // stderr hears everything, display or not, so that a script that starts the
 // viewer reads the same lines wherever it runs.
-int ViewerApp::runBatch(char** argv, const std::string& scriptFile) {
+int ViewerApp::runBatch(char** argv, const viewer::BatchArguments& arguments) {
     viewer::LinkedLibrary library;
-    const viewer::BatchOutcome outcome = viewer::runBatch(library, scriptFile);
+    viewer::ModuleList modules(host::loadModule);
+    const viewer::BatchOutcome outcome = viewer::runBatch(library, modules, arguments);
     for (const std::string& line : outcome.errorLines) std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
     if (!outcome.messages.empty() && viewer::displayAnswers())
@@ -42,11 +46,19 @@ int ViewerApp::runBatch(char** argv, const std::string& scriptFile) {
     return outcome.status;
 }
 
-int ViewerApp::runDialog(int argc, char** argv) {
+// The remembered modules load before the command line's, so that a module
+// given again is kept in its first place.
+int ViewerApp::runDialog(int argc, char** argv, const std::vector<std::string>& modules) {
     QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Zor"));
+    QApplication::setApplicationName(QStringLiteral("ZorViewer"));
     viewer::LinkedLibrary library;
     ViewerDlg dialog(library);
+    QSettings settings;
+    restoreViewerSettings(dialog, settings);
+    dialog.loadModules(modules);
     dialog.exec();
+    saveViewerSettings(dialog, settings);
     return 0;
 }
 

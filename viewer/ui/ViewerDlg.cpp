@@ -19,6 +19,7 @@
 #include "PaneText.h"
 #include "RemoteLink.h"
 #include "TraceOptionDlg.h"
+#include "host/ModuleLoader.h"
 #include "run/Parse.h"
 
 namespace {
@@ -53,6 +54,7 @@ QIcon programIcon() {
 ViewerDlg::ViewerDlg(viewer::LibraryAccess& library, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       scriptCommands(*this, library),
+      moduleList(host::loadModule),
       serverSession(*this, displayRecords) {
     setFont(QFont(QStringLiteral("Arial"), 10));
     createControls();
@@ -118,7 +120,12 @@ void ViewerDlg::newScript() {
 void ViewerDlg::open() {
     if (!scriptCommands.settleEdits()) return;
     const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), fileFilter);
-    if (takeChosenFile(path)) scriptCommands.loadInput();
+    if (!takeChosenFile(path) || !scriptCommands.loadInput()) return;
+    // The output and the messages were about the file that was open before.
+    outputPane->clear();
+    outputField->clear();
+    outputField->setToolTip(QString());
+    statusLine->clearMessage();
 }
 
 void ViewerDlg::saveAs() {

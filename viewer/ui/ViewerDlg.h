@@ -6,9 +6,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "DialogView.h"
 #include "FailureIndex.h"
+#include "ModuleList.h"
 #include "PaneLayout.h"
 #include "PlainTextPane.h"
 #include "RemoteSession.h"
@@ -45,6 +47,10 @@ public:
     display::DisplayList& displayList() { return displayRecords; }
     // The connection to a test server.
     remote::RemoteSession& remoteSession() { return serverSession; }
+    // The modules of test functions loaded so far; loadModules shows the
+    // ones that cannot be loaded in the status line.
+    const viewer::ModuleList& modules() const { return moduleList; }
+    void loadModules(const std::vector<std::string>& paths);
 
 public slots:
     void run();
@@ -55,6 +61,7 @@ public slots:
     void open();
     void saveAs();
     void exitViewer();
+    void loadModule();
     void showFileMenu();
     void showSettingsMenu();
     void searchBack();
@@ -119,6 +126,8 @@ private:
     bool recordMouse(QWidget* target, QEvent* event);
     bool recordKey(QWidget* target, const QKeyEvent& key);
     void takeMousePosition(const QMouseEvent& event);
+    // Runs the recorded line and shows it in the status line.
+    void sendEvent(const std::string& record);
     void noteClick(QWidget* target);
     // Whether the target is the control or lies inside it.
     static bool within(const QWidget* target, const QWidget* control);
@@ -129,6 +138,7 @@ private:
     void updateTitle();
 
     viewer::ScriptCommands scriptCommands;
+    viewer::ModuleList moduleList;
     viewer::PaneLayout paneLayout;
     bool splitPending = true;
     bool graphicShown = false;

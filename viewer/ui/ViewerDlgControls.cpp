@@ -151,6 +151,7 @@ void ViewerDlg::createMenus() {
     fileMenu->addAction(tr("&New"), this, &ViewerDlg::newScript);
     fileMenu->addAction(tr("&Open"), this, &ViewerDlg::open);
     fileMenu->addAction(tr("&SaveAs"), this, &ViewerDlg::saveAs);
+    fileMenu->addAction(tr("Load &module..."), this, &ViewerDlg::loadModule);
     fileMenu->addAction(tr("&Exit"), this, &ViewerDlg::exitViewer);
 
     settingsMenu = new QMenu(this);

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStatusBar>
 
 #include "EventRecords.h"
 #include "GraphicPane.h"
@@ -85,7 +86,7 @@ bool ViewerDlg::recordMouse(QWidget* target, QEvent* event) {
     // Later key presses go to the Run button, where they are recorded, not
     // into a pane.
     if (!graphicPane->hasFocus()) runButton->setFocus();
-    scriptCommands.runEvent(viewer::buttonPressEvent(lastX, lastY, button));
+    sendEvent(viewer::buttonPressEvent(lastX, lastY, button));
     return true;
 }
 
@@ -98,20 +99,28 @@ void ViewerDlg::takeMousePosition(const QMouseEvent& event) {
     setOutputField(viewer::mousePositionText(lastX, lastY));
 }
 
+// A record that arrives during a run is dropped, as runEvent drops it, and so
+// is not shown.
+void ViewerDlg::sendEvent(const std::string& record) {
+    if (scriptCommands.busy()) return;
+    statusLine->showMessage(QString::fromStdString(record));
+    scriptCommands.runEvent(record);
+}
+
 // Keys typed into the script pane or the search field stay theirs. A typed
 // character is swallowed whether or not it is recorded, so that it never
 // presses the focused button.
 bool ViewerDlg::recordKey(QWidget* target, const QKeyEvent& key) {
     if (within(target, scriptPane) || within(target, searchField)) return false;
     if (const char* name = keyName(key.key())) {
-        scriptCommands.runEvent(viewer::keyPressEvent(lastX, lastY, name));
+        sendEvent(viewer::keyPressEvent(lastX, lastY, name));
         return true;
     }
     const QList<uint> characters = key.text().toUcs4();
     if (characters.isEmpty()) return false;
     for (const uint character : characters) {
         if (const std::optional<std::string> name = viewer::typedKeyName(character))
-            scriptCommands.runEvent(viewer::keyPressEvent(lastX, lastY, *name));
+            sendEvent(viewer::keyPressEvent(lastX, lastY, *name));
     }
     return true;
 }
