@@ -1,6 +1,7 @@
 #include "ServerProcess.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 #include <thread>
 
@@ -51,8 +53,17 @@ bool readPorts(const std::string& output, int& tcpPort, int& enteredPort) {
 
 }  // namespace
 
+void giveToWorkerUser(const std::filesystem::path& folder) {
+    const passwd* nobody = geteuid() == 0 ? getpwnam("nobody") : nullptr;
+    if (!nobody) return;
+    lchown(folder.c_str(), nobody->pw_uid, nobody->pw_gid);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        lchown(entry.path().c_str(), nobody->pw_uid, nobody->pw_gid);
+}
+
 ServerProcess::ServerProcess(const std::vector<std::string>& argv, const std::string& dir,
                              long maxFileSize) {
+    giveToWorkerUser(dir);
     child = fork();
     if (child < 0) throw std::runtime_error("fork failed");
     if (child == 0) execServer(argv, dir, outFile, errFile, maxFileSize);

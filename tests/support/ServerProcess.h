@@ -6,12 +6,18 @@
 
 #include <sys/types.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "TempDir.h"
 
 namespace zortest {
+
+// A server run as root runs scripts as the folder's owner, or as nobody when
+// that is root; they must be able to write there. Servers are started in
+// folders given to that user.
+void giveToWorkerUser(const std::filesystem::path& folder);
 
 class ServerProcess {
 public:

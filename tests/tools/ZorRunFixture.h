@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -147,7 +146,6 @@ protected:
     ~ServerFixture() override { std::filesystem::current_path(previousDir); }
 
     void startServer(std::vector<std::string> args = {}, long maxFileSize = 0) {
-        giveToWorkerUser(serverDir.path());
         args.insert(args.begin(), {ZORSERVER_PATH, "--port", "0"});
         server =
             std::make_unique<zortest::ServerProcess>(args, serverDir.path().string(), maxFileSize);
@@ -156,16 +154,6 @@ protected:
     std::string serverFile(const std::string& name) const {
         return zortest::readFile(serverDir.file(name));
     }
-    // A server run as root runs scripts as the folder's owner, or as nobody
-    // when that is root; they must be able to write there.
-    static void giveToWorkerUser(const std::filesystem::path& folder) {
-        const passwd* nobody = geteuid() == 0 ? getpwnam("nobody") : nullptr;
-        if (!nobody) return;
-        lchown(folder.c_str(), nobody->pw_uid, nobody->pw_gid);
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
-            lchown(entry.path().c_str(), nobody->pw_uid, nobody->pw_gid);
-    }
-
     zortest::TempDir serverDir;
     std::filesystem::path previousDir;
     std::unique_ptr<zortest::ServerProcess> server;

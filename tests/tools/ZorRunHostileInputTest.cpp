@@ -63,7 +63,7 @@ TEST_F(ZorRunHostileInputTest, ScriptsThatNeverEndAreRefusedBeforeAnythingRuns) 
     fs::create_directory(dir.file("folder.txt"));
     const auto run = local({"-j", "2", "pass.txt", "folder.txt"});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "folder.txt: cannot open script: is a directory\n");
+    EXPECT_EQ(run.err, "ZorRun: folder.txt: no script matches *.zor.txt\n");
 }
 
 // Two workers that print without end and ignore SIGTERM: a stop still ends

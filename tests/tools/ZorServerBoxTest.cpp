@@ -58,7 +58,7 @@ protected:
     std::string outsideFile() {
         const std::string path = outsideDir.file("victim.txt");
         zortest::writeFile(path, "precious\n");
-        giveToWorkerUser(outsideDir.path());
+        zortest::giveToWorkerUser(outsideDir.path());
         return path;
     }
 
