@@ -57,14 +57,17 @@ TEST(BatchModeTest, ExitStatusAndMessagesWithoutADisplay) {
         {"'my script.txt'", passing, 0, "", true},
         {"'my script.txt'", "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 2 }\n", 1,
          "my script.txt: verification failed (out.txt)\n", true},
-        {"nothing.txt", passing, 2, "invalid input file: nothing.txt\n", false},
-        {"'my script.txt'", "zortst { a = 1 }\n", 2, "no outputfile defined\n", false},
+        {"nothing.txt", passing, 2, "nothing.txt: cannot open script: No such file or directory\n",
+         false},
+        {"'my script.txt'", "zortst { a = 1 }\n", 2,
+         "my script.txt: no output file: the script names no output file\n", false},
         {"'my script.txt'", "resultfile \"out.txt\"\r\nzortst { a = = 1 }\r\n", 2,
          "my script.txt:2:14: parse error in line 2 ( =... )\n", true},
         {"'my script.txt'", "resultfile \"out.txt\"\nzortst { a = 1 }\n\tzortst { b = }\n", 2,
          "my script.txt:3:15: parse error in line 3 ( }... )\n", true},
         {"--help", passing, 0, "", false, "Usage: ZorViewer [--load MODULE.so]... [SCRIPT]\n"},
         {"-h 'my script.txt'", passing, 0, "", false, "Usage: ZorViewer [--load"},
+        {"--version", passing, 0, "", false, "ZorViewer "},
         {"--load missing.so 'my script.txt'", passing, 2,
          "missing.so: cannot load module: No such file or directory\n", false},
         {"'my script.txt' --load", passing, 2, "ZorViewer: --load needs a module file\n", false},
@@ -102,4 +105,22 @@ TEST(BatchModeTest, LoadedModuleServesTheScriptsTests) {
     const std::string report = readFile(dir.file("example_out.txt"));
     EXPECT_NE(report.find("login"), std::string::npos) << report;
     EXPECT_EQ(report.find("unknown testfunction"), std::string::npos) << report;
+}
+
+// Under xvfb-run a display answers, yet in CI nobody would close a message
+// box: under CI or with --no-dialogs the run ends by itself, its messages on
+// stderr, within the time limit.
+TEST(BatchModeTest, ABatchRunUnderADisplayInCiNeverWaitsForAPerson) {
+    if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is not installed";
+    const std::string display = "timeout 30 xvfb-run -a env -u QT_QPA_PLATFORM";
+    for (const std::string& wrapper : {display + " CI=true", display + " CI= "}) {
+        const std::string option = wrapper.ends_with("CI= ") ? "--no-dialogs " : "";
+        SCOPED_TRACE(wrapper + " " + option);
+        zortest::TempDir dir;
+        writeFile(dir.file("broken.txt"), "resultfile \"out.txt\"\nzortst { a = }\n");
+        const ViewerRun run = runViewer(dir, wrapper, option + "broken.txt");
+        EXPECT_EQ(run.status, 2) << run.errors;
+        EXPECT_EQ(run.errors, "broken.txt:2:14: parse error in line 2 ( }... )\n");
+    }
 }

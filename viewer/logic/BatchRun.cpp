@@ -1,6 +1,9 @@
 #include "BatchRun.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace viewer {
@@ -77,6 +80,14 @@ void tell(BatchOutcome& outcome, const std::string& message, const std::string& 
     outcome.errorLines.push_back(line);
 }
 
+// Said as ZorRun says it, so that a CI log reads alike whichever ran.
+std::string unopenedReason(const std::string& script) {
+    std::FILE* file = std::fopen(script.c_str(), "rb");
+    if (file == nullptr) return std::strerror(errno);
+    std::fclose(file);
+    return "the library does not take this name";
+}
+
 bool isOption(std::string_view arg) {
     return arg.size() > 1 && arg[0] == '-';
 }
@@ -118,6 +129,11 @@ BatchArguments parseBatchArguments(int argc, const char* const* argv) {
         } else if (!optionsEnded && (arg == "-h" || arg == "--help")) {
             arguments.command = BatchCommand::help;
             return arguments;
+        } else if (!optionsEnded && arg == "--version") {
+            arguments.command = BatchCommand::version;
+            return arguments;
+        } else if (!optionsEnded && arg == "--no-dialogs") {
+            arguments.noDialogs = true;
         } else if (!optionsEnded && takeModule(argc, argv, i, arguments)) {
             if (!arguments.error.empty()) return refuse(arguments.error);
         } else if (!optionsEnded && isOption(arg)) {
@@ -146,27 +162,39 @@ const char* batchUsageText() {
            "  --load MODULE.so  load native test functions from a shared module\n"
            "                    (repeatable; a batch run that cannot load one\n"
            "                    ends with status 2 before the script runs)\n"
+           "  --no-dialogs      show a batch run's messages in no message box\n"
            "  -h, --help        print this help and exit\n"
+           "  --version         print the version and exit\n"
            "\n"
            "Messages of a batch run go to stderr, a script error as\n"
            "FILE:LINE:COLUMN: text; when an X display answers they are shown in\n"
-           "message boxes as well.\n"
+           "message boxes as well, except under CI (the CI variable set) or with\n"
+           "--no-dialogs, so that a batch run never waits for a person.\n"
            "\n"
            "Exit status: 0 when every test passed, 1 when a verification failed,\n"
            "2 for a script that cannot be opened, no output file, a script error,\n"
            "or bad arguments.\n";
 }
 
+bool batchMayAsk(const BatchArguments& arguments) {
+    const char* ci = std::getenv("CI");
+    const bool underCi = ci != nullptr && ci[0] != '\0' && std::strcmp(ci, "false") != 0 &&
+                         std::strcmp(ci, "0") != 0;
+    return !arguments.noDialogs && !underCi;
+}
+
 BatchOutcome runBatch(LibraryAccess& library, const std::string& scriptFile) {
     const RunResult result = library.parse(scriptFile, std::string());
     BatchOutcome outcome;
     // A name the library refuses cannot be opened either; say so rather than nothing.
-    if (result.code == inputNotOpened || result.code == refused) {
-        const std::string message = "invalid input file: " + scriptFile + "\n";
-        tell(outcome, message, withoutLineEnd(message));
-    }
+    if (result.code == inputNotOpened || result.code == refused)
+        tell(outcome, "invalid input file: " + scriptFile + "\n",
+             scriptFile + ": cannot open script: " + unopenedReason(scriptFile));
     if (result.code == outputNotOpened)
-        tell(outcome, "no outputfile defined", "no outputfile defined");
+        tell(outcome, "no outputfile defined",
+             scriptFile + ": no output file: " +
+                 (result.outFile.empty() ? "the script names no output file"
+                                         : result.outFile + " cannot be opened"));
     if (result.errLine != 0) tell(outcome, result.errText, errorLocation(scriptFile, result));
     if (result.code == verificationFailed)
         outcome.errorLines.push_back(verificationFailure(scriptFile, result.outFile));

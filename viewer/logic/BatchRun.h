@@ -10,7 +10,7 @@
 
 namespace viewer {
 
-enum class BatchCommand { dialog, help, run, badArguments };
+enum class BatchCommand { dialog, help, version, run, badArguments };
 
 struct BatchArguments {
     BatchCommand command = BatchCommand::dialog;
@@ -18,6 +18,8 @@ struct BatchArguments {
     // "--load MODULE" or "--load=MODULE", in the order given, for the dialog
     // as for a batch run.
     std::vector<std::string> modules;
+    // --no-dialogs: a batch run shows no message box, display or not.
+    bool noDialogs = false;
     std::string error;  // why the arguments are refused
 };
 
@@ -27,6 +29,11 @@ struct BatchArguments {
 BatchArguments parseBatchArguments(int argc, const char* const* argv);
 
 const char* batchUsageText();
+
+// Whether a batch run may show its messages in boxes that wait for a person:
+// never under CI (the CI variable that CI services set, unless "false" or
+// "0") or with --no-dialogs; elsewhere only where a display answers.
+bool batchMayAsk(const BatchArguments& arguments);
 
 struct BatchOutcome {
     // The texts a display shows in message boxes, in order.

@@ -21,6 +21,9 @@ int ViewerApp::exec(int argc, char** argv) {
         case viewer::BatchCommand::help:
             std::fputs(viewer::batchUsageText(), stdout);
             return host::exitPassed;
+        case viewer::BatchCommand::version:
+            std::printf("ZorViewer %s\n", ZORVIEWER_VERSION);
+            return host::exitPassed;
         case viewer::BatchCommand::badArguments:
             std::fprintf(stderr, "ZorViewer: %s\nTry 'ZorViewer --help' for more information.\n",
                          arguments.error.c_str());
@@ -41,7 +44,7 @@ int ViewerApp::runBatch(char** argv, const viewer::BatchArguments& arguments) {
     const viewer::BatchOutcome outcome = viewer::runBatch(library, modules, arguments);
     for (const std::string& line : outcome.errorLines) std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
-    if (!outcome.messages.empty() && viewer::displayAnswers())
+    if (!outcome.messages.empty() && viewer::batchMayAsk(arguments) && viewer::displayAnswers())
         showMessages(argv[0], outcome.messages);
     return outcome.status;
 }
