@@ -86,7 +86,8 @@ void ConsoleReport::testsNotRun(const TestsNotRun& event) {
                  " not run " + event.why + "\n");
 }
 
-void ConsoleReport::scriptEnd(const ScriptEnd&) {
+void ConsoleReport::scriptEnd(const ScriptEnd& event) {
+    if (event.notSelected) console.aside("    not selected\n");
     console.flush();
 }
 

@@ -74,6 +74,9 @@ struct TestsNotRun {
 struct ScriptEnd {
     std::string script;
     double seconds = 0;
+    // The selection takes none of its tests, so it did not run at all: no
+    // statement ran and no file was touched. Told right after its start.
+    bool notSelected = false;
 };
 
 // The counts, defined once: every test that started has one outcome.

@@ -50,6 +50,7 @@ void ScriptEvents::begin(const std::string& name, const std::string& runName, in
     filter = selection;
     verdicts = failedVerdicts = 0;
     error = false;
+    skipped = false;
     lastName.clear();
     lastPosition = -1;
     start = std::chrono::steady_clock::now();
@@ -138,7 +139,7 @@ void ScriptEvents::syntaxError(const ParseEnd& end) {
 
 void ScriptEvents::end() {
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-    out.scriptEnd({script, seconds.count()});
+    out.scriptEnd({script, seconds.count(), skipped});
 }
 
 bool ScriptEvents::lastVerdict(std::string& name, int& position) const {

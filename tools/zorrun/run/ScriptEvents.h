@@ -37,6 +37,9 @@ public:
     void scriptError(const std::string& text, int line = 0, int column = 0,
                      const std::string& hint = "");
     void cannotRun(const std::string& reason) { scriptError("cannot run script: " + reason); }
+    // The selection takes none of the script's tests: it is not run at all,
+    // and its end says so.
+    void notSelected() { skipped = true; }
     void end();
 
     // What this script has told so far.
@@ -60,6 +63,7 @@ private:
     int verdicts = 0;
     int failedVerdicts = 0;
     bool error = false;
+    bool skipped = false;
     std::string lastName;
     int lastPosition = -1;
     double lastAt = 0;

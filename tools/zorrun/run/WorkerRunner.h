@@ -38,8 +38,9 @@ public:
     // beforehand, so that the run needs no second reading of it; a selection
     // or a filter still asks the outline itself.
     void knowTestCount(int tests) { knownTests = tests; }
-    // What the workers' runs select; see LibraryRun::select.
-    void select(TestSelection* selection, bool exitFirst);
+    // What the workers' runs select; see LibraryRun::select. A script the
+    // selection takes no test of is not run at all.
+    void select(TestSelection* selection, int failuresLeft);
 
 private:
     struct Stop;
@@ -76,7 +77,7 @@ private:
     bool timedOut = false;
     bool besideOthers = false;
     TestSelection* selection = nullptr;
-    bool exitFirst = false;
+    int failuresLeft = 0;
 };
 
 }  // namespace zorrun
