@@ -147,8 +147,8 @@ TEST_F(ZorRunSelectTest, ScriptsWithNothingSelectedDoNotRun) {
         SCOPED_TRACE(mode.empty() ? "workers" : mode[0]);
         write("gone.txt", "");
         std::vector<std::string> args = mode;
-        args.insert(args.end(), {"-k", "other.txt:2", "--junit", "report.xml", "s.txt", "other.txt",
-                                 "broken.txt"});
+        args.insert(args.end(), {"-k", "other.txt:2", "--junit", "report.xml", "--json", "r.json",
+                                 "s.txt", "other.txt", "broken.txt"});
         const auto run = zorRun(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "== s.txt\n    not selected\n" + otherPassed + "== broken.txt\n" +
@@ -157,6 +157,9 @@ TEST_F(ZorRunSelectTest, ScriptsWithNothingSelectedDoNotRun) {
         EXPECT_TRUE(std::filesystem::exists(dir.file("gone.txt")));
         EXPECT_EQ(query("string(//testsuite[@name='s.txt']/@tests)"), "0");
         EXPECT_EQ(query("count(//testsuite)"), "3");
+        EXPECT_NE(read("r.json").find("\"notRun\":0,\"notSelected\":true"), std::string::npos);
+        EXPECT_EQ(read("r.json").find("notSelected", read("r.json").find("other.txt")),
+                  std::string::npos);
     }
     const std::string header = "# ZorRun last failed 2: SCRIPT<TAB>NAME<TAB>ORDINAL<TAB>LINE\n";
     write(".zorrun/lastfailed", header + "other.txt\tzortst\t1\t2\n");
