@@ -71,12 +71,16 @@ std::string verdictReply(const std::vector<remote::RemoteVerdict>& verdicts,
 
 // A server runs one test alone by its filter, and the remote run says what a
 // local run says (whole scripts are the reports' agreement check's); a server
-// cannot run two tests alone.
+// cannot run two tests alone, and gets no script in which none is selected.
 TEST_F(ZorRunRemoteTest, TheServerRunsTheFilteredTestAlone) {
     startServer();
     write("fail.txt", failing);
-    const auto local = zorRun({"-k", "fail.txt:4", "fail.txt"});
-    const auto remote = zorRun({"--remote", address(), "-k", "fail.txt:4", "fail.txt"});
+    write("other.txt", passing);
+    // other.txt has no test on that line: it is not selected, and not sent.
+    const auto local = zorRun({"-k", "fail.txt:4", "fail.txt", "other.txt"});
+    const auto remote =
+        zorRun({"--remote", address(), "-k", "fail.txt:4", "fail.txt", "other.txt"});
+    EXPECT_NE(remote.out.find("== other.txt\n    not selected\n"), std::string::npos);
     EXPECT_EQ(remote.status, local.status);
     EXPECT_EQ(remote.err, local.err);
     EXPECT_EQ(remote.out, local.out);

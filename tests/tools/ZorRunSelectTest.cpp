@@ -1,4 +1,5 @@
-// Choosing the tests a run runs: -k, --list, --last-failed, --rerun-failed, -x.
+// Choosing the tests a run runs: -k, --list, --last-failed, --rerun-failed,
+// --maxfail and -x.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -29,7 +30,8 @@ protected:
     const std::string otherPassed = "== other.txt\nzortst 26 (other.txt:2): ok (other_out.txt)\n";
 };
 
-// Unselected tests leave no report block; the statements around them still run.
+// Unselected tests leave no report block; the statements around them still run
+// where some test is selected, and a script where none is does not run at all.
 // After the first failure of -x no test runs and no report is written, and the
 // scripts after it do not run; the statements after it still do. --list runs
 // nothing and touches no file.
@@ -57,17 +59,20 @@ TEST_F(ZorRunSelectTest, PatternsExitFirstAndListSelectTheTestsThatRun) {
          1},
         // A line is the test's own script's: other.txt:2 takes nothing in s.txt.
         {{"-k", "other.txt:2", "s.txt", "other.txt"},
-         "== s.txt\n" + otherPassed + summary(1, 0),
+         "== s.txt\n    not selected\n" + otherPassed + summary(1, 0),
          0},
         {{"-k", "nothing", "s.txt", "other.txt"},
-         "== s.txt\n== other.txt\n" + summary(0, 0),
+         "== s.txt\n    not selected\n== other.txt\n    not selected\n" + summary(0, 0),
          2,
          "no test is selected\n"},
         {{"--filter=zortst 9999", "s.txt"},
          "== s.txt\n" + summary(0, 0, 1),
          2,
          "s.txt: the filter 'zortst 9999' selects no test\n"},
-        {{"-x", "s.txt", "other.txt"}, "== s.txt\n" + first + login + summary(1, 1), 1},
+        {{"-x", "s.txt", "other.txt"},
+         "== s.txt\n" + first + login + summary(1, 1) +
+             "stopped after 1 failure: 1 script not run\n",
+         1},
     };
     for (const auto& [args, out, status, err] : cases) {
         SCOPED_TRACE(args[1]);
@@ -80,7 +85,8 @@ TEST_F(ZorRunSelectTest, PatternsExitFirstAndListSelectTheTestsThatRun) {
         EXPECT_EQ(run.status, status);
         // The library's own filter runs the selected test alone.
         EXPECT_EQ(std::filesystem::exists(dir.file("gone.txt")),
-                  args[0] == "--filter" || args[0] == "--list");
+                  args[0] == "--filter" || args[0] == "--list" ||
+                      out.starts_with("== s.txt\n    not selected"));
         EXPECT_EQ(std::filesystem::exists(dir.file(".zorrun")), args[0] != "--list");
         EXPECT_EQ(read("out.txt").find("loginA") != std::string::npos,
                   out.find(login) != std::string::npos);
@@ -89,6 +95,136 @@ TEST_F(ZorRunSelectTest, PatternsExitFirstAndListSelectTheTestsThatRun) {
         EXPECT_EQ(read("other_out.txt").find("b == 1") != std::string::npos,
                   out.find(otherPassed) != std::string::npos);
     }
+}
+
+// "not", NAME POSITION and FILE:LINE combine; a FILE:LINE whose file is not
+// there is refused before anything runs.
+TEST_F(ZorRunSelectTest, PatternsNegateNameByPositionAndRefuseMissingFiles) {
+    write("s.txt", script);
+    const struct {
+        std::vector<std::string> patterns;
+        std::string listed;
+    } cases[] = {
+        {{"not zortst"}, "s.txt:3: loginA 51\n"},
+        {{"zortst 67"}, "s.txt:4: zortst 67\n"},
+        {{"z*t 20", "loginA 52"}, "s.txt:2: zortst 20\n"},
+        {{"zortst", "not zortst 20"}, "s.txt:4: zortst 67\n"},
+        {{"not s.txt:2", "not login*"}, "s.txt:4: zortst 67\n"},
+        {{"*", "not *"}, ""},
+    };
+    for (const auto& [patterns, listed] : cases) {
+        SCOPED_TRACE(patterns[0]);
+        std::vector<std::string> args{"--list"};
+        for (const std::string& pattern : patterns) args.insert(args.end(), {"-k", pattern});
+        args.push_back("s.txt");
+        const auto run = zorRun(args);
+        EXPECT_EQ(run.out, listed);
+        EXPECT_EQ(run.status, listed.empty() ? 2 : 0);
+    }
+    for (const auto& [pattern, err] :
+         {std::pair{"gone.txt:3",
+                    "-k 'gone.txt:3': cannot read gone.txt: No such file or directory"},
+          std::pair{"not .:3", "-k 'not .:3': . is not a file"},
+          std::pair{"s.txt:0", "-k 's.txt:0': lines count from 1"}}) {
+        const auto run = zorRun({"-k", pattern, "s.txt"});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, std::string(err) + "\n");
+        EXPECT_EQ(run.out, "");
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out.txt")));
+    }
+}
+
+// A script in which nothing is selected runs no statement in any kind of run
+// and stands as an empty suite in the reports; a script whose error stops its
+// outline runs to report it. --last-failed leaves a script without failures
+// alone, and what it had recorded stays.
+TEST_F(ZorRunSelectTest, ScriptsWithNothingSelectedDoNotRun) {
+    write("s.txt", script);
+    write("other.txt", other);
+    write("broken.txt", "resultfile \"broken_out.txt\"\nzortst { a = }\n");
+    for (const std::vector<std::string>& mode :
+         {std::vector<std::string>{}, {"--no-fork"}, {"-j", "2"}}) {
+        SCOPED_TRACE(mode.empty() ? "workers" : mode[0]);
+        write("gone.txt", "");
+        std::vector<std::string> args = mode;
+        args.insert(args.end(), {"-k", "other.txt:2", "--junit", "report.xml", "--json", "r.json",
+                                 "s.txt", "other.txt", "broken.txt"});
+        const auto run = zorRun(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "== s.txt\n    not selected\n" + otherPassed + "== broken.txt\n" +
+                               summary(1, 0, 1));
+        EXPECT_EQ(run.err, "broken.txt:2:14: parse error in line 2 ( }... )\n");
+        EXPECT_TRUE(std::filesystem::exists(dir.file("gone.txt")));
+        EXPECT_EQ(query("string(//testsuite[@name='s.txt']/@tests)"), "0");
+        EXPECT_EQ(query("count(//testsuite)"), "3");
+        EXPECT_NE(read("r.json").find("\"notRun\":0,\"notSelected\":true"), std::string::npos);
+        EXPECT_EQ(read("r.json").find("notSelected", read("r.json").find("other.txt")),
+                  std::string::npos);
+    }
+    const std::string header = "# ZorRun last failed 2: SCRIPT<TAB>NAME<TAB>ORDINAL<TAB>LINE\n";
+    write(".zorrun/lastfailed", header + "other.txt\tzortst\t1\t2\n");
+    const auto again = zorRun({"--last-failed", "s.txt", "other.txt"});
+    EXPECT_EQ(again.out, "== s.txt\n    not selected\n" + otherPassed + summary(1, 0));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("gone.txt")));
+    EXPECT_EQ(read(".zorrun/lastfailed"), header);
+    // A script marked to run whole keeps its mark while it is not selected.
+    write(".zorrun/lastfailed", header + "s.txt\t\n");
+    EXPECT_EQ(zorRun({"-q", "-k", "other.txt:2", "s.txt", "other.txt"}).out, summary(1, 0));
+    EXPECT_EQ(read(".zorrun/lastfailed"), header + "s.txt\t\n");
+}
+
+// --maxfail counts failures across scripts and within one, in every kind of
+// run, and says at the end what it left unrun; -x and the project file's
+// maxfail are the same limit.
+TEST_F(ZorRunSelectTest, MaxfailStopsTheRunAfterThatManyFailures) {
+    const std::string head = "resultfile \"out.txt\"\n";
+    const std::string fail = "zortst { a = 2 verify: a == 3 }\n";
+    const std::string pass = "zortst { a = 1 verify: a == 1 }\n";
+    write("two.txt", head + fail + fail + pass);
+    write("three.txt", head + fail + fail + fail + "deletefile \"gone.txt\"\n");
+    write("pass.txt", head + pass);
+    // kept: three.txt never ran, so its deletefile did not either.
+    const struct {
+        std::vector<std::string> args;
+        int passed, failed;
+        std::string closing;
+        bool kept = false;
+    } cases[] = {
+        {{"--maxfail", "2", "two.txt", "three.txt", "pass.txt"},
+         0,
+         2,
+         "stopped after 2 failures: 2 scripts not run\n",
+         true},
+        {{"--maxfail=3", "--no-fork", "two.txt", "three.txt", "pass.txt"},
+         1,
+         3,
+         "stopped after 3 failures: 1 script not run\n"},
+        {{"--maxfail", "4", "-j", "2", "three.txt"}, 0, 3, ""},
+        {{"--maxfail", "2", "-j", "2", "three.txt"},
+         0,
+         2,
+         "stopped after 2 failures: 0 scripts not run\n"},
+        {{"--maxfail", "9", "-x", "three.txt", "three.txt"},
+         0,
+         1,
+         "stopped after 1 failure: 1 script not run\n"},
+    };
+    for (const auto& [args, passed, failed, closing, kept] : cases) {
+        SCOPED_TRACE(args[1]);
+        write("gone.txt", "");
+        const auto run = zorRun(args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.out.ends_with(summary(passed, failed) + closing)) << run.out;
+        // The statements after the last test still run.
+        EXPECT_EQ(std::filesystem::exists(dir.file("gone.txt")), kept);
+    }
+    write("zorrun.toml", "maxfail = 1\n");
+    const auto project = zorRun({"-q", "two.txt", "pass.txt"});
+    EXPECT_TRUE(
+        project.out.ends_with(summary(0, 1) + "stopped after 1 failure: 1 script not run\n"));
+    EXPECT_EQ(zorRun({"--maxfail", "0", "two.txt"}).err,
+              "ZorRun: --maxfail expects a number from 1 to 1000000, not '0'\n"
+              "Try 'ZorRun --help' for more information.\n");
 }
 
 // A crashed test is named by the record that ran, not by an earlier one of
@@ -110,9 +246,11 @@ TEST_F(ZorRunSelectTest, LastFailedAndRerunFailedRunAgainWhatFailed) {
     auto all = zorRun({"--junit", "report.xml", "s.txt", "other.txt"});
     EXPECT_EQ(all.status, 1);
     EXPECT_EQ(read(".zorrun/lastfailed"), kept + "s.txt\tloginA\t1\t3\ns.txt\tzortst\t2\t4\n");
-    // The failures of ZorRun's JUnit report run again alike.
-    auto rerun = zorRun({"--rerun-failed", "report.xml", "s.txt", "other.txt"});
-    EXPECT_EQ(rerun.out, "== s.txt\n" + login + third + "== other.txt\n" + summary(0, 2));
+    // The failures of ZorRun's JUnit report run again alike, in the scripts
+    // it names only: the others are not even opened.
+    auto rerun = zorRun({"--rerun-failed", "report.xml", "s.txt", "other.txt", "missing.txt"});
+    EXPECT_EQ(rerun.out, "== s.txt\n" + login + third + summary(0, 2));
+    EXPECT_EQ(rerun.err, "");
     EXPECT_EQ(rerun.status, 1);
 
     // A test that did not run keeps its failure; one that passed now loses it.

@@ -22,6 +22,7 @@ constexpr int maxJobs = 64;
 constexpr int maxShards = 100000;
 constexpr int maxTimeout = 86400;
 constexpr int maxRepeat = 1000;
+constexpr int maxFailLimit = 1000000;
 
 using Setter = bool (*)(const std::string& value, RunOptions& options, std::string& error);
 
@@ -169,6 +170,12 @@ bool setRepeat(const std::string& value, RunOptions& options, std::string& error
     return false;
 }
 
+bool setMaxFail(const std::string& value, RunOptions& options, std::string& error) {
+    if (readNumber(value, 1, maxFailLimit, options.maxFail)) return true;
+    error = "--maxfail expects a number from 1 to 1000000, not '" + value + "'";
+    return false;
+}
+
 bool readShard(std::string_view index, std::string_view count, RunOptions& options) {
     return readNumber(count, 1, maxShards, options.shardCount) &&
            readNumber(index, 0, options.shardCount - 1, options.shardIndex);
@@ -208,6 +215,7 @@ const std::map<std::string, Setter>& valueOptions() {
         {"-j", setJobs},           {"--jobs", setJobs},     {"--shard", setShard},
         {"--timeout", setTimeout}, {"--repeat", setRepeat},
         {"--html", setHtml},       {"--remote-output", setRemoteOutput},
+        {"--maxfail", setMaxFail},
     };
     // clang-format on
     return table;
@@ -253,7 +261,7 @@ Command parseOptions(const std::vector<std::string>& args, RunOptions& options,
         } else if (arg == "--last-failed") {
             options.lastFailed = true;
         } else if (arg == "-x" || arg == "--exit-first") {
-            options.exitFirst = true;
+            options.maxFail = 1;
         } else {
             std::string name = arg, value;
             const bool assigned = splitAssignment(arg, name, value);
@@ -287,8 +295,8 @@ const char* usageText() {
            "Runs test scripts through ZorLib and reports every test's verdict.\n"
            "A FOLDER stands for the scripts beneath it named *.zor.txt. Without\n"
            "scripts, ZorRun runs the suite of the nearest zorrun.toml, whose keys\n"
-           "(modules, scripts, pattern, timeout, jobs, junit, json, html, color)\n"
-           "give default options; the command line wins.\n"
+           "(modules, scripts, pattern, timeout, jobs, maxfail, junit, json, html,\n"
+           "color) give default options; the command line wins.\n"
            "\n"
            "Options:\n"
            "  --load MODULE.so   load a shared module of native test functions (repeatable)\n"
@@ -311,17 +319,22 @@ const char* usageText() {
            "  --no-fork          run the tests in ZorRun's own process, to debug test\n"
            "                     functions: a crash then ends ZorRun\n"
            "  -k PATTERN         run only the tests whose name matches the shell glob\n"
-           "                     PATTERN, or the test named on line LINE of FILE when\n"
-           "                     PATTERN is FILE:LINE (repeatable: a test runs when\n"
-           "                     any pattern takes it)\n"
+           "                     PATTERN; 'NAME POSITION' takes the test the reports\n"
+           "                     name so, FILE:LINE the test named on line LINE of\n"
+           "                     FILE, and 'not PATTERN' leaves out what PATTERN takes\n"
+           "                     (repeatable: a test runs when no 'not' pattern takes\n"
+           "                     it and, if there are others, one of them does); a\n"
+           "                     script with no test selected is not run at all\n"
            "  --list             print every test as FILE:LINE: NAME POSITION, running\n"
            "                     nothing and writing no file\n"
            "  --last-failed      run only the tests that failed in the previous run in\n"
            "                     this folder (kept in .zorrun/lastfailed); all when none\n"
            "  --rerun-failed JUNIT.xml\n"
            "                     run only the tests that failed in a JUnit report ZorRun\n"
-           "                     wrote\n"
-           "  -x, --exit-first   stop after the first failed test or error\n"
+           "                     wrote, in the scripts it names\n"
+           "  --maxfail N        stop after N failed tests or errors: no further test\n"
+           "                     or script runs\n"
+           "  -x, --exit-first   stop after the first failed test or error (--maxfail 1)\n"
            "  -j, --jobs N       run up to N scripts at once (1 to 64, or auto for one a\n"
            "                     core; default 1); scripts that write the same file\n"
            "                     still run one after the other\n"

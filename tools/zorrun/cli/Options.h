@@ -30,15 +30,18 @@ struct RunOptions {
     std::string jsonFile;
     // --color auto|always|never.
     std::string color = "auto";
-    // -k: shell globs on test names, or FILE:LINE; a test runs when one takes it.
+    // -k: shell globs on test names, NAME POSITION or FILE:LINE, each perhaps
+    // after "not "; a test runs when no "not" pattern takes it and, where
+    // there are others, one of them does.
     std::vector<std::string> selectPatterns;
     // --list: print the tests instead of running them.
     bool list = false;
     // --last-failed, --rerun-failed JUNIT.xml: run the tests that failed before.
     bool lastFailed = false;
     std::string rerunFailedFile;
-    // -x: no test runs after the first that failed.
-    bool exitFirst = false;
+    // --maxfail N (-x for 1): no test runs once N tests failed or erred or
+    // scripts had errors; 0 for no limit.
+    int maxFail = 0;
     // -j: scripts run at once, each in a worker of its own ("auto": one per
     // usable core).
     int jobs = 1;

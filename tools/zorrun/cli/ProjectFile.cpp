@@ -30,6 +30,7 @@ const std::map<std::string, KeyOption>& scalarKeys() {
         {"timeout", {"--timeout", false}}, {"jobs", {"--jobs", false}},
         {"junit", {"--junit", true}},      {"json", {"--json", true}},
         {"html", {"--html", true}},        {"color", {"--color", false}},
+        {"maxfail", {"--maxfail", false}},
     };
     return keys;
 }

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 
 namespace zorrun {
@@ -17,10 +19,24 @@ bool sameFile(const std::string& one, const std::string& other) {
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
-bool readLine(const std::string& text, int& line) {
+bool allDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+bool readNumber(const std::string& text, int& number) {
     const char* end = text.data() + text.size();
-    const auto [stop, failure] = std::from_chars(text.data(), end, line);
-    return !text.empty() && failure == std::errc() && stop == end && line >= 1;
+    const auto [stop, failure] = std::from_chars(text.data(), end, number);
+    return failure == std::errc() && stop == end;
+}
+
+// Why FILE:LINE can name no test, or "".
+std::string placeProblem(const std::string& file, const std::string& lineText, int& line) {
+    if (!readNumber(lineText, line) || line < 1) return "lines count from 1";
+    struct stat status;
+    if (stat(file.c_str(), &status) != 0)
+        return "cannot read " + file + ": " + std::strerror(errno);
+    if (!S_ISREG(status.st_mode)) return file + " is not a file";
+    return "";
 }
 
 }  // namespace
@@ -29,16 +45,32 @@ std::string scriptKey(const std::string& script) {
     return std::filesystem::path(script).lexically_normal().string();
 }
 
-void TestSelection::addPattern(const std::string& pattern) {
-    const std::size_t colon = pattern.rfind(':');
-    int line = 0;
-    struct stat status;
-    if (colon != std::string::npos && colon > 0 && readLine(pattern.substr(colon + 1), line) &&
-        stat(pattern.substr(0, colon).c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
-        places.push_back({pattern.substr(0, colon), line});
-    } else {
-        globs.push_back(pattern);
+// "not " may stand before any kind of pattern; what follows is read as
+// without it.
+bool TestSelection::addPattern(const std::string& given, std::string& error) {
+    Pattern pattern;
+    std::string text = given;
+    pattern.negated = text.starts_with("not ") && text.find_first_not_of(' ', 4) != text.npos;
+    if (pattern.negated) text.erase(0, text.find_first_not_of(' ', 4));
+    pattern.text = text;
+    const std::size_t colon = text.rfind(':');
+    const std::size_t space = text.rfind(' ');
+    if (colon != std::string::npos && colon > 0 && allDigits(text.substr(colon + 1))) {
+        pattern.kind = Kind::place;
+        pattern.text = text.substr(0, colon);
+        error = placeProblem(pattern.text, text.substr(colon + 1), pattern.number);
+        if (!error.empty()) {
+            error = "-k '" + given + "': " + error;
+            return false;
+        }
+    } else if (space != std::string::npos && space > 0 && allDigits(text.substr(space + 1)) &&
+               readNumber(text.substr(space + 1), pattern.number)) {
+        pattern.kind = Kind::named;
+        pattern.text = text.substr(0, space);
     }
+    anyTaking = anyTaking || !pattern.negated;
+    patterns.push_back(std::move(pattern));
+    return true;
 }
 
 void TestSelection::setFailed(FailedTests tests) {
@@ -46,12 +78,11 @@ void TestSelection::setFailed(FailedTests tests) {
     failedOnly = true;
 }
 
-std::vector<int> TestSelection::linesOf(const std::string& script) const {
-    std::vector<int> lines;
-    for (const Place& place : places) {
-        if (place.file == script || sameFile(place.file, script)) lines.push_back(place.line);
-    }
-    return lines;
+bool TestSelection::placeIn(const std::string& script) const {
+    return std::any_of(patterns.begin(), patterns.end(), [&script](const Pattern& pattern) {
+        return pattern.kind == Kind::place &&
+               (pattern.text == script || sameFile(pattern.text, script));
+    });
 }
 
 void TestSelection::beginFailed(const std::string& script) {
@@ -66,30 +97,49 @@ void TestSelection::beginFailed(const std::string& script) {
 
 void TestSelection::beginScript(const std::string& script) {
     ScriptOutline read;
-    if (!linesOf(script).empty() && outliner) outliner(script, read);
+    if (placeIn(script) && outliner) outliner(script, read);
     beginScript(script, read);
 }
 
 void TestSelection::beginScript(const std::string& script, const ScriptOutline& read) {
-    placedHere.clear();
-    const std::vector<int> lines = linesOf(script);
-    for (const OutlineRecord& record : read.records) {
-        if (record.kind == OutlineRecord::test &&
-            std::find(lines.begin(), lines.end(), record.line) != lines.end())
-            placedHere.insert({record.name, record.position});
+    for (Pattern& pattern : patterns) {
+        pattern.placedHere.clear();
+        if (pattern.kind != Kind::place ||
+            (pattern.text != script && !sameFile(pattern.text, script)))
+            continue;
+        for (const OutlineRecord& record : read.records) {
+            if (record.kind == OutlineRecord::test && record.line == pattern.number)
+                pattern.placedHere.insert({record.name, record.position});
+        }
     }
     beginFailed(script);
 }
 
-// Patterns select together; failed tests narrow what they select.
+bool TestSelection::takes(const Pattern& pattern, const char* name, int position) const {
+    switch (pattern.kind) {
+        case Kind::glob:
+            return fnmatch(pattern.text.c_str(), name, 0) == 0;
+        case Kind::named:
+            return position == pattern.number && fnmatch(pattern.text.c_str(), name, 0) == 0;
+        case Kind::place:
+            return pattern.placedHere.count({name, position}) > 0;
+    }
+    return false;
+}
+
+// A "not" pattern that takes a test leaves it out whatever else takes it;
+// without other patterns, every other test runs. Failed tests narrow what the
+// patterns select.
 bool TestSelection::selects(const char* name, int position) const {
     if (failedOnly && !wholeScript && (!failedHere || !failedHere->count({name, position})))
         return false;
-    if (!hasPatterns()) return true;
-    for (const std::string& glob : globs) {
-        if (fnmatch(glob.c_str(), name, 0) == 0) return true;
+    bool taken = !anyTaking;
+    for (const Pattern& pattern : patterns) {
+        if (!takes(pattern, name, position)) continue;
+        if (pattern.negated) return false;
+        taken = true;
     }
-    return placedHere.count({name, position}) > 0;
+    return taken;
 }
 
 namespace {

@@ -1,6 +1,7 @@
-// Which tests of a script run: -k patterns (shell globs on the test's name, or
-// FILE:LINE for the test whose name stands on that line) and the failed tests
-// of an earlier run. Asked by the library for every test record it meets.
+// Which tests of a script run: -k patterns (shell globs on the test's name,
+// NAME POSITION as the reports name a test, or FILE:LINE for the test whose
+// name stands on that line, each of them negated by "not ") and the failed
+// tests of an earlier run. Asked by the library for every test record it meets.
 #pragma once
 
 #include <map>
@@ -23,11 +24,13 @@ public:
     // The outliner tells the lines that FILE:LINE patterns name.
     explicit TestSelection(Outliner outline = {}) : outliner(std::move(outline)) {}
 
-    // A pattern is FILE:LINE when the text before its last colon names a file
-    // that is there and the rest is a line number; otherwise a glob.
-    void addPattern(const std::string& pattern);
+    // A pattern ending in ":LINE" is FILE:LINE, one ending in " POSITION" is
+    // NAME POSITION, any other a glob. False, with a message in error, for a
+    // FILE:LINE whose file cannot be read: a mistyped name would otherwise
+    // select nothing without a word.
+    bool addPattern(const std::string& pattern, std::string& error);
     void setFailed(FailedTests failed);
-    bool hasPatterns() const { return !globs.empty() || !places.empty(); }
+    bool hasPatterns() const { return !patterns.empty(); }
     bool isActive() const { return hasPatterns() || failedOnly; }
 
     // Called before each script's parse; the script's name as ZorRun was given
@@ -37,22 +40,26 @@ public:
     bool selects(const char* name, int position) const;
 
 private:
-    struct Place {
-        std::string file;
-        int line;
+    enum class Kind { glob, named, place };
+    struct Pattern {
+        Kind kind = Kind::glob;
+        bool negated = false;
+        std::string text;  // the glob on names, or the file of a place
+        int number = 0;    // the position of a named test, or the line of a place
+        // The script begun last: the tests on the line a place names there.
+        std::set<std::pair<std::string, int>> placedHere;
     };
 
-    std::vector<int> linesOf(const std::string& script) const;
+    bool takes(const Pattern& pattern, const char* name, int position) const;
+    bool placeIn(const std::string& script) const;
     void beginFailed(const std::string& script);
 
     Outliner outliner;
-    std::vector<std::string> globs;
-    std::vector<Place> places;
+    std::vector<Pattern> patterns;
+    bool anyTaking = false;  // a pattern without "not"
     bool failedOnly = false;
     FailedTests failed;
 
-    // The script begun last: the tests on the lines that places name there.
-    std::set<std::pair<std::string, int>> placedHere;
     const std::set<std::pair<std::string, int>>* failedHere = nullptr;
     bool wholeScript = false;
 };

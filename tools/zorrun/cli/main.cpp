@@ -21,6 +21,7 @@
 #include "LibraryRun.h"
 #include "LockNotices.h"
 #include "Options.h"
+#include "Outlines.h"
 #include "ParallelRun.h"
 #include "ProgressLine.h"
 #include "ProjectFile.h"
@@ -72,7 +73,7 @@ bool nameFits(const std::string& script, ScriptEvents& events) {
 }
 
 // What every local and remote run shares: where the events go, and what
-// decides that -x ends the run.
+// decides that --maxfail ends the run.
 struct Run {
     const RunOptions& options;
     ReporterList& reporters;
@@ -82,20 +83,38 @@ struct Run {
     bool withReports;
 };
 
-// -x: a failed test or an error leaves the remaining scripts unrun.
+// --maxfail: the failures counted so far leave the remaining scripts unrun.
 bool endsRun(const Run& run) {
-    return run.options.exitFirst && run.totals.scriptFailed();
+    return run.options.maxFail > 0 && run.totals.failures() >= run.options.maxFail;
+}
+
+// The failures the next script may have before the run stops inside it; 0
+// for no limit.
+int failuresLeft(const Run& run) {
+    return run.options.maxFail > 0 ? run.options.maxFail - run.totals.failures() : 0;
+}
+
+// The outline a selection is asked with is read once, here, and the run takes
+// its lines from it.
+void runOneInProcess(const std::string& script, const Run& run, LibraryRun& library,
+                     ScriptEvents& events) {
+    if (!run.selection) return library.run(script, run.options.filter);
+    ScriptOutline outline;
+    TestReach reach;
+    const int outlined = outlineReach(script, run.options.filter, run.selection, outline, reach);
+    if (selectsNone(reach, outlined)) return events.notSelected();
+    library.run(script, run.options.filter, &outline);
 }
 
 // Debuggers follow the process they started: there the tests run.
 void runInProcess(const Run& run) {
     ScriptEvents events(run.reporters);
     LibraryRun library(events, run.withReports);
-    library.select(run.selection, run.options.exitFirst);
     int index = 0;
     for (const ScriptJob& job : listJobs(run.options.scripts, run.options.repeat)) {
         events.begin(job.script, job.script + job.runSuffix, index++, run.options.filter);
-        if (nameFits(job.script, events)) library.run(job.script, run.options.filter);
+        library.select(run.selection, failuresLeft(run));
+        if (nameFits(job.script, events)) runOneInProcess(job.script, run, library, events);
         events.end();
         if (endsRun(run)) return;
     }
@@ -107,11 +126,11 @@ void runInWorkers(const Run& run) {
     ScriptEvents events(run.reporters);
     WorkerRunner runner(events, run.withReports);
     runner.setTimeout(run.options.timeoutSeconds);
-    runner.select(run.selection, run.options.exitFirst);
     runner.setAfterReceive([&run] { run.console.flush(); });
     int index = 0;
     for (const ScriptJob& job : listJobs(run.options.scripts, run.options.repeat)) {
         events.begin(job.script, job.script + job.runSuffix, index++, run.options.filter);
+        runner.select(run.selection, failuresLeft(run));
         if (const int signal = stopSignal()) {
             events.scriptError("interrupted by " + signalName(signal) + " before it started");
             events.end();
@@ -153,8 +172,8 @@ void runLocally(const Run& run, HtmlRecorder* html) {
 }
 
 // The filter that asks a test server for the one test of the script that the
-// selection takes; false when it takes none (the script is not sent) or
-// several, which a server cannot run alone.
+// selection takes; false when it takes none (the script is not sent, and not
+// selected) or several, which a server cannot run alone.
 bool remoteFilter(const std::string& script, const Run& run, ScriptEvents& events,
                   std::string& filter) {
     filter = run.options.filter;
@@ -166,10 +185,13 @@ bool remoteFilter(const std::string& script, const Run& run, ScriptEvents& event
         filter = tests[0].name + " " + std::to_string(tests[0].position);
         return true;
     }
-    if (error.empty() && tests.size() > 1)
+    if (error.empty() && tests.empty()) {
+        events.notSelected();
+        return false;
+    }
+    if (error.empty())
         error = script + ": -k takes " + std::to_string(tests.size()) +
                 " tests; a test server runs one test alone or the whole script";
-    if (error.empty()) return false;
     const std::string named = script + ": ";
     events.scriptError(error.starts_with(named) ? error.substr(named.size()) : error);
     return false;
@@ -225,9 +247,19 @@ void sayUnmatched(const std::map<std::string, int>& unmatched, Console& console)
     }
 }
 
+// A JUnit report names the scripts whose tests it holds: the others (another
+// shard's, say) are left out of the run unread.
+void keepRecordedScripts(const RecordedFailures& recorded, RunOptions& options) {
+    std::vector<std::string> named;
+    for (const std::string& script : options.scripts) {
+        if (recorded.count(scriptKey(script))) named.push_back(script);
+    }
+    options.scripts = std::move(named);
+}
+
 // The failed tests to run again, when some of them are in these scripts; as
 // with pytest, a run with none runs every test and says so.
-bool selectFailed(const RunOptions& options, TestSelection& selection, Console& console) {
+bool selectFailed(RunOptions& options, TestSelection& selection, Console& console) {
     RecordedFailures recorded, passed;
     std::string reason;
     if (options.lastFailed) {
@@ -246,7 +278,31 @@ bool selectFailed(const RunOptions& options, TestSelection& selection, Console& 
     }
     sayUnmatched(unmatched, console);
     selection.setFailed(std::move(failed));
+    if (!options.rerunFailedFile.empty()) keepRecordedScripts(recorded, options);
     return true;
+}
+
+bool addPatterns(const RunOptions& options, TestSelection& selection, Console& console) {
+    std::string error;
+    for (const std::string& pattern : options.selectPatterns) {
+        if (selection.addPattern(pattern, error)) continue;
+        console.error(error);
+        return false;
+    }
+    return true;
+}
+
+std::string counted(int count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// The closing line of a run that --maxfail ended, told from the totals.
+void sayStopped(const RunOptions& options, const Totals& totals, Console& console) {
+    if (options.maxFail == 0 || totals.failures() < options.maxFail || stopSignal()) return;
+    const int scripts = static_cast<int>(options.scripts.size()) * options.repeat;
+    console.summary("stopped after " + counted(totals.failures(), "failure", "failures") + ": " +
+                        counted(scripts - totals.scriptsBegun(), "script", "scripts") + " not run",
+                    false);
 }
 
 int listAll(const RunOptions& options, TestSelection* selection, Console& console) {
@@ -331,15 +387,15 @@ void keepFailures(const FailureLog& failures, Console& console) {
         console.error(std::string(lastFailedPath) + ": cannot keep the failed tests: " + reason);
 }
 
-int run(const RunOptions& options, const std::vector<std::string>& arguments) {
+int run(RunOptions& options, const std::vector<std::string>& arguments) {
     const std::time_t started = std::time(nullptr);
     const auto startedSteady = std::chrono::steady_clock::now();
     ProgressLine progress(stderr, isatty(STDERR_FILENO) == 1);
     Console console(options.quiet, progress, colorWanted(options.color));
     if (!scriptsUsable(options, console)) return host::exitError;
     TestSelection selection(outlineOf);
-    for (const std::string& pattern : options.selectPatterns) selection.addPattern(pattern);
-    if (!selectFailed(options, selection, console)) return host::exitError;
+    if (!addPatterns(options, selection, console) || !selectFailed(options, selection, console))
+        return host::exitError;
     TestSelection* const selecting = selection.isActive() ? &selection : nullptr;
     if (options.list) return listAll(options, selecting, console);
     // Only a supervisor has a worker to stop; the other runs end as before.
@@ -390,6 +446,7 @@ int run(const RunOptions& options, const std::vector<std::string>& arguments) {
     totals.setStopSignal(stopSignal());
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - startedSteady;
     reporters.runEnd({totals.get(seconds.count())});
+    sayStopped(options, totals, console);
     closeReports(options, junit, json, console, totals);
     if (!remote) keepFailures(failures, console);
     if (!options.htmlFile.empty()) writeHtml(options, html, console, totals);

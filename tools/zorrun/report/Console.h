@@ -30,6 +30,10 @@ public:
     // Lines that belong to the script begun last but to no test, such as
     // "    2 tests not run after the crash"; shown even when quiet.
     void note(std::string_view lines);
+    // Lines shown only when not quiet, such as "    not selected".
+    void aside(std::string_view lines) {
+        if (!quiet) note(lines);
+    }
     // One line on stderr, its control characters spelled out.
     void error(std::string_view line);
     // passed colours the summary as a success.

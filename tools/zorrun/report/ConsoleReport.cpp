@@ -91,6 +91,7 @@ void ConsoleReport::testsNotRun(const TestsNotRun& event) {
 void ConsoleReport::scriptEnd(const ScriptEnd& event) {
     if (!event.output.empty() && (scriptFailed || !console.isQuiet()))
         console.note(capturedLines(event.output));
+    if (event.notSelected) console.aside("    not selected\n");
     console.flush();
 }
 

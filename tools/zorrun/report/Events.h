@@ -77,6 +77,9 @@ struct ScriptEnd {
     // What the script's test functions printed on stdout and stderr, where a
     // worker ran it and its output was captured; "" otherwise.
     std::string output;
+    // The selection takes none of its tests, so it did not run at all: no
+    // statement ran and no file was touched. Told right after its start.
+    bool notSelected = false;
 };
 
 // The counts, defined once: every test that started has one outcome.

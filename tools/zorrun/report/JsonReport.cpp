@@ -186,6 +186,7 @@ void JsonReport::scriptEnd(const ScriptEnd& event) {
     appendCount(scratch, "passed", passed);
     appendCount(scratch, "failed", failed);
     appendCount(scratch, "notRun", notRun);
+    if (event.notSelected) scratch += ",\"notSelected\":true";
     scratch += ",\"duration\":";
     appendSeconds(scratch, event.seconds);
     if (!event.output.empty()) appendField(scratch, "output", event.output);

@@ -347,7 +347,13 @@ bool FailureLog::answersPrevious(const std::string& name) const {
 
 // A script that ran through without an error has had its whole-script mark
 // answered, by the tests it ran.
-void FailureLog::scriptEnd(const ScriptEnd&) {
+// A script that was not selected did not run: what it had before stays as if
+// it had not been given.
+void FailureLog::scriptEnd(const ScriptEnd& event) {
+    if (event.notSelected) {
+        runs.erase(key);
+        return;
+    }
     ScriptRun& run = current();
     if (run.errorHere) run.errored = true;
     if (run.errorHere && !run.failedHere)

@@ -45,8 +45,9 @@ public:
     void testResult(const TestResult& event) override;
     void scriptError(const ScriptError&) override { current().errorHere = true; }
     void testsNotRun(const TestsNotRun&) override { current().errorHere = true; }
-    // A script that ended with an error but no failed test runs whole next time.
-    void scriptEnd(const ScriptEnd&) override;
+    // A script that ended with an error but no failed test runs whole next
+    // time; one that was not selected keeps what it had.
+    void scriptEnd(const ScriptEnd& event) override;
 
     // Creates folder, writes the file beside its place and renames it over
     // it, so that a run stopped halfway leaves the former one; false with a

@@ -4,7 +4,7 @@ namespace zorrun {
 
 void Totals::scriptStart(const ScriptStart&) {
     errorHere = false;
-    failedHere = false;
+    ++begun;
 }
 
 void Totals::testResult(const TestResult& event) {
@@ -12,7 +12,7 @@ void Totals::testResult(const TestResult& event) {
     switch (event.outcome) {
         case Outcome::passed:
             ++counts.passed;
-            return;
+            break;
         case Outcome::failed:
             ++counts.failed;
             break;
@@ -20,12 +20,10 @@ void Totals::testResult(const TestResult& event) {
             ++counts.errors;
             break;
     }
-    failedHere = true;
 }
 
 // A script counts once, however many errors it had.
 void Totals::scriptError(const ScriptError&) {
-    failedHere = true;
     if (errorHere) return;
     errorHere = true;
     ++counts.scriptsWithErrors;
@@ -33,7 +31,6 @@ void Totals::scriptError(const ScriptError&) {
 
 void Totals::testsNotRun(const TestsNotRun& event) {
     counts.notRun += event.count;
-    failedHere = true;
 }
 
 int Totals::exitStatus() const {

@@ -23,9 +23,11 @@ public:
     // The signal that stopped the run, which then decides the exit status.
     void setStopSignal(int signal) { stopSignal = signal; }
 
-    // Whether the script begun last had a failed test, an error, or tests
-    // that did not run: -x ends the run there.
-    bool scriptFailed() const { return failedHere; }
+    // What --maxfail counts: failed tests, tests with errors, and scripts
+    // with errors outside any test, each once.
+    int failures() const { return counts.failed + counts.errors + counts.scriptsWithErrors; }
+    // Scripts begun, whether they ran or were not selected.
+    int scriptsBegun() const { return begun; }
 
     // The counts so far, with the exit status they make and seconds.
     RunTotals get(double seconds) const;
@@ -37,7 +39,7 @@ public:
 private:
     RunTotals counts;
     bool errorHere = false;
-    bool failedHere = false;
+    int begun = 0;
     bool setupError = false;
     int stopSignal = 0;
 };

@@ -39,16 +39,16 @@ void LibraryRun::heardComparison(const Comparison& comparison) {
 // Asked just before a test runs: a crash from here to its verdict is the
 // test's, which the watch then names with its position.
 int LibraryRun::selectTest(const char* name, int position) {
-    if (!activeRun || activeRun->failedOnce) return 0;
+    if (!activeRun || activeRun->limitReached()) return 0;
     LibraryRun& run = *activeRun;
     if (run.selection && !run.selection->selects(name, position)) return 0;
     if (run.watch) run.watch->testStarts(name, position);
     return 1;
 }
 
-void LibraryRun::select(TestSelection* tests, bool firstFailureEnds) {
+void LibraryRun::select(TestSelection* tests, int failuresAllowed) {
     selection = tests;
-    exitFirst = firstFailureEnds;
+    failuresLeft = failuresAllowed;
 }
 
 int LibraryRun::testCallback() {
@@ -91,7 +91,7 @@ void LibraryRun::verdict(const Comparison& comparison) {
     takeEntries(comparison, verdict);
     takeReport(comparison, opened, verdict);
     calledBack = false;
-    if (exitFirst && (!verdict.passed || !verdict.threw.empty())) failedOnce = true;
+    if (!verdict.passed || !verdict.threw.empty()) ++failuresHere;
     listener.verdict(verdict);
     if (watch) watch->testEnded();
 }
@@ -149,6 +149,7 @@ void LibraryRun::run(const std::string& script, const std::string& filter,
     if (end.code == -3) end.writeError = Parse::getIO().getWriteError();
     listener.parseEnded(end);
     outline = nullptr;
+    failuresHere = 0;
 }
 
 }  // namespace zorrun

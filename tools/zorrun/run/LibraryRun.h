@@ -37,9 +37,10 @@ public:
     // asked for here.
     void run(const std::string& script, const std::string& filter,
              const ScriptOutline* outline = nullptr);
-    // Only the tests the selection takes run (all without one); with exitFirst,
-    // none after the first that failed. The selection must outlive the run.
-    void select(TestSelection* selection, bool exitFirst);
+    // Only the tests the selection takes run (all without one); with
+    // failuresLeft above 0, none after that many failed or erred. The
+    // selection must outlive the run.
+    void select(TestSelection* selection, int failuresLeft);
 
 private:
     static void heardComparison(const Comparison& comparison);
@@ -50,6 +51,7 @@ private:
     void takeEntries(const Comparison& comparison, Verdict& verdict);
     void takeReport(const Comparison& comparison, bool opened, Verdict& verdict);
     double secondsSinceLast();
+    bool limitReached() const { return failuresLeft > 0 && failuresHere >= failuresLeft; }
 
     VerdictListener& listener;
     TestWatch* watch;
@@ -61,8 +63,8 @@ private:
     const ScriptOutline* outline = nullptr;
     std::chrono::steady_clock::time_point lastVerdictTime;
     TestSelection* selection = nullptr;
-    bool exitFirst = false;
-    bool failedOnce = false;
+    int failuresLeft = 0;
+    int failuresHere = 0;
 };
 
 }  // namespace zorrun

@@ -12,6 +12,7 @@
 #include "Outlines.h"
 #include "ScriptEvents.h"
 #include "StopSignals.h"
+#include "Totals.h"
 #include "WorkerRunner.h"
 #include "ZorLib.h"
 
@@ -25,19 +26,6 @@ struct JobResult {
     bool taken = false;
     bool done = false;
 };
-
-// Whether a script's events end a run under -x.
-bool failedScript(const EventList& events) {
-    for (const Event& event : events.getEvents()) {
-        if (const auto* result = std::get_if<TestResult>(&event)) {
-            if (result->outcome != Outcome::passed) return true;
-        } else if (std::holds_alternative<ScriptError>(event) ||
-                   std::holds_alternative<TestsNotRun>(event)) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // What one reading of a script's outline tells the jobs that run it.
 struct ScriptPlan {
@@ -73,7 +61,7 @@ public:
     std::vector<WorkerSpan> tellInOrder(Reporter& reporters);
 
 private:
-    int takeJob();
+    int takeJob(int& failuresLeft);
     int plannedTests(int job);
     void finishJob(int job, JobResult&& result);
     double secondsSinceStart() const;
@@ -89,6 +77,9 @@ private:
     JobQueue queue;
     std::vector<JobResult> results;
     std::vector<int> testCounts;  // by job, once planned
+    // The scripts that have ended, counted as the run's totals count them,
+    // for --maxfail.
+    Totals ended;
     bool stopped = false;
 };
 
@@ -114,14 +105,16 @@ int Jobs::plannedTests(int job) {
     return testCounts[static_cast<std::size_t>(job)];
 }
 
-// -1 once no job is left to start.
-int Jobs::takeJob() {
+// -1 once no job is left to start. The failures the job may still have
+// before the run stops are those the scripts ended so far left over.
+int Jobs::takeJob(int& failuresLeft) {
     std::unique_lock lock(mutex);
     for (;;) {
         if (stopped || queue.allTaken()) return -1;
         const int job = queue.take();
         if (job >= 0) {
             results[static_cast<std::size_t>(job)].taken = true;
+            failuresLeft = options.maxFail > 0 ? options.maxFail - ended.failures() : 0;
             return job;
         }
         changed.wait(lock);
@@ -131,7 +124,8 @@ int Jobs::takeJob() {
 void Jobs::finishJob(int job, JobResult&& result) {
     const std::lock_guard lock(mutex);
     result.taken = result.done = true;
-    if (options.exitFirst && failedScript(result.events)) stopped = true;
+    result.events.replay(ended);
+    if (options.maxFail > 0 && ended.failures() >= options.maxFail) stopped = true;
     results[static_cast<std::size_t>(job)] = std::move(result);
     queue.finish(job);
     changed.notify_all();
@@ -163,8 +157,9 @@ void Jobs::slot(int worker) {
     WorkerRunner runner(events, withReports);
     runner.setTimeout(options.timeoutSeconds);
     runner.runBesideOthers();
-    runner.select(selection, options.exitFirst);
-    for (int job; (job = takeJob()) >= 0;) {
+    int failuresLeft = 0;
+    for (int job; (job = takeJob(failuresLeft)) >= 0;) {
+        runner.select(selection, failuresLeft);
         JobResult result;
         result.span.worker = worker;
         result.span.start = secondsSinceStart();

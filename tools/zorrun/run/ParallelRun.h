@@ -21,8 +21,8 @@ struct WorkerSpan {
     double end = 0;
 };
 
-// selection may be null. -x lets no script start after one that failed;
-// those already running end as they would. With reports, failed tests carry
+// selection may be null. Once --maxfail's failures are reached no script
+// starts; those already running end as they would. With reports, failed tests carry
 // their report blocks.
 std::vector<WorkerSpan> runInParallel(const std::vector<ScriptJob>& jobs, const RunOptions& options,
                                       bool withReports, TestSelection* selection,

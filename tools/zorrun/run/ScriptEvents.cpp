@@ -51,6 +51,7 @@ void ScriptEvents::begin(const std::string& name, const std::string& runName, in
     verdicts = failedVerdicts = 0;
     error = false;
     output.clear();
+    skipped = false;
     lastName.clear();
     lastPosition = -1;
     start = std::chrono::steady_clock::now();
@@ -139,7 +140,7 @@ void ScriptEvents::syntaxError(const ParseEnd& end) {
 
 void ScriptEvents::end() {
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-    out.scriptEnd({script, seconds.count(), std::move(output)});
+    out.scriptEnd({script, seconds.count(), std::move(output), skipped});
     output.clear();
 }
 

@@ -39,6 +39,9 @@ public:
     void cannotRun(const std::string& reason) { scriptError("cannot run script: " + reason); }
     // What the script's test functions printed, told with its end.
     void captured(std::string text) { output = std::move(text); }
+    // The selection takes none of the script's tests: it is not run at all,
+    // and its end says so.
+    void notSelected() { skipped = true; }
     void end();
 
     // What this script has told so far.
@@ -62,6 +65,7 @@ private:
     int verdicts = 0;
     int failedVerdicts = 0;
     bool error = false;
+    bool skipped = false;
     std::string lastName;
     int lastPosition = -1;
     double lastAt = 0;

@@ -23,6 +23,10 @@ TestReach testsReached(const std::string& script, const ScriptOutline& outline, 
     return reach;
 }
 
+bool selectsNone(const TestReach& reach, int outlined) {
+    return outlined == 0 && reach.known && reach.count == 0;
+}
+
 // Records come in the script's order, so their positions rise.
 int lineOf(const ScriptOutline& outline, int position) {
     const auto& records = outline.records;

@@ -26,6 +26,11 @@ struct TestReach {
 TestReach testsReached(const std::string& script, const ScriptOutline& outline, int outlined,
                        const std::string& filter, TestSelection* selection);
 
+// Whether a script is left unrun because the selection takes none of its
+// tests: only where its outline went through without an error, which the run
+// must still report.
+bool selectsNone(const TestReach& reach, int outlined);
+
 // The line the test record at position stands on; 0 when the outline has no
 // record there.
 int lineOf(const ScriptOutline& outline, int position);

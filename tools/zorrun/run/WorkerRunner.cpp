@@ -91,9 +91,6 @@ WorkerRunner::WorkerRunner(ScriptEvents& scriptEvents, bool reports)
     : events(scriptEvents), withReports(reports), supervisor(getpid()) {}
 
 void WorkerRunner::run(const std::string& script, const std::string& filter) {
-    std::string reason;
-    if (!channel.prepare(reason) || !capture.prepare(reason))
-        return events.cannotRun("cannot start a worker: " + reason);
     // A selection is asked inside the worker, which needs the outline there;
     // otherwise the supervisor reads it while the worker runs, on another
     // core, and needs it only once the worker has ended.
@@ -102,7 +99,12 @@ void WorkerRunner::run(const std::string& script, const std::string& filter) {
     const bool countKnown = !outlineFirst && counted >= 0 && filter.empty();
     if (outlineFirst) {
         outline(script, filter);
-    } else {
+        if (selectsNone(reach, outlined)) return events.notSelected();
+    }
+    std::string reason;
+    if (!channel.prepare(reason) || !capture.prepare(reason))
+        return events.cannotRun("cannot start a worker: " + reason);
+    if (!outlineFirst) {
         scriptOutline = ScriptOutline();
         reach = TestReach();
     }
@@ -162,9 +164,9 @@ bool WorkerRunner::endedWhole(int status) const {
     return !damaged && channel.hasScriptEnd() && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void WorkerRunner::select(TestSelection* tests, bool firstFailureEnds) {
+void WorkerRunner::select(TestSelection* tests, int failuresAllowed) {
     selection = tests;
-    exitFirst = firstFailureEnds;
+    failuresLeft = failuresAllowed;
 }
 
 // The worker leaves by _exit: the supervisor's buffers and objects are not
@@ -180,7 +182,7 @@ void WorkerRunner::work(const std::string& script, const std::string& filter) {
     on_exit(leaveAsWorker, &besideOthers);
     {
         LibraryRun run(channel, withReports, &channel);
-        run.select(selection, exitFirst);
+        run.select(selection, failuresLeft);
         run.run(script, filter, &scriptOutline);
     }
     flushWorkerStreams(besideOthers);
@@ -270,8 +272,8 @@ void WorkerRunner::judgeEnd(int status) {
 }
 
 // The worker said it ended; what it said must agree with what arrived, with
-// how it ended and with the tests the outline says its run reaches. Under -x
-// the run stops early by design, so its reach is not counted.
+// how it ended and with the tests the outline says its run reaches. Under a
+// failure limit the run may stop early by design, so its reach is not counted.
 void WorkerRunner::checkEnd(int status) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         events.scriptError("the worker " + endingOf(status) + " after the script's end");
@@ -284,7 +286,7 @@ void WorkerRunner::checkEnd(int status) {
     if (channel.getEndCode() == -4 && events.getFailedVerdicts() == 0)
         events.scriptError("the library reports a failed verification that no verdict told");
     const int reached = reach.count;
-    if (!events.hasError() && reach.known && !exitFirst && reached > heard)
+    if (!events.hasError() && reach.known && failuresLeft == 0 && reached > heard)
         events.scriptError("verdicts lost: the run reached " + std::to_string(reached) +
                            " tests, " + std::to_string(heard) + " verdicts arrived");
 }

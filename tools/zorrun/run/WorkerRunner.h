@@ -39,8 +39,9 @@ public:
     // beforehand, so that the run needs no second reading of it; a selection
     // or a filter still asks the outline itself.
     void knowTestCount(int tests) { knownTests = tests; }
-    // What the workers' runs select; see LibraryRun::select.
-    void select(TestSelection* selection, bool exitFirst);
+    // What the workers' runs select; see LibraryRun::select. A script the
+    // selection takes no test of is not run at all.
+    void select(TestSelection* selection, int failuresLeft);
 
 private:
     struct Stop;
@@ -82,7 +83,7 @@ private:
     int workerEnd = -1;  // readable once the worker has ended, while it is supervised
     bool besideOthers = false;
     TestSelection* selection = nullptr;
-    bool exitFirst = false;
+    int failuresLeft = 0;
 };
 
 }  // namespace zorrun
