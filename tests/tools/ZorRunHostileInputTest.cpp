@@ -133,7 +133,7 @@ TEST_F(ZorRunHostileInputTest, RerunFailedReadsJUnitFilesInOnePass) {
     local({"--junit", "report.xml", "a.txt", "b.txt"});
     run = local({"--rerun-failed", "report.xml", "a.txt", "b.txt"});
     EXPECT_EQ(run.out,
-              "== a.txt\n== b.txt\nzortst 51 (b.txt:3): FAIL (out.txt)\n    expected "
+              "== b.txt\nzortst 51 (b.txt:3): FAIL (out.txt)\n    expected "
               "a == 2, actual 1\n" +
                   zorruntest::summary(0, 1));
 }
