@@ -1,5 +1,7 @@
 #include "ConsoleReport.h"
 
+#include <charconv>
+
 #include "TestText.h"
 #include "Totals.h"
 
@@ -47,13 +49,29 @@ void describeFailure(const TestResult& result, std::string& out) {
         out += "    ... and " + std::to_string(result.moreEntries) + " more\n";
 }
 
+void addToRecap(const TestResult& result, std::string& recap) {
+    if (result.outcome == Outcome::passed) return;
+    recap += result.outcome == Outcome::failed ? "failed: " : "error: ";
+    recap += shown(testName(result.name, result.position));
+    if (result.line > 0) recap += " (" + result.script + ":" + std::to_string(result.line) + ")";
+    recap += '\n';
+}
+
+std::string elapsedText(double seconds) {
+    char text[48];
+    char* end = std::to_chars(text, text + sizeof text, seconds > 0 ? seconds : 0.0,
+                              std::chars_format::fixed, 2)
+                    .ptr;
+    return "ran in " + std::string(text, static_cast<std::size_t>(end - text)) + " s\n";
+}
+
 }  // namespace
 
 ConsoleReport::ConsoleReport(Console& out, ProgressLine& progressLine)
     : console(out), progress(progressLine) {}
 
 void ConsoleReport::scriptStart(const ScriptStart& event) {
-    console.beginScript(event.runName);
+    console.beginScript(event.runName, event.script);
     lastWriteError.clear();
 }
 
@@ -64,6 +82,7 @@ void ConsoleReport::testResult(const TestResult& event) {
     console.testLine(event.name, event.position, event.outcome, event.outFile, event.line, details,
                      event.reason);
     progress.update(++testsRun);
+    if (!console.isQuiet()) addToRecap(event, recap);
     if (event.outcome != Outcome::error) return;
     const std::string message = placedReason(event);
     if (message.starts_with("cannot write the report")) {
@@ -91,6 +110,7 @@ void ConsoleReport::scriptEnd(const ScriptEnd&) {
 }
 
 void ConsoleReport::runEnd(const RunEnd& event) {
+    console.closing(recap + elapsedText(event.totals.seconds));
     console.summary(totalsText(event.totals), event.totals.exitStatus == 0);
 }
 

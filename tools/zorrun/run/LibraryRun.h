@@ -40,6 +40,10 @@ public:
     // Only the tests the selection takes run (all without one); with exitFirst,
     // none after the first that failed. The selection must outlive the run.
     void select(TestSelection* selection, bool exitFirst);
+    // The test whose function runs now, between its start and its verdict;
+    // false outside any test. Read when the process ends inside a test; its
+    // line is 0 unless a selection had the script outlined.
+    bool runningTest(std::string& name, int& position, int& line) const;
 
 private:
     static void heardComparison(const Comparison& comparison);
@@ -63,6 +67,9 @@ private:
     TestSelection* selection = nullptr;
     bool exitFirst = false;
     bool failedOnce = false;
+    std::string startedName;  // the test that started and has no verdict yet
+    int startedPosition = -1;
+    bool testStarted = false;
 };
 
 }  // namespace zorrun
