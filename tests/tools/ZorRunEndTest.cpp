@@ -19,7 +19,7 @@ std::string manyFailures() {
         inputs += " a" + std::to_string(i) + " = 1";
         checks += "\n  a" + std::to_string(i) + " == 2";
     }
-    return "many {" + inputs + "\nverify:" + checks + "\n}\n";
+    return "zortst {" + inputs + "\nverify:" + checks + "\n}\n";
 }
 
 class JUnitFamilies : public ZorRunEndTest {
@@ -31,11 +31,13 @@ protected:
               "resultfile \"out.txt\"\n"
               "zortst { a = 1 verify: a == 1 }\n"
               "zortst { d = 0.30000000000000004 verify: d == 0.3 }\n" +
-                  std::string("zortst ") + manyFailures().substr(4) + "crash { }\n");
+                  manyFailures() + "crash { }\n");
         write("broken.txt", "resultfile \"b_out.txt\"\nzortst { a = 1 }\nzortst { a = }\n");
         std::vector<std::string> args{"--junit",  "report.xml", "--load", ZOR_TEST_MODULE,
                                       "--repeat", "2",          "a.txt",  "broken.txt"};
         if (!family.empty()) args.insert(args.begin(), {"--junit-family", family});
+        if (family.empty())
+            args.insert(args.begin(), {"--json", "report.json", "--html", "report.html"});
         return zorRun(args);
     }
 };
@@ -65,6 +67,9 @@ TEST_F(JUnitFamilies, DefaultKeepsToTheStrictSchema) {
     EXPECT_NE(body.find("expected a20 == 2, actual 1\n... and 5 more\n\nzortst\n{"),
               std::string::npos)
         << body;
+    // The other reports say how many they leave out too.
+    EXPECT_NE(read("report.json").find(R"("actual":"1"}],"moreFailures":5})"), std::string::npos);
+    EXPECT_NE(read("report.html").find("... and 5 more"), std::string::npos);
 }
 
 TEST_F(JUnitFamilies, Xunit1PlacesEachTestInItsRealFile) {
@@ -118,8 +123,7 @@ TEST_F(ZorRunEndTest, ExitInsideATestEndsTheInProcessRunAsAnError) {
     const auto run =
         zorRun({"--no-fork", "--load", ZOR_TEST_MODULE, "--junit", "report.xml", "s.txt", "s.txt"});
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.out.find("\nexitZero 51: ERROR test function called exit()\n"),
-              std::string::npos)
+    EXPECT_NE(run.out.find("\nexitZero 51: ERROR test function called exit()\n"), std::string::npos)
         << run.out;
     EXPECT_TRUE(run.out.ends_with(zorruntest::summary(1, 0, 0, 1))) << run.out;
     EXPECT_TRUE(run.err.ends_with("s.txt: test function called exit() in exitZero 51\n"))

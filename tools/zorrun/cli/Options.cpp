@@ -325,7 +325,7 @@ const char* usageText() {
            "                     also read from ZOR_SHARD_INDEX and ZOR_TOTAL_SHARDS\n"
            "  --timeout SECONDS  end a script whose test runs longer than SECONDS\n"
            "  --repeat N         run the scripts N times (1 to 1000), counting each run\n"
-           "  -q, --quiet        print only failed tests and the summary\n"
+           "  -q, --quiet        print only failed tests, the time taken and the summary\n"
            "  -h, --help         print this help and exit\n"
            "  --version          print the version and exit\n"
            "\n"

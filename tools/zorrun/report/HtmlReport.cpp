@@ -210,13 +210,13 @@ double axisStep(double whole) {
 // as a time.
 void appendAxis(std::string& out, double whole) {
     const double step = axisStep(whole);
-    const int decimals = step >= 1 ? 0 : step >= 0.1 ? 1 : step >= 0.01 ? 2 : 3;
+    const int decimals = std::max(0, static_cast<int>(std::ceil(-std::log10(step) - 1e-9)));
     out += "<div class=\"lane axis\"><span class=\"worker\">seconds</span><div class=\"track\">";
     for (int i = 0; i * step <= whole * (1 + 1e-9); ++i) {
         out += "<span class=\"tick\" style=\"left:";
         appendFixed(out, 100 * std::min(i * step / whole, 1.0), 3);
         out += "%\">";
-        appendFixed(out, i * step, decimals);
+        appendFixed(out, i * step, i == 0 ? 0 : decimals);
         out += "</span>";
     }
     out += "</div></div>\n";
