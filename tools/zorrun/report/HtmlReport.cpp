@@ -212,9 +212,10 @@ void appendAxis(std::string& out, double whole) {
     const double step = axisStep(whole);
     const int decimals = std::max(0, static_cast<int>(std::ceil(-std::log10(step) - 1e-9)));
     out += "<div class=\"lane axis\"><span class=\"worker\">seconds</span><div class=\"track\">";
-    for (int i = 0; i * step <= whole * (1 + 1e-9); ++i) {
+    // A mark at the very end would stand half beyond the track.
+    for (int i = 0; i == 0 || i * step <= whole * 0.97; ++i) {
         out += "<span class=\"tick\" style=\"left:";
-        appendFixed(out, 100 * std::min(i * step / whole, 1.0), 3);
+        appendFixed(out, 100 * i * step / whole, 3);
         out += "%\">";
         appendFixed(out, i * step, i == 0 ? 0 : decimals);
         out += "</span>";
