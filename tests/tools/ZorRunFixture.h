@@ -12,6 +12,7 @@
 #include <csignal>
 #include <filesystem>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,16 @@ namespace zorruntest {
 
 struct ChildResult {
     int status = -1;  // -1 when the child did not exit normally
-    std::string out, err;
+    // out leaves ZorRun's closing lines out (the recap of failed tests and
+    // the time taken, which varies): whole has them.
+    std::string out, err, whole;
 };
+
+inline std::string withoutClosingLines(const std::string& out) {
+    static const std::regex closing("^((failed|error): [^\n]*|ran in [0-9]+\\.[0-9]{2} s)\n",
+                                    std::regex::multiline);
+    return std::regex_replace(out, closing, "");
+}
 
 // The program in dir with stdin from /dev/null, stdout on a pipe as a CI job
 // reads it, stderr in a file. Under a file-size limit SIGXFSZ is ignored, so
@@ -79,6 +88,8 @@ public:
         while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.whole = result.out;
+        result.out = withoutClosingLines(result.out);
         result.err = zortest::readFile(capture.file("err"));
         return result;
     }

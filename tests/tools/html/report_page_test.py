@@ -225,6 +225,36 @@ def check_zorrun_page(browser, zorrun, folder):
           "ZorRun's page names the script error: %r" % errors)
 
 
+# Marks the body with whether the page is wider than the window, once laid out.
+WIDTH_PROBE = ("<script>window.addEventListener('load', () => document.body.setAttribute("
+               "'data-wider', String(document.documentElement.scrollWidth > window.innerWidth)))"
+               "</script></body>")
+
+
+def check_long_value_page(browser, zorrun, folder):
+    """A 400-character value wraps in its cell; two jobs get a timeline with a scale."""
+    work = os.path.join(folder, "wide")
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    value = "x" * 400
+    for name in ("a.zor.txt", "b.zor.txt"):
+        with open(os.path.join(work, name), "w") as script:
+            script.write('resultfile "%s.out"\nzortst { v = "%s" verify: v == "y" }\n' % (name, value))
+    result = subprocess.run([zorrun, "-j", "2", "--html", "report.html", "a.zor.txt", "b.zor.txt"],
+                            cwd=work, capture_output=True, text=True, timeout=120)
+    check(result.returncode == 1, "ZorRun exits %d: %s" % (result.returncode, result.stderr))
+    with open(os.path.join(work, "report.html"), encoding="utf-8") as page:
+        markup = page.read()
+    ticks = [e.text() for e in Dom(markup).all("span", "tick")]
+    check(len(ticks) >= 2 and ticks[0] == "0", "the timeline's scale reads %r" % ticks)
+    probed = os.path.join(work, "probed.html")
+    with open(probed, "w", encoding="utf-8") as page:
+        page.write(markup.replace("</body>", WIDTH_PROBE, 1))
+    body = Dom(browser.dump(probed)).all("body")
+    wider = body[0].attrs.get("data-wider") if body else None
+    check(wider == "false", "a 400-character value leaves the page as wide as the window: %r" % wider)
+
+
 def main():
     sample, folder = os.path.abspath(sys.argv[1]), sys.argv[2]
     program = os.environ.get("ZOR_CHROMIUM") or shutil.which("chromium") or shutil.which("chromium-browser")
@@ -238,6 +268,7 @@ def main():
         check_large_page(browser, sample, folder)
         if len(sys.argv) > 3:
             check_zorrun_page(browser, os.path.abspath(sys.argv[3]), folder)
+            check_long_value_page(browser, os.path.abspath(sys.argv[3]), folder)
     finally:
         shutil.rmtree(browser.profile, ignore_errors=True)
     return 1 if failures else 0

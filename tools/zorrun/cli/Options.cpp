@@ -37,6 +37,15 @@ bool setJUnit(const std::string& value, RunOptions& options, std::string& error)
     return !value.empty();
 }
 
+bool setJUnitFamily(const std::string& value, RunOptions& options, std::string& error) {
+    if (value != "xunit1" && value != "xunit2") {
+        error = "--junit-family expects xunit1 or xunit2, not '" + value + "'";
+        return false;
+    }
+    options.junitPlaces = value == "xunit1";
+    return true;
+}
+
 bool setJson(const std::string& value, RunOptions& options, std::string& error) {
     if (value.empty()) error = "--json needs a file name";
     options.jsonFile = value;
@@ -210,7 +219,7 @@ const std::map<std::string, Setter>& valueOptions() {
     static const std::map<std::string, Setter> table = {
         {"--load", addModule},     {"--filter", setFilter}, {"--trace-depth", setDepth},
         {"--trace-root", setRoot}, {"--remote", setRemote}, {"--junit", setJUnit},
-        {"--json", setJson},       {"--color", setColor},
+        {"--json", setJson},       {"--color", setColor},   {"--junit-family", setJUnitFamily},
         {"-k", addPattern},        {"--rerun-failed", setRerunFailed},
         {"-j", setJobs},           {"--jobs", setJobs},     {"--shard", setShard},
         {"--timeout", setTimeout}, {"--repeat", setRepeat},
@@ -295,8 +304,8 @@ const char* usageText() {
            "Runs test scripts through ZorLib and reports every test's verdict.\n"
            "A FOLDER stands for the scripts beneath it named *.zor.txt. Without\n"
            "scripts, ZorRun runs the suite of the nearest zorrun.toml, whose keys\n"
-           "(modules, scripts, pattern, timeout, jobs, maxfail, junit, json, html,\n"
-           "color) give default options; the command line wins.\n"
+           "(modules, scripts, pattern, timeout, jobs, maxfail, junit, junit_family,\n"
+           "json, html, color) give default options; the command line wins.\n"
            "\n"
            "Options:\n"
            "  --load MODULE.so   load a shared module of native test functions (repeatable)\n"
@@ -304,6 +313,8 @@ const char* usageText() {
            "  --trace-depth N    trace native scopes N levels deep (0 off, 100 no limit)\n"
            "  --trace-root NAME  start tracing at the scope NAME (depth 100 unless given)\n"
            "  --junit FILE       also write the verdicts as JUnit XML to FILE\n"
+           "  --junit-family F   xunit2 (default): JUnit as the strict schema of CI\n"
+           "                     servers has it; xunit1: with each test's file and line\n"
            "  --json FILE        also write the verdicts as JSON to FILE\n"
            "  --color WHEN       colour verdicts and the summary: auto (on a terminal,\n"
            "                     unless NO_COLOR is set), always or never\n"
@@ -342,7 +353,7 @@ const char* usageText() {
            "                     also read from ZOR_SHARD_INDEX and ZOR_TOTAL_SHARDS\n"
            "  --timeout SECONDS  end a script whose test runs longer than SECONDS\n"
            "  --repeat N         run the scripts N times (1 to 1000), counting each run\n"
-           "  -q, --quiet        print only failed tests and the summary\n"
+           "  -q, --quiet        print only failed tests, the time taken and the summary\n"
            "  -h, --help         print this help and exit\n"
            "  --version          print the version and exit\n"
            "\n"

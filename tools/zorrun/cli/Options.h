@@ -16,6 +16,9 @@ struct RunOptions {
     std::optional<int> traceDepth;
     std::optional<std::string> traceRoot;
     std::string junitFile;
+    // --junit-family xunit1: testcases carry file and line, which the strict
+    // schema that CI servers validate against does not allow.
+    bool junitPlaces = false;
     std::string htmlFile;
     bool quiet = false;
     // --no-fork: scripts run in ZorRun's own process, as under a debugger.

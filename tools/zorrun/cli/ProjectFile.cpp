@@ -27,9 +27,13 @@ struct KeyOption {
 
 const std::map<std::string, KeyOption>& scalarKeys() {
     static const std::map<std::string, KeyOption> keys = {
-        {"timeout", {"--timeout", false}}, {"jobs", {"--jobs", false}},
-        {"junit", {"--junit", true}},      {"json", {"--json", true}},
-        {"html", {"--html", true}},        {"color", {"--color", false}},
+        {"timeout", {"--timeout", false}},
+        {"jobs", {"--jobs", false}},
+        {"junit", {"--junit", true}},
+        {"json", {"--json", true}},
+        {"html", {"--html", true}},
+        {"color", {"--color", false}},
+        {"junit_family", {"--junit-family", false}},
         {"maxfail", {"--maxfail", false}},
     };
     return keys;

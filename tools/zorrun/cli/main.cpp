@@ -6,7 +6,9 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -81,6 +83,8 @@ struct Run {
     Console& console;
     TestSelection* selection;
     bool withReports;
+    // Tells the run's end and writes the reports; answers the exit status.
+    std::function<int()> finish;
 };
 
 // --maxfail: the failures counted so far leave the remaining scripts unrun.
@@ -106,18 +110,56 @@ void runOneInProcess(const std::string& script, const Run& run, LibraryRun& libr
     library.run(script, run.options.filter, &outline);
 }
 
+// A test function that calls exit() in ZorRun's own process would end the run
+// with its status, often 0, and without the reports: the run ends from here.
+std::function<void()> exitInsideTest;
+
+void whenProcessExits() {
+    if (!exitInsideTest) return;
+    const std::function<void()> told = std::move(exitInsideTest);
+    exitInsideTest = nullptr;
+    told();
+}
+
+// The test that ended the process errs; the scripts after it do not run.
+[[noreturn]] void endRunInsideTest(const Run& run, ScriptEvents& events, const std::string& name,
+                                   int position, int line) {
+    TestResult result;
+    result.name = name;
+    result.position = position;
+    result.line = line;
+    result.outcome = Outcome::error;
+    result.reason = "test function called exit()";
+    result.seconds = steadySeconds() - events.getLastAt();
+    events.testResult(result);
+    events.end();
+    run.finish();
+    std::fflush(nullptr);
+    std::_Exit(host::exitError);
+}
+
 // Debuggers follow the process they started: there the tests run.
 void runInProcess(const Run& run) {
     ScriptEvents events(run.reporters);
     LibraryRun library(events, run.withReports);
+    static const bool watching = std::atexit(whenProcessExits) == 0;
+    if (watching) {
+        exitInsideTest = [&run, &events, &library] {
+            std::string name;
+            int position = -1, line = 0;
+            if (library.runningTest(name, position, line))
+                endRunInsideTest(run, events, name, position, line);
+        };
+    }
     int index = 0;
     for (const ScriptJob& job : listJobs(run.options.scripts, run.options.repeat)) {
         events.begin(job.script, job.script + job.runSuffix, index++, run.options.filter);
         library.select(run.selection, failuresLeft(run));
         if (nameFits(job.script, events)) runOneInProcess(job.script, run, library, events);
         events.end();
-        if (endsRun(run)) return;
+        if (endsRun(run)) break;
     }
+    exitInsideTest = nullptr;
 }
 
 // A stop ends the script that runs; the next one stands in the report as
@@ -403,6 +445,7 @@ int run(RunOptions& options, const std::vector<std::string>& arguments) {
     if (!reportFilesUsable(options, console)) return host::exitError;
     if (options.remotePort < 0 && !loadModules(options, console)) return host::exitError;
     JUnitReport junit;
+    junit.writePlaces(options.junitPlaces);
     JsonReport json;
     std::string reason;
     if (!openReport(options.junitFile, "JUnit",
@@ -431,26 +474,31 @@ int run(RunOptions& options, const std::vector<std::string>& arguments) {
         std::printf("shard %d/%d has no scripts\n", options.shardIndex, options.shardCount);
     applyTrace(options);
     reporters.runStart({arguments, started, hostName(), options.jobs});
+    const auto finish = [&] {
+        if ((selecting || !options.filter.empty()) && totals.getTests() == 0) {
+            // An error already said why nothing ran.
+            if (selecting && totals.exitStatus() != host::exitError)
+                console.error("no test is selected");
+            totals.addSetupError();
+        }
+        totals.setStopSignal(stopSignal());
+        const std::chrono::duration<double> seconds =
+            std::chrono::steady_clock::now() - startedSteady;
+        reporters.runEnd({totals.get(seconds.count())});
+        sayStopped(options, totals, console);
+        closeReports(options, junit, json, console, totals);
+        if (!remote) keepFailures(failures, console);
+        if (!options.htmlFile.empty()) writeHtml(options, html, console, totals);
+        return totals.exitStatus();
+    };
     const Run run{options, reporters, totals,
-                  console, selecting, junit.isOpen() || !options.htmlFile.empty()};
+                  console, selecting, junit.isOpen() || !options.htmlFile.empty(),
+                  finish};
     if (remote)
         runRemote(run);
     else
         runLocally(run, options.htmlFile.empty() ? nullptr : &html);
-    if ((selecting || !options.filter.empty()) && totals.getTests() == 0) {
-        // An error already said why nothing ran.
-        if (selecting && totals.exitStatus() != host::exitError)
-            console.error("no test is selected");
-        totals.addSetupError();
-    }
-    totals.setStopSignal(stopSignal());
-    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - startedSteady;
-    reporters.runEnd({totals.get(seconds.count())});
-    sayStopped(options, totals, console);
-    closeReports(options, junit, json, console, totals);
-    if (!remote) keepFailures(failures, console);
-    if (!options.htmlFile.empty()) writeHtml(options, html, console, totals);
-    return totals.exitStatus();
+    return finish();
 }
 
 }  // namespace

@@ -72,8 +72,9 @@ Console::Console(bool isQuiet, ProgressLine& progressLine, bool withColor)
       color(withColor),
       flushEachLine(isatty(STDOUT_FILENO) != 1) {}
 
-void Console::beginScript(std::string_view name) {
-    script = terminalText(name);
+void Console::beginScript(std::string_view header, std::string_view scriptFile) {
+    script = terminalText(header);
+    file = scriptFile;
     headerPrinted = false;
     if (!quiet) printHeader();
 }
@@ -101,7 +102,7 @@ void Console::testLine(std::string_view name, int position, Outcome outcome,
     }
     if (line > 0) {
         lineText += " (";
-        lineText += script;
+        lineText += file;
         lineText += ':';
         appendNumber(lineText, line);
         lineText += ')';
@@ -143,6 +144,11 @@ void Console::error(std::string_view line) {
 void Console::flush() {
     if (!pending.empty()) sendPending();
     std::fflush(stdout);
+}
+
+void Console::closing(std::string_view lines) {
+    progress.hide();
+    put(stdout, lines);
 }
 
 void Console::summary(std::string_view text, bool passed) {

@@ -20,7 +20,9 @@ public:
     // With colour, verdict words and the summary are coloured.
     Console(bool quiet, ProgressLine& progress, bool color = false);
 
-    void beginScript(std::string_view script);
+    // header names the script's run ("a.txt (run 2/3)" under --repeat); the
+    // places of its tests name the file.
+    void beginScript(std::string_view header, std::string_view file);
     // "login 57 (order.txt:17): ok (out.txt)", "... FAIL (out.txt)" or
     // "... ERROR reason", followed by details (whole lines) in the same write.
     // A position below 0 (a remote run) or a line of 0 is not known and left
@@ -36,6 +38,8 @@ public:
     }
     // One line on stderr, its control characters spelled out.
     void error(std::string_view line);
+    // Whole lines before the summary, after every script's.
+    void closing(std::string_view lines);
     // passed colours the summary as a success.
     void summary(std::string_view text, bool passed = true);
     // Sends the lines written so far on, whatever stdout is.
@@ -57,6 +61,7 @@ private:
     bool color;
     bool flushEachLine;  // a terminal shows each line as it ends anyway
     std::string script;
+    std::string file;
     std::string lineText;
     bool headerPrinted = false;
     bool batching = false;

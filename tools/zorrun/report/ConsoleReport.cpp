@@ -1,5 +1,7 @@
 #include "ConsoleReport.h"
 
+#include <charconv>
+
 #include "TerminalText.h"
 #include "TestText.h"
 #include "Totals.h"
@@ -43,13 +45,30 @@ std::string capturedLines(const std::string& output) {
     return lines;
 }
 
+void addToRecap(const TestResult& result, std::string& recap) {
+    if (result.outcome == Outcome::passed) return;
+    recap += result.outcome == Outcome::failed ? "failed: " : "error: ";
+    recap += terminalText(testName(result.name, result.position));
+    if (result.line > 0)
+        recap += " (" + terminalText(result.script) + ":" + std::to_string(result.line) + ")";
+    recap += '\n';
+}
+
+std::string elapsedText(double seconds) {
+    char text[48];
+    char* end = std::to_chars(text, text + sizeof text, seconds > 0 ? seconds : 0.0,
+                              std::chars_format::fixed, 2)
+                    .ptr;
+    return "ran in " + std::string(text, static_cast<std::size_t>(end - text)) + " s\n";
+}
+
 }  // namespace
 
 ConsoleReport::ConsoleReport(Console& out, ProgressLine& progressLine)
     : console(out), progress(progressLine) {}
 
 void ConsoleReport::scriptStart(const ScriptStart& event) {
-    console.beginScript(event.runName);
+    console.beginScript(event.runName, event.script);
     lastWriteError.clear();
     scriptFailed = false;
 }
@@ -62,6 +81,7 @@ void ConsoleReport::testResult(const TestResult& event) {
                      event.reason);
     progress.update(++testsRun);
     if (event.outcome != Outcome::passed) scriptFailed = true;
+    if (!console.isQuiet()) addToRecap(event, recap);
     if (event.outcome != Outcome::error) return;
     const std::string message = placedReason(event);
     if (message.starts_with("cannot write the report")) {
@@ -96,6 +116,7 @@ void ConsoleReport::scriptEnd(const ScriptEnd& event) {
 }
 
 void ConsoleReport::runEnd(const RunEnd& event) {
+    console.closing(recap + elapsedText(event.totals.seconds));
     console.summary(totalsText(event.totals), event.totals.exitStatus == 0);
 }
 

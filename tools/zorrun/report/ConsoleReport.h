@@ -1,7 +1,10 @@
 // The console as a reporter: a header per script, a line per test (ok, FAIL
 // with its failed entries, ERROR with its reason), the tests that did not
-// run, what the script's test functions printed, errors on stderr, and the
-// summary from the run's totals.
+// run, what the script's test functions printed, errors on stderr, and at the
+// end a recap of the tests that failed or erred (one "failed: NAME POSITION
+// (FILE:LINE)" a line, left out when quiet: then those lines are all that was
+// printed), the time the run took and the summary from the run's totals,
+// last, where scripts look for it.
 #pragma once
 
 #include <string>
@@ -27,6 +30,7 @@ private:
     ProgressLine& progress;
     std::string details;
     std::string lastWriteError;
+    std::string recap;
     long testsRun = 0;
     bool scriptFailed = false;  // a test of the script did not pass, or it erred
 };

@@ -195,6 +195,34 @@ void appendSpan(std::string& out, const HtmlRun& run, const HtmlWorkerSpan& span
     out += "</a>";
 }
 
+// A step of 1, 2 or 5 times a power of ten that cuts the run into at most
+// about six parts.
+double axisStep(double whole) {
+    const double rough = whole / 6;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (const double factor : {1.0, 2.0, 5.0}) {
+        if (factor * power >= rough) return factor * power;
+    }
+    return 10 * power;
+}
+
+// Seconds from the run's start under the lanes, so that a span's place reads
+// as a time.
+void appendAxis(std::string& out, double whole) {
+    const double step = axisStep(whole);
+    const int decimals = std::max(0, static_cast<int>(std::ceil(-std::log10(step) - 1e-9)));
+    out += "<div class=\"lane axis\"><span class=\"worker\">seconds</span><div class=\"track\">";
+    // A mark at the very end would stand half beyond the track.
+    for (int i = 0; i == 0 || i * step <= whole * 0.97; ++i) {
+        out += "<span class=\"tick\" style=\"left:";
+        appendFixed(out, 100 * i * step / whole, 3);
+        out += "%\">";
+        appendFixed(out, i * step, i == 0 ? 0 : decimals);
+        out += "</span>";
+    }
+    out += "</div></div>\n";
+}
+
 // Only a run with several workers has a timeline worth showing.
 void appendTimeline(std::string& out, const HtmlRun& run) {
     const std::set<int> workers = workersOf(run);
@@ -212,6 +240,7 @@ void appendTimeline(std::string& out, const HtmlRun& run) {
         }
         out += "</div></div>\n";
     }
+    appendAxis(out, whole);
     out += "</section>\n";
 }
 

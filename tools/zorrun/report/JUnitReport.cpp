@@ -29,6 +29,17 @@ void appendCaseSeconds(std::string& out, double seconds) {
                          .ptr);
 }
 
+// The failed entries as ZorRun compared them, exact where the report block
+// rounds (a double at six decimals), then the block itself.
+std::string failureBody(const TestResult& event) {
+    std::string body;
+    for (const FailedEntry& entry : event.entries) body += entryText(entry) + '\n';
+    if (event.moreEntries > 0) body += "... and " + std::to_string(event.moreEntries) + " more\n";
+    if (!body.empty()) body += '\n';
+    body += event.reportBlock.empty() ? event.reason : event.reportBlock;
+    return body;
+}
+
 std::string caseName(const std::string& name, int position) {
     std::string out;
     appendXml(out, testName(name, position), XmlPlace::attribute);
@@ -52,22 +63,25 @@ bool JUnitReport::open(const std::string& path, std::string& reason) {
 void JUnitReport::scriptStart(const ScriptStart& event) {
     suiteName.clear();
     appendXml(suiteName, event.runName, XmlPlace::attribute);
-    script = event.script;
+    script.clear();
+    appendXml(script, event.script, XmlPlace::attribute);
     suite = Counts();
     if (!body) body = std::tmpfile();
     if (!body) file.writeFailed();
 }
 
-// file and line are the attributes that CI servers read to point at a test;
-// the file is the script, as given.
+// file and line are the attributes that some tools read to point at a test;
+// the file is the script, as given, whichever run of it this is.
 void JUnitReport::beginCase(std::string_view name, int line, double seconds) {
     scratch = "    <testcase classname=\"";
     scratch += suiteName;
     scratch += "\" name=\"";
     scratch += name;
-    scratch += "\" file=\"";
-    scratch += suiteName;
-    if (line > 0) {
+    if (places) {
+        scratch += "\" file=\"";
+        scratch += script;
+    }
+    if (places && line > 0) {
         scratch += "\" line=\"";
         appendNumber(scratch, line);
     }
@@ -83,7 +97,7 @@ void JUnitReport::testResult(const TestResult& event) {
     if (event.outcome == Outcome::error) {
         const std::string message = placedReason(event);
         addErrorCase(caseName(event.name, event.position), "test error", message,
-                     event.reportBlock.empty() ? script + ": " + message : event.reportBlock,
+                     event.reportBlock.empty() ? event.script + ": " + message : event.reportBlock,
                      event.line, event.seconds);
         return;
     }
@@ -93,9 +107,10 @@ void JUnitReport::testResult(const TestResult& event) {
         writeBody(scratch);
         return;
     }
-    scratch += ">\n      <failure message=\"verification failed\" type=\"verification\">";
-    appendXml(scratch, event.reportBlock.empty() ? event.reason : event.reportBlock,
-              XmlPlace::content);
+    scratch += ">\n      <failure message=\"";
+    appendXml(scratch, failureSummary(event), XmlPlace::attribute);
+    scratch += "\" type=\"verification\">";
+    appendXml(scratch, failureBody(event), XmlPlace::content);
     scratch += "</failure>\n    </testcase>\n";
     writeBody(scratch);
     ++suite.failures;
@@ -108,7 +123,7 @@ void JUnitReport::scriptError(const ScriptError& event) {
     const std::string whole = event.line > 0 ? detail : event.script + ": " + detail;
     if (event.text.starts_with("interrupted by "))
         return addErrorCase("interrupted", "test error", "interrupted", whole, 0, -1);
-    addErrorCase("script error", "script error", event.text, whole, 0, -1);
+    addErrorCase("script error", "script error", event.text, whole, event.line, -1);
 }
 
 void JUnitReport::testsNotRun(const TestsNotRun& event) {
@@ -146,15 +161,18 @@ void JUnitReport::writeBody(const std::string& text) {
     if (!body || std::fwrite(text.data(), 1, text.size(), body) != text.size()) file.writeFailed();
 }
 
-void JUnitReport::appendCounts(std::string& out, const Counts& counts) {
+// The strict schema has no skipped count on testsuites, only on a testsuite.
+void JUnitReport::appendCounts(std::string& out, const Counts& counts, bool withSkipped) {
     out += "tests=\"";
     appendNumber(out, counts.tests);
     out += "\" failures=\"";
     appendNumber(out, counts.failures);
     out += "\" errors=\"";
     appendNumber(out, counts.errors);
-    out += "\" skipped=\"";
-    appendNumber(out, counts.skipped);
+    if (withSkipped) {
+        out += "\" skipped=\"";
+        appendNumber(out, counts.skipped);
+    }
     out += '"';
 }
 
@@ -181,7 +199,7 @@ void JUnitReport::scriptEnd(const ScriptEnd& event) {
     scratch = "  <testsuite name=\"";
     scratch += suiteName;
     scratch += "\" ";
-    appendCounts(scratch, suite);
+    appendCounts(scratch, suite, true);
     scratch += " time=\"";
     appendSeconds(scratch, event.seconds);
     scratch += "\">\n";
@@ -206,7 +224,7 @@ void JUnitReport::scriptEnd(const ScriptEnd& event) {
 bool JUnitReport::close(std::string& reason) {
     if (!file.isOpen()) return true;
     scratch = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites ";
-    appendCounts(scratch, all);
+    appendCounts(scratch, all, places);
     scratch += " time=\"";
     appendSeconds(scratch, allSeconds);
     scratch += "\">\n";

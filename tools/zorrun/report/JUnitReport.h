@@ -1,7 +1,10 @@
-// JUnit XML as CI servers read it: one testsuite per script, one testcase per
-// test result (passed, a failure carrying the record's report block, or an
-// error), one error testcase per script error and one skipped testcase per
-// test that did not run. Testcases are written out as they come, so the
+// JUnit XML as CI servers read it: one testsuite per script (per run of it
+// under --repeat), one testcase per test result (passed, a failure carrying
+// its failed entries and the record's report block, or an error), one error
+// testcase per script error and one skipped testcase per test that did not
+// run. By default the document keeps to the strict schema CI servers validate
+// against; with places, testcases also carry file and line, which that schema
+// refuses but some tools read to point at a test. Testcases are written out as they come, so the
 // report holds nothing per test in memory. The report is drafted beside its
 // file and takes the file's place only when it is complete.
 #pragma once
@@ -25,6 +28,7 @@ public:
     // Creates the draft beside the file; false with a reason when it cannot.
     bool open(const std::string& path, std::string& reason);
     bool isOpen() const { return file.isOpen(); }
+    void writePlaces(bool withPlaces) { places = withPlaces; }
 
     void scriptStart(const ScriptStart& event) override;
     void testResult(const TestResult& event) override;
@@ -50,7 +54,7 @@ private:
                       std::string_view detail, int line, double seconds);
     void writeBody(const std::string& text);
     void moveInto(std::FILE*& from, std::FILE* to);
-    static void appendCounts(std::string& out, const Counts& counts);
+    static void appendCounts(std::string& out, const Counts& counts, bool withSkipped);
 
     ReplacedFile file;
     // The counts stand in the opening tags, so the suites wait in one
@@ -59,8 +63,9 @@ private:
     std::FILE* body = nullptr;
     bool bodyFailed = false;
     std::string suiteName;
-    std::string script;
+    std::string script;  // escaped, as given: a run's name is not a file
     std::string scratch;
+    bool places = false;
     Counts suite;
     Counts all;
     double allSeconds = 0;

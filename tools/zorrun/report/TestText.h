@@ -16,6 +16,16 @@ std::string testName(const std::string& name, int position);
 // could not be written names no test: a full disk strikes every test alike.
 std::string placedReason(const TestResult& result);
 
+// "expected status == 200, actual 404": a failed entry as every report words it.
+std::string entryText(const FailedEntry& entry);
+
+// How many entries of a failed test did not hold, counted or not.
+int failedEntryCount(const TestResult& result);
+
+// A failed test in one line: its first failed entry, "(+3 more)" when more did
+// not hold, or its reason (or one-line note) when no entry tells why.
+std::string failureSummary(const TestResult& result);
+
 // "order.txt:4:9" for an error with a place in its script, "" without one.
 std::string errorPlace(const ScriptError& error);
 

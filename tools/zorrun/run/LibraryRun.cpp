@@ -43,7 +43,20 @@ int LibraryRun::selectTest(const char* name, int position) {
     LibraryRun& run = *activeRun;
     if (run.selection && !run.selection->selects(name, position)) return 0;
     if (run.watch) run.watch->testStarts(name, position);
+    run.startedName = name;
+    run.startedPosition = position;
+    run.testStarted = true;
     return 1;
+}
+
+bool LibraryRun::runningTest(std::string& name, int& position, int& line) const {
+    if (!testStarted) return false;
+    name = startedName;
+    position = startedPosition;
+    // Only a selection reads the outline before the run, and the library
+    // outlines nothing while it runs: without one the line is not known.
+    line = outline ? lineOf(*outline, position) : 0;
+    return true;
 }
 
 void LibraryRun::select(TestSelection* tests, int failuresAllowed) {
@@ -68,6 +81,7 @@ double LibraryRun::secondsSinceLast() {
 // the verdict names the file the script chose, and the run's end says why
 // there is none.
 void LibraryRun::verdict(const Comparison& comparison) {
+    testStarted = false;
     Verdict verdict;
     const bool opened = !comparison.outFile.empty();
     outFile = opened ? comparison.outFile : Parse::getLastOutFile();
@@ -107,7 +121,9 @@ void LibraryRun::takeEntries(const Comparison& comparison, Verdict& verdict) {
 void LibraryRun::takeReport(const Comparison& comparison, bool opened, Verdict& verdict) {
     if (!withReports || verdict.passed || !verdict.writeError.empty()) return;
     if (!opened) {
-        report = "no comparison was made: the output file '" + outFile + "' could not be opened";
+        report = outFile.empty() ? "no comparison was made: the script names no output file"
+                                 : "no comparison was made: the output file '" + outFile +
+                                       "' could not be opened";
         verdict.report = report;
         return;
     }
@@ -125,6 +141,7 @@ void LibraryRun::run(const std::string& script, const std::string& filter,
     const bool selecting = selection && selection->isActive();
     if (!given && selecting) guardedOutline(script, own);
     outline = given ? given : &own;
+    testStarted = false;
     lastVerdictTime = std::chrono::steady_clock::now();
     ParseEnd end;
     if (selection) selection->beginScript(script, *outline);
@@ -150,6 +167,7 @@ void LibraryRun::run(const std::string& script, const std::string& filter,
     listener.parseEnded(end);
     outline = nullptr;
     failuresHere = 0;
+    testStarted = false;
 }
 
 }  // namespace zorrun

@@ -41,6 +41,10 @@ public:
     // failuresLeft above 0, none after that many failed or erred. The
     // selection must outlive the run.
     void select(TestSelection* selection, int failuresLeft);
+    // The test whose function runs now, between its start and its verdict;
+    // false outside any test. Read when the process ends inside a test; its
+    // line is 0 unless a selection had the script outlined.
+    bool runningTest(std::string& name, int& position, int& line) const;
 
 private:
     static void heardComparison(const Comparison& comparison);
@@ -65,6 +69,9 @@ private:
     TestSelection* selection = nullptr;
     int failuresLeft = 0;
     int failuresHere = 0;
+    std::string startedName;  // the test that started and has no verdict yet
+    int startedPosition = -1;
+    bool testStarted = false;
 };
 
 }  // namespace zorrun
