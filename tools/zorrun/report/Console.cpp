@@ -74,7 +74,7 @@ Console::Console(bool isQuiet, ProgressLine& progressLine, bool withColor)
 
 void Console::beginScript(std::string_view header, std::string_view scriptFile) {
     script = terminalText(header);
-    file = scriptFile;
+    file = terminalText(scriptFile);
     headerPrinted = false;
     if (!quiet) printHeader();
 }

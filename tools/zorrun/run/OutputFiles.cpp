@@ -35,24 +35,34 @@ fs::path throughLinks(fs::path path) {
 
 }  // namespace
 
-std::string fileIdentity(const std::string& name) {
+std::vector<std::string> fileIdentities(const std::string& name) {
     const fs::path path = throughLinks(fs::path(name));
+    std::vector<std::string> identities;
     struct stat status;
-    if (stat(path.c_str(), &status) == 0) return identityOf(status);
+    if (stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode))
+        identities.push_back(identityOf(status));
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    if (stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
-        return identityOf(status) + "/" + path.filename().string();
-    std::error_code error;
-    return fs::absolute(path, error).lexically_normal().string();
+    if (stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        identities.push_back(identityOf(status) + "/" + path.filename().string());
+    } else {
+        std::error_code error;
+        identities.push_back(fs::absolute(path, error).lexically_normal().string());
+    }
+    std::sort(identities.begin(), identities.end());
+    return identities;
 }
 
 ScriptFileNames scriptFiles(const std::string& script, const ScriptOutline& outline, int outlined) {
     ScriptFileNames found;
     found.unknown = outlined < 0;
-    found.names.push_back(fileIdentity(script));
+    const auto add = [&found](const std::string& name) {
+        for (std::string& identity : fileIdentities(name))
+            found.names.push_back(std::move(identity));
+    };
+    add(script);
     for (const OutlineFile& file : outline.files) {
         if (file.computed) found.unknown = true;
-        if (!file.computed) found.names.push_back(fileIdentity(file.name));
+        if (!file.computed) add(file.name);
     }
     std::sort(found.names.begin(), found.names.end());
     found.names.erase(std::unique(found.names.begin(), found.names.end()), found.names.end());

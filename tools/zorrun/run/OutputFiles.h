@@ -12,18 +12,21 @@
 namespace zorrun {
 
 struct ScriptFileNames {
-    // Each file's identity (see fileIdentity), sorted, each once.
+    // Each file's identities (see fileIdentities), sorted, each once.
     std::vector<std::string> names;
     // A name computed at run time, or a script that cannot be read: it may
     // touch any file.
     bool unknown = false;
 };
 
-// An existing file is its device and inode, reached through every symbolic
-// link; a file not yet there is the device and inode of its resolved folder
-// and its last name part. A name whose folder cannot be reached stays as it
-// is spelled, made absolute.
-std::string fileIdentity(const std::string& name);
+// The identities of the file a name reaches, through every symbolic link:
+// its resolved folder's device and inode with its last name part (a file not
+// there yet has this one too), and an existing file's own device and inode
+// (which a hard link elsewhere shares). Two names reach one file when they
+// share an identity, whether the file was there when each was looked at or
+// not. A name whose folder cannot be reached stays as it is spelled, made
+// absolute. Sorted.
+std::vector<std::string> fileIdentities(const std::string& name);
 
 // The script itself counts among its files, so that its repeated runs keep
 // their order. outlined is what outlining it answered.
