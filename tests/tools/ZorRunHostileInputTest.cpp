@@ -109,6 +109,10 @@ TEST_F(ZorRunHostileInputTest, NamesAndTestOutputReachTheConsoleTerminalSafe) {
               "tests: 99, passed: 99, failed: 0, errors: 0, not run: 0, scripts with errors: "
               "0\n\xe2\x90\x9b[2Jcleared\n");
     EXPECT_NE(read("report.json").find(R"("output":"tests: 99, passed: 99)"), std::string::npos);
+    // -s hands the console to the test functions, as a debugging session asks.
+    const auto passed = local({"-s", script});
+    EXPECT_NE(passed.out.find("tests: 99, passed: 99"), std::string::npos) << passed.out;
+    EXPECT_EQ(passed.out.find("captured output"), std::string::npos) << passed.out;
 }
 
 // 60,000 testcases left open once took minutes to read; now the parser reads

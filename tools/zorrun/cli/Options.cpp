@@ -265,6 +265,8 @@ Command parseOptions(const std::vector<std::string>& args, RunOptions& options,
             options.quiet = true;
         } else if (arg == "--no-fork") {
             options.inProcess = true;
+        } else if (arg == "-s" || arg == "--capture=no") {
+            options.passOutput = true;
         } else if (arg == "--list") {
             options.list = true;
         } else if (arg == "--last-failed") {
@@ -353,6 +355,8 @@ const char* usageText() {
            "                     also read from ZOR_SHARD_INDEX and ZOR_TOTAL_SHARDS\n"
            "  --timeout SECONDS  end a script whose test runs longer than SECONDS\n"
            "  --repeat N         run the scripts N times (1 to 1000), counting each run\n"
+           "  -s, --capture=no   let test functions print straight to the console\n"
+           "                     instead of showing their output with their script\n"
            "  -q, --quiet        print only failed tests, the time taken and the summary\n"
            "  -h, --help         print this help and exit\n"
            "  --version          print the version and exit\n"

@@ -39,6 +39,8 @@ struct RunOptions {
     std::vector<std::string> selectPatterns;
     // --list: print the tests instead of running them.
     bool list = false;
+    // -s, --capture=no: test functions print straight to the console.
+    bool passOutput = false;
     // --last-failed, --rerun-failed JUNIT.xml: run the tests that failed before.
     bool lastFailed = false;
     std::string rerunFailedFile;

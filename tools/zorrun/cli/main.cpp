@@ -168,6 +168,7 @@ void runInWorkers(const Run& run) {
     ScriptEvents events(run.reporters);
     WorkerRunner runner(events, run.withReports);
     runner.setTimeout(run.options.timeoutSeconds);
+    if (run.options.passOutput) runner.passOutputThrough();
     runner.setAfterReceive([&run] { run.console.flush(); });
     int index = 0;
     for (const ScriptJob& job : listJobs(run.options.scripts, run.options.repeat)) {

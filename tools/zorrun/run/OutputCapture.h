@@ -18,6 +18,9 @@ public:
     OutputCapture(const OutputCapture&) = delete;
     OutputCapture& operator=(const OutputCapture&) = delete;
 
+    // -s: the worker keeps ZorRun's own stdout and stderr, as a debugging
+    // session wants them; nothing is caught.
+    void passThrough() { passing = true; }
     // Supervisor, before starting a worker: a new pipe; false with the reason.
     bool prepare(std::string& reason);
     // Worker, right after it started: stdout and stderr go into the pipe.
@@ -41,6 +44,7 @@ private:
     int writeEnd = -1;
     std::string kept;
     std::size_t dropped = 0;
+    bool passing = false;
 };
 
 }  // namespace zorrun

@@ -156,6 +156,7 @@ void Jobs::slot(int worker) {
     ScriptEvents events(recorded);
     WorkerRunner runner(events, withReports);
     runner.setTimeout(options.timeoutSeconds);
+    if (options.passOutput) runner.passOutputThrough();
     runner.runBesideOthers();
     int failuresLeft = 0;
     for (int job; (job = takeJob(failuresLeft)) >= 0;) {

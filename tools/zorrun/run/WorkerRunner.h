@@ -28,6 +28,8 @@ public:
 
     // Seconds one test may run before its worker is killed; 0 for no limit.
     void setTimeout(int seconds) { timeoutSeconds = seconds; }
+    // -s: test functions print straight to ZorRun's stdout and stderr.
+    void passOutputThrough() { capture.passThrough(); }
     // Other threads start workers too: this runner leaves stdio alone.
     void runBesideOthers() { besideOthers = true; }
     // Called each time the messages that arrived have been told on, so that
