@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 
 #include <filesystem>
@@ -49,6 +50,7 @@ protected:
     QPlainTextEdit* script() { return child<QPlainTextEdit>("script"); }
     QPlainTextEdit* output() { return child<QPlainTextEdit>("output"); }
     QString field(const char* name) { return child<QLineEdit>(name)->text(); }
+    std::string status() { return child<QStatusBar>("status")->currentMessage().toStdString(); }
     // A menu entry, by its text.
     QAction* action(const char* text) {
         for (QAction* each : dialog.findChildren<QAction*>())

@@ -21,7 +21,6 @@ namespace {
 
 class ModulesTest : public DialogFixture {
 protected:
-    std::string status() { return child<QStatusBar>("status")->currentMessage().toStdString(); }
     QString settingsFile() const { return QString::fromStdString(dir.file("viewer.ini")); }
 };
 

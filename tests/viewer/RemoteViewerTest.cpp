@@ -41,7 +41,6 @@ protected:
         : server(serverArgs(std::move(options)), serverDir.path().string()) {
         EXPECT_TRUE(server.started()) << server.output();
     }
-    std::string status() { return child<QStatusBar>("status")->currentMessage().toStdString(); }
 
     // Opens "&Remote...", fills it in, applies and closes it: what a user does.
     QString applyRemote(bool connect) {

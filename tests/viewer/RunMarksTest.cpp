@@ -25,7 +25,6 @@ namespace {
 
 class RunMarksTest : public DialogFixture {
 protected:
-    std::string status() { return child<QStatusBar>("status")->currentMessage().toStdString(); }
     int scriptLine() { return script()->textCursor().blockNumber() + 1; }
     void search(const char* text) {
         child<QLineEdit>("searchText")->setText(QString::fromLatin1(text));

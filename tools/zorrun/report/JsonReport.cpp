@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "TestText.h"
+#include "Utf8.h"
 
 namespace zorrun {
 
@@ -16,29 +17,10 @@ void appendEscaped(std::string& out, unsigned char byte) {
 }
 
 // The length of the valid UTF-8 sequence at the start of text; 0 when there
-// is none (overlong forms, surrogates and code points past U+10FFFF included).
+// is none.
 std::size_t utf8Length(std::string_view text) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned low = 0x80, high = 0xBF;  // the second byte's range
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    }
-    if (length == 0 || text.size() < length) return 0;
-    if (byte(1) < low || byte(1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-    }
-    return length;
+    unsigned long code = 0;
+    return utf8Sequence(text, code);
 }
 
 void appendNumber(std::string& out, int number) {

@@ -1,5 +1,7 @@
 #include "XmlText.h"
 
+#include "Utf8.h"
+
 namespace zorrun {
 
 namespace {
@@ -8,19 +10,9 @@ namespace {
 // overlong forms, surrogates, code points past U+10FFFF, and U+FFFE and U+FFFF,
 // which XML does not allow.
 std::size_t utf8Length(std::string_view text) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (lead > 0xF4 || length == 0 || text.size() < length) return 0;
-    unsigned long code = lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) return 0;
-        code = code << 6 | (byte(i) & 0x3F);
-    }
-    const unsigned long smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < smallest[length] || code > 0x10FFFF) return 0;
-    if ((code >= 0xD800 && code <= 0xDFFF) || code == 0xFFFE || code == 0xFFFF) return 0;
-    return length;
+    unsigned long code = 0;
+    const std::size_t length = utf8Sequence(text, code);
+    return code == 0xFFFE || code == 0xFFFF ? 0 : length;
 }
 
 void appendReference(std::string& out, unsigned code) {
