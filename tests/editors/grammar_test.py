@@ -11,11 +11,20 @@ A scope matches its own name and any longer name that extends it by dots.
 Annotation lines are not tokenized, as in the usual grammar test tools, so the
 scripts can also be checked with those (their header is a SYNTAX TEST line).
 
-Usage: grammar_test.py GRAMMAR.json SCRIPT...
+With --vim NVIM SYNTAX_DIR, the same annotations check the Vim syntax file
+instead, through a headless Neovim (exit 77 when it is missing): each
+annotation's most specific scope that has a Vim group must be among the
+groups at its columns.
+
+Usage: grammar_test.py [--vim NVIM EDITORS_DIR] GRAMMAR.json SCRIPT...
 """
 import json
+import os
 import re
+import shutil
+import subprocess
 import sys
+import tempfile
 
 ANNOTATION = re.compile(r"^\s*//\s*(\^+|<-+)\s+(\S.*?)\s*$")
 
@@ -153,10 +162,12 @@ def matches(wanted, have):
     return any(h == wanted or h.startswith(wanted + ".") for h in have)
 
 
-def check_script(grammar, path):
+def read_annotations(path):
+    """The script's lines (annotations left out, with the raw line number of
+    each) and its checks: (annotation line, index of its line, columns, scopes)."""
     with open(path, encoding="utf-8", newline="") as f:
         raw = f.read().split("\n")
-    lines, checks = [], []
+    lines, numbers, checks = [], [], []
     for number, text in enumerate(raw, 1):
         text = text.rstrip("\r")
         m = ANNOTATION.match(text) if lines else None
@@ -170,6 +181,12 @@ def check_script(grammar, path):
             checks.append((number, len(lines) - 1, cols, wanted))
         else:
             lines.append(text)
+            numbers.append(number)
+    return lines, numbers, checks
+
+
+def check_script(grammar, path):
+    lines, _, checks = read_annotations(path)
     tokens = tokenize(grammar, lines)
     failures = []
     for number, target, cols, wanted in checks:
@@ -182,20 +199,84 @@ def check_script(grammar, path):
     return len(checks), failures
 
 
+# The Vim group that stands for a scope; scopes without one are not checked there.
+VIM_GROUPS = [
+    ("keyword.other", "zorStatement"), ("storage.modifier.extern", "zorExtern"),
+    ("keyword.control.verify", "zorVerify"), ("entity.name.function", "zorRecordName"),
+    ("keyword.operator", "zorOperator"), ("constant.numeric.integer", "zorNumber"),
+    ("constant.numeric.float", "zorFloat"), ("constant.numeric.hex", "zorHex"),
+    ("invalid.illegal.number", "zorBadNumber"), ("invalid.illegal.string", "zorBadString"),
+    ("invalid.illegal.character", "zorBadChar|zorStray"), ("string.quoted", "zorString"),
+    ("comment.block", "zorBlockComment"), ("comment.line", "zorLineComment"),
+    ("variable.other.readwrite", "zorVariable"),
+]
+
+
+def vim_group(wanted):
+    for scope in reversed(wanted):
+        for prefix, group in VIM_GROUPS:
+            if matches(prefix, [scope]):
+                return group
+    return None
+
+
+def vim_dump(nvim, editors, path):
+    """Per raw line, the syntax groups of each column, and the file type."""
+    lua = os.path.join(os.path.dirname(os.path.abspath(__file__)), "vim_syntax_dump.lua")
+    with tempfile.TemporaryDirectory() as tmp:
+        out = os.path.join(tmp, "dump.txt")
+        env = dict(os.environ, ZOR_SYNTAX_OUT=out)
+        subprocess.run([nvim, "--headless", "-u", "NONE", "-i", "NONE",
+                        "--cmd", "set rtp^=" + editors, "-c", "filetype on", "-c", "syntax on",
+                        "-c", "edit " + path, "-c", "luafile " + lua],
+                       env=env, stdin=subprocess.DEVNULL, timeout=60, check=True)
+        with open(out, encoding="utf-8") as f:
+            rows = f.read().split("\n")
+    return rows[0], [[c.split(",") for c in r.split(" ")] for r in rows[1:]]
+
+
+def check_vim(nvim, editors, path):
+    lines, numbers, checks = read_annotations(path)
+    filetype, rows = vim_dump(nvim, editors, os.path.abspath(path))
+    failures = [] if filetype == "zor" else [f"{path}: file type {filetype!r}, not 'zor'"]
+    count = 0
+    for number, target, cols, wanted in checks:
+        group = vim_group(wanted)
+        if group is None:
+            continue
+        count += 1
+        row = rows[numbers[target] - 1]
+        for col in cols:
+            have = row[col] if col < len(row) else []
+            if not set(group.split("|")) & set(have):
+                failures.append(f"{path}:{number}: column {col + 1} of "
+                                f"{lines[target]!r}: wanted {group}, has {have}")
+    return count, failures
+
+
 def main():
-    if len(sys.argv) < 3:
+    args = sys.argv[1:]
+    vim = None
+    if args[:1] == ["--vim"]:
+        vim, args = args[1:3], args[3:]
+    if len(args) < 2:
         print(__doc__)
         return 2
-    grammar = Grammar(sys.argv[1])
+    grammar = Grammar(args[0])
     failures = list(grammar.errors)
     count = 0
-    for path in sys.argv[2:]:
-        n, f = check_script(grammar, path)
+    if vim:
+        nvim = shutil.which(vim[0])
+        if not nvim:
+            print(f"SKIP: no Neovim ({vim[0]}) to check the Vim syntax file with")
+            return 77
+    for path in args[1:]:
+        n, f = check_vim(nvim, vim[1], path) if vim else check_script(grammar, path)
         count += n
         failures += f
     for f in failures:
         print("FAIL", f)
-    print(f"{count} annotations in {len(sys.argv) - 2} scripts, {len(failures)} failures")
+    print(f"{count} annotations in {len(args) - 1} scripts, {len(failures)} failures")
     return 1 if failures or count == 0 else 0
 
 
