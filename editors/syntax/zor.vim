@@ -23,7 +23,7 @@ syn match zorOperator '==\|!=\|<=\|>=\|<\|>\|='
 " Numbers: more than one point, or minus signs without digits, are errors.
 syn match zorNumber '\%([A-Za-z0-9_:.]\)\@<!-\=\d\+\%([A-Za-z0-9_:]\)\@!'
 syn match zorFloat '\%([A-Za-z0-9_:.]\)\@<!-\=\%(\d\+\.\d*\|\.\d\+\)\%([A-Za-z0-9_:]\)\@!'
-syn match zorHex '\%([A-Za-z0-9_:.]\)\@<!0x\x*\%([A-Za-z0-9_:]\)\@!'
+syn match zorHex '\%([A-Za-z0-9_:.]\)\@<!-\=0x\x*\%([A-Za-z0-9_:]\)\@!'
 syn match zorBadNumber '\%([A-Za-z0-9_:.]\)\@<!\%(-*\d*\.\d*\.[0-9.]*\|--\+[0-9.]*\|-\%([0-9.]\)\@!\)'
 syn match zorBadNumber '\%([A-Za-z0-9_:.]\)\@<!\%(0*\%([1-9]\d\{10,}\|[3-9]\d\{9}\|2[2-9]\d\{8}\|21[5-9]\d\{7}\|214[8-9]\d\{6}\|2147[5-9]\d\{5}\|214749\d\{4}\|214748[4-9]\d\{3}\|2147483[7-9]\d\{2}\|21474836[5-9]\d\|214748364[8-9]\)\|-0*\%([1-9]\d\{10,}\|[3-9]\d\{9}\|2[2-9]\d\{8}\|21[5-9]\d\{7}\|214[8-9]\d\{6}\|2147[5-9]\d\{5}\|214749\d\{4}\|214748[4-9]\d\{3}\|2147483[7-9]\d\{2}\|21474836[5-9]\d\|2147483649\)\)\%([A-Za-z0-9_:]\)\@!'
 
@@ -39,11 +39,14 @@ syn region zorParens matchgroup=zorParen start='(' end=')' contains=zorString,zo
 syn match zorVariable '\%(0x\)\=[A-Za-z_:][A-Za-z0-9_:]*\%(\[\d\+\]\)*\%(\.[A-Za-z_:][A-Za-z0-9_:]*\%(\[\d\+\]\)*\)*' contained
 
 syn match zorStray '[})]'
+" Digits glued to a name, as in 0X1F: only 0x may begin one.
+syn match zorStray '\%([A-Za-z0-9_:.]\)\@<!\%(0x\)\@!\d\+\ze[A-Za-z_:]'
 syn match zorList '\[\]'
 
-" Comments do not nest, and a /* in a line comment still opens one (//* does not).
+" Comments do not nest; a /* in a line comment ends it and opens a block comment
+" (//* opens none), so code may follow the */ on a later line.
 syn region zorBlockComment start='/\@<!/\*' end='\*/' contains=zorTodo
-syn region zorLineComment start='//\*\=' end='$' contains=zorBlockComment,zorTodo
+syn region zorLineComment start='//\*\=' end='$\|\%(/\*\)\@=' contains=zorTodo
 syn keyword zorTodo TODO FIXME XXX contained
 
 syn cluster zorInBody contains=zorVerify,zorOperator,zorNumber,zorFloat,zorHex,zorBadNumber,zorString,zorBadString,zorParens,zorBody,zorList,zorBlockComment,zorLineComment,zorStray

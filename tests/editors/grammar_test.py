@@ -145,7 +145,7 @@ def tokenize(grammar, lines):
                 paint(scopes, span, m, p.get("beginCaptures", p.get("captures", {})))
                 inner = span + ([p["contentName"]] if "contentName" in p else [])
                 stack.append((p, inner))
-            if m.end() == m.start() and kind != "begin":
+            if m.end() == m.start() and kind == "match":
                 if m.end() >= len(line):
                     break
                 scopes[m.end()] = list(stack[-1][1])
