@@ -117,10 +117,11 @@ def main():
     if not args.zorlsp or not os.access(args.zorlsp, os.X_OK):
         print(f"SKIP: ZorLsp is not built ({args.zorlsp or 'no target'})")
         return 77
+    zorrun = os.path.abspath(args.zorrun)
     with tempfile.TemporaryDirectory() as work:
         out = os.path.join(work, "received.jsonl")
-        got = run_session(nvim, os.path.abspath(args.zorlsp), os.path.abspath(args.zorrun), work, out)
-        problems = check(got, args.zorrun)
+        got = run_session(nvim, os.path.abspath(args.zorlsp), zorrun, work, out)
+        problems = check(got, zorrun)
         if problems:
             print("Neovim received:")
             for step, value in got.items():
