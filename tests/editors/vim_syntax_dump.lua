@@ -12,5 +12,5 @@ for l = 1, vim.fn.line('$') do
   end
   table.insert(out, table.concat(cols, ' '))
 end
-vim.fn.writefile(out, os.getenv('ZOR_SYNTAX_OUT'))
+vim.fn.writefile(out, assert(os.getenv('ZOR_SYNTAX_OUT'), 'ZOR_SYNTAX_OUT names no file'))
 vim.cmd('qall!')
