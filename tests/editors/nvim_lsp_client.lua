@@ -13,22 +13,25 @@ local function note(step, value)
 end
 
 local diagnostics = {}
-local client_id = vim.lsp.start_client({
-  name = 'zorlsp',
-  cmd = { os.getenv('ZOR_LSP') },
-  root_dir = work,
-  init_options = { zorrun = os.getenv('ZOR_RUN') },
-  handlers = {
-    ['textDocument/publishDiagnostics'] = function(_, result)
-      diagnostics[result.uri] = result.diagnostics
-    end,
-  },
-})
-
-vim.api.nvim_create_autocmd({ 'BufReadPost', 'BufNewFile' }, {
-  pattern = '*.zor.txt',
-  callback = function(args) vim.lsp.buf_attach_client(args.buf, client_id) end,
-})
+local client_id
+local function start()
+  client_id = vim.lsp.start_client({
+    name = 'zorlsp',
+    cmd = { os.getenv('ZOR_LSP') },
+    root_dir = work,
+    init_options = { zorrun = os.getenv('ZOR_RUN') },
+    handlers = {
+      ['textDocument/publishDiagnostics'] = function(_, result)
+        diagnostics[result.uri] = result.diagnostics
+      end,
+    },
+  })
+  assert(client_id, 'ZorLsp did not start')
+  vim.api.nvim_create_autocmd({ 'BufReadPost', 'BufNewFile' }, {
+    pattern = '*.zor.txt',
+    callback = function(args) vim.lsp.buf_attach_client(args.buf, client_id) end,
+  })
+end
 
 local function open(name)
   vim.cmd('edit ' .. vim.fn.fnameescape(work .. '/' .. name))
@@ -51,6 +54,7 @@ local function request(method, params)
 end
 
 local function session()
+  start()
   local broken = open('broken.zor.txt')
   note('broken', await_diagnostics(broken, function(d) return #d > 0 end))
 
@@ -81,7 +85,7 @@ end
 
 local ok, problem = pcall(session)
 if not ok then note('lua-error', tostring(problem)) end
-local client = vim.lsp.get_client_by_id(client_id)
+local client = client_id and vim.lsp.get_client_by_id(client_id)
 if client then
   client.stop()
   vim.wait(2000, function() return client.is_stopped() end, 20)
