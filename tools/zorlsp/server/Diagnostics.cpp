@@ -17,6 +17,12 @@ Json rangeAt(std::string_view text, int line, int column, std::size_t length) {
             {"end", {{"line", clientLine}, {"character", end}}}};
 }
 
+Json statementRange(std::string_view text, int line) {
+    const std::string_view lineText = lineAt(text, line - 1);
+    const std::size_t first = std::min(lineText.find_first_not_of(" \t"), lineText.size());
+    return rangeAt(text, line, static_cast<int>(first) + 1, lineText.size() - first);
+}
+
 Json diagnostic(Json range, Severity severity, const std::string& message) {
     return {{"range", std::move(range)},
             {"severity", severity},
@@ -46,6 +52,22 @@ void addUnknownFunctions(std::string_view text, const ScriptOutline& outline,
         diagnostics.push_back(
             diagnostic(rangeAt(text, record.line, record.column, record.name.size()), warning,
                        "no test function " + record.name));
+    }
+}
+
+void addUnusedResultFiles(std::string_view text, const ScriptOutline& outline, Json& diagnostics) {
+    // Records past an error are not outlined: they may well write to it.
+    if (outline.errorLine != 0) return;
+    std::vector<bool> written(outline.files.size(), false);
+    for (const OutlineRecord& record : outline.records)
+        if (record.kind != OutlineRecord::global && record.outFile >= 0 &&
+            static_cast<std::size_t>(record.outFile) < written.size())
+            written[record.outFile] = true;
+    for (std::size_t i = 0; i < outline.files.size(); ++i) {
+        const OutlineFile& file = outline.files[i];
+        if (file.kind != OutlineFile::resultFile || written[i]) continue;
+        diagnostics.push_back(diagnostic(statementRange(text, file.line), warning,
+                                         "no test writes to this resultfile"));
     }
 }
 

@@ -51,9 +51,9 @@ void Server::dispatch(const Incoming& in) {
         {"shutdown", &Server::shutdown},
         {"textDocument/documentSymbol", &Server::documentSymbol},
         {"textDocument/hover", &Server::hover},
-        {"textDocument/definition", &Server::definition},
-        {"textDocument/references", &Server::references},
         {"textDocument/completion", &Server::completion},
+        {"textDocument/codeLens", &Server::codeLens},
+        {"workspace/executeCommand", &Server::executeCommand},
     };
     static const std::map<std::string, Notification> notifications = {
         {"initialized", &Server::initialized},
@@ -92,7 +92,10 @@ void Server::answer(const Incoming& in, Request handler) {
         return;
     }
     try {
-        send(resultMessage(in.id, (this->*handler)(in.params)));
+        currentId = in.id;
+        Json result = (this->*handler)(in.params);
+        // A run is answered when it ends.
+        if (!result.is_discarded()) send(resultMessage(in.id, std::move(result)));
     } catch (const Json::exception& failed) {
         send(errorMessage(in.id, invalidParams,
                           std::string("invalid parameters: ") + failed.what()));
@@ -109,9 +112,9 @@ Json Server::initialize(const Json& params) {
         {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
         {"documentSymbolProvider", true},
         {"hoverProvider", true},
-        {"definitionProvider", true},
-        {"referencesProvider", true},
-        {"completionProvider", {{"triggerCharacters", Json::array({"("})}}},
+        {"completionProvider", Json::object()},
+        {"codeLensProvider", {{"resolveProvider", false}}},
+        {"executeCommandProvider", {{"commands", {"zor.runTest", "zor.runScript"}}}},
     };
     return {{"capabilities", capabilities},
             {"serverInfo", {{"name", "ZorLsp"}, {"version", ZORLSP_VERSION}}}};
@@ -202,6 +205,8 @@ void Server::publish(const std::string& uri) {
             text, current,
             [](const std::string& name) { return ZorCall::getFunc(name.c_str()) != nullptr; },
             diagnostics);
+    addUnusedResultFiles(text, current, diagnostics);
+    addRunDiagnostics(uri, diagnostics);
     send(notificationMessage("textDocument/publishDiagnostics",
                              {{"uri", uri}, {"diagnostics", std::move(diagnostics)}}));
 }

@@ -5,12 +5,16 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "ChildRun.h"
 #include "Documents.h"
 #include "MessageReader.h"
 #include "Rpc.h"
 #include "Settings.h"
+#include "Verdicts.h"
 #include "script/ScriptOutline.h"
 
 namespace zorlsp {
@@ -25,6 +29,10 @@ public:
     bool exited() const { return exitRequested; }
     // After exit: 0 when shutdown came first.
     int exitStatus() const { return shutdownRequested ? 0 : 1; }
+    // The pipes of the runs under way, to poll beside the input, and the
+    // answer to one that has something to read.
+    std::vector<int> runFds() const;
+    void runReady(int fd);
 
 private:
     using Request = Json (Server::*)(const Json& params);
@@ -43,9 +51,23 @@ private:
 
     Json documentSymbol(const Json& params);
     Json hover(const Json& params);
-    Json definition(const Json& params);
-    Json references(const Json& params);
     Json completion(const Json& params);
+    Json codeLens(const Json& params);
+    Json executeCommand(const Json& params);
+
+    struct PendingRun {
+        Json id;
+        std::string uri;
+        std::string scriptPath;
+        std::string folder;  // the run's private folder, holding its JSON report
+        bool wholeScript = false;
+        std::unique_ptr<ChildRun> child;
+    };
+    void startRun(const std::string& uri, int line);
+    void finishRun(PendingRun& run);
+    std::string zorrunPath() const;
+    const ScriptVerdicts& verdictsOf(const std::string& uri);
+    void addRunDiagnostics(const std::string& uri, Json& diagnostics);
 
     void loadModules();
     void publish(const std::string& uri);
@@ -59,6 +81,11 @@ private:
     std::string outlinedUri;
     int outlinedVersion = -1;
     ScriptOutline outline;
+    // The verdicts of the runs started here, by document.
+    std::map<std::string, ScriptVerdicts> lastRuns;
+    ScriptVerdicts reportVerdicts;
+    std::vector<PendingRun> runs;
+    Json currentId;
     bool modulesLoaded = false;
     bool initializeDone = false;
     bool shutdownRequested = false;

@@ -107,7 +107,10 @@ void readClientSettings(const Json& params, Settings& settings) {
     if (!options.is_object()) return;
     if (options.contains("modules") && options["modules"].is_array())
         for (const Json& module : options["modules"])
-            if (module.is_string()) settings.modules.push_back(fromFolder(settings.root, module));
+            if (module.is_string()) {
+                settings.modules.push_back(fromFolder(settings.root, module));
+                settings.clientModules.push_back(settings.modules.back());
+            }
     if (options.contains("zorrun") && options["zorrun"].is_string())
         settings.zorrun = options["zorrun"].get<std::string>();
 }

@@ -12,6 +12,8 @@ namespace zorlsp {
 struct Settings {
     std::string root;  // the workspace folder, "" when the client named none
     std::vector<std::string> modules;
+    // Those the client named: a run is given them, the project file's it reads itself.
+    std::vector<std::string> clientModules;
     std::string jsonReport;  // ZorRun's JSON report, from the project's json key
     std::string zorrun;      // ZorRun's path when the client names one
 };

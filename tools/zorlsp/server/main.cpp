@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <string>
+#include <vector>
 
 #include "MessageReader.h"
 #include "Rpc.h"
@@ -46,11 +47,15 @@ int main() {
     });
     zorlsp::MessageReader reader;
     while (!server.exited() && outputOpen) {
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        if (poll(&input, 1, -1) < 0) {
+        std::vector<pollfd> watched{{STDIN_FILENO, POLLIN, 0}};
+        for (const int fd : server.runFds()) watched.push_back({fd, POLLIN, 0});
+        if (poll(watched.data(), watched.size(), -1) < 0) {
             if (errno == EINTR) continue;
             return 1;
         }
+        for (std::size_t i = 1; i < watched.size(); ++i)
+            if (watched[i].revents != 0) server.runReady(watched[i].fd);
+        if (watched[0].revents == 0) continue;
         if (!readSome(reader)) return 1;
         zorlsp::Frame frame;
         while (!server.exited() && reader.next(frame)) server.receive(frame);
