@@ -206,6 +206,48 @@ class DiagnosticsTest(unittest.TestCase):
                                              expect_error=True)["code"], -32602)
 
 
+class VariablesTest(unittest.TestCase):
+    SCRIPT = ('{ user = "a" server { port = 1 } }\n'
+              't { a = (user) b = ( server.port ) c = (session) l[] { (server) } }\n'
+              '{ session = (user) }\n')
+
+    def setUp(self):
+        self.client = Client()
+        self.uri = "file:///v.zor.txt"
+        self.opened = self.client.open(self.uri, self.SCRIPT)
+
+    def tearDown(self):
+        self.assertEqual(self.client.close(), 0)
+
+    def ask(self, method, line, character, **extra):
+        return self.client.request(method, {**doc(self.uri), "position": at(line, character), **extra})
+
+    def test_a_use_above_every_definition_is_warned_about(self):
+        self.assertEqual(self.opened, [{
+            "range": span(1, 40, 47), "severity": 2, "source": "zor",
+            "message": "(session) is not defined above: unless a test function makes it, "
+                       "the run stops with undefined (session)"}])
+
+    def test_definition_references_hover_and_completion(self):
+        self.assertEqual(self.ask("textDocument/definition", 1, 10),
+                         [{"uri": self.uri, "range": span(0, 2, 6)}])
+        self.assertEqual(self.ask("textDocument/definition", 1, 22),
+                         [{"uri": self.uri, "range": span(0, 22, 26)}])
+        self.assertEqual(self.ask("textDocument/definition", 1, 57),
+                         [{"uri": self.uri, "range": span(0, 13, 19)}])
+        self.assertEqual(self.ask("textDocument/definition", 0, 30), [])
+        refs = self.ask("textDocument/references", 0, 3, context={"includeDeclaration": True})
+        self.assertEqual([r["range"] for r in refs], [span(0, 2, 6), span(1, 9, 13), span(2, 13, 17)])
+        refs = self.ask("textDocument/references", 0, 3, context={"includeDeclaration": False})
+        self.assertEqual(len(refs), 2)
+        hover = self.ask("textDocument/hover", 2, 14)
+        self.assertEqual(hover["range"], span(2, 13, 17))
+        self.assertIn('line 1: `user = "a"', hover["contents"]["value"])
+        labels = [i["label"] for i in self.ask("textDocument/completion", 3, 0)]
+        for wanted in ["user", "server", "server.port", "session"]:
+            self.assertIn(wanted, labels)
+
+
 class FeaturesTest(unittest.TestCase):
     SCRIPT = ('resultfile "out.txt"\n'
               '{ total = 4 }\n'

@@ -5,6 +5,7 @@
 #include "Diagnostics.h"
 #include "Positions.h"
 #include "Server.h"
+#include "VariableIndex.h"
 #include "run/ZorCall.h"
 
 namespace zorlsp {
@@ -12,7 +13,7 @@ namespace zorlsp {
 namespace {
 
 enum SymbolKind { fileSymbol = 1, namespaceSymbol = 3, functionSymbol = 12 };
-enum CompletionKind { functionItem = 3, keywordItem = 14, operatorItem = 24 };
+enum CompletionKind { functionItem = 3, variableItem = 6, keywordItem = 14, operatorItem = 24 };
 
 struct Operator {
     const char* written;
@@ -116,6 +117,19 @@ Json Server::hover(const Json& params) {
             heading + verdictText(findVerdict(verdictsOf(uri), record.name, record.position)),
             range);
     }
+    if (const OutlineVariable* variable = variableAt(document.text, current, at)) {
+        std::string value = "`(" + variable->path + ")`";
+        const auto definitions = definitionsOf(current, *variable);
+        if (definitions.empty())
+            value += "\n\nDefined by no global record: a test function may make it.";
+        for (const OutlineVariable* definition : definitions) {
+            const std::string_view line = lineAt(document.text, definition->line - 1);
+            const std::size_t from = std::min<std::size_t>(definition->column - 1, line.size());
+            value += "\n\nline " + std::to_string(definition->line) + ": `" +
+                     std::string(line.substr(from)) + "`";
+        }
+        return markdown(value, variableRange(document.text, *variable));
+    }
     if (const Operator* found = operatorAt(document.text, at))
         return {
             {"contents",
@@ -132,6 +146,14 @@ Json Server::completion(const Json& params) {
     for (const Operator& entry : operators)
         items.push_back(
             {{"label", entry.written}, {"kind", operatorItem}, {"detail", entry.checks}});
+    std::vector<std::string> variables;
+    for (const OutlineVariable& variable : current.variables)
+        if (variable.kind == OutlineVariable::definition) variables.push_back(variable.path);
+    std::sort(variables.begin(), variables.end());
+    variables.erase(std::unique(variables.begin(), variables.end()), variables.end());
+    for (const std::string& variable : variables)
+        items.push_back(
+            {{"label", variable}, {"kind", variableItem}, {"detail", "global variable"}});
     if (!modulesLoaded) return items;
     // The registry lists no names: those the script already uses that a
     // module registers, and the built-in echo test, are offered.
@@ -144,6 +166,36 @@ Json Server::completion(const Json& params) {
     for (const std::string& name : names)
         items.push_back({{"label", name}, {"kind", functionItem}, {"detail", "test function"}});
     return items;
+}
+
+Json Server::definition(const Json& params) {
+    const Document& document = documentOf(params);
+    const std::string uri = params["textDocument"]["uri"];
+    const ScriptOutline& current = outlineOf(uri);
+    const OutlineVariable* variable = variableAt(document.text, current, positionIn(params));
+    Json locations = Json::array();
+    if (!variable) return locations;
+    for (const OutlineVariable* definition : definitionsOf(current, *variable))
+        locations.push_back({{"uri", uri}, {"range", variableRange(document.text, *definition)}});
+    return locations;
+}
+
+Json Server::references(const Json& params) {
+    const Document& document = documentOf(params);
+    const std::string uri = params["textDocument"]["uri"];
+    const ScriptOutline& current = outlineOf(uri);
+    const OutlineVariable* variable = variableAt(document.text, current, positionIn(params));
+    Json locations = Json::array();
+    if (!variable) return locations;
+    const bool declarations =
+        params.value("context", Json::object()).value("includeDeclaration", true);
+    const std::string key = variableKey(variable->path);
+    for (const OutlineVariable& other : current.variables) {
+        if (other.kind == OutlineVariable::definition && !declarations) continue;
+        if (variableKey(other.path) == key)
+            locations.push_back({{"uri", uri}, {"range", variableRange(document.text, other)}});
+    }
+    return locations;
 }
 
 Json Server::codeLens(const Json& params) {

@@ -4,6 +4,7 @@
 
 #include "Analysis.h"
 #include "Diagnostics.h"
+#include "VariableIndex.h"
 #include "host/ModuleLoader.h"
 #include "run/ZorCall.h"
 
@@ -52,6 +53,8 @@ void Server::dispatch(const Incoming& in) {
         {"textDocument/documentSymbol", &Server::documentSymbol},
         {"textDocument/hover", &Server::hover},
         {"textDocument/completion", &Server::completion},
+        {"textDocument/definition", &Server::definition},
+        {"textDocument/references", &Server::references},
         {"textDocument/codeLens", &Server::codeLens},
         {"workspace/executeCommand", &Server::executeCommand},
     };
@@ -113,6 +116,8 @@ Json Server::initialize(const Json& params) {
         {"documentSymbolProvider", true},
         {"hoverProvider", true},
         {"completionProvider", Json::object()},
+        {"definitionProvider", true},
+        {"referencesProvider", true},
         {"codeLensProvider", {{"resolveProvider", false}}},
         {"executeCommandProvider", {{"commands", {"zor.runTest", "zor.runScript"}}}},
     };
@@ -184,6 +189,7 @@ const ScriptOutline& Server::outlineOf(const std::string& uri) {
     if (uri == outlinedUri && document->version == outlinedVersion) return outline;
     std::string problem;
     outlinedUri.clear();
+    outline.takeVariables = true;
     if (!outlineText(document->text, outline, problem)) {
         outline = ScriptOutline{};
         outline.errorText = problem;
@@ -206,6 +212,7 @@ void Server::publish(const std::string& uri) {
             [](const std::string& name) { return ZorCall::getFunc(name.c_str()) != nullptr; },
             diagnostics);
     addUnusedResultFiles(text, current, diagnostics);
+    addUndefinedUses(text, current, diagnostics);
     addRunDiagnostics(uri, diagnostics);
     send(notificationMessage("textDocument/publishDiagnostics",
                              {{"uri", uri}, {"diagnostics", std::move(diagnostics)}}));

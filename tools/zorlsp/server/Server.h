@@ -52,6 +52,8 @@ private:
     Json documentSymbol(const Json& params);
     Json hover(const Json& params);
     Json completion(const Json& params);
+    Json definition(const Json& params);
+    Json references(const Json& params);
     Json codeLens(const Json& params);
     Json executeCommand(const Json& params);
 
