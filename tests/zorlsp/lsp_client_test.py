@@ -200,6 +200,11 @@ class DiagnosticsTest(unittest.TestCase):
         got = self.client.diagnostics(uri)
         self.assertEqual(got, [{"range": span(0, 0, 18), "severity": 2, "source": "zor",
                                 "message": "no test writes to this resultfile"}])
+        # The same version again still holds the new text.
+        self.client.notify("textDocument/didChange",
+                           {"textDocument": {"uri": uri, "version": 3},
+                            "contentChanges": [{"text": "a {"}]})
+        self.assertEqual([d["message"] for d in self.client.diagnostics(uri)], ["parse error in line 1"])
         self.client.notify("textDocument/didClose", doc(uri))
         self.assertEqual(self.client.diagnostics(uri), [])
         self.assertEqual(self.client.request("textDocument/documentSymbol", doc(uri),

@@ -153,6 +153,7 @@ void Server::didOpen(const Json& params) {
     const Json& item = params.at("textDocument");
     const std::string uri = item.at("uri").get<std::string>();
     documents.open(uri, item.at("text").get<std::string>(), item.value("version", 0));
+    forgetOutline(uri);
     publish(uri);
 }
 
@@ -161,19 +162,24 @@ void Server::didChange(const Json& params) {
     const int version = params.at("textDocument").value("version", 0);
     for (const Json& change : params.at("contentChanges"))
         if (!documents.change(uri, textChange(change), version)) throw UnknownDocument{};
+    // A client may send a change without a new version.
+    forgetOutline(uri);
     publish(uri);
 }
 
 void Server::didClose(const Json& params) {
     const std::string uri = params.at("textDocument").at("uri").get<std::string>();
     documents.close(uri);
-    if (uri == outlinedUri) {
-        outline = ScriptOutline{};
-        outlinedUri.clear();
-    }
+    forgetOutline(uri);
     // Its diagnostics go with it.
     send(notificationMessage("textDocument/publishDiagnostics",
                              {{"uri", uri}, {"diagnostics", Json::array()}}));
+}
+
+void Server::forgetOutline(const std::string& uri) {
+    if (uri != outlinedUri) return;
+    outline = ScriptOutline{};
+    outlinedUri.clear();
 }
 
 const Document& Server::documentOf(const Json& params) {

@@ -73,6 +73,7 @@ private:
 
     void loadModules();
     void publish(const std::string& uri);
+    void forgetOutline(const std::string& uri);
     const ScriptOutline& outlineOf(const std::string& uri);
     const Document& documentOf(const Json& params);
 
