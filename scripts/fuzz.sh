@@ -7,13 +7,14 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 build_dir=$(realpath -m "${ZOR_FUZZ_DIR:-build-fuzz}")
 seconds=${ZOR_FUZZ_SECONDS:-30}
-targets=(ParseLoopFuzzer ReadLoopFuzzer DecodeBlockFuzzer RemoteReplyFuzzer)
+targets=(ParseLoopFuzzer ReadLoopFuzzer DecodeBlockFuzzer RemoteReplyFuzzer LspMessageFuzzer)
 
 # Seeds and dictionary of a target: the script fuzzers share the scripts'.
 seeds_of() {
     case "$1" in
         DecodeBlockFuzzer) echo display-corpus ;;
         RemoteReplyFuzzer) echo remote-corpus ;;
+        LspMessageFuzzer) echo lsp-corpus ;;
         *) echo corpus ;;
     esac
 }
@@ -21,6 +22,7 @@ dict_of() {
     case "$1" in
         DecodeBlockFuzzer) echo display.dict ;;
         RemoteReplyFuzzer) echo remote.dict ;;
+        LspMessageFuzzer) echo lsp.dict ;;
         *) echo script.dict ;;
     esac
 }

@@ -23,8 +23,10 @@ AdaptIO& outlineIO() {
 int Parse::outlineScript(const char* scriptFile, ScriptOutline& outline) {
     if (pState != 0 || !scriptFile) return -1;
     std::function<void(const OutlineRecord&)> take = std::move(outline.takeRecord);
+    const bool takeVariables = outline.takeVariables;
     outline = ScriptOutline{};
     outline.takeRecord = std::move(take);
+    outline.takeVariables = takeVariables;
     AdaptIO& io = outlineIO();
     if (!io.openIn(scriptFile)) return -2;
     // The parse reports its error where a run's goes; the run's is put back.

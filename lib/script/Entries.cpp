@@ -24,6 +24,7 @@ void storeEntry(const ScriptText& name, const Value& value) {
 
 void nameNestedRecord(const ScriptText& path) {
     ParseState& state = parseState();
+    if (outlining()) outlineDefinition(state, path);
     copyText(state.levelNames[state.level], path.text);
 }
 
@@ -42,6 +43,7 @@ void endNestedRecord() {
 
 void nameList(const ScriptText& path) {
     ParseState& state = parseState();
+    if (outlining()) outlineDefinition(state, path);
     copyText(state.levelNames[state.level], path.text);
 }
 

@@ -20,7 +20,10 @@ int appendPart(ScriptText& parts, const char* suffix) {
 
 // The text of the variable named by path, or null when it is not a text.
 const char* textVariable(const ScriptText& path) {
-    if (outlining()) return computedPart;
+    if (outlining()) {
+        outlineVariableUse(path);
+        return computedPart;
+    }
     DataMap& variables = variableRecord();
     if (variables.getType(path.text) != textType) return nullptr;
     return variables[path.text];

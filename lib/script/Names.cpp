@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "script/ErrorReport.h"
+#include "script/Outline.h"
 #include "script/ParseState.h"
 #include "script/ScanState.h"
 
@@ -46,6 +47,7 @@ int joinPath(ScriptText& path, const ScriptText& identifier, const ScriptText& r
 
 int plainTarget(ScriptText& target, const ScriptText& path) {
     if (parseState().verifyMode) return joinNames(target, "==", path.text);
+    if (outlining()) outlineDefinition(parseState(), path);
     copyText(target, path.text);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "script/Outline.h"
 
 #include <cstring>
+#include <string>
 
 #include "script/ParseState.h"
 #include "script/ScanState.h"
@@ -62,6 +63,23 @@ void outlineRecord(const ParseState& state) {
         current->takeRecord(record);
     else
         current->records.push_back(std::move(record));
+}
+
+void outlineVariableUse(const ScriptText& path) {
+    if (!current->takeVariables) return;
+    const TokenPlace place = scanState().pathPlace;
+    current->variables.push_back({OutlineVariable::use, path.text, place.line, place.column});
+}
+
+void outlineDefinition(const ParseState& state, const ScriptText& name) {
+    if (!current->takeVariables || kindOf(state) != OutlineRecord::global) return;
+    // The body at level L fills the record named by levels 1 to L - 1.
+    std::string path;
+    for (int level = 1; level < state.level; ++level)
+        path += std::string(state.levelNames[level].text) + ".";
+    const TokenPlace place = scanState().pathPlace;
+    current->variables.push_back(
+        {OutlineVariable::definition, path + name.text, place.line, place.column});
 }
 
 }  // namespace zor

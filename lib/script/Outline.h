@@ -24,5 +24,10 @@ constexpr char computedPart[] = "\x01";
 void outlineFile(OutlineFile::Kind kind, const ScriptText& name);
 // A top-level record at its closing brace.
 void outlineRecord(const ParseState& state);
+// "(" path ")": a variable used, when the outline takes variables.
+void outlineVariableUse(const ScriptText& path);
+// An entry, nested record or list named name in the body being read: a
+// definition when the body belongs to a global-variable record.
+void outlineDefinition(const ParseState& state, const ScriptText& name);
 
 }  // namespace zor

@@ -41,6 +41,9 @@ struct ScanState {
     int previousToken = 0;
     TokenPlace keywordPlace{};
     TokenPlace afterKeyword{};
+    // Where the latest path's first name stood: a path is reduced only once
+    // the token after it is read, so the outline's variables look back here.
+    TokenPlace pathPlace{};
     // The value of the last valued token.
     ScriptText tokenValue{};
     // Set by tests only: every allocation of the scanner fails, as it would

@@ -31,6 +31,16 @@ struct OutlineRecord {
     int outFile = -1;
 };
 
+// A global variable as a global-variable record defines it, or a variable
+// used in parentheses.
+struct OutlineVariable {
+    enum Kind { definition = 0, use = 1 };
+    Kind kind = use;
+    std::string path;  // "server.port"
+    int line = 0;      // where the path's first name stands, from 1
+    int column = 0;    // from 1, in bytes
+};
+
 struct ScriptOutline {
     // Every record up to the first error, in the script's order.
     std::vector<OutlineRecord> records;
@@ -40,6 +50,12 @@ struct ScriptOutline {
     std::function<void(const OutlineRecord&)> takeRecord;
     // The resultfile and deletefile statements, in the script's order.
     std::vector<OutlineFile> files;
+    // Asked for with takeVariables (set before the call; the outline keeps
+    // it): the definitions and uses of variables, in the script's order, up
+    // to the first error. Variables that test functions make are not known
+    // to an outline, which runs none.
+    bool takeVariables = false;
+    std::vector<OutlineVariable> variables;
     // The first error, as a run reports it: its line (0 when none), its
     // position and column of the offending token, and the library's text
     // ("parse error in line 4 ( }... )\n"). Records after it are not reached.

@@ -23,7 +23,10 @@ int failUndefined(const ScriptText& path);
 // variable may be made by a test function that it does not run.
 template <class Store>
 int withVariable(const ScriptText& path, Store store) {
-    if (outlining()) return 0;
+    if (outlining()) {
+        outlineVariableUse(path);
+        return 0;
+    }
     DataMap& variables = variableRecord();
     StoreCv variable = variables[path.text];
     switch (variables.getType(path.text)) {

@@ -211,3 +211,35 @@ TEST_F(OutlineTest, RefusedWhileBusyWithoutAFileOrAName) {
 }
 
 }  // namespace
+
+namespace {
+
+// "def|use path@line:column" per variable.
+std::string variablesOf(const ScriptOutline& outline) {
+    std::string text;
+    for (const OutlineVariable& v : outline.variables)
+        text += std::string(v.kind == OutlineVariable::definition ? "def " : "use ") + v.path +
+                "@" + std::to_string(v.line) + ":" + std::to_string(v.column) + " ";
+    return text;
+}
+
+}  // namespace
+
+// Global records define their entries by full path, parentheses use them,
+// wherever they stand; only a reader that asks gets them.
+TEST_F(OutlineTest, VariablesWhereTheyAreDefinedAndUsed) {
+    const std::string path =
+        write("script.txt",
+              "{ user = \"a\" server { host = \"db\" port = 1 } ids[] { 4 } }\n"
+              "t { n = ( server . port ) l[] { (ids) { x = (user) } }\n"
+              "verify: n == (user) }\nresultfile (\"o_\" (user) \".txt\")\n{ late = (user) }");
+    ScriptOutline asked;
+    asked.takeVariables = true;
+    ASSERT_EQ(Parse::outlineScript(path.c_str(), asked), 0);
+    EXPECT_EQ(variablesOf(asked),
+              "def user@1:3 def server@1:14 def server.host@1:23 def server.port@1:35 "
+              "def ids@1:46 use server.port@2:11 use ids@2:34 use user@2:46 use user@3:15 "
+              "use user@4:19 def late@5:3 use user@5:11 ");
+    EXPECT_TRUE(asked.takeVariables);
+    EXPECT_TRUE(outline(path).variables.empty());
+}

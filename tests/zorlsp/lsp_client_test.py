@@ -1,0 +1,348 @@
+#!/usr/bin/env python3
+"""A scripted editor: drives ZorLsp through its stdin and stdout and checks
+every answer, positions exact and the library's texts byte for byte.
+
+usage: lsp_client_test.py ZORLSP ZORRUN TEST_MODULE WORK_FOLDER
+"""
+import json
+import os
+import select
+import shutil
+import subprocess
+import sys
+import unittest
+
+ZORLSP, ZORRUN, MODULE, WORK = map(os.path.abspath, sys.argv[1:5])
+
+
+class Client:
+    def __init__(self, root=None, options=None, initialize=True):
+        self.process = subprocess.Popen([ZORLSP], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.pending = b""
+        self.notes = []
+        self.next_id = 0
+        if initialize:
+            params = {"rootUri": "file://" + root if root else None}
+            if options is not None:
+                params["initializationOptions"] = options
+            self.result = self.request("initialize", params)
+            self.notify("initialized", {})
+
+    def raw(self, data):
+        self.process.stdin.write(data)
+        self.process.stdin.flush()
+
+    def send(self, message):
+        body = json.dumps(message).encode()
+        self.raw(b"Content-Length: %d\r\n\r\n" % len(body) + body)
+
+    def receive(self, timeout=20):
+        while b"\r\n\r\n" not in self.pending or len(self.pending) < self._wanted():
+            ready, _, _ = select.select([self.process.stdout], [], [], timeout)
+            if not ready:
+                raise AssertionError("no message from ZorLsp within %ss" % timeout)
+            chunk = os.read(self.process.stdout.fileno(), 65536)
+            if not chunk:
+                raise AssertionError("ZorLsp closed its output")
+            self.pending += chunk
+        header, rest = self.pending.split(b"\r\n\r\n", 1)
+        length = int(header.split(b":")[1])
+        body, self.pending = rest[:length], rest[length:]
+        return json.loads(body)
+
+    def _wanted(self):
+        header, rest = self.pending.split(b"\r\n\r\n", 1)
+        return len(header) + 4 + int(header.split(b":")[1])
+
+    def notify(self, method, params):
+        self.send({"jsonrpc": "2.0", "method": method, "params": params})
+
+    def request(self, method, params, expect_error=False):
+        self.next_id += 1
+        self.send({"jsonrpc": "2.0", "id": self.next_id, "method": method, "params": params})
+        return self.answer(self.next_id, expect_error)
+
+    def answer(self, wanted, expect_error=False, timeout=20):
+        while True:
+            message = self.receive(timeout)
+            if message.get("id") != wanted or "method" in message:
+                self.notes.append(message)
+                continue
+            if expect_error:
+                return message["error"]
+            if "error" in message:
+                raise AssertionError("error answer: %s" % message["error"])
+            return message["result"]
+
+    def diagnostics(self, uri):
+        while True:
+            for i, note in enumerate(self.notes):
+                if note.get("method") == "textDocument/publishDiagnostics" and note["params"]["uri"] == uri:
+                    del self.notes[i]
+                    return note["params"]["diagnostics"]
+            self.notes.append(self.receive())
+
+    def open(self, uri, text, version=1):
+        self.notify("textDocument/didOpen",
+                    {"textDocument": {"uri": uri, "languageId": "zor", "version": version, "text": text}})
+        return self.diagnostics(uri)
+
+    def close(self):
+        self.request("shutdown", None)
+        self.notify("exit", None)
+        return self.finish()
+
+    def finish(self):
+        status = self.process.wait(timeout=10)
+        self.process.stdin.close()
+        self.process.stdout.close()
+        return status
+
+
+def at(line, character):
+    return {"line": line, "character": character}
+
+
+def span(line, start, end):
+    return {"start": at(line, start), "end": at(line, end)}
+
+
+def doc(uri):
+    return {"textDocument": {"uri": uri}}
+
+
+class ProtocolTest(unittest.TestCase):
+    def test_errors_are_answered_and_the_server_goes_on(self):
+        client = Client(initialize=False)
+        client.send({"jsonrpc": "2.0", "id": 1, "method": "textDocument/hover", "params": {}})
+        self.assertEqual(client.answer(1, expect_error=True)["code"], -32002)
+        client.request("initialize", {"rootUri": None})
+        client.raw(b"Content-Length: 5\r\n\r\n{nope")
+        self.assertEqual(client.receive()["error"]["code"], -32700)
+        client.raw(b"Content-Length: 1x\r\n\r\n")
+        self.assertEqual(client.receive()["error"]["code"], -32700)
+        # A body past 64 MiB is skipped as it arrives, and the next message read.
+        big = 64 * 1024 * 1024 + 1
+        client.raw(b"Content-Length: %d\r\n\r\n" % big)
+        self.assertEqual(client.receive()["error"]["code"], -32600)
+        client.raw(b"[" * big)
+        self.assertEqual(client.request("no/such", {}, expect_error=True)["code"], -32601)
+        client.raw(b"X" * 100000)
+        client.raw(b"\r\n\r\n")
+        self.assertEqual(client.receive()["error"]["code"], -32700)
+        client.send([1, 2])
+        self.assertEqual(client.receive()["error"]["code"], -32600)
+        self.assertEqual(client.request("no/such", {}, expect_error=True)["code"], -32601)
+        self.assertEqual(client.request("textDocument/hover", {"x": 1}, expect_error=True)["code"], -32602)
+        self.assertEqual(client.request("textDocument/documentSymbol", doc("file:///none"),
+                                        expect_error=True)["code"], -32602)
+        # Nesting deeper than any parser's stack is just a value.
+        client.raw(b"Content-Length: 200000\r\n\r\n" + b"[" * 200000)
+        self.assertEqual(client.receive()["error"]["code"], -32700)
+        self.assertEqual(client.close(), 0)
+
+    def test_exit_without_shutdown_is_an_error_status(self):
+        client = Client()
+        self.assertEqual(client.result["capabilities"]["textDocumentSync"]["change"], 2)
+        client.notify("exit", None)
+        self.assertEqual(client.finish(), 1)
+
+
+class DiagnosticsTest(unittest.TestCase):
+    def setUp(self):
+        self.client = Client()
+
+    def tearDown(self):
+        self.assertEqual(self.client.close(), 0)
+
+    def test_library_errors_stand_where_zorrun_puts_them(self):
+        # "é" and "😀" are two bytes and one unit, four bytes and two units.
+        text = 'resultfile "out.txt"\n{ a = 1 }\nzortst { x = 1 /* é😀 */ y = 1 } }\n'
+        line = text.split("\n")[2]
+        units = len(line[:line.rindex("}")].encode("utf-16-le")) // 2
+        got = self.client.open("file:///e.zor.txt", text)
+        self.assertEqual(got, [{"range": span(2, units, units + 1), "severity": 1, "source": "zor",
+                                "message": "parse error in line 3 ( }... )"}])
+        path = os.path.join(WORK, "e.zor.txt")
+        with open(path, "w", encoding="utf-8") as script:
+            script.write(text)
+        run = subprocess.run([ZORRUN, path], cwd=WORK, capture_output=True, text=True)
+        column = len(line[:line.rindex("}")].encode()) + 1
+        self.assertIn("e.zor.txt:3:%d: parse error in line 3 ( }... )" % column, run.stdout + run.stderr)
+
+    def test_each_kind_of_error_with_its_text(self):
+        cases = [
+            ("a {\n /* open\n", "unterminated comment in line 2", span(1, 1, 1)),
+            ("a {\n x = 99999999999\n}\n", "number out of range (99999999999) in line 2", span(1, 5, 16)),
+            ("a { x = 1.2.3 }\n", "malformed number (1.2.3) in line 1", span(0, 8, 13)),
+            ("a { x == 1 }\n", "illegal operation (==) in line 1", span(0, 6, 8)),
+            ("a { x = 1\n", "parse error in line 2", span(1, 0, 0)),
+        ]
+        for number, (text, message, where) in enumerate(cases):
+            uri = "file:///k%d.zor.txt" % number
+            got = self.client.open(uri, text)
+            self.assertEqual(len(got), 1, text)
+            self.assertEqual(got[0]["message"], message)
+            self.assertEqual(got[0]["range"]["start"], where["start"], text)
+
+    def test_changes_full_and_incremental_and_close(self):
+        uri = "file:///c.zor.txt"
+        self.assertEqual(self.client.open(uri, 'resultfile "o.txt"\nzortst { a = 1 }\n'), [])
+        change = {"range": span(1, 13, 14), "text": "1 }"}
+        self.client.notify("textDocument/didChange",
+                           {"textDocument": {"uri": uri, "version": 2}, "contentChanges": [change]})
+        got = self.client.diagnostics(uri)
+        self.assertEqual([d["message"] for d in got], ["parse error in line 2 ( }... )"])
+        self.assertEqual(got[0]["range"], span(1, 17, 18))
+        self.client.notify("textDocument/didChange",
+                           {"textDocument": {"uri": uri, "version": 3},
+                            "contentChanges": [{"text": 'resultfile "o.txt"\n'}]})
+        got = self.client.diagnostics(uri)
+        self.assertEqual(got, [{"range": span(0, 0, 18), "severity": 2, "source": "zor",
+                                "message": "no test writes to this resultfile"}])
+        # The same version again still holds the new text.
+        self.client.notify("textDocument/didChange",
+                           {"textDocument": {"uri": uri, "version": 3},
+                            "contentChanges": [{"text": "a {"}]})
+        self.assertEqual([d["message"] for d in self.client.diagnostics(uri)], ["parse error in line 1"])
+        self.client.notify("textDocument/didClose", doc(uri))
+        self.assertEqual(self.client.diagnostics(uri), [])
+        self.assertEqual(self.client.request("textDocument/documentSymbol", doc(uri),
+                                             expect_error=True)["code"], -32602)
+
+
+class VariablesTest(unittest.TestCase):
+    SCRIPT = ('{ user = "a" server { port = 1 } }\n'
+              't { a = (user) b = ( server.port ) c = (session) l[] { (server) } }\n'
+              '{ session = (user) }\n')
+
+    def setUp(self):
+        self.client = Client()
+        self.uri = "file:///v.zor.txt"
+        self.opened = self.client.open(self.uri, self.SCRIPT)
+
+    def tearDown(self):
+        self.assertEqual(self.client.close(), 0)
+
+    def ask(self, method, line, character, **extra):
+        return self.client.request(method, {**doc(self.uri), "position": at(line, character), **extra})
+
+    def test_a_use_above_every_definition_is_warned_about(self):
+        self.assertEqual(self.opened, [{
+            "range": span(1, 40, 47), "severity": 2, "source": "zor",
+            "message": "(session) is not defined above: unless a test function makes it, "
+                       "the run stops with undefined (session)"}])
+
+    def test_definition_references_hover_and_completion(self):
+        self.assertEqual(self.ask("textDocument/definition", 1, 10),
+                         [{"uri": self.uri, "range": span(0, 2, 6)}])
+        self.assertEqual(self.ask("textDocument/definition", 1, 22),
+                         [{"uri": self.uri, "range": span(0, 22, 26)}])
+        self.assertEqual(self.ask("textDocument/definition", 1, 57),
+                         [{"uri": self.uri, "range": span(0, 13, 19)}])
+        self.assertEqual(self.ask("textDocument/definition", 0, 30), [])
+        refs = self.ask("textDocument/references", 0, 3, context={"includeDeclaration": True})
+        self.assertEqual([r["range"] for r in refs], [span(0, 2, 6), span(1, 9, 13), span(2, 13, 17)])
+        refs = self.ask("textDocument/references", 0, 3, context={"includeDeclaration": False})
+        self.assertEqual(len(refs), 2)
+        hover = self.ask("textDocument/hover", 2, 14)
+        self.assertEqual(hover["range"], span(2, 13, 17))
+        self.assertIn('line 1: `user = "a"', hover["contents"]["value"])
+        labels = [i["label"] for i in self.ask("textDocument/completion", 3, 0)]
+        for wanted in ["user", "server", "server.port", "session"]:
+            self.assertIn(wanted, labels)
+
+
+class FeaturesTest(unittest.TestCase):
+    SCRIPT = ('resultfile "out.txt"\n'
+              '{ total = 4 }\n'
+              'zortst {\n'
+              '    sum = (total)\n'
+              'verify:\n'
+              '    sum == 5\n'
+              '}\n'
+              'nobody { }\n'
+              'zortst { sum = 5 verify: sum >= 5 }\n')
+
+    def setUp(self):
+        self.folder = os.path.join(WORK, "features")
+        shutil.rmtree(self.folder, ignore_errors=True)
+        os.makedirs(self.folder)
+        self.path = os.path.join(self.folder, "f.zor.txt")
+        with open(self.path, "w") as script:
+            script.write(self.SCRIPT)
+        self.uri = "file://" + self.path
+        self.client = Client(self.folder, {"modules": [MODULE]})
+        self.opened = self.client.open(self.uri, self.SCRIPT)
+
+    def tearDown(self):
+        self.assertEqual(self.client.close(), 0)
+
+    def test_unknown_test_functions_are_warned_about(self):
+        self.assertEqual(self.opened, [{"range": span(7, 0, 6), "severity": 2, "source": "zor",
+                                        "message": "no test function nobody"}])
+
+    def test_symbols_hover_completion_and_lenses(self):
+        symbols = self.client.request("textDocument/documentSymbol", doc(self.uri))
+        # Names and positions as ZorRun lists them.
+        listed = subprocess.run([ZORRUN, "--list", self.path], cwd=self.folder, capture_output=True,
+                                text=True).stdout.split("\n")
+        tests = [line.split(": ", 1)[1] for line in listed if ": " in line]
+        self.assertEqual(len(tests), 3, listed)
+        self.assertEqual([(s["name"], s["kind"], s["range"]) for s in symbols], [
+            ("global variables", 3, span(1, 0, 1)),
+            (tests[0], 12, span(2, 0, 6)),
+            (tests[1], 12, span(7, 0, 6)),
+            (tests[2], 12, span(8, 0, 6)),
+            ('resultfile "out.txt"', 1, span(0, 0, 20)),
+        ])
+        hover = self.client.request("textDocument/hover", {**doc(self.uri), "position": at(8, 3)})
+        self.assertEqual(hover["range"], span(8, 0, 6))
+        self.assertIn("**zortst** position %s, line 9" % tests[2].split()[1], hover["contents"]["value"])
+        hover = self.client.request("textDocument/hover", {**doc(self.uri), "position": at(8, 30)})
+        self.assertIn("greater than or equal", hover["contents"]["value"])
+        self.assertIsNone(self.client.request("textDocument/hover", {**doc(self.uri), "position": at(3, 1)}))
+        labels = [i["label"] for i in self.client.request("textDocument/completion",
+                                                          {**doc(self.uri), "position": at(9, 0)})]
+        for wanted in ["resultfile", "deletefile", "verify:", "==", ">=", "zortst"]:
+            self.assertIn(wanted, labels)
+        self.assertNotIn("nobody", labels)
+        lenses = self.client.request("textDocument/codeLens", doc(self.uri))
+        self.assertEqual([l["command"]["arguments"] for l in lenses],
+                         [[self.uri, 2], [self.uri, 7], [self.uri, 8], [self.uri]])
+
+    def test_a_run_puts_failures_on_the_verify_line_until_the_test_passes(self):
+        self.client.next_id += 1
+        run_id = self.client.next_id
+        self.client.send({"jsonrpc": "2.0", "id": run_id, "method": "workspace/executeCommand",
+                          "params": {"command": "zor.runTest", "arguments": [self.uri, 3]}})
+        # The server answers while the run goes on.
+        self.client.request("textDocument/documentSymbol", doc(self.uri))
+        result = self.client.answer(run_id, timeout=60)
+        self.assertEqual((result["passed"], result["failed"], result["errored"]), (0, 1, 0))
+        got = self.client.diagnostics(self.uri)
+        self.assertIn({"range": span(4, 0, 7), "severity": 1, "source": "zor",
+                       "message": "expected sum == 5, actual 4"}, got)
+        hover = self.client.request("textDocument/hover", {**doc(self.uri), "position": at(2, 0)})
+        self.assertIn("Last run: **failed**\n- expected sum == 5, actual 4", hover["contents"]["value"])
+
+        fixed = self.SCRIPT.replace("total = 4", "total = 5")
+        with open(self.path, "w") as script:
+            script.write(fixed)
+        self.client.notify("textDocument/didChange", {"textDocument": {"uri": self.uri, "version": 2},
+                                                      "contentChanges": [{"text": fixed}]})
+        self.client.diagnostics(self.uri)
+        result = self.client.request("workspace/executeCommand",
+                                     {"command": "zor.runScript", "arguments": [self.uri]})
+        self.assertEqual((result["passed"], result["failed"], result["errored"]), (2, 1, 0))
+        got = self.client.diagnostics(self.uri)
+        # The failure is gone; the test without a function keeps the run's word.
+        self.assertEqual([(d["message"], d["range"]["start"]["line"]) for d in got],
+                         [("no test function nobody", 7),
+                          ("no test function nobody (did you mean --load?)", 7)])
+
+
+if __name__ == "__main__":
+    shutil.rmtree(WORK, ignore_errors=True)
+    os.makedirs(WORK)
+    unittest.main(argv=sys.argv[:1], verbosity=2)

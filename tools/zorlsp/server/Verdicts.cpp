@@ -1,0 +1,93 @@
+#include "Verdicts.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace zorlsp {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A report larger than this was not written by a run of scripts one edits.
+constexpr std::uintmax_t maxReportSize = 256u << 20;
+
+bool samePath(const std::string& reported, const std::string& scriptPath, const std::string& base) {
+    const fs::path path =
+        fs::path(reported).is_absolute() ? fs::path(reported) : fs::path(base) / reported;
+    std::error_code error;
+    if (fs::equivalent(path, scriptPath, error)) return true;
+    return path.lexically_normal() == fs::path(scriptPath).lexically_normal();
+}
+
+std::string textOf(const Json& object, const char* key) {
+    const auto found = object.find(key);
+    return found != object.end() && found->is_string() ? found->get<std::string>() : "";
+}
+
+int numberOf(const Json& object, const char* key, int fallback) {
+    const auto found = object.find(key);
+    return found != object.end() && found->is_number_integer() ? found->get<int>() : fallback;
+}
+
+TestVerdict readTest(const Json& test) {
+    TestVerdict verdict{textOf(test, "name"),
+                        numberOf(test, "position", -1),
+                        numberOf(test, "line", 0),
+                        textOf(test, "verdict"),
+                        {},
+                        textOf(test, "message")};
+    const auto failures = test.find("failures");
+    if (failures != test.end() && failures->is_array())
+        for (const Json& failure : *failures)
+            if (failure.is_object())
+                verdict.failures.push_back(
+                    {textOf(failure, "expected"), textOf(failure, "actual")});
+    return verdict;
+}
+
+}  // namespace
+
+bool readReport(const Json& report, const std::string& scriptPath, const std::string& base,
+                ScriptVerdicts& verdicts) {
+    if (!report.is_object() || !report.contains("scripts") || !report["scripts"].is_array())
+        return false;
+    for (const Json& script : report["scripts"]) {
+        if (!script.is_object() || !samePath(textOf(script, "path"), scriptPath, base)) continue;
+        verdicts = ScriptVerdicts{};
+        if (script.contains("tests") && script["tests"].is_array())
+            for (const Json& test : script["tests"])
+                if (test.is_object()) verdicts.tests.push_back(readTest(test));
+        if (script.contains("errors") && script["errors"].is_array())
+            for (const Json& error : script["errors"])
+                if (error.is_string()) verdicts.errors.push_back(error.get<std::string>());
+        return true;
+    }
+    return false;
+}
+
+bool readReportFile(const std::string& file, const std::string& scriptPath, const std::string& base,
+                    ScriptVerdicts& verdicts) {
+    std::error_code error;
+    if (!fs::is_regular_file(file, error) || fs::file_size(file, error) > maxReportSize)
+        return false;
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    const Json report = Json::parse(text.str(), nullptr, false);
+    return !report.is_discarded() && readReport(report, scriptPath, base, verdicts);
+}
+
+const TestVerdict* findVerdict(const ScriptVerdicts& verdicts, const std::string& name,
+                               int position) {
+    for (const TestVerdict& test : verdicts.tests)
+        if (test.name == name && test.position == position) return &test;
+    return nullptr;
+}
+
+std::string failureText(const FailedEntry& entry) {
+    return "expected " + entry.expected + ", actual " + entry.actual;
+}
+
+}  // namespace zorlsp
