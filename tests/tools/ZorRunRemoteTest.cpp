@@ -155,20 +155,17 @@ TEST_F(ZorRunRemoteTest, HostileAndSilentServersEndWithStatus2) {
     EXPECT_FALSE(std::filesystem::exists(dir.path().parent_path() / "evil.txt"));
 }
 
-// A server writes only the output files the script names, as it spells them,
-// and a name the script builds at run time only beneath --remote-output; any
-// other name is shown, its file dropped and nothing created.
+// --remote-output admits the name the script builds at run time beneath it
+// and nowhere else (the rule itself is the exchange's own test); a refused
+// name is said and nothing is created.
 TEST_F(ZorRunRemoteTest, OnlyOutputFilesTheScriptNamesAreWritten) {
     const std::string script = "{ n = \"r\" }\r\nresultfile (\"results/\" (n) \".txt\")\r\n" +
                                std::string("resultfile \"out.txt\"\r\n") + testA;
     write("s.txt", script);
-    for (const char* folder : {"sub", "results", "elsewhere"})
-        std::filesystem::create_directory(folder);
-    const std::string outside = "the test server named an output file outside this folder: ";
+    std::filesystem::create_directory("results");
     const std::string unnamed =
         "the test server named an output file that the script does not name: ";
     const std::vector<std::string> toResults = {"--remote-output", "results"};
-    const std::string up = "../" + dir.path().filename().string() + ".x";
     const struct {
         std::string name;
         std::vector<std::string> args;
@@ -177,10 +174,6 @@ TEST_F(ZorRunRemoteTest, OnlyOutputFilesTheScriptNamesAreWritten) {
         {"out.txt", {}, ""},
         {"results/r.txt", toResults, ""},
         {".bashrc", toResults, unnamed},
-        {up, toResults, outside},
-        {"sub/../r2.txt", toResults, outside},
-        {"other.txt", toResults, unnamed},
-        {"elsewhere/r.txt", toResults, unnamed},
         {"results/r.txt", {}, unnamed},
     };
     for (const auto& each : cases) {
@@ -196,7 +189,6 @@ TEST_F(ZorRunRemoteTest, OnlyOutputFilesTheScriptNamesAreWritten) {
         EXPECT_EQ(result.status, 2);
         EXPECT_NE(result.err.find(each.refusal + each.name), std::string::npos) << result.err;
     }
-    EXPECT_FALSE(std::filesystem::exists("r2.txt"));
     const auto outsideFolder = zorRun({"--remote", "h:1", "--remote-output", "..", "s.txt"});
     EXPECT_EQ(outsideFolder.status, 2);
     EXPECT_NE(outsideFolder.err.find("--remote-output expects a folder beneath the current folder"),
@@ -206,8 +198,9 @@ TEST_F(ZorRunRemoteTest, OnlyOutputFilesTheScriptNamesAreWritten) {
 
 // A server that sends no verdicts is judged from its output file only where
 // the file can tell this run's reports: one file, named in the script, not
-// deleted after a test, one block for each test in the script's order and
-// nothing else. Otherwise the run says why it cannot judge.
+// deleted after a test, one block for each test in the script's order (text
+// that is no block is the block reader's own test). Otherwise the run says
+// why it cannot judge.
 TEST_F(ZorRunRemoteTest, AServerWithoutVerdictsIsJudgedOnlyWhereItsFileCanTell) {
     const std::string file = remotetest::string("out.txt");
     const std::string kept = "resultfile \"out.txt\"\r\n" + testA + testB;
@@ -223,8 +216,6 @@ TEST_F(ZorRunRemoteTest, AServerWithoutVerdictsIsJudgedOnlyWhereItsFileCanTell) 
         {kept, blockA + blockA + blockB, "the output file holds 3 report blocks for 2 tests"},
         {kept, blockA + "other" + blockB.substr(6),
          "report block 2 is not the report of zortst 53"},
-        {kept, blockA + blockB + "zortst\r\n{\r\n",
-         "the output file holds text that is no report after its last block"},
     };
     for (const auto& run : refused) {
         SCOPED_TRACE(run.error);

@@ -92,7 +92,6 @@ TEST_F(ZorRunTest, BadArgumentsAndReportFilesAreRefusedBeforeAnythingRuns) {
         "not ";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{}, "ZorRun: no script given"},
-        {{"--trace-depth=101"}, "ZorRun: --trace-depth expects a number from 0 to 100, not '101'"},
         {{"--filter", std::string(256, 'f')}, "ZorRun: --filter takes at most 255 characters"},
         {{"-j", "0"}, "ZorRun: --jobs expects a number from 1 to 64 or auto, not '0'"},
         {{"--shard", "3/3"}, shard + "'3/3'"},
@@ -137,17 +136,15 @@ protected:
 };
 
 // Each case exits 2 and names the test and its reason, with one worker or
-// several (the console's lines and counts are the reports' agreement check's),
+// several (every reason on the console is the reports' agreement check's),
 // and the time of the test that got no verdict is measured once for every
 // report.
 TEST_F(ZorRunWorkerTest, TestFunctionsThatEndOrThrowAreErrors) {
     const struct {
         std::string function, jobs, reason;
     } cases[] = {
-        {"crash", "2", "test function crashed: SIGSEGV"},
         {"exitZero", "1", "script ended early: the process exited with status 0"},
         {"sleepLong", "2", "timed out after 1 s"},
-        {"throws", "1", "test function threw: no session"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.function + " -j " + c.jobs);

@@ -100,8 +100,6 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
     return count;
 }
 
-// Every text a run brings (names, paths, values, reports, the command line)
-// shows as text, in the markup and in the data alike.
 // What reaches the console: no control character, C1 control or stray byte
 // passes raw, and text in any script of UTF-8 stays readable.
 TEST(TerminalTextTest, ControlsAreSpelledOutAndUtf8Stays) {
@@ -115,6 +113,8 @@ TEST(TerminalTextTest, ControlsAreSpelledOutAndUtf8Stays) {
               "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x99\x82 \xc2\xa0");
 }
 
+// Every text a run brings (names, paths, values, reports, the command line)
+// shows as text, in the markup and in the data alike.
 TEST(HtmlReportTest, RunTextsNeverBecomeMarkup) {
     const std::string payload = "<script>alert(1)</script>";
     zorrun::HtmlRun run;

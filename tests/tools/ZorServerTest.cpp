@@ -97,7 +97,9 @@ protected:
 }  // namespace
 
 // A kept script runs again unsent (the filter that selects one test is tested
-// through ZorRun). Control characters from clients are escaped in the log.
+// through ZorRun); one never sent, or a filter too long to pass on, is an
+// error reply, never an empty answer. Control characters from clients are
+// escaped in the log.
 TEST_F(ZorServerTest, RunsTheKeptScriptAndEscapesClientTextInItsLog) {
     startServer();
     remote::WireSocket connection = connect();
@@ -105,6 +107,15 @@ TEST_F(ZorServerTest, RunsTheKeptScriptAndEscapesClientTextInItsLog) {
     fs::remove("out.txt");
     EXPECT_EQ(exchange(connection, "", "", false).outFile, "out.txt");
     EXPECT_NE(readFile("out.txt").find("b == 3; [int b = 2] ERROR"), std::string::npos);
+    const remote::ExchangeReply unknown = exchange(connection, "", "", false, "never.txt");
+    EXPECT_EQ(unknown.errLine, 1);
+    EXPECT_EQ(unknown.errText, "cannot open the script never.txt");
+    const remote::ExchangeReply longFilter = exchange(connection, script, std::string(256, 'f'));
+    EXPECT_EQ(longFilter.errLine, 1);
+    EXPECT_EQ(longFilter.errText,
+              "filter too long for the test server (256 characters; the limit is 255)");
+    EXPECT_TRUE(longFilter.finished);
+    EXPECT_EQ(exchange(connection, script, std::string(255, 'f')).errLine, 0);
 
     exchange(connection, script, "t\x1b]0;owned\a\nZorServer: forged \\ \xc2\x9b \xc3\xa9");
     connection.close();
@@ -236,21 +247,6 @@ TEST_F(ConfinedServerTest, HardLinksAndNamesNoClientTakesAreRefused) {
         EXPECT_EQ(snapshot(outsideDir.path()), before);
         EXPECT_FALSE(fs::exists(serverDir.path() / "r2.txt"));
     }
-}
-
-// A script the server cannot run is an error reply, never an empty answer.
-TEST_F(ZorServerTest, AScriptTheServerCannotOpenIsAnError) {
-    startServer();
-    remote::WireSocket connection = connect();
-    const remote::ExchangeReply unknown = exchange(connection, "", "", false, "never.txt");
-    EXPECT_EQ(unknown.errLine, 1);
-    EXPECT_EQ(unknown.errText, "cannot open the script never.txt");
-    const remote::ExchangeReply longFilter = exchange(connection, script, std::string(256, 'f'));
-    EXPECT_EQ(longFilter.errLine, 1);
-    EXPECT_EQ(longFilter.errText,
-              "filter too long for the test server (256 characters; the limit is 255)");
-    EXPECT_TRUE(longFilter.finished);
-    EXPECT_EQ(exchange(connection, script, std::string(255, 'f')).errLine, 0);
 }
 
 // The kernel's wall holds for a module's own functions, which the library's
