@@ -109,6 +109,14 @@ TEST_F(ZorRunEndTest, ClosingLinesRecapFailuresAndTellTheTime) {
         zorruntest::summary(2, 2, 0, 2) + "$");
     EXPECT_TRUE(std::regex_search(run.whole, closing)) << run.whole;
 
+    // A script error stands in the recap too, where a CI log shows stdout alone.
+    write("broken.txt", "resultfile \"out.txt\"\nzortst { a = }\n");
+    const auto broken = zorRun({"broken.txt"});
+    EXPECT_NE(
+        broken.whole.find("\nerror: broken.txt:2:14: parse error in line 2 ( }... )\nran in "),
+        std::string::npos)
+        << broken.whole;
+
     const auto quiet = zorRun({"-q", "--load", ZOR_TEST_MODULE, "s.txt"});
     EXPECT_EQ(quiet.whole.find("\nfailed: "), std::string::npos) << quiet.whole;
     EXPECT_NE(quiet.whole.find("\nran in "), std::string::npos) << quiet.whole;

@@ -95,8 +95,10 @@ void ConsoleReport::testResult(const TestResult& event) {
 void ConsoleReport::scriptError(const ScriptError& event) {
     scriptFailed = true;
     const std::string place = errorPlace(event);
-    console.error((place.empty() ? event.script : place) + ": " + event.text);
+    const std::string where = place.empty() ? event.script : place;
+    console.error(where + ": " + event.text);
     if (!event.hint.empty()) console.error(place + ": note: " + event.hint);
+    if (!console.isQuiet()) recap += "error: " + terminalText(where + ": " + event.text) + "\n";
 }
 
 void ConsoleReport::testsNotRun(const TestsNotRun& event) {

@@ -1,10 +1,10 @@
 // The console as a reporter: a header per script, a line per test (ok, FAIL
 // with its failed entries, ERROR with its reason), the tests that did not
 // run, what the script's test functions printed, errors on stderr, and at the
-// end a recap of the tests that failed or erred (one "failed: NAME POSITION
-// (FILE:LINE)" a line, left out when quiet: then those lines are all that was
-// printed), the time the run took and the summary from the run's totals,
-// last, where scripts look for it.
+// end a recap of the tests that failed or erred and of the script errors (one
+// "failed: NAME POSITION (FILE:LINE)" or "error: ..." a line, left out when
+// quiet: then those lines are all that was printed), the time the run took
+// and the summary from the run's totals, last, where scripts look for it.
 #pragma once
 
 #include <string>
