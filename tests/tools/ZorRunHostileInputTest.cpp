@@ -91,7 +91,8 @@ TEST_F(ZorRunHostileInputTest, StopSignalEndsWorkersThatFloodTheirOutput) {
 TEST_F(ZorRunHostileInputTest, NamesAndTestOutputReachTheConsoleTerminalSafe) {
     const std::string script = "esc\x1b[31m\xc3\xa9.txt";
     write(script, "resultfile \"out.txt\"\nforgeSummary { }\n");
-    const auto run = local({"--junit", "report.xml", "--json", "report.json", script});
+    const auto run =
+        local({"--junit", "report.xml", "--json", "report.json", "--html", "r.html", script});
     const std::string shown = "esc\\x1b[31m\xc3\xa9.txt";
     EXPECT_EQ(run.out.find("\ntests: 99"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << run.out;
@@ -109,6 +110,9 @@ TEST_F(ZorRunHostileInputTest, NamesAndTestOutputReachTheConsoleTerminalSafe) {
               "tests: 99, passed: 99, failed: 0, errors: 0, not run: 0, scripts with errors: "
               "0\n\xe2\x90\x9b[2Jcleared\n");
     EXPECT_NE(read("report.json").find(R"("output":"tests: 99, passed: 99)"), std::string::npos);
+    EXPECT_NE(read("r.html").find(
+                  " bytes)</summary><pre class=\"report\">tests: 99, passed: 99, failed: 0"),
+              std::string::npos);
     // -s hands the console to the test functions, as a debugging session asks.
     const auto passed = local({"-s", script});
     EXPECT_NE(passed.out.find("tests: 99, passed: 99"), std::string::npos) << passed.out;

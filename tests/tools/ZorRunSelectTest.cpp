@@ -138,7 +138,7 @@ TEST_F(ZorRunSelectTest, ScriptsWithNothingSelectedDoNotRun) {
         write("gone.txt", "");
         std::vector<std::string> args = mode;
         args.insert(args.end(), {"-k", "other.txt:2", "--junit", "report.xml", "--json", "r.json",
-                                 "s.txt", "other.txt", "broken.txt"});
+                                 "--html", "r.html", "s.txt", "other.txt", "broken.txt"});
         const auto run = zorRun(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "== s.txt\n    not selected\n" + otherPassed + "== broken.txt\n" +
@@ -149,6 +149,8 @@ TEST_F(ZorRunSelectTest, ScriptsWithNothingSelectedDoNotRun) {
         EXPECT_EQ(query("count(//testsuite)"), "3");
         EXPECT_NE(read("r.json").find("\"notRun\":0,\"notSelected\":true"), std::string::npos);
         EXPECT_EQ(read("r.json").find("notSelected", read("r.json").find("other.txt")),
+                  std::string::npos);
+        EXPECT_NE(read("r.html").find("not selected</span> <span class=\"path\">s.txt"),
                   std::string::npos);
     }
     const std::string header = "# ZorRun last failed 2: SCRIPT<TAB>NAME<TAB>ORDINAL<TAB>LINE\n";

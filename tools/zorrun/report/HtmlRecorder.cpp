@@ -72,6 +72,11 @@ void HtmlRecorder::scriptStart(const ScriptStart& event) {
     run.scripts.back().path = event.script;
 }
 
+void HtmlRecorder::scriptEnd(const ScriptEnd& event) {
+    current().notSelected = event.notSelected;
+    current().output = event.output;
+}
+
 HtmlScript& HtmlRecorder::current() {
     if (run.scripts.empty()) run.scripts.emplace_back();
     return run.scripts.back();

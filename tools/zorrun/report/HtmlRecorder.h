@@ -14,6 +14,7 @@ class HtmlRecorder : public Reporter {
 public:
     void runStart(const RunStart& event) override;
     void scriptStart(const ScriptStart& event) override;
+    void scriptEnd(const ScriptEnd& event) override;
     void testResult(const TestResult& event) override;
     void scriptError(const ScriptError& event) override;
     void testsNotRun(const TestsNotRun& event) override;

@@ -342,27 +342,42 @@ std::vector<std::vector<bool>> appendFailures(std::string& out, const HtmlRun& r
     return shown;
 }
 
+// What the script's test functions printed, folded away until asked for.
+void appendOutput(std::string& out, const std::string& output) {
+    if (output.empty()) return;
+    out += "<details class=\"output\"><summary>captured output (";
+    appendNumber(out, static_cast<long>(output.size()));
+    out += " bytes)</summary><pre class=\"report\">";
+    appendText(out, output);
+    out += "</pre></details>\n";
+}
+
 void appendScriptSection(std::string& out, const HtmlScript& script, std::size_t s) {
     long passed = 0;
     for (const HtmlTest& test : script.tests) passed += test.verdict == HtmlVerdict::passed;
     const long tests = static_cast<long>(script.tests.size());
     bool erred = !script.errors.empty() || script.notRun > 0;
     for (const HtmlTest& test : script.tests) erred = erred || test.verdict == HtmlVerdict::error;
-    const char* outcome = erred ? "error" : passed < tests ? "failed" : "passed";
+    const char* outcome = erred                ? "error"
+                          : script.notSelected ? "notrun"
+                          : passed < tests     ? "failed"
+                                               : "passed";
     out += "<section class=\"script\" id=\"script-";
     appendNumber(out, static_cast<long>(s + 1));
     out += "\"><h3><span class=\"verdict ";
     out += outcome;
     out += "\">";
-    out += outcome;
+    out += script.notSelected ? "not selected" : outcome;
     out += "</span> <span class=\"path\">";
     appendText(out, script.path);
     out += "</span> <span class=\"tally\">";
     appendNumber(out, passed);
     out += " of ";
     appendNumber(out, tests);
+    out += " passed</span></h3>\n";
+    appendOutput(out, script.output);
     out +=
-        " passed</span></h3>\n<table class=\"tests\" hidden><thead><tr><th>#</th><th>Test</th>"
+        "<table class=\"tests\" hidden><thead><tr><th>#</th><th>Test</th>"
         "<th>Position</th><th>Line</th><th>Verdict</th><th>Duration</th></tr></thead>"
         "<tbody></tbody></table><button type=\"button\" class=\"more\" hidden></button>"
         "</section>\n";

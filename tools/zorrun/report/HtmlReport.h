@@ -44,7 +44,9 @@ struct HtmlScript {
     std::string path;
     std::vector<HtmlScriptError> errors;
     std::vector<HtmlTest> tests;
-    int notRun = 0;  // tests the script did not reach after a crash
+    int notRun = 0;            // tests the script did not reach after a crash
+    bool notSelected = false;  // the selection took none of its tests: it did not run
+    std::string output{};      // what its test functions printed, as caught
 };
 
 // One script run by one worker, in seconds from the start of the run.
