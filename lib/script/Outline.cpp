@@ -58,6 +58,8 @@ void outlineRecord(const ParseState& state) {
     record.position = state.recordPlace.position;
     record.line = state.recordPlace.line;
     record.column = state.recordPlace.column;
+    const TokenPlace verify = scanState().verifyPlace;
+    if (verify.position > state.recordPlace.position) record.verifyLine = verify.line;
     record.outFile = resultFileInForce;
     if (current->takeRecord)
         current->takeRecord(record);

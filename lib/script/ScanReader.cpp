@@ -27,7 +27,10 @@ int readScript(char* buffer, int maxSize) {
     ScanState& scan = scanState();
     if (scan.input == nullptr || scan.inputEnded) return 0;
     // A new parse starts with a clean reader, whatever the previous one left.
-    if (scan.charsRead == 0) scan.reader = CommentBlanker{};
+    if (scan.charsRead == 0) {
+        scan.reader = CommentBlanker{};
+        scan.verifyPlace = TokenPlace{};
+    }
     bool ended = false;
     const int stored = readInputBytes(*scan.input, buffer, maxSize, ended);
     scan.reader.blank(buffer, stored);

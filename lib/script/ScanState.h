@@ -41,6 +41,8 @@ struct ScanState {
     int previousToken = 0;
     TokenPlace keywordPlace{};
     TokenPlace afterKeyword{};
+    // Where the latest "verify:" stood, for the outline of its record.
+    TokenPlace verifyPlace{};
     // Where the latest path's first name stood: a path is reduced only once
     // the token after it is read, so the outline's variables look back here.
     TokenPlace pathPlace{};

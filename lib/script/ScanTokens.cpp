@@ -42,6 +42,7 @@ bool isStatementKeyword(int token) {
 int noteKeywordPlaces(int token) {
     ScanState& scan = scanState();
     if (isStatementKeyword(token)) scan.keywordPlace = currentPlace();
+    if (token == TOK_VERIFY) scan.verifyPlace = currentPlace();
     if (isStatementKeyword(scan.previousToken)) scan.afterKeyword = currentPlace();
     if (token == TOK_IDENT && scan.previousToken != TOK_DOT) scan.pathPlace = currentPlace();
     scan.previousToken = token;

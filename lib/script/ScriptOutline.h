@@ -9,8 +9,14 @@
 #include <string>
 #include <vector>
 
+// The keywords a script writer types, as the scanner takes them, for programs
+// that offer or show them (an editor's completion, a statement's label).
+inline constexpr const char* outlineKeywords[] = {"resultfile", "deletefile", "verify:"};
+
 struct OutlineFile {
     enum Kind { resultFile = 0, deleteFile = 1 };
+    // The statement's keyword.
+    const char* keyword() const { return outlineKeywords[kind]; }
     Kind kind = resultFile;
     // The name as the script spells it; "" when it is computed at run time
     // (built from variables in parentheses).
@@ -22,10 +28,11 @@ struct OutlineFile {
 struct OutlineRecord {
     enum Kind { test = 0, global = 1, externTest = 2 };
     Kind kind = test;
-    std::string name;   // "" for a global-variable record
-    int position = -1;  // as a filter names the test (a global record: its "{")
-    int line = 0;       // where the name stands (a global record: its "{"), from 1
-    int column = 0;     // from 1, in bytes
+    std::string name;    // "" for a global-variable record
+    int position = -1;   // as a filter names the test (a global record: its "{")
+    int line = 0;        // where the name stands (a global record: its "{"), from 1
+    int column = 0;      // from 1, in bytes
+    int verifyLine = 0;  // where its "verify:" stands, from 1; 0 when it has none
     // Index into ScriptOutline::files of the resultfile statement in force
     // when the record ends; -1 before any.
     int outFile = -1;

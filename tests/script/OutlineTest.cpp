@@ -1,6 +1,8 @@
 // Outlines against what a real run of the same script reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -96,6 +98,13 @@ TEST_F(OutlineTest, RecordsStandWhereTheRunSeesThem) {
             const std::string from = textAt(script, r.line, r.column);
             EXPECT_EQ(from.substr(0, name.size()), name);
             EXPECT_EQ(r.position, static_cast<int>(script.size() - from.size()) - r.line + 1);
+            // Its "verify:", where it has one, stands on the line the outline gives.
+            const std::string verifyText = textAt(script, std::max(r.verifyLine, 1), 1);
+            EXPECT_EQ(
+                r.verifyLine != 0,
+                verifyText.substr(0, verifyText.find('\n')).find("verify:") != std::string::npos &&
+                    r.verifyLine >= r.line)
+                << r.name;
         }
         EXPECT_FALSE(tests.empty());
         EXPECT_EQ(tests, runSelected(path));

@@ -35,8 +35,8 @@ std::string recordLabel(const OutlineRecord& record) {
 }
 
 std::string fileLabel(const OutlineFile& file) {
-    const char* statement = file.kind == OutlineFile::resultFile ? "resultfile" : "deletefile";
-    return std::string(statement) + " " + (file.computed ? "(computed)" : "\"" + file.name + "\"");
+    return std::string(file.keyword()) + " " +
+           (file.computed ? "(computed)" : "\"" + file.name + "\"");
 }
 
 Json symbol(const std::string& name, SymbolKind kind, const Json& range) {
@@ -141,7 +141,7 @@ Json Server::hover(const Json& params) {
 Json Server::completion(const Json& params) {
     const ScriptOutline& current = outlineOf(params.at("textDocument").at("uri"));
     Json items = Json::array();
-    for (const char* keyword : {"resultfile", "deletefile", "verify:"})
+    for (const char* keyword : outlineKeywords)
         items.push_back({{"label", keyword}, {"kind", keywordItem}});
     for (const Operator& entry : operators)
         items.push_back(
@@ -169,31 +169,36 @@ Json Server::completion(const Json& params) {
 }
 
 Json Server::definition(const Json& params) {
-    const Document& document = documentOf(params);
-    const std::string uri = params["textDocument"]["uri"];
-    const ScriptOutline& current = outlineOf(uri);
-    const OutlineVariable* variable = variableAt(document.text, current, positionIn(params));
-    Json locations = Json::array();
-    if (!variable) return locations;
-    for (const OutlineVariable* definition : definitionsOf(current, *variable))
-        locations.push_back({{"uri", uri}, {"range", variableRange(document.text, *definition)}});
-    return locations;
+    return variableLocations(params, false);
 }
 
 Json Server::references(const Json& params) {
+    return variableLocations(params, true);
+}
+
+// The places of the variable under the cursor: where it is defined, or every
+// place it stands (its definitions too unless the client leaves them out).
+Json Server::variableLocations(const Json& params, bool everyUse) {
     const Document& document = documentOf(params);
     const std::string uri = params["textDocument"]["uri"];
     const ScriptOutline& current = outlineOf(uri);
     const OutlineVariable* variable = variableAt(document.text, current, positionIn(params));
     Json locations = Json::array();
     if (!variable) return locations;
+    const auto add = [&](const OutlineVariable& place) {
+        locations.push_back({{"uri", uri}, {"range", variableRange(document.text, place)}});
+    };
+    if (!everyUse) {
+        for (const OutlineVariable* definition : definitionsOf(current, *variable))
+            add(*definition);
+        return locations;
+    }
     const bool declarations =
         params.value("context", Json::object()).value("includeDeclaration", true);
     const std::string key = variableKey(variable->path);
     for (const OutlineVariable& other : current.variables) {
         if (other.kind == OutlineVariable::definition && !declarations) continue;
-        if (variableKey(other.path) == key)
-            locations.push_back({{"uri", uri}, {"range", variableRange(document.text, other)}});
+        if (variableKey(other.path) == key) add(other);
     }
     return locations;
 }

@@ -25,21 +25,6 @@ const OutlineRecord* recordAtLine(const ScriptOutline& outline, int line) {
     return found;
 }
 
-// The line (from 1) of the record's "verify:", or its name's line when it has none.
-int verifyLine(std::string_view text, const ScriptOutline& outline, const OutlineRecord& record) {
-    int end = 1 << 30;
-    for (const OutlineRecord& other : outline.records)
-        if (other.line > record.line) end = std::min(end, other.line);
-    for (int line = record.line; line < end; ++line) {
-        const std::string_view lineText = lineAt(text, line - 1);
-        if (lineStart(text, line - 1) == text.size() && line > record.line) break;
-        const std::size_t first = lineText.find_first_not_of(" \t");
-        if (first != std::string_view::npos && lineText.substr(first).starts_with("verify:"))
-            return line;
-    }
-    return record.line;
-}
-
 void mergeVerdicts(ScriptVerdicts& kept, const ScriptVerdicts& fresh) {
     for (const TestVerdict& test : fresh.tests) {
         const auto same =
@@ -174,7 +159,8 @@ void Server::addRunDiagnostics(const std::string& uri, Json& diagnostics) {
         if (record.kind == OutlineRecord::global) continue;
         const TestVerdict* verdict = findVerdict(run->second, record.name, record.position);
         if (!verdict || verdict->verdict == "passed") continue;
-        const Json range = statementRange(text, verifyLine(text, current, record));
+        const Json range =
+            statementRange(text, record.verifyLine > 0 ? record.verifyLine : record.line);
         for (const FailedEntry& entry : verdict->failures)
             diagnostics.push_back(diagnostic(range, error, failureText(entry)));
         if (verdict->failures.empty())

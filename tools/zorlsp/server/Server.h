@@ -54,6 +54,7 @@ private:
     Json completion(const Json& params);
     Json definition(const Json& params);
     Json references(const Json& params);
+    Json variableLocations(const Json& params, bool everyUse);
     Json codeLens(const Json& params);
     Json executeCommand(const Json& params);
 
