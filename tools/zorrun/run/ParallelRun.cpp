@@ -84,8 +84,7 @@ private:
 };
 
 // Each script is read once however often it repeats, in the command line's
-// order, while the first ones already run: a job starts as soon as its own
-// files and those of the jobs before it are known.
+// order; its files decide which jobs may run at once.
 void Jobs::plan() {
     std::map<std::string, ScriptPlan> found;
     for (std::size_t job = 0; job < jobs.size(); ++job) {
@@ -201,7 +200,10 @@ std::vector<WorkerSpan> runInParallel(const std::vector<ScriptJob>& jobs, const 
     std::fflush(stdout);
     const std::size_t slots = std::min(jobs.size(), static_cast<std::size_t>(options.jobs));
     std::vector<std::thread> threads;
-    threads.emplace_back([&run] { run.plan(); });
+    // Planned before any worker starts: a thread still reading a script while
+    // another forks would hand the worker an allocator locked mid-call (the
+    // sanitizers' allocators are not fork-safe).
+    run.plan();
     for (std::size_t i = 0; i < slots; ++i)
         threads.emplace_back([&run, i] { run.slot(static_cast<int>(i) + 1); });
     std::vector<WorkerSpan> spans = run.tellInOrder(reporters);
