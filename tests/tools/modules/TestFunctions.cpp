@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
@@ -39,6 +40,20 @@ void pause() {
 void crash() {
     std::signal(SIGSEGV, SIG_DFL);
     std::raise(SIGSEGV);
+}
+
+// Prints its inputs "out" on stdout and "err" on stderr, as a test function
+// being debugged does, without flushing.
+void say() {
+    const char* out = static_cast<char*>(Parse::getInStore()[0]["out"]);
+    const char* err = static_cast<char*>(Parse::getInStore()[0]["err"]);
+    if (out && *out) std::printf("%s\n", out);
+    if (err && *err) std::fprintf(stderr, "%s\n", err);
+}
+
+void sayThenCrash() {
+    std::printf("going down\n");
+    crash();
 }
 
 void throws() {
@@ -87,6 +102,8 @@ void stay() {
 
 ZorCall crashRegistration("crash", crash);
 ZorCall throwsRegistration("throws", throws);
+ZorCall sayRegistration("say", say);
+ZorCall sayThenCrashRegistration("sayThenCrash", sayThenCrash);
 ZorCall exitZeroRegistration("exitZero", exitZero);
 ZorCall sleepLongRegistration("sleepLong", sleepLong);
 ZorCall hogRegistration("hog", hog);

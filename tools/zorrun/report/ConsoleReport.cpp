@@ -30,18 +30,30 @@ void describeFailure(const TestResult& result, std::string& out) {
         out += "    ... and " + std::to_string(result.moreEntries) + " more\n";
 }
 
+// Output shown under one test or script; the JUnit and JSON reports hold all
+// that was caught.
+constexpr std::size_t maxOutputShown = 64 * 1024;
+
 // "    captured output:" and each line of it under "    | ": whatever it
-// holds, no line of it starts where ZorRun's lines start.
-std::string capturedLines(const std::string& output) {
+// holds, no line of it starts where ZorRun's lines start. Whole lines are
+// shown, up to the bound.
+std::string capturedLines(std::string_view output) {
     std::string lines = "    captured output:\n";
-    for (std::size_t at = 0; at < output.size();) {
+    std::size_t shown = output.size();
+    if (shown > maxOutputShown) {
+        const std::size_t lineEnd = output.rfind('\n', maxOutputShown - 1);
+        shown = lineEnd == std::string_view::npos ? maxOutputShown : lineEnd + 1;
+    }
+    for (std::size_t at = 0; at < shown;) {
         std::size_t end = output.find('\n', at);
-        if (end == std::string::npos) end = output.size();
+        if (end == std::string_view::npos || end > shown) end = shown;
         lines += "    | ";
-        lines += terminalText(std::string_view(output).substr(at, end - at));
+        lines += terminalText(output.substr(at, end - at));
         lines += '\n';
         at = end + 1;
     }
+    if (shown < output.size())
+        lines += "    [" + std::to_string(output.size() - shown) + " more bytes not shown]\n";
     return lines;
 }
 
@@ -77,6 +89,8 @@ void ConsoleReport::scriptStart(const ScriptStart& event) {
 // fails every test after it, so each reason is named there once.
 void ConsoleReport::testResult(const TestResult& event) {
     describeFailure(event, details);
+    if (event.outcome != Outcome::passed && !event.output.empty())
+        details += capturedLines(event.output);
     console.testLine(event.name, event.position, event.outcome, event.outFile, event.line, details,
                      event.reason);
     progress.update(++testsRun);

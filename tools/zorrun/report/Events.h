@@ -48,7 +48,7 @@ struct TestResult {
     std::string reportBlock;           // the block in the output file, when known
     double seconds = -1;               // from the previous result or the script's start
     std::string outFile;
-    std::string output;  // the test's captured output, when captured
+    std::string output;  // what the test printed, where a worker caught it
 };
 
 // An error outside any test's verdict: a script error, a file that cannot be
@@ -74,8 +74,9 @@ struct TestsNotRun {
 struct ScriptEnd {
     std::string script;
     double seconds = 0;
-    // What the script's test functions printed on stdout and stderr, where a
-    // worker ran it and its output was captured; "" otherwise.
+    // What was printed on stdout and stderr outside the script's tests (each
+    // test's own output is in its result), where a worker ran it and caught
+    // it; "" otherwise.
     std::string output;
     // The selection takes none of its tests, so it did not run at all: no
     // statement ran and no file was touched. Told right after its start.

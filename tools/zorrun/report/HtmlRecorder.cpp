@@ -10,6 +10,12 @@ namespace {
 // failures would no longer open. The output file keeps the whole block.
 constexpr std::size_t maxReportShown = 64 * 1024;
 constexpr std::size_t maxEntryShown = 4 * 1024;
+// A failed test's output on the page, as on the console; the JSON and JUnit
+// reports hold all that was caught.
+constexpr std::size_t maxOutputShown = 64 * 1024;
+// The page writes out so many failures as HTML at most; the output of those
+// beyond would never be shown.
+constexpr std::size_t maxOutputsKept = 1000;
 
 // Cut before a UTF-8 continuation byte, so no character is split.
 std::string shortened(std::string_view text, std::size_t limit) {
@@ -97,6 +103,12 @@ void HtmlRecorder::testResult(const TestResult& event) {
     if (event.moreEntries > 0)
         test.failedEntries.push_back(
             {"... and " + std::to_string(event.moreEntries) + " more", ""});
+    if (event.outcome == Outcome::passed || event.output.empty()) return;
+    if (++outputsKept > maxOutputsKept) return;
+    test.output = shortened(event.output, maxOutputShown);
+    if (test.output.size() < event.output.size())
+        test.output += "\n[" + std::to_string(event.output.size() - test.output.size()) +
+                       " more bytes not shown]\n";
 }
 
 void HtmlRecorder::scriptError(const ScriptError& event) {

@@ -33,6 +33,7 @@ private:
     HtmlScript& current();
 
     HtmlRun run;
+    std::size_t outputsKept = 0;
 };
 
 // The command line as a shell would read it back, program first: words with

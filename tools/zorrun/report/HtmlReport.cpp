@@ -287,6 +287,16 @@ void appendEntries(std::string& out, const std::vector<HtmlEntry>& entries) {
     out += "</tbody></table>";
 }
 
+// What a script or a failed test printed, folded away until asked for.
+void appendOutput(std::string& out, const std::string& output) {
+    if (output.empty()) return;
+    out += "<details class=\"output\"><summary>captured output (";
+    appendNumber(out, static_cast<long>(output.size()));
+    out += " bytes)</summary><pre class=\"report\">";
+    appendText(out, output);
+    out += "</pre></details>\n";
+}
+
 void appendFailure(std::string& out, const HtmlScript& script, std::size_t s, std::size_t t) {
     const HtmlTest& test = script.tests[t];
     out += "<details open class=\"failure\" id=\"";
@@ -312,6 +322,7 @@ void appendFailure(std::string& out, const HtmlScript& script, std::size_t s, st
         appendText(out, test.report);
         out += "</pre>";
     }
+    appendOutput(out, test.output);
     out += "</details>\n";
 }
 
@@ -340,16 +351,6 @@ std::vector<std::vector<bool>> appendFailures(std::string& out, const HtmlRun& r
     }
     out += "</section>\n";
     return shown;
-}
-
-// What the script's test functions printed, folded away until asked for.
-void appendOutput(std::string& out, const std::string& output) {
-    if (output.empty()) return;
-    out += "<details class=\"output\"><summary>captured output (";
-    appendNumber(out, static_cast<long>(output.size()));
-    out += " bytes)</summary><pre class=\"report\">";
-    appendText(out, output);
-    out += "</pre></details>\n";
 }
 
 void appendScriptSection(std::string& out, const HtmlScript& script, std::size_t s) {

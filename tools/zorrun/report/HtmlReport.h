@@ -30,6 +30,7 @@ struct HtmlTest {
     double seconds = -1;  // below 0: not measured
     std::vector<HtmlEntry> failedEntries;
     std::string report;  // a failed test's report block, or an error's detail
+    std::string output;  // what a failed test printed, as the page shows it
 };
 
 // A script error where the script stopped; line 0 when it has no place (the

@@ -98,21 +98,26 @@ void JUnitReport::testResult(const TestResult& event) {
         const std::string message = placedReason(event);
         addErrorCase(caseName(event.name, event.position), "test error", message,
                      event.reportBlock.empty() ? event.script + ": " + message : event.reportBlock,
-                     event.line, event.seconds);
+                     event.line, event.seconds, event.output);
         return;
     }
     beginCase(caseName(event.name, event.position), event.line, event.seconds);
-    if (event.outcome == Outcome::passed) {
+    if (event.outcome == Outcome::passed && event.output.empty()) {
         scratch += "/>\n";
         writeBody(scratch);
+        return;
+    }
+    if (event.outcome == Outcome::passed) {
+        scratch += ">\n";
+        endCase(event.output);
         return;
     }
     scratch += ">\n      <failure message=\"";
     appendXml(scratch, failureSummary(event), XmlPlace::attribute);
     scratch += "\" type=\"verification\">";
     appendXml(scratch, failureBody(event), XmlPlace::content);
-    scratch += "</failure>\n    </testcase>\n";
-    writeBody(scratch);
+    scratch += "</failure>\n";
+    endCase(event.output);
     ++suite.failures;
 }
 
@@ -144,7 +149,7 @@ void JUnitReport::testsNotRun(const TestsNotRun& event) {
 
 void JUnitReport::addErrorCase(std::string_view testName, std::string_view type,
                                std::string_view message, std::string_view detail, int line,
-                               double seconds) {
+                               double seconds, std::string_view output) {
     beginCase(testName, line, seconds);
     scratch += ">\n      <error message=\"";
     appendXml(scratch, message, XmlPlace::attribute);
@@ -152,9 +157,20 @@ void JUnitReport::addErrorCase(std::string_view testName, std::string_view type,
     scratch += type;
     scratch += "\">";
     appendXml(scratch, detail, XmlPlace::content);
-    scratch += "</error>\n    </testcase>\n";
-    writeBody(scratch);
+    scratch += "</error>\n";
+    endCase(output);
     ++suite.errors;
+}
+
+// What the test printed goes with it, where CI tools show it beside its verdict.
+void JUnitReport::endCase(std::string_view output) {
+    if (!output.empty()) {
+        scratch += "      <system-out>";
+        appendXml(scratch, output, XmlPlace::content);
+        scratch += "</system-out>\n";
+    }
+    scratch += "    </testcase>\n";
+    writeBody(scratch);
 }
 
 void JUnitReport::writeBody(const std::string& text) {

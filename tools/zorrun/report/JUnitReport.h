@@ -51,7 +51,9 @@ private:
 
     void beginCase(std::string_view name, int line, double seconds);
     void addErrorCase(std::string_view testName, std::string_view type, std::string_view message,
-                      std::string_view detail, int line, double seconds);
+                      std::string_view detail, int line, double seconds,
+                      std::string_view output = {});
+    void endCase(std::string_view output);
     void writeBody(const std::string& text);
     void moveInto(std::FILE*& from, std::FILE* to);
     static void appendCounts(std::string& out, const Counts& counts, bool withSkipped);

@@ -147,6 +147,7 @@ void JsonReport::testResult(const TestResult& test) {
     }
     const std::string message = placedReason(test);
     if (!message.empty()) appendField(scratch, "message", message);
+    if (!test.output.empty()) appendField(scratch, "output", test.output);
     scratch += '}';
     file.write(scratch);
 }

@@ -1,6 +1,7 @@
 #include "ScriptEvents.h"
 
 #include "ErrorHint.h"
+#include "OutputCapture.h"
 #include "ScriptFiles.h"
 #include "TestReach.h"
 
@@ -67,6 +68,7 @@ void ScriptEvents::verdict(const Verdict& verdict) {
     result.line = verdict.line;
     result.seconds = verdict.seconds;
     result.outFile = verdict.outFile;
+    result.output = verdict.output;
     judge(verdict, result);
     ++verdicts;
     if (!verdict.passed) ++failedVerdicts;
@@ -87,7 +89,7 @@ void ScriptEvents::testResult(TestResult result) {
 }
 
 void ScriptEvents::testError(const std::string& name, int position, const std::string& reason,
-                             double seconds) {
+                             double seconds, std::string printed) {
     TestResult result;
     result.script = script;
     result.name = name;
@@ -96,7 +98,12 @@ void ScriptEvents::testError(const std::string& name, int position, const std::s
     result.outcome = Outcome::error;
     result.reason = reason;
     result.seconds = seconds;
+    result.output = std::move(printed);
     out.testResult(result);
+}
+
+void ScriptEvents::outsideOutput(std::string_view text) {
+    appendOutput(output, text);
 }
 
 void ScriptEvents::notRun(int count, const std::string& why, std::vector<std::string> tests) {

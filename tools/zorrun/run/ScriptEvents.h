@@ -29,16 +29,16 @@ public:
     void parseEnded(const ParseEnd& end) override;
     // A test that got no verdict of its own: its function crashed, ended the
     // process or ran out of time. reason names why, without the test.
-    void testError(const std::string& name, int position, const std::string& reason,
-                   double seconds);
+    void testError(const std::string& name, int position, const std::string& reason, double seconds,
+                   std::string output = "");
     // Tests the script would still have reached; tests may be empty.
     void notRun(int count, const std::string& why, std::vector<std::string> tests);
     // An error outside any test; line 0 for one without a place.
     void scriptError(const std::string& text, int line = 0, int column = 0,
                      const std::string& hint = "");
     void cannotRun(const std::string& reason) { scriptError("cannot run script: " + reason); }
-    // What the script's test functions printed, told with its end.
-    void captured(std::string text) { output = std::move(text); }
+    // What the script printed outside its tests, told with its end.
+    void outsideOutput(std::string_view text) override;
     // The selection takes none of the script's tests: it is not run at all,
     // and its end says so.
     void notSelected() { skipped = true; }

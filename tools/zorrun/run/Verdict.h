@@ -60,6 +60,8 @@ struct Verdict {
     // more did not hold than it carries.
     std::string_view failedEntries;
     int moreEntries = 0;
+    // What the test printed, where a worker caught it.
+    std::string_view output;
 };
 
 // Parse::parseLoop's result code and the run state it left behind.
@@ -80,6 +82,8 @@ class VerdictListener {
 public:
     virtual void verdict(const Verdict& verdict) = 0;
     virtual void parseEnded(const ParseEnd& end) = 0;
+    // What the script printed outside its tests, where a worker caught it.
+    virtual void outsideOutput(std::string_view) {}
 
 protected:
     ~VerdictListener() = default;

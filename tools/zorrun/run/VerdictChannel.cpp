@@ -19,7 +19,9 @@ namespace {
 // report block of up to 1 MiB) goes through it in parts. Every page of the
 // ring is in use after a few thousand tests, so memory stays flat in N.
 constexpr std::size_t ringSize = 256u << 10;
-constexpr std::size_t largestMessage = (1u << 20) + (64u << 10);
+// A failed test's report block of up to 1 MiB and its captured output of as
+// much travel in one message.
+constexpr std::size_t largestMessage = (2u << 20) + (64u << 10);
 constexpr std::size_t nameSize = 500;
 // An exception's message is cut to this many bytes.
 constexpr std::size_t largestThrowText = 4096;
@@ -28,7 +30,7 @@ constexpr std::size_t largestThrowText = 4096;
 constexpr int batchMessages = 256;
 constexpr std::size_t batchBytes = 64u << 10;
 
-enum MessageKind : char { verdictMessage = 'V', endKind = 'E' };
+enum MessageKind : char { verdictMessage = 'V', outputKind = 'O', endKind = 'E' };
 // The length, the kind, the sequence number and the sender's process id.
 constexpr std::size_t headerSize = 13;
 
@@ -208,9 +210,17 @@ void VerdictChannel::verdict(const Verdict& verdict) {
     putText(message, verdict.threw.substr(0, largestThrowText));
     putText(message, verdict.failedEntries);
     putNumber(message, verdict.moreEntries);
+    putText(message, verdict.output);
     ++verdictsSent;
     publish();
     if (!verdict.passed || unannounced >= batchMessages || unannouncedBytes >= batchBytes) wake();
+}
+
+void VerdictChannel::outsideOutput(std::string_view text) {
+    if (text.empty()) return;
+    beginMessage(outputKind);
+    putText(message, text);
+    publish();
 }
 
 void VerdictChannel::parseEnded(const ParseEnd& end) {
@@ -335,6 +345,12 @@ bool VerdictChannel::dispatch(VerdictListener& listener) {
     MessageReader reader(std::string_view(message).substr(headerSize));
     if (message[4] == endKind)
         return dispatchEnd(std::string_view(message).substr(headerSize), listener);
+    if (message[4] == outputKind) {
+        const std::string_view text = reader.text();
+        if (!reader.isWhole()) return false;
+        listener.outsideOutput(text);
+        return true;
+    }
     if (message[4] != verdictMessage) return false;
     Verdict verdict;
     verdict.position = reader.number();
@@ -351,6 +367,7 @@ bool VerdictChannel::dispatch(VerdictListener& listener) {
     verdict.threw = reader.text();
     verdict.failedEntries = reader.text();
     verdict.moreEntries = reader.number();
+    verdict.output = reader.text();
     if (!reader.isWhole()) return false;
     listener.verdict(verdict);
     return true;

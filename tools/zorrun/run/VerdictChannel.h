@@ -36,6 +36,7 @@ public:
     void testEnded() override;
     void verdict(const Verdict& verdict) override;
     void parseEnded(const ParseEnd& end) override;
+    void outsideOutput(std::string_view text) override;
 
     // Supervisor, right after the worker started.
     void becomeSupervisor(pid_t worker);

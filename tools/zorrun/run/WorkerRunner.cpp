@@ -15,6 +15,7 @@
 #include <thread>
 #include <utility>
 
+#include "CapturingListener.h"
 #include "LibraryRun.h"
 #include "LockNotices.h"
 #include "Outlines.h"
@@ -126,18 +127,18 @@ void WorkerRunner::run(const std::string& script, const std::string& filter) {
     }
     if (worker == 0) work(script, filter);
     channel.becomeSupervisor(worker);
-    capture.becomeSupervisor();
     std::thread outliner;
     if (!outlineFirst && !countKnown)
         outliner = std::thread([this, &script, &filter] { countReach(script, filter); });
     const int status = supervise(worker);
-    events.captured(capture.finish());
+    leftOutput = capture.finish();
     if (outliner.joinable()) outliner.join();
     // A run that did not end as it should is told with its tests' names and
     // lines, which only the whole outline holds.
     if (!outlineFirst && !endedWhole(status)) outline(script, filter);
     events.setOutline(outlined < 0 ? nullptr : &scriptOutline);
     judgeEnd(status);
+    events.outsideOutput(std::exchange(leftOutput, std::string()));
     events.setOutline(nullptr);
 }
 
@@ -181,7 +182,8 @@ void WorkerRunner::work(const std::string& script, const std::string& filter) {
     capture.becomeWorker();
     on_exit(leaveAsWorker, &besideOthers);
     {
-        LibraryRun run(channel, withReports, &channel);
+        CapturingListener listener(channel, capture);
+        LibraryRun run(listener, withReports, &listener);
         run.select(selection, failuresLeft);
         run.run(script, filter, &scriptOutline);
     }
@@ -230,14 +232,11 @@ bool WorkerRunner::stopOutlasted() {
     return now - stopNoted >= stopGrace;
 }
 
-// Until the worker wakes the supervisor, prints or the time is up.
+// Until the worker wakes the supervisor, ends or the time is up.
 void WorkerRunner::waitForWorker(int milliseconds) {
-    pollfd wake[3] = {{channel.wakeDescriptor(), POLLIN, 0},
-                      {capture.descriptor(), POLLIN, 0},
-                      {workerEnd, POLLIN, 0}};
-    poll(wake, 3, milliseconds);
+    pollfd wake[2] = {{channel.wakeDescriptor(), POLLIN, 0}, {workerEnd, POLLIN, 0}};
+    poll(wake, 2, milliseconds);
     if (wake[0].revents != 0) channel.takeWakeUps();
-    if (wake[1].revents != 0) capture.take();
 }
 
 void WorkerRunner::received() {
@@ -302,15 +301,17 @@ void WorkerRunner::judgeStop(int status) {
                       : WIFSIGNALED(status) ? "after the crash"
                                             : "after the exit";
     if (timedOut && stop.running) {
-        events.testError(stop.name, stop.position, limit, seconds);
+        events.testError(stop.name, stop.position, limit, seconds, takeLeftOutput());
     } else if (timedOut) {
         events.scriptError(limit + stop.where);
     } else if (stop.running && WIFSIGNALED(status)) {
         events.testError(stop.name, stop.position,
-                         "test function crashed: " + signalName(WTERMSIG(status)), seconds);
+                         "test function crashed: " + signalName(WTERMSIG(status)), seconds,
+                         takeLeftOutput());
     } else if (stop.running) {
         events.testError(stop.name, stop.position,
-                         "script ended early: the process " + endingOf(status), seconds);
+                         "script ended early: the process " + endingOf(status), seconds,
+                         takeLeftOutput());
     } else {
         events.scriptError("script ended early: the process " + endingOf(status) + stop.where);
     }

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "OutputCapture.h"
@@ -62,12 +63,16 @@ private:
     bool timeRanOut();
     Stop whereStopped();
     void tellNotRun(const Stop& stop, const std::string& why);
+    std::string takeLeftOutput() { return std::exchange(leftOutput, std::string()); }
 
     ScriptEvents& events;
     bool withReports;
     int knownTests = -1;
     VerdictChannel channel;
     OutputCapture capture;
+    // What the worker printed after its last take: the stopped test's, or
+    // the script's.
+    std::string leftOutput;
     // The script's outline and the tests its run reaches, found before the
     // worker starts: the worker takes its lines from the same outline.
     ScriptOutline scriptOutline;
