@@ -6,10 +6,12 @@ usage: lsp_client_test.py ZORLSP ZORRUN TEST_MODULE WORK_FOLDER EXAMPLE_MODULE
 """
 import json
 import os
+import re
 import select
 import shutil
 import subprocess
 import sys
+import tomllib
 import unittest
 
 ZORLSP, ZORRUN, MODULE, WORK, EXAMPLE = map(os.path.abspath, sys.argv[1:6])
@@ -390,6 +392,42 @@ class LastRunTest(unittest.TestCase):
         self.assertIn("the script ended with an **error**", self.hover(client, broken, 1))
         self.assertIn("No verdict from ZorRun yet.", self.hover(client, unlisted, 1))
         self.assertEqual(client.close(), 0)
+
+
+class ReadmeSnippetsTest(unittest.TestCase):
+    """The editors that cannot run here: their README snippets at least parse
+    and start this server for scripts."""
+
+    SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+
+    def readme(self):
+        with open(os.path.join(self.SOURCE, "README.md"), encoding="utf-8") as readme:
+            return readme.read()
+
+    def block(self, editor, language, number=0):
+        text = self.readme()
+        section = text[text.index("**%s" % editor):]
+        return re.findall(r"```%s\n(.*?)```" % language, section, re.S)[number]
+
+    def test_helix_languages_toml(self):
+        config = tomllib.loads(self.block("Helix", "toml"))
+        self.assertEqual(config["language-server"]["zorlsp"]["command"], "ZorLsp")
+        language = config["language"][0]
+        self.assertEqual(language["language-servers"], ["zorlsp"])
+        self.assertEqual(language["file-types"], [{"glob": "*.zor.txt"}])
+
+    def test_vs_code_extension_and_settings(self):
+        extension = json.loads(self.block("VS Code", "json"))
+        with open(os.path.join(self.SOURCE, "editors", "zor.tmLanguage.json"), encoding="utf-8") as f:
+            scope = json.load(f)["scopeName"]
+        grammar = extension["contributes"]["grammars"][0]
+        self.assertEqual((grammar["language"], grammar["scopeName"]), ("zor", scope))
+        self.assertEqual(extension["contributes"]["languages"][0]["id"], "zor")
+        configuration = re.search(r'`(\{ "comments".*?\})`', self.readme(), re.S)[1]
+        self.assertEqual(json.loads(configuration)["comments"]["lineComment"], "//")
+        settings = json.loads("{" + self.block("VS Code", "json", 1) + "}")
+        self.assertEqual(settings["glspc.server.command"], "ZorLsp")
+        self.assertEqual(settings["glspc.server.languageId"], ["zor"])
 
 
 if __name__ == "__main__":
