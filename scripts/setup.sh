@@ -8,7 +8,7 @@ packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           bison flex nlohmann-json3-dev libtomlplusplus-dev clang libclang-rt-14-dev locales python3
           libxml2-utils libseccomp-dev pkg-config libpugixml-dev
           qt6-base-dev libxcb1-dev fonts-liberation2 fonts-dejavu-core chromium
-          xvfb xauth xdotool neovim)
+          xvfb xauth xdotool neovim emacs-nox elpa-eglot)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,11 +3,14 @@
 // index in a table that lives and dies with the registry.
 #include "run/ZorCall.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 #include <vector>
 
 #include "store/DataMap.h"
 #include "store/StoreCv.h"
+#include "store/StoreEl.h"
 
 DataMap* ZorCall::funcMap = nullptr;
 int32_t ZorCall::ctr = 0;
@@ -73,4 +76,22 @@ ZorCall::TestFunction ZorCall::getFunc(const char* name) {
 
 int ZorCall::getCtr() {
     return ctr;
+}
+
+// The names are gathered first: a visitor that asks getFunc meanwhile looks
+// the registry up, which the walk through its elements must not see change.
+int ZorCall::forEachName(void (*visit)(const char* name, void* context), void* context) {
+    if (!funcMap || !visit) return 0;
+    std::vector<const char*> names;
+    try {
+        for (StoreEl* element = funcMap->getData(nullptr); element; element = element->getNext())
+            if (tableIndex((*funcMap)[element->getName()]) >= 0)
+                names.push_back(element->getName());
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    std::sort(names.begin(), names.end(),
+              [](const char* a, const char* b) { return std::strcmp(a, b) < 0; });
+    for (const char* name : names) visit(name, context);
+    return static_cast<int>(names.size());
 }

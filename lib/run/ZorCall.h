@@ -26,6 +26,11 @@ public:
     // Live ZorCall objects: a host that loads a module of test functions
     // compares it before and after to learn whether the module registered any.
     static int getCtr();
+    // Calls visit once for every registered name, in byte-wise order, with the
+    // given context. The names are valid only during their visit, and visit
+    // must not register functions meanwhile. Answers the number of names
+    // visited, or -1 (having visited none) when memory for the list runs out.
+    static int forEachName(void (*visit)(const char* name, void* context), void* context);
 
 private:
     static DataMap* funcMap;

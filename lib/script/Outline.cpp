@@ -58,6 +58,9 @@ void outlineRecord(const ParseState& state) {
     record.position = state.recordPlace.position;
     record.line = state.recordPlace.line;
     record.column = state.recordPlace.column;
+    const TokenPlace close = scanState().closePlace;
+    record.endLine = close.line;
+    record.endColumn = close.column;
     const TokenPlace verify = scanState().verifyPlace;
     if (verify.position > state.recordPlace.position) record.verifyLine = verify.line;
     record.outFile = resultFileInForce;

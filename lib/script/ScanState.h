@@ -43,6 +43,9 @@ struct ScanState {
     TokenPlace afterKeyword{};
     // Where the latest "verify:" stood, for the outline of its record.
     TokenPlace verifyPlace{};
+    // Where the latest "}" stood: a record ends right after its brace, before
+    // the next token is read, so the outline finds the record's end here.
+    TokenPlace closePlace{};
     // Where the latest path's first name stood: a path is reduced only once
     // the token after it is read, so the outline's variables look back here.
     TokenPlace pathPlace{};

@@ -43,6 +43,7 @@ int noteKeywordPlaces(int token) {
     ScanState& scan = scanState();
     if (isStatementKeyword(token)) scan.keywordPlace = currentPlace();
     if (token == TOK_VERIFY) scan.verifyPlace = currentPlace();
+    if (token == TOK_RBRACE) scan.closePlace = currentPlace();
     if (isStatementKeyword(scan.previousToken)) scan.afterKeyword = currentPlace();
     if (token == TOK_IDENT && scan.previousToken != TOK_DOT) scan.pathPlace = currentPlace();
     scan.previousToken = token;

@@ -28,10 +28,13 @@ struct OutlineFile {
 struct OutlineRecord {
     enum Kind { test = 0, global = 1, externTest = 2 };
     Kind kind = test;
-    std::string name;    // "" for a global-variable record
-    int position = -1;   // as a filter names the test (a global record: its "{")
-    int line = 0;        // where the name stands (a global record: its "{"), from 1
-    int column = 0;      // from 1, in bytes
+    std::string name;   // "" for a global-variable record
+    int position = -1;  // as a filter names the test (a global record: its "{")
+    int line = 0;       // where the name stands (a global record: its "{"), from 1
+    int column = 0;     // from 1, in bytes
+    // Where its closing "}" stands, so that a reader can take the whole record.
+    int endLine = 0;     // from 1
+    int endColumn = 0;   // from 1, in bytes
     int verifyLine = 0;  // where its "verify:" stands, from 1; 0 when it has none
     // Index into ScriptOutline::files of the resultfile statement in force
     // when the record ends; -1 before any.

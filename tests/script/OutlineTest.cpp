@@ -98,6 +98,10 @@ TEST_F(OutlineTest, RecordsStandWhereTheRunSeesThem) {
             const std::string from = textAt(script, r.line, r.column);
             EXPECT_EQ(from.substr(0, name.size()), name);
             EXPECT_EQ(r.position, static_cast<int>(script.size() - from.size()) - r.line + 1);
+            // Its end is a "}" after its start.
+            const std::string end = textAt(script, r.endLine, r.endColumn);
+            EXPECT_EQ(end.substr(0, 1), "}") << r.name;
+            EXPECT_LT(script.size() - from.size(), script.size() - end.size()) << r.name;
             // Its "verify:", where it has one, stands on the line the outline gives.
             const std::string verifyText = textAt(script, std::max(r.verifyLine, 1), 1);
             EXPECT_EQ(
@@ -110,6 +114,19 @@ TEST_F(OutlineTest, RecordsStandWhereTheRunSeesThem) {
         EXPECT_EQ(tests, runSelected(path));
     }
     fs::current_path(previous);
+}
+
+// A record ends at its own closing brace, past those of the records, lists
+// and comments inside it.
+TEST_F(OutlineTest, RecordsEndAtTheirClosingBrace) {
+    const ScriptOutline result =
+        outline(write("script.txt",
+                      "a { l[] { { x = 1 } } n { m { } }\n /* } */ verify: x == \"}\" }\n"
+                      "{ g { h = 1 }\r\n}   extern e {\n\n  }b{}"));
+    std::string ends;
+    for (const OutlineRecord& r : result.records)
+        ends += r.name + "@" + std::to_string(r.endLine) + ":" + std::to_string(r.endColumn) + " ";
+    EXPECT_EQ(ends, "a@2:27 @4:1 e@6:3 b@6:6 ");
 }
 
 // A name of strings alone is known; one built from a variable (which a test

@@ -2,17 +2,19 @@
 """A scripted editor: drives ZorLsp through its stdin and stdout and checks
 every answer, positions exact and the library's texts byte for byte.
 
-usage: lsp_client_test.py ZORLSP ZORRUN TEST_MODULE WORK_FOLDER
+usage: lsp_client_test.py ZORLSP ZORRUN TEST_MODULE WORK_FOLDER EXAMPLE_MODULE
 """
 import json
 import os
+import re
 import select
 import shutil
 import subprocess
 import sys
+import tomllib
 import unittest
 
-ZORLSP, ZORRUN, MODULE, WORK = map(os.path.abspath, sys.argv[1:5])
+ZORLSP, ZORRUN, MODULE, WORK, EXAMPLE = map(os.path.abspath, sys.argv[1:6])
 
 
 class Client:
@@ -289,12 +291,14 @@ class FeaturesTest(unittest.TestCase):
                                 text=True).stdout.split("\n")
         tests = [line.split(": ", 1)[1] for line in listed if ": " in line]
         self.assertEqual(len(tests), 3, listed)
-        self.assertEqual([(s["name"], s["kind"], s["range"]) for s in symbols], [
-            ("global variables", 3, span(1, 0, 1)),
-            (tests[0], 12, span(2, 0, 6)),
-            (tests[1], 12, span(7, 0, 6)),
-            (tests[2], 12, span(8, 0, 6)),
-            ('resultfile "out.txt"', 1, span(0, 0, 20)),
+        # A record's range runs from its name to its closing brace.
+        whole = lambda line, start, end_line, end: {"start": at(line, start), "end": at(end_line, end)}
+        self.assertEqual([(s["name"], s["kind"], s["range"], s["selectionRange"]) for s in symbols], [
+            ("global variables", 3, span(1, 0, 13), span(1, 0, 1)),
+            (tests[0], 12, whole(2, 0, 6, 1), span(2, 0, 6)),
+            (tests[1], 12, span(7, 0, 10), span(7, 0, 6)),
+            (tests[2], 12, span(8, 0, 35), span(8, 0, 6)),
+            ('resultfile "out.txt"', 1, span(0, 0, 20), span(0, 0, 20)),
         ])
         hover = self.client.request("textDocument/hover", {**doc(self.uri), "position": at(8, 3)})
         self.assertEqual(hover["range"], span(8, 0, 6))
@@ -340,6 +344,90 @@ class FeaturesTest(unittest.TestCase):
         self.assertEqual([(d["message"], d["range"]["start"]["line"]) for d in got],
                          [("no test function nobody", 7),
                           ("no test function nobody (did you mean --load?)", 7)])
+
+
+class ModulesTest(unittest.TestCase):
+    def test_completion_offers_every_registered_test_function(self):
+        client = Client(options={"modules": [EXAMPLE]})
+        uri = "file:///m.zor.txt"
+        client.open(uri, "login { }\n")
+        items = client.request("textDocument/completion", {**doc(uri), "position": at(1, 0)})
+        functions = [i["label"] for i in items if i["kind"] == 3]
+        self.assertEqual(functions, ["add", "login", "priceOrder", "shipOrder", "zortst"])
+        self.assertEqual(client.close(), 0)
+
+
+class LastRunTest(unittest.TestCase):
+    """Hover with the verdicts of the last ZorRun run from the terminal."""
+
+    def setUp(self):
+        self.folder = os.path.join(WORK, "terminal")
+        shutil.rmtree(self.folder, ignore_errors=True)
+        os.makedirs(self.folder)
+        self.texts = {}
+
+    def script(self, name, text):
+        with open(os.path.join(self.folder, name), "w") as script:
+            script.write(text)
+        uri = "file://" + os.path.join(self.folder, name)
+        self.texts[uri] = text
+        return uri
+
+    def hover(self, client, uri, line):
+        return client.request("textDocument/hover", {**doc(uri), "position": at(line, 1)})["contents"]["value"]
+
+    def test_failed_tests_and_script_errors_of_the_last_run(self):
+        tests = self.script("t.zor.txt", FeaturesTest.SCRIPT.replace('resultfile "out.txt"', 'resultfile "t.out"'))
+        broken = self.script("b.zor.txt", 'resultfile "b.out"\nzortst { a = 1 }\nbroken {\n')
+        unlisted = self.script("u.zor.txt", 'resultfile "u.out"\nzortst { a = 1 }\n')
+        run = subprocess.run([ZORRUN, "--load", MODULE, "t.zor.txt", "b.zor.txt", "u.zor.txt"],
+                             cwd=self.folder, capture_output=True, text=True)
+        self.assertTrue(os.path.isfile(os.path.join(self.folder, ".zorrun", "lastfailed")), run.stdout + run.stderr)
+        client = Client(self.folder, {"modules": [MODULE]})
+        for uri, text in self.texts.items():
+            client.open(uri, text)
+        self.assertIn("Last ZorRun run: **failed**", self.hover(client, tests, 2))
+        self.assertIn("Last ZorRun run: **failed**", self.hover(client, tests, 7))
+        self.assertIn("No verdict from ZorRun yet.", self.hover(client, tests, 8))
+        self.assertIn("the script ended with an **error**", self.hover(client, broken, 1))
+        self.assertIn("No verdict from ZorRun yet.", self.hover(client, unlisted, 1))
+        self.assertEqual(client.close(), 0)
+
+
+class ReadmeSnippetsTest(unittest.TestCase):
+    """The editors that cannot run here: their README snippets at least parse
+    and start this server for scripts."""
+
+    SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+
+    def readme(self):
+        with open(os.path.join(self.SOURCE, "README.md"), encoding="utf-8") as readme:
+            return readme.read()
+
+    def block(self, editor, language, number=0):
+        text = self.readme()
+        section = text[text.index("**%s" % editor):]
+        return re.findall(r"```%s\n(.*?)```" % language, section, re.S)[number]
+
+    def test_helix_languages_toml(self):
+        config = tomllib.loads(self.block("Helix", "toml"))
+        self.assertEqual(config["language-server"]["zorlsp"]["command"], "ZorLsp")
+        language = config["language"][0]
+        self.assertEqual(language["language-servers"], ["zorlsp"])
+        self.assertEqual(language["file-types"], [{"glob": "*.zor.txt"}])
+
+    def test_vs_code_extension_and_settings(self):
+        extension = json.loads(self.block("VS Code", "json"))
+        with open(os.path.join(self.SOURCE, "editors", "zor.tmLanguage.json"), encoding="utf-8") as f:
+            scope = json.load(f)["scopeName"]
+        grammar = extension["contributes"]["grammars"][0]
+        self.assertEqual((grammar["language"], grammar["scopeName"]), ("zor", scope))
+        self.assertEqual(extension["contributes"]["languages"][0]["id"], "zor")
+        configuration = re.search(r'`(\{ "comments".*?\})`', self.readme(), re.S)[1]
+        self.assertEqual(json.loads(configuration)["comments"]["lineComment"], "//")
+        settings = json.loads("{" + self.block("VS Code", "json", 1) + "}")
+        self.assertEqual(settings["glspc.server.command"], "ZorLsp")
+        self.assertEqual(settings["glspc.server.languageId"], ["zor"])
 
 
 if __name__ == "__main__":

@@ -17,6 +17,11 @@ Json rangeAt(std::string_view text, int line, int column, std::size_t length) {
             {"end", {{"line", clientLine}, {"character", end}}}};
 }
 
+Json rangeThrough(std::string_view text, int line, int column, int endLine, int endColumn) {
+    return {{"start", rangeAt(text, line, column, 0)["start"]},
+            {"end", rangeAt(text, endLine, endColumn, 1)["end"]}};
+}
+
 Json statementRange(std::string_view text, int line) {
     const std::string_view lineText = lineAt(text, line - 1);
     const std::size_t first = std::min(lineText.find_first_not_of(" \t"), lineText.size());

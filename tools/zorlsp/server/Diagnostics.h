@@ -14,6 +14,9 @@ enum Severity { error = 1, warning = 2, information = 3 };
 // The client range of length bytes at the library's line (from 1) and byte
 // column (from 1).
 Json rangeAt(std::string_view text, int line, int column, std::size_t length);
+// From the library's place to the end of the one-byte token (a brace) at
+// endLine and endColumn.
+Json rangeThrough(std::string_view text, int line, int column, int endLine, int endColumn);
 // A statement's line (from 1), from its first non-blank character.
 Json statementRange(std::string_view text, int line);
 Json diagnostic(Json range, Severity severity, const std::string& message);

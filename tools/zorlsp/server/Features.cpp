@@ -3,6 +3,7 @@
 #include <array>
 
 #include "Diagnostics.h"
+#include "LastFailed.h"
 #include "Positions.h"
 #include "Server.h"
 #include "VariableIndex.h"
@@ -39,8 +40,19 @@ std::string fileLabel(const OutlineFile& file) {
            (file.computed ? "(computed)" : "\"" + file.name + "\"");
 }
 
-Json symbol(const std::string& name, SymbolKind kind, const Json& range) {
-    return {{"name", name}, {"kind", kind}, {"range", range}, {"selectionRange", range}};
+Json symbol(const std::string& name, SymbolKind kind, const Json& range, const Json& selection) {
+    return {{"name", name}, {"kind", kind}, {"range", range}, {"selectionRange", selection}};
+}
+
+// A record from its name (a global record: its "{") to its closing brace.
+Json recordSymbol(std::string_view text, const OutlineRecord& record) {
+    const bool global = record.kind == OutlineRecord::global;
+    const Json name = rangeAt(text, record.line, record.column, global ? 1 : record.name.size());
+    const Json whole = record.endLine > 0 ? rangeThrough(text, record.line, record.column,
+                                                         record.endLine, record.endColumn)
+                                          : name;
+    return global ? symbol("global variables", namespaceSymbol, whole, name)
+                  : symbol(recordLabel(record), functionSymbol, whole, name);
 }
 
 bool within(const Json& range, Position at) {
@@ -78,6 +90,26 @@ std::string verdictText(const TestVerdict* verdict) {
     return text;
 }
 
+// Among the script's test records of its name, from 1, as ZorRun counts them.
+int ordinalOf(const ScriptOutline& outline, const OutlineRecord& record) {
+    int ordinal = 0;
+    for (const OutlineRecord& other : outline.records) {
+        if (other.kind == OutlineRecord::test && other.name == record.name) ++ordinal;
+        if (&other == &record) break;
+    }
+    return ordinal;
+}
+
+// ZorRun's list of failed tests names only failures: a test it does not name
+// may have passed or not run.
+std::string lastFailedText(const LastFailed& failed, const ScriptOutline& outline,
+                           const OutlineRecord& record) {
+    if (hasFailed(failed, record.name, ordinalOf(outline, record), record.position))
+        return "\n\nLast ZorRun run: **failed**";
+    if (failed.scriptErrored) return "\n\nLast ZorRun run: the script ended with an **error**";
+    return verdictText(nullptr);
+}
+
 Json markdown(const std::string& value, const Json& range) {
     return {{"contents", {{"kind", "markdown"}, {"value", value}}}, {"range", range}};
 }
@@ -88,16 +120,12 @@ Json Server::documentSymbol(const Json& params) {
     const Document& document = documentOf(params);
     const ScriptOutline& current = outlineOf(params["textDocument"]["uri"]);
     Json symbols = Json::array();
-    for (const OutlineRecord& record : current.records) {
-        const bool global = record.kind == OutlineRecord::global;
-        const Json range =
-            rangeAt(document.text, record.line, record.column, global ? 1 : record.name.size());
-        symbols.push_back(global ? symbol("global variables", namespaceSymbol, range)
-                                 : symbol(recordLabel(record), functionSymbol, range));
+    for (const OutlineRecord& record : current.records)
+        symbols.push_back(recordSymbol(document.text, record));
+    for (const OutlineFile& file : current.files) {
+        const Json range = statementRange(document.text, file.line);
+        symbols.push_back(symbol(fileLabel(file), fileSymbol, range, range));
     }
-    for (const OutlineFile& file : current.files)
-        symbols.push_back(
-            symbol(fileLabel(file), fileSymbol, statementRange(document.text, file.line)));
     return symbols;
 }
 
@@ -113,9 +141,11 @@ Json Server::hover(const Json& params) {
         const std::string heading = "**" + record.name + "** position " +
                                     std::to_string(record.position) + ", line " +
                                     std::to_string(record.line);
-        return markdown(
-            heading + verdictText(findVerdict(verdictsOf(uri), record.name, record.position)),
-            range);
+        const TestVerdict* verdict = findVerdict(verdictsOf(uri), record.name, record.position);
+        LastFailed failed;
+        if (!verdict && readLastFailed(settings.root, uriPath(uri), failed))
+            return markdown(heading + lastFailedText(failed, current, record), range);
+        return markdown(heading + verdictText(verdict), range);
     }
     if (const OutlineVariable* variable = variableAt(document.text, current, at)) {
         std::string value = "`(" + variable->path + ")`";
@@ -155,16 +185,12 @@ Json Server::completion(const Json& params) {
         items.push_back(
             {{"label", variable}, {"kind", variableItem}, {"detail", "global variable"}});
     if (!modulesLoaded) return items;
-    // The registry lists no names: those the script already uses that a
-    // module registers, and the built-in echo test, are offered.
-    std::vector<std::string> names = {"zortst"};
-    for (const OutlineRecord& record : current.records)
-        if (record.kind != OutlineRecord::global && ZorCall::getFunc(record.name.c_str()))
-            names.push_back(record.name);
-    std::sort(names.begin(), names.end());
-    names.erase(std::unique(names.begin(), names.end()), names.end());
-    for (const std::string& name : names)
-        items.push_back({{"label", name}, {"kind", functionItem}, {"detail", "test function"}});
+    ZorCall::forEachName(
+        [](const char* name, void* list) {
+            static_cast<Json*>(list)->push_back(
+                {{"label", name}, {"kind", functionItem}, {"detail", "test function"}});
+        },
+        &items);
     return items;
 }
 

@@ -13,14 +13,6 @@ namespace fs = std::filesystem;
 // A report larger than this was not written by a run of scripts one edits.
 constexpr std::uintmax_t maxReportSize = 256u << 20;
 
-bool samePath(const std::string& reported, const std::string& scriptPath, const std::string& base) {
-    const fs::path path =
-        fs::path(reported).is_absolute() ? fs::path(reported) : fs::path(base) / reported;
-    std::error_code error;
-    if (fs::equivalent(path, scriptPath, error)) return true;
-    return path.lexically_normal() == fs::path(scriptPath).lexically_normal();
-}
-
 std::string textOf(const Json& object, const char* key) {
     const auto found = object.find(key);
     return found != object.end() && found->is_string() ? found->get<std::string>() : "";
@@ -48,6 +40,14 @@ TestVerdict readTest(const Json& test) {
 }
 
 }  // namespace
+
+bool samePath(const std::string& reported, const std::string& scriptPath, const std::string& base) {
+    const fs::path path =
+        fs::path(reported).is_absolute() ? fs::path(reported) : fs::path(base) / reported;
+    std::error_code error;
+    if (fs::equivalent(path, scriptPath, error)) return true;
+    return path.lexically_normal() == fs::path(scriptPath).lexically_normal();
+}
 
 bool readReport(const Json& report, const std::string& scriptPath, const std::string& base,
                 ScriptVerdicts& verdicts) {

@@ -27,6 +27,10 @@ struct ScriptVerdicts {
     std::vector<std::string> errors;
 };
 
+// Whether a script a run reported (by a path relative to base, or absolute)
+// is the one at scriptPath.
+bool samePath(const std::string& reported, const std::string& scriptPath, const std::string& base);
+
 // The verdicts the report holds for the script at scriptPath; a script named
 // by a relative path is taken from base. False when the report cannot be read
 // or does not hold the script.
