@@ -9,6 +9,7 @@
 
 #include "LastFailed.h"
 #include "TempDir.h"
+#include "Verdicts.h"
 
 namespace {
 
@@ -83,6 +84,9 @@ TEST(LastRunFailuresTest, ReadsOnlyARegularFileInARealFolder) {
     ASSERT_EQ(mkfifo(work.file(".zorrun/lastfailed").c_str(), 0600), 0);
     EXPECT_FALSE(zorlsp::readLastFailed(folder, script, failed));
     EXPECT_FALSE(zorlsp::readLastFailed("", script, failed));
+    // Nor does a JSON report that a pipe stands in for.
+    zorlsp::ScriptVerdicts verdicts;
+    EXPECT_FALSE(zorlsp::readReportFile(work.file(".zorrun/lastfailed"), script, folder, verdicts));
 }
 
 }  // namespace

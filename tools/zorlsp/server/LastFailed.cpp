@@ -9,6 +9,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "RegularFile.h"
 #include "Verdicts.h"
 
 namespace zorlsp {
@@ -20,7 +21,7 @@ constexpr std::string_view formatLine =
 constexpr std::string_view firstFormatLine = "# ZorRun last failed 1: SCRIPT<TAB>NAME POSITION";
 
 // ZorRun does not read back a larger file; an editor's hover reads less.
-constexpr off_t maxLastFailedSize = 16 << 20;
+constexpr std::size_t maxLastFailedSize = 16u << 20;
 
 std::string unescapePath(std::string_view text) {
     std::string out;
@@ -101,20 +102,8 @@ std::string readKept(const std::string& folder) {
                             : openat(kept, "lastfailed",
                                      O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     std::string text;
-    struct stat status;
-    if (fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-        status.st_size <= maxLastFailedSize) {
-        text.resize(static_cast<std::size_t>(status.st_size));
-        std::size_t got = 0;
-        while (got < text.size()) {
-            const ssize_t part = read(fd, text.data() + got, text.size() - got);
-            if (part < 0 && errno == EINTR) continue;
-            if (part <= 0) break;
-            got += static_cast<std::size_t>(part);
-        }
-        text.resize(got);
-    }
-    for (const int held : {fd, kept, root})
+    readOpenedFile(fd, maxLastFailedSize, text);
+    for (const int held : {kept, root})
         if (held >= 0) close(held);
     return text;
 }

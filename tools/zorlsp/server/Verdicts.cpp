@@ -1,8 +1,8 @@
 #include "Verdicts.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "RegularFile.h"
 
 namespace zorlsp {
 
@@ -69,13 +69,9 @@ bool readReport(const Json& report, const std::string& scriptPath, const std::st
 
 bool readReportFile(const std::string& file, const std::string& scriptPath, const std::string& base,
                     ScriptVerdicts& verdicts) {
-    std::error_code error;
-    if (!fs::is_regular_file(file, error) || fs::file_size(file, error) > maxReportSize)
-        return false;
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    const Json report = Json::parse(text.str(), nullptr, false);
+    std::string text;
+    if (!readRegularFile(file, maxReportSize, text)) return false;
+    const Json report = Json::parse(text, nullptr, false);
     return !report.is_discarded() && readReport(report, scriptPath, base, verdicts);
 }
 
