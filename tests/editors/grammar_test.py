@@ -37,9 +37,9 @@ class Grammar:
         self.errors = []
         self.cache = {}
         self.root = {"patterns": self.data["patterns"]}
-        self.check(self.root, "patterns", set())
+        self.check(self.root, "patterns")
         for name, rule in self.data.get("repository", {}).items():
-            self.check(rule, "#" + name, set())
+            self.check(rule, "#" + name)
 
     def regex(self, text, where):
         if text not in self.cache:
@@ -50,7 +50,7 @@ class Grammar:
                 self.cache[text] = re.compile(r"(?!)")
         return self.cache[text]
 
-    def check(self, rule, where, seen):
+    def check(self, rule, where):
         for key in ("match", "begin", "end"):
             if key in rule:
                 self.regex(rule[key], f"{where}.{key}")
@@ -62,7 +62,7 @@ class Grammar:
         if inc and inc.startswith("#") and inc[1:] not in self.data.get("repository", {}):
             self.errors.append(f"{where}: unknown include {inc}")
         for i, sub in enumerate(rule.get("patterns", [])):
-            self.check(sub, f"{where}.patterns[{i}]", seen)
+            self.check(sub, f"{where}.patterns[{i}]")
 
     def flatten(self, patterns, seen=None):
         """The match and begin rules a list of patterns stands for, in order."""
@@ -87,7 +87,7 @@ def scope_name(name, match):
     return re.sub(r"\$(\d+)", lambda m: match.group(int(m.group(1))) or "", name)
 
 
-def paint(scopes, base, match, captures):
+def paint(scopes, match, captures):
     """Gives each captured group its scope on top of what its span has."""
     for key in sorted(captures, key=int):
         group = int(key)
@@ -124,27 +124,18 @@ def tokenize(grammar, lines):
                 for i in range(pos, len(line)):
                     scopes[i] = list(base)
                 break
-            kind, p, m = best
+            kind, p, m = best  # for an end, p is the rule that began
             for i in range(pos, m.start()):
                 scopes[i] = list(base)
+            span = base + ([scope_name(p["name"], m)] if kind != "end" and "name" in p else [])
+            for i in range(m.start(), m.end()):
+                scopes[i] = list(span)
+            own = {"end": "endCaptures", "begin": "beginCaptures"}.get(kind, "captures")
+            paint(scopes, m, p.get(own, p.get("captures", {})))
             if kind == "end":
-                span = base
-                for i in range(m.start(), m.end()):
-                    scopes[i] = list(span)
-                paint(scopes, span, m, rule.get("endCaptures", rule.get("captures", {})))
                 stack.pop()
-            elif kind == "match":
-                span = base + ([scope_name(p["name"], m)] if "name" in p else [])
-                for i in range(m.start(), m.end()):
-                    scopes[i] = list(span)
-                paint(scopes, span, m, p.get("captures", {}))
-            else:
-                span = base + ([scope_name(p["name"], m)] if "name" in p else [])
-                for i in range(m.start(), m.end()):
-                    scopes[i] = list(span)
-                paint(scopes, span, m, p.get("beginCaptures", p.get("captures", {})))
-                inner = span + ([p["contentName"]] if "contentName" in p else [])
-                stack.append((p, inner))
+            elif kind == "begin":
+                stack.append((p, span + ([p["contentName"]] if "contentName" in p else [])))
             if m.end() == m.start() and kind == "match":
                 if m.end() >= len(line):
                     break

@@ -18,6 +18,8 @@ using HostileServerTest = ExchangeFixture;
 
 namespace {
 
+using Names = std::vector<std::string>;
+
 WireField fieldOf(const std::string& bytes) {
     WireField field{};
     std::copy_n(bytes.begin(), std::min(bytes.size(), fieldSize), field.begin());
@@ -150,7 +152,7 @@ TEST_F(HostileServerTest, NamesThatCannotBeAFileHereCountAsNone) {
     fs::create_hard_link("in.txt", "hard.txt");
     fs::create_symlink("in.txt", "alias.txt");
     for (const std::string& name :
-         {"sub/" + std::string(254, 'n'), std::string("sub/out.txt"), std::string("./kept.txt")}) {
+         Names{"sub/" + std::string(254, 'n'), "sub/out.txt", "./kept.txt"}) {
         request.replyNames.allow(name);
         EXPECT_EQ(answer(reply(name, "kept")).outFile, name);
         EXPECT_EQ(readFile(name), "kept");
@@ -171,16 +173,13 @@ TEST_F(HostileServerTest, NamesThatCannotBeAFileHereCountAsNone) {
     };
     // Beyond the receive limit, empty, with control characters, too long to
     // take "_", or in a folder that is not there: no file name at all.
-    for (const std::string& name :
-         {std::string(299, 'n'), std::string(), std::string("bad\nname"), std::string("tab\tname"),
-          "sub/" + std::string(255, 'n'), std::string("no-such-folder/out.txt")})
+    for (const std::string& name : Names{std::string(299, 'n'), "", "bad\nname", "tab\tname",
+                                         "sub/" + std::string(255, 'n'), "no-such-folder/out.txt"})
         refused(name, "");
     for (const std::string& name :
-         {(outside / "victim.txt").string(), std::string("../outside/victim.txt"),
-          std::string("sub/../../outside/victim.txt"), std::string("climbing.txt"),
-          std::string("absolute.txt"), std::string("up/victim.txt"), std::string("planted.txt"),
-          std::string("in.txt"), std::string("./in.txt"), std::string("sub/../in.txt"),
-          std::string("hard.txt"), std::string("alias.txt")})
+         Names{(outside / "victim.txt").string(), "../outside/victim.txt",
+               "sub/../../outside/victim.txt", "climbing.txt", "absolute.txt", "up/victim.txt",
+               "planted.txt", "in.txt", "./in.txt", "sub/../in.txt", "hard.txt", "alias.txt"})
         refused(name, name);
     request.inputName = "in.tx_";
     refused("in.tx", "in.tx");

@@ -82,14 +82,6 @@ TEST_F(JUnitFamilies, Xunit1PlacesEachTestInItsRealFile) {
               "a.txt:3|script error broken.txt:3|0");
 }
 
-TEST_F(ZorRunEndTest, AnUnknownFamilyIsRefused) {
-    const auto run = zorRun({"--junit-family", "xunit3", "--junit", "r.xml", "s.txt"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("--junit-family expects xunit1 or xunit2, not 'xunit3'"),
-              std::string::npos)
-        << run.err;
-}
-
 // The recap names each failed or erred test where the console placed it, the
 // file as it is even under --repeat; the time stands before the summary,
 // which stays the last line. Quiet runs print their failures once.

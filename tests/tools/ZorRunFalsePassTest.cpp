@@ -14,7 +14,7 @@ class ZorRunFalsePassTest : public zorruntest::ServerFixture {
 protected:
     zorruntest::ChildResult remote(const std::string& script) {
         if (!server) startServer({"--load", ZOR_MISBEHAVING_MODULE});
-        return zorRun({"--remote", "localhost:" + std::to_string(server->viewerPort()), script});
+        return zorRun({"--remote", address(), script});
     }
     zorruntest::ChildResult local(std::vector<std::string> args) const {
         args.insert(args.begin(), {"--load", ZOR_MISBEHAVING_MODULE, "--load", ZOR_TEST_MODULE});

@@ -165,6 +165,11 @@ protected:
     std::string serverFile(const std::string& name) const {
         return zortest::readFile(serverDir.file(name));
     }
+    bool logged(const std::string& text) const {
+        return server->output().find(text) != std::string::npos;
+    }
+    // The server as ZorRun --remote names it.
+    std::string address() const { return "localhost:" + std::to_string(server->viewerPort()); }
     zortest::TempDir serverDir;
     std::filesystem::path previousDir;
     std::unique_ptr<zortest::ServerProcess> server;

@@ -48,10 +48,7 @@ class WorkerBoxTest : public zorruntest::ServerFixture {
 protected:
     zorruntest::ChildResult run(const std::string& script) {
         zortest::writeFile(dir.file("s.txt"), "resultfile \"box.txt\"\r\n" + script);
-        return zorRun({"--remote", "127.0.0.1:" + std::to_string(server->viewerPort()), "s.txt"});
-    }
-    bool logged(const std::string& text) const {
-        return server->output().find(text) != std::string::npos;
+        return zorRun({"--remote", address(), "s.txt"});
     }
     // A file outside the folder that the worker's user owns, so that only
     // the worker's box stands in the way.

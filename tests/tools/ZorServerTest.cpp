@@ -67,9 +67,6 @@ protected:
         Parse::outlineScript("sent.txt", outline);
         return remote::ReplyNameRule(outline.files, "");
     }
-    bool logged(const std::string& text) const {
-        return server->output().find(text) != std::string::npos;
-    }
     remote::ExchangeReply exchange(remote::WireSocket& connection, const std::string& text,
                                    const std::string& filter = "", bool send = true,
                                    const std::string& input = "in.txt") {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QSettings>
-#include <QStatusBar>
 
 #include <string>
 #include <vector>

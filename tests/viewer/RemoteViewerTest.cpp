@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
-#include <QStatusBar>
 #include <QTimer>
 
 #include <string>

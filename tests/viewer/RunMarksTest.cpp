@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <QStatusBar>
 #include <QTextBlock>
 
 #include <sys/fsuid.h>

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
-#include <QStatusBar>
 #include <QTimer>
 
 #include <filesystem>
@@ -91,7 +90,7 @@ TEST_F(ViewerDlgTest, OpenTakesTheChosenFolderAsWorkingDirectory) {
     EXPECT_EQ(output()->toPlainText(), "");
     EXPECT_EQ(field("outputField"), "");
     EXPECT_EQ(child<QLineEdit>("outputField")->toolTip(), "");
-    EXPECT_EQ(child<QStatusBar>("status")->currentMessage(), "");
+    EXPECT_EQ(status(), "");
 }
 
 // Ctrl+Tab is typed into the pane; Return and Escape neither run nor close.
@@ -125,14 +124,12 @@ TEST_F(ViewerDlgTest, TheStatusLineSaysWhereWhatAndHowEachRunEnded) {
         {failing, second, second + 6,
          "test zortst at " + std::to_string(second) + " | 0 passed, 1 failed, 0 errors"},
         {failing, 1, 3, "nothing ran: the selection matches no test | 0 passed, 0 failed"}};
-    for (const auto& [text, from, to, status] : runs) {
+    for (const auto& [text, from, to, said] : runs) {
         script()->setPlainText(QString::fromStdString(text));
         selectScript(from, to);
         click("run");
-        EXPECT_THAT(child<QStatusBar>("status")->currentMessage().toStdString(),
-                    ::testing::StartsWith("local | " + status));
+        EXPECT_THAT(status(), ::testing::StartsWith("local | " + said));
     }
-    EXPECT_THAT(child<QStatusBar>("status")->currentMessage().toStdString(),
-                ::testing::MatchesRegex(".* \\| [0-9]+\\.[0-9][0-9] s"));
+    EXPECT_THAT(status(), ::testing::MatchesRegex(".* \\| [0-9]+\\.[0-9][0-9] s"));
     EXPECT_EQ(child<QLabel>("connection")->text(), "local");
 }
