@@ -1,9 +1,6 @@
 // The tests that failed in the last ZorRun run from a terminal, as ZorRun
-// keeps them in .zorrun/lastfailed of the folder it ran in: a first line that
-// names the format, then "SCRIPT\tNAME\tORDINAL\tLINE" a line, or, in the
-// first format, "SCRIPT\tNAME POSITION". A line "SCRIPT\t" stands for a
-// script that ended with an error outside any test. In SCRIPT a backslash,
-// tab or line feed is written "\\", "\t" or "\n".
+// keeps them in .zorrun/lastfailed of the folder it ran in (host/FailedTests.h
+// reads the file's text), for one script.
 #pragma once
 
 #include <string>

@@ -13,47 +13,15 @@
 #include <utility>
 
 #include "TestSelection.h"
+#include "host/FailedTests.h"
 #include "pugixml.hpp"
 
 namespace zorrun {
 
 namespace {
 
-// The first line names the format; the first format is still read.
-constexpr std::string_view formatLine =
-    "# ZorRun last failed 2: SCRIPT<TAB>NAME<TAB>ORDINAL<TAB>LINE";
-constexpr std::string_view firstFormatLine = "# ZorRun last failed 1: SCRIPT<TAB>NAME POSITION";
-
 // Files larger than this are not read back: a run's failures stay far below.
 constexpr long keptSizeLimit = 64L << 20;
-
-std::string escapePath(const std::string& path) {
-    std::string out;
-    for (const char c : path) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c == '\n')
-            out += "\\n";
-        else
-            out += c;
-    }
-    return out;
-}
-
-std::string unescapePath(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        const char code = text[++i];
-        out += code == 't' ? '\t' : code == 'n' ? '\n' : code;
-    }
-    return out;
-}
 
 // A whole number and nothing else; -1 otherwise.
 int readCount(std::string_view text) {
@@ -70,22 +38,6 @@ RecordedTest namedTest(const std::string& text, int line) {
     const int position = space == std::string::npos ? -1 : readCount(text.substr(space + 1));
     if (position < 0) return {};
     return {text.substr(0, space), 0, line, position};
-}
-
-// "NAME\tORDINAL\tLINE", or "" for a whole script; false when the line is
-// not of that shape.
-bool readIdentity(const std::string& text, RecordedTest& test) {
-    test = RecordedTest();
-    if (text.empty()) return true;
-    const std::size_t lineTab = text.rfind('\t');
-    const std::size_t ordinalTab = lineTab == 0 || lineTab == std::string::npos
-                                       ? std::string::npos
-                                       : text.rfind('\t', lineTab - 1);
-    if (ordinalTab == std::string::npos || ordinalTab == 0) return false;
-    test.name = text.substr(0, ordinalTab);
-    test.ordinal = readCount(text.substr(ordinalTab + 1, lineTab - ordinalTab - 1));
-    test.line = readCount(text.substr(lineTab + 1));
-    return test.ordinal >= 0 && test.line >= 0;
 }
 
 // The entity or character reference at the start of text ("&amp;", "&#xE9;"),
@@ -288,26 +240,11 @@ bool readJUnitFailures(const std::string& path, RecordedFailures& failed, Record
 
 RecordedFailures readLastFailed(const std::string& path) {
     RecordedFailures failed;
-    const std::string text = readKept(path);
-    std::size_t at = text.find('\n');
-    const std::string_view first = std::string_view(text).substr(0, at);
-    const bool firstFormat = first == firstFormatLine;
-    if (at == std::string::npos || (first != formatLine && !firstFormat)) return failed;
-    while (++at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(at, end - at);
-        at = end;
-        const std::size_t tab = line.find('\t');
-        if (tab == std::string::npos) continue;
-        RecordedTest test;
-        const std::string rest = line.substr(tab + 1);
-        if (firstFormat)
-            test = namedTest(rest, 0);
-        else if (!readIdentity(rest, test))
-            continue;
-        failed[unescapePath(line.substr(0, tab))].insert(test);
-    }
+    std::vector<host::FailedTest> tests;
+    host::readFailedTests(readKept(path), tests);
+    for (host::FailedTest& test : tests)
+        failed[std::move(test.script)].insert(
+            {std::move(test.name), test.ordinal, test.line, test.position});
     return failed;
 }
 
@@ -437,17 +374,11 @@ bool FailureLog::save(const std::string& folder, const std::string& path,
     }
     const int folderFd = openKeepingFolder(folderOf(path), reason);
     if (folderFd < 0) return false;
-    std::string text = std::string(formatLine) + "\n";
-    for (const auto& [script, failed] : merged()) {
-        for (const RecordedTest& test : failed) {
-            text += escapePath(script) + "\t";
-            if (!test.isWholeScript())
-                text += test.name + "\t" + std::to_string(test.ordinal) + "\t" +
-                        std::to_string(test.line);
-            text += "\n";
-        }
-    }
-    const bool replaced = replaceKept(folderFd, leafOf(path), text, reason);
+    std::vector<host::FailedTest> tests;
+    for (const auto& [script, failed] : merged())
+        for (const RecordedTest& test : failed)
+            tests.push_back({script, test.name, test.ordinal, test.line, test.position});
+    const bool replaced = replaceKept(folderFd, leafOf(path), host::failedTestsText(tests), reason);
     close(folderFd);
     return replaced;
 }

@@ -1,12 +1,8 @@
 // The failed tests of the previous run in a folder, kept in .zorrun/lastfailed
 // for --last-failed, and those of a JUnit report ZorRun wrote, for
 // --rerun-failed.
-//
-// The file is text: a first line that names the format, then one test a line,
-// "SCRIPT\tNAME\tORDINAL\tLINE" (see TestIdentity.h); a line "SCRIPT\t" stands
-// for a script that ended with an error outside any test. In the script's path
-// a backslash, tab or line feed is written "\\", "\t" or "\n". Files of the
-// first format, "SCRIPT\tNAME POSITION", are still read.
+// The file's text is written and read by host/FailedTests.h, which editors
+// read it through too; here it is kept safely and merged run after run.
 #pragma once
 
 #include <map>
@@ -16,12 +12,13 @@
 
 #include "Events.h"
 #include "TestIdentity.h"
+#include "host/FailedTests.h"
 
 namespace zorrun {
 
 // The file's place, relative to the working folder.
-inline constexpr const char* lastFailedFolder = ".zorrun";
-inline constexpr const char* lastFailedPath = ".zorrun/lastfailed";
+inline constexpr const char* lastFailedFolder = host::failedTestsFolder;
+inline constexpr const char* lastFailedPath = host::failedTestsPath;
 
 // Reads the file; no file, or a file of another format, holds no failures.
 RecordedFailures readLastFailed(const std::string& path);
