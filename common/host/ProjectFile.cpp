@@ -7,6 +7,7 @@
 #include <toml++/toml.h>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "host/PosixFiles.h"
 

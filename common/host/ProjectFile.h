@@ -8,8 +8,9 @@
 
 namespace host {
 
-// Every path here, the file's own included, is given from the starting folder
-// (relative when it can be), while the file writes its paths from its own.
+// The file writes its paths from its own folder; here they, and the file's
+// own path, are given from the starting folder (relative when they can be),
+// except that an absolute path stays as written.
 struct ProjectFile {
     std::string path;  // empty when there is none
     std::vector<std::string> modules;
