@@ -356,6 +356,33 @@ class ModulesTest(unittest.TestCase):
         self.assertEqual(functions, ["add", "login", "priceOrder", "shipOrder", "zortst"])
         self.assertEqual(client.close(), 0)
 
+    def test_the_project_file_is_the_one_zorrun_would_read_from_the_root(self):
+        # Found above the root as ZorRun started there finds it, and refused
+        # whole for a fault that would stop ZorRun.
+        project = os.path.join(WORK, "project")
+        root = os.path.join(project, "ws")
+        toml = os.path.join(project, "zorrun.toml")
+        shutil.rmtree(project, ignore_errors=True)
+        os.makedirs(root)
+        cases = [("", ["add", "login", "priceOrder", "shipOrder", "zortst"], []),
+                 ("jobz = 2\n", [],
+                  ["project file not used: %s:2:1: unknown key 'jobz'" % toml])]
+        try:
+            for extra, expected, shown in cases:
+                with open(toml, "w") as f:
+                    f.write('modules = ["%s"]\n%s' % (EXAMPLE, extra))
+                os.chmod(toml, 0o644)
+                client = Client(root)
+                uri = "file://" + os.path.join(root, "m.zor.txt")
+                client.open(uri, "login { }\n")
+                items = client.request("textDocument/completion", {**doc(uri), "position": at(1, 0)})
+                self.assertEqual([i["label"] for i in items if i["kind"] == 3], expected)
+                self.assertEqual([n["params"]["message"] for n in client.notes
+                                  if n.get("method") == "window/showMessage"], shown)
+                self.assertEqual(client.close(), 0)
+        finally:
+            shutil.rmtree(project, ignore_errors=True)
+
 
 class LastRunTest(unittest.TestCase):
     """Hover with the verdicts of the last ZorRun run from the terminal."""

@@ -1,11 +1,9 @@
 #include "Settings.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <toml++/toml.h>
 #include <cctype>
 #include <filesystem>
+
+#include "host/ProjectFile.h"
 
 namespace zorlsp {
 
@@ -13,28 +11,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr off_t maxProjectSize = 1 << 20;
-
 int hexValue(char digit) {
     if (std::isdigit(static_cast<unsigned char>(digit))) return digit - '0';
     const int lower = std::tolower(static_cast<unsigned char>(digit));
     return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
 }
 
-std::string trustProblem(const std::string& file) {
-    struct stat status;
-    if (stat(file.c_str(), &status) != 0) return "";
-    if (!S_ISREG(status.st_mode)) return "is not a regular file";
-    if (status.st_uid != getuid() && status.st_uid != 0) return "belongs to another user";
-    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) return "may be written by other users";
-    if (status.st_size > maxProjectSize) return "is larger than 1 MiB";
-    return "";
-}
-
 std::string fromFolder(const std::string& folder, const std::string& entry) {
     const fs::path path =
         fs::path(entry).is_absolute() ? fs::path(entry) : fs::path(folder) / entry;
     return path.lexically_normal().string();
+}
+
+std::string faultText(const std::string& file, const host::ProjectFault& fault) {
+    const std::string place = host::faultPlace(file, fault);
+    return place + (fault.untrusted ? " " : ": ") + fault.reason;
 }
 
 }  // namespace
@@ -72,29 +63,19 @@ std::string pathUri(const std::string& path) {
     return uri;
 }
 
+// The file is read as ZorRun reads it, and refused whole as ZorRun refuses
+// it: the runs started here would stop on it anyway.
 bool readProjectFile(const std::string& root, Settings& settings, std::string& problem) {
     if (root.empty()) return true;
-    const std::string file = fromFolder(root, "zorrun.toml");
-    if (access(file.c_str(), F_OK) != 0) return true;
-    problem = trustProblem(file);
-    if (!problem.empty()) {
-        problem = file + " " + problem;
+    host::ProjectFile project;
+    host::ProjectFault fault;
+    if (!host::readProjectFile(root, project, fault)) {
+        problem = faultText(fromFolder(root, project.path), fault);
         return false;
     }
-    toml::table table;
-    try {
-        table = toml::parse_file(file);
-    } catch (const toml::parse_error& failed) {
-        problem = file + ": " + std::string(failed.description());
-        return false;
-    }
-    if (const toml::array* modules = table["modules"].as_array()) {
-        for (const toml::node& item : *modules)
-            if (const auto name = item.value<std::string>(); name && !name->empty())
-                settings.modules.push_back(fromFolder(root, *name));
-    }
-    if (const auto json = table["json"].value<std::string>(); json && !json->empty())
-        settings.jsonReport = fromFolder(root, *json);
+    for (const std::string& module : project.modules)
+        settings.modules.push_back(fromFolder(root, module));
+    if (!project.json.empty()) settings.jsonReport = fromFolder(root, project.json);
     return true;
 }
 

@@ -22,9 +22,9 @@ struct Settings {
 std::string uriPath(const std::string& uri);
 std::string pathUri(const std::string& path);
 
-// The project file zorrun.toml in root, if there is one that its owner alone
-// may change (it loads modules); false with the reason when it is refused or
-// malformed.
+// The project file that ZorRun started in root would read: zorrun.toml in root
+// or the nearest folder above. False with the reason when ZorRun would refuse
+// it too (untrusted, malformed, an unknown key); nothing of it is used then.
 bool readProjectFile(const std::string& root, Settings& settings, std::string& problem);
 // initialize's parameters: the root and the client's initializationOptions.
 void readClientSettings(const Json& params, Settings& settings);

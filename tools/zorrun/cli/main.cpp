@@ -26,7 +26,7 @@
 #include "Outlines.h"
 #include "ParallelRun.h"
 #include "ProgressLine.h"
-#include "ProjectFile.h"
+#include "ProjectArguments.h"
 #include "RemoteRunner.h"
 #include "ReportPaths.h"
 #include "ReporterList.h"
@@ -522,7 +522,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     RunOptions options;
     std::string error;
-    ProjectFile project;
+    host::ProjectFile project;
     if (needsProject(args)) {
         if (!findProjectFile(project, error)) {
             std::fprintf(stderr, "ZorRun: %s\n", error.c_str());
