@@ -44,8 +44,7 @@ struct ProjectFault {
 // is none or it is usable; false with the fault (and project.path) when it is
 // unreadable, not valid TOML, has an unknown key or a value of the wrong
 // kind, or is untrusted: its modules would run as this user, so one that
-// another user owns or may write is refused, as a shell refuses another
-// user's rc file.
+// another user owns or may write is refused.
 bool readProjectFile(const std::string& startFolder, ProjectFile& project, ProjectFault& fault);
 
 // "FILE:LINE:COLUMN" for a fault in the text, the file alone for the others.
