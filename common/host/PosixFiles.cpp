@@ -2,10 +2,14 @@
 
 #include <fcntl.h>
 #include <linux/openat2.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace host {
 
@@ -20,16 +24,38 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-std::optional<std::string> readAll(int fd) {
+std::optional<std::string> readAll(int fd, std::size_t limit) {
     std::string bytes;
-    char buffer[8192];
-    for (;;) {
-        const ssize_t got = read(fd, buffer, sizeof buffer);
+    char buffer[1 << 16];
+    while (bytes.size() <= limit) {
+        const std::size_t wanted = std::min(sizeof buffer, limit + 1 - bytes.size());
+        const ssize_t got = read(fd, buffer, wanted);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return std::nullopt;
-        if (got == 0) return bytes;
+        if (got == 0) break;
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
+    return bytes;
+}
+
+std::optional<std::string> readRegularFile(int fd, std::size_t limit, std::string* why) {
+    std::string reason;
+    std::optional<std::string> bytes;
+    struct stat status;
+    if (fd < 0 || fstat(fd, &status) != 0)
+        reason = std::strerror(errno);
+    else if (!S_ISREG(status.st_mode))
+        reason = "not a regular file";
+    else if (static_cast<std::size_t>(status.st_size) > limit)
+        reason = "too large (" + std::to_string(status.st_size) + " bytes; the limit is " +
+                 std::to_string(limit) + ")";
+    else if (!(bytes = readAll(fd, limit)))
+        reason = std::strerror(errno);
+    else if (bytes->size() > limit)
+        reason = "larger than " + std::to_string(limit) + " bytes";
+    if (reason.empty()) return bytes;
+    if (why) *why = reason;
+    return std::nullopt;
 }
 
 // Renaming over an existing file makes some file systems (ext4) write the new

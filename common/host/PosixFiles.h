@@ -15,8 +15,17 @@ namespace host {
 // with errno set when a write fails; ENOSPC when the file takes no more.
 bool writeAll(int fd, std::string_view bytes);
 
-// The bytes up to the end of the file; nothing when a read fails.
-std::optional<std::string> readAll(int fd);
+// The bytes up to the end of the file, or the first limit + 1 of them, so
+// that a caller can tell there were more; nothing when a read fails.
+std::optional<std::string> readAll(int fd, std::size_t limit = std::string::npos - 1);
+
+// The bytes of the regular file open at fd, of at most limit bytes. What was
+// opened is checked, not a name: a FIFO or device swapped in after a look can
+// neither keep the reader waiting nor be read without end. Nothing, with the
+// reason in why when asked for ("not a regular file", "too large (N bytes;
+// the limit is L)", "larger than L bytes" for a file that grew while read, or
+// the system's), otherwise. fd may be -1 (errno then says why).
+std::optional<std::string> readRegularFile(int fd, std::size_t limit, std::string* why = nullptr);
 
 // Moves the complete file from over to, both names in the folder. False with
 // errno set when the former file cannot be removed or the move fails.

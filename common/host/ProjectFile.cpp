@@ -107,7 +107,7 @@ bool readTrusted(const fs::path& file, std::string& text, ProjectFault& fault) {
     }
     const bool examined = fstat(fd, &status) == 0;
     const std::string problem = examined ? trustProblem(status) : "cannot be examined";
-    auto bytes = problem.empty() ? readAll(fd) : std::nullopt;
+    auto bytes = problem.empty() ? readAll(fd, maxProjectSize) : std::nullopt;
     close(fd);
     if (!problem.empty()) return refuse(fault, problem, true);
     if (!bytes) return refuse(fault, "cannot be read", false);

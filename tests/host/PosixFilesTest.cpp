@@ -23,6 +23,8 @@ TEST(PosixFilesTest, WritesReadsAndReplacesAreWholeOrFail) {
     EXPECT_TRUE(host::writeAll(fd, bytes));
     ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
     EXPECT_EQ(host::readAll(fd), bytes);
+    ASSERT_EQ(lseek(fd, 0, SEEK_SET), 0);
+    EXPECT_EQ(host::readAll(fd, 2), bytes.substr(0, 3));  // one byte beyond says there is more
     close(fd);
     const int writeOnly = open(dir.file("f").c_str(), O_WRONLY | O_CLOEXEC);
     EXPECT_FALSE(host::readAll(writeOnly));

@@ -6,23 +6,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "host/PosixFiles.h"
 #include "run/Parse.h"
 
 namespace zorlsp {
 
-namespace {
-
-bool writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool outlineText(std::string_view text, ScriptOutline& outline, std::string& problem) {
     const int fd = memfd_create("zor-script", MFD_CLOEXEC);
@@ -30,7 +19,7 @@ bool outlineText(std::string_view text, ScriptOutline& outline, std::string& pro
         problem = std::string("cannot hold the text: ") + std::strerror(errno);
         return false;
     }
-    bool made = writeAll(fd, text);
+    bool made = host::writeAll(fd, text);
     if (!made) problem = std::string("cannot hold the text: ") + std::strerror(errno);
     const std::string path = "/proc/self/fd/" + std::to_string(fd);
     if (made) {

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "RegularFile.h"
 #include "Verdicts.h"
 #include "host/FailedTests.h"
+#include "host/PosixFiles.h"
 
 namespace zorlsp {
 
@@ -25,11 +25,10 @@ std::string readKept(const std::string& folder) {
     const int fd = kept < 0 ? -1
                             : openat(kept, host::failedTestsName,
                                      O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    std::string text;
-    readOpenedFile(fd, maxLastFailedSize, text);
-    for (const int held : {kept, root})
+    std::optional<std::string> text = host::readRegularFile(fd, maxLastFailedSize);
+    for (const int held : {fd, kept, root})
         if (held >= 0) close(held);
-    return text;
+    return text ? std::move(*text) : std::string();
 }
 
 }  // namespace

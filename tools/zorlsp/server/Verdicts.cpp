@@ -1,8 +1,11 @@
 #include "Verdicts.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <filesystem>
 
-#include "RegularFile.h"
+#include "host/PosixFiles.h"
 
 namespace zorlsp {
 
@@ -11,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // A report larger than this was not written by a run of scripts one edits.
-constexpr std::uintmax_t maxReportSize = 256u << 20;
+constexpr std::size_t maxReportSize = 256u << 20;
 
 std::string textOf(const Json& object, const char* key) {
     const auto found = object.find(key);
@@ -69,9 +72,11 @@ bool readReport(const Json& report, const std::string& scriptPath, const std::st
 
 bool readReportFile(const std::string& file, const std::string& scriptPath, const std::string& base,
                     ScriptVerdicts& verdicts) {
-    std::string text;
-    if (!readRegularFile(file, maxReportSize, text)) return false;
-    const Json report = Json::parse(text, nullptr, false);
+    const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const std::optional<std::string> text = host::readRegularFile(fd, maxReportSize);
+    if (fd >= 0) close(fd);
+    if (!text) return false;
+    const Json report = Json::parse(*text, nullptr, false);
     return !report.is_discarded() && readReport(report, scriptPath, base, verdicts);
 }
 

@@ -10,18 +10,9 @@
 #include "MessageReader.h"
 #include "Rpc.h"
 #include "Server.h"
+#include "host/PosixFiles.h"
 
 namespace {
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 // False at the end of input or on an error that no retry mends.
 bool readSome(zorlsp::MessageReader& reader) {
@@ -43,7 +34,8 @@ int main() {
     bool outputOpen = true;
     zorlsp::Server server([&outputOpen](const zorlsp::Json& message) {
         if (outputOpen)
-            outputOpen = writeAll(STDOUT_FILENO, zorlsp::frameMessage(zorlsp::serialize(message)));
+            outputOpen =
+                host::writeAll(STDOUT_FILENO, zorlsp::frameMessage(zorlsp::serialize(message)));
     });
     zorlsp::MessageReader reader;
     while (!server.exited() && outputOpen) {

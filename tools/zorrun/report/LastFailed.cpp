@@ -9,11 +9,13 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <utility>
 
 #include "TestSelection.h"
 #include "host/FailedTests.h"
+#include "host/PosixFiles.h"
 #include "pugixml.hpp"
 
 namespace zorrun {
@@ -21,7 +23,7 @@ namespace zorrun {
 namespace {
 
 // Files larger than this are not read back: a run's failures stay far below.
-constexpr long keptSizeLimit = 64L << 20;
+constexpr std::size_t keptSizeLimit = 64u << 20;
 
 // A whole number and nothing else; -1 otherwise.
 int readCount(std::string_view text) {
@@ -72,24 +74,6 @@ std::string xmlUnescape(std::string_view text) {
     return out;
 }
 
-// Reads at most limit bytes, and says so when there are more; false with a
-// reason.
-bool readBounded(int fd, long limit, std::string& text, std::string& reason) {
-    char chunk[1 << 16];
-    for (;;) {
-        const ssize_t got = read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) reason = std::strerror(errno);
-        if (got <= 0) break;
-        text.append(chunk, static_cast<std::size_t>(got));
-        if (static_cast<long>(text.size()) > limit) {
-            reason = "larger than " + std::to_string(limit) + " bytes";
-            break;
-        }
-    }
-    return reason.empty();
-}
-
 // An attribute's value as ZorRun wrote it; the parser leaves references as
 // they are, so a reference to a byte that is no UTF-8 is that byte again.
 std::string attribute(const pugi::xml_node& node, const char* name) {
@@ -116,24 +100,15 @@ bool readTestCase(const pugi::xml_node& testcase, const std::string& suite,
 
 // A report larger than this is refused rather than read into memory: ZorRun's
 // reports of the largest suites stay far below it.
-constexpr long junitSizeLimit = 64L << 20;
+constexpr std::size_t junitSizeLimit = 64u << 20;
 
 // The file's bytes, at most the limit; false with a reason.
 bool readReport(const std::string& path, std::string& text, std::string& reason) {
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    struct stat status;
-    if (fd < 0 || fstat(fd, &status) != 0) {
-        reason = std::strerror(errno);
-        if (fd >= 0) close(fd);
-        return false;
-    }
-    if (!S_ISREG(status.st_mode)) reason = "not a regular file";
-    if (S_ISREG(status.st_mode) && status.st_size > junitSizeLimit)
-        reason = "too large (" + std::to_string(status.st_size) + " bytes; the limit is " +
-                 std::to_string(junitSizeLimit) + ")";
-    if (reason.empty()) readBounded(fd, junitSizeLimit, text, reason);
-    close(fd);
-    return reason.empty();
+    std::optional<std::string> bytes = host::readRegularFile(fd, junitSizeLimit, &reason);
+    if (fd >= 0) close(fd);
+    if (bytes) text = std::move(*bytes);
+    return bytes.has_value();
 }
 
 // The folder that keeps the file, opened without following a link: a .zorrun
@@ -167,28 +142,15 @@ std::string folderOf(const std::string& path) {
 // The file's text, read only from a real folder and a regular file of at
 // most the limit; "" otherwise.
 std::string readKept(const std::string& path) {
-    std::string reason, text;
+    std::string reason;
     const int folder = openKeepingFolder(folderOf(path), reason);
-    if (folder < 0) return text;
+    if (folder < 0) return {};
     const int fd = openat(folder, leafOf(path).c_str(),
                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     close(folder);
-    struct stat status;
-    if (fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-        !readBounded(fd, keptSizeLimit, text, reason))
-        text.clear();
+    std::optional<std::string> bytes = host::readRegularFile(fd, keptSizeLimit);
     if (fd >= 0) close(fd);
-    return text;
-}
-
-bool writeAll(int fd, const std::string& text) {
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t wrote = write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) return false;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
+    return bytes ? std::move(*bytes) : std::string();
 }
 
 // Writes text beside the file and renames it over it, both inside the folder
@@ -199,7 +161,7 @@ bool replaceKept(int folder, const std::string& leaf, const std::string& text,
     unlinkat(folder, draft.c_str(), 0);
     const int fd =
         openat(folder, draft.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    bool written = fd >= 0 && writeAll(fd, text);
+    bool written = fd >= 0 && host::writeAll(fd, text);
     if (fd >= 0 && close(fd) != 0) written = false;
     if (written && renameat(folder, draft.c_str(), folder, leaf.c_str()) == 0) return true;
     reason = std::strerror(errno);
