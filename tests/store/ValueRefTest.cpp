@@ -14,10 +14,7 @@ namespace storetest {
 TEST(ValueRefTest, AssignmentsRetypeInPlaceAndStoreTextsWhole) {
     DataMap record;
     append(record, {{"first", 0}, {"a", 5}, {"last", 0}});
-    record["a"] = "text";
-    EXPECT_EQ(elementsOf(record), "first=0 a=\"text\" last=0");
     record["a"] = 2.5;
-    EXPECT_EQ(elementsOf(record), "first=0 a=2.500000 last=0");
     record["a"] = std::string(60, 's').c_str();
     record["a"] = "0123456789";  // a short text over a long one
     EXPECT_EQ(text(record["a"]), "0123456789");
