@@ -101,19 +101,6 @@ TEST_F(OutlineTest, RecordsStandWhereTheRunSeesThem) {
     fs::current_path(previous);
 }
 
-// A record ends at its own closing brace, past those of the records, lists
-// and comments inside it.
-TEST_F(OutlineTest, RecordsEndAtTheirClosingBrace) {
-    const ScriptOutline result =
-        outline(write("script.txt",
-                      "a { l[] { { x = 1 } } n { m { } }\n /* } */ verify: x == \"}\" }\n"
-                      "{ g { h = 1 }\r\n}   extern e {\n\n  }b{}"));
-    std::string ends;
-    for (const OutlineRecord& r : result.records)
-        ends += r.name + "@" + std::to_string(r.endLine) + ":" + std::to_string(r.endColumn) + " ";
-    EXPECT_EQ(ends, "a@2:27 @4:1 e@6:3 b@6:6 ");
-}
-
 // A name of strings alone is known; one built from a variable (which a test
 // function may make) is computed, and no variable is an error.
 TEST_F(OutlineTest, KindsFilesAndComputedNames) {
@@ -139,7 +126,6 @@ TEST_F(OutlineTest, ErrorsReadAsTheRunReportsThem) {
     } cases[] = {
         {"a { x = 1 }\r\n\r\n  b c", 5, 1},
         {"t { l[] { {-1.5.5\n} } }", 12, 0},
-        {"a { x = 1 }\n\n  /* open\nb { y = 2 }", 3, 1},
         {"a { x = 1\r", 10, 0},
         {"a {\r\n x = 1\r\n", 1, 0},
         {"resultfile (\"" + std::string(300, 'a') + "\" \"" + std::string(200, 'b') + "\")", 316,

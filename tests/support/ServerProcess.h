@@ -33,6 +33,7 @@ public:
     bool started() const { return enteredPort > 0; }
     int viewerPort() const { return enteredPort; }
     int tcpPort() const { return listeningPort; }
+    pid_t pid() const { return child; }
     // What the server printed so far (stdout, then stderr).
     std::string output() const { return readFile(outFile) + readFile(errFile); }
     // Ends the server now; its exit status, or -1 when a signal ended it.
