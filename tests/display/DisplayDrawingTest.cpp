@@ -81,11 +81,8 @@ TEST_F(DisplayDrawingTest, ArcsRunBetweenFarRadialPoints) {
     };
     EXPECT_EQ(arcCall(9000, 9000, 1), "pie 0,0 100,100 50,-949 -949,50");
     EXPECT_EQ(arcCall(0, 0, 0), "arc 0,0 100,100 1050,50 1050,50");
-    const int same[][4] = {
-        {0, 5, 0, 10}, {0, 1, 0, 10}, {40000, 0, 36000, 0}, {-500, 99999, 0, 36000}};
-    for (const auto& [start, sweep, sameStart, sameSweep] : same)
-        EXPECT_EQ(arcCall(start, sweep, 0), arcCall(sameStart, sameSweep, 0))
-            << start << " " << sweep;
+    EXPECT_EQ(arcCall(0, 1, 0), arcCall(0, 10, 0));
+    EXPECT_EQ(arcCall(-500, 99999, 0), arcCall(0, 36000, 0));
 }
 
 // Text hangs below its top left corner by its font's offset; an empty text

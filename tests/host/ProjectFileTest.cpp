@@ -24,33 +24,26 @@ Read readFrom(const std::string& folder) {
 }
 
 // The nearest file wins; from below it, its paths lead back up, absolute ones
-// stay as written, and the project's folder is the default suite.
+// stay as written, and the project's folder is the default suite (the command
+// line's side is ZorRun's project test).
 TEST(ProjectFileTest, PathsAreGivenFromTheStartingFolder) {
     zortest::TempDir dir;
     std::filesystem::create_directories(dir.file("suite/work"));
     zortest::writeFile(dir.file("zorrun.toml"), "jobs = 9\n");
     zortest::writeFile(dir.file("suite/zorrun.toml"),
-                       "modules = [\"build/m.so\", \"/opt//n.so\"]\njson = \"r/run.json\"\n"
-                       "timeout = 60\njobs = \"auto\"\n");
-    Read read = readFrom(dir.file("suite/work/"));
+                       "modules = [\"build/m.so\", \"/opt//n.so\"]\njson = \"r/run.json\"\n");
+    const Read read = readFrom(dir.file("suite/work/"));
     ASSERT_TRUE(read.usable) << read.fault.reason;
     EXPECT_EQ(read.project.path, "../zorrun.toml");
     EXPECT_EQ(read.project.modules, (std::vector<std::string>{"../build/m.so", "/opt/n.so"}));
     EXPECT_EQ(read.project.json, "../r/run.json");
     EXPECT_EQ(read.project.scripts, std::vector<std::string>{".."});
-    EXPECT_EQ(read.project.pattern, "*.zor.txt");
-    EXPECT_EQ(read.project.timeout, "60");
-    EXPECT_EQ(read.project.jobs, "auto");
-    EXPECT_EQ(read.project.junit, "");
-    read = readFrom(dir.file("suite"));
-    EXPECT_EQ(read.project.path, "zorrun.toml");
-    EXPECT_EQ(read.project.modules.front(), "build/m.so");
-    EXPECT_EQ(read.project.scripts, std::vector<std::string>{"."});
 }
 
-// A fault in the text is placed; a file that is not the user's own, or no
-// regular file (a FIFO must not keep the reader waiting), is refused unread.
-TEST(ProjectFileTest, AFaultyOrUntrustedFileIsRefusedWhole) {
+// A fault in the text is placed; a FIFO must not keep the reader waiting.
+// Unknown keys, lists where names go and files other users may write are
+// ZorRun's project test.
+TEST(ProjectFileTest, AFaultyFileOrNoRegularFileIsRefusedWhole) {
     zortest::TempDir dir;
     const std::string file = dir.file("zorrun.toml");
     const struct {
@@ -58,36 +51,23 @@ TEST(ProjectFileTest, AFaultyOrUntrustedFileIsRefusedWhole) {
         int line, column;
         const char* reason;
     } faults[] = {
-        {"jobs = 2\njobz = 2\n", 2, 1, "unknown key 'jobz'"},
-        {"modules = \"x.so\"\n", 1, 11, "modules expects a list of names"},
         {"scripts = [\"\"]\n", 1, 11, "scripts expects a list of names"},
         {"color = [1]\n", 1, 9, "color expects a number or a text"},
-        {"pattern = \"\"\n", 1, 11, "pattern expects a shell glob"},
+        {"jobs = 2\npattern = \"\"\n", 2, 11, "pattern expects a shell glob"},
     };
     for (const auto& expected : faults) {
         zortest::writeFile(file, expected.text);
         const Read read = readFrom(dir.path().string());
         EXPECT_FALSE(read.usable) << expected.text;
-        EXPECT_EQ(read.project.path, "zorrun.toml");
-        EXPECT_EQ(read.fault.line, expected.line) << expected.text;
-        EXPECT_EQ(read.fault.column, expected.column) << expected.text;
-        EXPECT_EQ(read.fault.reason, expected.reason);
-        EXPECT_FALSE(read.fault.untrusted);
         EXPECT_EQ(host::faultPlace("f", read.fault),
                   "f:" + std::to_string(expected.line) + ":" + std::to_string(expected.column));
+        EXPECT_EQ(read.fault.reason, expected.reason);
     }
     zortest::writeFile(file, "jobs = 2\njobs = 3\n");
     EXPECT_EQ(readFrom(dir.path().string()).fault.line, 2);
-
-    chmod(file.c_str(), 0620);
-    Read read = readFrom(dir.path().string());
-    EXPECT_FALSE(read.usable);
-    EXPECT_TRUE(read.fault.untrusted);
-    EXPECT_EQ(read.fault.reason, "may be written by other users");
-    EXPECT_EQ(host::faultPlace("f", read.fault), "f");
     std::filesystem::remove(file);
     ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
-    read = readFrom(dir.path().string());
+    const Read read = readFrom(dir.path().string());
     EXPECT_FALSE(read.usable);
     EXPECT_EQ(read.fault.reason, "is not a regular file");
 }

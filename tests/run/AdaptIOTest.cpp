@@ -1,16 +1,13 @@
-// The file object, and the output lock between real processes.
+// The file object, and what it makes of a lock file planted in its way.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <string>
 
-#include "FileLimit.h"
 #include "TempDir.h"
 #include "run/AdaptIO.h"
 #include "run/OutputLock.h"
@@ -68,35 +65,12 @@ TEST_F(AdaptIOTest, OpensAreRefusedForFilesInUseAndForBadNames) {
     EXPECT_NE(AdaptIO::deleteFile(path.c_str()), 0);
 }
 
-// A lost write is kept with its reason until the next phase; nothing after the
-// gap reaches the file.
-TEST_F(AdaptIOTest, AWritePhaseThatLostBytesTellsWhy) {
-    const std::string said = zortest::underFileLimit(1000, [&] {
-        AdaptIO io;
-        std::string report;
-        for (int size : {10, 5000, 10}) {  // fits; buffered past the limit; after the gap
-            if (io.openOut(path.c_str()) != 1) return std::string("not opened");
-            report += std::string("[") + io.getWriteError() + "]";
-            io << std::string(size, 'x').c_str();
-            io.closeOut();
-            report += std::string("[") + io.getWriteError() + "]";
-        }
-        return report;
-    });
-    EXPECT_EQ(said, "[][][][File too large][][File too large]");
-    EXPECT_EQ(zortest::readFile(path), std::string(1000, 'x'));
-}
-
 // A lock file of the test's own, so that writers elsewhere on the machine
 // neither wait for the test nor show up as holders.
 class PrivateLockTest : public AdaptIOTest {
 protected:
     PrivateLockTest() { zor::setOutputLockPath(lockPath.c_str()); }
-    ~PrivateLockTest() override {
-        zor::setOutputLockPath(nullptr);
-        zor::setLockWaitNotice(2000);
-        AdaptIO::setLockWaitHook(nullptr);
-    }
+    ~PrivateLockTest() override { zor::setOutputLockPath(nullptr); }
     const std::string lockPath = dir.file("lock");
 };
 
@@ -121,42 +95,6 @@ TEST_F(PrivateLockTest, OnlyARegularFileServesAsTheLock) {
         io.closeOut();
         EXPECT_NE(access(target.c_str(), F_OK), 0);  // no file made through the link
     }
-}
-
-pid_t heardHolder;
-void stopHolder(int holderPid) {
-    heardHolder = holderPid;
-    kill(holderPid, SIGKILL);
-}
-
-// A child process holds a write phase until it is killed; the hook hears of the
-// long wait with its pid and ends the wait by stopping it, so nothing depends
-// on how long anything takes, and the holder's death frees the lock.
-TEST_F(PrivateLockTest, ALongWaitNamesTheHolder) {
-    zor::setLockWaitNotice(20);
-    AdaptIO::setLockWaitHook(stopHolder);
-    heardHolder = 0;
-    AdaptIO io;
-    ASSERT_EQ(io.openOut(path.c_str()), 1);  // free: no wait, no notice
-    io.closeOut();
-    EXPECT_EQ(heardHolder, 0);
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t holder = fork();
-    if (holder == 0) {
-        AdaptIO own;
-        if (own.openOut(path.c_str()) != 1 || write(ready[1], "r", 1) != 1) _exit(3);
-        pause();
-    }
-    close(ready[1]);
-    char byte;
-    ASSERT_EQ(read(ready[0], &byte, 1), 1);
-    alarm(20);
-    EXPECT_EQ(io.openOut(dir.file("other.txt").c_str()), 1);
-    io.closeOut();
-    alarm(0);
-    EXPECT_EQ(heardHolder, holder);
-    waitpid(holder, nullptr, 0);
 }
 
 }  // namespace

@@ -73,7 +73,13 @@ int wholeBlocks(const std::string& text) {
 
 class OutputLockTest : public ::testing::Test {
 protected:
-    OutputLockTest() { zor::setOutputLockPath(lockPath.c_str()); }
+    OutputLockTest() {
+        zor::setOutputLockPath(lockPath.c_str());
+        // The lock's identity is kept per path pointer, which this path may
+        // share with an earlier test's: look it up afresh, or a file made here
+        // on that lock file's freed inode would count as the lock.
+        zor::isOutputLockFile(0, 0, 0);
+    }
     ~OutputLockTest() override { zor::setOutputLockPath(nullptr); }
     zortest::TempDir dir;
     const std::string lockPath = dir.file("lock");

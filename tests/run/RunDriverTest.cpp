@@ -12,7 +12,6 @@
 #include "Golden.h"
 #include "ScriptFixture.h"
 #include "run/AdaptIO.h"
-#include "run/OutputLock.h"
 #include "run/Parse.h"
 #include "run/ZorCall.h"
 #include "store/DataMap.h"
@@ -111,12 +110,6 @@ TEST_F(RunDriverTest, OutputThatCannotBeWrittenWholeFails) {
         EXPECT_EQ(runLimited(passes, c.limit), c.said);
         EXPECT_EQ(output(), c.kept);
     }
-}
-
-// Writing into the lock file would wait for the write phase's own lock.
-TEST_F(RunDriverTest, TheLockFileIsNoOutputFile) {
-    const std::string script = "resultfile \"" + std::string(zor::outputLockPath()) + "\"\nt { }\n";
-    EXPECT_EQ(runInChild(script, passFlagByName), -3);
 }
 
 TEST_F(RunDriverTest, RunAppendsTheApprovedReports) {

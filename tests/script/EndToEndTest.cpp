@@ -47,7 +47,6 @@ TEST_F(EndToEndTest, ValuesNestedRecordsListsAndVariables) {
                    runCallback);
     EXPECT_EQ(result, -4);
     EXPECT_TRUE(zortest::matchesGolden("script_values.txt", output()));
-    EXPECT_EQ(output(), blocks() + "\n");
 }
 
 TEST_F(EndToEndTest, ErrorTextFollowsTheReportsOfTheTestsBeforeIt) {
@@ -55,7 +54,6 @@ TEST_F(EndToEndTest, ErrorTextFollowsTheReportsOfTheTestsBeforeIt) {
                          runCallback),
               5);
     EXPECT_TRUE(zortest::matchesGolden("script_error.txt", output()));
-    EXPECT_EQ(output().substr(0, blocks().size()), blocks());
 }
 
 TEST_F(EndToEndTest, FilterRunsOneTestFarIntoTheScript) {
@@ -67,7 +65,6 @@ TEST_F(EndToEndTest, FilterRunsOneTestFarIntoTheScript) {
     const std::string filter = "echo" + std::to_string(positionOf(script, "echo { last"));
     EXPECT_EQ(runInChild(script, runCallback, filter), 0);
     EXPECT_TRUE(zortest::matchesGolden("script_filter.txt", output()));
-    EXPECT_EQ(output(), blocks() + "\n");
 }
 
 }  // namespace

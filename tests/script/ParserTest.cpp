@@ -42,11 +42,8 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
         // A number token that is not one number, or does not fit, is refused
         // where it stands, even when the parser has read past it.
         {"t {\n a = 2147483648 }", "number out of range (2147483648) in line 2\n", 8},
-        {"t { a = -2147483649 }", "number out of range (-2147483649) in line 1\n", 8},
         {"t { l[] { 1 {" + e400 + "\n} } }", "number out of range (" + e400 + ") in line 1\n", 13},
         {"t { a = - }", "malformed number (-) in line 1\n", 8},
-        {"t { a = 1.2.3 }", "malformed number (1.2.3) in line 1\n"},
-        {"t { verify: l[] { --1.5 } }", "malformed number (--1.5) in line 1\n"},
         // 0xFF is a character: in a comment it is the comment's, elsewhere a
         // token that no rule accepts; the tests after it still run.
         {"a { x = 1 }\n// \xff\n/* \xff */ b { y = 2 }", "b: y=2"},
@@ -58,33 +55,24 @@ TEST_F(ParserTest, ScriptsGiveTheirTestsOrTheirErrorText) {
         {"{ r = 2.5 l[] { 7 { b = 8 } } }\nt { s { y = 2 d { z = 3 } } z = 4 c = (r) e = (l) "
          "p[] { { n[] { 1 } } 4 } }",
          "t: s.y=2 s.d.z=3 z=4 c=2.500000 e[0]=7 e[1].b=8 p[0].n[0]=1 p[1]=4"},
-        {"a b{}", "parse error in line 1 ( b... )\n", 2},
         // The end of the input inside a record has no token part.
         {"a { x = 1", "parse error in line 1\n", 9},
-        {"a{x>1}", "illegal operation (> ) in line 1\n"},
         {"a { s { x == 1 } }", "illegal operation (==) in line 1\n"},
         {"{ v = 1 }\nt {\n  x = (v.w)\n}", "undefined (v.w) in line 3\n"},
-        {"{ n = 5 }\nresultfile (\"out_\" (n) \".txt\")", "undefined (n) in line 2\n"},
         // Texts longer than 499 characters are cut and still end with a line feed.
         {"a { x = 1 }\n\n" + std::string(600, 'b') + " c",
          "parse error in line 3 ( " + std::string(469, 'b') + "... )\n"},
-        {"{ v = 1 }\nt { x = (" + std::string(300, 'v') + "." + std::string(198, 'w') + ") }",
-         "undefined (" + std::string(300, 'v') + "." + std::string(175, 'w') + ") in line 2\n"},
         // Joins that do not fit a text, with the prefix after "verify:".
         {"t { " + std::string(300, 'a') + "." + std::string(199, 'b') + " = 1 }",
          "name too long (" + a40 + ") in line 1\n"},
         {"t { " + a250 + "." + b248 + " = 1 }", "t: " + a250 + "." + b248 + "=1"},
         {"t { verify: " + a250 + "." + b248 + " = 1 }",
          "name too long (==" + std::string(38, 'a') + ") in line 1\n"},
-        {"resultfile (\"" + std::string(300, 'a') + "\" \"" + std::string(200, 'b') + "\")",
-         "name too long (" + a40 + ") in line 1\n"},
         // Each identifier and "." of a path waits on the stack until its end.
         {"t { " + repeat("a.", 260) + "a = 1 }", "parser stack overflow in line 1 ( a..*"},
         // The body is level 1; lists and record items count as levels too.
         {"t { " + nested(17, "l[] { 1 2 }") + "}", "t: " + n17 + "l[0]=1 " + n17 + "l[1]=2"},
         {"t { " + nested(17, "l[] { x = 1 }") + "}", "nesting too deep (l) in line 1\n"},
-        {"t { " + repeat("l[] { { ", 9) + "m[] { 1 }" + repeat(" } }", 9) + " }",
-         "nesting too deep (m) in line 1\n"},
     };
     const bool commaLocale = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
     for (const auto& c : cases) {

@@ -20,31 +20,6 @@ std::string globals() {
     return elementsOf(zor::globalVars()[0]);
 }
 
-int evenLogins(const char* name, int position) {
-    return std::string(name) == "login" && position % 2 == 0 ? 1 : 0;
-}
-
-// A selector passes tests over and the parse goes on past them; a filter still
-// narrows what the selector is asked. Variable records outside tests still run.
-TEST_F(StatementTest, FilterAndSelectorRunOnlyTheirTests) {
-    const std::string records = "log { }\nlogin { a = 1 }\nlogin { a = 22 }\n{ g = 1 }\n";
-    const int first = positionOf(resultfile() + records, "login { a = 1 "),
-              second = positionOf(resultfile() + records, "login { a = 22");
-    const bool firstEven = first % 2 == 0;
-    Parse::setTestSelector(evenLogins);
-    for (const std::string& filter :
-         {std::string(), "login " + std::to_string(first), "login " + std::to_string(second)}) {
-        SCOPED_TRACE(filter);
-        seen.clear();
-        EXPECT_EQ(run(resultfile() + records, filter), 0);
-        const bool evenFilter =
-            filter.empty() || filter.ends_with(std::to_string(firstEven ? first : second));
-        EXPECT_EQ(seen, evenFilter ? Tests{firstEven ? "login: a=1" : "login: a=22"} : Tests{});
-        EXPECT_EQ(globals(), "g=1");
-    }
-    Parse::setTestSelector(nullptr);
-}
-
 // Under a filter an undefined variable is left out, or the empty text in an
 // output file name; the test's stores are filled all the same.
 TEST_F(StatementTest, FilteredRunsKeepTheVariablesAndMaySelectAVariableRecord) {
@@ -68,23 +43,16 @@ TEST_F(StatementTest, FilteredRunsKeepTheVariablesAndMaySelectAVariableRecord) {
     EXPECT_EQ(globals(), "");
 }
 
-// Running deletes files, passing over one that cannot be deleted; providing
-// deletes nothing, also after a run.
-TEST_F(StatementTest, ExternRecordsAndDeletionsAreForProvidersAndRunsOnly) {
+// Running deletes files, passing over one that cannot be deleted, and goes on
+// without an output file it cannot open (a provider deletes nothing: the run
+// driver's test).
+TEST_F(StatementTest, RunsDeleteFilesAndPassOverThoseTheyCannot) {
     const std::string file = write("file.txt", "x");
-    const std::string script = "resultfile \"/nonexistent-folder/ext.txt\"\ndeletefile \"" + file +
-                               "\"\ndeletefile \"missing.txt\"\nplain { c = 3 }\n"
-                               "extern ext { a = 1 s { b = \"t\" } verify: r == 2 }\n";
-    // Without a callback, the way a provider parses.
-    Parse::parseLoop(write("script.txt", script).c_str(), "", nullptr);
-    EXPECT_TRUE(std::filesystem::exists(file));
-    run(script);
+    run("resultfile \"/nonexistent-folder/ext.txt\"\ndeletefile \"" + file +
+        "\"\ndeletefile \"missing.txt\"\nplain { c = 3 }\n");
     EXPECT_FALSE(std::filesystem::exists(file));
     EXPECT_EQ(Parse::getErrLine(), 0);
-    write("file.txt", "x");
-    EXPECT_EQ(Parse::readLoop(dir.file("script.txt").c_str(), "ext"), 0);
-    EXPECT_TRUE(std::filesystem::exists(file));
-    EXPECT_EQ(elementsOf(Parse::getInStore()[0]), "a=1 s.b=\"t\"");
+    EXPECT_EQ(seen, (Tests{"plain: c=3"}));
 }
 
 TEST_F(StatementTest, ParseThatStoppedInsideANestedValueLeavesNothingBehind) {

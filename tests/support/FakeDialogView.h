@@ -16,14 +16,13 @@ public:
     bool graphicMode() const override { return false; }
     std::string scriptText() const override { return script; }
     viewer::PaneSelection scriptSelection() const override { return selection; }
-    void setScriptText(const std::string& text, viewer::TextEncoding shownAs) override {
+    void setScriptText(const std::string& text, viewer::TextEncoding) override {
         script = text;
-        encoding = shownAs;
         modified = false;
     }
-    std::string unencodableCharacter() const override { return unfit; }
-    bool scriptUnsaved() const override { return unsaved; }
-    void setScriptSaved() override { unsaved = false; }
+    std::string unencodableCharacter() const override { return ""; }
+    bool scriptUnsaved() const override { return false; }
+    void setScriptSaved() override {}
     bool scriptModified() const override { return modified; }
     void markScriptModified() override { modified = true; }
     void clearScriptModified() override { modified = false; }
@@ -31,33 +30,21 @@ public:
     void setOutputText(const std::string& text) override { output = text; }
     void outputCaretToEnd() override {}
     void setOutputField(const std::string& text) override { field = text; }
-    void markFailures(const std::vector<viewer::RunFailure>& marked) override { failures = marked; }
-    viewer::UnsavedAnswer askUnsaved(const std::string& question) override {
-        questions.push_back(question);
-        return unsavedAnswer;
+    void markFailures(const std::vector<viewer::RunFailure>&) override {}
+    viewer::UnsavedAnswer askUnsaved(const std::string&) override {
+        return viewer::UnsavedAnswer::cancel;
     }
-    bool confirm(const std::string& question) override {
-        questions.push_back(question);
-        return confirmAnswer;
-    }
-    void setStatus(const std::string& text) override { status = text; }
+    bool confirm(const std::string&) override { return false; }
+    void setStatus(const std::string&) override {}
     void clearDisplayList() override {}
     void repaintGraphic() override {}
 
     std::string script;
     viewer::PaneSelection selection;
     std::pair<int, int> errorMark{0, 0};
-    std::vector<viewer::RunFailure> failures;
     bool modified = false;
-    bool unsaved = false;
-    viewer::TextEncoding encoding = viewer::TextEncoding::latin1;
-    std::string unfit;  // what unencodableCharacter answers
-    std::vector<std::string> questions;
-    viewer::UnsavedAnswer unsavedAnswer = viewer::UnsavedAnswer::cancel;
-    bool confirmAnswer = false;
     std::string output = "old output";
     std::string field = "old field";
-    std::string status;
 };
 
 }  // namespace zortest
