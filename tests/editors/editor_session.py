@@ -38,10 +38,7 @@ def arguments(editor):
 def readme_snippet(readme, editor, language, number=0):
     with open(readme, encoding="utf-8") as f:
         section = f.read().split(f"**{editor}", 1)[-1]
-    blocks = re.findall(rf"```{language}\n(.*?)```", section, re.S)
-    if len(blocks) <= number:
-        sys.exit(f"FAIL: the README has no {editor} snippet")
-    return blocks[number]
+    return re.findall(rf"```{language}\n(.*?)```", section, re.S)[number]
 
 
 def zorrun_error(zorrun):
@@ -67,9 +64,8 @@ def check(args, init, snippet, command, shown):
             f.write(snippet)
         out = os.path.join(work, "received.txt")
         # The snippet starts "ZorLsp" from the PATH, as a user's would.
-        lsp_dir = os.path.dirname(os.path.abspath(args.zorlsp))
-        env = dict(os.environ, ZOR_WORK=work, ZOR_OUT=out,
-                   PATH=lsp_dir + os.pathsep + os.environ["PATH"])
+        env = dict(os.environ, ZOR_WORK=work, ZOR_OUT=out, PATH=os.pathsep.join(
+            [os.path.dirname(os.path.abspath(args.zorlsp)), os.environ["PATH"]]))
         session = subprocess.run(command, cwd=work, env=env, stdin=subprocess.DEVNULL,
                                  timeout=60, capture_output=True, text=True)
         received = open(out, encoding="utf-8").read().splitlines() if os.path.exists(out) else []
