@@ -1,7 +1,6 @@
 """What the real-editor tests share: an editor set up by the README's snippet
 opens a script with an error, and what it shows must be ZorRun's own error
-for that script, at ZorRun's line and column. Exits 77 (skipped) when the
-editor or ZorLsp is missing."""
+for that script, at ZorRun's line and column."""
 import argparse
 import os
 import re
@@ -20,7 +19,8 @@ def skip(why):
 
 
 def arguments(editor):
-    """The options, and the editor's program; skips when it or ZorLsp is missing."""
+    """The options, and the editor's program; exits 77 (skipped) when it or
+    ZorLsp is missing."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--" + editor, default=editor)
     parser.add_argument("--zorlsp", default="")
@@ -55,8 +55,8 @@ def zorrun_error(zorrun):
 
 
 def check(args, init, snippet, command, shown):
-    """Runs the editor in a folder with the script and the snippet as INIT;
-    it writes what it shows to $ZOR_OUT, which must be SHOWN(ZorRun's error)."""
+    """Runs the editor beside the script and the snippet as INIT; what it writes
+    to $ZOR_OUT must be SHOWN(ZorRun's error)."""
     wanted = [shown(*zorrun_error(os.path.abspath(args.zorrun)))]
     with tempfile.TemporaryDirectory() as work:
         shutil.copy(BROKEN, work)
