@@ -1,20 +1,15 @@
 #!/usr/bin/env python3
-"""Checks the TextMate grammar without npm: every rule's regexes compile and
-every include resolves, and a small tokenizer (begin/end/match, captures,
-includes, one line at a time as editors do) gives the scopes that the
-annotated scripts ask for.
-
-Annotation lines are line comments under the line they describe:
+"""Checks the TextMate grammar without npm: its regexes compile, its includes
+resolve, and a small tokenizer (one line at a time, as editors do) gives the
+scopes that the annotated scripts ask for. Annotations are line comments
+under the line they describe, and are not tokenized themselves:
     // ^^^ scope another.scope    the marked columns carry these scopes
     // <--- scope                 the first columns, one per "-"
 A scope matches its own name and any longer name that extends it by dots.
-Annotation lines are not tokenized, as in the usual grammar test tools, so the
-scripts can also be checked with those (their header is a SYNTAX TEST line).
 
 With --vim NVIM SYNTAX_DIR, the same annotations check the Vim syntax file
-instead, through a headless Neovim (exit 77 when it is missing): each
-annotation's most specific scope that has a Vim group must be among the
-groups at its columns.
+through a headless Neovim (exit 77 without it): each annotation's most
+specific scope that has a Vim group must be among the groups at its columns.
 
 Usage: grammar_test.py [--vim NVIM EDITORS_DIR] GRAMMAR.json SCRIPT...
 """

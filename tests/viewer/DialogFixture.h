@@ -2,6 +2,7 @@
 // library linked in, as the program has it.
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -12,28 +13,19 @@
 #include <QStatusBar>
 #include <QTest>
 
-#include <filesystem>
-
 #include "LinkedLibrary.h"
 #include "TempDir.h"
 #include "ViewerDlg.h"
+#include "WorkingDir.h"
+
+// What every dialog test checks with and writes its files by.
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using zortest::readFile;
+using zortest::writeFile;
 
 // The working directory changes before the dialog is made, which loads an
-// in.txt found there, and is restored after it is gone.
-class WorkingDir {
-public:
-    explicit WorkingDir(const std::filesystem::path& path)
-        : previous(std::filesystem::current_path()) {
-        std::filesystem::current_path(path);
-    }
-    ~WorkingDir() { std::filesystem::current_path(previous); }
-    WorkingDir(const WorkingDir&) = delete;
-    WorkingDir& operator=(const WorkingDir&) = delete;
-
-private:
-    std::filesystem::path previous;
-};
-
+// in.txt found there.
 class DialogFixture : public ::testing::Test {
 protected:
     DialogFixture() : workingDir(dir.path()), dialog(library) {

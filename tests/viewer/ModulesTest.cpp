@@ -1,8 +1,5 @@
 // Modules of native test functions loaded into the dialog, and the settings
 // that a later session finds again.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <QSettings>
 
 #include <string>
@@ -11,19 +8,7 @@
 #include "DialogFixture.h"
 #include "ViewerSettings.h"
 
-using ::testing::HasSubstr;
-using ::testing::StartsWith;
-using zortest::readFile;
-using zortest::writeFile;
-
-namespace {
-
-class ModulesTest : public DialogFixture {
-protected:
-    QString settingsFile() const { return QString::fromStdString(dir.file("viewer.ini")); }
-};
-
-}  // namespace
+using ModulesTest = DialogFixture;
 
 // Until its module is loaded the bundled example finds none of its functions.
 // A file that is no module changes nothing but the status line.
@@ -51,15 +36,16 @@ TEST_F(ModulesTest, TheBundledExampleRunsOnceItsModuleIsLoaded) {
 
 // The connection itself is not remembered: the next session starts local.
 TEST_F(ModulesTest, SettingsAreRememberedBetweenSessions) {
+    const QString file = QString::fromStdString(dir.file("viewer.ini"));
     {
-        QSettings settings(settingsFile(), QSettings::IniFormat);
+        QSettings settings(file, QSettings::IniFormat);
         dialog.remoteSession().setServer("dut", 6600);
         dialog.commands().traceSettings() = {"scope", 7};
         dialog.loadModules({ZOR_EXAMPLE_MODULE});
         dialog.setGeometry(40, 50, 900, 700);
         saveViewerSettings(dialog, settings);
     }
-    QSettings settings(settingsFile(), QSettings::IniFormat);
+    QSettings settings(file, QSettings::IniFormat);
     ViewerDlg later(library);
     restoreViewerSettings(later, settings);
     EXPECT_EQ(later.remoteSession().address(), "dut:6600");

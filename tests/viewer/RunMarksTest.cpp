@@ -1,9 +1,6 @@
 // What each run takes and shows: the viewer's own marks never pick a test,
 // failed blocks lead to their tests, a file that cannot take the pane's text
 // says what ran instead, and the keys reach every command.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <QLabel>
 #include <QTextBlock>
 
@@ -15,11 +12,6 @@
 
 #include "DialogFixture.h"
 
-using ::testing::HasSubstr;
-using ::testing::StartsWith;
-using zortest::readFile;
-using zortest::writeFile;
-
 namespace {
 
 class RunMarksTest : public DialogFixture {
@@ -29,19 +21,6 @@ protected:
         child<QLineEdit>("searchText")->setText(QString::fromLatin1(text));
         QTest::keyClick(child<QLineEdit>("searchText"), Qt::Key_Return);
     }
-};
-
-// Root may write any file; an unprivileged file user makes file modes hold.
-class UnprivilegedFiles {
-public:
-    UnprivilegedFiles() {
-        if (geteuid() == 0) setfsuid(65534);
-    }
-    ~UnprivilegedFiles() {
-        if (geteuid() == 0) setfsuid(0);
-    }
-    UnprivilegedFiles(const UnprivilegedFiles&) = delete;
-    UnprivilegedFiles& operator=(const UnprivilegedFiles&) = delete;
 };
 
 const std::string passing = "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\n";
@@ -79,8 +58,6 @@ TEST_F(RunMarksTest, FailuresAreMarkedAndLeadToTheirTests) {
     EXPECT_EQ(scriptLine(), 8);
     QTest::keyClick(output(), Qt::Key_F8, Qt::ShiftModifier);
     EXPECT_THAT(status(), StartsWith("failure 1 of 2"));
-    QTest::keyClick(output(), Qt::Key_F8, Qt::ShiftModifier);
-    EXPECT_THAT(status(), StartsWith("failure 2 of 2"));
     EXPECT_FALSE(script()->textCursor().hasSelection());
 }
 
@@ -94,11 +71,11 @@ TEST_F(RunMarksTest, AReadOnlyFileRunsAsOnDiskAndSaysSo) {
     namespace fs = std::filesystem;
     fs::permissions("in.txt", fs::perms(0444));
     fs::permissions(".", fs::perms::all);
-    {
-        UnprivilegedFiles files;
-        click("run");
-        click("save");
-    }
+    // Root may write any file; an unprivileged file user makes file modes hold.
+    if (geteuid() == 0) setfsuid(65534);
+    click("run");
+    click("save");
+    if (geteuid() == 0) setfsuid(0);
     EXPECT_THAT(status(), StartsWith("local | all tests of the file on disk, not of the script "
                                      "pane (cannot write in.txt: Permission denied) | 1 passed, "
                                      "0 failed"));
@@ -107,9 +84,19 @@ TEST_F(RunMarksTest, AReadOnlyFileRunsAsOnDiskAndSaysSo) {
     EXPECT_FALSE(fs::exists("in.txt_"));
 }
 
+// Return and Escape in the fields neither run nor close; Ctrl+Tab is typed.
 TEST_F(RunMarksTest, KeysReachTheCommands) {
     dialog.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    for (const char* name : {"inputFile", "outputField", "searchText"}) {
+        child<QLineEdit>(name)->setFocus();
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+            QTest::keyClick(child<QLineEdit>(name), key);
+    }
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(field("outputField"), "");  // a run would have said why it has no output
+
     script()->setPlainText("one two\ntwo three\n");
     script()->setFocus();
     QTest::keyClick(script(), Qt::Key_F, Qt::ControlModifier);
@@ -118,12 +105,8 @@ TEST_F(RunMarksTest, KeysReachTheCommands) {
     EXPECT_EQ(child<QLabel>("position")->text(), "1:8");
     QTest::keyClick(script(), Qt::Key_F3);
     EXPECT_EQ(child<QLabel>("position")->text(), "2:4");
-    QTest::keyClick(script(), Qt::Key_F3);
-    EXPECT_THAT(status(), StartsWith("search wrapped around: two"));
     QTest::keyClick(script(), Qt::Key_F3, Qt::ShiftModifier);
-    EXPECT_EQ(child<QLabel>("position")->text(), "2:4");
-    search("zzz");
-    EXPECT_EQ(status(), "not found: zzz");
+    EXPECT_EQ(child<QLabel>("position")->text(), "1:8");
 
     script()->setFocus();
     QTest::keyClick(script(), Qt::Key_Tab);
@@ -138,8 +121,9 @@ TEST_F(RunMarksTest, KeysReachTheCommands) {
     script()->setFocus();
     script()->moveCursor(QTextCursor::End);
     QTest::keyClick(script(), Qt::Key_X);
+    QTest::keyClick(script(), Qt::Key_Tab, Qt::ControlModifier);
     QTest::keyClick(script(), Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(script(), Qt::Key_Y, Qt::ControlModifier);
     QTest::keyClick(script(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(readFile("in.txt"), "one two\ntwo three\nx");
+    EXPECT_EQ(readFile("in.txt"), "one two\ntwo three\nx\t");
 }
