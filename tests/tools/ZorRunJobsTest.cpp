@@ -73,23 +73,18 @@ TEST_F(ZorRunJobsTest, ShardsCoverEveryScriptOnce) {
     for (const char* name : {"g.txt", "b.txt", "e.txt", "a.txt", "f.txt", "c.txt", "d.txt"})
         scripts.push_back(
             write(name, "resultfile \"" + std::string(name) + ".out\"\nzortst { }\n"));
-    for (const int count : {3, 9}) {
-        std::string out;
-        for (int index = 0; index < count; ++index) {
-            std::vector<std::string> args{"--shard",
-                                          std::to_string(index) + "/" + std::to_string(count)};
-            args.insert(args.end(), scripts.begin(), scripts.end());
-            const auto run = zorRun(args);
-            EXPECT_EQ(run.status, 0) << args[1];
-            out += run.out;
-        }
-        for (const std::string& script : scripts) {
-            const std::size_t at = out.find("== " + script + "\n");
-            EXPECT_NE(at, std::string::npos) << script;
-            EXPECT_EQ(out.find("== " + script + "\n", at + 1), std::string::npos) << script;
-        }
-        EXPECT_EQ(out.find("shard 8/9 has no scripts\n") != std::string::npos, count == 9);
+    const auto shard = [&](const std::string& which) {
+        std::vector<std::string> args{"--shard", which};
+        args.insert(args.end(), scripts.begin(), scripts.end());
+        return zorRun(args).out;
+    };
+    const std::string out = shard("0/3") + shard("1/3") + shard("2/3");
+    for (const std::string& script : scripts) {
+        const std::size_t at = out.find("== " + script + "\n");
+        EXPECT_NE(at, std::string::npos) << script;
+        EXPECT_EQ(out.find("== " + script + "\n", at + 1), std::string::npos) << script;
     }
+    EXPECT_NE(shard("8/9").find("shard 8/9 has no scripts\n"), std::string::npos);
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
 // ZorServer run as a user runs it, in a folder of its own, and spoken to with
 // the client's own exchange on loopback from another folder.
 #include <gtest/gtest.h>
-#include <linux/landlock.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -246,20 +244,6 @@ TEST_F(ConfinedServerTest, HardLinksAndNamesNoClientTakesAreRefused) {
     }
 }
 
-// The kernel's wall holds for a module's own functions, which the library's
-// guard does not see.
-TEST_F(ConfinedServerTest, ModuleFunctionsCreateFilesInsideTheFolderOnly) {
-    if (syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION) < 1)
-        GTEST_SKIP() << "the kernel offers no Landlock";
-    startServer({"--load", ZOR_TEST_MODULE});
-    remote::WireSocket connection = connect();
-    const std::string outside = outsideDir.file("new.txt");
-    exchange(connection,
-             "touch { path = \"" + outside + "\" }\r\ntouch { path = \"new.txt\" }\r\n");
-    EXPECT_FALSE(fs::exists(outside));
-    EXPECT_TRUE(fs::exists(serverDir.path() / "new.txt"));
-}
-
 // Each fault ends its own exchange: the next one is served, and the device
 // keeps the state that earlier exchanges gave it (the other faults go through a
 // real server in the reports' agreement check). Event records bring back no
@@ -302,25 +286,12 @@ TEST_F(ZorServerTest, AFaultInATestFunctionEndsItsExchangeOnly) {
     EXPECT_EQ(zortest::deviceLine(display), "A");
 }
 
-// A script that cannot be stored runs not at all, and an output file too
-// large to announce is not sent; the error says why. A script beyond the
-// client's own limit is taken off the stream and refused, and the connection
-// stays in step for the next exchange.
+// A script beyond the client's own limit is taken off the stream and refused,
+// and the connection stays in step for the next exchange; an output file too
+// large to announce is not sent. The error says why.
 TEST_F(ZorServerTest, ScriptsAndFilesBeyondTheLimitsAreRefused) {
-    startServer({"--max-scripts", "2", "--max-send-bytes", "100"});
+    startServer({"--max-send-bytes", "100"});
     remote::WireSocket connection = connect();
-    const std::string small = "deletefile \"out.txt\"\r\nresultfile \"out.txt\"\r\nzortst { }\r\n";
-    // A third name is refused; a stored one may be sent again.
-    for (const std::string name : {"a.txt", "b.txt", "c.txt", "a.txt"}) {
-        SCOPED_TRACE(name);
-        const bool refused = name == "c.txt";
-        const remote::ExchangeReply reply = exchange(connection, small, "", true, name);
-        EXPECT_EQ(reply.errText,
-                  refused ? "too many stored scripts (the limit is 2): c.txt not stored" : "");
-        EXPECT_EQ(reply.errLine, refused ? 1 : 0);
-        EXPECT_EQ(reply.outFile, refused ? "" : "out.txt");
-    }
-
     const std::string huge(10'000'000, ' ');
     const std::string request = remotetest::request(0, "", "huge.txt", &huge, "");
     connection.send(request.data(), request.size());
@@ -382,7 +353,6 @@ TEST_F(ZorServerTest, ClientsThatKeepTheServerWaitingAreClosed) {
         const char* closed;
     } cases[] = {
         {"sends nothing", "", "idle for 1 s"},
-        {"stops inside a command word", "TST", "request stalled for 1 s"},
         {"stops inside the script", remotetest::request(0, "", "in.txt", &script, "").substr(0, 70),
          "request stalled for 1 s"},
         {"stops reading the reply", remotetest::request(0, "", "in.txt", &bigRun, ""),
@@ -409,7 +379,6 @@ TEST_F(ZorServerTest, OnlyClientsOnTheAllowListAreServed) {
         bool served;
     } cases[] = {
         {{"--allow", "10.0.0.0/8"}, "127.0.0.1", false},
-        {{"--allow", "10.0.0.0/8", "--allow", "127.0.0.0/8"}, "127.0.0.1", true},
         {{"--bind", "::", "--allow", "0.0.0.0/0"}, "127.0.0.1", true},
         {{"--bind", "::", "--allow", "0.0.0.0/0"}, "::1", false},
     };
