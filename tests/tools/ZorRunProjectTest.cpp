@@ -124,6 +124,4 @@ TEST(ZorRunHelperTest, AFunctionFailsItsTestWithAReason) {
               "    expected failure == \"\", actual \"input a is a string, not an int; input b is "
               "a double, not an int\"\n" +
                   summary(1, 2));
-    EXPECT_NE(zortest::readFile(dir.file("add_out.txt")).find("failure == \"\""),
-              std::string::npos);
 }

@@ -244,42 +244,25 @@ TEST_F(ConfinedServerTest, HardLinksAndNamesNoClientTakesAreRefused) {
     }
 }
 
-// Each fault ends its own exchange: the next one is served, and the device
-// keeps the state that earlier exchanges gave it (the other faults go through a
-// real server in the reports' agreement check). Event records bring back no
-// output file, even after a run that named one.
+// A test function that takes more than the memory bound fails its test (the
+// callback catches what it throws) and ends its exchange only: the next one is
+// served, and the device keeps the state that earlier exchanges gave it
+// (crashes, time-outs and exits go through a real server in the reports'
+// agreement check). Event records bring back no output file, even after a run
+// that named one.
 TEST_F(ZorServerTest, AFaultInATestFunctionEndsItsExchangeOnly) {
-    startServer({"--load", ZOR_TEST_MODULE, "--run-timeout", "1", "--max-memory", "256M"});
+    startServer({"--load", ZOR_TEST_MODULE, "--max-memory", "256M"});
     remote::WireSocket connection = connect();
     exchange(connection, "buttonpress{x=40 y=120 button=0}", "", true, "xin.txt");
-    const struct {
-        const char* test;
-        const char* error;  // null: a failed test rather than an error
-    } faults[] = {
-        {"crash", "test function crashed: SIGSEGV"},
-        {"hog", nullptr},
-    };
-    for (const auto& fault : faults) {
-        SCOPED_TRACE(fault.test);
-        // A sanitizer's shadow memory is larger than any bound, so its builds
-        // run the worker unbounded.
-        if (sanitized && fault.test == std::string("hog")) continue;
-        const remote::ExchangeReply failed = exchange(
-            connection, "resultfile \"out.txt\"\r\n" + std::string(fault.test) + " { }\r\n");
-        EXPECT_TRUE(failed.finished);
-        if (fault.error) {
-            EXPECT_EQ(failed.errLine, 1);
-            EXPECT_EQ(failed.errText, fault.error);
-            EXPECT_EQ(failed.outFile, "");
-        } else {  // the callback catches what a function throws: the test fails
-            EXPECT_EQ(failed.errLine, 0);
-            EXPECT_EQ(failed.outFile, "out.txt");
-            EXPECT_NE(serverFile("out.txt").find("test function threw: "), std::string::npos);
-        }
-        const remote::ExchangeReply next = exchange(connection, script);
-        EXPECT_EQ(next.errLine, 0);
-        EXPECT_EQ(next.outFile, "out.txt");
+    // A sanitizer's shadow memory is larger than any bound, so its builds run
+    // the worker unbounded.
+    if (!sanitized) {
+        const remote::ExchangeReply failed =
+            exchange(connection, "resultfile \"out.txt\"\r\nhog { }\r\n");
+        EXPECT_EQ(failed.errLine, 0);
+        EXPECT_NE(serverFile("out.txt").find("test function threw: "), std::string::npos);
     }
+    EXPECT_EQ(exchange(connection, script).outFile, "out.txt");
     const remote::ExchangeReply event = exchange(connection, "ongraphic{}", "", true, "xin.txt");
     EXPECT_EQ(event.outFile, "");
     EXPECT_EQ(event.errLine, 0);
@@ -352,7 +335,6 @@ TEST_F(ZorServerTest, ClientsThatKeepTheServerWaitingAreClosed) {
         std::string sent;
         const char* closed;
     } cases[] = {
-        {"sends nothing", "", "idle for 1 s"},
         {"stops inside the script", remotetest::request(0, "", "in.txt", &script, "").substr(0, 70),
          "request stalled for 1 s"},
         {"stops reading the reply", remotetest::request(0, "", "in.txt", &bigRun, ""),
@@ -370,8 +352,9 @@ TEST_F(ZorServerTest, ClientsThatKeepTheServerWaitingAreClosed) {
     }
 }
 
-// An --allow list replaces the loopback default; an IPv4 range does not
-// cover IPv6 peers on a dual-stack socket.
+// An --allow list replaces the loopback default; on a dual-stack socket an
+// IPv4 range covers IPv4 peers (that it does not cover IPv6 ones is the allow
+// list's own test).
 TEST_F(ZorServerTest, OnlyClientsOnTheAllowListAreServed) {
     const struct {
         std::vector<std::string> args;
@@ -380,7 +363,6 @@ TEST_F(ZorServerTest, OnlyClientsOnTheAllowListAreServed) {
     } cases[] = {
         {{"--allow", "10.0.0.0/8"}, "127.0.0.1", false},
         {{"--bind", "::", "--allow", "0.0.0.0/0"}, "127.0.0.1", true},
-        {{"--bind", "::", "--allow", "0.0.0.0/0"}, "::1", false},
     };
     // Machines without IPv6 have no ::1 to test on.
     const bool ipv6 =
