@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 
 #include "ScriptedServer.h"
 #include "ZorRunFixture.h"

@@ -25,10 +25,11 @@ protected:
         "zortst { b = \"x\" verify: b != \"y\" }\n";
 };
 
-// Past 20 failed entries the console counts the rest, not drops them; a string
-// the scanner could not close gets its note at the error's column, which line
-// ends of either kind leave alike. (That each script is judged by its own
-// tests, however the one before it ended, is the reports' agreement check's.)
+// Past 20 failed entries the console counts the rest, not drops them; a script
+// that cannot be read is named, and a string the scanner could not close gets
+// its note at the error's column, which line ends of either kind leave alike.
+// (That each script is judged by its own tests, however the one before it
+// ended, is the reports' agreement check's.)
 TEST_F(ZorRunTest, TheConsoleCountsWhatItLeavesOutAndNotesScannerErrors) {
     std::string values, checks, entries;
     for (char name = 'a'; name <= 'w'; ++name) {
@@ -38,11 +39,12 @@ TEST_F(ZorRunTest, TheConsoleCountsWhatItLeavesOutAndNotesScannerErrors) {
     }
     write("s.txt", "resultfile \"out.txt\"\nzortst { " + values + "verify:" + checks + " }\n");
     write("bad.txt", "resultfile \"bad_out.txt\"\r\nzortst { s = \"caf\xc3\xa9\" }\r\n");
-    const auto run = zorRun({"s.txt", "bad.txt"});
+    const auto run = zorRun({"s.txt", "missing.txt", "bad.txt"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "== s.txt\nzortst 20 (s.txt:2): FAIL (out.txt)\n" + entries +
-                           "    ... and 3 more\n== bad.txt\n" + summary(0, 1, 1));
+                           "    ... and 3 more\n== missing.txt\n== bad.txt\n" + summary(0, 1, 2));
     EXPECT_EQ(run.err,
+              "missing.txt: cannot open script: No such file or directory\n"
               "bad.txt:2:14: parse error in line 2 ( \"... )\n"
               "bad.txt:2:14: note: strings hold printable ASCII characters except \" and `\n");
 }

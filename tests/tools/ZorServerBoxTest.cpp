@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <linux/landlock.h>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
