@@ -71,12 +71,6 @@ public:
         if (out >= 0) finish();
     }
 
-    // Reads until the output holds text; false when it ended without it.
-    bool waitFor(const std::string& text) {
-        while (result.out.find(text) == std::string::npos)
-            if (!readSome(out, result.out)) return false;
-        return true;
-    }
     void sendSignal(int number) const { kill(pid, number); }
 
     ChildResult finish() {

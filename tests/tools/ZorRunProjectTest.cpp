@@ -31,17 +31,14 @@ protected:
     }
 };
 
-// Sorted, recursive, hidden folders and other names passed over; a folder
-// with nothing to run is an error, not an empty pass.
+// Sorted, recursive, hidden folders and other names passed over (a folder
+// with nothing to run is the hostile input test's).
 TEST_F(ZorRunProjectTest, AFolderStandsForTheScriptsBeneathIt) {
     auto run = zorRun({"-q", "suite/"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, summary(2, 0));
     run = zorRun({"--list", "suite"});
     EXPECT_EQ(run.out, "suite/b.zor.txt:2: zortst 22\nsuite/sub/a.zor.txt:2: zortst 22\n");
-    run = zorRun({"work"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "ZorRun: work: no script matches *.zor.txt\n");
 }
 
 // Found from a folder below it; its paths are read from its own folder, its
@@ -64,7 +61,6 @@ TEST_F(ZorRunProjectTest, TheProjectFileGivesDefaultsThatTheCommandLineOverrides
 TEST_F(ZorRunProjectTest, AFaultyOrForeignProjectFileStopsTheRun) {
     const std::pair<const char*, const char*> cases[] = {
         {"jobz = 2\n", "ZorRun: ../zorrun.toml:1:1: unknown key 'jobz'\n"},
-        {"jobs = 0\n", "ZorRun: --jobs expects a number from 1 to 64 or auto, not '0'\n"},
         {"modules = \"x.so\"\n", "ZorRun: ../zorrun.toml:1:11: modules expects a list of names\n"},
     };
     for (const auto& [text, error] : cases) {
@@ -128,6 +124,4 @@ TEST(ZorRunHelperTest, AFunctionFailsItsTestWithAReason) {
               "    expected failure == \"\", actual \"input a is a string, not an int; input b is "
               "a double, not an int\"\n" +
                   summary(1, 2));
-    EXPECT_NE(zortest::readFile(dir.file("add_out.txt")).find("failure == \"\""),
-              std::string::npos);
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <set>
@@ -11,6 +14,9 @@ namespace {
 
 using zorruntest::summary;
 
+// The lock file of the library's hosts that serialise machine-wide.
+constexpr const char* lockFile = "/tmp/ZorSem.lock";
+
 class ZorRunTest : public zorruntest::ZorRunFixture {
 protected:
     const std::string passing =
@@ -19,93 +25,59 @@ protected:
         "zortst { b = \"x\" verify: b != \"y\" }\n";
 };
 
-// The library's failed verification sticks for the life of the process; each
-// script is still judged by its own tests. Script errors are named on stderr
-// and the other scripts run; line ends of either kind give the same column.
-TEST_F(ZorRunTest, EachScriptIsJudgedByItsOwnTestsAndErrorsByTheirScript) {
-    write("pass.txt", passing);
-    write("fail.txt", "resultfile \"fail_out.txt\"\nzortst { a = 1 verify: a == 2 }\n");
-    write("broken.txt",
-          "resultfile \"broken_out.txt\"\r\nzortst { a = 1 verify: a == 1 }\r\nzortst { a = }\r\n");
-    auto run =
-        zorRun({"--load", ZOR_TEST_MODULE, "fail.txt", "missing.txt", "broken.txt", "pass.txt"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err,
-              "missing.txt: cannot open script: No such file or directory\n"
-              "broken.txt:3:14: parse error in line 3 ( }... )\n");
-    EXPECT_EQ(run.out,
-              "== fail.txt\nzortst 25 (fail.txt:2): FAIL (fail_out.txt)\n    expected a == 2, "
-              "actual 1\n== missing.txt\n== broken.txt\nzortst 28 (broken.txt:2): ok "
-              "(broken_out.txt)\n"
-              "== pass.txt\nzortst 20 (pass.txt:2): ok (out.txt)\nzortst 51 (pass.txt:3): ok "
-              "(out.txt)\n" +
-                  summary(3, 1, 2));
-}
-
-// The console shows the library's own verdicts: a bound that holds passes
-// with no entry, one that does not names it; past 20 failed entries the rest
-// are counted, not dropped; a string the scanner could not close gets its
-// note at the error's column.
-TEST_F(ZorRunTest, TheConsoleShowsTheLibrarysVerdictsAndErrors) {
-    std::string values, checks;
+// Past 20 failed entries the console counts the rest, not drops them; a script
+// that cannot be read is named, and a string the scanner could not close gets
+// its note at the error's column, which line ends of either kind leave alike.
+// (That each script is judged by its own tests, however the one before it
+// ended, is the reports' agreement check's.)
+TEST_F(ZorRunTest, TheConsoleCountsWhatItLeavesOutAndNotesScannerErrors) {
+    std::string values, checks, entries;
     for (char name = 'a'; name <= 'w'; ++name) {
         values += std::string(1, name) + " = 1 ";
         checks += std::string(" ") + name + " == 2";
+        if (name <= 't') entries += std::string("    expected ") + name + " == 2, actual 1\n";
     }
-    write("s.txt",
-          "resultfile \"out.txt\"\nzortst { a = 5 verify: a <= 5 }\n"
-          "zortst { a = 6 verify: a <= 5 }\nzortst { " +
-              values + "verify:" + checks + " }\n");
-    write("bad.txt", "resultfile \"bad_out.txt\"\nzortst { s = \"caf\xc3\xa9\" }\n");
-    const auto run = zorRun({"--load", ZOR_TEST_MODULE, "s.txt", "bad.txt"});
+    write("s.txt", "resultfile \"out.txt\"\nzortst { " + values + "verify:" + checks + " }\n");
+    write("bad.txt", "resultfile \"bad_out.txt\"\r\nzortst { s = \"caf\xc3\xa9\" }\r\n");
+    const auto run = zorRun({"s.txt", "missing.txt", "bad.txt"});
     EXPECT_EQ(run.status, 2);
-    std::string entries;
-    for (char name = 'a'; name <= 't'; ++name)
-        entries += std::string("    expected ") + name + " == 2, actual 1\n";
-    EXPECT_EQ(run.out,
-              "== s.txt\nzortst 20 (s.txt:2): ok (out.txt)\n"
-              "zortst 51 (s.txt:3): FAIL (out.txt)\n    expected a <= 5, actual 6\n"
-              "zortst 82 (s.txt:4): FAIL (out.txt)\n" +
-                  entries + "    ... and 3 more\n== bad.txt\n" + summary(1, 2, 1));
+    EXPECT_EQ(run.out, "== s.txt\nzortst 20 (s.txt:2): FAIL (out.txt)\n" + entries +
+                           "    ... and 3 more\n== missing.txt\n== bad.txt\n" + summary(0, 1, 2));
     EXPECT_EQ(run.err,
+              "missing.txt: cannot open script: No such file or directory\n"
               "bad.txt:2:14: parse error in line 2 ( \"... )\n"
               "bad.txt:2:14: note: strings hold printable ASCII characters except \" and `\n");
 }
 
-// Bad options, reports that cannot be drafted or would replace a script, and
-// failed-test lists that are not ZorRun's own stop the run before any script
-// runs; no draft is left behind.
+// Bad options, reports that cannot be drafted or would replace a script or
+// the output lock file, and failed-test lists that are not ZorRun's own stop
+// the run before any script runs; no draft is left behind.
 TEST_F(ZorRunTest, BadArgumentsAndReportFilesAreRefusedBeforeAnythingRuns) {
     write("s.txt", passing);
     ASSERT_EQ(link(dir.file("s.txt").c_str(), dir.file("link.txt").c_str()), 0);
-    std::filesystem::create_directory(dir.file("folder"));
+    // The lock file of the library's hosts that serialise machine-wide: a
+    // report there would leave the machine's writers on a file nobody opens.
+    ASSERT_EQ(symlink("/tmp/ZorSem.lock", dir.file("lock").c_str()), 0);
+    ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
     write("foreign.xml",
           "<?xml version=\"1.0\"?>\n<testsuites><testsuite name=\"s\">"
           "<testcase classname=\"pkg.Class\" name=\"t\"/></testsuite></testsuites>\n");
     const std::string junit = ": cannot write JUnit report: ",
-                      json = ": cannot write JSON report: ", html = ": cannot write HTML report: ",
+                      html = ": cannot write HTML report: ",
                       rerun = ": cannot rerun failed tests: ";
-    const std::string isScript = "it is one of the scripts";
+    const std::string isScript = "it is one of the scripts",
+                      isLock = "it is the output lock file /tmp/ZorSem.lock";
     const std::string notOurs = "not a JUnit report written by ZorRun";
-    const std::string shard =
-        "ZorRun: --shard expects INDEX/COUNT with INDEX from 0 to COUNT-1 and COUNT up to 100000, "
-        "not ";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{}, "ZorRun: no script given"},
         {{"--filter", std::string(256, 'f')}, "ZorRun: --filter takes at most 255 characters"},
         {{"-j", "0"}, "ZorRun: --jobs expects a number from 1 to 64 or auto, not '0'"},
-        {{"--shard", "3/3"}, shard + "'3/3'"},
-        {{"--repeat", "1.5"}, "ZorRun: --repeat expects a number from 1 to 1000, not '1.5'"},
-        {{"--maxfail", "0"}, "ZorRun: --maxfail expects a number from 1 to 1000000, not '0'"},
-        {{"--junit-family", "xunit3", "--junit", "r.xml"},
-         "ZorRun: --junit-family expects xunit1 or xunit2, not 'xunit3'"},
         {{"--no-fork", "--timeout", "5"},
          "ZorRun: --jobs and --timeout need workers: they cannot be used with --no-fork"},
-        {{"--junit", "s.txt/report.xml"}, "s.txt/report.xml" + junit + "Not a directory"},
         {{"--junit", "link.txt"}, "link.txt" + junit + isScript},
-        {{"--json", "s.txt"}, "s.txt" + json + isScript},
-        {{"--html", "folder"}, "folder" + html + "Is a directory"},
-        {{"--html", "s.txt"}, "s.txt" + html + isScript},
+        {{"--junit", "/tmp/./ZorSem.lock"}, "/tmp/./ZorSem.lock" + junit + isLock},
+        {{"--json", "lock"}, "lock: cannot write JSON report: " + isLock},
+        {{"--html", "fifo"}, "fifo" + html + "it is not a regular file"},
         {{"--rerun-failed", "foreign.xml"}, "foreign.xml" + rerun + notOurs},
     };
     for (auto [args, err] : cases) {
@@ -124,78 +96,14 @@ TEST_F(ZorRunTest, BadArgumentsAndReportFilesAreRefusedBeforeAnythingRuns) {
     std::set<std::string> left;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         left.insert(entry.path().filename().string());
-    EXPECT_EQ(left, (std::set<std::string>{"folder", "foreign.xml", "link.txt", "s.txt"}));
-}
-
-class ZorRunWorkerTest : public zorruntest::ZorRunFixture {
-protected:
-    // The test function under test stands at position 51, between two tests
-    // that pass; a passing script with a file of its own follows.
-    std::string badScript(const std::string& function) {
-        write("pass.txt", "resultfile \"pass_out.txt\"\nzortst { a = 1 verify: a == 1 }\n");
-        return write("bad.txt", "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\n" +
-                                    function + " { }\nzortst { }\n");
-    }
-};
-
-// Each case exits 2 and names the test and its reason, with one worker or
-// several (every reason on the console is the reports' agreement check's),
-// and the time of the test that got no verdict is measured once for every
-// report.
-TEST_F(ZorRunWorkerTest, TestFunctionsThatEndOrThrowAreErrors) {
-    const struct {
-        std::string function, jobs, reason;
-    } cases[] = {
-        {"exitZero", "1", "script ended early: the process exited with status 0"},
-        {"sleepLong", "2", "timed out after 1 s"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.function + " -j " + c.jobs);
-        auto run =
-            zorRun({"-j", c.jobs, "--timeout", "1", "--load", ZOR_TEST_MODULE, "--junit",
-                    "report.xml", "--json", "report.json", badScript(c.function), "pass.txt"});
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.err, "bad.txt: " + c.reason +
-                               (c.function == "exitZero" ? " inside " : " in ") + c.function +
-                               " 51\n");
-        const std::string time = query("string(//testcase[2]/@time)");
-        std::smatch duration;
-        const std::string json = read("report.json");
-        ASSERT_TRUE(std::regex_search(json, duration,
-                                      std::regex(R"("verdict":"error","duration":([0-9.e+-]+))")));
-        EXPECT_NEAR(std::stod(duration[1]), std::stod(time), 1e-6);
-        EXPECT_EQ(std::stod(time) >= 1.0, c.function == "sleepLong") << time;
-    }
-}
-
-TEST_F(ZorRunWorkerTest, StopSignalEndsTheRunWithAValidReport) {
-    write("slow.txt", "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\nsleepLong { }\n");
-    write("pass.txt", "resultfile \"out.txt\"\nzortst { }\n");
-    write("report.xml", "the former report");
-    zorruntest::PipedChild child(
-        {ZORRUN_PATH, "--load", ZOR_TEST_MODULE, "--junit", "report.xml", "slow.txt", "pass.txt"},
-        dir.path().string());
-    // Any verdict will do, so that a wrong one fails the test instead of hanging it.
-    ASSERT_TRUE(child.waitFor(": ok (out.txt)\n"));
-    child.sendSignal(SIGTERM);
-    auto run = child.finish();
-    EXPECT_EQ(run.status, 143);
-    EXPECT_TRUE(run.out.starts_with("== slow.txt\nzortst 20 (slow.txt:2): ok (out.txt)\n"));
-    EXPECT_EQ(run.err,
-              "slow.txt: interrupted by SIGTERM inside sleepLong 51\n"
-              "pass.txt: interrupted by SIGTERM before it started\n");
-    EXPECT_TRUE(run.out.ends_with(summary(1, 0, 2))) << run.out;
-    EXPECT_EQ(xmllint("--noout"), "");
-    EXPECT_EQ(query("concat(//testcase[1]/@name, '|', count(//testcase[@name='interrupted']/"
-                    "error[@message='interrupted']))"),
-              "zortst 20|2");
+    EXPECT_EQ(left, (std::set<std::string>{"fifo", "foreign.xml", "link.txt", "lock", "s.txt"}));
 }
 
 // A size limit stops the output file after a few blocks: every later test
 // fails, the reason is named once, and the run is broken rather than failed.
 // The JUnit draft cannot grow past the limit either, so it never takes the
 // former report's place.
-TEST_F(ZorRunWorkerTest, ReportsThatCannotBeWrittenFailTheRun) {
+TEST_F(ZorRunTest, ReportsThatCannotBeWrittenFailTheRun) {
     std::string script = "resultfile \"out.txt\"\n";
     for (int i = 0; i < 200; ++i) script += "zortst { a = 1 verify: a == 1 }\n";
     write("many.txt", script);
@@ -212,13 +120,129 @@ TEST_F(ZorRunWorkerTest, ReportsThatCannotBeWrittenFailTheRun) {
         EXPECT_NE(run.out.find("zortst 6189 (many.txt:201): ERROR cannot write the report to "
                                "out.txt: File too large\n"),
                   std::string::npos);
-        EXPECT_EQ(run.out.find(": ok (") == std::string::npos, mode == "--quiet");
-        EXPECT_LE(std::filesystem::file_size(dir.file("out.txt")), 4096u);
         EXPECT_EQ(read("report.xml"), "the former report");
         for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
             EXPECT_FALSE(entry.path().filename().string().starts_with("report.xml."))
                 << entry.path();
     }
+}
+
+// A process outside the run keeps writing the output file: after the notice
+// time ZorRun names it, and --timeout ends the test that waits for it.
+TEST_F(ZorRunTest, AWriterOutsideTheRunIsNamedAndTimedOut) {
+    write("t.txt", passing);
+    write("out.txt", "");
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        const int fd = open(dir.file("out.txt").c_str(), O_WRONLY);
+        if (fd < 0 || flock(fd, LOCK_EX) != 0 || ::write(ready[1], "r", 1) != 1) _exit(3);
+        alarm(60);
+        pause();
+        _exit(0);
+    }
+    close(ready[1]);
+    char byte;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    const auto run = zorRun({"--timeout", "3", "t.txt"});
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("ZorRun: waiting for out.txt, which pid " + std::to_string(holder) +
+                           " is writing\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.out.find("ERROR timed out after 3 s"), std::string::npos) << run.out;
+}
+
+// A result file in the lock file would leave the machine's writers on a file
+// nobody else opens (reports there are refused with the bad arguments).
+TEST_F(ZorRunTest, AResultFileInTheLockFileIsRefused) {
+    write("bad.txt", "resultfile \"" + std::string(lockFile) + "\"\nzortst { }\n");
+    const auto run = zorRun({"bad.txt"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(
+        run.err.find("no output file " + std::string(lockFile) + ": it is the output lock file"),
+        std::string::npos)
+        << run.err;
+}
+
+class ZorRunJobsTest : public zorruntest::ZorRunFixture {
+protected:
+    // Scripts whose output files are shared in several ways: by name, by
+    // other spellings of it, by a name made of parts, and not at all. Scripts
+    // that share a file and ran at once would interleave their blocks in it.
+    std::vector<std::string> mixedScripts() {
+        const std::string tests =
+            "\nzortst { a = 1 verify: a == 1 }\nzortst { b = 2 verify: b == 3 }\n"
+            "stay { }\nzortst { c = 3 verify: c == 3 }\n";
+        mkdir(dir.file("sub").c_str(), 0755);
+        return {write("a.txt", "resultfile \"one.txt\"" + tests),
+                write("b.txt", "resultfile \"sub/../two.txt\"" + tests),
+                write("c.txt", "resultfile \"./one.txt\"" + tests),
+                write("d.txt", "resultfile (\"tw\" \"o.txt\")" + tests),
+                write("e.txt", "// resultfile \"one.txt\"\nresultfile \"three.txt\"" + tests)};
+    }
+
+    zorruntest::ChildResult runJobs(const std::string& jobs,
+                                    const std::vector<std::string>& scripts,
+                                    std::vector<std::string> more = {}) {
+        for (const char* name :
+             {"one.txt", "two.txt", "three.txt", "stays.log", "report.json", ".zorrun/lastfailed"})
+            std::remove(dir.file(name).c_str());
+        std::vector<std::string> args{"-j",      jobs,         "--load", ZOR_TEST_MODULE,
+                                      "--junit", "report.xml", "--json", "report.json"};
+        args.insert(args.end(), more.begin(), more.end());
+        args.insert(args.end(), scripts.begin(), scripts.end());
+        return zorRun(args);
+    }
+
+    // The output files, the failures kept and the reports, but for times and
+    // the start, which two runs do not share.
+    std::string writtenFiles() {
+        const std::string json = std::regex_replace(
+            read("report.json"), std::regex("\"duration\":[0-9.e+-]*"), "\"duration\":");
+        return read("one.txt") + "|" + read("two.txt") + "|" + read("three.txt") + "|" +
+               read(".zorrun/lastfailed") + "|" +
+               std::regex_replace(read("report.xml"), std::regex(" time=\"[0-9.]*\""), "") +
+               std::regex_replace(json, std::regex("\"startTime\":\"[^\"]*\""), "\"startTime\":");
+    }
+};
+
+// Each script runs twice: five scripts of three passed and one failed test,
+// each repeated run counted and named.
+TEST_F(ZorRunJobsTest, SeveralJobsWriteWhatOneJobWrites) {
+    const std::vector<std::string> scripts = mixedScripts();
+    const auto one = runJobs("1", scripts, {"--repeat", "2"});
+    EXPECT_TRUE(one.out.ends_with(zorruntest::summary(30, 10))) << one.out;
+    EXPECT_EQ(query("count(//testsuite[contains(@name, ' (run 2/2)')])"), "5");
+    const std::string written = writtenFiles();
+    const auto three = runJobs("3", scripts, {"--repeat", "2"});
+    EXPECT_EQ(three.status, one.status);
+    EXPECT_EQ(three.out, one.out);
+    EXPECT_EQ(three.err, one.err);
+    EXPECT_EQ(writtenFiles(), written);
+}
+
+// Shards split the scripts by sorted name; more shards than scripts leave some empty.
+TEST_F(ZorRunJobsTest, ShardsCoverEveryScriptOnce) {
+    std::vector<std::string> scripts;
+    for (const char* name : {"g.txt", "b.txt", "e.txt", "a.txt", "f.txt", "c.txt", "d.txt"})
+        scripts.push_back(
+            write(name, "resultfile \"" + std::string(name) + ".out\"\nzortst { }\n"));
+    const auto shard = [&](const std::string& which) {
+        std::vector<std::string> args{"--shard", which};
+        args.insert(args.end(), scripts.begin(), scripts.end());
+        return zorRun(args).out;
+    };
+    const std::string out = shard("0/3") + shard("1/3") + shard("2/3");
+    for (const std::string& script : scripts) {
+        const std::size_t at = out.find("== " + script + "\n");
+        EXPECT_NE(at, std::string::npos) << script;
+        EXPECT_EQ(out.find("== " + script + "\n", at + 1), std::string::npos) << script;
+    }
+    EXPECT_NE(shard("8/9").find("shard 8/9 has no scripts\n"), std::string::npos);
 }
 
 }  // namespace

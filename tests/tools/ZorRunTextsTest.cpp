@@ -1,49 +1,27 @@
-// What ZorRun counts, and its texts made safe for the XML, JSON and HTML
+// What ZorRun makes of the library's facts (a failed comparison's entries as
+// the console shows them, the names that reach one output file, the file a
+// script's name leads to), and its texts made safe for the XML, JSON and HTML
 // reports and the page that shows a run.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+
+#include "CheckedScript.h"
+#include "FailedEntryText.h"
 #include "HtmlReport.h"
 #include "JsonReport.h"
+#include "OutputFiles.h"
+#include "TempDir.h"
 #include "TerminalText.h"
-#include "Totals.h"
+#include "Verdict.h"
 #include "XmlText.h"
 
 namespace {
 
-// Errors, tests not run and script errors are worse than a failed
-// verification, which is worse than none; a stop decides alone. Two errors in
-// one script count the script once.
-TEST(TotalsTest, CountsEachTestOnceAndTheWorstOutcomeDecidesTheStatus) {
-    using zorrun::Outcome;
-    const struct {
-        std::vector<Outcome> outcomes;
-        int notRun, scriptErrors, signal, status;
-    } cases[] = {
-        {{Outcome::passed, Outcome::passed}, 0, 0, 0, 0},
-        {{Outcome::passed, Outcome::failed}, 0, 0, 0, 1},
-        {{Outcome::failed, Outcome::error}, 2, 0, 0, 2},
-        {{Outcome::passed}, 1, 0, 0, 2},
-        {{Outcome::passed}, 0, 2, 0, 2},
-        {{Outcome::passed}, 0, 0, 15, 143},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.status);
-        zorrun::Totals totals;
-        totals.scriptStart({"s.txt", "s.txt", 0});
-        for (const Outcome outcome : c.outcomes) {
-            zorrun::TestResult result;
-            result.outcome = outcome;
-            totals.testResult(result);
-        }
-        if (c.notRun) totals.testsNotRun({"s.txt", c.notRun, "after the crash", {}});
-        for (int i = 0; i < c.scriptErrors; ++i) totals.scriptError({"s.txt", 0, 0, "x", ""});
-        totals.setStopSignal(c.signal);
-        const zorrun::RunTotals got = totals.get(0);
-        EXPECT_EQ(got.tests, static_cast<int>(c.outcomes.size()));
-        EXPECT_EQ(got.notRun, c.notRun);
-        EXPECT_EQ(got.scriptsWithErrors, c.scriptErrors ? 1 : 0);
-        EXPECT_EQ(totals.exitStatus(), c.status);
-    }
+ComparisonEntry entry(const std::string& path, const std::string& expected,
+                      const std::string& actual, bool held = false) {
+    return {path, "<=", expected, actual, expected, actual, held};
 }
 
 TEST(XmlTextTest, TextsBecomeXmlThatReadsBackWithoutLoss) {
@@ -134,3 +112,61 @@ TEST(HtmlReportTest, RunTextsNeverBecomeMarkup) {
 }
 
 }  // namespace
+
+// Only entries that did not hold are shown, at most 20, each value cut after
+// 200 bytes without splitting a character; the rest are counted, never
+// dropped without a word (the exact forms are the reports' tests').
+TEST(FailedEntryTextTest, ShowsTheFirstEntriesCutAndCountsTheRest) {
+    Comparison comparison;
+    comparison.entries.push_back(entry("a", "5", "5", true));
+    comparison.entries.push_back(
+        entry("s", "\"" + std::string(198, 'x') + "\xc3\xa9\"", "undefined"));
+    for (int i = 0; i < 25; ++i) comparison.entries.push_back(entry("n", "1", std::to_string(i)));
+    std::string packed;
+    EXPECT_EQ(zorrun::packFailedEntries(comparison, packed), 6);
+    const auto entries = zorrun::unpackFailedEntries(packed);
+    ASSERT_EQ(entries.size(), 20u);
+    EXPECT_EQ(entries[0].expected, "s <= \"" + std::string(198, 'x') + "...");
+    EXPECT_EQ(entries[19].expected, "n <= 1");
+    EXPECT_EQ(entries[19].actual, "18");
+}
+
+// One file under two names is one file: a link (also one whose target is not
+// there yet), a hard link (a detour through ".." is the jobs test's). Other
+// files, and a name only alike in spelling, are not.
+TEST(OutputFilesTest, NamesThatReachOneFileAreOne) {
+    zortest::TempDir dir;
+    namespace fs = std::filesystem;
+    fs::create_directory(dir.file("sub"));
+    fs::create_symlink("out.txt", dir.file("alias.txt"));
+    fs::create_directory_symlink("sub", dir.file("folder"));
+    const auto same = [&](const std::string& one, const std::string& other) {
+        return zorrun::shareFiles({zorrun::fileIdentities(dir.file(one)), false},
+                                  {zorrun::fileIdentities(dir.file(other)), false});
+    };
+    // Looked at before the file is made and after: still one file, so that a
+    // job planned while an earlier one already writes it waits for it.
+    const std::vector<std::string> before = zorrun::fileIdentities(dir.file("out.txt"));
+    EXPECT_TRUE(same("out.txt", "alias.txt"));
+    EXPECT_TRUE(same("sub/x.txt", "folder/x.txt"));
+    EXPECT_FALSE(same("out.txt", "sub/out.txt"));
+    zortest::writeFile(dir.file("out.txt"), "");
+    EXPECT_TRUE(zorrun::shareFiles({before, false},
+                                   {zorrun::fileIdentities(dir.file("./out.txt")), false}));
+    ASSERT_EQ(link(dir.file("out.txt").c_str(), dir.file("sub/hard.txt").c_str()), 0);
+    EXPECT_TRUE(same("out.txt", "sub/hard.txt"));
+}
+
+// The library reads the file that was checked, through its descriptor: a
+// file put in the script's place afterwards is never opened (the files that
+// are refused are the hostile input test's).
+TEST(CheckedScriptTest, TheFileReadIsTheFileChecked) {
+    zortest::TempDir dir;
+    const std::string script = dir.file("a.txt");
+    zortest::writeFile(script, "checked\n");
+    const zorrun::CheckedScript checked(script);
+    EXPECT_EQ(checked.getProblem(), "");
+    std::filesystem::remove(script);
+    zortest::writeFile(script, "swapped\n");
+    EXPECT_EQ(zortest::readFile(checked.getPath()), "checked\n");
+}

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <linux/landlock.h>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -128,7 +127,6 @@ TEST_F(WorkerBoxTest, AWorkerUserThatCannotWriteTheFolderKeepsTheServerFromStart
     } cases[] = {
         {{}, "the worker's user nobody cannot create files in this folder"},
         {{"--user", "root"}, "--user root: the worker must not run as root"},
-        {{"--user", "nobody"}, "the worker's user nobody cannot create files in this folder"},
     };
     for (const auto& each : cases) {
         SCOPED_TRACE(testing::PrintToString(each.args));

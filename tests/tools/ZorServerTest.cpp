@@ -1,11 +1,9 @@
 // ZorServer run as a user runs it, in a folder of its own, and spoken to with
 // the client's own exchange on loopback from another folder.
 #include <gtest/gtest.h>
-#include <linux/landlock.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -246,81 +244,37 @@ TEST_F(ConfinedServerTest, HardLinksAndNamesNoClientTakesAreRefused) {
     }
 }
 
-// The kernel's wall holds for a module's own functions, which the library's
-// guard does not see.
-TEST_F(ConfinedServerTest, ModuleFunctionsCreateFilesInsideTheFolderOnly) {
-    if (syscall(SYS_landlock_create_ruleset, nullptr, 0, LANDLOCK_CREATE_RULESET_VERSION) < 1)
-        GTEST_SKIP() << "the kernel offers no Landlock";
-    startServer({"--load", ZOR_TEST_MODULE});
-    remote::WireSocket connection = connect();
-    const std::string outside = outsideDir.file("new.txt");
-    exchange(connection,
-             "touch { path = \"" + outside + "\" }\r\ntouch { path = \"new.txt\" }\r\n");
-    EXPECT_FALSE(fs::exists(outside));
-    EXPECT_TRUE(fs::exists(serverDir.path() / "new.txt"));
-}
-
-// Each fault ends its own exchange: the next one is served, and the device
-// keeps the state that earlier exchanges gave it (the other faults go through a
-// real server in the reports' agreement check). Event records bring back no
-// output file, even after a run that named one.
+// A test function that takes more than the memory bound fails its test (the
+// callback catches what it throws) and ends its exchange only: the next one is
+// served, and the device keeps the state that earlier exchanges gave it
+// (crashes, time-outs and exits go through a real server in the reports'
+// agreement check). Event records bring back no output file, even after a run
+// that named one.
 TEST_F(ZorServerTest, AFaultInATestFunctionEndsItsExchangeOnly) {
-    startServer({"--load", ZOR_TEST_MODULE, "--run-timeout", "1", "--max-memory", "256M"});
+    startServer({"--load", ZOR_TEST_MODULE, "--max-memory", "256M"});
     remote::WireSocket connection = connect();
     exchange(connection, "buttonpress{x=40 y=120 button=0}", "", true, "xin.txt");
-    const struct {
-        const char* test;
-        const char* error;  // null: a failed test rather than an error
-    } faults[] = {
-        {"crash", "test function crashed: SIGSEGV"},
-        {"hog", nullptr},
-    };
-    for (const auto& fault : faults) {
-        SCOPED_TRACE(fault.test);
-        // A sanitizer's shadow memory is larger than any bound, so its builds
-        // run the worker unbounded.
-        if (sanitized && fault.test == std::string("hog")) continue;
-        const remote::ExchangeReply failed = exchange(
-            connection, "resultfile \"out.txt\"\r\n" + std::string(fault.test) + " { }\r\n");
-        EXPECT_TRUE(failed.finished);
-        if (fault.error) {
-            EXPECT_EQ(failed.errLine, 1);
-            EXPECT_EQ(failed.errText, fault.error);
-            EXPECT_EQ(failed.outFile, "");
-        } else {  // the callback catches what a function throws: the test fails
-            EXPECT_EQ(failed.errLine, 0);
-            EXPECT_EQ(failed.outFile, "out.txt");
-            EXPECT_NE(serverFile("out.txt").find("test function threw: "), std::string::npos);
-        }
-        const remote::ExchangeReply next = exchange(connection, script);
-        EXPECT_EQ(next.errLine, 0);
-        EXPECT_EQ(next.outFile, "out.txt");
+    // A sanitizer's shadow memory is larger than any bound, so its builds run
+    // the worker unbounded.
+    if (!sanitized) {
+        const remote::ExchangeReply failed =
+            exchange(connection, "resultfile \"out.txt\"\r\nhog { }\r\n");
+        EXPECT_EQ(failed.errLine, 0);
+        EXPECT_NE(serverFile("out.txt").find("test function threw: "), std::string::npos);
     }
+    EXPECT_EQ(exchange(connection, script).outFile, "out.txt");
     const remote::ExchangeReply event = exchange(connection, "ongraphic{}", "", true, "xin.txt");
     EXPECT_EQ(event.outFile, "");
     EXPECT_EQ(event.errLine, 0);
     EXPECT_EQ(zortest::deviceLine(display), "A");
 }
 
-// A script that cannot be stored runs not at all, and an output file too
-// large to announce is not sent; the error says why. A script beyond the
-// client's own limit is taken off the stream and refused, and the connection
-// stays in step for the next exchange.
+// A script beyond the client's own limit is taken off the stream and refused,
+// and the connection stays in step for the next exchange; an output file too
+// large to announce is not sent. The error says why.
 TEST_F(ZorServerTest, ScriptsAndFilesBeyondTheLimitsAreRefused) {
-    startServer({"--max-scripts", "2", "--max-send-bytes", "100"});
+    startServer({"--max-send-bytes", "100"});
     remote::WireSocket connection = connect();
-    const std::string small = "deletefile \"out.txt\"\r\nresultfile \"out.txt\"\r\nzortst { }\r\n";
-    // A third name is refused; a stored one may be sent again.
-    for (const std::string name : {"a.txt", "b.txt", "c.txt", "a.txt"}) {
-        SCOPED_TRACE(name);
-        const bool refused = name == "c.txt";
-        const remote::ExchangeReply reply = exchange(connection, small, "", true, name);
-        EXPECT_EQ(reply.errText,
-                  refused ? "too many stored scripts (the limit is 2): c.txt not stored" : "");
-        EXPECT_EQ(reply.errLine, refused ? 1 : 0);
-        EXPECT_EQ(reply.outFile, refused ? "" : "out.txt");
-    }
-
     const std::string huge(10'000'000, ' ');
     const std::string request = remotetest::request(0, "", "huge.txt", &huge, "");
     connection.send(request.data(), request.size());
@@ -381,8 +335,6 @@ TEST_F(ZorServerTest, ClientsThatKeepTheServerWaitingAreClosed) {
         std::string sent;
         const char* closed;
     } cases[] = {
-        {"sends nothing", "", "idle for 1 s"},
-        {"stops inside a command word", "TST", "request stalled for 1 s"},
         {"stops inside the script", remotetest::request(0, "", "in.txt", &script, "").substr(0, 70),
          "request stalled for 1 s"},
         {"stops reading the reply", remotetest::request(0, "", "in.txt", &bigRun, ""),
@@ -400,8 +352,9 @@ TEST_F(ZorServerTest, ClientsThatKeepTheServerWaitingAreClosed) {
     }
 }
 
-// An --allow list replaces the loopback default; an IPv4 range does not
-// cover IPv6 peers on a dual-stack socket.
+// An --allow list replaces the loopback default; on a dual-stack socket an
+// IPv4 range covers IPv4 peers (that it does not cover IPv6 ones is the allow
+// list's own test).
 TEST_F(ZorServerTest, OnlyClientsOnTheAllowListAreServed) {
     const struct {
         std::vector<std::string> args;
@@ -409,9 +362,7 @@ TEST_F(ZorServerTest, OnlyClientsOnTheAllowListAreServed) {
         bool served;
     } cases[] = {
         {{"--allow", "10.0.0.0/8"}, "127.0.0.1", false},
-        {{"--allow", "10.0.0.0/8", "--allow", "127.0.0.0/8"}, "127.0.0.1", true},
         {{"--bind", "::", "--allow", "0.0.0.0/0"}, "127.0.0.1", true},
-        {{"--bind", "::", "--allow", "0.0.0.0/0"}, "::1", false},
     };
     // Machines without IPv6 have no ::1 to test on.
     const bool ipv6 =

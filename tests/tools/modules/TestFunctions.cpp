@@ -2,7 +2,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -16,22 +15,9 @@
 
 namespace {
 
-// A result with every byte a test function can write: the JUnit report must
-// stay valid XML whatever a report block holds.
-void everyByte() {
-    std::string text;
-    for (int c = 1; c < 256; ++c) text += static_cast<char>(c);
-    Parse::getOutStore()["text"] = text.c_str();
-}
-
 // A result longer than the JUnit report takes from a failed test's block.
 void bigText() {
     Parse::getOutStore()["text"] = std::string(1 << 21, 'x').c_str();
-}
-
-// A test that takes a while, keeping its worker busy.
-void pause() {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
 }
 
 // Test functions that end the process running them, or would. A sanitizer's
@@ -75,15 +61,6 @@ void hog() {
     Parse::getOutStore()["last"] = big.back();
 }
 
-// Creates the file named by its input "path" on its own, past the library's
-// guard, and reports the errno of the attempt (0 when it was made).
-void touch() {
-    const char* path = static_cast<char*>(Parse::getInStore()[0]["path"]);
-    const int fd = open(path ? path : "", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    Parse::getOutStore()["error"] = fd < 0 ? errno : 0;
-    if (fd >= 0) close(fd);
-}
-
 void noteStay(int log, const char* what) {
     const std::string line = what + std::to_string(getpid()) + "\n";
     if (::write(log, line.data(), line.size()) < 0) std::abort();
@@ -107,10 +84,7 @@ ZorCall sayThenCrashRegistration("sayThenCrash", sayThenCrash);
 ZorCall exitZeroRegistration("exitZero", exitZero);
 ZorCall sleepLongRegistration("sleepLong", sleepLong);
 ZorCall hogRegistration("hog", hog);
-ZorCall touchRegistration("touch", touch);
-ZorCall everyByteRegistration("everyByte", everyByte);
 ZorCall bigTextRegistration("bigText", bigText);
-ZorCall pauseRegistration("pause", pause);
 ZorCall stayRegistration("stay", stay);
 
 }  // namespace
