@@ -128,6 +128,29 @@ TEST_F(ZorRunReportTest, JUnitKeepsToTheStrictSchema) {
         << body;
 }
 
+// Colour on a terminal (script(1) gives one), as in an interactive shell,
+// unless NO_COLOR says otherwise; none on a pipe, as a CI job reads it, unless
+// asked.
+TEST_F(ZorRunReportTest, ColourOnlyOnATerminalOrWhenAsked) {
+    write("s.txt", "resultfile \"out.txt\"\nzortst { a = 1 verify: a == 1 }\n");
+    const std::string greenOk = "\x1b[32mok\x1b[0m";
+    const auto shown = [&](const std::string& noColor, bool onTerminal) {
+        const std::string command = "env -u TERM " + noColor + " " ZORRUN_PATH " s.txt";
+        if (onTerminal)
+            return zorruntest::runChild({"/usr/bin/script", "-qec", command, "/dev/null"},
+                                        dir.path())
+                .out;
+        return zorruntest::runChild({"/bin/sh", "-c", command}, dir.path()).out;
+    };
+    EXPECT_NE(shown("NO_COLOR=", true).find(greenOk), std::string::npos);
+    EXPECT_EQ(shown("NO_COLOR=1", true).find("\x1b["), std::string::npos);
+    EXPECT_EQ(shown("NO_COLOR=", false).find("\x1b["), std::string::npos);
+    EXPECT_EQ(zorRun({"--color=always", "s.txt"}).out,
+              "== s.txt\nzortst 20 (s.txt:2): " + greenOk +
+                  " (out.txt)\n\x1b[32mtests: 1, passed: 1, failed: 0, errors: 0, not run: 0, "
+                  "scripts with errors: 0\x1b[0m\n");
+}
+
 // The recap names each failed or erred test where the console placed it, the
 // file as it is even under --repeat; the time stands before the summary,
 // which stays the last line. Quiet runs print their failures once.
