@@ -4,19 +4,19 @@ nvim_lsp_client.lua, then a check of what it received against what ZorRun
 itself says about the same scripts (error text, line and column; the failed
 entry's text), so the editor shows the library's words byte for byte.
 
-Usage: nvim_lsp_test.py --nvim NVIM --zorlsp=PATH --zorrun PATH
+Usage: nvim_lsp_test.py --nvim NVIM --zorlsp=PATH --zorrun PATH --readme README
 Exits 77 (skipped) when Neovim or ZorLsp is missing.
 """
-import argparse
 import json
 import os
-import re
 import shutil
 import subprocess
 import sys
 import tempfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+import editor_session
+
+HERE = editor_session.HERE
 SCRIPTS = os.path.join(HERE, "nvim")
 
 
@@ -32,6 +32,7 @@ def zorrun_says(zorrun, name):
 def run_session(nvim, zorlsp, zorrun, work, out):
     for name in os.listdir(SCRIPTS):
         shutil.copy(os.path.join(SCRIPTS, name), work)
+    shutil.copy(editor_session.BROKEN, work)
     env = dict(os.environ, ZOR_LSP=zorlsp, ZOR_RUN=zorrun, ZOR_WORK=work, ZOR_OUT=out,
                PATH=os.path.dirname(zorrun) + os.pathsep + os.environ.get("PATH", ""))
     subprocess.run([nvim, "--headless", "-u", "NONE", "-i", "NONE", "-n",
@@ -67,16 +68,13 @@ def check(got, zorrun):
 
     expect("lua-error" not in got, f"the session failed: {got.get('lua-error')}")
 
-    # The parse error: ZorRun prints FILE:LINE:COLUMN: TEXT.
-    error = next((m for m in (re.match(r"broken\.zor\.txt:(\d+):(\d+): (.*)", l)
-                              for l in zorrun_says(zorrun, "broken.zor.txt")) if m), None)
-    expect(error, "ZorRun reports no error for broken.zor.txt")
+    # The parse error where ZorRun places it, in its words.
+    line, column, text = editor_session.zorrun_error(zorrun)
+    line, column = line - 1, column - 1
     broken = got.get("broken") or []
-    if error:
-        line, column, text = int(error[1]) - 1, int(error[2]) - 1, error[3]
-        expect(any(d["message"] == text and d["range"]["start"] == {"line": line, "character": column}
-                   and d.get("severity") == 1 for d in broken),
-               f"no error diagnostic {text!r} at {line}:{column}, got {broken}")
+    expect(any(d["message"] == text and d["range"]["start"] == {"line": line, "character": column}
+               and d.get("severity") == 1 for d in broken),
+           f"no error diagnostic {text!r} at {line}:{column}, got {broken}")
 
     expect(got.get("verdict-open") in (None, []),
            f"a script with no error has diagnostics before any run: {got.get('verdict-open')}")
@@ -105,18 +103,7 @@ def check(got, zorrun):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--nvim", default="nvim")
-    parser.add_argument("--zorlsp", default="")
-    parser.add_argument("--zorrun", required=True)
-    args = parser.parse_args()
-    nvim = shutil.which(args.nvim)
-    if not nvim:
-        print(f"SKIP: Neovim ({args.nvim}) is not installed (scripts/setup.sh installs it)")
-        return 77
-    if not args.zorlsp or not os.access(args.zorlsp, os.X_OK):
-        print(f"SKIP: ZorLsp is not built ({args.zorlsp or 'no target'})")
-        return 77
+    args, nvim = editor_session.arguments("nvim")
     zorrun = os.path.abspath(args.zorrun)
     with tempfile.TemporaryDirectory() as work:
         out = os.path.join(work, "received.jsonl")
