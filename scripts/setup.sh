@@ -36,3 +36,11 @@ if [ ! -f "$build_dir/build.ninja" ]; then
     cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=${ZOR_BUILD_TYPE:-RelWithDebInfo} ${ZOR_CMAKE_ARGS:-}
 fi
 cmake --build "$build_dir"
+
+# The TextMate grammar's test reads its scripts with VS Code's tokenizer, from npm.
+tmgrammar="$build_dir/npm/node_modules/.bin/vscode-tmgrammar-test"
+if [ ! -x "$tmgrammar" ] && command -v npm >/dev/null; then
+    npm install --prefix "$build_dir/npm" --no-audit --no-fund --loglevel=error \
+        vscode-tmgrammar-test@0.1.3 >/dev/null ||
+        echo "setup: vscode-tmgrammar-test not installed; EditorGrammarTest will be skipped" >&2
+fi

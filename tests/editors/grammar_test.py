@@ -1,17 +1,15 @@
 #!/usr/bin/env python3
-"""Checks the TextMate grammar without npm: its regexes compile, its includes
-resolve, and a small tokenizer (one line at a time, as editors do) gives the
-scopes that the annotated scripts ask for. Annotations are line comments
-under the line they describe, and are not tokenized themselves:
+"""Checks the highlighting files against annotated scripts. Annotations are
+line comments under the line they describe:
     // ^^^ scope another.scope    the marked columns carry these scopes
     // <--- scope                 the first columns, one per "-"
 A scope matches its own name and any longer name that extends it by dots.
 
-With --vim NVIM SYNTAX_DIR, the same annotations check the Vim syntax file
-through a headless Neovim (exit 77 without it): each annotation's most
-specific scope that has a Vim group must be among the groups at its columns.
-
-Usage: grammar_test.py [--vim NVIM EDITORS_DIR] GRAMMAR.json SCRIPT...
+--textmate TOOL GRAMMAR.json SCRIPT...: the TextMate grammar through
+vscode-tmgrammar-test, which reads these annotations (exit 77 without it).
+--vim NVIM EDITORS_DIR SCRIPT...: the Vim syntax file through a headless
+Neovim (exit 77 without it): each annotation's most specific scope that has a
+Vim group must be among the groups at its columns.
 """
 import json
 import os
@@ -22,126 +20,6 @@ import sys
 import tempfile
 
 ANNOTATION = re.compile(r"^\s*//\s*(\^+|<-+)\s+(\S.*?)\s*$")
-
-
-class Grammar:
-    def __init__(self, path):
-        with open(path, encoding="utf-8") as f:
-            self.data = json.load(f)
-        self.scope = self.data["scopeName"]
-        self.errors = []
-        self.cache = {}
-        self.root = {"patterns": self.data["patterns"]}
-        self.check(self.root, "patterns")
-        for name, rule in self.data.get("repository", {}).items():
-            self.check(rule, "#" + name)
-
-    def regex(self, text, where):
-        if text not in self.cache:
-            try:
-                self.cache[text] = re.compile(text)
-            except re.error as e:
-                self.errors.append(f"{where}: {e}: {text}")
-                self.cache[text] = re.compile(r"(?!)")
-        return self.cache[text]
-
-    def check(self, rule, where):
-        for key in ("match", "begin", "end"):
-            if key in rule:
-                self.regex(rule[key], f"{where}.{key}")
-        if "begin" in rule and "end" not in rule:
-            self.errors.append(f"{where}: begin without end")
-        inc = rule.get("include")
-        if inc and inc not in ("$self", "$base") and not inc.startswith("#"):
-            self.errors.append(f"{where}: include of another grammar: {inc}")
-        if inc and inc.startswith("#") and inc[1:] not in self.data.get("repository", {}):
-            self.errors.append(f"{where}: unknown include {inc}")
-        for i, sub in enumerate(rule.get("patterns", [])):
-            self.check(sub, f"{where}.patterns[{i}]")
-
-    def flatten(self, patterns, seen=None):
-        """The match and begin rules a list of patterns stands for, in order."""
-        seen = seen if seen is not None else set()
-        out = []
-        for p in patterns:
-            inc = p.get("include")
-            if inc is None:
-                if "match" in p or "begin" in p:
-                    out.append(p)
-                else:
-                    out.extend(self.flatten(p.get("patterns", []), seen))
-                continue
-            if inc in seen:
-                continue
-            target = self.root if inc in ("$self", "$base") else self.data["repository"][inc[1:]]
-            out.extend(self.flatten([target], seen | {inc}))
-        return out
-
-
-def scope_name(name, match):
-    return re.sub(r"\$(\d+)", lambda m: match.group(int(m.group(1))) or "", name)
-
-
-def paint(scopes, match, captures):
-    """Gives each captured group its scope on top of what its span has."""
-    for key in sorted(captures, key=int):
-        group = int(key)
-        if group > (match.re.groups if group else 0) or match.start(group) < 0:
-            continue
-        name = captures[key].get("name")
-        if not name:
-            continue
-        for i in range(match.start(group), match.end(group)):
-            scopes[i] = scopes[i] + [scope_name(name, match)]
-
-
-def tokenize(grammar, lines):
-    """Returns, per line, the list of scopes of each column."""
-    stack = [(grammar.root, [grammar.scope])]
-    result = []
-    for line in lines:
-        scopes = [None] * len(line)
-        pos = 0
-        while True:
-            rule, base = stack[-1]
-            candidates = []
-            if "end" in rule:
-                candidates.append(("end", rule, grammar.regex(rule["end"], "end")))
-            for p in grammar.flatten(rule.get("patterns", [])):
-                key = "match" if "match" in p else "begin"
-                candidates.append((key, p, grammar.regex(p[key], key)))
-            best = None
-            for kind, p, rx in candidates:
-                m = rx.search(line, pos)
-                if m and (best is None or m.start() < best[2].start()):
-                    best = (kind, p, m)
-            if best is None:
-                for i in range(pos, len(line)):
-                    scopes[i] = list(base)
-                break
-            kind, p, m = best  # for an end, p is the rule that began
-            for i in range(pos, m.start()):
-                scopes[i] = list(base)
-            span = base + ([scope_name(p["name"], m)] if kind != "end" and "name" in p else [])
-            for i in range(m.start(), m.end()):
-                scopes[i] = list(span)
-            own = {"end": "endCaptures", "begin": "beginCaptures"}.get(kind, "captures")
-            paint(scopes, m, p.get(own, p.get("captures", {})))
-            if kind == "end":
-                stack.pop()
-            elif kind == "begin":
-                stack.append((p, span + ([p["contentName"]] if "contentName" in p else [])))
-            if m.end() == m.start() and kind == "match":
-                if m.end() >= len(line):
-                    break
-                scopes[m.end()] = list(stack[-1][1])
-                pos = m.end() + 1
-            else:
-                pos = m.end()
-            if kind == "begin" and len(stack) > 200:
-                raise RuntimeError("begin rules nest without end")
-        result.append(scopes)
-    return result
 
 
 def matches(wanted, have):
@@ -169,20 +47,6 @@ def read_annotations(path):
             lines.append(text)
             numbers.append(number)
     return lines, numbers, checks
-
-
-def check_script(grammar, path):
-    lines, _, checks = read_annotations(path)
-    tokens = tokenize(grammar, lines)
-    failures = []
-    for number, target, cols, wanted in checks:
-        for col in cols:
-            have = tokens[target][col] if col < len(tokens[target]) else None
-            missing = [w for w in wanted if have is None or not matches(w, have)]
-            if missing:
-                failures.append(f"{path}:{number}: column {col + 1} of "
-                                f"{lines[target]!r}: wanted {missing}, has {have}")
-    return len(checks), failures
 
 
 # The Vim group that stands for a scope; scopes without one are not checked there.
@@ -240,29 +104,35 @@ def check_vim(nvim, editors, path):
     return count, failures
 
 
+def check_textmate(tool, grammar, scripts):
+    """VS Code's own tokenizer, through the npm package vscode-tmgrammar-test,
+    reads the same annotations."""
+    if not os.access(tool, os.X_OK):
+        print(f"SKIP: no vscode-tmgrammar-test at {tool} (scripts/setup.sh installs it with npm)")
+        return 77
+    return subprocess.run([tool, "--grammar", grammar, *scripts], timeout=120).returncode
+
+
 def main():
     args = sys.argv[1:]
-    vim = None
-    if args[:1] == ["--vim"]:
-        vim, args = args[1:3], args[3:]
-    if len(args) < 2:
+    if args[:1] == ["--textmate"] and len(args) >= 4:
+        return check_textmate(args[1], args[2], args[3:])
+    if args[:1] != ["--vim"] or len(args) < 4:
         print(__doc__)
         return 2
-    grammar = Grammar(args[0])
-    failures = list(grammar.errors)
+    nvim = shutil.which(args[1])
+    if not nvim:
+        print(f"SKIP: no Neovim ({args[1]}) to check the Vim syntax file with")
+        return 77
+    failures = []
     count = 0
-    if vim:
-        nvim = shutil.which(vim[0])
-        if not nvim:
-            print(f"SKIP: no Neovim ({vim[0]}) to check the Vim syntax file with")
-            return 77
-    for path in args[1:]:
-        n, f = check_vim(nvim, vim[1], path) if vim else check_script(grammar, path)
+    for path in args[3:]:
+        n, f = check_vim(nvim, args[2], path)
         count += n
         failures += f
     for f in failures:
         print("FAIL", f)
-    print(f"{count} annotations in {len(args) - 1} scripts, {len(failures)} failures")
+    print(f"{count} annotations in {len(args) - 3} scripts, {len(failures)} failures")
     return 1 if failures or count == 0 else 0
 
 
